@@ -1,0 +1,33 @@
+#pragma once
+// The state the subsystems share, composed from the structs of each owner. One
+// AppModel is one running program; tests start from a fresh one.
+#include <memory>
+
+#include "chart/sample_store.h"
+#include "files/rec_statistics.h"
+#include "frame/main_frame_state.h"
+#include "panel/panel_state.h"
+
+namespace pv {
+
+// State private to reading ingestion, alive from start to exit.
+struct IngestState {
+  float g_fLastReading = 500.0f;
+  bool g_bPrevRelative = false;
+  bool g_bHeldValid = false;
+  bool g_bHeldFrozen = false;
+  float fullScaleHistory[2] = {0.0f, 0.0f};
+  int fullScaleSlot = 0;
+};
+
+struct AppModel {
+  MainFrameState frame;
+  DocumentStore doc;
+  ViewStore view;
+  PanelState panel;
+  RecStatistics stats;
+  RealTimeBarTexts bar;
+  IngestState ingest;
+};
+
+}  // namespace pv

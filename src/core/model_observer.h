@@ -1,0 +1,36 @@
+#pragma once
+// How core operations tell the widgets what changed. Core never calls Qt; the
+// windowed program implements this, tests record it, the command-line tool ignores it.
+
+namespace pv {
+
+enum class PanelField { Reading, Unit, UnitMarks, HoldWord, DifWord, RecWord };
+
+class ModelObserver {
+ public:
+  virtual ~ModelObserver() = default;
+  // One field of the front panel's display changed and must show at once.
+  virtual void panelFieldChanged(PanelField) {}
+  // The panel's key states or texts changed (the data transfer to its controls).
+  virtual void panelChanged() {}
+  // The statistics bar's texts changed.
+  virtual void statisticsChanged() {}
+  // The cursor bar's texts changed.
+  virtual void cursorBarChanged() {}
+  // The document's update-all-views: the chart repaints.
+  virtual void updateAllViews() {}
+  // Invalidate the chart; erase = true asks for a fresh paint after compression.
+  virtual void invalidateChart(bool /*erase*/) {}
+  // Menu and toolbar enabling may have changed.
+  virtual void commandsChanged() {}
+  // The sample timer must be re-armed with this period (ms).
+  virtual void armSampleTimer(int /*periodMs*/) {}
+};
+
+// An observer that ignores everything.
+inline ModelObserver& NullObserver() {
+  static ModelObserver none;
+  return none;
+}
+
+}  // namespace pv
