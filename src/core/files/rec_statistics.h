@@ -7,8 +7,8 @@
 namespace pv {
 
 struct RecStatistics {
-  float g_fRecMax = 0.0f;
-  float g_fRecMin = 0.0f;
+  float g_fRecMax = -400.0f;
+  float g_fRecMin = 400.0f;
   double g_dRecSum = 0.0;
   int g_nRecCount = 0;
   int g_nRecError = 0;  // 0, or 1 / 2 after an ERR1 / ERR2 report during REC
