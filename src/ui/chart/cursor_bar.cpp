@@ -1,0 +1,93 @@
+#include "chart/cursor_bar.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "common/ui_constants.h"
+#include "panel/meter_panel.h"
+
+namespace pv::ui {
+namespace {
+
+struct Item {
+  const char* label;  // nullptr: an edit box
+  int box;            // index into the nine texts
+  int x, y, w;        // pixels
+};
+
+// Three rows: the two cursors, the extremes with their times, the average and Clear.
+constexpr Item kItems[] = {
+    {"CursorA", -1, 10, 10, 70},
+    {nullptr, 0, 84, 8, 90},
+    {"@", -1, 178, 10, 14},
+    {nullptr, 1, 194, 8, 80},
+    {"CursorB", -1, 300, 10, 70},
+    {nullptr, 2, 374, 8, 90},
+    {"@", -1, 468, 10, 14},
+    {nullptr, 3, 484, 8, 80},
+    {"Max.Between A and B", -1, 10, 38, 160},
+    {nullptr, 4, 174, 36, 90},
+    {"@", -1, 268, 38, 14},
+    {nullptr, 6, 284, 36, 80},
+    {"Min. Between A and B", -1, 380, 38, 160},
+    {nullptr, 5, 544, 36, 90},
+    {"@", -1, 638, 38, 14},
+    {nullptr, 7, 654, 36, 80},
+    {"Avg.Between A and B", -1, 10, 66, 160},
+    {nullptr, 8, 174, 64, 90},
+};
+
+}  // namespace
+
+CCursorBar::CCursorBar(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("CCursorBar"));
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kBarBackground);
+  pal.setColor(QPalette::Base, kBarBackground);
+  pal.setColor(QPalette::WindowText, Qt::black);
+  pal.setColor(QPalette::Text, Qt::black);
+  setPalette(pal);
+  const QFont font = ArialByCharHeight(14, 500);
+  for (const auto& item : kItems) {
+    if (item.label) {
+      auto* label = new QLabel(QString::fromLatin1(item.label), this);
+      label->setFont(font);
+      label->move(item.x, item.y);
+      label->adjustSize();
+    } else {
+      auto* edit = new QLineEdit(this);
+      edit->setReadOnly(true);
+      edit->setFocusPolicy(Qt::NoFocus);
+      edit->setFont(font);
+      edit->setGeometry(item.x, item.y, item.w, 22);
+      edit->setProperty("controlId", kCursorBoxIds[item.box]);
+      boxes_[item.box] = edit;
+    }
+  }
+  clear_ = new QPushButton(QStringLiteral("Clear"), this);
+  clear_->setFont(font);
+  clear_->setGeometry(284, 64, 80, 24);
+  clear_->setProperty("controlId", ID_CURSOR_CLEAR);
+  clear_->setEnabled(false);
+  connect(clear_, &QPushButton::clicked, this, [this] {
+    if (onClear) onClear();
+  });
+}
+
+QLineEdit* CCursorBar::box(int id) const {
+  for (std::size_t i = 0; i < kCursorBoxIds.size(); ++i)
+    if (kCursorBoxIds[i] == id) return boxes_[i];
+  return nullptr;
+}
+
+void CCursorBar::transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled) {
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const QString t = QString::fromStdString(texts[i]);
+    if (boxes_[i]->text() != t) boxes_[i]->setText(t);
+  }
+  clear_->setEnabled(clearEnabled);
+}
+
+}  // namespace pv::ui

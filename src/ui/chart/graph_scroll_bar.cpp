@@ -1,0 +1,18 @@
+#include "chart/graph_scroll_bar.h"
+
+#include <QScrollBar>
+
+#include "common/ui_constants.h"
+
+namespace pv::ui {
+
+CGraphScrollBar::CGraphScrollBar(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("CGraphScrollBar"));
+  bar_ = new QScrollBar(Qt::Horizontal, this);
+  bar_->setProperty("controlId", 1089);
+  bar_->setEnabled(false);
+}
+
+void CGraphScrollBar::resizeEvent(QResizeEvent*) { bar_->setGeometry(0, 4, width(), height() - 8); }
+
+}  // namespace pv::ui

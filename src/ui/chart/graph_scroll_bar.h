@@ -1,0 +1,23 @@
+#pragma once
+// The strip under the chart holding the horizontal scroll bar (control 1089) that
+// pans a zoomed chart.
+#include <QWidget>
+
+class QScrollBar;
+
+namespace pv::ui {
+
+class CGraphScrollBar : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CGraphScrollBar(QWidget* parent);
+  QScrollBar* scrollBar() const { return bar_; }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override;
+
+ private:
+  QScrollBar* bar_ = nullptr;
+};
+
+}  // namespace pv::ui

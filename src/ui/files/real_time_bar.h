@@ -1,0 +1,37 @@
+#pragma once
+// The statistics bar above the chart: run start, sample count, interval, battery and
+// the REC statistics, with the Open and Export Excel buttons.
+#include <QWidget>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+
+namespace pv {
+struct AppModel;
+}
+
+namespace pv::ui {
+
+class CRealTimeBar : public QWidget {
+  Q_OBJECT
+ public:
+  CRealTimeBar(const AppModel& model, QWidget* parent);
+
+  std::function<void()> onOpen;
+  std::function<void()> onExport;
+
+  // Copies the model's texts into the boxes and the Export Excel enabling.
+  void transferToControls();
+  QLineEdit* box(int id) const;
+  QPushButton* openButton() const { return open_; }
+  QPushButton* exportButton() const { return export_; }
+
+ private:
+  const AppModel& model_;
+  QPushButton* open_ = nullptr;
+  QPushButton* export_ = nullptr;
+  std::vector<std::pair<int, QLineEdit*>> boxes_;
+};
+
+}  // namespace pv::ui

@@ -1,0 +1,165 @@
+#include "panel/meter_panel.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include "app_model.h"
+#include "common/ui_constants.h"
+
+namespace pv::ui {
+namespace {
+
+struct KeyPlace {
+  Key key;
+  int id;
+  const char* caption;
+  int x, y, w, h;  // dialog units
+};
+
+constexpr KeyPlace kKeyPlaces[kKeyCount] = {
+    {Key::Hold, 1044, "HOLD", 11, 211, 40, 14},  {Key::Unhold, 1045, "UNHOLD", 11, 211, 40, 14},
+    {Key::Rec, 1046, "REC", 56, 211, 40, 14},    {Key::Unrec, 1047, "UNREC", 56, 211, 40, 14},
+    {Key::Light, 1053, "LIGHT", 33, 252, 38, 14}, {Key::Zero, 1054, "ZERO", 33, 286, 38, 14},
+    {Key::Units, 1055, "UNITS", 32, 134, 40, 14}, {Key::Dif, 1056, "DIF", 33, 170, 38, 14},
+    {Key::Undif, 1057, "UNDIF", 33, 170, 38, 14},
+};
+
+// Black rectangles of the display frame, the panel border and the caption marker.
+constexpr int kBlackRects[][4] = {
+    {7, 48, 3, 66}, {98, 48, 3, 66}, {7, 46, 94, 2},    {7, 114, 94, 2},  {0, 0, 2, 318},
+    {0, 315, 113, 3}, {0, 0, 113, 2}, {110, 0, 3, 318}, {10, 24, 5, 5},
+};
+
+const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
+
+// Text with its top-left corner at (x, y), opaque on the display green.
+void TextAt(QPainter& p, int x, int y, const QString& text) {
+  if (text.isEmpty()) return;
+  QFontMetrics m(p.font());
+  p.drawText(x, y + m.ascent(), text);
+}
+
+}  // namespace
+
+QFont ArialByCharHeight(int pixels, int weight) {
+  QFont f(QStringLiteral("Arial"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(pixels);
+  f.setWeight(static_cast<QFont::Weight>(weight));
+  return f;
+}
+
+CMeterPanel::CMeterPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+  setObjectName(QStringLiteral("CMeterPanel"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  fontReading_ = ArialByCharHeight(55, 100);
+  fontLabel_ = ArialByCharHeight(19, 100);
+  fontTitle_ = ArialByCharHeight(25, 100);
+  fontSmall_ = ArialByCharHeight(10, 100);
+
+  auto* caption = new QLabel(kCaption, this);
+  caption->setGeometry(Dlu(8, 20, 69, 11));
+  caption->setFont(fontLabel_);
+  caption->setAutoFillBackground(true);
+  QPalette pal = caption->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  pal.setColor(QPalette::WindowText, Qt::white);
+  caption->setPalette(pal);
+
+  for (const auto& place : kKeyPlaces) {
+    auto* b = new QPushButton(QString::fromLatin1(place.caption), this);
+    b->setGeometry(Dlu(place.x, place.y, place.w, place.h));
+    b->setProperty("controlId", place.id);
+    b->setFocusPolicy(Qt::StrongFocus);
+    b->installEventFilter(this);
+    const Key key = place.key;
+    connect(b, &QPushButton::clicked, this, [this, key] {
+      if (onKey) onKey(key);
+    });
+    buttons_[static_cast<int>(place.key)] = b;
+  }
+  syncKeys();
+}
+
+void CMeterPanel::syncKeys() {
+  for (int i = 0; i < kKeyCount; ++i) {
+    const KeyState& s = model_.panel.keys[i];
+    buttons_[i]->setVisible(s.shown);
+    buttons_[i]->setEnabled(s.enabled);
+  }
+}
+
+void CMeterPanel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), kPanelBackground);
+  paintDisplay(p);
+  // The frame and border are controls of their own, so they lie over the display.
+  p.setBackgroundMode(Qt::TransparentMode);
+  for (const auto& r : kBlackRects) p.fillRect(Dlu(r[0], r[1], r[2], r[3]), Qt::black);
+}
+
+void CMeterPanel::paintDisplay(QPainter& p) const {
+  const PanelState& s = model_.panel;
+  p.fillRect(QRect(20, 95, width() - 45, 135), kDisplayGreen);
+  p.setPen(Qt::black);
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(kDisplayGreen);
+  p.setFont(fontReading_);
+  TextAt(p, 23, 125, QString::fromStdString(s.m_strReading));
+  p.setFont(fontLabel_);
+  TextAt(p, 73, 203, QString::fromStdString(s.m_strUnit));
+  paintUnitMarks(p);
+  p.setFont(fontLabel_);
+  TextAt(p, 22, 100, QString::fromStdString(s.m_strHoldWord));
+  TextAt(p, 120, 100, QString::fromStdString(s.m_strDifWord));
+  TextAt(p, 22, 185, QString::fromStdString(s.m_strRecWord));
+}
+
+void CMeterPanel::paintUnitMarks(QPainter& p) const {
+  struct Mark {
+    const char* unit;
+    int twoX, twoY;
+    int oX;  // -1: no "O"
+  };
+  static constexpr Mark kMarks[] = {
+      {"ozin", 108, 200, -1}, {"kgcm", 118, 200, -1}, {"inH", 101, 211, 108},
+      {"ftH", 98, 211, 104},  {"cmH", 113, 211, 118},
+  };
+  for (const auto& m : kMarks) {
+    if (model_.panel.m_strUnit != m.unit) continue;
+    p.setFont(fontSmall_);
+    TextAt(p, m.twoX, m.twoY, QStringLiteral("2"));
+    if (m.oX >= 0) {
+      p.setFont(fontLabel_);
+      TextAt(p, m.oX, 203, QStringLiteral("O"));
+    }
+  }
+}
+
+void CMeterPanel::redrawField(PanelField field) {
+  // Every field lies inside the display window: repainting that area at once shows
+  // the change before the next notification is handled.
+  (void)field;
+  repaint(QRect(14, 92, width() - 14, 142));
+}
+
+bool CMeterPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CMeterPanel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,54 @@
+#pragma once
+// The front panel: the meter's display (reading, unit, HOLD/DIF/REC words) and its
+// nine keys, mirroring the meter and sending its key frames.
+#include <QFont>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "model_observer.h"
+#include "panel/panel_state.h"
+
+class QPushButton;
+
+namespace pv {
+struct AppModel;
+}
+
+namespace pv::ui {
+
+class CMeterPanel : public QWidget {
+  Q_OBJECT
+ public:
+  CMeterPanel(const AppModel& model, QWidget* parent);
+
+  // Called when a key is clicked; the owner runs the key's logic.
+  std::function<void(Key)> onKey;
+
+  // Takes over the key states of the model (the data transfer to the controls).
+  void syncKeys();
+  // Redraws one display field at once.
+  void redrawField(PanelField field);
+
+  QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
+  const QFont& titleFont() const { return fontTitle_; }
+  const QFont& smallFont() const { return fontSmall_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void paintDisplay(QPainter& p) const;
+  void paintUnitMarks(QPainter& p) const;
+
+  const AppModel& model_;
+  QFont fontReading_, fontLabel_, fontTitle_, fontSmall_;
+  std::array<QPushButton*, kKeyCount> buttons_{};
+};
+
+// An Arial font whose character height (without internal leading) is pixels.
+QFont ArialByCharHeight(int pixels, int weight);
+
+}  // namespace pv::ui
