@@ -1,11 +1,11 @@
-#include "chart/cursor_bar.h"
+#include "ui/chart/cursor_bar.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "common/ui_constants.h"
-#include "panel/meter_panel.h"
+#include "ui/common/ui_constants.h"
+#include "ui/panel/meter_panel.h"
 
 namespace pv::ui {
 namespace {

@@ -1,8 +1,8 @@
-#include "chart/graph_scroll_bar.h"
+#include "ui/chart/graph_scroll_bar.h"
 
 #include <QScrollBar>
 
-#include "common/ui_constants.h"
+#include "ui/common/ui_constants.h"
 
 namespace pv::ui {
 

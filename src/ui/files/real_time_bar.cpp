@@ -1,12 +1,12 @@
-#include "files/real_time_bar.h"
+#include "ui/files/real_time_bar.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app_model.h"
-#include "common/ui_constants.h"
-#include "panel/meter_panel.h"
+#include "ui/common/ui_constants.h"
+#include "ui/panel/meter_panel.h"
 
 namespace pv::ui {
 namespace {

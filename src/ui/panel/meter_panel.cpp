@@ -1,4 +1,4 @@
-#include "panel/meter_panel.h"
+#include "ui/panel/meter_panel.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "app_model.h"
-#include "common/ui_constants.h"
+#include "ui/common/ui_constants.h"
 
 namespace pv::ui {
 namespace {
