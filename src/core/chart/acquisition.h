@@ -1,0 +1,40 @@
+#pragma once
+// The acquisition run: the sample timer's commit, the start of a run on the first
+// reading after Run, the full store, and the Run and Stop commands.
+#include <ctime>
+#include <string>
+
+#include "app_model.h"
+#include "link/serial_port.h"
+#include "model_observer.h"
+
+namespace pv {
+
+// Tick of the sample timer: commits the open slot when a new reading arrived and a run
+// is going. rubberBandActive: a rubber-band drag is in progress on the chart, which
+// must not be repainted under it. Returns whether a sample was committed.
+bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer);
+
+// The first reading after a confirmed Run: the store restarts at sample 0 at now.
+// The cursor bar's texts are emptied by its owner on observer.cursorBarChanged().
+void StartRun(AppModel& model, std::time_t now, ModelObserver& observer);
+
+// A store holding kMaxSamples ends the run by itself; Stop becomes unavailable.
+// Returns whether it did.
+bool StopIfStoreFull(AppModel& model, ModelObserver& observer);
+
+// Value the sample-rate dialog opens with: the current interval in seconds, or 1.
+int RunDialogPreset(const AppModel& model);
+
+// Run, after the user confirmed the sample-rate dialog with enteredSeconds (values
+// below 1 count as 1).
+void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer);
+
+// Run, after the dialog whether confirmed or not: RUN three times, Export Excel
+// disabled, the sample timer re-armed at the next paint. Returns the port's error text.
+std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& observer);
+
+// Stop: the run ends, nothing is sent to the meter, Export Excel becomes available.
+void Stop(AppModel& model, ModelObserver& observer);
+
+}  // namespace pv
