@@ -52,18 +52,6 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 }  // namespace
 
-std::string ConfigFilePath() {
-  std::string dir;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-    dir = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    dir = std::string(home) + "/.config";
-  } else {
-    dir = ".";
-  }
-  return dir + "/" + kConfigFileName;
-}
-
 int ReadComPort(const std::string& path) {
   bool inSection = false;
   for (const auto& line : ReadLines(path)) {

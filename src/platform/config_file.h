@@ -5,13 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/port_paths.h"  // ConfigFilePath
+
 namespace pv {
 
-inline constexpr const char* kConfigFileName = "PNEUVISTAconfig.ini";
 inline constexpr int kDefaultComPort = 1;
-
-// $XDG_CONFIG_HOME/PNEUVISTAconfig.ini, or ~/.config/PNEUVISTAconfig.ini.
-std::string ConfigFilePath();
 
 // "COM num" of the file; the default when the file, the section or the key is
 // missing or the value is not a number. No range test: the port refuses bad numbers.
