@@ -6,6 +6,7 @@
 #include "chart/sample_store.h"
 #include "files/rec_statistics.h"
 #include "frame/main_frame_state.h"
+#include "logger/logger_store.h"
 #include "panel/panel_state.h"
 
 namespace pv {
@@ -28,6 +29,7 @@ struct AppModel {
   RecStatistics stats;
   RealTimeBarTexts bar;
   IngestState ingest;
+  LoggerStore logger;
 };
 
 }  // namespace pv

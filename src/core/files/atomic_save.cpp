@@ -1,0 +1,165 @@
+#include "files/atomic_save.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace pv {
+namespace {
+
+struct Pending {
+  const FileToWrite* file = nullptr;
+  std::string temporary;
+  int fd = -1;
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+FileError Failure(const std::string& path, const char* doing, int err) {
+  return FileError{path + ": " + doing + ": " + std::strerror(err)};
+}
+
+// A name of our own beside the target, created exclusively so it never clobbers
+// anything; mode 0666 lets the umask decide, as for any new file.
+int CreateTemporary(const std::string& target, std::string& temporary, int& err) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = stem + std::to_string(counter++);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  err = errno;
+  return -1;
+}
+
+bool WriteAll(const SaveSystemCalls& calls, int fd, std::string_view data, int& err) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    errno = 0;
+    const ssize_t n = calls.write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      err = n < 0 && errno != 0 ? errno : EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void Discard(std::vector<Pending>& pending) {
+  for (Pending& p : pending) {
+    if (p.fd >= 0) ::close(p.fd);
+    p.fd = -1;
+    if (!p.temporary.empty()) ::unlink(p.temporary.c_str());
+  }
+}
+
+// Makes the renames themselves durable; file systems that cannot sync a folder still
+// hold the complete files, so a failure here is not an error of the save.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+SaveSystemCalls SaveSystemCalls::Posix() {
+  return SaveSystemCalls{
+      [](int fd, const void* data, std::size_t n) { return ::write(fd, data, n); },
+      [](int fd) { return ::fsync(fd); },
+      [](const char* from, const char* to) { return ::rename(from, to); },
+  };
+}
+
+FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSystemCalls& calls) {
+  std::vector<Pending> pending;
+  pending.reserve(files.size());
+  for (const FileToWrite& file : files) {
+    if (NameOf(file.path).empty()) return FileError{file.path + ": no file name given"};
+  }
+
+  for (const FileToWrite& file : files) {
+    Pending& p = pending.emplace_back();
+    p.file = &file;
+    int err = 0;
+    p.fd = CreateTemporary(file.path, p.temporary, err);
+    if (p.fd < 0) {
+      p.temporary.clear();
+      Discard(pending);
+      return Failure(file.path, ("cannot create a file in " + FolderOf(file.path)).c_str(), err);
+    }
+    // Replacing a file keeps its permissions.
+    struct stat existing {};
+    if (::stat(file.path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+      ::fchmod(p.fd, existing.st_mode & 07777);
+    }
+    if (!WriteAll(calls, p.fd, file.contents, err)) {
+      Discard(pending);
+      return Failure(file.path, "cannot write", err);
+    }
+    if (calls.fsync(p.fd) != 0) {
+      err = errno;
+      Discard(pending);
+      return Failure(file.path, "cannot write to disk", err);
+    }
+    const int fd = p.fd;
+    p.fd = -1;
+    if (::close(fd) != 0) {
+      err = errno;
+      Discard(pending);
+      return Failure(file.path, "cannot write to disk", err);
+    }
+  }
+
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    Pending& p = pending[i];
+    if (calls.rename(p.temporary.c_str(), p.file->path.c_str()) != 0) {
+      const int err = errno;
+      std::vector<Pending> rest(pending.begin() + static_cast<std::ptrdiff_t>(i), pending.end());
+      Discard(rest);
+      std::string message = p.file->path + ": cannot replace: " + std::strerror(err);
+      if (i > 0) {
+        message += " (already saved:";
+        for (std::size_t k = 0; k < i; ++k) message += " " + pending[k].file->path;
+        message += ")";
+      }
+      return FileError{message};
+    }
+  }
+  for (const Pending& p : pending) SyncFolder(FolderOf(p.file->path));
+  return Succeeded();
+}
+
+std::string TextTablePathFor(std::string_view dataPath) {
+  constexpr std::string_view kDataExtension = ".KvtDat";
+  const auto slash = dataPath.rfind('/');
+  const std::string_view folder = slash == std::string_view::npos ? std::string_view{} : dataPath.substr(0, slash + 1);
+  std::string_view name = dataPath.substr(folder.size());
+  if (name.ends_with(kDataExtension)) name.remove_suffix(kDataExtension.size());
+  std::string out(folder);
+  out += name;
+  out += ".txt";
+  return out;
+}
+
+}  // namespace pv

@@ -1,0 +1,47 @@
+#pragma once
+// Writing one or more files as a unit: either every file gets its new contents or none
+// is touched. Each file is written and synced under a temporary name in its target
+// folder, and only when all are complete are they renamed into place.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "files/file_result.h"
+
+namespace pv {
+
+struct FileToWrite {
+  FileToWrite(std::string p, std::string_view c) : path(std::move(p)), contents(c) {}
+  FileToWrite(std::string p, std::span<const std::uint8_t> c)
+      : path(std::move(p)), contents(reinterpret_cast<const char*>(c.data()), c.size()) {}
+
+  std::string path;
+  std::string_view contents;  // must outlive the save
+};
+
+// The system calls whose failure a save must survive; tests replace them to simulate
+// a full disk or a failing device.
+struct SaveSystemCalls {
+  std::function<ssize_t(int, const void*, std::size_t)> write;
+  std::function<int(int)> fsync;
+  std::function<int(const char*, const char*)> rename;
+
+  static SaveSystemCalls Posix();
+};
+
+// On failure the temporaries are removed, existing files keep their contents, and the
+// error names the file and the system's reason ("x.txt: cannot write: No space left on
+// device"). Renames run only after every file is on disk; should one of them still
+// fail, the files already renamed keep their new contents and the error says so.
+FileStatus SaveFilesAtomically(std::span<const FileToWrite> files,
+                               const SaveSystemCalls& calls = SaveSystemCalls::Posix());
+
+// The text table that Save writes beside a data file: the data file's name without a
+// trailing ".KvtDat", plus ".txt", in the same folder ("/d/run.KvtDat" -> "/d/run.txt").
+std::string TextTablePathFor(std::string_view dataPath);
+
+}  // namespace pv

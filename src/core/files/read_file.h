@@ -1,0 +1,18 @@
+#pragma once
+// Reading a whole file into memory, with the system's reason when that fails.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/file_result.h"
+
+namespace pv {
+
+// Files larger than this are refused before reading: no data file comes near it.
+inline constexpr std::size_t kMaxReadFileBytes = 64u << 20;
+
+FileResult<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
+                                                    std::size_t maxBytes = kMaxReadFileBytes);
+
+}  // namespace pv

@@ -1,0 +1,61 @@
+#pragma once
+// One neutral view of a run's samples for the table writers, so that the same rules
+// serve the live sample store and a loaded data-logger file.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "app_model.h"
+#include "chart/sample_store.h"
+#include "logger/logger_store.h"
+
+namespace pv {
+
+struct SampleRow {
+  float value = 0.0f;  // in the sample's own unit
+  SampleText text{};   // sign and the five characters the meter showed
+  int unitCode = 0;
+  std::string_view unitName;
+  bool relative = false;  // taken in DIF mode
+  int errorKind = 0;      // 0, 1 for +5.1 ("ERR1"), 2 for -5.1 ("ERR2")
+  std::string time;       // "%H:%M:%S"
+};
+
+class SampleRows {
+ public:
+  virtual ~SampleRows() = default;
+  virtual int size() const = 0;
+  virtual SampleRow row(int i) const = 0;
+};
+
+// The committed samples of the current run. Error samples are recognised by value and
+// factor to psi; times are the run start + i whole-second intervals, in local time.
+class LiveRunRows final : public SampleRows {
+ public:
+  explicit LiveRunRows(const AppModel& model) : model_(model) {}
+  int size() const override;
+  SampleRow row(int i) const override;
+
+ private:
+  const AppModel& model_;
+};
+
+// The records of a loaded data-logger file. A file keeps no DIF flags, so every record
+// counts as not relative; error records are recognised as the logger graph does, by
+// value and full scale 52. The file keeps only the start's time of day, so times are
+// that time of day + i whole-second intervals, wrapping at midnight.
+class LoggerFileRows final : public SampleRows {
+ public:
+  explicit LoggerFileRows(const LoggerStore& store) : store_(store) {}
+  int size() const override;
+  SampleRow row(int i) const override;
+
+ private:
+  const LoggerStore& store_;
+};
+
+// "%H:%M:%S" of a number of seconds since midnight (any value, taken modulo a day).
+std::string FormatTimeOfDay(std::int64_t seconds);
+
+}  // namespace pv
