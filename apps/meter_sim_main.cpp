@@ -1,1 +1,67 @@
-int main() { return 0; }
+// meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
+// to open, then streams readings and obeys commands until interrupted.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+
+#include "sim/pty_meter.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("meter-sim");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Simulated pressure meter on a pseudo-terminal.");
+  parser.addHelpOption();
+  QCommandLineOption linkOption("link", "Keep a symbolic link at PATH pointing to the device.", "PATH");
+  QCommandLineOption rateOption("rate", "Reading frames per second (at most 87).", "N", "2");
+  parser.addOption(linkOption);
+  parser.addOption(rateOption);
+  parser.process(app);
+
+  bool rateOk = false;
+  const double rate = parser.value(rateOption).toDouble(&rateOk);
+  if (!rateOk || rate <= 0) {
+    std::fprintf(stderr, "meter-sim: --rate needs a positive number\n");
+    return 2;
+  }
+
+  // Signals end the event loop through a pipe, so the link is removed on the way out.
+  if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    std::perror("meter-sim: pipe");
+    return 1;
+  }
+  QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+  struct sigaction sa{};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+
+  pv::PtyMeter meter(parser.value(linkOption).toStdString());
+  meter.setFramesPerSecond(rate);
+  if (!meter.start()) {
+    std::fprintf(stderr, "meter-sim: %s\n", meter.errorString().c_str());
+    return 1;
+  }
+  std::printf("%s\n", meter.devicePath().c_str());
+  std::fflush(stdout);
+  return app.exec();
+}
