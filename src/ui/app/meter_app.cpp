@@ -1,0 +1,73 @@
+#include "ui/app/meter_app.h"
+
+#include <QStringList>
+
+#include "app_model.h"
+#include "platform/config_file.h"
+#include "platform/qt_serial_port.h"
+#include "sim/pty_meter.h"
+#include "ui/frame/main_frame.h"
+
+namespace pv::ui {
+
+QString UsageText() {
+  return QStringLiteral(
+      "Usage: pneuvista [--demo | --device PATH]\n"
+      "  --demo         use the built-in simulated meter for this run\n"
+      "  --device PATH  use this serial device for the configured port, this run only\n");
+}
+
+StartOptions ParseCommandLine(const QStringList& arguments) {
+  StartOptions o;
+  for (int i = 1; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if (a == QStringLiteral("--demo")) {
+      o.demo = true;
+    } else if (a == QStringLiteral("--device") && i + 1 < arguments.size()) {
+      o.devicePath = arguments[++i].toStdString();
+    } else if (a.startsWith(QStringLiteral("--device="))) {
+      o.devicePath = a.mid(9).toStdString();
+    } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+      o.help = true;
+    } else {
+      o.error = QStringLiteral("unknown argument: %1").arg(a);
+    }
+  }
+  if (o.demo && !o.devicePath.empty()) o.error = QStringLiteral("--demo and --device exclude each other");
+  return o;
+}
+
+CMeterApp::CMeterApp(StartOptions options) : options_(std::move(options)) {}
+
+CMeterApp::~CMeterApp() {
+  frame_.reset();
+  port_.reset();
+  meter_.reset();
+}
+
+bool CMeterApp::initInstance() {
+  model_ = std::make_unique<AppModel>();
+  const std::string config = options_.configPath.empty() ? ConfigFilePath() : options_.configPath;
+  std::string runDevice = options_.devicePath;
+  if (options_.demo) {
+    meter_ = std::make_unique<PtyMeter>();
+    if (!meter_->start()) {
+      error_ = QStringLiteral("The simulated meter could not start: %1")
+                   .arg(QString::fromStdString(meter_->errorString()));
+      return false;
+    }
+    runDevice = meter_->devicePath();
+  }
+  // --demo and --device stand in for the configured port's device in this run only;
+  // the configuration file is not changed.
+  const int configured = ReadComPort(config);
+  auto pathOf = [configured, runDevice](int n) {
+    return n == configured && !runDevice.empty() ? runDevice : ConfiguredPortPath(n);
+  };
+  port_ = std::make_unique<QtSerialPort>(pathOf);
+  frame_ = std::make_unique<CMainFrame>(*model_, *port_, port_.get(), config, pathOf);
+  if (options_.showWindow) frame_->showMaximized();
+  return true;
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,89 @@
+#include "ui/frame/dialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+#include "ui/common/ui_constants.h"
+
+namespace pv::ui {
+
+IntegerDialog::IntegerDialog(QWidget* parent, bool unsignedOnly) : QDialog(parent), unsigned_(unsignedOnly) {
+  setWindowTitle(QStringLiteral("Dialog"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  edit_ = new QLineEdit(this);
+}
+
+void IntegerDialog::setValue(int v) {
+  value_ = v;
+  edit_->setText(QString::number(v));
+}
+
+void IntegerDialog::accept() {
+  bool ok = false;
+  const QString text = edit_->text().trimmed();
+  const int v = unsigned_ ? static_cast<int>(text.toUInt(&ok)) : text.toInt(&ok);
+  if (!ok) {
+    QMessageBox::warning(this, QStringLiteral("PNEUVISTA"),
+                         unsigned_ ? QStringLiteral("Please enter a positive integer.")
+                                   : QStringLiteral("Please enter an integer."));
+    edit_->setFocus();
+    edit_->selectAll();
+    return;
+  }
+  value_ = v;
+  QDialog::accept();
+}
+
+CSampleRateDlg::CSampleRateDlg(QWidget* parent) : IntegerDialog(parent, false) {
+  setFixedSize(145 * kDialogUnit, 66 * kDialogUnit);
+  auto* label = new QLabel(QStringLiteral("Sample Rate"), this);
+  label->setGeometry(Dlu(14, 18, 44, 10));
+  edit_->setGeometry(Dlu(60, 16, 40, 13));
+  edit_->setProperty("controlId", 1076);
+  auto* sec = new QLabel(QStringLiteral("Sec"), this);
+  sec->setGeometry(Dlu(104, 18, 20, 10));
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setGeometry(Dlu(48, 40, 50, 14));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  setValue(1);
+}
+
+CComNumberDlg::CComNumberDlg(QWidget* parent) : IntegerDialog(parent, true) {
+  setFixedSize(138 * kDialogUnit, 72 * kDialogUnit);
+  auto* text = new QLabel(QStringLiteral("Please input  integer number  5  to 16"), this);
+  text->setGeometry(Dlu(10, 8, 124, 10));
+  auto* label = new QLabel(QStringLiteral("COM  No."), this);
+  label->setGeometry(Dlu(20, 28, 36, 10));
+  edit_->setGeometry(Dlu(60, 26, 40, 13));
+  edit_->setProperty("controlId", 1100);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setGeometry(Dlu(44, 50, 50, 14));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  setValue(5);
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("About"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setFixedSize(235 * kDialogUnit, 55 * kDialogUnit);
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QApplication::windowIcon().isNull()
+                      ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32)
+                      : QApplication::windowIcon().pixmap(32, 32));
+  icon->setGeometry(Dlu(11, 17, 20, 20));
+  auto* text = new QLabel(QString::fromLatin1(kAboutText), this);
+  text->setObjectName(QStringLiteral("aboutText"));
+  text->setGeometry(Dlu(40, 10, 119, 8));
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setGeometry(Dlu(178, 7, 50, 14));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,48 @@
+#pragma once
+// The main window's small dialogs: the sample rate, the other port number and About.
+#include <QDialog>
+
+class QLineEdit;
+
+namespace pv::ui {
+
+// An edit box taking a whole number, with OK; Escape cancels. A text that is not a
+// number is refused with the standard message and the dialog stays open.
+class IntegerDialog : public QDialog {
+  Q_OBJECT
+ public:
+  int value() const { return value_; }
+  void setValue(int v);
+  QLineEdit* edit() const { return edit_; }
+  void accept() override;
+
+ protected:
+  IntegerDialog(QWidget* parent, bool unsignedOnly);
+  QLineEdit* edit_ = nullptr;
+
+ private:
+  bool unsigned_;
+  int value_ = 0;
+};
+
+class CSampleRateDlg : public IntegerDialog {
+  Q_OBJECT
+ public:
+  explicit CSampleRateDlg(QWidget* parent);
+};
+
+class CComNumberDlg : public IntegerDialog {
+  Q_OBJECT
+ public:
+  explicit CComNumberDlg(QWidget* parent);
+};
+
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CAboutDlg(QWidget* parent);
+};
+
+inline constexpr const char* kAboutText = "Q5716 Pneuvista Software Version 2.0 ";
+
+}  // namespace pv::ui

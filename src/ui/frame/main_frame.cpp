@@ -1,0 +1,376 @@
+#include "ui/frame/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+#include <ctime>
+
+#include "app_model.h"
+#include "chart/acquisition.h"
+#include "chart/command_availability.h"
+#include "frame/commands.h"
+#include "link/ingest.h"
+#include "platform/config_file.h"
+#include "platform/qt_serial_port.h"
+#include "ui/chart/cursor_bar.h"
+#include "ui/chart/dt_view.h"
+#include "ui/common/ui_constants.h"
+#include "ui/files/real_time_bar.h"
+#include "ui/frame/dialogs.h"
+#include "ui/panel/meter_panel.h"
+
+namespace pv::ui {
+namespace {
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style) {
+  return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+}
+
+// The help that comes with the program: "help.chm" beside it, else an HTML help
+// installed with it. Empty when there is none.
+QString FindHelp() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  const QStringList candidates = {dir + QStringLiteral("/help.chm"), dir + QStringLiteral("/help/index.html"),
+                                  dir + QStringLiteral("/../share/pneuvista/help/index.html"),
+                                  QStringLiteral("/usr/share/doc/pneuvista/help/index.html")};
+  for (const QString& c : candidates)
+    if (QFileInfo::exists(c)) return QFileInfo(c).absoluteFilePath();
+  return {};
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
+                       std::function<std::string(int)> pathOf)
+    : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
+  if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
+  setWindowTitle(QString::fromLatin1(kMainTitle));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  prompts.askYesNo = [this](const QString& question) {
+    return QMessageBox::question(this, QStringLiteral("PNEUVISTA"), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+  };
+  prompts.askSampleRate = [this](int preset, int* value) {
+    CSampleRateDlg dlg(this);
+    dlg.setValue(preset);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    *value = dlg.value();
+    return true;
+  };
+  prompts.askPortNumber = [this](int preset, int* value) {
+    CComNumberDlg dlg(this);
+    dlg.setValue(preset);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    *value = dlg.value();
+    return true;
+  };
+
+  // Creation, in the order the window is built: configuration, toolbar, port, status bar.
+  model_.frame.initialise(ReadComPort(configPath_));
+  createMenus();
+  createToolBar();
+  if (qtPort_) {
+    connect(qtPort_, &QtSerialPort::dataReceived, this, &CMainFrame::onReceive);
+    connect(qtPort_, &QtSerialPort::portLost, this,
+            [this](const QString& reason) { reportPort(reason.toStdString()); });
+  }
+  createStatusBar();
+  reportPort(StartupPortSteps(model_, port_));
+
+  view_ = new CDTView(model_, port_, *this, this);
+  setCentralWidget(view_);
+  view_->realTimeBar()->onExport = [this] {
+    if (files.exportExcel) files.exportExcel();
+  };
+  view_->realTimeBar()->onOpen = [this] {
+    if (files.openLogger) files.openLogger();
+  };
+  updateCommandStates();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler) {
+  auto* a = new QAction(caption, this);
+  a->setData(id);
+  connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
+    if (handler) handler();
+  });
+  if (menu) menu->addAction(a);
+  actions_[id] = a;
+  return a;
+}
+
+void CMainFrame::createMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File(f)"));
+  addCommand(file, QStringLiteral("&Save"), ID_FILE_SAVE_RUN, [this] {
+    if (files.saveRun) files.saveRun();
+  });
+  addCommand(file, QStringLiteral("&Print"), ID_FILE_PRINT, [this] {
+    if (files.print) files.print();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  file->addSeparator();
+  addCommand(file, QStringLiteral("&Exit"), ID_APP_EXIT, [this] { close(); });
+
+  QMenu* realTime = menuBar()->addMenu(QStringLiteral("&RealTime(R)"));
+  addCommand(realTime, QStringLiteral("&Run"), ID_RUN, [this] { onRun(); });
+  addCommand(realTime, QStringLiteral("&Stop"), ID_STOP, [this] { onStop(); });
+  addCommand(realTime, QStringLiteral("&UndoZoom"), ID_UNDO_ZOOM, [this] {
+    if (onUndoZoom) onUndoZoom();
+  });
+  addCommand(realTime, QStringLiteral("&PowerOff"), ID_POWER_OFF, [this] { onPowerOff(); });
+
+  QMenu* ports = menuBar()->addMenu(QStringLiteral("&COM Port"));
+  for (int k = 1; k <= 4; ++k) {
+    QAction* a = addCommand(ports, QStringLiteral("&COM%1").arg(k), ID_COM1 + k - 1, [this, k] { onChoosePort(k); });
+    a->setCheckable(true);
+  }
+  addCommand(ports, QStringLiteral("&Other COM"), ID_OTHER_COM, [this] { onOtherPort(); })
+      ->setStatusTip(QStringLiteral("Other comports"));
+  connect(ports, &QMenu::aboutToShow, this, &CMainFrame::refreshPortCaptions);
+  refreshPortCaptions();
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help(H)"));
+  addCommand(help, QStringLiteral("&About"), ID_APP_ABOUT, [this] { onAbout(); });
+  addCommand(help, QStringLiteral("&Contents"), ID_HELP_CONTENTS, [this] { onHelp(); });
+
+  QAction* computer = addCommand(nullptr, QStringLiteral("&Computer Command"), ID_COMPUTER_COMMAND, nullptr);
+  computer->setEnabled(false);
+  menuBar()->addAction(computer);
+
+  // Accelerators that are not on a menu item.
+  addCommand(nullptr, QStringLiteral("New"), ID_FILE_NEW, nullptr)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  addCommand(nullptr, QStringLiteral("Open"), ID_FILE_OPEN, [this] {
+    if (files.documentOpen) files.documentOpen();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  addCommand(nullptr, QStringLiteral("Save"), ID_FILE_SAVE, [this] {
+    if (files.documentSave) files.documentSave();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) addAction(actions_[id]);
+}
+
+void CMainFrame::refreshPortCaptions() {
+  // The device each number stands for, beside the caption in the shortcut column.
+  for (int k = 1; k <= 4; ++k) {
+    actions_[ID_COM1 + k - 1]->setText(
+        QStringLiteral("&COM%1\t%2").arg(k).arg(QString::fromStdString(devicePath(k))));
+  }
+  const int n = model_.frame.m_nComPort;
+  QString other = QStringLiteral("&Other COM");
+  if (n >= kOtherComMin) other += QStringLiteral("\tCOM%1 %2").arg(n).arg(QString::fromStdString(devicePath(n)));
+  actions_[ID_OTHER_COM]->setText(other);
+}
+
+std::string CMainFrame::devicePath(int number) const { return pathOf_(number); }
+
+void CMainFrame::createToolBar() {
+  toolBar_ = addToolBar(QStringLiteral("Main"));
+  toolBar_->setObjectName(QStringLiteral("mainToolBar"));
+  toolBar_->setMovable(false);
+  toolBar_->setIconSize(QSize(16, 15));
+  toolBar_->setFixedHeight(30);
+  const QStyle* s = style();
+  struct Button {
+    int id;
+    const char* theme;
+    QStyle::StandardPixmap fallback;
+    const char* tip;
+  };
+  const Button buttons[] = {
+      {ID_FILE_SAVE_RUN, "document-save", QStyle::SP_DialogSaveButton, "Save"},
+      {ID_FILE_PRINT, "document-print", QStyle::SP_FileDialogDetailedView, "Print"},
+      {ID_RUN, "media-playback-start", QStyle::SP_MediaPlay, "Start"},
+      {ID_STOP, "media-playback-stop", QStyle::SP_MediaStop, "Stop"},
+      {ID_UNDO_ZOOM, "zoom-original", QStyle::SP_ArrowBack, "UndoZoom"},
+      {ID_POWER_OFF, "system-shutdown", QStyle::SP_BrowserStop, "PowerOff"},
+      {ID_HELP_CONTENTS, "help-contents", QStyle::SP_DialogHelpButton, "Help"},
+  };
+  bool first = true;
+  for (const auto& b : buttons) {
+    if (!first) toolBar_->addSeparator();
+    first = false;
+    QAction* a = actions_[b.id];
+    a->setIcon(ThemeIcon(b.theme, b.fallback, s));
+    a->setToolTip(QString::fromLatin1(b.tip));
+    toolBar_->addAction(a);
+  }
+}
+
+void CMainFrame::createStatusBar() {
+  message_ = new QLabel(QStringLiteral("Ready"), this);
+  statusBar()->addWidget(message_, 1);
+  for (const char* pane : {"CAP", "NUM", "SCRL"}) {
+    auto* label = new QLabel(QString::fromLatin1(pane), this);
+    label->setObjectName(QString::fromLatin1(pane));
+    label->setEnabled(false);  // the indicator panes show their lock state greyed when off
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addPermanentWidget(label);
+  }
+}
+
+QAction* CMainFrame::action(int commandId) const {
+  auto it = actions_.find(commandId);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::runCommand(int commandId) {
+  if (QAction* a = action(commandId); a && a->isEnabled()) a->trigger();
+}
+
+QPoint CMainFrame::clientOrigin() const { return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0); }
+
+QRect CMainFrame::clientRect() const {
+  const QPoint o = clientOrigin();
+  return QRect(0, 0, width(), height() - o.y());
+}
+
+void CMainFrame::updateCommandStates() {
+  const CommandAvailability c = Commands(model_, zoomed ? zoomed() : false);
+  action(ID_FILE_SAVE_RUN)->setEnabled(c.save);
+  action(ID_FILE_PRINT)->setEnabled(c.print);
+  action(ID_RUN)->setEnabled(c.run);
+  action(ID_STOP)->setEnabled(c.stop);
+  action(ID_UNDO_ZOOM)->setEnabled(c.undoZoom);
+  action(ID_POWER_OFF)->setEnabled(c.powerOff);
+  for (int k = 0; k < 4; ++k) {
+    action(ID_COM1 + k)->setEnabled(model_.frame.m_bPortMenuEnabled[k]);
+    action(ID_COM1 + k)->setChecked(model_.frame.m_bComChecked[k]);
+  }
+  action(ID_OTHER_COM)->setEnabled(model_.frame.m_bPortMenuEnabled[4]);
+}
+
+void CMainFrame::reportPort(const std::string& error) {
+  if (error.empty()) {
+    message_->setText(QStringLiteral("Ready"));
+    return;
+  }
+  QString text = QStringLiteral("COM%1 (%2): %3")
+                     .arg(model_.frame.m_nComPort)
+                     .arg(QString::fromStdString(devicePath(model_.frame.m_nComPort)),
+                          QString::fromStdString(error));
+  if (text.contains(QStringLiteral("ermission")))
+    text += QStringLiteral(" - add your user to the dialout group and log in again");
+  message_->setText(text);
+}
+
+void CMainFrame::onReceive() {
+  OnReceiveNotification(model_, port_, std::time(nullptr), *this);
+  if (message_->text() != QStringLiteral("Ready") && port_.isOpen()) message_->setText(QStringLiteral("Ready"));
+}
+
+void CMainFrame::onRun() {
+  if (ShouldAskSaveOnRun(model_) && prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
+    if (files.saveRun) files.saveRun();
+  }
+  int seconds = 0;
+  if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) ConfirmRun(model_, seconds, *this);
+  reportPort(FinishRunCommand(model_, port_, *this));
+  view_->realTimeBar()->transferToControls();
+  view_->update();
+  updateCommandStates();
+}
+
+void CMainFrame::onStop() {
+  Stop(model_, *this);
+  view_->realTimeBar()->transferToControls();
+  updateCommandStates();
+}
+
+void CMainFrame::onPowerOff() { reportPort(PowerOff(port_)); }
+
+void CMainFrame::onChoosePort(int k) {
+  reportPort(ChoosePort(model_, port_, k, *this));
+  refreshPortCaptions();
+  updateCommandStates();
+}
+
+void CMainFrame::onOtherPort() {
+  int n = 0;
+  if (!prompts.askPortNumber(OtherPortDialogPreset(model_), &n)) {
+    updateCommandStates();
+    return;
+  }
+  std::string error;
+  if (ChooseOtherPort(model_, port_, n, *this, &error)) reportPort(error);
+  refreshPortCaptions();
+  updateCommandStates();
+}
+
+void CMainFrame::onHelp() {
+  const QString help = FindHelp();
+  if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void CMainFrame::onAbout() {
+  CAboutDlg dlg(this);
+  dlg.exec();
+}
+
+void CMainFrame::closeSequence() {
+  const std::string error = WriteComPort(configPath_, model_.frame.m_nComPort);
+  if (!error.empty()) message_->setText(QString::fromStdString(error));
+  CloseSequencePortSteps(port_);
+  if (ShouldAskSaveOnClose(model_) && prompts.askYesNo(QString::fromLatin1(kCloseSaveQuestion))) {
+    if (files.saveRun) files.saveRun();
+  }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  closing_ = true;
+  closeSequence();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void CMainFrame::paintEvent(QPaintEvent*) {
+  // The two strips of the frame's own client area not covered by its children.
+  QPainter p(this);
+  const QRect c = clientRect();
+  const QPoint o = clientOrigin();
+  const QColor face = palette().color(QPalette::Button);
+  p.fillRect(QRect(o.x() + c.right() - 23, o.y() + 31, 24, c.height() - 31), face);
+  p.fillRect(QRect(o.x() + 290, o.y() + 142, c.width() - 350, 7), face);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!initialUpdateDone_) {
+    initialUpdateDone_ = true;
+    view_->initialUpdate();
+  }
+}
+
+// ModelObserver: core changes reach the widgets here.
+void CMainFrame::panelFieldChanged(PanelField field) { view_->panel()->redrawField(field); }
+void CMainFrame::panelChanged() {
+  view_->panel()->syncKeys();
+  view_->panel()->update();
+}
+void CMainFrame::statisticsChanged() { view_->realTimeBar()->transferToControls(); }
+void CMainFrame::cursorBarChanged() {
+  if (onCursorBarChanged) onCursorBarChanged();
+}
+void CMainFrame::updateAllViews() {
+  view_->update();
+  updateCommandStates();
+}
+void CMainFrame::invalidateChart(bool) { view_->update(); }
+void CMainFrame::commandsChanged() { updateCommandStates(); }
+void CMainFrame::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
+
+}  // namespace pv::ui

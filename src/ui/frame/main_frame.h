@@ -1,0 +1,128 @@
+#pragma once
+// The main window: menus, toolbar, status bar and the main window's own commands
+// (Run, Stop, port choice, PowerOff, help, close). It owns the chart view, which
+// owns the bars, and it is the observer through which core changes reach widgets.
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "model_observer.h"
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace pv {
+struct AppModel;
+class QtSerialPort;
+class SerialPort;
+}  // namespace pv
+
+namespace pv::ui {
+
+class CDTView;
+
+inline constexpr const char* kMainTitle = "Q5716 Pneuvista Software";
+inline constexpr const char* kRunSaveQuestion =
+    "There  are  datas  in  Real_Time  graph,  it  have  to  reset  the  graph. Do  you  want  to  save  the  "
+    "Real_time  graph ? ";
+inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
+
+// Questions and dialogs the commands put to the user; tests replace them.
+struct UserPrompts {
+  std::function<bool(const QString& question)> askYesNo;
+  std::function<bool(int preset, int* value)> askSampleRate;
+  std::function<bool(int preset, int* value)> askPortNumber;
+};
+
+// File commands that live with the files, logger and printing code.
+struct FileCommands {
+  std::function<void()> saveRun;       // 32814 and the save questions
+  std::function<void()> print;         // 57607
+  std::function<void()> documentSave;  // Ctrl+S
+  std::function<void()> documentOpen;  // Ctrl+O
+  std::function<void()> exportExcel;   // statistics bar 1002
+  std::function<void()> openLogger;    // statistics bar 1001
+};
+
+class CMainFrame : public QMainWindow, public ModelObserver {
+  Q_OBJECT
+ public:
+  // qtPort, when given, is the same port as port: its notifications and device paths
+  // reach the window. Tests pass a recording port alone.
+  // pathOf names the device of a port number (the menus show it); by default the
+  // user's configuration decides.
+  CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
+             std::function<std::string(int)> pathOf = {});
+  ~CMainFrame() override;
+
+  CDTView* view() const { return view_; }
+  QAction* action(int commandId) const;
+  QToolBar* toolBar() const { return toolBar_; }
+  QLabel* messagePane() const { return message_; }
+  UserPrompts prompts;
+  FileCommands files;
+  // Chart hooks: whether it is zoomed, Undo zoom, and the cursor bar's transfer.
+  std::function<bool()> zoomed;
+  std::function<void()> onUndoZoom;
+  std::function<void()> onCursorBarChanged;
+
+  // Brings menus and toolbar in line with the model (the command-enabling handlers).
+  void updateCommandStates();
+  // Runs a menu command by id as the user would.
+  void runCommand(int commandId);
+  // The frame's client rectangle origin in window coordinates (below the menu bar).
+  QPoint clientOrigin() const;
+  QRect clientRect() const;
+
+  // The close sequence without quitting (the close event runs it, then quits).
+  void closeSequence();
+  // The port's receive notification.
+  void onReceive();
+
+  // ModelObserver
+  void panelFieldChanged(PanelField field) override;
+  void panelChanged() override;
+  void statisticsChanged() override;
+  void cursorBarChanged() override;
+  void updateAllViews() override;
+  void invalidateChart(bool erase) override;
+  void commandsChanged() override;
+  void armSampleTimer(int periodMs) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void createMenus();
+  void createToolBar();
+  void createStatusBar();
+  QAction* addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler);
+  std::string devicePath(int number) const;
+  void onRun();
+  void onStop();
+  void onPowerOff();
+  void onChoosePort(int k);
+  void onOtherPort();
+  void onHelp();
+  void onAbout();
+  void reportPort(const std::string& error);
+  void refreshPortCaptions();
+
+  AppModel& model_;
+  SerialPort& port_;
+  QtSerialPort* qtPort_;
+  std::string configPath_;
+  std::function<std::string(int)> pathOf_;
+  CDTView* view_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* message_ = nullptr;
+  std::map<int, QAction*> actions_;
+  bool initialUpdateDone_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace pv::ui
