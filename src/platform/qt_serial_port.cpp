@@ -10,7 +10,10 @@ namespace {
 
 std::string ReasonOf(const QSerialPort& serial) {
   std::string text = serial.errorString().toStdString();
-  if (!text.empty() && text != "Unknown error") return text;
+  // Qt locks the device exclusively; failing to take the lock means another program has it.
+  if (serial.error() == QSerialPort::PermissionError && text.find("lock") != std::string::npos)
+    return "busy / in use by another program (" + text + ")";
+  if (!text.empty() && text != "Unknown error" && text != "No error") return text;
   switch (serial.error()) {
     case QSerialPort::DeviceNotFoundError:
       return "No such file or directory";
@@ -225,7 +228,13 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
       if (m_lost || !m_serial.isOpen()) return;
       m_lost = true;
       m_lastEventData = false;
-      m_lastError = m_openPath + ": " + ReasonOf(m_serial);
+      {
+        // A hung-up device often leaves errno from an earlier modem-line ioctl; such a
+        // reason would only mislead.
+        const std::string detail = ReasonOf(m_serial);
+        m_lastError = m_openPath + ": device disconnected";
+        if (detail.find("ioctl") == std::string::npos) m_lastError += " (" + detail + ")";
+      }
       const QString reason = QString::fromStdString(m_lastError);
       QMetaObject::invokeMethod(
           this,
@@ -239,8 +248,8 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
       return;
     }
     default:
-      m_lastError = m_openPath + ": " + ReasonOf(m_serial);
-      m_serial.clearError();
+      // Open failures are reported by open() itself, with the path it tried.
+      if (m_serial.isOpen()) m_lastError = m_openPath + ": " + ReasonOf(m_serial);
       return;
   }
 }

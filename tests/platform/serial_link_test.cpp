@@ -1,0 +1,193 @@
+// The Qt serial port and the simulated meter talking over a real pseudo-terminal.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+#include "link/frame.h"
+#include "link/link.h"
+#include "platform/qt_serial_port.h"
+#include "sim/pty_meter.h"
+
+namespace pv {
+namespace {
+
+constexpr int kWaitMs = 3000;
+
+// A meter on a pseudo-terminal and a port opened on it the way the program does.
+class SerialLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    meter.emplace(dir.filePath("meter").toStdString());
+    ASSERT_TRUE(meter->start()) << meter->errorString();
+    port.setDevicePathOverride(meter->devicePath());
+    QObject::connect(&port, &QtSerialPort::dataReceived, [this] { blocks.push_back(port.readAll()); });
+    FullSetup(port, 1);
+    ASSERT_TRUE(port.isOpen());
+  }
+
+  // Waits for n more blocks and returns how many of them decode to readings.
+  int readingsIn(std::size_t n) {
+    const std::size_t start = blocks.size();
+    if (!QTest::qWaitFor([&] { return blocks.size() >= start + n; }, kWaitMs)) return -1;
+    int readings = 0;
+    for (std::size_t i = start; i < blocks.size(); ++i)
+      readings += std::holds_alternative<Reading>(DecodeBlock(blocks[i]));
+    return readings;
+  }
+
+  QTemporaryDir dir;
+  std::optional<PtyMeter> meter;
+  QtSerialPort port{[](int) { return std::string(); }};
+  std::vector<std::vector<std::uint8_t>> blocks;
+};
+
+TEST_F(SerialLink, ReadingsArriveAsWholeDecodableFrames) {
+  meter->setFramesPerSecond(40);
+  EXPECT_EQ(readingsIn(10), 10);
+  for (const auto& b : blocks) EXPECT_GE(b.size(), static_cast<std::size_t>(kFrameLength));
+  EXPECT_TRUE(port.lastEventIsDataReceived());
+}
+
+TEST_F(SerialLink, CommandsReachTheMeterAndChangeItsFrames) {
+  SendCommand(port, Command::Connect, SendPrep::None);
+  SendCommand(port, Command::Run, SendPrep::OpenOnly);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return meter->model().commandLog().size() >= 6; }, kWaitMs));
+  EXPECT_EQ(meter->model().commandRuns(), (std::vector<CommandRun>{{0x01, 3}, {0x11, 3}}));
+
+  SendCommand(port, Command::Hold, SendPrep::Key);
+  SendCommand(port, Command::Rec, SendPrep::Key);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return meter->model().rec() != 0 && meter->model().hold(); }, kWaitMs));
+  port.discardInput();
+  blocks.clear();
+  meter->setFramesPerSecond(40);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !blocks.empty(); }, kWaitMs));
+  const Decoded d = DecodeBlock(blocks.back());
+  ASSERT_TRUE(std::holds_alternative<Reading>(d));
+  EXPECT_EQ(std::get<Reading>(d).mode(), kStatusHold);
+  EXPECT_TRUE(std::get<Reading>(d).recording());
+}
+
+TEST_F(SerialLink, ASplitFrameIsAnnouncedOnlyOnceWhole) {
+  meter->silence(60000);
+  QTest::qWait(100);
+  port.discardInput();
+  blocks.clear();
+  QSignalSpy spy(&port, &QtSerialPort::dataReceived);
+  meter->sendSplitFrame(400);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return port.bytesWaiting() > 0; }, kWaitMs));
+  QTest::qWait(100);
+  EXPECT_EQ(spy.count(), 0);
+  EXPECT_EQ(port.bytesWaiting(), 5);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() == 1; }, kWaitMs));
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].size(), static_cast<std::size_t>(kFrameLength));
+  EXPECT_TRUE(std::holds_alternative<Reading>(DecodeBlock(blocks[0])));
+}
+
+TEST_F(SerialLink, InjectedFaultsArriveAsTheMeterWouldSendThem) {
+  meter->silence(60000);
+  QTest::qWait(100);
+  port.discardInput();
+  blocks.clear();
+
+  meter->sendJoinedFrames();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !blocks.empty(); }, kWaitMs));
+  QTest::qWait(50);
+  std::size_t joined = 0;
+  for (const auto& b : blocks) joined += b.size();
+  EXPECT_EQ(joined, 2u * kFrameLength);
+  EXPECT_TRUE(std::holds_alternative<Reading>(DecodeBlock(blocks[0])));
+
+  for (int n = 1; n <= 4; ++n) {
+    blocks.clear();
+    meter->injectError(n);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !blocks.empty(); }, kWaitMs));
+    const Decoded d = DecodeBlock(blocks[0]);
+    ASSERT_TRUE(std::holds_alternative<MeterError>(d));
+    EXPECT_EQ(std::get<MeterError>(d).number(), n);
+  }
+
+  blocks.clear();
+  meter->injectGarbage(QByteArray("\x56\x03\x00\xff garbage!", 14));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !blocks.empty(); }, kWaitMs));
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(DecodeBlock(blocks[0])));
+}
+
+TEST_F(SerialLink, UnpluggedMeterIsReportedAndThePortReopensWhenItReturns) {
+  meter->setFramesPerSecond(40);
+  ASSERT_EQ(readingsIn(2), 2);
+  const std::string path = meter->devicePath();
+
+  QSignalSpy lost(&port, &QtSerialPort::portLost);
+  meter->unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lost.count() == 1; }, kWaitMs));
+  EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(port.lastError().rfind(path + ": device disconnected", 0), 0u) << port.lastError();
+  EXPECT_EQ(lost.at(0).at(0).toString().toStdString(), port.lastError());
+  EXPECT_THROW(port.write(CommandFrame(Command::Connect)), PortError);
+  EXPECT_THROW(port.readAll(), PortError);
+
+  // While the device is away, reopening fails with a reason that names it.
+  CloseIfOpen(port);
+  try {
+    ReopenAndConnect(port, 1);
+    ADD_FAILURE() << "opened a device that is not there";
+  } catch (const PortError& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+  }
+
+  ASSERT_TRUE(meter->plugIn());
+  EXPECT_EQ(meter->devicePath(), path);
+  meter->model().clearCommandLog();
+  ReopenAndConnect(port, 1);
+  EXPECT_TRUE(port.isOpen());
+  EXPECT_EQ(readingsIn(3), 3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return meter->model().commandCount(Command::Connect) == 3; }, kWaitMs));
+}
+
+TEST(SerialPortErrors, OpeningFailsWithTheDeviceAndTheReason) {
+  QtSerialPort port([](int n) { return n == 9 ? std::string("/nonexistent/ttyUSB8") : std::string(); });
+  struct Case {
+    int number;
+    const char* mentions;
+  } cases[] = {{9, "/nonexistent/ttyUSB8: No such file or directory"}, {0, "COM0"}};
+  for (const auto& c : cases) {
+    port.selectPort(c.number);
+    try {
+      port.open();
+      ADD_FAILURE() << "opened port " << c.number;
+    } catch (const PortError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.mentions), std::string::npos) << e.what();
+      EXPECT_EQ(port.lastError(), e.what());
+    }
+    EXPECT_FALSE(port.isOpen());
+  }
+}
+
+TEST(SerialPortErrors, ABusyPortAndMisuseAreRefused) {
+  QTemporaryDir dir;
+  PtyMeter meter;
+  ASSERT_TRUE(meter.start());
+  const auto resolver = [&](int) { return meter.devicePath(); };
+  QtSerialPort first(resolver), second(resolver);
+  first.open();
+  EXPECT_THROW(second.open(), PortError);  // held exclusively by the first
+  EXPECT_NE(second.lastError().find(meter.devicePath()), std::string::npos) << second.lastError();
+  EXPECT_NE(second.lastError().find("busy / in use"), std::string::npos) << second.lastError();
+  EXPECT_THROW(first.open(), PortError);
+  EXPECT_THROW(first.selectPort(2), PortError);
+  EXPECT_THROW(first.setSettings("9600,x,8,1"), PortError);
+  EXPECT_THROW(first.setSettings("fast,n,8,1"), PortError);
+  EXPECT_THROW(first.setReceiveThreshold(-1), PortError);
+  first.setSettings(kLineSettings);
+  first.close();
+  EXPECT_NO_THROW(second.open());
+}
+
+}  // namespace
+}  // namespace pv
