@@ -1,0 +1,64 @@
+// pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export
+// and CSV, by the same rules as the program's Save and Export Excel.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli_command.h"
+#include "files/atomic_save.h"
+#include "files/datalogger_file.h"
+#include "files/logger_report.h"
+#include "files/sample_rows.h"
+#include "files/spreadsheet.h"
+#include "files/text_table.h"
+
+namespace pv::cli {
+namespace {
+
+int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
+  std::string_view input;
+  std::optional<std::string> txt, xls, csv;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    std::optional<std::string>* target = a == "--txt" ? &txt : a == "--xls" ? &xls : a == "--csv" ? &csv : nullptr;
+    if (target) {
+      if (i + 1 >= args.size()) return UsageError(err, kConvertCommand, std::string(a) + " needs a file name");
+      *target = std::string(args[++i]);
+    } else if (a.starts_with("-") && a != "-") {
+      return UsageError(err, kConvertCommand, "unknown option '" + std::string(a) + "'");
+    } else if (input.empty()) {
+      input = a;
+    } else {
+      return UsageError(err, kConvertCommand, "more than one input file given");
+    }
+  }
+  if (input.empty()) return UsageError(err, kConvertCommand, "no input file given");
+  if (!txt && !xls && !csv) return UsageError(err, kConvertCommand, "no output given (--txt, --xls or --csv)");
+
+  auto loaded = LoadDataLoggerFile(std::string(input));
+  if (!loaded) return Fail(err, kExitBadFile, loaded.error().message);
+  if (loaded.value().trailingBytes > 0) {
+    err << "pneuvista-cli: note: " << input << ": " << loaded.value().trailingBytes
+        << " bytes after the last record ignored\n";
+  }
+
+  const LoggerFileRows rows(loaded.value().store);
+  std::vector<std::string> contents;
+  std::vector<FileToWrite> files;
+  contents.reserve(3);
+  if (txt) files.emplace_back(*txt, contents.emplace_back(BuildTextTable(rows)));
+  if (xls) files.emplace_back(*xls, contents.emplace_back(BuildSpreadsheet(rows)));
+  if (csv) files.emplace_back(*csv, contents.emplace_back(BuildCsv(rows)));
+  const FileStatus saved = SaveFilesAtomically(files);
+  if (!saved) return Fail(err, kExitBadFile, saved.error().message);
+  return kExitOk;
+}
+
+}  // namespace
+
+const CliCommand kConvertCommand{
+    "convert", "convert FILE.KvtDat [--txt OUT.txt] [--xls OUT.xls] [--csv OUT.csv]",
+    "Write the records as text table, spreadsheet and/or CSV (records taken as not relative).", RunConvert};
+
+}  // namespace pv::cli

@@ -1,0 +1,54 @@
+// pneuvista-cli: the meter companion's files from the command line.
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "cli_command.h"
+
+namespace pv::cli {
+namespace {
+
+const CliCommand* const kCommands[] = {
+    &kInfoCommand,
+    &kConvertCommand,
+};
+
+void PrintUsage(std::ostream& out) {
+  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+  for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
+  out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
+         "written, 2 wrong usage\n";
+}
+
+}  // namespace
+
+int Fail(std::ostream& err, int code, std::string_view message) {
+  err << "pneuvista-cli: " << message << "\n";
+  return code;
+}
+
+int UsageError(std::ostream& err, const CliCommand& command, std::string_view problem) {
+  err << "pneuvista-cli: " << problem << "\nusage: pneuvista-cli " << command.synopsis << "\n";
+  return kExitUsage;
+}
+
+}  // namespace pv::cli
+
+int main(int argc, char** argv) {
+  using namespace pv::cli;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintUsage(std::cerr);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
+  for (const CliCommand* c : kCommands) {
+    if (c->name == args[0]) return c->run(Args(args).subspan(1), std::cout, std::cerr);
+  }
+  std::cerr << "pneuvista-cli: unknown command '" << args[0] << "'\n";
+  PrintUsage(std::cerr);
+  return kExitUsage;
+}

@@ -1,0 +1,148 @@
+#include "files/logger_report.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "files/text_table.h"
+#include "files/windows1252.h"
+#include "link/units.h"
+
+namespace pv {
+namespace {
+
+void AppendJsonString(std::string& out, std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      out += "\\u00";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void AppendJsonNumber(std::string& out, float value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                               std::chars_format::general, 9);
+  out.append(buffer, r.ptr);
+}
+
+std::string TextOf(const SampleText& text) { return Windows1252ToUtf8(std::string_view(text.data(), text.size())); }
+
+void AppendCsvField(std::string& out, std::string_view field) {
+  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+std::string LoggerFileJson(const LoggerStore& s) {
+  const int n = std::clamp(s.m_nLogCount, 0, kStoreCapacity);
+  std::string out = "{\"count\": " + std::to_string(s.m_nLogCount);
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"header", &s.m_strLogHeader}, {"start", &s.m_strLogStart}, {"end", &s.m_strLogEnd}, {"unit", &s.m_strLogUnitName}};
+  for (const auto& [key, text] : texts) {
+    out += ", \"";
+    out += key;
+    out += "\": ";
+    AppendJsonString(out, *text);
+  }
+  const std::pair<const char*, int> numbers[] = {{"start_hour", s.m_nLogStartHour},
+                                                 {"start_min", s.m_nLogStartMin},
+                                                 {"start_sec", s.m_nLogStartSec},
+                                                 {"interval_ms", s.m_nLogIntervalMs}};
+  for (const auto& [key, number] : numbers) {
+    out += ", \"";
+    out += key;
+    out += "\": " + std::to_string(number);
+  }
+  out += ", \"records\": [";
+  out.reserve(out.size() + static_cast<std::size_t>(n) * 72);
+  for (int i = 0; i < n; ++i) {
+    out += i == 0 ? "\n  {\"value\": " : ",\n  {\"value\": ";
+    AppendJsonNumber(out, s.m_fLogValue[i]);
+    out += ", \"full_scale\": ";
+    AppendJsonNumber(out, s.m_fLogFullScale[i]);
+    out += ", \"text\": ";
+    AppendJsonString(out, TextOf(s.m_szLogText[i]));
+    out += ", \"unit\": " + std::to_string(s.m_nLogUnit[i]) + "}";
+  }
+  out += n > 0 ? "\n]}\n" : "]}\n";
+  return out;
+}
+
+std::string LoggerFileSummary(const LoggerStore& s) {
+  const LoggerFileRows rows(s);
+  int errors = 0;
+  bool mixedUnits = false;
+  for (int i = 0; i < rows.size(); ++i) {
+    if (ErrorKind(s.m_fLogValue[i], s.m_fLogFullScale[i], kErrorFullScale) != 0) ++errors;
+    if (s.m_nLogUnit[i] != s.m_nLogUnit[0]) mixedUnits = true;
+  }
+  std::string out;
+  out += "records:  " + std::to_string(s.m_nLogCount);
+  if (errors > 0) out += " (" + std::to_string(errors) + (errors == 1 ? " error record)" : " error records)");
+  out += "\nstart:    " + s.m_strLogStart;
+  out += "\nend:      " + s.m_strLogEnd;
+  out += "\ninterval: " + std::to_string(s.m_nLogIntervalMs / 1000) + " s (" + std::to_string(s.m_nLogIntervalMs) +
+         " ms)";
+  out += "\nunit:     " + s.m_strLogUnitName;
+  if (mixedUnits) out += " (records in several units)";
+  if (!s.m_strLogHeader.empty()) out += "\nheader:   " + s.m_strLogHeader;
+  if (rows.size() > 0) {
+    out += "\nfirst:    " + rows.row(0).time + "  " + DataText(rows.row(0), DataStyle::TextTable) + " " +
+           UnitText(rows.row(0));
+    const SampleRow last = rows.row(rows.size() - 1);
+    out += "\nlast:     " + last.time + "  " + DataText(last, DataStyle::TextTable) + " " + UnitText(last);
+  }
+  out += '\n';
+  return out;
+}
+
+std::string BuildCsv(const SampleRows& rows) {
+  std::string out = "NO,TIME,VALUE,UNIT,DATA\r\n";
+  const int n = rows.size();
+  out.reserve(out.size() + static_cast<std::size_t>(n) * 40);
+  for (int i = 0; i < n; ++i) {
+    const SampleRow r = rows.row(i);
+    out += std::to_string(i + 1);
+    out += ',';
+    out += r.time;
+    out += ',';
+    if (r.errorKind == 0 && std::isfinite(r.value)) {
+      char buffer[32];
+      const auto end = std::to_chars(buffer, buffer + sizeof buffer, r.value).ptr;
+      out.append(buffer, end);
+    }
+    out += ',';
+    AppendCsvField(out, UnitText(r));
+    out += ',';
+    AppendCsvField(out, Windows1252ToUtf8(DataText(r, DataStyle::TextTable)));
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace pv

@@ -1,0 +1,24 @@
+#pragma once
+// Texts that describe a loaded data-logger file outside the program: a JSON object, a
+// readable summary and a CSV table. Independent of the process locale.
+#include <string>
+
+#include "files/sample_rows.h"
+#include "logger/logger_store.h"
+
+namespace pv {
+
+// One JSON object: count, header, start, end, unit, start_hour, start_min, start_sec,
+// interval_ms and records [{value, full_scale, text, unit}]. Numbers as "%.9g" would
+// give them; values that are not finite become null, which JSON can hold.
+std::string LoggerFileJson(const LoggerStore& store);
+
+// A few lines for a person: times, interval, unit, record and error-record counts.
+std::string LoggerFileSummary(const LoggerStore& store);
+
+// Header "NO,TIME,VALUE,UNIT,DATA", then one CR LF line per sample. VALUE is the
+// shortest text that reads back as the same float, with '.' as decimal separator; error
+// samples have an empty VALUE and UNIT and the error word as DATA.
+std::string BuildCsv(const SampleRows& rows);
+
+}  // namespace pv

@@ -1,0 +1,181 @@
+#include "files/atomic_save.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "files/datalogger_file.h"
+#include "files/read_file.h"
+#include "files/run_files.h"
+#include "files/spreadsheet.h"
+#include "files/text_table.h"
+#include "run_fixture.h"
+
+namespace pv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    char pattern[] = "/tmp/pneuvista-save-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  static std::string Read(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void Write(const std::string& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(AtomicSave, WritesAllFilesAndLeavesNoTemporaries) {
+  Write(path("b.txt"), "old contents that are longer");
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "data"}, {path("b.txt"), "table"}};
+  const FileStatus status = SaveFilesAtomically(files);
+  ASSERT_TRUE(status) << status.error().message;
+  EXPECT_EQ(Read(path("a.KvtDat")), "data");
+  EXPECT_EQ(Read(path("b.txt")), "table");
+  EXPECT_EQ(Names(), std::vector<std::string>({"a.KvtDat", "b.txt"}));
+}
+
+// Each system call failing in turn: no file is touched, no temporary stays, and the
+// message names the file and the system's reason.
+TEST_F(AtomicSave, AFailureLeavesExistingFilesIntact) {
+  struct Case {
+    const char* what;
+    std::function<void(SaveSystemCalls&)> inject;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"disk full while writing the second file",
+       [](SaveSystemCalls& c) {
+         c.write = [n = 0](int fd, const void* d, std::size_t size) mutable -> ssize_t {
+           if (++n == 2) return errno = ENOSPC, -1;
+           return ::write(fd, d, size);
+         };
+       },
+       "b.txt: cannot write: No space left on device"},
+      {"device gives up half way",
+       [](SaveSystemCalls& c) {
+         c.write = [](int fd, const void* d, std::size_t size) -> ssize_t {
+           if (size > 2) return ::write(fd, d, 2);
+           return errno = EIO, -1;
+         };
+       },
+       "a.KvtDat: cannot write: Input/output error"},
+      {"sync fails", [](SaveSystemCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; },
+       "a.KvtDat: cannot write to disk: Input/output error"},
+  };
+  for (const auto& c : cases) {
+    Write(path("a.KvtDat"), "old data");
+    Write(path("b.txt"), "old table");
+    SaveSystemCalls calls = SaveSystemCalls::Posix();
+    c.inject(calls);
+    const std::vector<FileToWrite> files = {{path("a.KvtDat"), "new data"}, {path("b.txt"), "new table"}};
+    const FileStatus status = SaveFilesAtomically(files, calls);
+    ASSERT_FALSE(status) << c.what;
+    EXPECT_EQ(status.error().message, path(c.message)) << c.what;
+    EXPECT_EQ(Read(path("a.KvtDat")), "old data") << c.what;
+    EXPECT_EQ(Read(path("b.txt")), "old table") << c.what;
+    EXPECT_EQ(Names(), std::vector<std::string>({"a.KvtDat", "b.txt"})) << c.what;
+  }
+}
+
+TEST_F(AtomicSave, AFailedRenameSaysWhatWasAlreadySaved) {
+  SaveSystemCalls calls = SaveSystemCalls::Posix();
+  calls.rename = [n = 0](const char* from, const char* to) mutable {
+    if (++n == 2) return errno = EXDEV, -1;
+    return ::rename(from, to);
+  };
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "data"}, {path("b.txt"), "table"}};
+  const FileStatus status = SaveFilesAtomically(files, calls);
+  ASSERT_FALSE(status);
+  EXPECT_EQ(status.error().message,
+            path("b.txt") +
+                ": cannot replace: Invalid cross-device link (already saved: " + path("a.KvtDat") + ")");
+  EXPECT_EQ(Names(), std::vector<std::string>({"a.KvtDat"}));
+}
+
+TEST_F(AtomicSave, AFolderThatCannotBeWrittenIsReported) {
+  const std::vector<FileToWrite> missing = {{path("gone/a.KvtDat"), "data"}};
+  const FileStatus status = SaveFilesAtomically(missing);
+  ASSERT_FALSE(status);
+  EXPECT_EQ(status.error().message, path("gone/a.KvtDat") + ": cannot create a file in " + path("gone") +
+                                        ": No such file or directory");
+
+  Write(path("a.KvtDat"), "old data");
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  if (access(dir_.c_str(), W_OK) == 0)
+    GTEST_SKIP() << "running with privileges that ignore folder permissions";
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "new data"}};
+  const FileStatus readOnly = SaveFilesAtomically(files);
+  ASSERT_FALSE(readOnly);
+  EXPECT_EQ(readOnly.error().message,
+            path("a.KvtDat") + ": cannot create a file in " + dir_ + ": Permission denied");
+  EXPECT_EQ(Read(path("a.KvtDat")), "old data");
+}
+
+TEST_F(AtomicSave, ReplacingAFileKeepsItsPermissions) {
+  Write(path("a.txt"), "old");
+  fs::permissions(path("a.txt"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::vector<FileToWrite> files = {{path("a.txt"), "new"}};
+  ASSERT_TRUE(SaveFilesAtomically(files));
+  EXPECT_EQ(fs::status(path("a.txt")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(TextTablePath, BesideTheDataFileWithoutItsExtension) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/home/u/run.KvtDat", "/home/u/run.txt"},
+      {"/home/u/run", "/home/u/run.txt"},
+      {"run.KvtDat", "run.txt"},
+      {"/d.KvtDat/25-03-14 10.22.05. 1Sec.KvtDat", "/d.KvtDat/25-03-14 10.22.05. 1Sec.txt"},
+      {"/home/u/run.kvtdat", "/home/u/run.kvtdat.txt"},  // only the exact extension is removed
+      {"/home/u/run.KvtDat.KvtDat", "/home/u/run.KvtDat.txt"},
+  };
+  for (const auto& [data, table] : cases) EXPECT_EQ(TextTablePathFor(data), table) << data;
+}
+
+TEST_F(AtomicSave, SaveAndExportWriteWhatTheFormatsDescribe) {
+  auto m = test::MakeRun(3, 2);
+  ASSERT_TRUE(SaveRun(*m, path("run.KvtDat")));
+  ASSERT_TRUE(ExportRun(*m, path("run.xls")));
+  auto data = ReadWholeFile(path("run.KvtDat"));
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data.value(), EncodeDataLoggerFile(*m));
+  EXPECT_EQ(Read(path("run.txt")), BuildTextTable(LiveRunRows(*m)));
+  EXPECT_EQ(Read(path("run.xls")), BuildSpreadsheet(LiveRunRows(*m)));
+
+  auto empty = test::MakeRun(0);
+  ASSERT_TRUE(ExportRun(*empty, path("empty.xls")));
+  EXPECT_FALSE(fs::exists(path("empty.xls")));
+}
+
+}  // namespace
+}  // namespace pv
