@@ -1,9 +1,14 @@
 #include "ui/app/meter_app.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 #include "app_model.h"
+#include <cstdio>
+
 #include "platform/config_file.h"
+#include "platform/quit_signals.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 #include "ui/frame/main_frame.h"
@@ -14,7 +19,8 @@ QString UsageText() {
   return QStringLiteral(
       "Usage: pneuvista [--demo | --device PATH]\n"
       "  --demo         use the built-in simulated meter for this run\n"
-      "  --device PATH  use this serial device for the configured port, this run only\n");
+      "  --device PATH  use this serial device for the configured port, this run only\n"
+      "  --trace        print readings received and commands the simulated meter saw\n");
 }
 
 StartOptions ParseCommandLine(const QStringList& arguments) {
@@ -27,6 +33,8 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
       o.devicePath = arguments[++i].toStdString();
     } else if (a.startsWith(QStringLiteral("--device="))) {
       o.devicePath = a.mid(9).toStdString();
+    } else if (a == QStringLiteral("--trace")) {
+      o.trace = true;
     } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
       o.help = true;
     } else {
@@ -66,7 +74,25 @@ bool CMeterApp::initInstance() {
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
   frame_ = std::make_unique<CMainFrame>(*model_, *port_, port_.get(), config, pathOf);
-  if (options_.showWindow) frame_->showMaximized();
+  if (options_.trace) {
+    if (meter_) {
+      QObject::connect(meter_.get(), &PtyMeter::commandReceived, [](int code) {
+        std::fprintf(stderr, "meter received %02X\n", code);
+      });
+    }
+    QObject::connect(port_.get(), &QtSerialPort::dataReceived, frame_.get(), [this] {
+      std::fprintf(stderr, "reading %s %s\n", model_->panel.m_strReading.c_str(), model_->panel.m_strUnit.c_str());
+    }, Qt::QueuedConnection);
+  }
+  // Ctrl+C and SIGTERM end the program through the normal close sequence.
+  auto* quit = new QuitSignals();
+  QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });
+  quitSignals_.reset(quit);
+  if (options_.showWindow) {
+    // Without a window manager "maximised" means nothing: take the screen's size first.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->setGeometry(screen->availableGeometry());
+    frame_->showMaximized();
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: reads the command line, makes the port (and with --demo
 // the simulated meter), the shared model and the main window, and shows it.
+#include <QObject>
 #include <QString>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@ struct StartOptions {
   std::string configPath;    // empty: the user's configuration file
   QString error;             // set when the command line is wrong
   bool help = false;
+  bool trace = false;        // print the link's traffic to standard error
 };
 
 StartOptions ParseCommandLine(const QStringList& arguments);
@@ -48,6 +50,7 @@ class CMeterApp {
   std::unique_ptr<PtyMeter> meter_;
   std::unique_ptr<QtSerialPort> port_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<QObject> quitSignals_;
 };
 
 }  // namespace pv::ui

@@ -56,7 +56,6 @@ CMainFrame::CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
     : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
-  setAttribute(Qt::WA_OpaquePaintEvent);
   prompts.askYesNo = [this](const QString& question) {
     return QMessageBox::question(this, QStringLiteral("PNEUVISTA"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
