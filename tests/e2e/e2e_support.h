@@ -1,0 +1,60 @@
+#pragma once
+// Helpers for running the built programs against the simulated meter.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <functional>
+#include <string>
+
+namespace pv::e2e {
+
+inline QString Binary(const char* name) { return QStringLiteral(PNEUVISTA_BINARY_DIR "/") + QString::fromLatin1(name); }
+
+// Runs the event loop until done() holds or the time is up; returns done().
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// A program started offscreen with its own configuration folder; its standard error
+// is collected as it arrives.
+struct Program {
+  QTemporaryDir config;
+  QProcess process;
+  QByteArray err;
+
+  Program() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    process.setProcessEnvironment(env);
+    QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
+  }
+  void start(const QString& binary, const QStringList& args) { process.start(binary, args); }
+  int count(const char* text) const { return static_cast<int>(err.count(text)); }
+  // Asks the program to end as Ctrl+C would and waits for its exit status.
+  int terminate(int timeoutMs = 10000) {
+    process.terminate();
+    if (!WaitFor([this] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+      process.kill();
+      process.waitForFinished();
+      return -1;
+    }
+    err += process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+  }
+  ~Program() {
+    if (process.state() != QProcess::NotRunning) {
+      process.kill();
+      process.waitForFinished();
+    }
+  }
+};
+
+}  // namespace pv::e2e
