@@ -1,0 +1,234 @@
+#include "chart/acquisition.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "chart/command_availability.h"
+#include "live_fixtures.h"
+#include "recording_port.h"
+#include "text_format.h"
+
+namespace pv {
+namespace {
+
+using namespace test;
+
+constexpr std::time_t kStart = 1700000000;  // 2023-11-14 22:13:20 UTC
+
+class Acquisition : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  // A meter answering in plain mode, then a confirmed Run with the given interval.
+  AppModel Running(int seconds) {
+    AppModel m;
+    m.frame.initialise(1);
+    Feed(m, ReadingBytes(kPsi, 0, 0, "0.000"), kStart - 5);
+    ConfirmRun(m, seconds, NullObserver());
+    return m;
+  }
+};
+
+TEST_F(Acquisition, SamplesAreLabelledByTheirIndexTimesTheInterval) {
+  AppModel m = Running(2);
+  for (int n = 0; n < 11; ++n) {
+    Feed(m, ReadingBytes(kPsi, 0, 0, n < 10 ? "1.000" : "2.000"), kStart + n);
+    ASSERT_TRUE(CommitTick(m, false, NullObserver()));
+  }
+  EXPECT_EQ(m.view.m_nSample, 11);
+  EXPECT_EQ(m.view.m_timeStart, kStart);
+  EXPECT_EQ(m.view.m_strEndTime, "22:13:40");  // sample 10 = start + 20 s
+  EXPECT_EQ(m.view.sampleTime(10), kStart + 20);
+  EXPECT_EQ(m.view.m_strStartTime, "22:13:20");
+  EXPECT_EQ(m.bar.startTime, "14/11/23 22:13:20");
+  EXPECT_EQ(m.bar.sampleCount, "11");
+  EXPECT_EQ(m.bar.interval, "2");
+  EXPECT_EQ(m.view.m_nStartHour, 22);
+  EXPECT_EQ(m.view.m_nStartMin, 13);
+  EXPECT_EQ(m.view.m_nStartSec, 20);
+  EXPECT_EQ(Bits(m.doc.m_fValue[10]), Bits(2.0f));
+  EXPECT_EQ(Bits(m.doc.m_fValue[9]), Bits(1.0f));
+}
+
+TEST_F(Acquisition, EachTickCommitsTheLatestReadingAtMostOnce) {
+  AppModel m = Running(1);
+  // Readings every half second, a tick every second.
+  const char* readings[] = {"1.000", "1.500", "2.000", "2.500", "3.000", "3.500"};
+  for (int k = 0; k < 6; ++k) {
+    Feed(m, ReadingBytes(kPsi, 0, 0, readings[k]), kStart + k / 2);
+    if (k % 2 == 1) {
+      EXPECT_TRUE(CommitTick(m, false, NullObserver()));
+    }
+  }
+  EXPECT_EQ(m.view.m_nSample, 3);
+  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.5f));
+  EXPECT_EQ(Bits(m.doc.m_fValue[1]), Bits(2.5f));
+  EXPECT_EQ(Bits(m.doc.m_fValue[2]), Bits(3.5f));
+  // A silence shorter than the watchdog commits nothing; numbering then goes on.
+  for (int k = 0; k < 3; ++k) EXPECT_FALSE(CommitTick(m, false, NullObserver()));
+  Feed(m, ReadingBytes(kPsi, 0, 0, "4.000"), kStart + 7);
+  EXPECT_TRUE(CommitTick(m, false, NullObserver()));
+  EXPECT_EQ(m.view.m_nSample, 4);
+  EXPECT_EQ(Bits(m.doc.m_fValue[3]), Bits(4.0f));
+  EXPECT_EQ(m.view.m_strEndTime, "22:13:23");
+}
+
+TEST_F(Acquisition, TheCommitNeedsANewReadingAndARun) {
+  struct Case {
+    bool newSample, running, rubberBand;
+    bool committed;
+    int invalidations;
+  };
+  const Case cases[] = {
+      {true, true, false, true, 1},
+      {true, true, true, true, 0},  // no repaint under a rubber band
+      {false, true, false, false, 0},
+      {true, false, false, false, 0},
+  };
+  for (const auto& c : cases) {
+    AppModel m;
+    m.view.m_bNewSample = c.newSample;
+    m.frame.m_bRunning = c.running;
+    RecordingObserver seen;
+    EXPECT_EQ(CommitTick(m, c.rubberBand, seen), c.committed);
+    EXPECT_EQ(m.view.m_nSample, c.committed ? 1 : 0);
+    EXPECT_EQ(m.view.m_bNewSample, c.newSample && !c.committed);
+    EXPECT_EQ(seen.invalidations, c.invalidations);
+  }
+}
+
+TEST_F(Acquisition, TheFirstReadingAfterRunRestartsTheStore) {
+  AppModel m = Running(1);
+  m.view.m_nSample = 40;
+  m.view.m_strEndTime = "old";
+  m.bar.startTime = "old";
+  m.bar.sampleCount = "40";
+  RecordingObserver seen;
+  IngestBlock(m, ReadingBytes(kMbar, 0, 0, "12.34"), kStart, seen);
+  EXPECT_EQ(m.view.m_nSample, 0);
+  EXPECT_EQ(m.view.m_timeStart, kStart);
+  EXPECT_TRUE(m.view.m_strEndTime.empty());
+  EXPECT_TRUE(m.bar.startTime.empty());
+  EXPECT_TRUE(m.bar.sampleCount.empty());
+  EXPECT_FALSE(m.frame.m_bRunRequested);
+  EXPECT_FALSE(m.frame.m_bStopped);
+  EXPECT_EQ(seen.cursorBar, 1);
+  // The first sample of the run carries its unit, not the slot's leftovers.
+  EXPECT_EQ(m.view.m_strUnitAt[0], "mbar");
+  EXPECT_EQ(Bits(m.view.m_fToPsiAt[0]), Bits(0.0145053668f));
+  EXPECT_EQ(Bits(m.view.m_fFullScaleAt[0]), Bits(3585.91992f));
+  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(12.3f));
+  // Later readings of the same run do not restart it.
+  CommitTick(m, false, NullObserver());
+  Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"), kStart + 1);
+  EXPECT_EQ(m.view.m_nSample, 1);
+}
+
+TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
+  AppModel m = Running(1);
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
+  m.view.m_nSample = kMaxSamples - 1;
+  Feed(m, ReadingBytes(kPsi, 1, 0, "1.000"), kStart);
+  ASSERT_TRUE(CommitTick(m, false, NullObserver()));
+  EXPECT_EQ(m.view.m_nSample, kMaxSamples);
+  EXPECT_TRUE(m.frame.m_bRunning);  // the next block ends it
+  Feed(m, {0x01, 0x02}, kStart);
+  EXPECT_FALSE(m.frame.m_bRunning);
+  EXPECT_TRUE(m.frame.m_bStopped);
+  EXPECT_FALSE(m.frame.m_bRecording);
+  const auto a = Commands(m, false);
+  EXPECT_FALSE(a.stop);
+  EXPECT_TRUE(a.save);
+  EXPECT_TRUE(a.print);
+  EXPECT_FALSE(m.bar.exportEnabled);  // only Stop enables the export
+  // The store never grows past its committed maximum, even if a run is started again
+  // before the first reading restarts it.
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
+  ConfirmRun(m, 1, NullObserver());
+  EXPECT_FALSE(CommitTick(m, false, NullObserver()));
+  EXPECT_EQ(m.view.m_nSample, kMaxSamples);
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart + 100);
+  EXPECT_EQ(m.view.m_nSample, 0);
+}
+
+TEST_F(Acquisition, RunConfirmedOrCancelled) {
+  struct Case {
+    bool confirmed;
+    int entered;
+    int intervalMs;
+    bool running, canStop;
+  };
+  const Case cases[] = {
+      {false, 0, 0, false, false},
+      {true, 3, 3000, true, true},
+      {true, 0, 1000, true, true},
+      {true, -7, 1000, true, true},
+      {true, INT_MAX, (INT_MAX / 1000) * 1000, true, true},
+  };
+  for (const auto& c : cases) {
+    AppModel m;
+    Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
+    RecordingPort port;
+    port.opened = true;
+    if (c.confirmed) ConfirmRun(m, c.entered, NullObserver());
+    m.bar.exportEnabled = true;
+    EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "");
+    SCOPED_TRACE(c.entered);
+    EXPECT_EQ(port.writes(), std::vector<std::string>(3, "11"));
+    EXPECT_FALSE(m.bar.exportEnabled);
+    EXPECT_TRUE(m.view.m_bStartTimerPending);
+    EXPECT_EQ(m.view.m_nSampleIntervalMs, c.intervalMs);
+    EXPECT_EQ(m.frame.m_bRunning, c.running);
+    EXPECT_EQ(m.frame.m_bRunRequested, c.running);
+    EXPECT_EQ(m.frame.m_bGraphHasData, c.running);
+    EXPECT_EQ(Commands(m, false).stop, c.canStop);
+    EXPECT_EQ(Commands(m, false).run, !c.confirmed);
+  }
+}
+
+TEST_F(Acquisition, RunSendsEvenWhenThePortFails) {
+  AppModel m;
+  RecordingPort port;
+  port.failAt = 0;  // the open
+  EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "refused");
+  EXPECT_TRUE(m.view.m_bStartTimerPending);
+}
+
+TEST_F(Acquisition, TheDialogOpensWithTheCurrentInterval) {
+  AppModel m;
+  EXPECT_EQ(RunDialogPreset(m), 1);
+  m.view.m_nSampleIntervalMs = 5000;
+  EXPECT_EQ(RunDialogPreset(m), 5);
+}
+
+TEST_F(Acquisition, StopEndsTheRunAndAllowsTheExport) {
+  AppModel m = Running(1);
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
+  CommitTick(m, false, NullObserver());
+  m.frame.m_bRecording = m.frame.m_bHold = true;
+  Stop(m, NullObserver());
+  EXPECT_TRUE(m.frame.m_bStopped);
+  EXPECT_FALSE(m.frame.m_bRunning || m.frame.m_bRecording || m.frame.m_bHold || m.view.m_bCanStop);
+  EXPECT_TRUE(m.bar.exportEnabled);
+  EXPECT_FALSE(Commands(m, false).run);
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);  // the next reading gives idle
+  EXPECT_TRUE(Commands(m, false).run);
+}
+
+TEST_F(Acquisition, CommandAvailability) {
+  AppModel m;
+  auto a = Commands(m, false);
+  EXPECT_FALSE(a.save || a.print || a.run || a.powerOff || a.stop || a.undoZoom);
+  m.view.m_nSample = 1;
+  m.view.m_bMonitoring = true;
+  m.view.m_bCanStop = true;
+  a = Commands(m, true);
+  EXPECT_TRUE(a.save && a.print && a.run && a.powerOff && a.stop && a.undoZoom);
+}
+
+}  // namespace
+}  // namespace pv

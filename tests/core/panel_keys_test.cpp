@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "live_fixtures.h"
+#include "panel/keys.h"
+#include "panel/panel_rows.h"
+#include "recording_port.h"
+
+namespace pv {
+namespace {
+
+using namespace test;
+
+constexpr Key kAllKeys[] = {Key::Hold, Key::Unhold, Key::Rec, Key::Unrec, Key::Light,
+                            Key::Zero, Key::Units,  Key::Dif, Key::Undif};
+
+// Key order: HOLD UNHOLD REC UNREC LIGHT ZERO UNITS DIF UNDIF.
+// E shown enabled, d shown disabled, h hidden enabled, x hidden disabled.
+std::string KeyStates(const PanelState& p) {
+  std::string s;
+  for (const auto& k : p.keys) s += k.shown ? (k.enabled ? 'E' : 'd') : (k.enabled ? 'h' : 'x');
+  return s;
+}
+
+struct Mode {
+  const char* name;
+  void (*set)(AppModel&);
+};
+
+const Mode kModes[] = {
+    {"no meter", [](AppModel&) {}},
+    {"monitoring", [](AppModel& m) { m.view.m_bMonitoring = true; }},
+    {"running", [](AppModel& m) { m.frame.m_bRunning = true; }},
+    {"hold",
+     [](AppModel& m) {
+       m.view.m_bMonitoring = true;
+       m.frame.m_bHold = true;
+     }},
+    {"relative",
+     [](AppModel& m) {
+       m.view.m_bMonitoring = true;
+       m.frame.m_bRelative = true;
+     }},
+    {"hold and relative",
+     [](AppModel& m) {
+       m.view.m_bMonitoring = true;
+       m.frame.m_bHold = m.frame.m_bRelative = true;
+     }},
+    {"recording",
+     [](AppModel& m) {
+       m.view.m_bMonitoring = true;
+       m.frame.m_bRecording = true;
+     }},
+    {"range error",
+     [](AppModel& m) {
+       m.view.m_bMonitoring = true;
+       m.view.m_nRangeError = 1;
+     }},
+};
+
+TEST(PanelKeys, EachKeyIsAcceptedExactlyInItsModes) {
+  // One character per key in kAllKeys order: y accepted, . refused.
+  const char* accepted[] = {
+      "...y.....",  // no meter: only UNREC (not hold) is left
+      "y.yyyyyy.",  // monitoring
+      "y.yyy.yy.",  // running: no ZERO
+      "yy..y....",  // hold
+      "y..yy..yy",  // relative
+      "yy..y....",  // hold and relative
+      "..yyy....",  // recording
+      ".........",  // range error
+  };
+  const char* codes[] = {"05", "06", "07", "08", "0C", "0D", "0E", "0F", "10"};
+  const int writes[] = {6, 6, 3, 3, 6, 6, 6, 6, 6};
+  for (int mode = 0; mode < 8; ++mode) {
+    for (int k = 0; k < kKeyCount; ++k) {
+      AppModel m;
+      kModes[mode].set(m);
+      ApplyPlainRow(m);  // keys as a plain reading leaves them; flags restored below
+      kModes[mode].set(m);
+      const std::string keysBefore = KeyStates(m.panel);
+      RecordingPort port;
+      port.opened = true;
+      const bool expect = accepted[mode][k] == 'y';
+      SCOPED_TRACE(testing::Message() << kModes[mode].name << ", key " << k);
+      EXPECT_EQ(KeyAccepted(m, kAllKeys[k]), expect);
+      EXPECT_EQ(PressKey(m, port, kAllKeys[k], NullObserver()), expect);
+      if (expect) {
+        EXPECT_EQ(port.writes(), std::vector<std::string>(writes[k], codes[k]));
+        ASSERT_GE(port.log.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(port.log.begin(), port.log.begin() + 3),
+                  (std::vector<std::string>{"binary", "readlen 0", "discard"}));
+      } else {
+        EXPECT_TRUE(port.log.empty());
+        EXPECT_EQ(KeyStates(m.panel), keysBefore);
+      }
+    }
+  }
+}
+
+TEST(PanelKeys, AcceptedKeysSwitchThePanelAtOnce) {
+  struct Case {
+    Key key;
+    const char* keys;
+    const char *hold, *dif, *rec;
+    bool holdFlag, relativeFlag, recordingFlag;
+  };
+  // From the plain measuring mode, monitoring: "EhEhEEEEh".
+  const Case cases[] = {
+      {Key::Hold, "hEdhEdddx", "HOLD", "", "", true, false, false},
+      {Key::Rec, "dhhEEdddh", "", "", "REC", false, false, true},
+      {Key::Dif, "EhdhEddhE", "", "DIF", "", false, true, false},
+      {Key::Unrec, "EhEhEEEEh", "", "", "", false, false, false},
+      {Key::Units, "EhEhEEEEh", "", "", "", false, false, false},
+      {Key::Light, "EhEhEEEEh", "", "", "", false, false, false},
+      {Key::Zero, "EhEhEEEEh", "", "", "", false, false, false},
+  };
+  for (const auto& c : cases) {
+    AppModel m;
+    m.view.m_bMonitoring = true;
+    ApplyPlainRow(m);
+    RecordingPort port;
+    RecordingObserver seen;
+    ASSERT_TRUE(PressKey(m, port, c.key, seen));
+    SCOPED_TRACE(static_cast<int>(c.key));
+    EXPECT_EQ(KeyStates(m.panel), c.keys);
+    EXPECT_EQ(m.panel.m_strHoldWord, c.hold);
+    EXPECT_EQ(m.panel.m_strDifWord, c.dif);
+    EXPECT_EQ(m.panel.m_strRecWord, c.rec);
+    EXPECT_EQ(m.frame.m_bHold, c.holdFlag);
+    EXPECT_EQ(m.frame.m_bRelative, c.relativeFlag);
+    EXPECT_EQ(m.frame.m_bRecording, c.recordingFlag);
+  }
+}
+
+TEST(PanelKeys, UnholdWhileRelativeLeavesRecZeroAndUnitsDisabled) {
+  AppModel m;
+  m.view.m_bMonitoring = true;
+  ApplyPlainRow(m);
+  ApplyHoldRelativeRow(m, 0x02);
+  EXPECT_EQ(KeyStates(m.panel), "EhdhEddhE");
+  RecordingPort port;
+  ASSERT_TRUE(PressKey(m, port, Key::Hold, NullObserver()));
+  EXPECT_EQ(KeyStates(m.panel), "hEdhEddxd");
+  m.frame.m_nHoldError = 3;
+  ASSERT_TRUE(PressKey(m, port, Key::Unhold, NullObserver()));
+  EXPECT_EQ(KeyStates(m.panel), "EhdhEddhE");
+  EXPECT_EQ(m.frame.m_nHoldError, 0);
+  ASSERT_TRUE(PressKey(m, port, Key::Undif, NullObserver()));
+  EXPECT_EQ(KeyStates(m.panel), "EhEhEEEEh");
+  EXPECT_FALSE(m.frame.m_bRelative);
+}
+
+TEST(PanelKeys, APortFailureStillSwitchesThePanel) {
+  AppModel m;
+  m.view.m_bMonitoring = true;
+  ApplyPlainRow(m);
+  RecordingPort port;
+  port.opened = true;
+  port.failAt = 3;  // the first write
+  std::string error;
+  ASSERT_TRUE(PressKey(m, port, Key::Rec, NullObserver(), &error));
+  EXPECT_EQ(error, "refused");
+  EXPECT_TRUE(m.frame.m_bRecording);
+  EXPECT_EQ(m.panel.m_strRecWord, "REC");
+  EXPECT_EQ(port.log.back(), "write 55 AA 07 !");
+}
+
+TEST(PanelKeys, UnrecReopensAClosedPortAndEmptiesTheStatistics) {
+  AppModel m;
+  m.frame.m_bRecording = true;
+  m.stats.g_fRecMax = 3.0f;
+  m.bar.maximum = "3.000";
+  m.bar.maximumTime = m.bar.minimum = m.bar.minimumTime = m.bar.average = "x";
+  m.bar.battery = "Normal";
+  RecordingPort port;
+  port.failAt = 0;  // the first open fails, the reopen afterwards succeeds
+  RecordingObserver seen;
+  ASSERT_TRUE(PressKey(m, port, Key::Unrec, seen));
+  EXPECT_EQ(port.log, (std::vector<std::string>{"open !", "open"}));
+  EXPECT_TRUE(m.bar.maximum.empty() && m.bar.maximumTime.empty() && m.bar.minimum.empty() &&
+              m.bar.minimumTime.empty() && m.bar.average.empty());
+  EXPECT_EQ(m.bar.battery, "Normal");
+  EXPECT_EQ(m.stats.g_fRecMax, 3.0f);
+  EXPECT_EQ(seen.statistics, 1);
+  EXPECT_FALSE(m.frame.m_bRecording);
+}
+
+TEST(PanelKeys, StatusWordsAreRedrawnLive) {
+  AppModel m;
+  m.view.m_bMonitoring = true;
+  RecordingPort port;
+  RecordingObserver seen;
+  PressKey(m, port, Key::Hold, seen);
+  PressKey(m, port, Key::Unhold, seen);
+  PressKey(m, port, Key::Rec, seen);
+  PressKey(m, port, Key::Unrec, seen);
+  PressKey(m, port, Key::Dif, seen);
+  PressKey(m, port, Key::Undif, seen);
+  PressKey(m, port, Key::Light, seen);
+  EXPECT_EQ(seen.fields,
+            (std::vector<PanelField>{PanelField::HoldWord, PanelField::HoldWord, PanelField::RecWord,
+                                     PanelField::RecWord, PanelField::DifWord, PanelField::DifWord}));
+  EXPECT_EQ(seen.panel, 6);
+}
+
+}  // namespace
+}  // namespace pv

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "frame/commands.h"
+#include "link/watchdog.h"
+#include "live_fixtures.h"
+#include "panel/panel_rows.h"
+#include "recording_port.h"
+
+namespace pv {
+namespace {
+
+using namespace test;
+using Log = std::vector<std::string>;
+
+const std::string kConnect = "write 55 AA 01";
+
+Log ReopenLog(int port) {
+  return {
+      "close", "select " + std::to_string(port), "binary", "readlen 0", "discard", "open", kConnect, kConnect,
+      kConnect};
+}
+
+TEST(Watchdog, ASilentMeterIsDeclaredLostAndThePortReopened) {
+  AppModel m;
+  m.frame.initialise(1);
+  m.view.m_bMonitoring = true;
+  m.frame.m_bRunning = true;
+  m.frame.m_bStopped = false;
+  m.view.m_bCanStop = true;
+  m.panel.m_strReading = "+1.000";
+  m.panel.m_strHoldWord = "HOLD";
+  m.frame.m_bPortMenuEnabled.fill(false);
+  RecordingPort port;
+  port.opened = true;
+  RecordingObserver seen;
+  EXPECT_TRUE(WatchdogTick(m, port, seen));
+  EXPECT_EQ(port.log, ReopenLog(1));
+  EXPECT_EQ(m.panel.m_strReading, "  - - - - ");
+  EXPECT_EQ(m.panel.m_strUnit, " ");
+  EXPECT_TRUE(m.panel.m_strHoldWord.empty() && m.panel.m_strDifWord.empty() && m.panel.m_strRecWord.empty());
+  for (const auto& k : m.panel.keys) EXPECT_FALSE(k.enabled);
+  for (bool e : m.frame.m_bPortMenuEnabled) EXPECT_TRUE(e);
+  EXPECT_FALSE(m.view.m_bMonitoring || m.frame.m_bRunning || m.view.m_bCanStop);
+  EXPECT_TRUE(m.frame.m_bStopped);
+  EXPECT_EQ(seen.fields.front(), PanelField::Reading);
+  EXPECT_EQ(seen.panel, 1);
+}
+
+TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {
+  struct Case {
+    int comPort;
+    std::vector<bool> framesBeforeTick;  // per tick
+    std::vector<bool> lost;
+  };
+  const Case cases[] = {
+      {1, {false, false, false}, {true, true, true}},  // retried every tick
+      {5, {false, false}, {false, true}},              // the first tick only sets the flags
+      {16, {false, true, true, false}, {false, false, false, true}},
+      {2, {true, true, false}, {false, false, true}},
+      {25, {false, false}, {false, true}},  // no per-number flag, menu flags still work
+      {-3, {false, false}, {false, true}},
+  };
+  for (const auto& c : cases) {
+    AppModel m;
+    m.frame.initialise(c.comPort);
+    RecordingPort port;
+    std::vector<bool> lost;
+    for (bool frames : c.framesBeforeTick) {
+      if (frames) Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
+      lost.push_back(WatchdogTick(m, port, NullObserver()));
+    }
+    EXPECT_EQ(lost, c.lost) << "COM " << c.comPort;
+  }
+}
+
+TEST(Watchdog, EveryTickArmsTheFlagsOfTheSelectedPort) {
+  AppModel m;
+  m.frame.initialise(7);
+  RecordingPort port;
+  EXPECT_FALSE(WatchdogTick(m, port, NullObserver()));
+  EXPECT_TRUE(port.log.empty());
+  for (bool f : m.frame.m_bAwaiting.menu) EXPECT_TRUE(f);
+  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.frame.m_bAwaiting.number[n], n == 7) << n;
+  Feed(m, ErrorBytes(0x10));  // an error frame is a sign of life as well
+  for (bool f : m.frame.m_bAwaiting.menu) EXPECT_FALSE(f);
+  EXPECT_FALSE(m.frame.m_bAwaiting.number[7]);
+  EXPECT_FALSE(WatchdogTick(m, port, NullObserver()));
+}
+
+TEST(Watchdog, AFailingReopenIsReportedAndRetriedNextTick) {
+  AppModel m;
+  m.frame.initialise(3);
+  RecordingPort port;
+  port.failAt = 0;
+  std::string error;
+  EXPECT_TRUE(WatchdogTick(m, port, NullObserver(), &error));
+  EXPECT_EQ(error, "refused");
+  EXPECT_EQ(port.log, (Log{"select 3 !"}));
+  EXPECT_TRUE(WatchdogTick(m, port, NullObserver(), &error));
+  EXPECT_EQ(error, "");
+}
+
+TEST(PortCommands, ChoosingAMenuPortReopensAndMarksIt) {
+  AppModel m;
+  m.frame.initialise(1);
+  m.frame.m_bAwaiting.menu.fill(false);
+  RecordingPort port;
+  port.opened = true;
+  RecordingObserver seen;
+  EXPECT_EQ(ChoosePort(m, port, 3, seen), "");
+  EXPECT_EQ(port.log, ReopenLog(3));
+  EXPECT_EQ(m.frame.m_nComPort, 3);
+  EXPECT_EQ(m.frame.m_bComChecked, (std::array<bool, 4>{false, false, true, false}));
+  EXPECT_EQ(m.frame.m_bAwaiting.menu, (std::array<bool, 4>{false, false, true, false}));
+  EXPECT_EQ(seen.views, 1);
+  for (int k : {0, 5, -1}) {
+    RecordingPort other;
+    EXPECT_EQ(ChoosePort(m, other, k, seen), "");
+    EXPECT_TRUE(other.log.empty());
+    EXPECT_EQ(m.frame.m_nComPort, 3);
+  }
+}
+
+TEST(PortCommands, OtherComAcceptsOnlyFiveToSixteen) {
+  for (int n : {17, 4, 0, -5, 1000}) {
+    AppModel m;
+    m.frame.initialise(2);
+    RecordingPort port;
+    port.opened = true;
+    EXPECT_FALSE(ChooseOtherPort(m, port, n, NullObserver()));
+    EXPECT_TRUE(port.log.empty());
+    EXPECT_EQ(m.frame.m_nComPort, 2);
+    EXPECT_TRUE(m.frame.m_bComChecked[1]);
+  }
+  AppModel m;
+  m.frame.initialise(2);
+  m.frame.m_bAwaiting.number[9] = true;
+  RecordingPort port;
+  port.opened = true;
+  std::string error = "x";
+  EXPECT_TRUE(ChooseOtherPort(m, port, 5, NullObserver(), &error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(port.log, ReopenLog(5));
+  EXPECT_EQ(m.frame.m_nComPort, 5);
+  for (bool c : m.frame.m_bComChecked) EXPECT_FALSE(c);
+  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.frame.m_bAwaiting.number[n], n == 5) << n;
+  EXPECT_EQ(OtherPortDialogPreset(m), 5);
+  m.frame.m_nComPort = 12;
+  EXPECT_EQ(OtherPortDialogPreset(m), 12);
+  m.frame.m_nComPort = 3;
+  EXPECT_EQ(OtherPortDialogPreset(m), 5);
+}
+
+TEST(PortCommands, PortSequencesWriteTheirFramesInOrder) {
+  struct Case {
+    const char* what;
+    bool open;
+    std::function<std::string(RecordingPort&)> run;
+    Log log;
+  };
+  auto writes = [](const char* code, int n) { return Log(n, std::string("write 55 AA ") + code); };
+  auto join = [](Log a, const Log& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  AppModel m;
+  m.frame.initialise(4);
+  const Case cases[] = {
+      {"close sequence", false, [](RecordingPort& p) { return CloseSequencePortSteps(p); },
+       join(join({"open", "readlen 0", "discard"}, writes("12", 3)), writes("02", 6))},
+      {"power off", false, [](RecordingPort& p) { return PowerOff(p); }, join({"open"}, writes("03", 3))},
+      {"power off, open port", true, [](RecordingPort& p) { return PowerOff(p); }, writes("03", 3)},
+      {"start-up", false, [&](RecordingPort& p) { return StartupPortSteps(m, p); },
+       join({"select 4", "binary", "settings 9600,n,8,1", "threshold 11", "readlen 0", "discard", "open"},
+            writes("01", 3))},
+  };
+  for (const auto& c : cases) {
+    RecordingPort port;
+    port.opened = c.open;
+    EXPECT_EQ(c.run(port), "") << c.what;
+    EXPECT_EQ(port.log, c.log) << c.what;
+    // A failure part-way stops the rest and comes back as text.
+    RecordingPort failing;
+    failing.opened = c.open;
+    failing.failAt = 1;
+    EXPECT_EQ(c.run(failing), "refused") << c.what;
+    EXPECT_EQ(failing.log.size(), 2u) << c.what;
+  }
+}
+
+TEST(PortCommands, SaveQuestions) {
+  AppModel m;
+  const std::pair<int, bool> close[] = {{0, false}, {1, false}, {2, true}, {17278, true}};
+  for (auto [samples, ask] : close) {
+    m.view.m_nSample = samples;
+    EXPECT_EQ(ShouldAskSaveOnClose(m), ask) << samples;
+  }
+  EXPECT_FALSE(ShouldAskSaveOnRun(m));
+  m.frame.m_bGraphHasData = true;
+  EXPECT_TRUE(ShouldAskSaveOnRun(m));
+}
+
+}  // namespace
+}  // namespace pv
