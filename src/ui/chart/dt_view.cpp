@@ -90,10 +90,15 @@ void CDTView::resizeEvent(QResizeEvent*) { placeBars(); }
 void CDTView::paintEvent(QPaintEvent*) {
   if (paintChart) {
     paintChart(*this);
-    return;
+  } else {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Button));
   }
-  QPainter p(this);
-  p.fillRect(rect(), palette().color(QPalette::Button));
+  // The first paint after Run arms the sample timer with the run's interval.
+  if (model_.view.m_bStartTimerPending) {
+    armSampleTimer(model_.view.m_nSampleIntervalMs);
+    model_.view.m_bStartTimerPending = false;
+  }
 }
 
 }  // namespace pv::ui

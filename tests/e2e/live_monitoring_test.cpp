@@ -1,0 +1,97 @@
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app_model.h"
+#include "e2e_support.h"
+#include "platform/qt_serial_port.h"
+#include "sim/pty_meter.h"
+#include "ui/chart/dt_view.h"
+#include "ui/frame/main_frame.h"
+#include "ui/panel/meter_panel.h"
+
+namespace pv::e2e {
+namespace {
+
+// The main window in this process, talking to a simulated meter over a real
+// pseudo-terminal that keeps one stable path across unplugging.
+struct LiveWindow {
+  QTemporaryDir dir;
+  std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
+  PtyMeter meter{link};
+  AppModel model;
+  std::unique_ptr<QtSerialPort> port;
+  std::unique_ptr<ui::CMainFrame> frame;
+
+  LiveWindow() {
+    meter.setFramesPerSecond(4);
+    EXPECT_TRUE(meter.start()) << meter.errorString();
+    auto path = [this](int) { return link; };
+    port = std::make_unique<QtSerialPort>(path);
+    frame = std::make_unique<ui::CMainFrame>(model, *port, port.get(),
+                                             (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
+    frame->resize(1200, 800);
+    frame->show();
+  }
+  ~LiveWindow() {
+    frame.reset();
+    port.reset();
+  }
+  QPushButton* key(Key k) { return frame->view()->panel()->keyButton(k); }
+  bool keyUsable(Key k) { return key(k)->isVisible() && key(k)->isEnabled(); }
+};
+
+TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
+  LiveWindow w;
+  ASSERT_TRUE(WaitFor([&] { return w.model.panel.m_strReading.size() == 6 && w.keyUsable(Key::Hold); }, 10000));
+  EXPECT_EQ(w.model.panel.m_strUnit, "psi");
+
+  w.meter.model().clearCommandLog();
+  w.key(Key::Hold)->click();
+  EXPECT_EQ(w.meter.model().commandLog().size(), 0u);  // not yet read by the meter
+  ASSERT_TRUE(WaitFor([&] { return w.meter.model().commandLog().size() >= 6; }, 5000));
+  EXPECT_EQ(w.meter.model().commandLog(), std::vector<std::uint8_t>(6, 0x05));
+  // The panel switches at once; the meter's next frames confirm HOLD.
+  EXPECT_EQ(w.model.panel.m_strHoldWord, "HOLD");
+  EXPECT_TRUE(w.keyUsable(Key::Unhold));
+  ASSERT_TRUE(WaitFor([&] { return w.meter.model().hold() && w.model.frame.m_bHold; }, 5000));
+  const std::string held = w.model.panel.m_strReading;
+  WaitFor([] { return false; }, 600);
+  EXPECT_EQ(w.model.panel.m_strReading, held);
+
+  w.key(Key::Unhold)->click();
+  ASSERT_TRUE(WaitFor([&] { return !w.meter.model().hold() && w.keyUsable(Key::Hold); }, 5000));
+}
+
+TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
+  LiveWindow w;
+  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_bMonitoring; }, 10000));
+  w.frame->prompts.askSampleRate = [](int, int* v) {
+    *v = 1;
+    return true;
+  };
+  w.frame->runCommand(32771);
+  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_nSample >= 3; }, 8000));
+  EXPECT_LE(w.model.view.m_nSample, 5);
+  EXPECT_TRUE(w.model.view.m_bCanStop);
+  w.frame->runCommand(32772);
+  const int n = w.model.view.m_nSample;
+  WaitFor([] { return false; }, 1500);
+  EXPECT_EQ(w.model.view.m_nSample, n);
+}
+
+TEST(LiveMonitoring, UnpluggingShowsTheLostLinkAndReplugRestoresThePanel) {
+  LiveWindow w;
+  ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light); }, 10000));
+  w.meter.unplug();
+  ASSERT_TRUE(WaitFor([&] { return w.model.panel.m_strReading == "  - - - - "; }, 11000));
+  for (int k = 0; k < kKeyCount; ++k) EXPECT_FALSE(w.key(static_cast<Key>(k))->isEnabled()) << k;
+  EXPECT_TRUE(w.frame->action(32783)->isEnabled());  // the port menu is usable again
+
+  ASSERT_TRUE(w.meter.plugIn());
+  ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light) && w.model.panel.m_strReading.size() == 6; }, 12000));
+  EXPECT_FALSE(w.frame->action(32783)->isEnabled());
+}
+
+}  // namespace
+}  // namespace pv::e2e
