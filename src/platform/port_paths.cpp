@@ -68,7 +68,8 @@ PortPathMap ReadPortPaths(const std::string& iniFile) {
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       const auto close = line.find(']');
-      inPorts = close != std::string_view::npos && EqualsNoCase(Trim(line.substr(1, close - 1)), kPortsSection);
+      inPorts =
+          close != std::string_view::npos && EqualsNoCase(Trim(line.substr(1, close - 1)), kPortsSection);
       continue;
     }
     if (!inPorts) continue;
@@ -77,7 +78,8 @@ PortPathMap ReadPortPaths(const std::string& iniFile) {
     int number = 0;
     if (!ParsePortKey(Trim(line.substr(0, eq)), number)) continue;
     std::string_view value = Trim(line.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
     if (!value.empty()) paths[number] = std::string(value);
   }
   return paths;

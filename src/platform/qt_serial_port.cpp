@@ -56,7 +56,9 @@ std::string QtSerialPort::devicePath() const {
   return m_override.empty() ? m_resolver(m_number) : m_override;
 }
 
-void QtSerialPort::setDevicePathOverride(std::string path) { m_override = std::move(path); }
+void QtSerialPort::setDevicePathOverride(std::string path) {
+  m_override = std::move(path);
+}
 
 void QtSerialPort::selectPort(int number) {
   if (isOpen()) fail(m_openPath + ": port already open");
@@ -185,11 +187,14 @@ void QtSerialPort::close() {
   if (m_serial.isOpen()) m_serial.close();
 }
 
-bool QtSerialPort::isOpen() const { return m_serial.isOpen() && !m_lost; }
+bool QtSerialPort::isOpen() const {
+  return m_serial.isOpen() && !m_lost;
+}
 
 void QtSerialPort::write(std::span<const std::uint8_t> bytes) {
   if (!isOpen()) fail((m_openPath.empty() ? devicePath() : m_openPath) + ": port not open");
-  const auto written = m_serial.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  const auto written =
+      m_serial.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
   if (written != static_cast<qint64>(bytes.size())) fail(m_openPath + ": " + ReasonOf(m_serial));
   // Hand the block to the device now rather than at the next turn of the event loop,
   // so that a command written just before exit still leaves.
@@ -202,9 +207,13 @@ std::vector<std::uint8_t> QtSerialPort::readAll() {
   return {data.begin(), data.end()};
 }
 
-bool QtSerialPort::lastEventIsDataReceived() const { return m_lastEventData; }
+bool QtSerialPort::lastEventIsDataReceived() const {
+  return m_lastEventData;
+}
 
-qint64 QtSerialPort::bytesWaiting() const { return isOpen() ? m_serial.bytesAvailable() : 0; }
+qint64 QtSerialPort::bytesWaiting() const {
+  return isOpen() ? m_serial.bytesAvailable() : 0;
+}
 
 void QtSerialPort::onReadyRead() {
   // QSerialPort announces every byte; the program wants to hear of a whole frame.

@@ -212,20 +212,34 @@ std::vector<CommandRun> MeterModel::commandRuns() const {
 
 std::string CommandName(std::uint8_t code) {
   switch (static_cast<Command>(code)) {
-    case Command::Connect: return "CONNECT";
-    case Command::Disconnect: return "DISCONNECT";
-    case Command::PowerOff: return "POWEROFF";
-    case Command::Hold: return "HOLD";
-    case Command::Unhold: return "UNHOLD";
-    case Command::Rec: return "REC";
-    case Command::Unrec: return "UNREC";
-    case Command::Light: return "LIGHT";
-    case Command::Zero: return "ZERO";
-    case Command::Units: return "UNITS";
-    case Command::Dif: return "DIF";
-    case Command::Undif: return "UNDIF";
-    case Command::Run: return "RUN";
-    case Command::Exit: return "EXIT";
+    case Command::Connect:
+      return "CONNECT";
+    case Command::Disconnect:
+      return "DISCONNECT";
+    case Command::PowerOff:
+      return "POWEROFF";
+    case Command::Hold:
+      return "HOLD";
+    case Command::Unhold:
+      return "UNHOLD";
+    case Command::Rec:
+      return "REC";
+    case Command::Unrec:
+      return "UNREC";
+    case Command::Light:
+      return "LIGHT";
+    case Command::Zero:
+      return "ZERO";
+    case Command::Units:
+      return "UNITS";
+    case Command::Dif:
+      return "DIF";
+    case Command::Undif:
+      return "UNDIF";
+    case Command::Run:
+      return "RUN";
+    case Command::Exit:
+      return "EXIT";
   }
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", code);

@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kSlaveWatchMs = 20;
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string SystemError(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
 
 }  // namespace
 
@@ -30,9 +32,13 @@ PtyMeter::PtyMeter(std::string linkPath, QObject* parent) : QObject(parent), m_l
   setFramesPerSecond(kDefaultFramesPerSecond);
 }
 
-PtyMeter::~PtyMeter() { closePty(); }
+PtyMeter::~PtyMeter() {
+  closePty();
+}
 
-double PtyMeter::now() const { return static_cast<double>(m_clock.nsecsElapsed()) / 1e9; }
+double PtyMeter::now() const {
+  return static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
+}
 
 bool PtyMeter::start() {
   if (!isPlugged() && !openPty()) return false;
@@ -46,7 +52,9 @@ void PtyMeter::setFramesPerSecond(double rate) {
   m_stream.setInterval(std::max(1, static_cast<int>(std::lround(1000.0 / m_rate))));
 }
 
-std::string PtyMeter::devicePath() const { return m_linkPath.empty() ? m_slavePath : m_linkPath; }
+std::string PtyMeter::devicePath() const {
+  return m_linkPath.empty() ? m_slavePath : m_linkPath;
+}
 
 bool PtyMeter::openPty() {
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -75,7 +83,7 @@ bool PtyMeter::openPty() {
   if (slave >= 0) ::close(slave);
 
   if (!m_linkPath.empty()) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(m_linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
       m_error = m_linkPath + ": exists and is not a symbolic link";
       ::close(master);
@@ -115,13 +123,18 @@ void PtyMeter::closePty() {
     // Only our own link goes: another simulator may have taken the name meanwhile.
     char target[256];
     const auto n = ::readlink(m_linkPath.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == m_slavePath) ::unlink(m_linkPath.c_str());
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == m_slavePath)
+      ::unlink(m_linkPath.c_str());
   }
 }
 
-void PtyMeter::unplug() { closePty(); }
+void PtyMeter::unplug() {
+  closePty();
+}
 
-bool PtyMeter::plugIn() { return isPlugged() || openPty(); }
+bool PtyMeter::plugIn() {
+  return isPlugged() || openPty();
+}
 
 bool PtyMeter::slaveConnected() const {
   if (m_master < 0) return false;
@@ -190,7 +203,9 @@ void PtyMeter::onStreamTick() {
   emit frameSent();
 }
 
-void PtyMeter::sendFrame() { writeBytes(nextFrameBytes()); }
+void PtyMeter::sendFrame() {
+  writeBytes(nextFrameBytes());
+}
 
 void PtyMeter::injectError(int n) {
   if (n < 1 || n > 4) return;
@@ -198,7 +213,9 @@ void PtyMeter::injectError(int n) {
   writeBytes(QByteArray(reinterpret_cast<const char*>(f.data()), static_cast<qsizetype>(f.size())));
 }
 
-void PtyMeter::injectGarbage(const QByteArray& bytes) { writeBytes(bytes); }
+void PtyMeter::injectGarbage(const QByteArray& bytes) {
+  writeBytes(bytes);
+}
 
 void PtyMeter::sendSplitFrame(int gapMs) {
   const QByteArray frame = nextFrameBytes();
@@ -210,8 +227,12 @@ void PtyMeter::sendSplitFrame(int gapMs) {
   QTimer::singleShot(gapMs, this, [this, rest = frame.mid(half)] { writeBytes(rest); });
 }
 
-void PtyMeter::sendJoinedFrames() { writeBytes(nextFrameBytes() + nextFrameBytes()); }
+void PtyMeter::sendJoinedFrames() {
+  writeBytes(nextFrameBytes() + nextFrameBytes());
+}
 
-void PtyMeter::silence(int ms) { m_silentUntilMs = std::max(m_silentUntilMs, m_clock.elapsed() + ms); }
+void PtyMeter::silence(int ms) {
+  m_silentUntilMs = std::max(m_silentUntilMs, m_clock.elapsed() + ms);
+}
 
 }  // namespace pv

@@ -50,14 +50,14 @@ class PtyMeter : public QObject {
   double now() const;
 
   // Fault injection and direct sending; each is one write unless said otherwise.
-  void sendFrame();                         // the next reading now, outside the stream
-  void injectError(int n);                  // ERR1..ERR4 frame
+  void sendFrame();         // the next reading now, outside the stream
+  void injectError(int n);  // ERR1..ERR4 frame
   void injectGarbage(const QByteArray& bytes);
-  void sendSplitFrame(int gapMs = 30);      // one reading over two writes
-  void sendJoinedFrames();                  // two readings in one write
-  void silence(int ms);                     // stream nothing for a while
-  void unplug();                            // the device disappears
-  bool plugIn();                            // a new device at the same link path
+  void sendSplitFrame(int gapMs = 30);  // one reading over two writes
+  void sendJoinedFrames();              // two readings in one write
+  void silence(int ms);                 // stream nothing for a while
+  void unplug();                        // the device disappears
+  bool plugIn();                        // a new device at the same link path
 
   // Writes raw bytes to the program; dropped when nobody has the slave open.
   void writeBytes(const QByteArray& bytes);

@@ -41,9 +41,9 @@ TEST(PortPaths, PortsSectionMapsNumbersToAnyPath) {
                                      "[Other]\n"
                                      "COM7=/dev/not-this-either\n");
   const PortPathMap paths = ReadPortPaths(file);
-  EXPECT_EQ(paths, (PortPathMap{{0, "/dev/ttyACM0"},
-                                {3, "/dev/serial/by-id/usb-FTDI_meter-if00-port0"},
-                                {4, "/dev/ttyS0"}}));
+  EXPECT_EQ(paths,
+            (PortPathMap{
+                {0, "/dev/ttyACM0"}, {3, "/dev/serial/by-id/usb-FTDI_meter-if00-port0"}, {4, "/dev/ttyS0"}}));
   EXPECT_EQ(ResolvePortPath(3, paths), "/dev/serial/by-id/usb-FTDI_meter-if00-port0");
   EXPECT_EQ(ResolvePortPath(0, paths), "/dev/ttyACM0");
   EXPECT_EQ(ResolvePortPath(2, paths), "/dev/ttyUSB1");
