@@ -198,13 +198,6 @@ TEST_F(Acquisition, RunSendsEvenWhenThePortFails) {
   EXPECT_TRUE(m.view.m_bStartTimerPending);
 }
 
-TEST_F(Acquisition, TheDialogOpensWithTheCurrentInterval) {
-  AppModel m;
-  EXPECT_EQ(RunDialogPreset(m), 1);
-  m.view.m_nSampleIntervalMs = 5000;
-  EXPECT_EQ(RunDialogPreset(m), 5);
-}
-
 TEST_F(Acquisition, StopEndsTheRunAndAllowsTheExport) {
   AppModel m = Running(1);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
@@ -217,17 +210,6 @@ TEST_F(Acquisition, StopEndsTheRunAndAllowsTheExport) {
   EXPECT_FALSE(Commands(m, false).run);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);  // the next reading gives idle
   EXPECT_TRUE(Commands(m, false).run);
-}
-
-TEST_F(Acquisition, CommandAvailability) {
-  AppModel m;
-  auto a = Commands(m, false);
-  EXPECT_FALSE(a.save || a.print || a.run || a.powerOff || a.stop || a.undoZoom);
-  m.view.m_nSample = 1;
-  m.view.m_bMonitoring = true;
-  m.view.m_bCanStop = true;
-  a = Commands(m, true);
-  EXPECT_TRUE(a.save && a.print && a.run && a.powerOff && a.stop && a.undoZoom);
 }
 
 }  // namespace

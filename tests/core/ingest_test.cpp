@@ -292,17 +292,6 @@ TEST(Ingest, AUnitChangeRescalesTheChart) {
   EXPECT_EQ(views, (std::vector<int>{1, 0, 1, 0, 0, 1}));
 }
 
-TEST(Ingest, LiveRedrawsFollowEveryReading) {
-  AppModel m;
-  RecordingObserver seen;
-  IngestBlock(m, ReadingBytes(kPsi, 0, 0, "1.000"), 0, seen);
-  EXPECT_EQ(seen.fields,
-            (std::vector<PanelField>{PanelField::DifWord, PanelField::RecWord, PanelField::HoldWord,
-                                     PanelField::Reading, PanelField::Unit, PanelField::UnitMarks}));
-  EXPECT_EQ(seen.statistics, 1);
-  EXPECT_EQ(seen.commands, 1);  // Run became available
-}
-
 TEST(Ingest, TheReceiveNotificationReadsOnlyOnDataEvents) {
   struct Case {
     bool dataEvent;

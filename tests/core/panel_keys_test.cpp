@@ -185,23 +185,5 @@ TEST(PanelKeys, UnrecReopensAClosedPortAndEmptiesTheStatistics) {
   EXPECT_FALSE(m.frame.m_bRecording);
 }
 
-TEST(PanelKeys, StatusWordsAreRedrawnLive) {
-  AppModel m;
-  m.view.m_bMonitoring = true;
-  RecordingPort port;
-  RecordingObserver seen;
-  PressKey(m, port, Key::Hold, seen);
-  PressKey(m, port, Key::Unhold, seen);
-  PressKey(m, port, Key::Rec, seen);
-  PressKey(m, port, Key::Unrec, seen);
-  PressKey(m, port, Key::Dif, seen);
-  PressKey(m, port, Key::Undif, seen);
-  PressKey(m, port, Key::Light, seen);
-  EXPECT_EQ(seen.fields,
-            (std::vector<PanelField>{PanelField::HoldWord, PanelField::HoldWord, PanelField::RecWord,
-                                     PanelField::RecWord, PanelField::DifWord, PanelField::DifWord}));
-  EXPECT_EQ(seen.panel, 6);
-}
-
 }  // namespace
 }  // namespace pv

@@ -188,17 +188,5 @@ TEST(PortCommands, PortSequencesWriteTheirFramesInOrder) {
   }
 }
 
-TEST(PortCommands, SaveQuestions) {
-  AppModel m;
-  const std::pair<int, bool> close[] = {{0, false}, {1, false}, {2, true}, {17278, true}};
-  for (auto [samples, ask] : close) {
-    m.view.m_nSample = samples;
-    EXPECT_EQ(ShouldAskSaveOnClose(m), ask) << samples;
-  }
-  EXPECT_FALSE(ShouldAskSaveOnRun(m));
-  m.frame.m_bGraphHasData = true;
-  EXPECT_TRUE(ShouldAskSaveOnRun(m));
-}
-
 }  // namespace
 }  // namespace pv
