@@ -3,6 +3,7 @@
 // AppModel is one running program; tests start from a fresh one.
 #include <memory>
 
+#include "chart/chart_state.h"
 #include "chart/sample_store.h"
 #include "files/rec_statistics.h"
 #include "frame/main_frame_state.h"
@@ -29,6 +30,8 @@ struct AppModel {
   RecStatistics stats;
   RealTimeBarTexts bar;
   IngestState ingest;
+  ChartState chart;
+  CursorBarTexts cursorBar;
   LoggerStore logger;
 };
 

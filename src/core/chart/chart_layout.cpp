@@ -1,0 +1,211 @@
+#include "chart/chart_layout.h"
+
+#include <algorithm>
+
+#include "chart/chart_geometry.h"
+#include "chart/cursors.h"
+#include "text_format.h"
+
+namespace pv {
+namespace {
+
+constexpr double kTwelfth = 1.0 / 12.0;  // grid cells across and down the plot
+constexpr int kVerticalGridEmpty = 13;
+constexpr int kVerticalGridLive = 14;
+constexpr int kHorizontalGrid = 12;
+constexpr const char* kClockFormat = "%H:%M:%S";
+
+// The time-label band on the main window, under the plot.
+constexpr int kTimeBandX = 228;
+constexpr int kTimeBandDy = 31;
+constexpr int kTimeBandExtraWidth = 140;
+constexpr int kTimeBandHeight = 29;
+constexpr int kTimeLabelDy = 40;
+
+// The first sample of a run brings the chart back to the live display.
+void ResetToLive(ChartState& c) {
+  c.g_nWindowSamples = kInitialWindowSamples;
+  c.g_bLive = true;
+  c.g_nZoomDepth = 0;
+  c.m_nScrollOffset = 0;
+  c.g_fStep0 = c.g_fStep;
+  c.g_nWindowSamples0 = kInitialWindowSamples;
+}
+
+void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList& plot) {
+  if (samples == 0) {
+    for (int i = 0; i < kVerticalGridEmpty; ++i) {
+      const int x = TruncToInt(i * W * kTwelfth);
+      plot.line({x, H}, {x, 0}, kGridPen);
+    }
+  } else if (c.g_bLive) {
+    for (int i = 0; i < kVerticalGridLive; ++i) {
+      const int x = TruncToInt(static_cast<float>(k * i) * c.g_fStep);
+      plot.line({x, H}, {x, 0}, kGridPen);
+    }
+  }
+  // The last one lies on the bottom edge, just outside the surface.
+  for (int i = 1; i <= kHorizontalGrid; ++i) {
+    const int y = TruncToInt(i * H * kTwelfth);
+    plot.line({0, y}, {W, y}, kGridPen);
+  }
+}
+
+// Level-0 heights: one tenth of each sample's own full scale reaches from the middle
+// to the edge, so samples of different units share one vertical scale.
+void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
+  const float half = static_cast<float>(H / 2);
+  float* y = m.chart.posY(0);
+  const float* value = m.doc.m_fValue.data();
+  const float* fullScale = m.view.m_fFullScaleAt.data();
+  for (int j = 0; j < samples; ++j) y[j] = half - 10.0f * value[j] * half / fullScale[j];
+}
+
+// Live trace with compression. Returns whether the window was compressed.
+bool DrawLiveTraceAndCompress(AppModel& m, int samples, int W, int H, DisplayList& plot) {
+  ChartState& c = m.chart;
+  const float* y = c.posY(0);
+  TraceBuilder trace(plot, W, H, c.g_bLive ? samples : 0);
+  bool compressed = false;
+  for (int i = 1; i < samples; ++i) {
+    if (c.g_bLive) {
+      const Point a{TruncToInt(static_cast<float>(i - 1) * c.g_fStep), TruncToInt(y[i - 1])};
+      const Point b{TruncToInt(static_cast<float>(i) * c.g_fStep), TruncToInt(y[i])};
+      trace.segment(a, b);
+      if (SampleErrorKind(m, i - 1) != 0) trace.errorMark(a);
+    }
+    // The chart never scrolls: when the trace reaches the right edge the run is
+    // squeezed into eleven twelfths of the width, leaving room for new samples.
+    if (samples >= c.g_nWindowSamples + 1) {
+      c.g_fStep = static_cast<float>((W - W * kTwelfth) / c.g_nWindowSamples);
+      c.g_nWindowSamples = TruncToInt(static_cast<float>(W) / c.g_fStep + 1.0);
+      compressed = true;
+    }
+  }
+  return compressed;
+}
+
+// Level 0 of the zoom tables keeps one step for all samples: the live one, or while
+// zoomed the one of the window size frozen at the moment of zooming.
+void ComputeLevelZeroPositions(ChartState& c, int samples, int W) {
+  if (c.g_bLive) {
+    c.g_fStep0 = c.g_fStep;
+    c.g_nWindowSamples0 = c.g_nWindowSamples;
+  } else {
+    c.g_fStep0 = static_cast<float>(W) / static_cast<float>(std::max(c.g_nWindowSamples0 - 1, 1));
+  }
+  // Samples 0 and 1 always get an x, so that every level has a defined spacing.
+  float* x = c.posX(0);
+  const int count = std::max(samples, 2);
+  for (int i = 0; i < count; ++i) x[i] = static_cast<float>(i) * c.g_fStep0;
+}
+
+void ComputeLiveValueLabels(AppModel& m) {
+  ChartState& c = m.chart;
+  const float F = m.view.m_fFullScale;
+  const float top = 0.1f * F;
+  const float q = (top - (-0.1f * F)) * 0.25f;
+  c.g_fValueLabel[0] = {2 * q, q, 0.0f, -q, -2 * q};
+  for (int k = 0; k < kValueLabels; ++k) c.g_strPrintYLabel[k] = FormatSigned6Cut(c.g_fValueLabel[0][k]);
+}
+
+void DrawValueLabels(const ChartState& c, int H, Surface& left, Surface& right) {
+  const int depth = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
+  const int h = H + kStripOverhang;
+  const int ys[kValueLabels] = {0, (h - 15) / 4, (h - 8) / 2, 3 * ((h - 5) / 4), h - 15};
+  for (int k = 0; k < kValueLabels; ++k) {
+    const int indent = TruncToInt(ValueLabelIndentClass(c.g_fValueLabel[depth][k]) * 7.5);
+    const Brush background = Brush::Solid(kStripTextBackground);
+    left.list.text({indent, ys[k]}, c.g_strYLabel[k], FontRole::kChart, kTextColour, background);
+    right.list.text({3, ys[k]}, c.g_strYLabel[k], FontRole::kChart, kTextColour, background);
+  }
+}
+
+void DrawLiveTimeLabels(const ChartState& c, const PlotRect& r, int k, DisplayList& main) {
+  const int y = r.bottom + kTimeLabelDy;
+  const int factors[4] = {12, 9, 6, 3};
+  for (int j = 0; j < 4; ++j) {
+    const int x = TruncToInt(static_cast<float>(k) * c.g_fStep * static_cast<float>(factors[j]) +
+                             static_cast<float>(r.left));
+    main.text({x, y}, c.m_strTimeLabel[4 - j], FontRole::kChart, kTextColour, Brush::ButtonFace());
+  }
+  main.text({r.left, y}, c.m_strTimeLabel[0], FontRole::kChart, kTextColour, Brush::ButtonFace());
+}
+
+}  // namespace
+
+int ValueLabelIndentClass(float v) {
+  if (v >= 0.0f) return v < 10.0f ? 3 : (v < 100.0f ? 2 : 1);
+  if (v > -10.0f) return 2;
+  if (v > -100.0f) return 1;
+  return 0;
+}
+
+ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
+  ChartFrame frame;
+  ChartState& c = m.chart;
+  const PlotRect r = ChartPlotRect(clientW, clientH);
+  const int W = r.width();
+  const int H = r.height();
+  const int samples = CommittedSamples(m);
+  const bool drawable = r.drawable();
+  frame.plotDrawn = drawable;
+  if (drawable) {
+    frame.plot = Surface{r.left, r.top, W, H, Brush::Solid(kPlotBackground), {}};
+    frame.leftStrip = Surface{kLabelStripX,       r.top - kStripOverhang, kLabelStripWidth,
+                              H + kStripOverhang, Brush::ButtonFace(),    {}};
+    frame.rightStrip = Surface{
+        r.right, r.top - kStripOverhang, kRightStripWidth, H + kStripOverhang, Brush::ButtonFace(), {}};
+  }
+
+  if (samples == 1) ResetToLive(c);
+
+  // Without a plot there is no step to compute: geometry waits for a usable size,
+  // while labels, readouts and the timer still follow the store.
+  int k = 0;  // whole samples per live grid cell
+  if (drawable) {
+    c.g_fStep = static_cast<float>(W) / static_cast<float>(c.g_nWindowSamples - 1);
+    k = TruncToInt(static_cast<float>(W / 12) / c.g_fStep);
+    DrawGrid(c, samples, W, H, k, frame.plot.list);
+    ComputeLevelZeroHeights(m, samples, H);
+    frame.repaintWithErase = DrawLiveTraceAndCompress(m, samples, W, H, frame.plot.list);
+    ComputeLevelZeroPositions(c, samples, W);
+  }
+
+  ComputeLiveValueLabels(m);
+
+  if (drawable && c.g_bLive) {
+    const std::time_t s = m.view.intervalSeconds();
+    c.g_timeLabel[0] = m.view.m_timeStart;
+    for (int j = 1; j <= 4; ++j) c.g_timeLabel[j] = m.view.m_timeStart + std::time_t{3} * j * k * s;
+  }
+  if (drawable && !c.g_bLive) PaintZoomedDisplay(m, r, frame.plot.list);
+
+  for (int j = 0; j < kTimeLabels; ++j) c.m_strTimeLabel[j] = FormatLocalTime(c.g_timeLabel[j], kClockFormat);
+  const int depth = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
+  for (int j = 0; j < kValueLabels; ++j) c.g_strYLabel[j] = Format("%.4f", c.g_fValueLabel[depth][j]);
+
+  if (drawable && samples >= 1) DrawValueLabels(c, H, frame.leftStrip, frame.rightStrip);
+
+  if (r.bottom > r.top && W + kTimeBandExtraWidth > 0) {
+    frame.mainWindow.fill(kTimeBandX, r.bottom + kTimeBandDy, W + kTimeBandExtraWidth, kTimeBandHeight,
+                          Brush::ButtonFace());
+  }
+  if (drawable && samples >= 1) {
+    if (c.g_bLive)
+      DrawLiveTimeLabels(c, r, k, frame.mainWindow);
+    else
+      PaintZoomedTimeLabels(m, r, frame.mainWindow);
+  }
+
+  frame.cursorBarChanged = PaintCursors(m, r, drawable ? &frame.plot.list : nullptr);
+
+  if (m.view.m_bStartTimerPending) {
+    frame.armSampleTimerMs = m.view.m_nSampleIntervalMs;
+    m.view.m_bStartTimerPending = false;
+  }
+  frame.scrollBar = ChartScrollBar(m);
+  return frame;
+}
+
+}  // namespace pv

@@ -1,0 +1,169 @@
+#include "chart/cursors.h"
+
+#include <utility>
+
+#include "chart/zoom.h"
+#include "text_format.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kClockFormat = "%H:%M:%S";
+constexpr float kStatisticsFloor = -400.0f;   // the maximum is sought above this
+constexpr float kStatisticsCeiling = 400.0f;  // and the minimum below this
+constexpr const char* kNoValue = "----";
+
+std::string ValueText(const AppModel& m, int i) {
+  switch (SampleErrorKind(m, i)) {
+    case 1:
+      return "ERR1";
+    case 2:
+      return "ERR2";
+    default:
+      return Format("%.3f ", SampleInCurrentUnit(m, i));
+  }
+}
+
+std::string TimeText(const AppModel& m, int i) {
+  return FormatLocalTime(m.view.sampleTime(i), kClockFormat);
+}
+
+// Maximum, minimum and average of the samples lo..hi inclusive, all in the store.
+void FillStatistics(const AppModel& m, int lo, int hi, CursorBarTexts& t) {
+  float maximum = kStatisticsFloor;
+  float minimum = kStatisticsCeiling;
+  int maxIndex = -1;
+  int minIndex = -1;
+  double sum = 0.0;
+  for (int i = lo; i <= hi; ++i) {
+    const float v = SampleInCurrentUnit(m, i);
+    if (v > maximum) {
+      maximum = v;
+      maxIndex = i;
+    }
+    if (v < minimum) {
+      minimum = v;
+      minIndex = i;
+    }
+    sum += v;
+  }
+  t.average = Format("%.3f ", sum / (hi - lo + 1));
+  // An error sample at an extreme makes the average meaningless; a range where no
+  // sample qualifies has no extreme to show.
+  auto extreme = [&](int index, std::string& value, std::string& time) {
+    if (index < 0) {
+      value = kNoValue;
+      return;
+    }
+    value = ValueText(m, index);
+    if (SampleErrorKind(m, index) != 0) t.average = kNoValue;
+    time = TimeText(m, index);
+  };
+  extreme(maxIndex, t.maximum, t.maximumTime);
+  extreme(minIndex, t.minimum, t.minimumTime);
+}
+
+float CursorX(const PlotRect& r, const ShownLevel& level, int index) {
+  return static_cast<float>(r.left) + level.x0 + level.dx * static_cast<float>(index + level.offset);
+}
+
+}  // namespace
+
+bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserver& observer) {
+  const PlotRect r = ChartPlotRect(clientW, clientH);
+  const ShownLevel level = CurrentLevel(model);
+  if (!r.drawable() || !level.usable()) return false;
+  ChartState& c = model.chart;
+  const float dx = level.dx;
+  const float fx = static_cast<float>(x);
+  const float left = static_cast<float>(r.left);
+  if (!(static_cast<float>(model.view.m_nSample) > (fx - left) / dx)) return false;
+  c.m_bCursorsHidden = false;
+
+  // The nearest sample; exactly half way goes to the left one.
+  int idx = TruncToInt((fx - level.x0 - left) / dx - static_cast<float>(level.offset));
+  float p = CursorX(r, level, idx);
+  const float next = CursorX(r, level, idx + 1);
+  if (fx - p > next - fx) {
+    ++idx;
+    p = next;
+  }
+  if (p < left) {
+    ++idx;
+    p = CursorX(r, level, idx);
+  }
+  if (p > static_cast<float>(r.right)) {
+    --idx;
+    p = CursorX(r, level, idx);
+  }
+
+  if (c.g_nCursorClicks % 2 != 0) {
+    c.m_nCursorA = idx;
+    c.g_fCursorAX = p;
+    c.g_bOnlyCursorA = true;
+    c.m_bAwaitingCursorB = true;
+  } else {
+    c.m_nCursorB = idx;
+    c.g_fCursorBX = p;
+    c.g_bOnlyCursorA = false;
+    c.m_bAwaitingCursorB = false;
+  }
+  c.g_nCursorClicks += 1;
+  observer.invalidateChart(false);
+  return true;
+}
+
+bool ClearCursors(AppModel& model, ModelObserver& observer) {
+  ChartState& c = model.chart;
+  if (c.m_bAwaitingCursorB) return false;
+  c.m_bCursorsHidden = true;
+  model.cursorBar.clearTexts();
+  model.cursorBar.clearEnabled = false;
+  observer.cursorBarChanged();
+  observer.invalidateChart(false);
+  return true;
+}
+
+bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
+  ChartState& c = model.chart;
+  if (c.m_bCursorsHidden) return false;
+  const CursorBarTexts before = model.cursorBar;
+  CursorBarTexts& t = model.cursorBar;
+
+  const ShownLevel level = CurrentLevel(model);
+  if (level.usable()) {
+    auto draw = [&](int index, float& cursorX, Rgb colour) {
+      cursorX = CursorX(r, level, index);
+      if (!surface) return;
+      const int x = TruncToInt(cursorX) - r.left;
+      surface->line({x, 0}, {x, r.height()}, Pen{colour, 1, PenStyle::kSolid});
+    };
+    draw(c.m_nCursorA, c.g_fCursorAX, kCursorAColour);
+    if (!c.g_bOnlyCursorA) draw(c.m_nCursorB, c.g_fCursorBX, kCursorBColour);
+  }
+  t.clearEnabled = !c.g_bOnlyCursorA;
+
+  // Every text is rebuilt, so a cursor that no longer lies on a committed sample
+  // (for instance after a new run started) shows nothing rather than an old value.
+  const int samples = CommittedSamples(model);
+  const bool aReadable = c.m_nCursorA >= 0 && c.m_nCursorA < samples;
+  const bool bReadable = !c.g_bOnlyCursorA && c.m_nCursorB >= 0 && c.m_nCursorB < samples;
+  t.clearTexts();
+  if (aReadable) {
+    c.g_nCursorLo = c.m_nCursorA;
+    t.aValue = ValueText(model, c.m_nCursorA);
+    t.aTime = TimeText(model, c.m_nCursorA);
+  }
+  if (bReadable) {
+    c.g_nCursorHi = c.m_nCursorB;
+    t.bValue = ValueText(model, c.m_nCursorB);
+    t.bTime = TimeText(model, c.m_nCursorB);
+    if (aReadable) {
+      if (c.g_nCursorLo > c.g_nCursorHi) std::swap(c.g_nCursorLo, c.g_nCursorHi);
+      FillStatistics(model, c.g_nCursorLo, c.g_nCursorHi, t);
+    }
+  }
+  return !(t == before);
+}
+
+}  // namespace pv

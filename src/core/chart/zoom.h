@@ -1,0 +1,74 @@
+#pragma once
+// Zooming the real-time chart with a left-button rubber band, the drag watch that
+// cancels a drag leaving the plot, Undo zoom, panning with the scroll bar, and the
+// zoomed display the chart paint draws while zoomed.
+#include "app_model.h"
+#include "chart/chart_geometry.h"
+#include "display_list.h"
+#include "model_observer.h"
+
+namespace pv {
+
+inline constexpr int kDragWatchPeriodMs = 10;  // timer 3
+
+// A rubber-band outline in view client coordinates (left <= right, top <= bottom).
+struct RubberBand {
+  bool visible = false;
+  int left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const RubberBand&, const RubberBand&) = default;
+};
+
+enum class ZoomOutcome {
+  kNone,      // a click, a cancelled drag or an empty store: nothing changed
+  kRefused,   // the chart switched to the zoomed display of the current depth
+  kAccepted,  // one level deeper
+};
+
+// The horizontal scroll bar under a zoomed chart (control 1089).
+struct ScrollBarState {
+  bool enabled = false;
+  int minimum = 0, maximum = 0, position = 0;
+  friend bool operator==(const ScrollBarState&, const ScrollBarState&) = default;
+};
+
+// The level the chart shows: pixels per sample, x of sample 0 and the pan offset.
+struct ShownLevel {
+  int depth = 0;
+  float dx = 0.0f;
+  float x0 = 0.0f;
+  int offset = 0;
+  // Position tables not yet written (no paint) or degenerate: nothing can be placed.
+  bool usable() const { return std::isfinite(dx) && dx > 0.0f && std::isfinite(x0); }
+};
+ShownLevel CurrentLevel(const AppModel& model);
+
+// Left-button press at a view client point. Returns whether the drag watch must be
+// armed (timer 3, kDragWatchPeriodMs).
+bool LeftPress(AppModel& model, Point p, int clientW, int clientH);
+
+// Pointer move: the rubber band to show now (hidden when there is no drag or the
+// pointer is back on the press point).
+RubberBand MouseMove(AppModel& model, Point p, int clientW, int clientH);
+
+// Left-button release: ends the drag (hide the rubber band) and zooms when it moved.
+ZoomOutcome LeftRelease(AppModel& model, Point p, int clientW, int clientH, ModelObserver& observer);
+
+// Tick of timer 3 with the pointer position. Returns true when the drag was
+// cancelled: hide the rubber band and kill timer 3.
+bool DragWatchTick(AppModel& model, Point pointer, int clientW, int clientH, ModelObserver& observer);
+
+// Back to the live display from any depth.
+void UndoZoom(AppModel& model, ModelObserver& observer);
+
+// Thumb tracking of the scroll bar at position thumb: pans the zoomed trace so that
+// the sample at the thumb's position comes to the left edge.
+void ScrollTo(AppModel& model, int thumb, ModelObserver& observer);
+
+ScrollBarState ChartScrollBar(const AppModel& model);
+
+// Paint hooks of the chart: the zoomed grid and trace on the plot surface, and the
+// zoomed time labels on the main window.
+void PaintZoomedDisplay(AppModel& model, const PlotRect& plot, DisplayList& surface);
+void PaintZoomedTimeLabels(const AppModel& model, const PlotRect& plot, DisplayList& mainWindow);
+
+}  // namespace pv
