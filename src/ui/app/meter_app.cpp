@@ -11,6 +11,7 @@
 #include "platform/quit_signals.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
+#include "ui/files/file_commands.h"
 #include "ui/frame/main_frame.h"
 
 namespace pv::ui {
@@ -84,6 +85,11 @@ bool CMeterApp::initInstance() {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.m_strReading.c_str(), model_->panel.m_strUnit.c_str());
     }, Qt::QueuedConnection);
   }
+  auto* fileCommands = new RunFileCommands(*model_, frame_.get());
+  frame_->files.saveRun = [fileCommands] { fileCommands->saveRun(); };
+  frame_->files.exportExcel = [fileCommands] { fileCommands->exportExcel(); };
+  frame_->files.documentSave = [fileCommands] { fileCommands->documentSave(); };
+  frame_->files.documentOpen = [fileCommands] { fileCommands->documentOpen(); };
   // Ctrl+C and SIGTERM end the program through the normal close sequence.
   auto* quit = new QuitSignals();
   QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });

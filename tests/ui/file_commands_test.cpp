@@ -1,0 +1,129 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "app_model.h"
+#include "link/units.h"
+#include "ui/files/file_commands.h"
+
+namespace pv::ui {
+namespace {
+
+// A run of three psi samples.
+void FillRun(AppModel& m) {
+  m.view.m_nSample = 3;
+  m.view.m_nSampleIntervalMs = 1000;
+  m.view.m_strStartTime = "10:00:00";
+  m.view.m_strEndTime = "10:00:02";
+  for (int i = 0; i < 3; ++i) {
+    m.doc.m_fValue[i] = 1.5f + i;
+    m.doc.m_szText[i] = {'+', '1', '.', '5', '0', '0'};
+    m.view.m_fFullScaleAt[i] = 52.0f;
+    m.view.m_fToPsiAt[i] = 1.0f;
+    m.view.m_nUnitAt[i] = kUnitPsi;
+    m.view.m_strUnitAt[i] = kUnits[kUnitPsi].name;
+  }
+}
+
+struct Fixture {
+  QTemporaryDir dir;
+  AppModel model;
+  QWidget window;
+  RunFileCommands files{model, &window};
+  QString chosen;
+  std::vector<FileDialogRequest> requests;
+  std::vector<QString> failures;
+  Fixture() {
+    FillRun(model);
+    files.chooseFile = [this](const FileDialogRequest& r) {
+      requests.push_back(r);
+      return chosen;
+    };
+    files.reportFailure = [this](const QString& m) { failures.push_back(m); };
+  }
+  QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+TEST(FileCommands, SaveWritesTheDataFileAndItsTextTableBesideIt) {
+  Fixture f;
+  f.chosen = f.path("run");  // typed without an extension
+  f.files.saveRun();
+  ASSERT_EQ(f.requests.size(), 1u);
+  EXPECT_EQ(f.requests[0].filter, QStringLiteral("DataLogger Files (*.KvtDat)"));
+  EXPECT_EQ(f.requests[0].defaultSuffix, QStringLiteral("KvtDat"));
+  EXPECT_TRUE(f.failures.empty());
+  EXPECT_TRUE(QFile::exists(f.path("run.KvtDat")));
+  EXPECT_TRUE(QFile::exists(f.path("run.txt")));
+  // 4 + texts (1 + 9 + 9 + 4) + 16 + 15 per sample
+  EXPECT_EQ(QFile(f.path("run.KvtDat")).size(), 4 + 23 + 16 + 45);
+}
+
+TEST(FileCommands, CancelledDialogsWriteNothing) {
+  Fixture f;
+  f.files.saveRun();
+  f.files.exportExcel();
+  f.files.documentSave();
+  EXPECT_EQ(f.requests.size(), 3u);
+  EXPECT_TRUE(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
+  EXPECT_TRUE(f.failures.empty());
+}
+
+TEST(FileCommands, AFailedSaveIsToldAndLeavesTheOldFileAndTheRun) {
+  Fixture f;
+  // An existing file in place, and a target whose folder vanished.
+  {
+    QFile old(f.path("old.KvtDat"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("precious");
+  }
+  f.chosen = f.path("missing-folder/run.KvtDat");
+  f.files.saveRun();
+  ASSERT_EQ(f.failures.size(), 1u);
+  EXPECT_TRUE(f.failures[0].contains(QStringLiteral("missing-folder"))) << f.failures[0].toStdString();
+  EXPECT_EQ(f.model.view.m_nSample, 3);
+
+  // A name that is taken by a folder is refused, not replaced.
+  ASSERT_TRUE(QDir(f.dir.path()).mkdir(QStringLiteral("taken.xls")));
+  f.chosen = f.path("taken.xls");
+  f.files.exportExcel();
+  EXPECT_EQ(f.failures.size(), 2u);
+  EXPECT_TRUE(QFileInfo(f.path("taken.xls")).isDir());
+  QFile old(f.path("old.KvtDat"));
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), QByteArray("precious"));
+}
+
+TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
+  Fixture f;
+  f.chosen = f.path("sheet");
+  f.files.exportExcel();
+  EXPECT_EQ(f.requests.back().filter, QStringLiteral("Data File(*.xls)"));
+  QFile sheet(f.path("sheet.xls"));
+  ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(sheet.readAll().startsWith("NO\tDATA\tUNIT\tTIME\t\r\n"));
+
+  f.chosen = f.path("doc.bin");
+  f.files.documentSave();
+  bool loaded = false;
+  f.files.loggerLoaded = [&] { loaded = true; };
+  f.files.documentOpen();
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(f.model.logger.m_nLogCount, 3);
+  EXPECT_EQ(f.model.logger.m_fLogValue[2], 3.5f);
+
+  // A damaged file is refused with a message and leaves the loaded records alone.
+  QFile bad(f.path("bad.bin"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("\xff\xff\xff\x7f", 4);
+  bad.close();
+  f.chosen = f.path("bad.bin");
+  f.files.documentOpen();
+  EXPECT_EQ(f.failures.size(), 1u);
+  EXPECT_EQ(f.model.logger.m_nLogCount, 3);
+}
+
+}  // namespace
+}  // namespace pv::ui
