@@ -8,6 +8,7 @@
 #include "files/rec_statistics.h"
 #include "frame/main_frame_state.h"
 #include "logger/logger_store.h"
+#include "logger/logger_view_state.h"
 #include "panel/panel_state.h"
 
 namespace pv {
@@ -33,6 +34,7 @@ struct AppModel {
   ChartState chart;
   CursorBarTexts cursorBar;
   LoggerStore logger;
+  LoggerViewState loggerView;
 };
 
 }  // namespace pv

@@ -1,0 +1,19 @@
+#pragma once
+// What the logger graph publishes to the rest of the program: the labels and path
+// the printed page repeats, and whether the logger window is open.
+#include <array>
+#include <string>
+
+namespace pv {
+
+struct LoggerViewState {
+  // Range top, top x 0.5, top x -0.5 and range bottom, each FormatSigned6 cut to six
+  // characters; written by every full-view paint while a file is loaded.
+  std::array<std::string, 4> m_strLogYLabel;
+  // The logger file path as last drawn by the cursor readout.
+  std::string m_strLogPath;
+  // 1 while the logger window is closed; printing then prints the real-time run.
+  int m_bLogGraphClosed = 1;
+};
+
+}  // namespace pv
