@@ -21,9 +21,13 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   std::optional<std::string> txt, xls, csv;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
-    std::optional<std::string>* target = a == "--txt" ? &txt : a == "--xls" ? &xls : a == "--csv" ? &csv : nullptr;
+    std::optional<std::string>* target = a == "--txt"   ? &txt
+                                         : a == "--xls" ? &xls
+                                         : a == "--csv" ? &csv
+                                                        : nullptr;
     if (target) {
-      if (i + 1 >= args.size()) return UsageError(err, kConvertCommand, std::string(a) + " needs a file name");
+      if (i + 1 >= args.size())
+        return UsageError(err, kConvertCommand, std::string(a) + " needs a file name");
       *target = std::string(args[++i]);
     } else if (a.starts_with("-") && a != "-") {
       return UsageError(err, kConvertCommand, "unknown option '" + std::string(a) + "'");
@@ -34,7 +38,8 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
     }
   }
   if (input.empty()) return UsageError(err, kConvertCommand, "no input file given");
-  if (!txt && !xls && !csv) return UsageError(err, kConvertCommand, "no output given (--txt, --xls or --csv)");
+  if (!txt && !xls && !csv)
+    return UsageError(err, kConvertCommand, "no output given (--txt, --xls or --csv)");
 
   auto loaded = LoadDataLoggerFile(std::string(input));
   if (!loaded) return Fail(err, kExitBadFile, loaded.error().message);

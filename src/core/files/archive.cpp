@@ -21,7 +21,9 @@ void PutLE(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
 
 }  // namespace
 
-void ArchiveWriter::writeInt32(std::int32_t value) { PutLE(bytes_, static_cast<std::uint32_t>(value), 4); }
+void ArchiveWriter::writeInt32(std::int32_t value) {
+  PutLE(bytes_, static_cast<std::uint32_t>(value), 4);
+}
 
 void ArchiveWriter::writeFloats(std::span<const float> values) {
   const std::size_t start = bytes_.size();
@@ -83,7 +85,9 @@ bool ArchiveReader::need(std::size_t bytes, std::string_view what, std::size_t f
                   " more needed from offset " + std::to_string(offset_));
 }
 
-std::uint8_t ArchiveReader::u8() { return data_[offset_++]; }
+std::uint8_t ArchiveReader::u8() {
+  return data_[offset_++];
+}
 
 std::uint16_t ArchiveReader::u16() {
   const std::uint16_t v = static_cast<std::uint16_t>(data_[offset_] | (data_[offset_ + 1] << 8));
@@ -159,8 +163,7 @@ bool ArchiveReader::readText(std::string& out, std::string_view what) {
   }
   if (!utf16) {
     if (!need(length, what, start)) return false;
-    out = Windows1252ToUtf8(
-        std::string_view(reinterpret_cast<const char*>(data_.data() + offset_), length));
+    out = Windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(data_.data() + offset_), length));
     offset_ += length;
     return true;
   }

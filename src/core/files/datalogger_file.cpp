@@ -32,7 +32,8 @@ std::vector<std::uint8_t> EncodeDataLoggerFile(const AppModel& model) {
 
   ArchiveWriter out;
   out.reserve(4 + ArchiveWriter::TextSize("") + ArchiveWriter::TextSize(view.m_strStartTime) +
-              ArchiveWriter::TextSize(view.m_strEndTime) + ArchiveWriter::TextSize(unitName) + 16 + 15 * count);
+              ArchiveWriter::TextSize(view.m_strEndTime) + ArchiveWriter::TextSize(unitName) + 16 +
+              15 * count);
   out.writeInt32(n);
   out.writeText("");  // the header is always empty
   out.writeText(view.m_strStartTime);
@@ -81,7 +82,8 @@ FileResult<DecodedLoggerFile> DecodeDataLoggerFile(std::span<const std::uint8_t>
   for (std::size_t i = 0; i < m; ++i) {
     if (!IsUnitCode(s.m_nLogUnit[i])) {
       in.fail("unit code of record " + std::to_string(i + 1), unitsAt + i,
-              std::to_string(s.m_nLogUnit[i]) + " is not a unit code (0.." + std::to_string(kUnitCount - 1) + ")");
+              std::to_string(s.m_nLogUnit[i]) + " is not a unit code (0.." + std::to_string(kUnitCount - 1) +
+                  ")");
       return FileError{in.error()->message()};
     }
   }

@@ -33,6 +33,8 @@ class FileResult {
 struct Done {};
 using FileStatus = FileResult<Done>;
 
-inline FileStatus Succeeded() { return Done{}; }
+inline FileStatus Succeeded() {
+  return Done{};
+}
 
 }  // namespace pv

@@ -41,7 +41,9 @@ void AppendJsonNumber(std::string& out, float value) {
   out.append(buffer, r.ptr);
 }
 
-std::string TextOf(const SampleText& text) { return Windows1252ToUtf8(std::string_view(text.data(), text.size())); }
+std::string TextOf(const SampleText& text) {
+  return Windows1252ToUtf8(std::string_view(text.data(), text.size()));
+}
 
 void AppendCsvField(std::string& out, std::string_view field) {
   if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -61,8 +63,10 @@ void AppendCsvField(std::string& out, std::string_view field) {
 std::string LoggerFileJson(const LoggerStore& s) {
   const int n = std::clamp(s.m_nLogCount, 0, kStoreCapacity);
   std::string out = "{\"count\": " + std::to_string(s.m_nLogCount);
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"header", &s.m_strLogHeader}, {"start", &s.m_strLogStart}, {"end", &s.m_strLogEnd}, {"unit", &s.m_strLogUnitName}};
+  const std::pair<const char*, const std::string*> texts[] = {{"header", &s.m_strLogHeader},
+                                                              {"start", &s.m_strLogStart},
+                                                              {"end", &s.m_strLogEnd},
+                                                              {"unit", &s.m_strLogUnitName}};
   for (const auto& [key, text] : texts) {
     out += ", \"";
     out += key;
@@ -106,8 +110,8 @@ std::string LoggerFileSummary(const LoggerStore& s) {
   if (errors > 0) out += " (" + std::to_string(errors) + (errors == 1 ? " error record)" : " error records)");
   out += "\nstart:    " + s.m_strLogStart;
   out += "\nend:      " + s.m_strLogEnd;
-  out += "\ninterval: " + std::to_string(s.m_nLogIntervalMs / 1000) + " s (" + std::to_string(s.m_nLogIntervalMs) +
-         " ms)";
+  out += "\ninterval: " + std::to_string(s.m_nLogIntervalMs / 1000) + " s (" +
+         std::to_string(s.m_nLogIntervalMs) + " ms)";
   out += "\nunit:     " + s.m_strLogUnitName;
   if (mixedUnits) out += " (records in several units)";
   if (!s.m_strLogHeader.empty()) out += "\nheader:   " + s.m_strLogHeader;

@@ -49,7 +49,8 @@ FileResult<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std
     if (n == 0) break;
     if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
       ::close(fd);
-      return FileError{path + ": more than " + std::to_string(maxBytes) + " bytes is too large for a data file"};
+      return FileError{path + ": more than " + std::to_string(maxBytes) +
+                       " bytes is too large for a data file"};
     }
     bytes.insert(bytes.end(), chunk, chunk + n);
   }

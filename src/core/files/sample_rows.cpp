@@ -7,7 +7,9 @@
 
 namespace pv {
 
-int LiveRunRows::size() const { return std::clamp(model_.view.m_nSample, 0, kStoreCapacity); }
+int LiveRunRows::size() const {
+  return std::clamp(model_.view.m_nSample, 0, kStoreCapacity);
+}
 
 SampleRow LiveRunRows::row(int i) const {
   const ViewStore& view = model_.view;
@@ -23,7 +25,9 @@ SampleRow LiveRunRows::row(int i) const {
   return r;
 }
 
-int LoggerFileRows::size() const { return std::clamp(store_.m_nLogCount, 0, kStoreCapacity); }
+int LoggerFileRows::size() const {
+  return std::clamp(store_.m_nLogCount, 0, kStoreCapacity);
+}
 
 SampleRow LoggerFileRows::row(int i) const {
   SampleRow r;
@@ -33,8 +37,8 @@ SampleRow LoggerFileRows::row(int i) const {
   r.unitName = IsUnitCode(r.unitCode) ? kUnits[r.unitCode].name : std::string_view{};
   r.relative = false;
   r.errorKind = ErrorKind(r.value, store_.m_fLogFullScale[i], kErrorFullScale);
-  const std::int64_t start = std::int64_t{store_.m_nLogStartHour} * 3600 + std::int64_t{store_.m_nLogStartMin} * 60 +
-                             store_.m_nLogStartSec;
+  const std::int64_t start = std::int64_t{store_.m_nLogStartHour} * 3600 +
+                             std::int64_t{store_.m_nLogStartMin} * 60 + store_.m_nLogStartSec;
   r.time = FormatTimeOfDay(start + std::int64_t{i} * (store_.m_nLogIntervalMs / 1000));
   return r;
 }

@@ -5,7 +5,9 @@
 
 namespace pv {
 
-std::string SpreadsheetHeader() { return "NO\tDATA\tUNIT\tTIME\t\r\n"; }
+std::string SpreadsheetHeader() {
+  return "NO\tDATA\tUNIT\tTIME\t\r\n";
+}
 
 std::string SpreadsheetLine(int number, const SampleRow& row) {
   std::string line = std::to_string(number);

@@ -66,7 +66,9 @@ std::string UnitText(const SampleRow& row) {
   return unit;
 }
 
-std::string TextTableHeader() { return "      NO              DATA              UNIT           TIME  \r\n"; }
+std::string TextTableHeader() {
+  return "      NO              DATA              UNIT           TIME  \r\n";
+}
 
 std::string TextTableLine(int number, const SampleRow& row) {
   const std::string no = std::to_string(number);

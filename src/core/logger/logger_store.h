@@ -11,8 +11,8 @@ namespace pv {
 
 struct LoggerStore {
   int m_nLogCount = 0;
-  std::string m_strLogHeader;    // kept, never displayed
-  std::string m_strLogStart;     // "%H:%M:%S" as the saver wrote it
+  std::string m_strLogHeader;  // kept, never displayed
+  std::string m_strLogStart;   // "%H:%M:%S" as the saver wrote it
   std::string m_strLogEnd;
   std::string m_strLogUnitName;  // unit name of the last record
   int m_nLogStartHour = 0, m_nLogStartMin = 0, m_nLogStartSec = 0;
