@@ -107,6 +107,7 @@ TEST_F(Acquisition, TheFirstReadingAfterRunRestartsTheStore) {
   m.view.m_strEndTime = "old";
   m.bar.startTime = "old";
   m.bar.sampleCount = "40";
+  m.cursorBar.aValue = m.cursorBar.average = "old";
   RecordingObserver seen;
   IngestBlock(m, ReadingBytes(kMbar, 0, 0, "12.34"), kStart, seen);
   EXPECT_EQ(m.view.m_nSample, 0);
@@ -117,6 +118,7 @@ TEST_F(Acquisition, TheFirstReadingAfterRunRestartsTheStore) {
   EXPECT_FALSE(m.frame.m_bRunRequested);
   EXPECT_FALSE(m.frame.m_bStopped);
   EXPECT_EQ(seen.cursorBar, 1);
+  EXPECT_EQ(m.cursorBar.boxes(), (std::array<std::string, 9>{}));
   // The first sample of the run carries its unit, not the slot's leftovers.
   EXPECT_EQ(m.view.m_strUnitAt[0], "mbar");
   EXPECT_EQ(Bits(m.view.m_fToPsiAt[0]), Bits(0.0145053668f));

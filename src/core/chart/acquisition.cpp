@@ -51,6 +51,7 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   model.bar.startTime.clear();
   model.bar.sampleCount.clear();
   model.view.m_strEndTime.clear();
+  model.cursorBar.clearTexts();
   observer.cursorBarChanged();
   observer.statisticsChanged();
   observer.updateAllViews();

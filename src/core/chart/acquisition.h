@@ -15,8 +15,8 @@ namespace pv {
 // must not be repainted under it. Returns whether a sample was committed.
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer);
 
-// The first reading after a confirmed Run: the store restarts at sample 0 at now.
-// The cursor bar's texts are emptied by its owner on observer.cursorBarChanged().
+// The first reading after a confirmed Run: the store restarts at sample 0 at now,
+// and the texts that described the previous run are emptied.
 void StartRun(AppModel& model, std::time_t now, ModelObserver& observer);
 
 // A store holding kMaxSamples ends the run by itself; Stop becomes unavailable.
