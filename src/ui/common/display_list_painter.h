@@ -1,0 +1,27 @@
+#pragma once
+// Replays core display lists with QPainter: the chart, the logger graph and the
+// printed page draw through here.
+#include <QFont>
+#include <QPalette>
+
+#include "display_list.h"
+
+class QPainter;
+
+namespace pv::ui {
+
+// The font a role stands for: the chart's 10-point font, or the printed page's
+// title and label fonts (sized in the page's units).
+QFont FontForRole(FontRole role);
+
+// Draws the commands in the painter's current coordinates, without antialiasing.
+// The button-face brush takes the palette's button colour.
+void PaintDisplayList(QPainter& painter, const DisplayList& list, const QPalette& palette);
+void PaintDisplayList(QPainter& painter, const DisplayList& list);
+
+// Fills the surface's rectangle with its background and draws its list translated
+// to (x, y) and clipped to the rectangle, as an off-screen layer copied in place.
+void PaintSurface(QPainter& painter, const Surface& surface, const QPalette& palette);
+void PaintSurface(QPainter& painter, const Surface& surface);
+
+}  // namespace pv::ui
