@@ -150,6 +150,18 @@ TEST_F(AtomicSave, ReplacingAFileKeepsItsPermissions) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(AtomicSave, DevicesAndFoldersAreNeverReplaced) {
+  fs::create_directory(path("folder.xls"));
+  for (const std::string& target : {std::string("/dev/full"), std::string("/dev/null"), path("folder.xls")}) {
+    const std::vector<FileToWrite> files = {{target, "data"}};
+    FileStatus status = SaveFilesAtomically(files);
+    ASSERT_FALSE(status) << target;
+    EXPECT_EQ(status.error().message, target + ": not a regular file; choose another name");
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  EXPECT_TRUE(fs::is_directory(path("folder.xls")));
+}
+
 TEST(TextTablePath, BesideTheDataFileWithoutItsExtension) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"/home/u/run.KvtDat", "/home/u/run.txt"},

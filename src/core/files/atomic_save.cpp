@@ -88,6 +88,11 @@ FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSys
   pending.reserve(files.size());
   for (const FileToWrite& file : files) {
     if (NameOf(file.path).empty()) return FileError{file.path + ": no file name given"};
+    // Renaming over a device, a pipe or a folder would replace it (as root even
+    // /dev/full): only regular files are replaced.
+    struct stat target {};
+    if (::stat(file.path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+      return FileError{file.path + ": not a regular file; choose another name"};
   }
 
   for (const FileToWrite& file : files) {
