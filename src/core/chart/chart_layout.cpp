@@ -102,10 +102,7 @@ void ComputeLevelZeroPositions(ChartState& c, int samples, int W) {
 
 void ComputeLiveValueLabels(AppModel& m) {
   ChartState& c = m.chart;
-  const float F = m.view.m_fFullScale;
-  const float top = 0.1f * F;
-  const float q = (top - (-0.1f * F)) * 0.25f;
-  c.g_fValueLabel[0] = {2 * q, q, 0.0f, -q, -2 * q};
+  c.g_fValueLabel[0] = LiveValueLabels(m.view.m_fFullScale);
   for (int k = 0; k < kValueLabels; ++k) c.g_strPrintYLabel[k] = FormatSigned6Cut(c.g_fValueLabel[0][k]);
 }
 
@@ -133,6 +130,12 @@ void DrawLiveTimeLabels(const ChartState& c, const PlotRect& r, int k, DisplayLi
 }
 
 }  // namespace
+
+std::array<float, kValueLabels> LiveValueLabels(float fullScale) {
+  const float top = 0.1f * fullScale;
+  const float q = (top - (-0.1f * fullScale)) * 0.25f;
+  return {2 * q, q, 0.0f, -q, -2 * q};
+}
 
 int ValueLabelIndentClass(float v) {
   if (v >= 0.0f) return v < 10.0f ? 3 : (v < 100.0f ? 2 : 1);

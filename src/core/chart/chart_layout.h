@@ -3,6 +3,7 @@
 // off-screen surfaces (plot, left and right label strips) and the time labels drawn
 // on the main window, updating the chart state on the way (step, compression,
 // labels, zoom tables, cursor readouts).
+#include <array>
 #include <optional>
 
 #include "app_model.h"
@@ -33,6 +34,10 @@ struct ChartFrame {
 };
 
 ChartFrame PaintChart(AppModel& model, int clientW, int clientH);
+
+// The live (level-0) value labels, top to bottom, for the current unit's full scale;
+// the printed page takes them from here when the chart has not been painted yet.
+std::array<float, kValueLabels> LiveValueLabels(float fullScale);
 
 // The value label's indent class: how many digit widths (7.5 px) it is pushed right
 // so that the labels line up by their integer digits.
