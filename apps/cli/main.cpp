@@ -11,13 +11,15 @@ namespace {
 const CliCommand* const kCommands[] = {
     &kInfoCommand,
     &kConvertCommand,
+    &kPrintCommand,
+    &kRecordCommand,
 };
 
 void PrintUsage(std::ostream& out) {
   out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
   out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
-         "written, 2 wrong usage\n";
+         "written, 2 wrong usage, 3 record: the meter stopped answering or never answered\n";
 }
 
 }  // namespace

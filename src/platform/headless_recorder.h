@@ -1,0 +1,108 @@
+#pragma once
+// An acquisition run without the window: the same start-up, Run, sample timer, link
+// watchdog, Save and close sequence as the windowed program, driven by Qt timers and
+// the serial port's notifications. Used by `pneuvista-cli record` and the benchmarks.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "app_model.h"
+#include "platform/qt_serial_port.h"
+
+namespace pv {
+
+struct RecordOptions {
+  std::string devicePath;
+  int intervalSeconds = 1;     // as typed in the sample-rate dialog: below 1 counts as 1
+  int maxSamples = 0;          // stop after this many committed samples; 0: no limit
+  int durationMs = 0;          // stop this long after Run; 0: no limit
+  std::string outPath;         // the data file; empty writes nothing
+  bool writeTextTable = true;  // the text table beside the data file, as Save writes it
+  // Lost-link ticks of the watchdog without any reading before giving up. The first
+  // comes 3 s after start-up, each further one 5 s later, and each reopens the port
+  // and greets the meter again, so 2 gives the meter a second chance at 8 s.
+  int lostTicksBeforeGivingUp = 2;
+};
+
+enum class StopReason {
+  None,         // still recording
+  SampleCount,  // the requested number of samples was committed
+  Duration,     // the requested time elapsed
+  Interrupted,  // requestStop(): Ctrl+C, SIGTERM or the caller
+  StoreFull,    // the store holds its 17278 samples
+  LinkLost,     // the meter fell silent during the run
+  NoReading,    // the meter never sent a reading, so no run was started
+  PortFailed,   // the port could not be opened at start-up
+};
+
+class HeadlessRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit HeadlessRecorder(RecordOptions options, QObject* parent = nullptr);
+  ~HeadlessRecorder() override;
+
+  // Sets the port up and greets the meter. False when the port cannot be opened:
+  // stopReason() is then PortFailed and portError() says why; nothing was written.
+  bool start();
+
+  // Ends the recording now (saving what was committed), as Stop and closing the window
+  // would. Does nothing once finished.
+  void requestStop(StopReason reason = StopReason::Interrupted);
+
+  bool isFinished() const { return m_reason != StopReason::None; }
+  StopReason stopReason() const { return m_reason; }
+  bool runStarted() const { return m_runStarted; }
+  int samples() const;
+  // Milliseconds since the run started (the first reading after Run); 0 before.
+  qint64 runElapsedMs() const;
+  const std::string& portError() const { return m_portError; }
+  // The port's reason when the device went away during the recording.
+  const std::string& lossReason() const { return m_lossReason; }
+  // Whether the files were written on finishing, and why not when they failed.
+  bool saved() const { return m_saved; }
+  const std::string& saveError() const { return m_saveError; }
+  const RecordOptions& options() const { return m_options; }
+
+  const AppModel& model() const { return *m_model; }
+  QtSerialPort& port() { return *m_port; }
+
+ signals:
+  // The first reading after Run arrived: sample 0 of the run is being taken.
+  void runBegan();
+  void sampleCommitted(int count);
+  // The recording ended; files are written and the meter has been told goodbye.
+  void finished(pv::StopReason reason);
+
+ private:
+  void onReceive();
+  void onSampleTick();
+  void onWatchdogTick();
+  void beginRun();
+  void finish(StopReason reason);
+  void save();
+
+  RecordOptions m_options;
+  std::unique_ptr<AppModel> m_model;
+  std::unique_ptr<QtSerialPort> m_port;
+  QTimer m_sampleTimer;
+  QTimer m_watchdogTimer;
+  QTimer m_deadline;
+  QElapsedTimer m_runClock;
+  StopReason m_reason = StopReason::None;
+  bool m_runRequested = false;
+  bool m_runStarted = false;
+  int m_lostTicksWaiting = 0;
+  bool m_saved = false;
+  std::string m_portError;
+  std::string m_lossReason;
+  std::string m_saveError;
+};
+
+// A few words for a person: "5 samples taken", "the meter stopped answering", ...
+QString DescribeStop(StopReason reason);
+
+}  // namespace pv
