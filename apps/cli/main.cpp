@@ -11,7 +11,6 @@ namespace {
 const CliCommand* const kCommands[] = {
     &kInfoCommand,
     &kConvertCommand,
-    &kPrintCommand,
     &kRecordCommand,
 };
 
