@@ -7,6 +7,7 @@
 #include "chart/sample_store.h"
 #include "files/rec_statistics.h"
 #include "frame/main_frame_state.h"
+#include "logger/logger_graph_state.h"
 #include "logger/logger_store.h"
 #include "logger/logger_view_state.h"
 #include "panel/panel_state.h"
@@ -35,6 +36,7 @@ struct AppModel {
   CursorBarTexts cursorBar;
   LoggerStore logger;
   LoggerViewState loggerView;
+  LoggerGraphState loggerGraph;
 };
 
 }  // namespace pv
