@@ -22,6 +22,7 @@ struct CliCommand {
 
 extern const CliCommand kInfoCommand;
 extern const CliCommand kConvertCommand;
+extern const CliCommand kPrintCommand;
 extern const CliCommand kRecordCommand;
 
 // Prints "pneuvista-cli: " and the message as one line on err; returns the exit code.

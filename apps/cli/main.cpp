@@ -11,6 +11,7 @@ namespace {
 const CliCommand* const kCommands[] = {
     &kInfoCommand,
     &kConvertCommand,
+    &kPrintCommand,
     &kRecordCommand,
 };
 

@@ -97,11 +97,14 @@ TEST(PrintPage, WithoutARunOrALoadedFileOnlyTheFixedPartsArePrinted) {
     for (const Line* l : All<Line>(page.list)) lines.emplace_back(l->from, l->to, l->pen.width, l->pen.style);
     const auto D = PenStyle::kDotted, S = PenStyle::kSolid;
     const std::vector<std::tuple<Point, Point, int, PenStyle>> expected{
-        {{-800, 1100}, {-20, 1100}, 4, S},  {{-750, 200}, {-10, 200}, 2, S}, {{-750, 200}, {-750, 1000}, 2, S},
-        {{-750, 1000}, {-10, 1000}, 2, S},  {{-10, 200}, {-10, 1000}, 2, S}, {{-10, 300}, {-755, 300}, 1, D},
-        {{-10, 400}, {-755, 400}, 1, D},    {{-10, 500}, {-755, 500}, 1, D}, {{-10, 600}, {-755, 600}, 1, D},
-        {{-10, 700}, {-755, 700}, 1, D},    {{-10, 800}, {-755, 800}, 1, D}, {{-10, 900}, {-755, 900}, 1, D},
-        {{-565, 200}, {-565, 1000}, 1, D},  {{-380, 200}, {-380, 1000}, 1, D}, {{-195, 200}, {-195, 1000}, 1, D},
+        {{-800, 1100}, {-20, 1100}, 4, S}, {{-750, 200}, {-10, 200}, 2, S},
+        {{-750, 200}, {-750, 1000}, 2, S}, {{-750, 1000}, {-10, 1000}, 2, S},
+        {{-10, 200}, {-10, 1000}, 2, S},   {{-10, 300}, {-755, 300}, 1, D},
+        {{-10, 400}, {-755, 400}, 1, D},   {{-10, 500}, {-755, 500}, 1, D},
+        {{-10, 600}, {-755, 600}, 1, D},   {{-10, 700}, {-755, 700}, 1, D},
+        {{-10, 800}, {-755, 800}, 1, D},   {{-10, 900}, {-755, 900}, 1, D},
+        {{-565, 200}, {-565, 1000}, 1, D}, {{-380, 200}, {-380, 1000}, 1, D},
+        {{-195, 200}, {-195, 1000}, 1, D},
     };
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(page.list.commands.size(), expected.size() + 1);
@@ -158,9 +161,8 @@ TEST(PrintPage, TenPercentOfFullScaleReachesTheFrameAndTwentyPercentGoesBeyond) 
     CommitTo(*m, 4);
     const auto segments = TraceSegments(BuildPrintPage(*m, kNow).list);
     // step = 740 / 3 = 246.666...; x = i * step - 750, truncated toward zero.
-    const std::vector<std::pair<Point, Point>> expected{{{-750, 600}, {-503, 1000}},
-                                                        {{-503, 1000}, {-256, 1400}},
-                                                        {{-256, 1400}, {-10, c.bottom}}};
+    const std::vector<std::pair<Point, Point>> expected{
+        {{-750, 600}, {-503, 1000}}, {{-503, 1000}, {-256, 1400}}, {{-256, 1400}, {-10, c.bottom}}};
     EXPECT_EQ(segments, expected);
   }
 }
@@ -245,7 +247,12 @@ TEST(PrintPage, LoggerLabelsBeforeTheGraphWasDrawnFollowTheLastRecordsUnit) {
   std::vector<std::string> labels;
   for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
   EXPECT_EQ(labels, (std::vector<std::string>{"+0.366", "+0.183", "-0.183", "-0.366"}));
-  EXPECT_EQ(LoggerFullViewPrintLabels(LoggerStore{}), (std::array<std::string, 4>{" 0.000", " 0.000", " 0.000", " 0.000"}));
+  // In psi the range top is 52 x 0.1 rounded to a float just under 5.2, cut by truncation.
+  m->logger.m_fLogFullScale[2] = 52.0f;
+  EXPECT_EQ(LoggerFullViewPrintLabels(m->logger),
+            (std::array<std::string, 4>{"+5.199", "+2.599", "-2.599", "-5.199"}));
+  EXPECT_EQ(LoggerFullViewPrintLabels(LoggerStore{}),
+            (std::array<std::string, 4>{" 0.000", " 0.000", " 0.000", " 0.000"}));
 }
 
 TEST(PrintPage, ARecordWithoutAFiniteHeightBreaksTheTraceInsteadOfShootingOffThePage) {

@@ -146,10 +146,11 @@ PrintPageKind ChoosePrintPage(const AppModel& m) {
 std::array<std::string, 4> LoggerFullViewPrintLabels(const LoggerStore& log) {
   const int n = std::min(log.m_nLogCount, kStoreCapacity);
   const float fullScale = n > 0 ? log.m_fLogFullScale[n - 1] : 0.0f;
-  const float top = fullScale * 0.1f;
-  const float bottom = fullScale * -0.1f;
-  return {FormatSigned6Cut(top), FormatSigned6Cut(top * 0.5f), FormatSigned6Cut(top * -0.5f),
-          FormatSigned6Cut(bottom)};
+  // Products in double, each rounded to a float, as the logger graph computes its range.
+  const float top = static_cast<float>(fullScale * 0.1);
+  const float bottom = static_cast<float>(fullScale * -0.1);
+  return {FormatSigned6Cut(top), FormatSigned6Cut(static_cast<float>(top * 0.5)),
+          FormatSigned6Cut(static_cast<float>(top * -0.5)), FormatSigned6Cut(bottom)};
 }
 
 PrintPage BuildPrintPage(const AppModel& m, std::time_t now) {

@@ -26,7 +26,7 @@ struct PrintPage {
 inline constexpr Rgb kPrintInk{0, 0, 0};
 inline constexpr Rgb kPrintPaper{255, 255, 255};
 inline constexpr Rgb kPrintGridColour{127, 127, 127};
-inline constexpr Pen kPrintRulePen{kPrintInk, 4, PenStyle::kSolid};  // pen A
+inline constexpr Pen kPrintRulePen{kPrintInk, 4, PenStyle::kSolid};   // pen A
 inline constexpr Pen kPrintFramePen{kPrintInk, 2, PenStyle::kSolid};  // pen B, also the trace
 inline constexpr Pen kPrintGridPen{kPrintGridColour, 1, PenStyle::kDotted};
 

@@ -12,6 +12,7 @@
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 #include "ui/files/file_commands.h"
+#include "ui/files/print_command.h"
 #include "ui/frame/main_frame.h"
 
 namespace pv::ui {
@@ -90,6 +91,7 @@ bool CMeterApp::initInstance() {
   frame_->files.exportExcel = [fileCommands] { fileCommands->exportExcel(); };
   frame_->files.documentSave = [fileCommands] { fileCommands->documentSave(); };
   frame_->files.documentOpen = [fileCommands] { fileCommands->documentOpen(); };
+  frame_->files.print = [this] { PrintPressureGraph(*model_, frame_.get()); };
   // Ctrl+C and SIGTERM end the program through the normal close sequence.
   auto* quit = new QuitSignals();
   QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });

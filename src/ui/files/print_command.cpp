@@ -1,0 +1,39 @@
+#include "ui/files/print_command.h"
+
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "ui/files/print_painter.h"
+
+namespace pv::ui {
+
+bool ShowPrintDialog(QPrinter& printer, QWidget* parent) {
+  QPrintDialog dialog(&printer, parent);
+  dialog.setWindowTitle(QStringLiteral("Print"));
+  // There is one page: no page ranges, selections or current page to choose from.
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+PrintOutcome PrintPressureGraph(const AppModel& model, QWidget* parent, const AskWhereToPrint& ask,
+                                std::time_t now, QString* error) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageLayout(PressureGraphPageLayout());
+  printer.setDocName(QStringLiteral("Pressure Graph"));
+  printer.setCreator(QStringLiteral("Pneuvista"));
+  if (!ask(printer, parent)) return PrintOutcome::kCancelled;
+  return PrintPageOn(printer, model, now, error) ? PrintOutcome::kPrinted : PrintOutcome::kFailed;
+}
+
+void PrintPressureGraph(const AppModel& model, QWidget* parent) {
+  QString error;
+  if (PrintPressureGraph(model, parent, ShowPrintDialog, std::time(nullptr), &error) ==
+      PrintOutcome::kFailed) {
+    QMessageBox::warning(parent, QStringLiteral("Print"), error);
+  }
+}
+
+}  // namespace pv::ui
