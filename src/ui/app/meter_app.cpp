@@ -14,6 +14,7 @@
 #include "ui/files/file_commands.h"
 #include "ui/files/print_command.h"
 #include "ui/frame/main_frame.h"
+#include "ui/logger/logger_graph_wnd.h"
 
 namespace pv::ui {
 
@@ -92,6 +93,13 @@ bool CMeterApp::initInstance() {
   frame_->files.documentSave = [fileCommands] { fileCommands->documentSave(); };
   frame_->files.documentOpen = [fileCommands] { fileCommands->documentOpen(); };
   frame_->files.print = [this] { PrintPressureGraph(*model_, frame_.get()); };
+  // The logger window passes Print on to the main window, which prints the logger graph
+  // while the window is open.
+  frame_->files.openLogger = [this] {
+    RunLoggerGraph(*model_, frame_.get(), [this] {
+      if (frame_->files.print) frame_->files.print();
+    });
+  };
   // Ctrl+C and SIGTERM end the program through the normal close sequence.
   auto* quit = new QuitSignals();
   QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });

@@ -1,0 +1,75 @@
+// How long the logger graph takes to load a full data-logger file and build the
+// display list of its full view, and to repaint 99 zoom levels deep, where every
+// paint recomputes every level for every record. The drawing comes on top.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app_model.h"
+#include "files/datalogger_file.h"
+#include "link/units.h"
+#include "logger/logger_graph.h"
+
+namespace {
+
+constexpr int kClientW = 946;  // the window's 473 x 299 dialog units
+constexpr int kClientH = 598;
+
+// A full file: a slow sine in psi with an error record every 500.
+std::string WriteFullFile() {
+  auto run = std::make_unique<pv::AppModel>();
+  run->view.m_nSample = pv::kStoreCapacity;
+  run->view.m_nSampleIntervalMs = 1000;
+  for (int i = 0; i < pv::kStoreCapacity; ++i) {
+    const bool error = i % 500 == 250;
+    run->doc.m_fValue[i] = error ? pv::kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
+    run->view.m_fFullScaleAt[i] = pv::kUnits[pv::kUnitPsi].fullScale;
+    run->view.m_nUnitAt[i] = pv::kUnitPsi;
+  }
+  const auto bytes = pv::EncodeDataLoggerFile(*run);
+  const std::string path = "/tmp/bench_logger_full.KvtDat";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return path;
+}
+
+void BM_LoadAndPaintFullView(benchmark::State& state) {
+  const std::string path = WriteFullFile();
+  auto m = std::make_unique<pv::AppModel>();
+  for (auto _ : state) {
+    pv::LoggerResetView(*m);
+    if (!pv::LoggerDownload(*m, path).loaded) state.SkipWithError("file refused");
+    pv::LoggerGraphFrame frame = pv::PaintLoggerGraph(*m, kClientW, kClientH);
+    benchmark::DoNotOptimize(frame);
+  }
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_LoadAndPaintFullView)->Unit(benchmark::kMillisecond);
+
+void BM_PaintZoomedDepth99(benchmark::State& state) {
+  const std::string path = WriteFullFile();
+  auto m = std::make_unique<pv::AppModel>();
+  if (!pv::LoggerDownload(*m, path).loaded) state.SkipWithError("file refused");
+  std::remove(path.c_str());
+  pv::PaintLoggerGraph(*m, kClientW, kClientH);
+  // 99 slight zooms, each a drag almost across the plot, painted as the user sees it.
+  for (int level = 0; level < pv::kLoggerMaxZoom; ++level) {
+    pv::LoggerLeftPress(*m, {77, 61});
+    pv::LoggerMouseMove(*m, {884, 536});
+    pv::LoggerLeftRelease(*m, {884, 536});
+    pv::PaintLoggerGraph(*m, kClientW, kClientH);
+  }
+  if (m->loggerGraph.g_nZoomLevel != pv::kLoggerMaxZoom) state.SkipWithError("zoom levels refused");
+  for (auto _ : state) {
+    pv::LoggerGraphFrame frame = pv::PaintLoggerGraph(*m, kClientW, kClientH);
+    benchmark::DoNotOptimize(frame);
+  }
+}
+BENCHMARK(BM_PaintZoomedDepth99)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,239 @@
+#include "ui/logger/logger_graph_wnd.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimerEvent>
+#include <QToolBar>
+
+#include "app_model.h"
+#include "logger/logger_graph.h"
+#include "ui/common/display_list_painter.h"
+#include "ui/common/ui_constants.h"
+
+namespace pv::ui {
+namespace {
+
+// The dialog template: 473 x 299 dialog units; the scroll bar at (21, 284), 430 x 8.
+constexpr int kWidthDlu = 473;
+constexpr int kHeightDlu = 299;
+constexpr QSize kButtonSize(35, 22);
+
+QIcon ThemeOr(const char* name, QStyle::StandardPixmap fallback, const QStyle* style) {
+  return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+}
+
+QColor ToQColor(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
+
+}  // namespace
+
+CLoggerGraphWnd::CLoggerGraphWnd(AppModel& model, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      model_(model) {
+  setWindowTitle(QStringLiteral("Graph"));
+  setModal(true);
+  setFixedSize(kWidthDlu * kDialogUnit, kHeightDlu * kDialogUnit);
+  // Every pixel comes from the off-screen picture; the cursor follows the mouse
+  // without a button held.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+
+  createToolBar();
+  scrollBar_ = new QScrollBar(Qt::Horizontal, this);
+  scrollBar_->setObjectName(QStringLiteral("1090"));
+  scrollBar_->setGeometry(Dlu(21, 284, 430, 8));
+  scrollBar_->setRange(0, 0);
+  scrollBar_->setEnabled(false);
+  // Any move of the thumb pans the zoomed trace, not only dragging it.
+  connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
+    if (syncing_) return;
+    if (LoggerScrollTo(model_, value)) repaintNow();
+  });
+
+  chooseFile = [this] {
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+                                        QStringLiteral("DataLogger Files (*.KvtDat)"));
+  };
+  reportFailure = [this](const QString& message) {
+    QMessageBox::warning(this, QStringLiteral("Graph"), message);
+  };
+}
+
+void CLoggerGraphWnd::createToolBar() {
+  toolBar_ = new QToolBar(this);
+  toolBar_->setMovable(false);
+  toolBar_->setIconSize(QSize(16, 15));
+  toolBar_->setGeometry(0, 0, width(), kLoggerToolBarHeight);
+  const QStyle* s = style();
+  print_ = toolBar_->addAction(ThemeOr("document-print", QStyle::SP_FileDialogDetailedView, s),
+                               QStringLiteral("Print"));
+  print_->setData(ID_FILE_PRINT);
+  connect(print_, &QAction::triggered, this, [this] {
+    if (onPrint) onPrint();
+  });
+  toolBar_->addSeparator();
+  download_ = toolBar_->addAction(ThemeOr("document-open", QStyle::SP_DialogOpenButton, s),
+                                  QStringLiteral("Download"));
+  download_->setData(ID_LOGGER_DOWNLOAD);
+  connect(download_, &QAction::triggered, this, &CLoggerGraphWnd::download);
+  toolBar_->addSeparator();
+  zoomOut_ = toolBar_->addAction(ThemeOr("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
+  zoomOut_->setData(ID_LOGGER_ZOOM_OUT);
+  connect(zoomOut_, &QAction::triggered, this, &CLoggerGraphWnd::zoomOut);
+  for (QAction* a : {print_, download_, zoomOut_}) {
+    a->setToolTip(a->text());
+    if (QWidget* button = toolBar_->widgetForAction(a)) button->setFixedSize(kButtonSize);
+  }
+}
+
+QAction* CLoggerGraphWnd::action(int commandId) const {
+  switch (commandId) {
+    case ID_FILE_PRINT:
+      return print_;
+    case ID_LOGGER_DOWNLOAD:
+      return download_;
+    case ID_LOGGER_ZOOM_OUT:
+      return zoomOut_;
+    default:
+      return nullptr;
+  }
+}
+
+void CLoggerGraphWnd::download() {
+  LoggerResetView(model_);
+  stopDragWatch();
+  repaintNow();
+  const QString path = chooseFile ? chooseFile() : QString();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const LoggerDownloadResult result = LoggerDownload(model_, path.toStdString());
+  QApplication::restoreOverrideCursor();
+  repaintNow();
+  if (!result.error.empty() && reportFailure) reportFailure(QString::fromStdString(result.error));
+}
+
+void CLoggerGraphWnd::zoomOut() {
+  LoggerZoomOut(model_);
+  repaintNow();
+}
+
+void CLoggerGraphWnd::repaintNow() {
+  stale_ = true;
+  rebuild();
+  repaint();
+}
+
+void CLoggerGraphWnd::rebuild() {
+  const LoggerGraphFrame frame = PaintLoggerGraph(model_, width(), height());
+  if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
+  QPainter painter(&picture_);
+  PaintSurface(painter, frame.surface);
+  painter.end();
+  syncScrollBar(frame.scrollBar);
+  stale_ = false;
+}
+
+void CLoggerGraphWnd::syncScrollBar(const LoggerScrollBar& state) {
+  syncing_ = true;
+  scrollBar_->setRange(state.minimum, state.maximum);
+  scrollBar_->setValue(state.position);
+  scrollBar_->setEnabled(state.enabled);
+  syncing_ = false;
+}
+
+QImage CLoggerGraphWnd::composedImage() {
+  if (stale_) rebuild();
+  QImage shown = picture_.copy();
+  QPainter painter(&shown);
+  // The cursor line inverts what it crosses (not-XOR), as the dotted line always did.
+  if (const auto line = LoggerCursor(model_)) {
+    QPen pen(ToQColor(line->pen.colour));
+    pen.setStyle(Qt::DotLine);
+    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    painter.setPen(pen);
+    painter.drawLine(line->x, line->top, line->x, line->bottom);
+  }
+  if (band_.visible) {
+    QPen pen(Qt::white);
+    pen.setStyle(Qt::DotLine);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(band_.left, band_.top, band_.right - band_.left, band_.bottom - band_.top);
+  }
+  return shown;
+}
+
+void CLoggerGraphWnd::paintEvent(QPaintEvent*) {
+  const QImage shown = composedImage();
+  QPainter painter(this);
+  painter.drawImage(0, 0, shown);
+}
+
+void CLoggerGraphWnd::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
+  const QPoint p = event->position().toPoint();
+  LoggerLeftPress(model_, {p.x(), p.y()});
+  if (dragWatch_ == 0) dragWatch_ = startTimer(kLoggerDragWatchMs);
+}
+
+void CLoggerGraphWnd::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  const LoggerMove move = LoggerMouseMove(model_, {p.x(), p.y()});
+  // The readout is written straight onto the picture, as it was onto the window.
+  if (!move.header.empty()) {
+    if (stale_) rebuild();
+    QPainter painter(&picture_);
+    PaintDisplayList(painter, move.header);
+  }
+  band_ = move.band;
+  update();
+}
+
+void CLoggerGraphWnd::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QDialog::mouseReleaseEvent(event);
+  const QPoint p = event->position().toPoint();
+  const LoggerZoom outcome = LoggerLeftRelease(model_, {p.x(), p.y()});
+  band_ = {};
+  stopDragWatch();
+  if (outcome == LoggerZoom::kNone) {
+    update();
+  } else {
+    repaintNow();
+  }
+}
+
+void CLoggerGraphWnd::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != dragWatch_) return QDialog::timerEvent(event);
+  const QPoint p = pointerPosition ? pointerPosition() : mapFromGlobal(QCursor::pos());
+  if (LoggerDragWatchTick(model_, {p.x(), p.y()})) {
+    band_ = {};
+    stopDragWatch();
+    repaintNow();
+  }
+}
+
+void CLoggerGraphWnd::stopDragWatch() {
+  if (dragWatch_ != 0) killTimer(dragWatch_);
+  dragWatch_ = 0;
+}
+
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint) {
+  CLoggerGraphWnd window(model, parent);
+  window.onPrint = std::move(onPrint);
+  model.loggerView.m_bLogGraphClosed = 0;
+  window.exec();
+  model.loggerView.m_bLogGraphClosed = 1;
+  LoggerResetView(model);
+}
+
+}  // namespace pv::ui

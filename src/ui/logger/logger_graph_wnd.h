@@ -1,0 +1,82 @@
+#pragma once
+// The modal "Graph" window: a saved data-logger file drawn zoomable with a cursor
+// readout. Core computes the picture and the mouse rules; this window paints the
+// display list off screen, draws the cursor line and the rubber band over it, and
+// runs the toolbar, the scroll bar and the drag watch.
+#include <QDialog>
+#include <QImage>
+#include <QString>
+#include <functional>
+
+#include "chart/zoom.h"
+
+class QAction;
+class QScrollBar;
+class QToolBar;
+
+namespace pv {
+struct AppModel;
+struct LoggerScrollBar;
+}  // namespace pv
+
+namespace pv::ui {
+
+inline constexpr int ID_LOGGER_DOWNLOAD = 32791;
+inline constexpr int ID_LOGGER_ZOOM_OUT = 32792;
+inline constexpr int IDC_LOGGER_SCROLL = 1090;
+
+class CLoggerGraphWnd : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CLoggerGraphWnd(AppModel& model, QWidget* parent = nullptr);
+
+  // Print (57607) is the main window's command; the window only passes it on.
+  std::function<void()> onPrint;
+  // The file-open dialog; returns the chosen path, empty when cancelled. Tests replace it.
+  std::function<QString()> chooseFile;
+  // Tells the user why a file could not be loaded; tests replace it.
+  std::function<void(const QString& message)> reportFailure;
+  // The pointer in client coordinates, read by the drag watch; tests replace it.
+  std::function<QPoint()> pointerPosition;
+
+  QToolBar* toolBar() const { return toolBar_; }
+  QScrollBar* scrollBar() const { return scrollBar_; }
+  QAction* action(int commandId) const;
+
+  void download();
+  void zoomOut();
+  // What the window shows now: the picture with the cursor line and rubber band.
+  QImage composedImage();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  void createToolBar();
+  void repaintNow();
+  void rebuild();
+  void syncScrollBar(const LoggerScrollBar& state);
+  void stopDragWatch();
+
+  AppModel& model_;
+  QToolBar* toolBar_ = nullptr;
+  QScrollBar* scrollBar_ = nullptr;
+  QAction* download_ = nullptr;
+  QAction* zoomOut_ = nullptr;
+  QAction* print_ = nullptr;
+  QImage picture_;
+  bool stale_ = true;
+  bool syncing_ = false;
+  RubberBand band_;
+  int dragWatch_ = 0;
+};
+
+// The statistics bar's Open: runs the window modally; printing prints the logger graph
+// while it is open, and closing it returns the graph to its full view.
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint);
+
+}  // namespace pv::ui

@@ -1,0 +1,185 @@
+#include "logger/logger_graph.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app_model.h"
+#include "files/datalogger_file.h"
+#include "link/units.h"
+#include "ui/common/ui_constants.h"
+#include "ui/logger/logger_graph_wnd.h"
+
+namespace pv::ui {
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+const QColor kFullGrid(80, 80, 80);
+const QColor kBackground(217, 218, 212);
+const QColor kCursorOnBlack(105, 205, 205);  // not (150, 50, 50) xor black
+
+// n records of one psi from 10:00:00, one second apart; record `error` is ERR1.
+void Fill(AppModel& m, int n, int error = -1) {
+  LoggerStore& s = m.logger;
+  s.m_nLogCount = n;
+  for (int i = 0; i < n; ++i) {
+    s.m_fLogValue[i] = i == error ? kErrorHigh : 1.0f;
+    s.m_fLogFullScale[i] = kUnits[kUnitPsi].fullScale;
+    s.m_nLogUnit[i] = kUnitPsi;
+  }
+  s.m_nLogStartHour = 10;
+  s.m_nLogIntervalMs = 1000;
+  s.m_strLogUnitName = "psi";
+  s.m_bLogLoaded = 1;
+}
+
+void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::NoButton) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent e(type, QPointF(p), w.mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(&w, &e);
+}
+
+void DragWithMouse(CLoggerGraphWnd& w, QPoint from, QPoint to) {
+  Send(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  Send(w, QEvent::MouseMove, to, Qt::LeftButton);
+  Send(w, QEvent::MouseButtonRelease, to, Qt::LeftButton);
+}
+
+TEST(LoggerGraphWindow, IsTheGraphDialogWithItsToolbarAndDisabledScrollBar) {
+  AppModel m;
+  CLoggerGraphWnd w(m);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Graph"));
+  EXPECT_EQ(w.size(), QSize(946, 598));
+  EXPECT_TRUE(w.isModal());
+  const std::pair<int, const char*> buttons[] = {
+      {ID_FILE_PRINT, "Print"}, {ID_LOGGER_DOWNLOAD, "Download"}, {ID_LOGGER_ZOOM_OUT, "ZoomOut"}};
+  for (const auto& [id, tip] : buttons) {
+    ASSERT_NE(w.action(id), nullptr);
+    EXPECT_EQ(w.action(id)->toolTip(), QString::fromLatin1(tip));
+    EXPECT_FALSE(w.action(id)->icon().isNull());
+  }
+  EXPECT_EQ(w.toolBar()->actions().size(), 5);  // two separators between
+  EXPECT_EQ(w.scrollBar()->geometry(), QRect(42, 568, 860, 16));
+  EXPECT_FALSE(w.scrollBar()->isEnabled());
+  int printed = 0;
+  w.onPrint = [&] { ++printed; };
+  w.action(ID_FILE_PRINT)->trigger();
+  EXPECT_EQ(printed, 1);
+}
+
+TEST(LoggerGraphWindow, DrawsTheTraceOnTheBlackPlotWithItsGrid) {
+  AppModel m;
+  Fill(m, 200, 100);
+  CLoggerGraphWnd w(m);
+  const QImage image = w.composedImage();
+  struct Probe {
+    QPoint at;
+    QColor colour;
+  };
+  const Probe probes[] = {
+      {{100, 70}, kBlack},      // plot
+      {{100, 83}, kFullGrid},   // second horizontal grid line
+      {{116, 70}, kFullGrid},   // first vertical grid line
+      {{300, 252}, kRed},       // one psi: a tenth above the middle row
+      {{76, 300}, kRed},        // left axis
+      {{5, 200}, kBackground},  // margin
+      {{480, 252 - 208}, kBackground},
+  };
+  for (const Probe& p : probes) EXPECT_EQ(image.pixelColor(p.at), p.colour) << p.at.x() << "," << p.at.y();
+  // The ERR1 record 100 (x 482, at 5.1 psi: the top edge) carries a white cross.
+  const int x = static_cast<int>(76.2f + 100 * (808.6f / 199));
+  EXPECT_EQ(image.pixelColor(x + 2, 60 + 2), QColor(255, 255, 255));
+}
+
+TEST(LoggerGraphWindow, CursorFollowsTheMouseAndZoomHidesTheMargins) {
+  AppModel m;
+  Fill(m, 200);
+  CLoggerGraphWnd w(m);
+  w.composedImage();
+  Send(w, QEvent::MouseMove, {300, 400});
+  const int x = m.loggerGraph.g_nCursorX;
+  ASSERT_FALSE(m.loggerGraph.g_bCursorHidden);
+  const QImage image = w.composedImage();
+  int inverted = 0;
+  for (int y = 61; y < 80; ++y) inverted += image.pixelColor(x, y) == kCursorOnBlack;
+  EXPECT_GE(inverted, 5);
+  EXPECT_EQ(m.loggerGraph.g_strReadout, "1.000");
+
+  DragWithMouse(w, {100, 100}, {800, 500});
+  EXPECT_EQ(m.loggerGraph.g_nZoomLevel, 1);
+  EXPECT_TRUE(w.scrollBar()->isEnabled());
+  EXPECT_EQ(w.scrollBar()->maximum(), 200);
+  const QImage zoomed = w.composedImage();
+  EXPECT_EQ(zoomed.pixelColor(900, 300), kBackground);  // right margin covers the right axis
+  EXPECT_EQ(zoomed.pixelColor(100, 70), kBlack);
+
+  w.action(ID_LOGGER_ZOOM_OUT)->trigger();
+  EXPECT_FALSE(w.scrollBar()->isEnabled());
+  EXPECT_EQ(w.composedImage().pixelColor(884, 300), kRed);
+}
+
+TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
+  QTemporaryDir dir;
+  AppModel run;
+  run.view.m_nSample = 3;
+  for (int i = 0; i < 3; ++i) {
+    run.doc.m_fValue[i] = -2.0f;
+    run.view.m_fFullScaleAt[i] = kUnits[kUnitPsi].fullScale;
+    run.view.m_nUnitAt[i] = kUnitPsi;
+  }
+  const QString good = dir.filePath(QStringLiteral("good.KvtDat"));
+  const auto bytes = EncodeDataLoggerFile(run);
+  QFile file(good);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  file.close();
+  // A file the user may only read loads as well.
+  QFile::setPermissions(good, QFile::ReadOwner);
+
+  AppModel m;
+  CLoggerGraphWnd w(m);
+  QString chosen = good;
+  std::vector<QString> failures;
+  w.chooseFile = [&] { return chosen; };
+  w.reportFailure = [&](const QString& message) { failures.push_back(message); };
+  w.action(ID_LOGGER_DOWNLOAD)->trigger();
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(m.logger.m_nLogCount, 3);
+  EXPECT_EQ(m.logger.m_bLogLoaded, 1);
+  EXPECT_EQ(w.composedImage().pixelColor(500, 390), kRed);  // -2 psi: 298.4 + 91.7
+
+  chosen = dir.filePath(QStringLiteral("missing.KvtDat"));
+  w.action(ID_LOGGER_DOWNLOAD)->trigger();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_TRUE(failures[0].startsWith(chosen));
+  EXPECT_EQ(m.logger.m_nLogCount, 3);
+  EXPECT_EQ(QString::fromStdString(m.loggerGraph.g_strLogFilePath), good);
+}
+
+TEST(LoggerGraphWindow, OpenRunsTheWindowModallyAndClosingResetsTheView) {
+  AppModel m;
+  Fill(m, 200);
+  m.loggerGraph.g_bFullView = false;
+  m.loggerGraph.g_nZoomLevel = 3;
+  int closedWhileOpen = -1;
+  QTimer::singleShot(0, [&] {
+    closedWhileOpen = m.loggerView.m_bLogGraphClosed;
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  RunLoggerGraph(m, nullptr, {});
+  EXPECT_EQ(closedWhileOpen, 0);
+  EXPECT_EQ(m.loggerView.m_bLogGraphClosed, 1);
+  EXPECT_TRUE(m.loggerGraph.g_bFullView);
+  EXPECT_EQ(m.loggerGraph.g_nZoomLevel, 0);
+}
+
+}  // namespace
+}  // namespace pv::ui
