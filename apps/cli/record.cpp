@@ -270,9 +270,8 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
         << ")\n";
   }
   if (reason == StopReason::LinkLost) {
-    std::string message = r.device + ": the meter stopped answering; the run ended";
-    if (!recorder.lossReason().empty()) message += " (" + recorder.lossReason() + ")";
-    const int lost = Fail(err, kExitNoMeter, message);
+    // A vanished device was already reported when it went.
+    const int lost = Fail(err, kExitNoMeter, r.device + ": the meter stopped answering; the run ended");
     if (status == kExitOk) status = lost;
   }
   return status;
