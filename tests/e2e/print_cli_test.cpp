@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app_model.h"
+#include "e2e_support.h"
+#include "files/datalogger_file.h"
+#include "link/units.h"
+
+namespace pv::e2e {
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+// Runs pneuvista-cli with no display setting at all: printing must find its own way.
+Result RunCli(const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  p.setProcessEnvironment(env);
+  p.start(Binary("pneuvista-cli"), args);
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
+          p.readAllStandardError()};
+}
+
+// A saved run of `n` kgcm samples rising by 1 % of full scale each.
+QString WriteRun(const QTemporaryDir& dir, const char* name, int n) {
+  auto m = std::make_unique<AppModel>();
+  const UnitInfo& kgcm = kUnits[7];
+  m->view.m_nSample = n;
+  m->view.m_nSampleIntervalMs = 2000;
+  m->view.m_strStartTime = "08:30:00";
+  m->view.m_strEndTime = "08:31:00";
+  m->view.m_nStartHour = 8;
+  m->view.m_nStartMin = 30;
+  for (int i = 0; i < n; ++i) {
+    m->doc.m_fValue[i] = kgcm.fullScale * 0.01f * static_cast<float>(i);
+    m->view.m_fFullScaleAt[i] = kgcm.fullScale;
+    m->view.m_fToPsiAt[i] = kgcm.toPsi;
+    m->view.m_nUnitAt[i] = 7;
+    m->view.m_strUnitAt[i] = kgcm.name;
+  }
+  const auto bytes = EncodeDataLoggerFile(*m);
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  return path;
+}
+
+QByteArray PdfText(const QString& pdf) {
+  const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (tool.isEmpty()) return {};
+  QProcess p;
+  p.start(tool, {pdf, QStringLiteral("-")});
+  p.waitForFinished(60000);
+  return p.readAllStandardOutput();
+}
+
+bool IsPdf(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
+}
+
+TEST(PrintCli, PrintsALoggerFileAsThePressureGraphPage) {
+  QTemporaryDir dir;
+  const QString input = WriteRun(dir, "tank.KvtDat", 31);
+  const QString pdf = dir.filePath(QStringLiteral("tank.pdf"));
+  const Result r = RunCli({QStringLiteral("print"), input, QStringLiteral("--pdf"), pdf});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains("pneuvista-cli")) << r.err.toStdString();
+  ASSERT_TRUE(IsPdf(pdf));
+  const QByteArray text = PdfText(pdf);
+  if (text.isEmpty()) GTEST_SKIP() << "pdftotext not installed";
+  // Title, unit, the full-view labels of kgcm, the stored first and last times, the path.
+  for (const char* expected : {"Pressure Graph", "pressure:", "kgcm", "+0.366", "-0.183", "08:30:00",
+                               "08:30:30", "08:31:00", "tank.KvtDat"})
+    EXPECT_TRUE(text.contains(expected)) << expected << " not in:\n" << text.toStdString();
+}
+
+TEST(PrintCli, AOneRecordFileGivesTheEmptyPageWithANote) {
+  QTemporaryDir dir;
+  const QString input = WriteRun(dir, "one.KvtDat", 1);
+  const QString pdf = dir.filePath(QStringLiteral("one.pdf"));
+  const Result r = RunCli({QStringLiteral("print"), input, QStringLiteral("--pdf"), pdf});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("holds 1 record; a graph needs at least two")) << r.err.toStdString();
+  ASSERT_TRUE(IsPdf(pdf));
+  const QByteArray text = PdfText(pdf);
+  if (text.isEmpty()) GTEST_SKIP() << "pdftotext not installed";
+  EXPECT_TRUE(text.contains("Pressure Graph"));
+  EXPECT_FALSE(text.contains("pressure:"));
+}
+
+TEST(PrintCli, BadFilesAndWrongUsageAreToldWithTheirStatus) {
+  QTemporaryDir dir;
+  const QString good = WriteRun(dir, "good.KvtDat", 3);
+  const QString broken = dir.filePath(QStringLiteral("broken.KvtDat"));
+  {
+    QFile f(broken);
+    f.open(QIODevice::WriteOnly);
+    f.write("\x05\x00\x00\x00\xff", 5);
+  }
+  const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+  struct Case {
+    const char* name;
+    QStringList args;
+    int exitCode;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing file",
+       {QStringLiteral("print"), dir.filePath(QStringLiteral("none.KvtDat")), "--pdf", pdf},
+       1,
+       "none.KvtDat"},
+      {"malformed file", {QStringLiteral("print"), broken, "--pdf", pdf}, 1, "broken.KvtDat"},
+      {"unwritable output",
+       {QStringLiteral("print"), good, "--pdf", dir.filePath(QStringLiteral("no/out.pdf"))},
+       1,
+       "could not be written"},
+      {"no output", {QStringLiteral("print"), good}, 2, "usage: pneuvista-cli print"},
+      {"no input", {QStringLiteral("print"), "--pdf", pdf}, 2, "no file given"},
+      {"unknown option", {QStringLiteral("print"), good, "--pdf", pdf, "--png"}, 2, "unknown option"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = RunCli(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+  }
+}
+
+}  // namespace
+}  // namespace pv::e2e
