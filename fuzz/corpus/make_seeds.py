@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs of the fuzz targets into the folders beside this file.
+
+Seeds are small, meaningful inputs the fuzzer starts from: real frames of the meter,
+valid data-logger files and chart sessions. Run again after changing an input layout.
+"""
+import os
+import struct
+
+here = os.path.dirname(os.path.abspath(__file__))
+
+
+def write(target, name, data):
+    os.makedirs(os.path.join(here, target), exist_ok=True)
+    with open(os.path.join(here, target, name), "wb") as f:
+        f.write(bytes(data))
+
+
+def reading(unit=2, rec=0, status=0, magnitude=b"01.23"):
+    return bytes([0xAA, 0x56, unit, rec, status]) + magnitude + b"\x00"
+
+
+def error(code):
+    return bytes([0xAA, 0x57, code]) + bytes(8)
+
+
+def block(b):  # one receive notification of len(b) < 24 bytes
+    return bytes([len(b)]) + b
+
+
+RUN, STOP, WATCHDOG, FAIL, VIA_PORT, REPEAT, PAINT = 0xE0, 0xE1, 0xEB, 0xEC, 0xED, 0xEE, 0xEF
+
+
+def key(k):
+    return bytes([0xE2 + k])
+
+
+# fuzz_receive: operations, each a byte (see the target's header).
+write("fuzz_receive", "readings_psi", b"".join(block(reading(magnitude=m)) for m in [b"01.23", b"01.24", b"00.00"]))
+write("fuzz_receive", "run_three_samples",
+      block(reading()) + bytes([RUN, 1]) + b"".join(block(reading(magnitude=b"0%d.50" % i)) for i in range(3)) +
+      bytes([STOP, PAINT, 0xE8, 0x03, 0, 0, 0xBC, 0x02, 0, 0]))
+write("fuzz_receive", "errors_in_run",
+      block(reading()) + bytes([RUN, 2]) + block(error(0x10)) + block(error(0x11)) + block(error(0x13)) +
+      block(reading(status=0x04)))
+write("fuzz_receive", "hold_dif_rec",
+      block(reading()) + key(0) + block(reading(status=0x20)) + key(7) + block(reading(status=0x02)) + key(2) +
+      block(reading(rec=1)) + block(reading(rec=4, status=0x22)) + key(1) + key(8) + key(3))
+write("fuzz_receive", "units_cycle", b"".join(block(reading(unit=u, magnitude=b"123.4")) for u in range(12)))
+write("fuzz_receive", "split_joined_garbage",
+      block(reading()[:5]) + block(reading()[5:]) + bytes([22]) + reading() + reading() + block(b"\x00\xff\x03garbage") +
+      block(reading(magnitude=b"9e999")) + block(reading(magnitude=b"-----")))
+write("fuzz_receive", "full_store",
+      block(reading()) + bytes([RUN, 1]) + block(reading()) + bytes([REPEAT, 255, REPEAT, 16]) + block(reading()) +
+      bytes([PAINT, 0, 0, 0, 0, 0, 0, 0, 0]))
+write("fuzz_receive", "watchdog_and_port_failure",
+      block(reading()) + bytes([RUN, 1]) + block(reading()) + bytes([WATCHDOG, WATCHDOG, FAIL, RUN, 1, FAIL, WATCHDOG,
+                                                                      VIA_PORT]) + block(reading()) + key(4))
+
+
+# fuzz_logger_file: data-logger files.
+def text(s):
+    b = s.encode("cp1252")
+    return bytes([len(b)]) + b
+
+
+def logger_file(values, unit=2, start="10:00:00", end=None, interval_ms=1000, header="", texts=None,
+                full_scales=None, units=None):
+    n = len(values)
+    end = end or start
+    unit_name = ["bar", "ozin", "psi", "inHg", "mbar", "mmHg", "kPa", "kgcm", "inH2O", "ftH2O", "cmH2O"][unit]
+    out = struct.pack("<i", n) + text(header) + text(start) + text(end) + text(unit_name if n else "")
+    out += struct.pack("<iiii", 10, 0, 0, interval_ms)
+    out += b"".join(struct.pack("<f", v) for v in values)
+    out += b"".join(struct.pack("<f", f) for f in (full_scales or [52.0] * n))
+    out += b"".join(texts or [b"+%05.2f" % abs(v) if abs(v) < 100 else b"+99.99" for v in values])
+    out += bytes(units or [unit] * n)
+    return out
+
+
+write("fuzz_logger_file", "one_sample", logger_file([1.23]))
+write("fuzz_logger_file", "hundred_samples",
+      logger_file([round(10 * ((i % 20) - 10) / 3, 3) for i in range(100)], end="10:01:39"))
+write("fuzz_logger_file", "empty_run", logger_file([]))
+write("fuzz_logger_file", "errors_and_units",
+      logger_file([5.1, -5.1, 3.0, 200.0], full_scales=[52.0, 52.0, 3585.92, 3.5776], units=[2, 2, 4, 0],
+                  texts=[b"+ERR1\0", b"-ERR2\0", b"+003.0", b"+200.0"]))
+# A long text in the 0xFF form and one in the UTF-16 form.
+write("fuzz_logger_file", "long_texts",
+      struct.pack("<i", 1) + b"\xff" + struct.pack("<H", 300) + b"h" * 300 + b"\xff\xfe\xff\x03" +
+      "1\u20ac:".encode("utf-16-le") + text("10:00:00") + text("psi") + struct.pack("<iiii", 0, 0, 0, 1000) +
+      struct.pack("<ff", 1.0, 52.0) + b"+01.00" + b"\x02" + b"trailing")
+
+
+# fuzz_chart_layout: header (unit, full-scale choice, interval, start, count), the sample
+# pattern, then operations.
+def chart(unit, count, pattern, ops, interval=1):
+    out = bytes([unit, 0]) + struct.pack("<I", interval) + struct.pack("<I", 86400) + struct.pack("<I", count)
+    out += struct.pack("<I", len(pattern) - 1) + b"".join(pattern) + struct.pack("<I", 0)
+    return out + b"".join(ops)
+
+
+def sample(unit=2, value=10):
+    return bytes([unit & 0x0F | 0x40, value & 0xFF])  # kind 4: ordinary sample
+
+
+def drag(x1, y1, x2, y2, size=0):
+    p = lambda x, y: struct.pack("<II", x + 200, y + 200)
+    return bytes([size << 4 | 0]) + p(x1, y1) + struct.pack("<I", 1) + p(x2, y2) + p(x2, y2)
+
+
+def right(x, size=0):
+    return bytes([size << 4 | 2]) + struct.pack("<I", x + 200)
+
+
+write("fuzz_chart_layout", "live_hundred", chart(2, 100, [sample(value=v) for v in (10, 20, -30)], [b"\x0a"]))
+write("fuzz_chart_layout", "zoom_and_cursors",
+      chart(2, 2000, [sample(value=v) for v in (1, 50, -50, 100)],
+            [drag(300, 100, 600, 400), drag(350, 150, 500, 300), right(400), right(500), b"\x06" +
+             struct.pack("<I", 150), b"\x04", b"\x05"]))
+write("fuzz_chart_layout", "full_store_units", chart(4, 17278, [sample(unit=u, value=u * 9) for u in range(11)],
+                                                     [b"\x2a", drag(250, 50, 900, 600, 1), right(700, 1)]))
+write("fuzz_chart_layout", "wild_values",
+      chart(2, 500, [bytes([0x82, 0]), bytes([0x82, 1]), bytes([0x92, 5, 7]), bytes([0x02, 0]), bytes([0xA2, 9])],
+            [drag(300, 100, 600, 400), right(450), b"\x4a"]))
