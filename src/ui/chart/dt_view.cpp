@@ -1,9 +1,16 @@
 #include "ui/chart/dt_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QRubberBand>
+#include <QScrollBar>
 
 #include "app_model.h"
 #include "chart/acquisition.h"
+#include "chart/chart_layout.h"
+#include "chart/cursors.h"
+#include "chart/zoom.h"
+#include "ui/common/display_list_painter.h"
 #include "link/watchdog.h"
 #include "ui/chart/cursor_bar.h"
 #include "ui/chart/graph_scroll_bar.h"
@@ -34,6 +41,19 @@ CDTView::CDTView(AppModel& model, SerialPort& port, ModelObserver& observer, QWi
     panel_->syncKeys();
   };
 
+  cursorBar_->onClear = [this] {
+    ClearCursors(model_, observer_);
+    transferCursorBar();
+  };
+  connect(scrollStrip_->scrollBar(), &QScrollBar::sliderMoved, this, [this](int thumb) {
+    ScrollTo(model_, thumb, observer_);
+    update();
+  });
+  rubberBand_ = new QRubberBand(QRubberBand::Rectangle, this);
+  setMouseTracking(false);
+
+  dragTimer_.setInterval(kDragWatchPeriodMs);
+  connect(&dragTimer_, &QTimer::timeout, this, &CDTView::dragWatchTick);
   sampleTimer_.setTimerType(Qt::PreciseTimer);
   connect(&sampleTimer_, &QTimer::timeout, this, &CDTView::sampleTick);
   watchdogTimer_.setSingleShot(true);
@@ -57,9 +77,7 @@ void CDTView::armSampleTimer(int periodMs) {
   sampleTimer_.start(periodMs);
 }
 
-void CDTView::sampleTick() {
-  CommitTick(model_, rubberBandActive && rubberBandActive(), observer_);
-}
+void CDTView::sampleTick() { CommitTick(model_, model_.chart.m_bRubberBand, observer_); }
 
 void CDTView::watchdogTick() {
   std::string error;
@@ -87,17 +105,91 @@ void CDTView::placeBars() {
 
 void CDTView::resizeEvent(QResizeEvent*) { placeBars(); }
 
+QPoint CDTView::offsetInFrame() const {
+  auto* frame = qobject_cast<CMainFrame*>(mainWindow_);
+  return frame ? pos() - frame->clientOrigin() : QPoint();
+}
+
 void CDTView::paintEvent(QPaintEvent*) {
-  if (paintChart) {
-    paintChart(*this);
-  } else {
-    QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Button));
+  const ChartFrame chart = PaintChart(model_, width(), height());
+  // Everything is composed off screen and copied once: no erase, no flicker.
+  if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
+  {
+    QPainter p(&frame_);
+    const QPalette& pal = palette();
+    p.fillRect(frame_.rect(), pal.color(QPalette::Button));
+    if (chart.plotDrawn) {
+      PaintSurface(p, chart.plot, pal);
+      PaintSurface(p, chart.leftStrip, pal);
+      PaintSurface(p, chart.rightStrip, pal);
+    }
+    // Time labels are laid out in the main window's coordinates; the view shows them
+    // where they fall on it, higher than the plot by the view's offset.
+    p.translate(-offsetInFrame());
+    PaintDisplayList(p, chart.mainWindow, pal);
   }
-  // The first paint after Run arms the sample timer with the run's interval.
-  if (model_.view.m_bStartTimerPending) {
-    armSampleTimer(model_.view.m_nSampleIntervalMs);
-    model_.view.m_bStartTimerPending = false;
+  QPainter(this).drawImage(0, 0, frame_);
+
+  if (chart.armSampleTimerMs) armSampleTimer(*chart.armSampleTimerMs);
+  transferCursorBar();
+  syncScrollBar();
+  realTimeBar_->transferToControls();
+  if (chart.repaintWithErase) update();
+}
+
+void CDTView::transferCursorBar() {
+  cursorBar_->transferToControls(model_.cursorBar.boxes(), model_.cursorBar.clearEnabled);
+}
+
+void CDTView::syncScrollBar() {
+  const ScrollBarState s = ChartScrollBar(model_);
+  QScrollBar* bar = scrollStrip_->scrollBar();
+  bar->setEnabled(s.enabled);
+  bar->setRange(s.minimum, s.maximum);
+  if (!bar->isSliderDown()) bar->setValue(s.position);
+}
+
+bool CDTView::zoomed() const { return model_.chart.g_bLive == 0; }
+
+void CDTView::undoZoom() {
+  UndoZoom(model_, observer_);
+  repaint();
+}
+
+void CDTView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  if (LeftPress(model_, {e->position().toPoint().x(), e->position().toPoint().y()}, width(), height()))
+    dragTimer_.start();
+}
+
+void CDTView::mouseMoveEvent(QMouseEvent* e) {
+  const RubberBand band = MouseMove(model_, {e->position().toPoint().x(), e->position().toPoint().y()}, width(), height());
+  if (band.visible) {
+    rubberBand_->setGeometry(QRect(QPoint(band.left, band.top), QPoint(band.right, band.bottom)));
+    rubberBand_->show();
+  } else {
+    rubberBand_->hide();
+  }
+}
+
+void CDTView::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) {
+    rubberBand_->hide();
+    LeftRelease(model_, {p.x(), p.y()}, width(), height(), observer_);
+    repaint();
+  } else if (e->button() == Qt::RightButton) {
+    if (RightRelease(model_, p.x(), width(), height(), observer_)) repaint();
+  }
+  if (auto* frame = qobject_cast<CMainFrame*>(mainWindow_)) frame->updateCommandStates();
+}
+
+void CDTView::dragWatchTick() {
+  const QPoint p = mapFromGlobal(QCursor::pos());
+  if (DragWatchTick(model_, {p.x(), p.y()}, width(), height(), observer_)) {
+    rubberBand_->hide();
+    dragTimer_.stop();
+    repaint();
   }
 }
 

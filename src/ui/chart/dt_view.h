@@ -2,9 +2,12 @@
 // The chart view: the hub of the main window's client area. It owns the sample
 // timer, the link watchdog and the drag watch, creates the five bars around the
 // chart as children of the main window and places them on every resize.
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+
+class QRubberBand;
 
 namespace pv {
 struct AppModel;
@@ -42,14 +45,23 @@ class CDTView : public QWidget {
   void sampleTick();
   void watchdogTick();
 
-  // The chart's painter, set by the chart code; without it the view shows its face.
-  std::function<void(QWidget&)> paintChart;
-  // Whether a rubber-band drag is in progress (the sample timer then leaves the chart alone).
-  std::function<bool()> rubberBandActive;
+  // The drag watch (timer 3) with the pointer where it is now.
+  void dragWatchTick();
+  void undoZoom();
+  bool zoomed() const;
+  // The cursor bar's and the scroll bar's state as the model has them.
+  void transferCursorBar();
+  void syncScrollBar();
+  QRubberBand* rubberBand() const { return rubberBand_; }
+  // The last frame as drawn (for tests and screenshots).
+  const QImage& lastFrame() const { return frame_; }
 
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
 
  private:
   AppModel& model_;
@@ -63,6 +75,12 @@ class CDTView : public QWidget {
   CGraphScrollBar* scrollStrip_;
   QTimer sampleTimer_;    // timer 1
   QTimer watchdogTimer_;  // timer 2
+  QTimer dragTimer_;      // timer 3
+  QRubberBand* rubberBand_ = nullptr;
+  QImage frame_;
+  // Where the view lies in the main window's client area: the time labels are
+  // placed in the main window's coordinates.
+  QPoint offsetInFrame() const;
 };
 
 }  // namespace pv::ui

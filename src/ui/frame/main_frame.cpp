@@ -126,7 +126,8 @@ void CMainFrame::createMenus() {
   addCommand(realTime, QStringLiteral("&Run"), ID_RUN, [this] { onRun(); });
   addCommand(realTime, QStringLiteral("&Stop"), ID_STOP, [this] { onStop(); });
   addCommand(realTime, QStringLiteral("&UndoZoom"), ID_UNDO_ZOOM, [this] {
-    if (onUndoZoom) onUndoZoom();
+    view_->undoZoom();
+    updateCommandStates();
   });
   addCommand(realTime, QStringLiteral("&PowerOff"), ID_POWER_OFF, [this] { onPowerOff(); });
 
@@ -235,7 +236,7 @@ QRect CMainFrame::clientRect() const {
 }
 
 void CMainFrame::updateCommandStates() {
-  const CommandAvailability c = Commands(model_, zoomed ? zoomed() : false);
+  const CommandAvailability c = Commands(model_, view_ && view_->zoomed());
   action(ID_FILE_SAVE_RUN)->setEnabled(c.save);
   action(ID_FILE_PRINT)->setEnabled(c.print);
   action(ID_RUN)->setEnabled(c.run);
@@ -362,7 +363,7 @@ void CMainFrame::panelChanged() {
 }
 void CMainFrame::statisticsChanged() { view_->realTimeBar()->transferToControls(); }
 void CMainFrame::cursorBarChanged() {
-  if (onCursorBarChanged) onCursorBarChanged();
+  view_->transferCursorBar();
 }
 void CMainFrame::updateAllViews() {
   view_->update();

@@ -63,10 +63,6 @@ class CMainFrame : public QMainWindow, public ModelObserver {
   QLabel* messagePane() const { return message_; }
   UserPrompts prompts;
   FileCommands files;
-  // Chart hooks: whether it is zoomed, Undo zoom, and the cursor bar's transfer.
-  std::function<bool()> zoomed;
-  std::function<void()> onUndoZoom;
-  std::function<void()> onCursorBarChanged;
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
