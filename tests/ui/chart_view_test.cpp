@@ -1,0 +1,75 @@
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "../core/recording_port.h"
+#include "app_model.h"
+#include "link/units.h"
+#include "ui/chart/dt_view.h"
+#include "ui/frame/main_frame.h"
+
+namespace pv::ui {
+namespace {
+
+TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
+  QTemporaryDir dir;
+  AppModel model;
+  test::RecordingPort port;
+  CMainFrame frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  const UnitInfo& psi = kUnits[kUnitPsi];
+  model.view.m_fFullScale = psi.fullScale;
+  model.view.m_nSampleIntervalMs = 1000;
+  for (int i = 0; i < 10; ++i) {
+    model.doc.m_fValue[i] = 2.6f;  // a quarter of the plot's height above the middle
+    model.view.m_fFullScaleAt[i] = psi.fullScale;
+    model.view.m_fToPsiAt[i] = psi.toPsi;
+  }
+  model.view.m_nSample = 1;  // the first paint of a run resets the chart to live
+  frame.resize(1300, 900);
+  frame.show();
+  QCoreApplication::processEvents();
+  CDTView* view = frame.view();
+  view->repaint();
+  model.view.m_nSample = 10;
+  view->repaint();
+  const QImage image = view->lastFrame();
+  ASSERT_EQ(image.size(), view->size());
+
+  // The plot runs from (294, 118) to (width - 70, height - 150).
+  const int h = view->height() - 150 - 118;
+  auto colour = [&](int x, int y) { return QColor(image.pixel(294 + x, 118 + y)); };
+  EXPECT_EQ(colour(300, h / 2 + 20), QColor(0, 0, 0)) << "plot background";
+  EXPECT_EQ(colour(30, h / 4), QColor(255, 0, 0)) << "trace at +2.6 psi";
+  EXPECT_EQ(colour(30, h / 4 + 3), QColor(0, 0, 0)) << "nothing below the trace";
+  // The first horizontal grid line, at trunc(H / 12), is dotted grey.
+  int grey = 0, dark = 0;
+  for (int x = 100; x < 200; ++x) {
+    const QColor c = colour(x, static_cast<int>(h * (1.0 / 12)));
+    grey += c == QColor(170, 170, 170);
+    dark += c == QColor(0, 0, 0);
+  }
+  EXPECT_GT(grey, 20);
+  EXPECT_GT(dark, 20);
+  // Labels in the strips: the left strip is not plain button face any more.
+  int labelInk = 0;
+  for (int y = 111; y < 135; ++y)
+    for (int x = 224; x < 294; ++x) labelInk += QColor(image.pixel(x, y)).lightness() < 100;
+  EXPECT_GT(labelInk, 10);
+}
+
+TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {
+  QTemporaryDir dir;
+  AppModel model;
+  test::RecordingPort port;
+  CMainFrame frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  model.view.m_nSample = 5;
+  for (QSize size : {QSize(0, 0), QSize(300, 200), QSize(294, 118)}) {
+    frame.view()->resize(size);
+    frame.view()->grab();
+  }
+  SUCCEED();
+}
+
+}  // namespace
+}  // namespace pv::ui
