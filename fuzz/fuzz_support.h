@@ -140,8 +140,22 @@ class ReusableModel {
       c.g_fPosY = {};
       return c;
     }();
+    static const LoggerGraphState kGraph = [] {
+      LoggerGraphState g;
+      g.g_fPosX = {};
+      g.g_fPosY = {};
+      return g;
+    }();
     AppModel& m = *model_;
     const int levels = std::min(kZoomLevels, deepest_ + 2);
+    const int graphLevels = std::min(kLoggerLevels, deepestGraph_ + 2);
+    std::vector<float> graphX = std::move(m.loggerGraph.g_fPosX);
+    std::vector<float> graphY = std::move(m.loggerGraph.g_fPosY);
+    std::fill_n(graphX.begin(), std::size_t(graphLevels) * kStoreCapacity, 0.0f);
+    std::fill_n(graphY.begin(), std::size_t(graphLevels) * kStoreCapacity, 0.0f);
+    m.loggerGraph = kGraph;
+    m.loggerGraph.g_fPosX = std::move(graphX);
+    m.loggerGraph.g_fPosY = std::move(graphY);
     std::vector<float> posX = std::move(m.chart.g_fPosX);
     std::vector<float> posY = std::move(m.chart.g_fPosY);
     std::fill_n(posX.begin(), std::size_t(levels) * kStoreCapacity, 0.0f);
@@ -160,14 +174,19 @@ class ReusableModel {
     m.logger = kLogger;
     m.loggerView = LoggerViewState{};
     deepest_ = 0;
+    deepestGraph_ = 0;
     return m;
   }
   // Call after every operation that can zoom.
-  void noteDepth() { deepest_ = std::max(deepest_, model_->chart.g_nZoomDepth); }
+  void noteDepth() {
+    deepest_ = std::max(deepest_, model_->chart.g_nZoomDepth);
+    deepestGraph_ = std::max(deepestGraph_, model_->loggerGraph.g_nZoomLevel);
+  }
 
  private:
   std::unique_ptr<AppModel> model_;
   int deepest_ = 0;
+  int deepestGraph_ = 0;
 };
 
 // A text shown in a box or on the panel stays short whatever the meter sent.

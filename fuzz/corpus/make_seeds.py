@@ -123,3 +123,25 @@ write("fuzz_chart_layout", "full_store_units", chart(4, 17278, [sample(unit=u, v
 write("fuzz_chart_layout", "wild_values",
       chart(2, 500, [bytes([0x82, 0]), bytes([0x82, 1]), bytes([0x92, 5, 7]), bytes([0x02, 0]), bytes([0xA2, 9])],
             [drag(300, 100, 600, 400), right(450), b"\x4a"]))
+
+
+# fuzz_logger_graph: header (count, interval, start hour, minute, second, pattern
+# length, stride, pattern), then operations: 0 press, 1 move, 2 release, 3 drag watch,
+# 4 zoom out, 5 scroll, 6 reset; each with a point.
+def graph(count, pattern, ops):
+    out = struct.pack("<IIIII", count, 1000, 12, 2, 0) + struct.pack("<II", len(pattern) - 1, 0)
+    return out + b"".join(pattern) + b"".join(ops)
+
+
+def at(op, x, y):
+    return bytes([op]) + struct.pack("<II", x + 200, y + 200)
+
+
+write("fuzz_logger_graph", "hundred_records_zoomed",
+      graph(100, [bytes([2, v]) for v in (10, 30, 250)],
+            [at(1, 400, 250), at(0, 200, 100), at(1, 500, 300), at(2, 500, 300), at(1, 300, 200),
+             at(5, 0, 0) + struct.pack("<I", 130), at(4, 0, 0)]))
+write("fuzz_logger_graph", "one_record", graph(1, [bytes([2, 5])], [at(1, 300, 200)]))
+write("fuzz_logger_graph", "full_store_wild",
+      graph(17280, [bytes([0xC2, 0, 5]), bytes([0x42, 9, 7]), bytes([4, 200])],
+            [at(0, 100, 100), at(1, 700, 400), at(3, -50, 900), at(2, 700, 400)]))

@@ -1,0 +1,87 @@
+// A data-logger file can hold any floats, full scales and times, and the logger graph
+// must draw whatever a file holds: NaN, infinite and huge values, full scales of zero
+// or denormal, up to a full store, with zooms, drags, cursor moves and scrolling in any
+// order. Nothing may crash or place a point beyond the painter's coordinate limit.
+//
+// Input: a header (count, interval, start, the record pattern), then operations
+// chosen by one byte each.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_support.h"
+#include "link/units.h"
+#include "logger/logger_graph.h"
+
+using namespace pv;
+
+namespace {
+
+void FillStore(LoggerStore& s, fuzz::Input& in) {
+  const int count = in.range(0, kStoreCapacity);
+  s.m_nLogIntervalMs = static_cast<int>(in.u32());
+  s.m_nLogStartHour = in.range(-2, 25);
+  s.m_nLogStartMin = in.range(-2, 61);
+  s.m_nLogStartSec = static_cast<int>(in.u32());
+  s.m_strLogStart = "10:00:00";
+  const int patternLength = in.range(1, 16);
+  const int stride = in.range(1, 64);
+  float value[16], fullScale[16];
+  std::uint8_t unit[16];
+  for (int k = 0; k < patternLength; ++k) {
+    const std::uint8_t kind = in.byte();
+    unit[k] = kind % kUnitCount;
+    value[k] = (kind & 0x80) ? fuzz::WildFloat(in) : static_cast<float>(static_cast<std::int8_t>(in.byte()));
+    fullScale[k] = (kind & 0x40) ? fuzz::WildFloat(in) : kUnits[unit[k]].fullScale;
+  }
+  for (int i = 0; i < count; ++i) {
+    const int k = (i / stride) % patternLength;
+    s.m_fLogValue[i] = value[k];
+    s.m_fLogFullScale[i] = fullScale[k];
+    s.m_nLogUnit[i] = unit[k];
+    s.m_szLogText[i] = SampleText{'+', '0', '1', '.', '2', '3'};
+  }
+  s.m_nLogCount = count;
+  s.m_strLogUnitName = count > 0 ? std::string(kUnits[unit[(count - 1) / stride % patternLength]].name) : "";
+  s.m_bLogLoaded = 1;
+}
+
+void CheckFrame(const LoggerGraphFrame& f) {
+  fuzz::CheckList(f.surface.list);
+  PV_FUZZ_CHECK(f.scrollBar.minimum <= f.scrollBar.maximum || !f.scrollBar.enabled);
+  PV_FUZZ_CHECK(f.scrollBar.maximum <= kStoreCapacity);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static fuzz::ReusableModel reusable;
+  AppModel& m = reusable.fresh();
+  fuzz::Input in({data, size});
+  FillStore(m.logger, in);
+
+  int w = 800, h = 500;
+  CheckFrame(PaintLoggerGraph(m, w, h));
+  while (!in.empty()) {
+    const std::uint8_t op = in.byte();
+    if (op & 0x80) {
+      w = in.range(0, 2100);
+      h = in.range(0, 1300);
+    }
+    const Point p{in.range(-200, w + 200), in.range(-200, h + 200)};
+    switch (op & 0x07) {
+      case 0: LoggerLeftPress(m, p); break;
+      case 1: fuzz::CheckList(LoggerMouseMove(m, p).header); break;
+      case 2: LoggerLeftRelease(m, p); break;
+      case 3: LoggerDragWatchTick(m, p); break;
+      case 4: LoggerZoomOut(m); break;
+      case 5: LoggerScrollTo(m, in.range(-100, kStoreCapacity + 100)); break;
+      case 6: LoggerResetView(m); break;
+      default: break;
+    }
+    reusable.noteDepth();
+    PV_FUZZ_CHECK(m.loggerGraph.g_nZoomLevel >= 0 && m.loggerGraph.g_nZoomLevel <= kLoggerMaxZoom);
+    PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.g_strReadout) && fuzz::Bounded(m.loggerGraph.g_strCursorTime));
+    CheckFrame(PaintLoggerGraph(m, w, h));
+  }
+  return 0;
+}
