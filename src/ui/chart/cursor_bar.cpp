@@ -42,14 +42,8 @@ constexpr Item kItems[] = {
 
 CCursorBar::CCursorBar(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CCursorBar"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, kBarBackground);
-  pal.setColor(QPalette::Base, kBarBackground);
-  pal.setColor(QPalette::WindowText, Qt::black);
-  pal.setColor(QPalette::Text, Qt::black);
-  setPalette(pal);
-  const QFont font = ArialByCharHeight(14, 500);
+  UseBarLook(*this);
+  const QFont font = BarFont();
   for (const auto& item : kItems) {
     if (item.label) {
       auto* label = new QLabel(QString::fromLatin1(item.label), this);

@@ -42,14 +42,8 @@ const LabelPlace kLabels[] = {
 
 CRealTimeBar::CRealTimeBar(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("CRealTimeBar"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, kBarBackground);
-  pal.setColor(QPalette::Base, kBarBackground);
-  pal.setColor(QPalette::WindowText, Qt::black);
-  pal.setColor(QPalette::Text, Qt::black);
-  setPalette(pal);
-  const QFont font = ArialByCharHeight(14, 500);
+  UseBarLook(*this);
+  const QFont font = BarFont();
 
   auto* title = new QLabel(QStringLiteral("Real-Time Graph"), this);
   title->move(133 * kDialogUnit, 3 * kDialogUnit);

@@ -52,6 +52,18 @@ QFont ArialByCharHeight(int pixels, int weight) {
   return f;
 }
 
+void UseBarLook(QWidget& bar) {
+  bar.setAutoFillBackground(true);
+  QPalette pal = bar.palette();
+  pal.setColor(QPalette::Window, kBarBackground);
+  pal.setColor(QPalette::Base, kBarBackground);
+  pal.setColor(QPalette::WindowText, Qt::black);
+  pal.setColor(QPalette::Text, Qt::black);
+  bar.setPalette(pal);
+}
+
+QFont BarFont() { return ArialByCharHeight(14, 500); }
+
 CMeterPanel::CMeterPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("CMeterPanel"));
   setAttribute(Qt::WA_OpaquePaintEvent);
