@@ -10,6 +10,7 @@
 #include <memory>
 #include <variant>
 
+#include "full_store.h"
 #include "app_model.h"
 #include "chart/chart_layout.h"
 #include "chart/zoom.h"
@@ -18,37 +19,10 @@
 
 namespace {
 
-constexpr int kClientW = 1600;
-constexpr int kClientH = 900;
-
-std::unique_ptr<pv::AppModel> FullStore() {
-  auto m = std::make_unique<pv::AppModel>();
-  const pv::UnitInfo& psi = pv::kUnits[pv::kUnitPsi];
-  m->view.m_fFullScale = psi.fullScale;
-  m->view.m_nSampleIntervalMs = 1000;
-  m->view.m_timeStart = 1700000000;
-  for (int i = 0; i < pv::kMaxSamples; ++i) {
-    m->doc.m_fValue[i] = static_cast<float>(4.0 * std::sin(i * 0.01));
-    m->view.m_fFullScaleAt[i] = psi.fullScale;
-    m->view.m_fToPsiAt[i] = psi.toPsi;
-  }
-  m->view.m_nSample = 1;
-  pv::PaintChart(*m, kClientW, kClientH);
-  m->view.m_nSample = pv::kMaxSamples;
-  pv::PaintChart(*m, kClientW, kClientH);
-  pv::PaintChart(*m, kClientW, kClientH);
-  return m;
-}
-
-void ZoomTo99(pv::AppModel& m) {
-  pv::ModelObserver none;
-  for (int d = 0; d < pv::kMaxZoomDepth; ++d) {
-    pv::LeftPress(m, {300, 120}, kClientW, kClientH);
-    pv::MouseMove(m, {1526, 748}, kClientW, kClientH);
-    pv::LeftRelease(m, {1526, 748}, kClientW, kClientH, none);
-    pv::PaintChart(m, kClientW, kClientH);
-  }
-}
+using pv::bench::FullStore;
+using pv::bench::kClientH;
+using pv::bench::kClientW;
+using pv::bench::ZoomTo99;
 
 // One full paint as the chart view does it.
 void PaintLikeTheView(pv::AppModel& m, QImage& image) {
@@ -62,7 +36,7 @@ void PaintLikeTheView(pv::AppModel& m, QImage& image) {
 }
 
 void BM_BareQPainterFloor(benchmark::State& state) {
-  auto m = FullStore();
+  auto m = FullStore(false);
   // The segments exactly as the live chart places them.
   const pv::ChartFrame chart = pv::PaintChart(*m, kClientW, kClientH);
   QPolygon points;
@@ -84,14 +58,14 @@ void BM_BareQPainterFloor(benchmark::State& state) {
 BENCHMARK(BM_BareQPainterFloor)->Unit(benchmark::kMillisecond);
 
 void BM_LivePaintFullStore(benchmark::State& state) {
-  auto m = FullStore();
+  auto m = FullStore(false);
   QImage image(kClientW, kClientH, QImage::Format_RGB32);
   for (auto _ : state) PaintLikeTheView(*m, image);
 }
 BENCHMARK(BM_LivePaintFullStore)->Unit(benchmark::kMillisecond);
 
 void BM_ZoomedPaintDepth99(benchmark::State& state) {
-  auto m = FullStore();
+  auto m = FullStore(false);
   ZoomTo99(*m);
   QImage image(kClientW, kClientH, QImage::Format_RGB32);
   for (auto _ : state) PaintLikeTheView(*m, image);

@@ -1,0 +1,49 @@
+#pragma once
+// A full real-time store (17278 psi samples on a slow sine, an error sample every
+// 500) as the chart saw it grow, for the chart benchmarks; and the 99 zoom levels.
+#include <cmath>
+#include <memory>
+
+#include "app_model.h"
+#include "chart/chart_layout.h"
+#include "chart/zoom.h"
+#include "link/units.h"
+
+namespace pv::bench {
+
+constexpr int kClientW = 1600;
+constexpr int kClientH = 900;
+
+inline std::unique_ptr<AppModel> FullStore(bool withErrors = true) {
+  auto m = std::make_unique<AppModel>();
+  const UnitInfo& psi = kUnits[kUnitPsi];
+  m->view.m_fFullScale = psi.fullScale;
+  m->view.m_nSampleIntervalMs = 1000;
+  m->view.m_timeStart = 1700000000;
+  for (int i = 0; i < kMaxSamples; ++i) {
+    const bool error = withErrors && i % 500 == 250;
+    m->doc.m_fValue[i] = error ? kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
+    m->view.m_fFullScaleAt[i] = error ? kErrorFullScale : psi.fullScale;
+    m->view.m_fToPsiAt[i] = error ? kErrorToPsi : psi.toPsi;
+  }
+  // The first sample resets the chart, the full store compresses it, a further paint settles.
+  m->view.m_nSample = 1;
+  PaintChart(*m, kClientW, kClientH);
+  m->view.m_nSample = kMaxSamples;
+  PaintChart(*m, kClientW, kClientH);
+  PaintChart(*m, kClientW, kClientH);
+  return m;
+}
+
+// 99 slight zooms, each a drag almost across the plot, painted as the user would see it.
+inline void ZoomTo99(AppModel& m) {
+  ModelObserver none;
+  for (int d = 0; d < kMaxZoomDepth; ++d) {
+    LeftPress(m, {300, 120}, kClientW, kClientH);
+    MouseMove(m, {1526, 748}, kClientW, kClientH);
+    LeftRelease(m, {1526, 748}, kClientW, kClientH, none);
+    PaintChart(m, kClientW, kClientH);
+  }
+}
+
+}  // namespace pv::bench
