@@ -46,6 +46,20 @@ TEST(Watchdog, ASilentMeterIsDeclaredLostAndThePortReopened) {
   EXPECT_EQ(seen.panel, 1);
 }
 
+TEST(Watchdog, ALostLinkCancelsARunStillWaitingForItsFirstReading) {
+  AppModel m;
+  m.frame.initialise(1);
+  m.view.m_nSample = 40;  // the previous run, still on show
+  m.frame.m_bRunRequested = m.frame.m_bRunning = true;
+  RecordingPort port;
+  EXPECT_TRUE(WatchdogTick(m, port, NullObserver()));
+  EXPECT_FALSE(m.frame.m_bRunRequested);
+  // The meter's return leaves the previous run alone: no run was started.
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
+  EXPECT_EQ(m.view.m_nSample, 40);
+  EXPECT_TRUE(m.view.m_bMonitoring);
+}
+
 TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {
   struct Case {
     int comPort;

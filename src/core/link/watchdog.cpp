@@ -45,6 +45,9 @@ bool WatchdogTick(AppModel& model, SerialPort& port, ModelObserver& observer, st
     frame.m_bRunning = false;
     model.view.m_bCanStop = false;
     frame.m_bStopped = true;
+    // A Run still waiting for its first reading ends with the link too; otherwise the
+    // meter's return would start a run nobody is recording, emptying the store.
+    frame.m_bRunRequested = false;
     observer.panelChanged();
     error = Guarded([&] {
       if (port.isOpen()) port.close();
