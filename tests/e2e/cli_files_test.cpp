@@ -1,0 +1,334 @@
+// pneuvista-cli info and convert on files written by the program's own encoder, and on
+// truncated and hostile files: exact outputs, exit statuses and one-line messages.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app_model.h"
+#include "e2e_support.h"
+#include "files/datalogger_file.h"
+#include "link/units.h"
+
+namespace pv::e2e {
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+Result RunCli(const QStringList& args, const char* tz = "UTC") {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("TZ"), QString::fromLatin1(tz));
+  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));  // a comma locale must not leak in
+  p.setProcessEnvironment(env);
+  p.start(Binary("pneuvista-cli"), args);
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
+          p.readAllStandardError()};
+}
+
+struct Record {
+  int unit;
+  float value;
+  const char* text;  // six characters
+};
+
+// Eight records across units and magnitude bands, with one error record of each sign,
+// starting ten seconds before midnight at a five-second interval.
+const Record kRecords[] = {
+    {2, 3.125f, "+3.125"}, {0, -0.215f, "-0.215"}, {4, 45.5f, "+45.50"},  {4, 5.25f, "+5.250"},
+    {7, 1.5f, "+1.500"},   {2, 5.1f, "+OL   "},    {1, 150.0f, "+150.0"}, {2, -5.1f, "-OL   "},
+};
+constexpr int kCount = static_cast<int>(std::size(kRecords));
+
+std::vector<std::uint8_t> EncodeRecords() {
+  auto m = std::make_unique<AppModel>();
+  m->view.m_nSample = kCount;
+  m->view.m_nSampleIntervalMs = 5000;
+  m->view.m_strStartTime = "23:59:50";
+  m->view.m_strEndTime = "00:00:25";
+  m->view.m_nStartHour = 23;
+  m->view.m_nStartMin = 59;
+  m->view.m_nStartSec = 50;
+  for (int i = 0; i < kCount; ++i) {
+    const Record& r = kRecords[i];
+    const bool error = std::memcmp(r.text + 1, "OL", 2) == 0;
+    m->doc.m_fValue[i] = r.value;
+    std::memcpy(m->doc.m_szText[i].data(), r.text, 6);
+    m->view.m_fFullScaleAt[i] = error ? kErrorFullScale : kUnits[r.unit].fullScale;
+    m->view.m_fToPsiAt[i] = error ? kErrorToPsi : kUnits[r.unit].toPsi;
+    m->view.m_nUnitAt[i] = static_cast<std::uint8_t>(r.unit);
+    m->view.m_strUnitAt[i] = kUnits[r.unit].name;
+  }
+  return EncodeDataLoggerFile(*m);
+}
+
+QString WriteBytes(const QTemporaryDir& dir, const char* name, const QByteArray& bytes) {
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+  return path;
+}
+
+QByteArray ToBytes(const std::vector<std::uint8_t>& v) {
+  return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray G9(float v) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(v));
+  return buffer;
+}
+
+TEST(CliFiles, InfoJsonGivesEveryRecordAsTheFileHoldsIt) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const Result r = RunCli({QStringLiteral("info"), path, QStringLiteral("--json")});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+  QJsonParseError parseError;
+  const QJsonObject o = QJsonDocument::fromJson(r.out, &parseError).object();
+  ASSERT_EQ(parseError.error, QJsonParseError::NoError) << r.out.toStdString();
+  EXPECT_EQ(o[QStringLiteral("count")].toInt(), kCount);
+  EXPECT_EQ(o[QStringLiteral("unit")].toString(), QStringLiteral("psi"));  // the last record's unit
+  EXPECT_EQ(o[QStringLiteral("header")].toString(), QString());
+  EXPECT_EQ(o[QStringLiteral("start")].toString(), QStringLiteral("23:59:50"));
+  EXPECT_EQ(o[QStringLiteral("end")].toString(), QStringLiteral("00:00:25"));
+  EXPECT_EQ(o[QStringLiteral("start_hour")].toInt(), 23);
+  EXPECT_EQ(o[QStringLiteral("start_min")].toInt(), 59);
+  EXPECT_EQ(o[QStringLiteral("start_sec")].toInt(), 50);
+  EXPECT_EQ(o[QStringLiteral("interval_ms")].toInt(), 5000);
+  const QJsonArray records = o[QStringLiteral("records")].toArray();
+  ASSERT_EQ(records.size(), kCount);
+  for (int i = 0; i < kCount; ++i) {
+    SCOPED_TRACE(i);
+    const Record& want = kRecords[i];
+    const QJsonObject rec = records[i].toObject();
+    // "%.9g" reads back as the same single-precision bits.
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(rec[QStringLiteral("value")].toDouble())),
+              std::bit_cast<std::uint32_t>(want.value));
+    EXPECT_EQ(rec[QStringLiteral("text")].toString(), QString::fromLatin1(want.text));
+    EXPECT_EQ(rec[QStringLiteral("unit")].toInt(), want.unit);
+    const float fullScale =
+        std::memcmp(want.text + 1, "OL", 2) == 0 ? kErrorFullScale : kUnits[want.unit].fullScale;
+    EXPECT_TRUE(r.out.contains("{\"value\": " + G9(want.value) + ", \"full_scale\": " + G9(fullScale) + ","))
+        << G9(want.value).toStdString() << " / " << G9(fullScale).toStdString() << " in\n"
+        << r.out.toStdString();
+  }
+  // Not the shortest text: nine significant digits, as the format promises.
+  EXPECT_TRUE(r.out.contains("\"value\": -0.215000004,")) << r.out.toStdString();
+}
+
+TEST(CliFiles, InfoSummarisesTheFileForAPerson) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const Result r = RunCli({QStringLiteral("info"), path});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QString out = QString::fromUtf8(r.out);
+  for (const QString& line :
+       {QStringLiteral("file:     ") + path, QStringLiteral("records:  8 (2 error records)"),
+        QStringLiteral("start:    23:59:50"), QStringLiteral("end:      00:00:25"),
+        QStringLiteral("interval: 5 s (5000 ms)"), QStringLiteral("unit:     psi (records in several units)"),
+        QStringLiteral("first:    23:59:50  +3.125 psi"), QStringLiteral("last:     00:00:25  Error2")}) {
+    EXPECT_TRUE(out.contains(line + QLatin1Char('\n')) || out.contains(line + QStringLiteral(" \n")))
+        << line.toStdString() << " not in:\n"
+        << out.toStdString();
+  }
+}
+
+TEST(CliFiles, ConvertWritesTheGoldenTableSpreadsheetAndCsv) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const QByteArray txt =
+      "      NO              DATA              UNIT           TIME  \r\n"
+      "      1             +3.125               psi           23:59:50  \r\n"
+      "      2             -0.215               bar           23:59:55  \r\n"
+      "      3              +45.5              mbar           00:00:00  \r\n"
+      "      4               +5.2              mbar           00:00:05  \r\n"
+      "      5             +1.500             kgcm2           00:00:10  \r\n"
+      "      6             Error1                             00:00:15  \r\n"
+      "      7             +150.0             ozin2           00:00:20  \r\n"
+      "      8             Error2                             00:00:25  \r\n";
+  const QByteArray xls =
+      "NO\tDATA\tUNIT\tTIME\t\r\n"
+      "1\t +3.125\tpsi\t23:59:50\t\r\n"
+      "2\t -0.215\tbar\t23:59:55\t\r\n"
+      "3\t +45.5\tmbar\t00:00:00\t\r\n"
+      "4\t +5.2\tmbar\t00:00:05\t\r\n"
+      "5\t +1.500\tkgcm2\t00:00:10\t\r\n"
+      "6\t Error1\t\t00:00:15\t\r\n"
+      "7\t +150.0\tozin2\t00:00:20\t\r\n"
+      "8\t Error2\t\t00:00:25\t\r\n";
+  const QByteArray csv =
+      "NO,TIME,VALUE,UNIT,DATA\r\n"
+      "1,23:59:50,3.125,psi,+3.125\r\n"
+      "2,23:59:55,-0.215,bar,-0.215\r\n"
+      "3,00:00:00,45.5,mbar,+45.5\r\n"
+      "4,00:00:05,5.25,mbar,+5.2\r\n"
+      "5,00:00:10,1.5,kgcm2,+1.500\r\n"
+      "6,00:00:15,,,Error1\r\n"
+      "7,00:00:20,150,ozin2,+150.0\r\n"
+      "8,00:00:25,,,Error2\r\n";
+  // The file keeps only the time of day: the outputs do not depend on the time zone.
+  for (const char* tz : {"UTC", "Asia/Kolkata"}) {
+    SCOPED_TRACE(tz);
+    const QString out = dir.filePath(QString::fromLatin1(tz).replace(QLatin1Char('/'), QLatin1Char('-')));
+    const Result r =
+        RunCli({QStringLiteral("convert"), path, QStringLiteral("--txt"), out + QStringLiteral(".txt"),
+                QStringLiteral("--xls"), out + QStringLiteral(".xls"), QStringLiteral("--csv"),
+                out + QStringLiteral(".csv")},
+               tz);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty() && r.err.isEmpty()) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(ReadAll(out + QStringLiteral(".txt")).toStdString(), txt.toStdString());
+    EXPECT_EQ(ReadAll(out + QStringLiteral(".xls")).toStdString(), xls.toStdString());
+    EXPECT_EQ(ReadAll(out + QStringLiteral(".csv")).toStdString(), csv.toStdString());
+  }
+}
+
+// A valid file with the first bytes replaced, or cut after `keep` bytes.
+QByteArray Patched(QByteArray bytes, int at, const QByteArray& with) {
+  return bytes.replace(at, with.size(), with);
+}
+
+TEST(CliFiles, TruncatedAndHostileFilesAreRefusedWithOneLineSayingWhatAndWhere) {
+  QTemporaryDir dir;
+  const QByteArray good = ToBytes(EncodeRecords());
+  // Layout of the good file: count (4), four texts of 1 + 0, 8, 8, 3 bytes, four
+  // integers (16), then 8 records: values at 43, full scales at 75, texts at 107,
+  // unit codes at 155, end at 163.
+  ASSERT_EQ(good.size(), 4 + 1 + 9 + 9 + 4 + 16 + 15 * kCount);
+  struct Case {
+    const char* name;
+    QByteArray bytes;  // empty: see path
+    const char* path;  // used when bytes is empty: "missing" or "directory"
+    std::vector<const char*> mentions;
+  };
+  const Case cases[] = {
+      {"negative count",
+       Patched(good, 0, QByteArray("\xff\xff\xff\xff", 4)),
+       nullptr,
+       {"sample count", "offset 0", "-1"}},
+      {"count above the store",
+       Patched(good, 0, QByteArray("\x81\x43\x00\x00", 4)),
+       nullptr,
+       {"sample count", "offset 0", "17281"}},
+      {"count field cut short", good.left(3), nullptr, {"sample count", "offset 0"}},
+      {"cut inside the start time", good.left(9), nullptr, {"start time", "offset 5"}},
+      {"cut inside the values", good.left(50), nullptr, {"values", "offset 43"}},
+      {"cut inside the unit codes", good.left(good.size() - 1), nullptr, {"unit codes", "offset 155"}},
+      {"huge header length",
+       Patched(good, 4, QByteArray("\xff\xff\xff\xff\xff\xff\x7f", 7)),
+       nullptr,
+       {"header text", "offset 4"}},
+      {"unit code outside the table",
+       Patched(good, 155 + 3, QByteArray("\x0b", 1)),
+       nullptr,
+       {"unit code of record 4", "offset 158"}},
+      {"missing file", {}, "missing", {"No such file"}},
+      {"a directory", {}, "directory", {"directory"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QString path;
+    if (!c.bytes.isEmpty()) {
+      path = WriteBytes(dir, qPrintable(QStringLiteral("bad%1.KvtDat").arg(n++)), c.bytes);
+    } else if (std::strcmp(c.path, "directory") == 0) {
+      path = dir.filePath(QStringLiteral("folder.KvtDat"));
+      ASSERT_TRUE(QDir().mkdir(path));
+    } else {
+      path = dir.filePath(QStringLiteral("none.KvtDat"));
+    }
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QStringList runs[] = {
+        {QStringLiteral("info"), path},
+        {QStringLiteral("info"), path, QStringLiteral("--json")},
+        {QStringLiteral("convert"), path, QStringLiteral("--txt"), out + QStringLiteral(".txt"),
+         QStringLiteral("--csv"), out + QStringLiteral(".csv")},
+    };
+    for (const QStringList& args : runs) {
+      SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+      const Result r = RunCli(args);
+      EXPECT_EQ(r.exitCode, 1);
+      EXPECT_TRUE(r.out.isEmpty()) << r.out.left(200).toStdString();
+      // One line, which names the file and the place.
+      EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+      EXPECT_TRUE(r.err.endsWith('\n'));
+      EXPECT_TRUE(r.err.startsWith("pneuvista-cli: " + path.toUtf8() + ": ")) << r.err.toStdString();
+      for (const char* m : c.mentions)
+        EXPECT_TRUE(r.err.contains(m)) << m << " not in " << r.err.toStdString();
+      EXPECT_FALSE(QFile::exists(out + QStringLiteral(".txt")));
+      EXPECT_FALSE(QFile::exists(out + QStringLiteral(".csv")));
+    }
+  }
+}
+
+TEST(CliFiles, AnOutputThatCannotBeWrittenFailsAndLeavesTheOthersUnwritten) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const QString txt = dir.filePath(QStringLiteral("run.txt"));
+  const Result r = RunCli({QStringLiteral("convert"), path, QStringLiteral("--txt"), txt,
+                           QStringLiteral("--csv"), dir.filePath(QStringLiteral("no/such/folder/run.csv"))});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("run.csv")) << r.err.toStdString();
+  EXPECT_FALSE(QFile::exists(txt));
+}
+
+TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const QString txt = dir.filePath(QStringLiteral("run.txt"));
+  struct Case {
+    QStringList args;
+    const char* mentions;
+  };
+  const Case cases[] = {
+      {{}, "usage: pneuvista-cli COMMAND"},
+      {{QStringLiteral("inspect"), path}, "unknown command 'inspect'"},
+      {{QStringLiteral("info")}, "no file given"},
+      {{QStringLiteral("info"), path, path}, "more than one file"},
+      {{QStringLiteral("info"), path, QStringLiteral("--yaml")}, "unknown option '--yaml'"},
+      {{QStringLiteral("convert"), path}, "no output given"},
+      {{QStringLiteral("convert"), path, QStringLiteral("--txt")}, "--txt needs a file name"},
+      {{QStringLiteral("convert"), QStringLiteral("--csv"), txt}, "no input file given"},
+      {{QStringLiteral("convert"), path, QStringLiteral("--pdf"), txt}, "unknown option '--pdf'"},
+      {{QStringLiteral("convert"), path, path, QStringLiteral("--txt"), txt}, "more than one input"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+    const Result r = RunCli(c.args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(c.mentions)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("usage: pneuvista-cli")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(txt));
+  }
+}
+
+}  // namespace
+}  // namespace pv::e2e
