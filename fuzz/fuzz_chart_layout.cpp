@@ -5,7 +5,9 @@
 // coordinate limit.
 //
 // Input: a header (unit, interval, sample count, how samples are made), the sample
-// pattern, then operations chosen by one byte each.
+// pattern, then operations chosen by one byte each: bits 0..3 the action, bits 4..6
+// the client size (7: a size from the input), bit 7 a paint afterwards (within the
+// paint budget). The end state is always painted.
 #include <cstddef>
 #include <cstdint>
 
@@ -78,14 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   m.view.m_fFullScale = (in.byte() & 1) ? fuzz::WildFloat(in) : kUnits[unit].fullScale;
   m.view.m_nSampleIntervalMs = 1000 * in.range(0, 86400);
   m.view.m_timeStart = 1700000000 + in.range(-86400, 86400);
-  const int count = in.range(0, kMaxSamples);
+  const int count = in.count(kMaxSamples);
+  reusable.touchSamples(count);
   FillStore(m, in, count);
   m.view.m_nSample = count;
 
   Sizes size0 = kSizes[0];
+  fuzz::PaintBudget budget;
   while (!in.empty()) {
     const std::uint8_t op = in.byte();
-    const Sizes s = (op & 0x80) ? Sizes{in.range(0, 2100), in.range(0, 1300)} : kSizes[(op >> 4) % 7];
+    const int sizeIndex = (op >> 4) & 7;
+    const Sizes s = sizeIndex == 7 ? Sizes{in.range(0, 2100), in.range(0, 1300)} : kSizes[sizeIndex];
     switch (op & 0x0F) {
       case 0:
       case 1: {  // a rubber-band drag, perhaps leaving the plot while the watch ticks
@@ -105,11 +110,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 9: m.chart.m_bRubberBand = !m.chart.m_bRubberBand; break;
       default: break;
     }
-    reusable.noteDepth();
+    reusable.note();
     fuzz::CheckModel(m);
-    fuzz::PaintAndCheck(m, s.w, s.h);
+    if ((op & 0x80) && budget.allow(m.view.m_nSample, m.chart.g_nZoomDepth)) {
+      fuzz::PaintAndCheck(m, s.w, s.h);
+      reusable.note();
+    }
     size0 = s;
   }
   fuzz::PaintAndCheck(m, size0.w, size0.h);
+  reusable.note();
   return 0;
 }

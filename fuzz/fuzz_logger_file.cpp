@@ -65,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoggerFileSummary(s);
 
   AppModel& m = reusable.fresh();
+  reusable.touchSamples(s.m_nLogCount);
   LoadAsRun(m, s);
   const std::vector<std::uint8_t> once = EncodeDataLoggerFile(m);
   auto again = DecodeDataLoggerFile(once);
@@ -86,5 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   m.view.m_nSample = std::min(m.view.m_nSample, kMaxSamples);
   fuzz::PaintAndCheck(m, 1000, 700);
   fuzz::PaintAndCheck(m, 300, 200);
+  reusable.note();
   return 0;
 }

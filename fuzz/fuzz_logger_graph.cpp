@@ -4,7 +4,9 @@
 // order. Nothing may crash or place a point beyond the painter's coordinate limit.
 //
 // Input: a header (count, interval, start, the record pattern), then operations
-// chosen by one byte each.
+// chosen by one byte each: bits 0..2 the action, bit 6 a paint afterwards (within the
+// paint budget), bit 7 a new client size from the input. The store is painted before
+// the first operation and after the last.
 #include <cstddef>
 #include <cstdint>
 
@@ -16,8 +18,7 @@ using namespace pv;
 
 namespace {
 
-void FillStore(LoggerStore& s, fuzz::Input& in) {
-  const int count = in.range(0, kStoreCapacity);
+void FillStore(LoggerStore& s, fuzz::Input& in, int count) {
   s.m_nLogIntervalMs = static_cast<int>(in.u32());
   s.m_nLogStartHour = in.range(-2, 25);
   s.m_nLogStartMin = in.range(-2, 61);
@@ -57,10 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static fuzz::ReusableModel reusable;
   AppModel& m = reusable.fresh();
   fuzz::Input in({data, size});
-  FillStore(m.logger, in);
+  const int count = in.count(kStoreCapacity);
+  reusable.touchSamples(count);
+  FillStore(m.logger, in, count);
 
   int w = 800, h = 500;
   CheckFrame(PaintLoggerGraph(m, w, h));
+  reusable.note();
+  fuzz::PaintBudget budget;
   while (!in.empty()) {
     const std::uint8_t op = in.byte();
     if (op & 0x80) {
@@ -78,10 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 6: LoggerResetView(m); break;
       default: break;
     }
-    reusable.noteDepth();
+    reusable.note();
     PV_FUZZ_CHECK(m.loggerGraph.g_nZoomLevel >= 0 && m.loggerGraph.g_nZoomLevel <= kLoggerMaxZoom);
     PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.g_strReadout) && fuzz::Bounded(m.loggerGraph.g_strCursorTime));
-    CheckFrame(PaintLoggerGraph(m, w, h));
+    if ((op & 0x40) && budget.allow(count, m.loggerGraph.g_nZoomLevel)) {
+      CheckFrame(PaintLoggerGraph(m, w, h));
+      reusable.note();
+    }
   }
+  CheckFrame(PaintLoggerGraph(m, w, h));
+  reusable.note();
   return 0;
 }

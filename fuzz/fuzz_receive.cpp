@@ -12,8 +12,10 @@
 //   0xEB        watchdog tick
 //   0xEC        the next port operation fails
 //   0xED        the block is read through the port's receive notification instead
-//   0xEE        the last block again, 64 x next byte times, each followed by a commit
-//               (lets a short input fill the store)
+//   0xEE        the last block again, each time followed by a commit: (next byte % 64)
+//               times for a byte below 0xF8, 128 << (byte - 0xF8) times (128..8192) up
+//               to 0xFE, and for 0xFF until the store is full (lets a short input fill
+//               the store; the long ones are rare, they take milliseconds)
 //   0xEF        a paint at a size from the input
 //   others      a sample-timer tick under a rubber band
 #include <cstddef>
@@ -64,20 +66,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (op == 0xED) {
       viaPort = true;
     } else if (op == 0xEE) {
-      const int times = 64 * in.byte();
+      const int n = in.byte();
+      const int times = n < 0xF8 ? n % 64 : n < 0xFF ? 128 << (n - 0xF8) : kMaxSamples + 1 - m.view.m_nSample;
       for (int k = 0; k < times; ++k) {
         IngestBlock(m, last, ++now, o);
         CommitTick(m, false, o);
+        reusable.note();
       }
     } else if (op == 0xEF) {
       fuzz::PaintAndCheck(m, in.range(0, 2100), in.range(0, 1300));
     } else {
       CommitTick(m, true, o);
     }
+    reusable.note();
     fuzz::CheckModel(m);
   }
   fuzz::PaintAndCheck(m, 1000, 700);
   fuzz::PaintAndCheck(m, 365, 269);
-  reusable.noteDepth();
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,18 @@ class Input {
     float f;
     std::memcpy(&f, &bits, sizeof f);
     return f;
+  }
+  // A number of samples up to max. Work grows with it, so small counts are by far the
+  // most likely: one byte below 0xE0 is the count (enough for several of the live
+  // chart's compressions), 0xE0..0xFD and the next byte any count from 224 to 7903,
+  // 0xFE and a 16-bit number any count up to max, and 0xFF asks for max itself, a
+  // full store.
+  int count(int max) {
+    const int b = byte();
+    if (b < 0xE0) return std::min(b, max);
+    if (b < 0xFE) return std::min(0xE0 + (b - 0xE0) + 30 * byte(), max);
+    if (b == 0xFE) return static_cast<int>(u16() % (static_cast<unsigned>(max) + 1));
+    return max;
   }
   // Up to n bytes, fewer at the end of the input.
   std::span<const std::uint8_t> take(std::size_t n) {
@@ -121,72 +134,122 @@ class NullPort : public SerialPort {
 };
 
 // A fresh AppModel allocates tens of megabytes of position tables, which would take
-// longer than everything an input does. One model is kept and put back into the
-// state of a fresh one before each input; of the chart's position tables only the
-// levels an input can have written (0..deepest + 1) are cleared.
+// longer than everything an input does, and even copying a fresh model's stores
+// costs more than a typical input. One model is kept and put back into the state of
+// a fresh one before each input: every scalar, and of the per-sample arrays only the
+// slots an input can have written. A target declares those with touchSamples()
+// before it writes beyond the run's open slot, and calls note() after every step;
+// note() also records the deepest zoom levels, whose position tables are cleared.
 class ReusableModel {
  public:
   AppModel& fresh() {
     if (!model_) {
       model_ = std::make_unique<AppModel>();
+      pristine_ = std::make_unique<AppModel>();
       return *model_;
     }
-    static const DocumentStore kDoc;
-    static const ViewStore kView;
-    static const LoggerStore kLogger;
-    static const ChartState kChart = [] {
-      ChartState c;
-      c.g_fPosX = {};
-      c.g_fPosY = {};
-      return c;
-    }();
-    static const LoggerGraphState kGraph = [] {
-      LoggerGraphState g;
-      g.g_fPosX = {};
-      g.g_fPosY = {};
-      return g;
-    }();
     AppModel& m = *model_;
-    const int levels = std::min(kZoomLevels, deepest_ + 2);
-    const int graphLevels = std::min(kLoggerLevels, deepestGraph_ + 2);
-    std::vector<float> graphX = std::move(m.loggerGraph.g_fPosX);
-    std::vector<float> graphY = std::move(m.loggerGraph.g_fPosY);
-    std::fill_n(graphX.begin(), std::size_t(graphLevels) * kStoreCapacity, 0.0f);
-    std::fill_n(graphY.begin(), std::size_t(graphLevels) * kStoreCapacity, 0.0f);
-    m.loggerGraph = kGraph;
-    m.loggerGraph.g_fPosX = std::move(graphX);
-    m.loggerGraph.g_fPosY = std::move(graphY);
-    std::vector<float> posX = std::move(m.chart.g_fPosX);
-    std::vector<float> posY = std::move(m.chart.g_fPosY);
-    std::fill_n(posX.begin(), std::size_t(levels) * kStoreCapacity, 0.0f);
-    std::fill_n(posY.begin(), std::size_t(levels) * kStoreCapacity, 0.0f);
-    m.chart = kChart;
-    m.chart.g_fPosX = std::move(posX);
-    m.chart.g_fPosY = std::move(posY);
-    m.frame = MainFrameState{};
-    m.doc = kDoc;
-    m.view = kView;
-    m.panel = PanelState{};
-    m.stats = RecStatistics{};
-    m.bar = RealTimeBarTexts{};
-    m.ingest = IngestState{};
-    m.cursorBar = CursorBarTexts{};
-    m.logger = kLogger;
-    m.loggerView = LoggerViewState{};
+    const AppModel& p = *pristine_;
+    const std::size_t n = std::min<std::size_t>(kStoreCapacity, std::size_t(std::max(touched_, 2)));
+    ResetKeeping(m.doc, p.doc, n, &DocumentStore::m_fValue, &DocumentStore::m_szText);
+    ResetKeeping(m.view, p.view, n, &ViewStore::m_fFullScaleAt, &ViewStore::m_fToPsiAt, &ViewStore::m_nUnitAt,
+                 &ViewStore::m_strUnitAt, &ViewStore::m_bRelativeAt);
+    ResetKeeping(m.logger, p.logger, n, &LoggerStore::m_fLogValue, &LoggerStore::m_fLogFullScale,
+                 &LoggerStore::m_szLogText, &LoggerStore::m_nLogUnit);
+    ResetLevels(m.chart, p.chart, std::min(kZoomLevels, deepest_ + 2), n);
+    ResetLevels(m.loggerGraph, p.loggerGraph, std::min(kLoggerLevels, deepestGraph_ + 2), n);
+    m.frame = p.frame;
+    m.panel = p.panel;
+    m.stats = p.stats;
+    m.bar = p.bar;
+    m.ingest = p.ingest;
+    m.cursorBar = p.cursorBar;
+    m.loggerView = p.loggerView;
     deepest_ = 0;
     deepestGraph_ = 0;
+    touched_ = 0;
     return m;
   }
-  // Call after every operation that can zoom.
-  void noteDepth() {
-    deepest_ = std::max(deepest_, model_->chart.g_nZoomDepth);
-    deepestGraph_ = std::max(deepestGraph_, model_->loggerGraph.g_nZoomLevel);
+  // The input is about to write sample slots 0..count - 1 of any store.
+  void touchSamples(int count) { touched_ = std::max(touched_, count); }
+  // Call after every step: the run's open slot, the logger's records and the zoom
+  // depths reached so far.
+  void note() {
+    const AppModel& m = *model_;
+    touched_ = std::max({touched_, m.view.m_nSample + 1, m.doc.m_nSample + 1, m.logger.m_nLogCount});
+    deepest_ = std::max(deepest_, m.chart.g_nZoomDepth);
+    deepestGraph_ = std::max(deepestGraph_, m.loggerGraph.g_nZoomLevel);
   }
 
  private:
+  // A default-constructed T with its per-sample arrays emptied: the scalars to copy.
+  template <class T>
+  static const T& Scalars() {
+    static const T kScalars = [] {
+      T t;
+      Empty(t);
+      return t;
+    }();
+    return kScalars;
+  }
+  static void Empty(DocumentStore& d) { d.m_fValue = {}, d.m_szText = {}; }
+  static void Empty(ViewStore& v) {
+    v.m_fFullScaleAt = {}, v.m_fToPsiAt = {}, v.m_nUnitAt = {}, v.m_strUnitAt = {}, v.m_bRelativeAt = {};
+  }
+  static void Empty(LoggerStore& s) {
+    s.m_fLogValue = {}, s.m_fLogFullScale = {}, s.m_szLogText = {}, s.m_nLogUnit = {};
+  }
+  static void Empty(ChartState& c) { c.g_fPosX = {}, c.g_fPosY = {}; }
+  static void Empty(LoggerGraphState& g) { g.g_fPosX = {}, g.g_fPosY = {}; }
+
+  // Puts s back to fresh: the scalars copied from a fresh T (its per-sample arrays
+  // left out), and the first n slots of each listed array from the fresh one's.
+  template <class T, class... Arrays>
+  static void ResetKeeping(T& s, const T& fresh, std::size_t n, Arrays... arrays) {
+    auto kept = std::make_tuple(std::move(s.*arrays)...);
+    s = Scalars<T>();
+    std::apply([&](auto&... a) { (std::copy_n((fresh.*arrays).begin(), n, a.begin()), ...); }, kept);
+    std::apply([&](auto&... a) { ((s.*arrays = std::move(a)), ...); }, kept);
+  }
+  // The same for a state with position tables, of which `levels` levels are in use.
+  template <class T>
+  static void ResetLevels(T& s, const T& fresh, int levels, std::size_t n) {
+    std::vector<float> x = std::move(s.g_fPosX);
+    std::vector<float> y = std::move(s.g_fPosY);
+    for (int level = 0; level < levels; ++level) {
+      std::copy_n(fresh.posX(level), n, x.begin() + std::ptrdiff_t(level) * kStoreCapacity);
+      std::copy_n(fresh.posY(level), n, y.begin() + std::ptrdiff_t(level) * kStoreCapacity);
+    }
+    s = Scalars<T>();
+    s.g_fPosX = std::move(x);
+    s.g_fPosY = std::move(y);
+  }
+
   std::unique_ptr<AppModel> model_;
+  std::unique_ptr<const AppModel> pristine_;  // what every per-sample slot goes back to
   int deepest_ = 0;
   int deepestGraph_ = 0;
+  int touched_ = 0;
+};
+
+// Paints cost about samples x zoom levels each. An input may paint at least a few
+// times and beyond that while the work stays within a budget, so that long inputs
+// over a small store paint after most steps and inputs over a full store stay quick.
+class PaintBudget {
+ public:
+  bool allow(int samples, int levels) {
+    const long long work = (static_cast<long long>(std::max(samples, 0)) + 1) * (std::max(levels, 0) + 1);
+    if (paints_ >= kAlways && spent_ + work > kWork) return false;
+    ++paints_;
+    spent_ += work;
+    return true;
+  }
+
+ private:
+  static constexpr int kAlways = 3;
+  static constexpr long long kWork = 1 << 16;
+  int paints_ = 0;
+  long long spent_ = 0;
 };
 
 // A text shown in a box or on the panel stays short whatever the meter sent.

@@ -51,8 +51,11 @@ write("fuzz_receive", "split_joined_garbage",
       block(reading()[:5]) + block(reading()[5:]) + bytes([22]) + reading() + reading() + block(b"\x00\xff\x03garbage") +
       block(reading(magnitude=b"9e999")) + block(reading(magnitude=b"-----")))
 write("fuzz_receive", "full_store",
-      block(reading()) + bytes([RUN, 1]) + block(reading()) + bytes([REPEAT, 255, REPEAT, 16]) + block(reading()) +
+      block(reading()) + bytes([RUN, 1]) + block(reading()) + bytes([REPEAT, 0xFF]) + block(reading()) +
       bytes([PAINT, 0, 0, 0, 0, 0, 0, 0, 0]))
+write("fuzz_receive", "thousand_samples",
+      block(reading()) + bytes([RUN, 1]) + block(reading(magnitude=b"12.34")) + bytes([REPEAT, 0xFB, REPEAT, 0xFA, REPEAT, 40]) +
+      bytes([PAINT, 0xE8, 0x03, 0, 0, 0xBC, 0x02, 0, 0]))
 write("fuzz_receive", "watchdog_and_port_failure",
       block(reading()) + bytes([RUN, 1]) + block(reading()) + bytes([WATCHDOG, WATCHDOG, FAIL, RUN, 1, FAIL, WATCHDOG,
                                                                       VIA_PORT]) + block(reading()) + key(4))
@@ -92,10 +95,22 @@ write("fuzz_logger_file", "long_texts",
       struct.pack("<ff", 1.0, 52.0) + b"+01.00" + b"\x02" + b"trailing")
 
 
+# A sample count as the targets read it: one byte below 0xE0, 0xFE and a 16-bit count,
+# or 0xFF for a full store.
+def count_bytes(n, full):
+    if n == full:
+        return b"\xff"
+    return bytes([n]) if n < 0xE0 else b"\xfe" + struct.pack("<H", n)
+
+
 # fuzz_chart_layout: header (unit, full-scale choice, interval, start, count), the sample
-# pattern, then operations.
+# pattern, then operations; an operation byte is 0x80 (paint afterwards) | size << 4 |
+# action.
+PAINT_AFTER = 0x80
+
+
 def chart(unit, count, pattern, ops, interval=1):
-    out = bytes([unit, 0]) + struct.pack("<I", interval) + struct.pack("<I", 86400) + struct.pack("<I", count)
+    out = bytes([unit, 0]) + struct.pack("<I", interval) + struct.pack("<I", 86400) + count_bytes(count, 17278)
     out += struct.pack("<I", len(pattern) - 1) + b"".join(pattern) + struct.pack("<I", 0)
     return out + b"".join(ops)
 
@@ -106,35 +121,35 @@ def sample(unit=2, value=10):
 
 def drag(x1, y1, x2, y2, size=0):
     p = lambda x, y: struct.pack("<II", x + 200, y + 200)
-    return bytes([size << 4 | 0]) + p(x1, y1) + struct.pack("<I", 1) + p(x2, y2) + p(x2, y2)
+    return bytes([PAINT_AFTER | size << 4 | 0]) + p(x1, y1) + struct.pack("<I", 1) + p(x2, y2) + p(x2, y2)
 
 
 def right(x, size=0):
-    return bytes([size << 4 | 2]) + struct.pack("<I", x + 200)
+    return bytes([PAINT_AFTER | size << 4 | 2]) + struct.pack("<I", x + 200)
 
 
-write("fuzz_chart_layout", "live_hundred", chart(2, 100, [sample(value=v) for v in (10, 20, -30)], [b"\x0a"]))
+write("fuzz_chart_layout", "live_hundred", chart(2, 100, [sample(value=v) for v in (10, 20, -30)], [b"\x8a"]))
 write("fuzz_chart_layout", "zoom_and_cursors",
       chart(2, 2000, [sample(value=v) for v in (1, 50, -50, 100)],
-            [drag(300, 100, 600, 400), drag(350, 150, 500, 300), right(400), right(500), b"\x06" +
-             struct.pack("<I", 150), b"\x04", b"\x05"]))
+            [drag(300, 100, 600, 400), drag(350, 150, 500, 300), right(400), right(500), b"\x86" +
+             struct.pack("<I", 150), b"\x84", b"\x85"]))
 write("fuzz_chart_layout", "full_store_units", chart(4, 17278, [sample(unit=u, value=u * 9) for u in range(11)],
-                                                     [b"\x2a", drag(250, 50, 900, 600, 1), right(700, 1)]))
+                                                     [b"\xaa", drag(250, 50, 900, 600, 1), right(700, 1)]))
 write("fuzz_chart_layout", "wild_values",
       chart(2, 500, [bytes([0x82, 0]), bytes([0x82, 1]), bytes([0x92, 5, 7]), bytes([0x02, 0]), bytes([0xA2, 9])],
-            [drag(300, 100, 600, 400), right(450), b"\x4a"]))
+            [drag(300, 100, 600, 400), right(450), b"\xca"]))
 
 
 # fuzz_logger_graph: header (count, interval, start hour, minute, second, pattern
 # length, stride, pattern), then operations: 0 press, 1 move, 2 release, 3 drag watch,
-# 4 zoom out, 5 scroll, 6 reset; each with a point.
+# 4 zoom out, 5 scroll, 6 reset; each with a point, and 0x40 for a paint afterwards.
 def graph(count, pattern, ops):
-    out = struct.pack("<IIIII", count, 1000, 12, 2, 0) + struct.pack("<II", len(pattern) - 1, 0)
+    out = count_bytes(count, 17280) + struct.pack("<IIII", 1000, 12, 2, 0) + struct.pack("<II", len(pattern) - 1, 0)
     return out + b"".join(pattern) + b"".join(ops)
 
 
 def at(op, x, y):
-    return bytes([op]) + struct.pack("<II", x + 200, y + 200)
+    return bytes([op | 0x40]) + struct.pack("<II", x + 200, y + 200)
 
 
 write("fuzz_logger_graph", "hundred_records_zoomed",
