@@ -25,6 +25,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 #include "app_model.h"
 #include "e2e_support.h"
+#include "live_window.h"
 #include "files/datalogger_file.h"
 #include "link/units.h"
 #include "platform/qt_serial_port.h"
@@ -75,40 +76,7 @@ long ResidentKiB() {
   return -1;
 }
 
-// The main window in this process against a simulated meter whose device keeps one
-// path across unplugging; file dialogs and questions are answered by the test.
-struct FaultWindow {
-  QTemporaryDir dir;
-  std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
-  PtyMeter meter{link};
-  AppModel model;
-  std::unique_ptr<QtSerialPort> port;
-  std::unique_ptr<ui::CMainFrame> frame;
-
-  explicit FaultWindow(double framesPerSecond = 4) {
-    meter.setFramesPerSecond(framesPerSecond);
-    EXPECT_TRUE(meter.start()) << meter.errorString();
-    auto path = [this](int) { return link; };
-    port = std::make_unique<QtSerialPort>(path);
-    frame = std::make_unique<ui::CMainFrame>(model, *port, port.get(),
-                                             (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
-    frame->prompts.askYesNo = [](const QString&) { return false; };
-    frame->prompts.askSampleRate = [](int, int* v) {
-      *v = 1;
-      return true;
-    };
-    frame->resize(1200, 800);
-    frame->show();
-  }
-  ~FaultWindow() {
-    frame.reset();
-    port.reset();
-  }
-  bool linked() {
-    QPushButton* light = frame->view()->panel()->keyButton(Key::Light);
-    return light->isVisible() && light->isEnabled() && model.panel.m_strReading.size() == 6;
-  }
-};
+using FaultWindow = LiveWindow;
 
 // Saves the run through the Save command into path; returns the failure told, if any.
 QString SaveThroughCommand(AppModel& model, const QString& path, bool exportSheet = false) {

@@ -4,6 +4,7 @@
 
 #include "app_model.h"
 #include "e2e_support.h"
+#include "live_window.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 #include "ui/chart/dt_view.h"
@@ -12,34 +13,6 @@
 
 namespace pv::e2e {
 namespace {
-
-// The main window in this process, talking to a simulated meter over a real
-// pseudo-terminal that keeps one stable path across unplugging.
-struct LiveWindow {
-  QTemporaryDir dir;
-  std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
-  PtyMeter meter{link};
-  AppModel model;
-  std::unique_ptr<QtSerialPort> port;
-  std::unique_ptr<ui::CMainFrame> frame;
-
-  LiveWindow() {
-    meter.setFramesPerSecond(4);
-    EXPECT_TRUE(meter.start()) << meter.errorString();
-    auto path = [this](int) { return link; };
-    port = std::make_unique<QtSerialPort>(path);
-    frame = std::make_unique<ui::CMainFrame>(model, *port, port.get(),
-                                             (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
-    frame->resize(1200, 800);
-    frame->show();
-  }
-  ~LiveWindow() {
-    frame.reset();
-    port.reset();
-  }
-  QPushButton* key(Key k) { return frame->view()->panel()->keyButton(k); }
-  bool keyUsable(Key k) { return key(k)->isVisible() && key(k)->isEnabled(); }
-};
 
 TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
   LiveWindow w;

@@ -1,0 +1,53 @@
+#pragma once
+// The main window in this process against a simulated meter over a real
+// pseudo-terminal whose device keeps one path across unplugging. Questions are
+// answered No and the sample-rate dialog with 1 s unless a test says otherwise.
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include "app_model.h"
+#include "platform/qt_serial_port.h"
+#include "sim/pty_meter.h"
+#include "ui/chart/dt_view.h"
+#include "ui/frame/main_frame.h"
+#include "ui/panel/meter_panel.h"
+
+namespace pv::e2e {
+
+struct LiveWindow {
+  QTemporaryDir dir;
+  std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
+  PtyMeter meter{link};
+  AppModel model;
+  std::unique_ptr<QtSerialPort> port;
+  std::unique_ptr<ui::CMainFrame> frame;
+
+  explicit LiveWindow(double framesPerSecond = 4) {
+    meter.setFramesPerSecond(framesPerSecond);
+    EXPECT_TRUE(meter.start()) << meter.errorString();
+    auto path = [this](int) { return link; };
+    port = std::make_unique<QtSerialPort>(path);
+    frame = std::make_unique<ui::CMainFrame>(model, *port, port.get(),
+                                             (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
+    frame->prompts.askYesNo = [](const QString&) { return false; };
+    frame->prompts.askSampleRate = [](int, int* v) {
+      *v = 1;
+      return true;
+    };
+    frame->resize(1200, 800);
+    frame->show();
+  }
+  ~LiveWindow() {
+    frame.reset();
+    port.reset();
+  }
+  QPushButton* key(Key k) { return frame->view()->panel()->keyButton(k); }
+  bool keyUsable(Key k) { return key(k)->isVisible() && key(k)->isEnabled(); }
+  // The meter answers: the panel shows a whole reading and its keys work.
+  bool linked() { return keyUsable(Key::Light) && model.panel.m_strReading.size() == 6; }
+};
+
+}  // namespace pv::e2e
