@@ -58,14 +58,23 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   observer.commandsChanged();
 }
 
-bool StopIfStoreFull(AppModel& model, ModelObserver& observer) {
-  if (model.view.m_nSample < kMaxSamples) return false;
+namespace {
+
+// What Stop and a full store share: the run ends, its samples stay.
+void EndRun(AppModel& model) {
   MainFrameState& frame = model.frame;
   frame.m_bStopped = true;
   frame.m_bRunning = false;
   frame.m_bRecording = false;
   frame.m_bHold = false;
   model.view.m_bCanStop = false;
+}
+
+}  // namespace
+
+bool StopIfStoreFull(AppModel& model, ModelObserver& observer) {
+  if (model.view.m_nSample < kMaxSamples) return false;
+  EndRun(model);
   observer.commandsChanged();
   return true;
 }
@@ -101,12 +110,7 @@ std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& o
 }
 
 void Stop(AppModel& model, ModelObserver& observer) {
-  MainFrameState& frame = model.frame;
-  frame.m_bStopped = true;
-  frame.m_bRunning = false;
-  frame.m_bRecording = false;
-  frame.m_bHold = false;
-  model.view.m_bCanStop = false;
+  EndRun(model);
   model.bar.exportEnabled = true;
   observer.statisticsChanged();
   observer.commandsChanged();
