@@ -1,0 +1,157 @@
+#pragma once
+// Whole-program measurements: each one runs the windowed program's own start-up
+// (CMeterApp, offscreen) in a fresh child process, so that memory peaks, CPU time and
+// start-up time belong to the program alone. The benchmark binary re-executes itself
+// with --program-child=MODE for the child's part; the child prints its figures as
+// "key=value" lines on standard output and the parent hands them to Google Benchmark.
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace pv::bench {
+
+inline constexpr const char* kChildFlag = "--program-child=";
+
+// Seconds on the system-wide monotonic clock, comparable between processes.
+inline double MonotonicSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// User plus system CPU time of this whole process, every thread included.
+inline double ProcessCpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(u.ru_utime) + seconds(u.ru_stime);
+}
+
+// A "VmHWM:" or "VmRSS:" line of /proc/self/status, in MB (10^6 bytes).
+inline double ProcStatusMB(const char* key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::size_t n = std::strlen(key);
+  while (std::getline(status, line)) {
+    if (line.compare(0, n, key) == 0) return std::stod(line.substr(n)) * 1024.0 / 1e6;
+  }
+  return -1;
+}
+
+// The mode this process was started in, or empty for the benchmark parent.
+inline std::string ChildMode(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], kChildFlag, std::strlen(kChildFlag)) == 0)
+      return argv[i] + std::strlen(kChildFlag);
+  }
+  return {};
+}
+
+// The argument after "--device" in the child's command line.
+inline std::string ChildDevice(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "--device") == 0) return argv[i + 1];
+  return {};
+}
+
+inline void Report(const char* key, double value) {
+  std::printf("%s=%.9g\n", key, value);
+}
+
+// Runs the event loop until done() holds or the time is up; returns done(). The loop
+// sleeps between events (a bare processEvents() loop would spin and be measured).
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  QTimer wake;  // looks at done() at least this often
+  wake.start(20);
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+// Runs the event loop for this long, whatever happens.
+inline void RunEventsFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Counts the paint events one widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  int count = 0;
+  std::function<void()> onFirst;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint && count++ == 0 && onFirst) onFirst();
+    return false;
+  }
+};
+
+// The result of one child run: its figures, or why it failed.
+struct ChildResult {
+  std::map<std::string, double> figures;
+  std::string error;
+  double startedAt = 0;  // monotonic seconds just before the child was started
+
+  double operator[](const std::string& key) const {
+    auto it = figures.find(key);
+    return it == figures.end() ? -1 : it->second;
+  }
+};
+
+// Starts this benchmark binary again in `mode` (offscreen, its own configuration
+// folder) and waits for it while the parent's event loop runs (a simulated meter in
+// the parent keeps streaming meanwhile).
+inline ChildResult RunChild(const std::string& mode, const QStringList& extra, int timeoutMs) {
+  ChildResult result;
+  QTemporaryDir config;
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::SeparateChannels);
+  QStringList args{QString::fromStdString(kChildFlag + mode)};
+  args += extra;
+  result.startedAt = MonotonicSeconds();
+  child.start(QStringLiteral("/proc/self/exe"), args);
+  if (!WaitFor([&] { return child.state() == QProcess::NotRunning; }, timeoutMs)) {
+    child.kill();
+    child.waitForFinished();
+    result.error = "the program did not finish in time";
+    return result;
+  }
+  const QByteArray err = child.readAllStandardError();
+  if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+    result.error = "the program failed: " + err.trimmed().right(300).toStdString();
+    return result;
+  }
+  for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+    const int eq = static_cast<int>(line.indexOf('='));
+    if (eq > 0) result.figures[line.left(eq).toStdString()] = line.mid(eq + 1).toDouble();
+  }
+  return result;
+}
+
+}  // namespace pv::bench
