@@ -357,10 +357,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
 
 // ModelObserver: core changes reach the widgets here.
 void CMainFrame::panelFieldChanged(PanelField field) { view_->panel()->redrawField(field); }
-void CMainFrame::panelChanged() {
-  view_->panel()->syncKeys();
-  view_->panel()->update();
-}
+void CMainFrame::panelChanged() { view_->panel()->refresh(); }
 void CMainFrame::statisticsChanged() { view_->realTimeBar()->transferToControls(); }
 void CMainFrame::cursorBarChanged() {
   view_->transferCursorBar();

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -32,6 +33,11 @@ constexpr int kBlackRects[][4] = {
     {7, 48, 3, 66}, {98, 48, 3, 66}, {7, 46, 94, 2},    {7, 114, 94, 2},  {0, 0, 2, 318},
     {0, 315, 113, 3}, {0, 0, 113, 2}, {110, 0, 3, 318}, {10, 24, 5, 5},
 };
+
+// Everything the display shows comes from these texts.
+std::array<std::string, 5> DisplayTexts(const PanelState& s) {
+  return {s.m_strReading, s.m_strUnit, s.m_strHoldWord, s.m_strDifWord, s.m_strRecWord};
+}
 
 const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
 
@@ -104,7 +110,13 @@ void CMeterPanel::syncKeys() {
   }
 }
 
-void CMeterPanel::paintEvent(QPaintEvent*) {
+void CMeterPanel::paintEvent(QPaintEvent* event) {
+  const QRegion display(displayArea());
+  if (display.subtracted(event->region()).isEmpty()) {
+    shownTexts_ = DisplayTexts(model_.panel);
+  } else if (event->region().intersects(display)) {
+    shownTexts_.reset();
+  }
   QPainter p(this);
   p.fillRect(rect(), kPanelBackground);
   paintDisplay(p);
@@ -151,11 +163,24 @@ void CMeterPanel::paintUnitMarks(QPainter& p) const {
   }
 }
 
+void CMeterPanel::refresh() {
+  syncKeys();
+  // The keys repaint themselves when their state changes and the rest of the panel
+  // never changes: only the display may need a repaint.
+  if (!shownTexts_ || *shownTexts_ != DisplayTexts(model_.panel)) update(displayArea());
+}
+
+QRect CMeterPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
+
 void CMeterPanel::redrawField(PanelField field) {
   // Every field lies inside the display window: repainting that area at once shows
-  // the change before the next notification is handled.
+  // the change before the next notification is handled. A reading announces six
+  // fields, and a steady pressure repeats the same texts many times a second: the
+  // display is repainted once for the first field that differs from what it shows,
+  // and not at all when nothing differs.
   (void)field;
-  repaint(QRect(14, 92, width() - 14, 142));
+  if (shownTexts_ && *shownTexts_ == DisplayTexts(model_.panel)) return;
+  repaint(displayArea());
 }
 
 bool CMeterPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "model_observer.h"
 #include "panel/panel_state.h"
@@ -27,7 +29,10 @@ class CMeterPanel : public QWidget {
 
   // Takes over the key states of the model (the data transfer to the controls).
   void syncKeys();
-  // Redraws one display field at once.
+  // Takes over the key states and, when they differ from what the display shows, the
+  // display texts (repainted with the next update).
+  void refresh();
+  // Redraws one display field at once, unless the display already shows it.
   void redrawField(PanelField field);
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
@@ -42,10 +47,14 @@ class CMeterPanel : public QWidget {
  private:
   void paintDisplay(QPainter& p) const;
   void paintUnitMarks(QPainter& p) const;
+  QRect displayArea() const;
 
   const AppModel& model_;
   QFont fontReading_, fontLabel_, fontTitle_, fontSmall_;
   std::array<QPushButton*, kKeyCount> buttons_{};
+  // The display texts as the last paint of the whole display area drew them; empty
+  // when the display may show something else (never painted, or painted in part).
+  std::optional<std::array<std::string, 5>> shownTexts_;
 };
 
 // An Arial font whose character height (without internal leading) is pixels.
