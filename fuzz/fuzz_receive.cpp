@@ -16,7 +16,7 @@
 //               times for a byte below 0xF8, 128 << (byte - 0xF8) times (128..8192) up
 //               to 0xFE, and for 0xFF until the store is full (lets a short input fill
 //               the store; the long ones are rare, they take milliseconds)
-//   0xEF        a paint at a size from the input
+//   0xEF        a paint at a size from the input (within the paint budget)
 //   others      a sample-timer tick under a rubber band
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::time_t now = 1700000000;
   std::vector<std::uint8_t> last;
   bool viaPort = false;
+  fuzz::PaintBudget budget;
 
   while (!in.empty()) {
     const std::uint8_t op = in.byte();
@@ -74,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reusable.note();
       }
     } else if (op == 0xEF) {
-      fuzz::PaintAndCheck(m, in.range(0, 2100), in.range(0, 1300));
+      const int w = in.range(0, 2100), h = in.range(0, 1300);
+      if (budget.allow(m.view.m_nSample, 0)) fuzz::PaintAndCheck(m, w, h);
     } else {
       CommitTick(m, true, o);
     }

@@ -53,14 +53,14 @@ class Input {
     return f;
   }
   // A number of samples up to max. Work grows with it, so small counts are by far the
-  // most likely: one byte below 0xE0 is the count (enough for several of the live
-  // chart's compressions), 0xE0..0xFD and the next byte any count from 224 to 7903,
-  // 0xFE and a 16-bit number any count up to max, and 0xFF asks for max itself, a
-  // full store.
+  // most likely: one byte below 0xE0 is the count (enough for the live chart's first
+  // compressions), 0xE0..0xFD and the next byte give any count from 224 to 1023, 0xFE
+  // and a 16-bit number any count up to max, and 0xFF asks for max itself, a full
+  // store.
   int count(int max) {
     const int b = byte();
     if (b < 0xE0) return std::min(b, max);
-    if (b < 0xFE) return std::min(0xE0 + (b - 0xE0) + 30 * byte(), max);
+    if (b < 0xFE) return std::min(0xE0 + ((b - 0xE0) + 30 * byte()) % 800, max);
     if (b == 0xFE) return static_cast<int>(u16() % (static_cast<unsigned>(max) + 1));
     return max;
   }
@@ -232,14 +232,15 @@ class ReusableModel {
   int touched_ = 0;
 };
 
-// Paints cost about samples x zoom levels each. An input may paint at least a few
-// times and beyond that while the work stays within a budget, so that long inputs
-// over a small store paint after most steps and inputs over a full store stay quick.
+// Paints cost about samples x zoom levels each, and tens of microseconds for the
+// labels however small the store. An input may paint three times whatever the store
+// and up to six times while the work stays within a budget, so that an input over a
+// full store or at a deep zoom stays within a few milliseconds.
 class PaintBudget {
  public:
   bool allow(int samples, int levels) {
     const long long work = (static_cast<long long>(std::max(samples, 0)) + 1) * (std::max(levels, 0) + 1);
-    if (paints_ >= kAlways && spent_ + work > kWork) return false;
+    if (paints_ >= kAlways && (paints_ >= kAtMost || spent_ + work > kWork)) return false;
     ++paints_;
     spent_ += work;
     return true;
@@ -247,7 +248,8 @@ class PaintBudget {
 
  private:
   static constexpr int kAlways = 3;
-  static constexpr long long kWork = 1 << 16;
+  static constexpr int kAtMost = 6;
+  static constexpr long long kWork = 1 << 13;
   int paints_ = 0;
   long long spent_ = 0;
 };
