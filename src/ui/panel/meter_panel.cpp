@@ -1,11 +1,13 @@
 #include "ui/panel/meter_panel.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app_model.h"
 #include "ui/common/ui_constants.h"
@@ -111,12 +113,7 @@ void CMeterPanel::syncKeys() {
 }
 
 void CMeterPanel::paintEvent(QPaintEvent* event) {
-  const QRegion display(displayArea());
-  if (display.subtracted(event->region()).isEmpty()) {
-    shownTexts_ = DisplayTexts(model_.panel);
-  } else if (event->region().intersects(display)) {
-    shownTexts_.reset();
-  }
+  noteShownTexts(event->region());
   QPainter p(this);
   p.fillRect(rect(), kPanelBackground);
   paintDisplay(p);
@@ -172,6 +169,35 @@ void CMeterPanel::refresh() {
 
 QRect CMeterPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
 
+QRect CMeterPanel::readingLine() const {
+  // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
+  // (and a little more for glyphs that overhang) holds every pixel it touches.
+  return QRect(14, 125, width() - 14, QFontMetrics(fontReading_, this).height() + 4) & displayArea();
+}
+
+void CMeterPanel::noteShownTexts(const QRegion& painted) {
+  const QRegion display(displayArea());
+  if (!painted.intersects(display)) return;
+  const auto texts = DisplayTexts(model_.panel);
+  if (display.subtracted(painted).isEmpty()) {
+    shownTexts_ = texts;
+    return;
+  }
+  // A part of the display was painted from the current texts. What it shows is known
+  // only if every text that differs from the last one shown was painted in full: the
+  // reading within its line, the other texts within the whole display.
+  if (!shownTexts_) return;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (texts[i] == (*shownTexts_)[i]) continue;
+    const QRect field = i == 0 ? readingLine() : displayArea();
+    if (!QRegion(field).subtracted(painted).isEmpty()) {
+      shownTexts_.reset();
+      return;
+    }
+  }
+  shownTexts_ = texts;
+}
+
 void CMeterPanel::redrawField(PanelField field) {
   // Every field lies inside the display window: repainting that area at once shows
   // the change before the next notification is handled. A reading announces six
@@ -179,8 +205,11 @@ void CMeterPanel::redrawField(PanelField field) {
   // display is repainted once for the first field that differs from what it shows,
   // and not at all when nothing differs.
   (void)field;
-  if (shownTexts_ && *shownTexts_ == DisplayTexts(model_.panel)) return;
-  repaint(displayArea());
+  const auto texts = DisplayTexts(model_.panel);
+  if (shownTexts_ && *shownTexts_ == texts) return;
+  // Most notifications change the reading alone; its line is then all that changes.
+  const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
+  repaint(readingOnly ? readingLine() : displayArea());
 }
 
 bool CMeterPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -48,6 +48,9 @@ class CMeterPanel : public QWidget {
   void paintDisplay(QPainter& p) const;
   void paintUnitMarks(QPainter& p) const;
   QRect displayArea() const;
+  QRect readingLine() const;
+  // Keeps track of what the display shows after a paint of the given region.
+  void noteShownTexts(const QRegion& painted);
 
   const AppModel& model_;
   QFont fontReading_, fontLabel_, fontTitle_, fontSmall_;

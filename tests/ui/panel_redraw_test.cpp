@@ -1,0 +1,87 @@
+// The front panel's display at the line's rate: a notification repaints it once when
+// its texts changed and not at all when they did not, and what the window shows is
+// always what a full paint would show.
+#include <QApplication>
+#include <QEvent>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app_model.h"
+#include "ui/panel/meter_panel.h"
+
+namespace pv::ui {
+namespace {
+
+class PaintCount : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// The six field notifications one reading frame brings.
+void Notify(CMeterPanel& panel) {
+  for (PanelField f : {PanelField::DifWord, PanelField::RecWord, PanelField::HoldWord, PanelField::Reading,
+                       PanelField::Unit, PanelField::UnitMarks})
+    panel.redrawField(f);
+}
+
+TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
+  AppModel model;
+  model.panel.m_strReading = "+1.234";
+  model.panel.m_strUnit = "psi";
+  CMeterPanel panel(model, nullptr);
+  panel.resize(228, 700);
+  panel.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+  QApplication::processEvents();
+  PaintCount count;
+  panel.installEventFilter(&count);
+
+  struct Step {
+    const char* what;
+    const char* reading;
+    const char* unit;
+    const char* hold;
+    const char* rec;
+    int paints;
+  };
+  const Step steps[] = {
+      {"the same reading again", "+1.234", "psi", "", "", 0},
+      {"a new reading", "+1.235", "psi", "", "", 1},
+      {"a long text, then a short one", "  - - - - ", "psi", "", "", 1},
+      {"short again", "+1", "psi", "", "", 1},
+      {"a unit with marks", "+0.123", "kgcm", "", "", 1},
+      {"the marks go", "+0.123", "psi", "", "", 1},
+      {"HOLD shows", "+0.123", "psi", "HOLD", "", 1},
+      {"HOLD with a new reading", "+0.124", "psi", "HOLD", "", 1},
+      {"REC shows beside a new reading", "+0.125", "psi", "HOLD", "REC", 1},
+      {"nothing changes", "+0.125", "psi", "HOLD", "REC", 0},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    model.panel.m_strReading = s.reading;
+    model.panel.m_strUnit = s.unit;
+    model.panel.m_strHoldWord = s.hold;
+    model.panel.m_strRecWord = s.rec;
+    count.paints = 0;
+    Notify(panel);
+    EXPECT_EQ(count.paints, s.paints);
+
+    const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    QImage full(panel.size(), QImage::Format_RGB32);
+    panel.render(&full);
+    ASSERT_EQ(shown.size(), full.size());
+    EXPECT_TRUE(shown == full) << "the window shows stale pixels";
+  }
+}
+
+}  // namespace
+}  // namespace pv::ui
