@@ -4,8 +4,10 @@
 // start-up time belong to the program alone. The benchmark binary re-executes itself
 // with --program-child=MODE for the child's part; the child prints its figures as
 // "key=value" lines on standard output and the parent hands them to Google Benchmark.
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -15,13 +17,18 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+
+#include "ui/app/meter_app.h"
 
 namespace pv::bench {
 
@@ -152,6 +159,47 @@ inline ChildResult RunChild(const std::string& mode, const QStringList& extra, i
     if (eq > 0) result.figures[line.left(eq).toStdString()] = line.mid(eq + 1).toDouble();
   }
   return result;
+}
+
+inline int ArgInt(int argc, char** argv, const char* name, int fallback) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
+  return fallback;
+}
+
+inline const char* ArgText(int argc, char** argv, const char* name) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
+  return "";
+}
+
+// What apps/pneuvista_main.cpp does before the event loop.
+inline std::unique_ptr<ui::CMeterApp> StartProgram(ui::StartOptions options) {
+  std::setlocale(LC_NUMERIC, "C");
+  QApplication::setApplicationName(QStringLiteral("PNEUVISTA"));
+  auto app = std::make_unique<ui::CMeterApp>(std::move(options));
+  if (!app->initInstance()) {
+    std::fprintf(stderr, "%s\n", qPrintable(app->errorString()));
+    return nullptr;
+  }
+  return app;
+}
+
+// main() of a whole-program benchmark: a child mode runs the program's part, else
+// the benchmarks run (with an event loop for the simulated meters they keep).
+inline int ProgramBenchmarkMain(int argc, char** argv,
+                                const std::map<std::string, int (*)(int, char**)>& children) {
+  const std::string mode = ChildMode(argc, argv);
+  if (!mode.empty()) {
+    auto it = children.find(mode);
+    return it == children.end() ? 2 : it->second(argc, argv);
+  }
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }
 
 }  // namespace pv::bench

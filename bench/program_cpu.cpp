@@ -1,0 +1,129 @@
+// CPU time of the windowed program while the meter streams at the line's limit (87
+// frames a second) with a run going at one sample a second and the chart live. The
+// program runs in a fresh process (CMeterApp, offscreen) whose own user + system time
+// over the measured span is the figure; the simulated meter lives in the benchmark
+// process. Paints per second of the chart, the panel and the bars are reported beside
+// it, as they are what costs.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "app_model.h"
+#include "platform/qt_serial_port.h"
+#include "program_harness.h"
+#include "sim/pty_meter.h"
+#include "ui/chart/dt_view.h"
+#include "ui/common/ui_constants.h"
+#include "ui/files/real_time_bar.h"
+#include "ui/frame/main_frame.h"
+#include "ui/panel/meter_panel.h"
+
+namespace {
+
+using namespace pv::bench;
+
+// Seconds of streaming measured by the CPU benchmark; PNEUVISTA_BENCH_SECONDS shortens
+// it while investigating.
+int StreamSeconds() {
+  const char* s = std::getenv("PNEUVISTA_BENCH_SECONDS");
+  const int n = s ? std::atoi(s) : 0;
+  return n > 0 ? n : 60;
+}
+
+int StreamChild(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  pv::ui::StartOptions options;
+  options.devicePath = ChildDevice(argc, argv);
+  auto app = StartProgram(options);
+  if (!app) return 1;
+  pv::ui::CMainFrame* frame = app->mainFrame();
+  pv::AppModel& model = app->model();
+  // The user chooses Run and a one-second sample rate.
+  frame->prompts.askSampleRate = [](int, int* seconds) {
+    *seconds = 1;
+    return true;
+  };
+  frame->prompts.askYesNo = [](const QString&) { return false; };
+
+  int frames = 0;
+  QObject::connect(&app->port(), &pv::QtSerialPort::dataReceived, [&frames] { ++frames; });
+  PaintCounter chart(frame->view());
+  PaintCounter panel(frame->view()->panel());
+  PaintCounter bar(frame->view()->realTimeBar());
+  PaintCounter window(frame);
+
+  if (!WaitFor([&] { return frames >= 20; }, 20000)) {
+    std::fprintf(stderr, "no readings from %s\n", options.devicePath.c_str());
+    return 1;
+  }
+  frame->runCommand(pv::ui::ID_RUN);
+  if (!WaitFor([&] { return model.view.m_nSample >= 1; }, 10000)) {
+    std::fprintf(stderr, "the run did not start\n");
+    return 1;
+  }
+  RunEventsFor(2000);
+
+  const int seconds = ArgInt(argc, argv, "--seconds", 60);
+  const int frames0 = frames, chart0 = chart.count, panel0 = panel.count, bar0 = bar.count,
+            window0 = window.count, samples0 = model.view.m_nSample;
+  const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
+  RunEventsFor(seconds * 1000);
+  const double cpu = ProcessCpuSeconds() - cpu0, wall = MonotonicSeconds() - wall0;
+
+  Report("cpu_seconds", cpu);
+  Report("wall_seconds", wall);
+  Report("frames", frames - frames0);
+  Report("samples", model.view.m_nSample - samples0);
+  Report("chart_paints", chart.count - chart0);
+  Report("panel_paints", panel.count - panel0);
+  Report("bar_paints", bar.count - bar0);
+  Report("window_paints", window.count - window0);
+  std::fflush(stdout);
+  return 0;
+}
+
+// The figure is CPU milliseconds per second of streaming: 10 ms is 1 % of one core.
+// Argument 0: the simulator's pressure curve, whose reading changes with almost every
+// frame (the panel's display is repainted for each); 1: a steady pressure, the same
+// reading in every frame.
+void BM_CpuWhileStreaming87PerSecond(benchmark::State& state) {
+  pv::PtyMeter meter;
+  meter.setFramesPerSecond(pv::PtyMeter::kMaxFramesPerSecond);
+  if (state.range(0) == 1) meter.model().setCurve(12.5f, 0.0f, 20.0, 0.0f);
+  if (!meter.start()) state.SkipWithError(meter.errorString().c_str());
+  const QString device = QString::fromStdString(meter.devicePath());
+  const int seconds = StreamSeconds();
+  for (auto _ : state) {
+    const ChildResult r = RunChild(
+        "stream", {QStringLiteral("--device"), device, QStringLiteral("--seconds"), QString::number(seconds)},
+        (seconds + 90) * 1000);
+    if (!r.error.empty()) {
+      state.SkipWithError(r.error.c_str());
+      break;
+    }
+    const double wall = r["wall_seconds"];
+    state.SetIterationTime(r["cpu_seconds"] / wall);
+    state.counters["cpu_pct"] = 100 * r["cpu_seconds"] / wall;
+    state.counters["frames_per_s"] = r["frames"] / wall;
+    state.counters["samples"] = r["samples"];
+    state.counters["chart_paints_per_s"] = r["chart_paints"] / wall;
+    state.counters["panel_paints_per_s"] = r["panel_paints"] / wall;
+    state.counters["bar_paints_per_s"] = r["bar_paints"] / wall;
+    state.counters["window_paints_per_s"] = r["window_paints"] / wall;
+  }
+}
+BENCHMARK(BM_CpuWhileStreaming87PerSecond)
+    ->ArgName("steady")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return ProgramBenchmarkMain(argc, argv, {{"stream", StreamChild}});
+}

@@ -1,0 +1,136 @@
+// Peak resident memory of the windowed program holding the most it can hold: a full
+// real-time store (17278 samples, chart painted) and a full data-logger file (17280
+// records) loaded through the Graph window's Download and painted. The program starts
+// as it does for a user (CMeterApp with its simulated meter, offscreen) in a fresh
+// process, which reports its VmHWM.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+
+#include "app_model.h"
+#include "files/datalogger_file.h"
+#include "link/units.h"
+#include "program_harness.h"
+#include "text_format.h"
+#include "ui/chart/dt_view.h"
+#include "ui/files/real_time_bar.h"
+#include "ui/frame/main_frame.h"
+#include "ui/logger/logger_graph_wnd.h"
+
+namespace {
+
+using namespace pv::bench;
+
+// A stopped run of 17278 psi samples at 1 s (4.8 hours), as ingestion and the sample
+// timer leave the store.
+void FillFullRun(pv::AppModel& m, std::time_t end) {
+  const pv::UnitInfo& psi = pv::kUnits[pv::kUnitPsi];
+  pv::ViewStore& v = m.view;
+  v.m_nSampleIntervalMs = 1000;
+  v.m_timeStart = end - pv::kMaxSamples;
+  v.m_nUnit = pv::kUnitPsi;
+  v.m_strUnitName = psi.name;
+  v.m_fFullScale = psi.fullScale;
+  v.m_nResolution = psi.resolution;
+  for (int i = 0; i < pv::kMaxSamples; ++i) {
+    const float value = static_cast<float>(std::trunc(4000.0 * std::sin(i * 0.002)) / 1000.0);
+    const std::string text = pv::Format("%c%5.3f", value < 0 ? '-' : '+', std::fabs(value));
+    m.doc.m_fValue[i] = value;
+    std::copy_n(text.begin(), 6, m.doc.m_szText[i].begin());
+    v.m_fFullScaleAt[i] = psi.fullScale;
+    v.m_fToPsiAt[i] = psi.toPsi;
+    v.m_nUnitAt[i] = pv::kUnitPsi;
+    v.m_strUnitAt[i] = psi.name;
+  }
+  v.m_nSample = pv::kMaxSamples;
+  m.doc.m_nSample = pv::kMaxSamples;
+  v.m_strStartTime = pv::FormatLocalTime(v.m_timeStart, "%H:%M:%S");
+  v.m_strEndTime = pv::FormatLocalTime(v.sampleTime(pv::kMaxSamples - 1), "%H:%M:%S");
+  m.bar.sampleCount = std::to_string(pv::kMaxSamples);
+}
+
+// A full data-logger file (17280 records), written by the program's own encoder.
+bool WriteFullLoggerFile(const std::string& path) {
+  auto m = std::make_unique<pv::AppModel>();
+  FillFullRun(*m, 1700000000);
+  for (int i = pv::kMaxSamples; i < pv::kStoreCapacity; ++i) {
+    m->doc.m_fValue[i] = m->doc.m_fValue[i - 1];
+    m->doc.m_szText[i] = m->doc.m_szText[i - 1];
+    m->view.m_fFullScaleAt[i] = m->view.m_fFullScaleAt[i - 1];
+    m->view.m_nUnitAt[i] = m->view.m_nUnitAt[i - 1];
+    m->view.m_strUnitAt[i] = m->view.m_strUnitAt[i - 1];
+  }
+  m->view.m_nSample = pv::kStoreCapacity;
+  const auto bytes = pv::EncodeDataLoggerFile(*m);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+int MemoryChild(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  pv::ui::StartOptions options;
+  options.demo = true;  // the program with its simulated meter on a pseudo-terminal
+  auto app = StartProgram(options);
+  if (!app) return 1;
+  pv::ui::CMainFrame* frame = app->mainFrame();
+  pv::AppModel& model = app->model();
+  RunEventsFor(300);
+
+  FillFullRun(model, std::time(nullptr));
+  frame->updateCommandStates();
+  frame->view()->realTimeBar()->transferToControls();
+  frame->view()->repaint();
+  if (frame->view()->lastFrame().isNull()) {
+    std::fprintf(stderr, "the chart was not painted\n");
+    return 1;
+  }
+
+  // The statistics bar's Open, shown without a modal loop: Download the file through
+  // the window's own code, then paint.
+  const QString file = QString::fromLocal8Bit(ArgText(argc, argv, "--file"));
+  pv::ui::CLoggerGraphWnd window(model, frame);
+  QString failure;
+  window.chooseFile = [file] { return file; };
+  window.reportFailure = [&failure](const QString& message) { failure = message; };
+  model.loggerView.m_bLogGraphClosed = 0;
+  window.show();
+  window.download();
+  window.repaint();
+  RunEventsFor(300);
+  if (!failure.isEmpty() || model.logger.m_nLogCount != pv::kStoreCapacity) {
+    std::fprintf(stderr, "the file was not loaded: %s\n", qPrintable(failure));
+    return 1;
+  }
+  Report("peak_MB", ProcStatusMB("VmHWM:"));
+  Report("resident_MB", ProcStatusMB("VmRSS:"));
+  std::fflush(stdout);
+  return 0;
+}
+
+void BM_PeakMemoryFullStoreAndLoggerFile(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("full.KvtDat"));
+  if (!WriteFullLoggerFile(file.toStdString())) state.SkipWithError("cannot write the data-logger file");
+  for (auto _ : state) {
+    const ChildResult r = RunChild("memory", {QStringLiteral("--file"), file}, 60000);
+    if (!r.error.empty()) {
+      state.SkipWithError(r.error.c_str());
+      break;
+    }
+    state.SetIterationTime(MonotonicSeconds() - r.startedAt);
+    state.counters["peak_MB"] = r["peak_MB"];
+    state.counters["resident_MB"] = r["resident_MB"];
+  }
+}
+BENCHMARK(BM_PeakMemoryFullStoreAndLoggerFile)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return ProgramBenchmarkMain(argc, argv, {{"memory", MemoryChild}});
+}
