@@ -2,6 +2,8 @@
 // Helpers for running the built programs against the simulated meter.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
@@ -17,7 +19,11 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   t.start();
   while (!done()) {
     if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Sleep in the event loop until something happens or 10 ms pass, instead of
+    // spinning a core while the program under test works.
+    QEventLoop loop;
+    QTimer::singleShot(10, &loop, &QEventLoop::quit);
+    loop.exec();
   }
   return true;
 }
