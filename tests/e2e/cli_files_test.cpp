@@ -22,25 +22,13 @@
 namespace pv::e2e {
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  QByteArray out, err;
-};
+using Result = CliResult;
 
 Result RunCli(const QStringList& args, const char* tz = "UTC") {
-  QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("TZ"), QString::fromLatin1(tz));
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));  // a comma locale must not leak in
-  p.setProcessEnvironment(env);
-  p.start(Binary("pneuvista-cli"), args);
-  if (!p.waitForFinished(60000)) {
-    p.kill();
-    p.waitForFinished();
-    return {};
-  }
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
-          p.readAllStandardError()};
+  return e2e::RunCli(args, env);
 }
 
 struct Record {

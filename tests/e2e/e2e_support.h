@@ -28,6 +28,26 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
+// What a finished run of a command-line program gave.
+struct CliResult {
+  int exitCode = -1;  // -1: it did not finish in time, -2: it crashed
+  QByteArray out, err;
+};
+
+// Runs pneuvista-cli to its end in the given environment.
+inline CliResult RunCli(const QStringList& args, const QProcessEnvironment& env) {
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(Binary("pneuvista-cli"), args);
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
+          p.readAllStandardError()};
+}
+
 // A program started offscreen with its own configuration folder; its standard error
 // is collected as it arrives.
 struct Program {

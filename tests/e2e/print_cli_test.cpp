@@ -14,27 +14,15 @@
 namespace pv::e2e {
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  QByteArray out, err;
-};
+using Result = CliResult;
 
 // Runs pneuvista-cli with no display setting at all: printing must find its own way.
 Result RunCli(const QStringList& args) {
-  QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  p.setProcessEnvironment(env);
-  p.start(Binary("pneuvista-cli"), args);
-  if (!p.waitForFinished(60000)) {
-    p.kill();
-    p.waitForFinished();
-    return {};
-  }
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
-          p.readAllStandardError()};
+  return e2e::RunCli(args, env);
 }
 
 // A saved run of `n` kgcm samples rising by 1 % of full scale each.
