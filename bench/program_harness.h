@@ -9,25 +9,18 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
-#include <QEventLoop>
-#include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QWidget>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "event_loop.h"
 #include "ui/app/meter_app.h"
 
 namespace pv::bench {
@@ -51,13 +44,8 @@ inline double ProcessCpuSeconds() {
 
 // A "VmHWM:" or "VmRSS:" line of /proc/self/status, in MB (10^6 bytes).
 inline double ProcStatusMB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::size_t n = std::strlen(key);
-  while (std::getline(status, line)) {
-    if (line.compare(0, n, key) == 0) return std::stod(line.substr(n)) * 1024.0 / 1e6;
-  }
-  return -1;
+  const long kib = testsupport::ProcStatusKiB(key);
+  return kib < 0 ? -1 : static_cast<double>(kib) * 1024.0 / 1e6;
 }
 
 // The mode this process was started in, or empty for the benchmark parent.
@@ -80,40 +68,9 @@ inline void Report(const char* key, double value) {
   std::printf("%s=%.9g\n", key, value);
 }
 
-// Runs the event loop until done() holds or the time is up; returns done(). The loop
-// sleeps between events (a bare processEvents() loop would spin and be measured).
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer t;
-  t.start();
-  QTimer wake;  // looks at done() at least this often
-  wake.start(20);
-  while (!done()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
-// Runs the event loop for this long, whatever happens.
-inline void RunEventsFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-// Counts the paint events one widget receives.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
-  int count = 0;
-  std::function<void()> onFirst;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint && count++ == 0 && onFirst) onFirst();
-    return false;
-  }
-};
+using testsupport::PaintCounter;
+using testsupport::RunEventsFor;
+using testsupport::WaitFor;
 
 // The result of one child run: its figures, or why it failed.
 struct ChildResult {

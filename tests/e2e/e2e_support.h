@@ -1,32 +1,16 @@
 #pragma once
 // Helpers for running the built programs against the simulated meter.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 #include <string>
+
+#include "event_loop.h"
 
 namespace pv::e2e {
 
 inline QString Binary(const char* name) { return QStringLiteral(PNEUVISTA_BINARY_DIR "/") + QString::fromLatin1(name); }
 
-// Runs the event loop until done() holds or the time is up; returns done().
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > timeoutMs) return false;
-    // Sleep in the event loop until something happens or 10 ms pass, instead of
-    // spinning a core while the program under test works.
-    QEventLoop loop;
-    QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return true;
-}
+using testsupport::WaitFor;
 
 // What a finished run of a command-line program gave.
 struct CliResult {

@@ -68,13 +68,7 @@ long LiveHeapKiB() {
 #endif
 }
 
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return -1;
-}
+long ResidentKiB() { return testsupport::ProcStatusKiB("VmRSS:"); }
 
 using FaultWindow = LiveWindow;
 

@@ -2,7 +2,6 @@
 // its texts changed and not at all when they did not, and what the window shows is
 // always what a full paint would show.
 #include <QApplication>
-#include <QEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -10,21 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "app_model.h"
+#include "event_loop.h"
+#include "panel_fixture.h"
 #include "ui/panel/meter_panel.h"
 
 namespace pv::ui {
 namespace {
-
-class PaintCount : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 // The six field notifications one reading frame brings.
 void Notify(CMeterPanel& panel) {
@@ -34,16 +24,13 @@ void Notify(CMeterPanel& panel) {
 }
 
 TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
-  AppModel model;
-  model.panel.m_strReading = "+1.234";
-  model.panel.m_strUnit = "psi";
-  CMeterPanel panel(model, nullptr);
-  panel.resize(228, 700);
+  PanelFixture f;
+  AppModel& model = f.model;
+  CMeterPanel& panel = f.panel;
   panel.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
   QApplication::processEvents();
-  PaintCount count;
-  panel.installEventFilter(&count);
+  testsupport::PaintCounter count(&panel);
 
   struct Step {
     const char* what;
@@ -71,9 +58,9 @@ TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
     model.panel.m_strUnit = s.unit;
     model.panel.m_strHoldWord = s.hold;
     model.panel.m_strRecWord = s.rec;
-    count.paints = 0;
+    count.count = 0;
     Notify(panel);
-    EXPECT_EQ(count.paints, s.paints);
+    EXPECT_EQ(count.count, s.paints);
 
     const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     QImage full(panel.size(), QImage::Format_RGB32);

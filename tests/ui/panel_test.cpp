@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app_model.h"
+#include "panel_fixture.h"
 #include "ui/common/ui_constants.h"
 #include "ui/panel/meter_panel.h"
 
@@ -17,12 +18,8 @@ QImage Render(QWidget& w) {
 }
 
 TEST(MeterPanel, PaintsTheDisplayGreenInsideItsBlackFrame) {
-  AppModel model;
-  model.panel.m_strReading = "+1.234";
-  model.panel.m_strUnit = "psi";
-  CMeterPanel panel(model, nullptr);
-  panel.resize(228, 700);
-  const QImage image = Render(panel);
+  PanelFixture f;
+  const QImage image = Render(f.panel);
   struct Probe {
     const char* what;
     int x, y;
@@ -56,9 +53,9 @@ TEST(MeterPanel, UsesArialByItsMetricCompatibleFace) {
 }
 
 TEST(MeterPanel, KeysSitAtTheirPlacesAndFollowTheModel) {
-  AppModel model;
-  CMeterPanel panel(model, nullptr);
-  panel.resize(228, 700);
+  PanelFixture f;
+  AppModel& model = f.model;
+  CMeterPanel& panel = f.panel;
   EXPECT_EQ(panel.keyButton(Key::Hold)->geometry(), QRect(22, 422, 80, 28));
   EXPECT_EQ(panel.keyButton(Key::Units)->geometry(), QRect(64, 268, 80, 28));
   EXPECT_EQ(panel.keyButton(Key::Zero)->geometry(), QRect(66, 572, 76, 28));
