@@ -43,8 +43,14 @@ TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
     *v = 1;
     return true;
   };
+  int sent = 0, received = 0;
+  QObject::connect(&w.meter, &PtyMeter::frameSent, [&sent] { ++sent; });
+  QObject::connect(w.port.get(), &QtSerialPort::dataReceived, [&received] { ++received; });
   w.frame->runCommand(32771);
-  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_nSample >= 3; }, 8000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_nSample >= 3; }, 8000))
+      << "samples " << w.model.view.m_nSample << ", running " << w.model.frame.m_bRunning << ", frames sent "
+      << sent << ", received " << received << ", meter awake " << w.meter.model().awake() << ", port open "
+      << w.port->isOpen() << ", commands " << w.meter.model().commandLog().size();
   EXPECT_LE(w.model.view.m_nSample, 5);
   EXPECT_TRUE(w.model.view.m_bCanStop);
   w.frame->runCommand(32772);
