@@ -10,6 +10,7 @@ namespace pv::e2e {
 
 inline QString Binary(const char* name) { return QStringLiteral(PNEUVISTA_BINARY_DIR "/") + QString::fromLatin1(name); }
 
+using testsupport::RunEventsFor;
 using testsupport::WaitFor;
 
 // What a finished run of a command-line program gave.

@@ -163,10 +163,10 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveMemoryFlat) {
   w.frame->runCommand(kRunCommand);
 
   // The first seconds allocate what the window keeps (fonts, images, the run's texts).
-  WaitFor([] { return false; }, 3000);
+  RunEventsFor(3000);
   const long before = ResidentKiB(), heapBefore = LiveHeapKiB();
   const int framesBefore = frames + faults;
-  WaitFor([] { return false; }, 20000);
+  RunEventsFor(20000);
   injector.stop();
   const long after = ResidentKiB(), heapAfter = LiveHeapKiB();
   const int fed = frames + faults - framesBefore;

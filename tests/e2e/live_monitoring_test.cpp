@@ -29,7 +29,7 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
   EXPECT_TRUE(w.keyUsable(Key::Unhold));
   ASSERT_TRUE(WaitFor([&] { return w.meter.model().hold() && w.model.frame.m_bHold; }, 5000));
   const std::string held = w.model.panel.m_strReading;
-  WaitFor([] { return false; }, 600);
+  RunEventsFor(600);
   EXPECT_EQ(w.model.panel.m_strReading, held);
 
   w.key(Key::Unhold)->click();
@@ -55,7 +55,7 @@ TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   EXPECT_TRUE(w.model.view.m_bCanStop);
   w.frame->runCommand(32772);
   const int n = w.model.view.m_nSample;
-  WaitFor([] { return false; }, 1500);
+  RunEventsFor(1500);
   EXPECT_EQ(w.model.view.m_nSample, n);
 }
 

@@ -133,7 +133,7 @@ TEST(Record, SigtermSavesTheSamplesTakenSoFar) {
   r.start({QStringLiteral("--interval"), QStringLiteral("1")});
   ASSERT_TRUE(r.runSent()) << r.log();
   // Samples fall due 1, 2, 3, 4 s after RUN: half-way between the third and the fourth.
-  WaitFor([] { return false; }, 3500);
+  RunEventsFor(3500);
   ASSERT_EQ(r.terminate(), 0) << r.log();
   const int reported = r.reportedSamples();
   EXPECT_GE(reported, 3) << r.log();
@@ -151,7 +151,7 @@ TEST(Record, UnpluggedMeterEndsTheRunWithStatusThreeAndKeepsItsSamples) {
   Recording r;
   r.start({QStringLiteral("--interval"), QStringLiteral("1")});
   ASSERT_TRUE(r.runSent()) << r.log();
-  WaitFor([] { return false; }, 2500);
+  RunEventsFor(2500);
   r.meter.unplug();
   // The watchdog notices 5 to 10 s of silence.
   ASSERT_EQ(r.finish(12000), 3) << r.log();
