@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
     std::fputs(qPrintable(pv::ui::UsageText()), options.help ? stdout : stderr);
     return options.help ? 0 : 2;
   }
-  pv::ui::CMeterApp meterApp(options);
+  pv::ui::MeterApp meterApp(options);
   if (!meterApp.initInstance()) {
     std::fprintf(stderr, "pneuvista: %s\n", qPrintable(meterApp.errorString()));
     return 1;

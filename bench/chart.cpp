@@ -31,7 +31,7 @@ BENCHMARK(BM_PaintLiveFullStore)->Unit(benchmark::kMillisecond);
 void BM_PaintZoomedDepth99(benchmark::State& state) {
   auto m = FullStore();
   pv::bench::ZoomTo99(*m);
-  if (m->chart.g_nZoomDepth != pv::kMaxZoomDepth) state.SkipWithError("zoom levels refused");
+  if (m->chart.zoomDepth != pv::kMaxZoomDepth) state.SkipWithError("zoom levels refused");
   for (auto _ : state) {
     pv::ChartFrame frame = pv::PaintChart(*m, kClientW, kClientH);
     benchmark::DoNotOptimize(frame);

@@ -19,23 +19,24 @@ namespace {
 
 std::unique_ptr<pv::AppModel> FullRun() {
   auto m = std::make_unique<pv::AppModel>();
-  pv::ViewStore& v = m->view;
-  v.m_nSample = pv::kMaxSamples;
-  v.m_timeStart = 1741947725;
-  v.m_nSampleIntervalMs = 1000;
-  v.m_nStartHour = 10, v.m_nStartMin = 22, v.m_nStartSec = 5;
-  v.m_strStartTime = "10:22:05";
-  v.m_strEndTime = "15:10:02";
+  pv::SampleStore& store = m->store;
+  pv::RunState& run = m->run;
+  store.sampleCount = pv::kMaxSamples;
+  run.startTime = 1741947725;
+  run.intervalMs = 1000;
+  run.startHour = 10, run.startMinute = 22, run.startSecond = 5;
+  run.startText = "10:22:05";
+  run.endText = "15:10:02";
   for (int i = 0; i < pv::kMaxSamples; ++i) {
     const int unit = i % 7 == 0 ? 4 : 2;  // psi with some mbar: every DATA rule is exercised
-    m->doc.m_fValue[i] = unit == 4 ? 123.4f : 1.234f;
-    m->doc.m_szText[i] = unit == 4 ? pv::SampleText{'+', '1', '2', '3', '.', '4'}
+    m->store.values[i] = unit == 4 ? 123.4f : 1.234f;
+    m->store.texts[i] = unit == 4 ? pv::SampleText{'+', '1', '2', '3', '.', '4'}
                                    : pv::SampleText{'+', '1', '.', '2', '3', '4'};
-    v.m_fFullScaleAt[i] = pv::kUnits[unit].fullScale;
-    v.m_fToPsiAt[i] = pv::kUnits[unit].toPsi;
-    v.m_nUnitAt[i] = static_cast<std::uint8_t>(unit);
-    v.m_strUnitAt[i] = pv::kUnits[unit].name;
-    v.m_bRelativeAt[i] = i % 5 == 0;
+    store.fullScaleAt[i] = pv::kUnits[unit].fullScale;
+    store.toPsiAt[i] = pv::kUnits[unit].toPsi;
+    store.unitAt[i] = static_cast<std::uint8_t>(unit);
+    store.unitNameAt[i] = pv::kUnits[unit].name;
+    store.relativeAt[i] = i % 5 == 0;
   }
   return m;
 }

@@ -17,19 +17,19 @@ constexpr int kClientH = 900;
 inline std::unique_ptr<AppModel> FullStore(bool withErrors = true) {
   auto m = std::make_unique<AppModel>();
   const UnitInfo& psi = kUnits[kUnitPsi];
-  m->view.m_fFullScale = psi.fullScale;
-  m->view.m_nSampleIntervalMs = 1000;
-  m->view.m_timeStart = 1700000000;
+  m->run.fullScale = psi.fullScale;
+  m->run.intervalMs = 1000;
+  m->run.startTime = 1700000000;
   for (int i = 0; i < kMaxSamples; ++i) {
     const bool error = withErrors && i % 500 == 250;
-    m->doc.m_fValue[i] = error ? kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
-    m->view.m_fFullScaleAt[i] = error ? kErrorFullScale : psi.fullScale;
-    m->view.m_fToPsiAt[i] = error ? kErrorToPsi : psi.toPsi;
+    m->store.values[i] = error ? kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
+    m->store.fullScaleAt[i] = error ? kErrorFullScale : psi.fullScale;
+    m->store.toPsiAt[i] = error ? kErrorToPsi : psi.toPsi;
   }
   // The first sample resets the chart, the full store compresses it, a further paint settles.
-  m->view.m_nSample = 1;
+  m->store.sampleCount = 1;
   PaintChart(*m, kClientW, kClientH);
-  m->view.m_nSample = kMaxSamples;
+  m->store.sampleCount = kMaxSamples;
   PaintChart(*m, kClientW, kClientH);
   PaintChart(*m, kClientW, kClientH);
   return m;

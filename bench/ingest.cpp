@@ -23,14 +23,14 @@ std::vector<std::uint8_t> Frame(int unit, int rec, int status, const char* magni
 // Frames alternate so that the unit, the texts and the full-scale history change.
 void Ingest(benchmark::State& state, int rec, int status) {
   pv::AppModel model;
-  model.frame.initialise(1);
+  model.flags.initialise(1);
   const std::vector<std::uint8_t> frames[] = {Frame(2, rec, status, "1.234"), Frame(4, rec, status, "12.34"),
                                               Frame(2, rec, status, "9.876"), Frame(6, rec, status, "123.4")};
   std::time_t now = 1700000000;
   unsigned k = 0;
   for (auto _ : state) {
     pv::IngestBlock(model, frames[k++ & 3], now, pv::NullObserver());
-    benchmark::DoNotOptimize(model.panel.m_strReading.data());
+    benchmark::DoNotOptimize(model.panel.reading.data());
   }
   state.counters["ns_per_frame"] = benchmark::Counter(
       static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

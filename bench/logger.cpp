@@ -22,13 +22,13 @@ constexpr int kClientH = 598;
 // A full file: a slow sine in psi with an error record every 500.
 std::string WriteFullFile() {
   auto run = std::make_unique<pv::AppModel>();
-  run->view.m_nSample = pv::kStoreCapacity;
-  run->view.m_nSampleIntervalMs = 1000;
+  run->store.sampleCount = pv::kStoreCapacity;
+  run->run.intervalMs = 1000;
   for (int i = 0; i < pv::kStoreCapacity; ++i) {
     const bool error = i % 500 == 250;
-    run->doc.m_fValue[i] = error ? pv::kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
-    run->view.m_fFullScaleAt[i] = pv::kUnits[pv::kUnitPsi].fullScale;
-    run->view.m_nUnitAt[i] = pv::kUnitPsi;
+    run->store.values[i] = error ? pv::kErrorHigh : static_cast<float>(4.0 * std::sin(i * 0.01));
+    run->store.fullScaleAt[i] = pv::kUnits[pv::kUnitPsi].fullScale;
+    run->store.unitAt[i] = pv::kUnitPsi;
   }
   const auto bytes = pv::EncodeDataLoggerFile(*run);
   const std::string path = "/tmp/bench_logger_full.KvtDat";
@@ -62,7 +62,7 @@ void BM_PaintZoomedDepth99(benchmark::State& state) {
     pv::LoggerLeftRelease(*m, {884, 536});
     pv::PaintLoggerGraph(*m, kClientW, kClientH);
   }
-  if (m->loggerGraph.g_nZoomLevel != pv::kLoggerMaxZoom) state.SkipWithError("zoom levels refused");
+  if (m->loggerGraph.zoomLevel != pv::kLoggerMaxZoom) state.SkipWithError("zoom levels refused");
   for (auto _ : state) {
     pv::LoggerGraphFrame frame = pv::PaintLoggerGraph(*m, kClientW, kClientH);
     benchmark::DoNotOptimize(frame);

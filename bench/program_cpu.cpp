@@ -1,6 +1,6 @@
 // CPU time of the windowed program while the meter streams at the line's limit (87
 // frames a second) with a run going at one sample a second and the chart live. The
-// program runs in a fresh process (CMeterApp, offscreen) whose own user + system time
+// program runs in a fresh process (MeterApp, offscreen) whose own user + system time
 // over the measured span is the figure; the simulated meter lives in the benchmark
 // process. Paints per second of the chart, the panel and the bars are reported beside
 // it, as they are what costs.
@@ -13,11 +13,11 @@
 #include "platform/qt_serial_port.h"
 #include "program_harness.h"
 #include "sim/pty_meter.h"
-#include "ui/chart/dt_view.h"
+#include "ui/chart/chart_view.h"
 #include "ui/common/ui_constants.h"
-#include "ui/files/real_time_bar.h"
-#include "ui/frame/main_frame.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/window/main_window.h"
+#include "ui/panel/front_panel.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int StreamChild(int argc, char** argv) {
   options.devicePath = ChildDevice(argc, argv);
   auto app = StartProgram(options);
   if (!app) return 1;
-  pv::ui::CMainFrame* frame = app->mainFrame();
+  pv::ui::MainWindow* frame = app->mainWindow();
   pv::AppModel& model = app->model();
   // The user chooses Run and a one-second sample rate.
   frame->prompts.askSampleRate = [](int, int* seconds) {
@@ -50,7 +50,7 @@ int StreamChild(int argc, char** argv) {
   QObject::connect(&app->port(), &pv::QtSerialPort::dataReceived, [&frames] { ++frames; });
   PaintCounter chart(frame->view());
   PaintCounter panel(frame->view()->panel());
-  PaintCounter bar(frame->view()->realTimeBar());
+  PaintCounter bar(frame->view()->statisticsBar());
   PaintCounter window(frame);
 
   if (!WaitFor([&] { return frames >= 20; }, 20000)) {
@@ -58,7 +58,7 @@ int StreamChild(int argc, char** argv) {
     return 1;
   }
   frame->runCommand(pv::ui::ID_RUN);
-  if (!WaitFor([&] { return model.view.m_nSample >= 1; }, 10000)) {
+  if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
     std::fprintf(stderr, "the run did not start\n");
     return 1;
   }
@@ -66,7 +66,7 @@ int StreamChild(int argc, char** argv) {
 
   const int seconds = ArgInt(argc, argv, "--seconds", 60);
   const int frames0 = frames, chart0 = chart.count, panel0 = panel.count, bar0 = bar.count,
-            window0 = window.count, samples0 = model.view.m_nSample;
+            window0 = window.count, samples0 = model.store.sampleCount;
   const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
   RunEventsFor(seconds * 1000);
   const double cpu = ProcessCpuSeconds() - cpu0, wall = MonotonicSeconds() - wall0;
@@ -74,7 +74,7 @@ int StreamChild(int argc, char** argv) {
   Report("cpu_seconds", cpu);
   Report("wall_seconds", wall);
   Report("frames", frames - frames0);
-  Report("samples", model.view.m_nSample - samples0);
+  Report("samples", model.store.sampleCount - samples0);
   Report("chart_paints", chart.count - chart0);
   Report("panel_paints", panel.count - panel0);
   Report("bar_paints", bar.count - bar0);

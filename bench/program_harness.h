@@ -1,6 +1,6 @@
 #pragma once
 // Whole-program measurements: each one runs the windowed program's own start-up
-// (CMeterApp, offscreen) in a fresh child process, so that memory peaks, CPU time and
+// (MeterApp, offscreen) in a fresh child process, so that memory peaks, CPU time and
 // start-up time belong to the program alone. The benchmark binary re-executes itself
 // with --program-child=MODE for the child's part; the child prints its figures as
 // "key=value" lines on standard output and the parent hands them to Google Benchmark.
@@ -131,10 +131,10 @@ inline const char* ArgText(int argc, char** argv, const char* name) {
 }
 
 // What apps/pneuvista_main.cpp does before the event loop.
-inline std::unique_ptr<ui::CMeterApp> StartProgram(ui::StartOptions options) {
+inline std::unique_ptr<ui::MeterApp> StartProgram(ui::StartOptions options) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("PNEUVISTA"));
-  auto app = std::make_unique<ui::CMeterApp>(std::move(options));
+  auto app = std::make_unique<ui::MeterApp>(std::move(options));
   if (!app->initInstance()) {
     std::fprintf(stderr, "%s\n", qPrintable(app->errorString()));
     return nullptr;

@@ -1,7 +1,7 @@
 // Peak resident memory of the windowed program holding the most it can hold: a full
 // real-time store (17278 samples, chart painted) and a full data-logger file (17280
 // records) loaded through the Graph window's Download and painted. The program starts
-// as it does for a user (CMeterApp with its simulated meter, offscreen) in a fresh
+// as it does for a user (MeterApp with its simulated meter, offscreen) in a fresh
 // process, which reports its VmHWM.
 #include <benchmark/benchmark.h>
 
@@ -16,10 +16,10 @@
 #include "link/units.h"
 #include "program_harness.h"
 #include "text_format.h"
-#include "ui/chart/dt_view.h"
-#include "ui/files/real_time_bar.h"
-#include "ui/frame/main_frame.h"
-#include "ui/logger/logger_graph_wnd.h"
+#include "ui/chart/chart_view.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/window/main_window.h"
+#include "ui/logger/graph_window.h"
 
 namespace {
 
@@ -29,28 +29,28 @@ using namespace pv::bench;
 // timer leave the store.
 void FillFullRun(pv::AppModel& m, std::time_t end) {
   const pv::UnitInfo& psi = pv::kUnits[pv::kUnitPsi];
-  pv::ViewStore& v = m.view;
-  v.m_nSampleIntervalMs = 1000;
-  v.m_timeStart = end - pv::kMaxSamples;
-  v.m_nUnit = pv::kUnitPsi;
-  v.m_strUnitName = psi.name;
-  v.m_fFullScale = psi.fullScale;
-  v.m_nResolution = psi.resolution;
+  pv::SampleStore& store = m.store;
+  pv::RunState& run = m.run;
+  run.intervalMs = 1000;
+  run.startTime = end - pv::kMaxSamples;
+  run.unit = pv::kUnitPsi;
+  run.unitName = psi.name;
+  run.fullScale = psi.fullScale;
+  run.resolution = psi.resolution;
   for (int i = 0; i < pv::kMaxSamples; ++i) {
     const float value = static_cast<float>(std::trunc(4000.0 * std::sin(i * 0.002)) / 1000.0);
     const std::string text = pv::Format("%c%5.3f", value < 0 ? '-' : '+', std::fabs(value));
-    m.doc.m_fValue[i] = value;
-    std::copy_n(text.begin(), 6, m.doc.m_szText[i].begin());
-    v.m_fFullScaleAt[i] = psi.fullScale;
-    v.m_fToPsiAt[i] = psi.toPsi;
-    v.m_nUnitAt[i] = pv::kUnitPsi;
-    v.m_strUnitAt[i] = psi.name;
+    m.store.values[i] = value;
+    std::copy_n(text.begin(), 6, m.store.texts[i].begin());
+    store.fullScaleAt[i] = psi.fullScale;
+    store.toPsiAt[i] = psi.toPsi;
+    store.unitAt[i] = pv::kUnitPsi;
+    store.unitNameAt[i] = psi.name;
   }
-  v.m_nSample = pv::kMaxSamples;
-  m.doc.m_nSample = pv::kMaxSamples;
-  v.m_strStartTime = pv::FormatLocalTime(v.m_timeStart, "%H:%M:%S");
-  v.m_strEndTime = pv::FormatLocalTime(v.sampleTime(pv::kMaxSamples - 1), "%H:%M:%S");
-  m.bar.sampleCount = std::to_string(pv::kMaxSamples);
+  store.sampleCount = pv::kMaxSamples;
+  run.startText = pv::FormatLocalTime(run.startTime, "%H:%M:%S");
+  run.endText = pv::FormatLocalTime(run.sampleTime(pv::kMaxSamples - 1), "%H:%M:%S");
+  m.statsBar.sampleCount = std::to_string(pv::kMaxSamples);
 }
 
 // A full data-logger file (17280 records), written by the program's own encoder.
@@ -58,13 +58,13 @@ bool WriteFullLoggerFile(const std::string& path) {
   auto m = std::make_unique<pv::AppModel>();
   FillFullRun(*m, 1700000000);
   for (int i = pv::kMaxSamples; i < pv::kStoreCapacity; ++i) {
-    m->doc.m_fValue[i] = m->doc.m_fValue[i - 1];
-    m->doc.m_szText[i] = m->doc.m_szText[i - 1];
-    m->view.m_fFullScaleAt[i] = m->view.m_fFullScaleAt[i - 1];
-    m->view.m_nUnitAt[i] = m->view.m_nUnitAt[i - 1];
-    m->view.m_strUnitAt[i] = m->view.m_strUnitAt[i - 1];
+    m->store.values[i] = m->store.values[i - 1];
+    m->store.texts[i] = m->store.texts[i - 1];
+    m->store.fullScaleAt[i] = m->store.fullScaleAt[i - 1];
+    m->store.unitAt[i] = m->store.unitAt[i - 1];
+    m->store.unitNameAt[i] = m->store.unitNameAt[i - 1];
   }
-  m->view.m_nSample = pv::kStoreCapacity;
+  m->store.sampleCount = pv::kStoreCapacity;
   const auto bytes = pv::EncodeDataLoggerFile(*m);
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -77,13 +77,13 @@ int MemoryChild(int argc, char** argv) {
   options.demo = true;  // the program with its simulated meter on a pseudo-terminal
   auto app = StartProgram(options);
   if (!app) return 1;
-  pv::ui::CMainFrame* frame = app->mainFrame();
+  pv::ui::MainWindow* frame = app->mainWindow();
   pv::AppModel& model = app->model();
   RunEventsFor(300);
 
   FillFullRun(model, std::time(nullptr));
   frame->updateCommandStates();
-  frame->view()->realTimeBar()->transferToControls();
+  frame->view()->statisticsBar()->transferToControls();
   frame->view()->repaint();
   if (frame->view()->lastFrame().isNull()) {
     std::fprintf(stderr, "the chart was not painted\n");
@@ -93,16 +93,16 @@ int MemoryChild(int argc, char** argv) {
   // The statistics bar's Open, shown without a modal loop: Download the file through
   // the window's own code, then paint.
   const QString file = QString::fromLocal8Bit(ArgText(argc, argv, "--file"));
-  pv::ui::CLoggerGraphWnd window(model, frame);
+  pv::ui::GraphWindow window(model, frame);
   QString failure;
   window.chooseFile = [file] { return file; };
   window.reportFailure = [&failure](const QString& message) { failure = message; };
-  model.loggerView.m_bLogGraphClosed = 0;
+  model.loggerView.graphClosed = 0;
   window.show();
   window.download();
   window.repaint();
   RunEventsFor(300);
-  if (!failure.isEmpty() || model.logger.m_nLogCount != pv::kStoreCapacity) {
+  if (!failure.isEmpty() || model.logger.recordCount != pv::kStoreCapacity) {
     std::fprintf(stderr, "the file was not loaded: %s\n", qPrintable(failure));
     return 1;
   }

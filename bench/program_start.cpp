@@ -1,5 +1,5 @@
 // Time from process start to the first paint of the chart view: the benchmark starts a
-// fresh process that runs the program's start-up (CMeterApp, offscreen, its own
+// fresh process that runs the program's start-up (MeterApp, offscreen, its own
 // configuration folder, the port on a simulated meter) and reports the monotonic clock
 // once the view's first paint has been handled.
 #include <benchmark/benchmark.h>
@@ -9,8 +9,8 @@
 
 #include "program_harness.h"
 #include "sim/pty_meter.h"
-#include "ui/chart/dt_view.h"
-#include "ui/frame/main_frame.h"
+#include "ui/chart/chart_view.h"
+#include "ui/window/main_window.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ int FirstPaintChild(int argc, char** argv) {
   auto app = StartProgram(options);
   if (!app) return 1;
   double painted = -1;
-  PaintCounter chart(app->mainFrame()->view());
+  PaintCounter chart(app->mainWindow()->view());
   // The paint event's handler has run (and the window's surface has been flushed) by
   // the time a zero timer started from inside the paint fires.
   chart.onFirst = [&] {

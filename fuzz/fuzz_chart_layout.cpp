@@ -57,11 +57,11 @@ void FillStore(AppModel& m, fuzz::Input& in, int count) {
   const int stride = in.range(1, 64);  // how often the pattern advances
   for (int i = 0; i < count; ++i) {
     const Sample& s = pattern[(i / stride) % patternLength];
-    m.doc.m_fValue[i] = s.value;
-    m.view.m_fFullScaleAt[i] = s.fullScale;
-    m.view.m_fToPsiAt[i] = s.toPsi;
-    m.view.m_nUnitAt[i] = s.unit;
-    m.view.m_strUnitAt[i] = kUnits[s.unit].name;
+    m.store.values[i] = s.value;
+    m.store.fullScaleAt[i] = s.fullScale;
+    m.store.toPsiAt[i] = s.toPsi;
+    m.store.unitAt[i] = s.unit;
+    m.store.unitNameAt[i] = kUnits[s.unit].name;
   }
 }
 
@@ -76,14 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in({data, size});
 
   const int unit = in.byte() % kUnitCount;
-  m.view.m_nUnit = unit;
-  m.view.m_fFullScale = (in.byte() & 1) ? fuzz::WildFloat(in) : kUnits[unit].fullScale;
-  m.view.m_nSampleIntervalMs = 1000 * in.range(0, 86400);
-  m.view.m_timeStart = 1700000000 + in.range(-86400, 86400);
+  m.run.unit = unit;
+  m.run.fullScale = (in.byte() & 1) ? fuzz::WildFloat(in) : kUnits[unit].fullScale;
+  m.run.intervalMs = 1000 * in.range(0, 86400);
+  m.run.startTime = 1700000000 + in.range(-86400, 86400);
   const int count = in.count(kMaxSamples);
   reusable.touchSamples(count);
   FillStore(m, in, count);
-  m.view.m_nSample = count;
+  m.store.sampleCount = count;
 
   Sizes size0 = kSizes[0];
   fuzz::PaintBudget budget;
@@ -105,14 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 4: ClearCursors(m, o); break;
       case 5: UndoZoom(m, o); break;
       case 6: ScrollTo(m, in.range(-100, kMaxSamples + 100), o); break;
-      case 7: m.view.m_nSample = in.range(0, count); break;  // a new run under the chart
-      case 8: m.view.m_nSample = std::min(count, m.view.m_nSample + in.range(1, 4000)); break;
-      case 9: m.chart.m_bRubberBand = !m.chart.m_bRubberBand; break;
+      case 7: m.store.sampleCount = in.range(0, count); break;  // a new run under the chart
+      case 8: m.store.sampleCount = std::min(count, m.store.sampleCount + in.range(1, 4000)); break;
+      case 9: m.chart.rubberBandShown = !m.chart.rubberBandShown; break;
       default: break;
     }
     reusable.note();
     fuzz::CheckModel(m);
-    if ((op & 0x80) && budget.allow(m.view.m_nSample, m.chart.g_nZoomDepth)) {
+    if ((op & 0x80) && budget.allow(m.store.sampleCount, m.chart.zoomDepth)) {
       fuzz::PaintAndCheck(m, s.w, s.h);
       reusable.note();
     }

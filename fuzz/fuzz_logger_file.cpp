@@ -20,26 +20,26 @@ namespace {
 
 // The records as a live run, the way Save would find them after acquiring them.
 void LoadAsRun(AppModel& m, const LoggerStore& s) {
-  const int n = s.m_nLogCount;
+  const int n = s.recordCount;
   for (int i = 0; i < n; ++i) {
-    m.doc.m_fValue[i] = s.m_fLogValue[i];
-    m.doc.m_szText[i] = s.m_szLogText[i];
-    m.view.m_fFullScaleAt[i] = s.m_fLogFullScale[i];
-    m.view.m_nUnitAt[i] = s.m_nLogUnit[i];
-    m.view.m_strUnitAt[i] = kUnits[s.m_nLogUnit[i]].name;
-    m.view.m_fToPsiAt[i] = kUnits[s.m_nLogUnit[i]].toPsi;
+    m.store.values[i] = s.values[i];
+    m.store.texts[i] = s.texts[i];
+    m.store.fullScaleAt[i] = s.fullScaleAt[i];
+    m.store.unitAt[i] = s.unitAt[i];
+    m.store.unitNameAt[i] = kUnits[s.unitAt[i]].name;
+    m.store.toPsiAt[i] = kUnits[s.unitAt[i]].toPsi;
   }
-  m.view.m_nSample = n;
-  m.view.m_strStartTime = s.m_strLogStart;
-  m.view.m_strEndTime = s.m_strLogEnd;
-  m.view.m_nStartHour = s.m_nLogStartHour;
-  m.view.m_nStartMin = s.m_nLogStartMin;
-  m.view.m_nStartSec = s.m_nLogStartSec;
-  m.view.m_nSampleIntervalMs = s.m_nLogIntervalMs;
-  m.view.m_timeStart = 1700000000;
+  m.store.sampleCount = n;
+  m.run.startText = s.startText;
+  m.run.endText = s.endText;
+  m.run.startHour = s.startHour;
+  m.run.startMinute = s.startMinute;
+  m.run.startSecond = s.startSecond;
+  m.run.intervalMs = s.intervalMs;
+  m.run.startTime = 1700000000;
   if (n > 0) {
-    m.view.m_nUnit = s.m_nLogUnit[n - 1];
-    m.view.m_fFullScale = kUnits[m.view.m_nUnit].fullScale;
+    m.run.unit = s.unitAt[n - 1];
+    m.run.fullScale = kUnits[m.run.unit].fullScale;
   }
 }
 
@@ -53,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const LoggerStore& s = decoded.value().store;
-  PV_FUZZ_CHECK(s.m_nLogCount >= 0 && s.m_nLogCount <= kMaxLoggerRecords);
-  PV_FUZZ_CHECK(s.m_bLogLoaded == 1);
+  PV_FUZZ_CHECK(s.recordCount >= 0 && s.recordCount <= kMaxLoggerRecords);
+  PV_FUZZ_CHECK(s.loaded == 1);
 
   LoggerFileRows rows(s);
-  PV_FUZZ_CHECK(rows.size() == s.m_nLogCount);
+  PV_FUZZ_CHECK(rows.size() == s.recordCount);
   BuildTextTable(rows);
   BuildSpreadsheet(rows);
   BuildCsv(rows);
@@ -65,26 +65,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoggerFileSummary(s);
 
   AppModel& m = reusable.fresh();
-  reusable.touchSamples(s.m_nLogCount);
+  reusable.touchSamples(s.recordCount);
   LoadAsRun(m, s);
   const std::vector<std::uint8_t> once = EncodeDataLoggerFile(m);
   auto again = DecodeDataLoggerFile(once);
   PV_FUZZ_CHECK(again.ok());
   const LoggerStore& t = again.value().store;
   PV_FUZZ_CHECK(again.value().trailingBytes == 0);
-  PV_FUZZ_CHECK(t.m_nLogCount == s.m_nLogCount);
-  const auto n = static_cast<std::size_t>(s.m_nLogCount);
-  PV_FUZZ_CHECK(std::memcmp(t.m_fLogValue.data(), s.m_fLogValue.data(), n * sizeof(float)) == 0);
-  PV_FUZZ_CHECK(std::memcmp(t.m_fLogFullScale.data(), s.m_fLogFullScale.data(), n * sizeof(float)) == 0);
-  PV_FUZZ_CHECK(std::memcmp(t.m_szLogText.data(), s.m_szLogText.data(), n * sizeof(SampleText)) == 0);
-  PV_FUZZ_CHECK(std::memcmp(t.m_nLogUnit.data(), s.m_nLogUnit.data(), n) == 0);
-  PV_FUZZ_CHECK(t.m_nLogStartHour == s.m_nLogStartHour && t.m_nLogStartMin == s.m_nLogStartMin &&
-                t.m_nLogStartSec == s.m_nLogStartSec && t.m_nLogIntervalMs == s.m_nLogIntervalMs);
+  PV_FUZZ_CHECK(t.recordCount == s.recordCount);
+  const auto n = static_cast<std::size_t>(s.recordCount);
+  PV_FUZZ_CHECK(std::memcmp(t.values.data(), s.values.data(), n * sizeof(float)) == 0);
+  PV_FUZZ_CHECK(std::memcmp(t.fullScaleAt.data(), s.fullScaleAt.data(), n * sizeof(float)) == 0);
+  PV_FUZZ_CHECK(std::memcmp(t.texts.data(), s.texts.data(), n * sizeof(SampleText)) == 0);
+  PV_FUZZ_CHECK(std::memcmp(t.unitAt.data(), s.unitAt.data(), n) == 0);
+  PV_FUZZ_CHECK(t.startHour == s.startHour && t.startMinute == s.startMinute &&
+                t.startSecond == s.startSecond && t.intervalMs == s.intervalMs);
   LoadAsRun(m, t);
   PV_FUZZ_CHECK(EncodeDataLoggerFile(m) == once);
 
   // The live store holds at most kMaxSamples; a full file is shown as a full run.
-  m.view.m_nSample = std::min(m.view.m_nSample, kMaxSamples);
+  m.store.sampleCount = std::min(m.store.sampleCount, kMaxSamples);
   fuzz::PaintAndCheck(m, 1000, 700);
   fuzz::PaintAndCheck(m, 300, 200);
   reusable.note();

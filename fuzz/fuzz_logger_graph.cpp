@@ -19,11 +19,11 @@ using namespace pv;
 namespace {
 
 void FillStore(LoggerStore& s, fuzz::Input& in, int count) {
-  s.m_nLogIntervalMs = static_cast<int>(in.u32());
-  s.m_nLogStartHour = in.range(-2, 25);
-  s.m_nLogStartMin = in.range(-2, 61);
-  s.m_nLogStartSec = static_cast<int>(in.u32());
-  s.m_strLogStart = "10:00:00";
+  s.intervalMs = static_cast<int>(in.u32());
+  s.startHour = in.range(-2, 25);
+  s.startMinute = in.range(-2, 61);
+  s.startSecond = static_cast<int>(in.u32());
+  s.startText = "10:00:00";
   const int patternLength = in.range(1, 16);
   const int stride = in.range(1, 64);
   float value[16], fullScale[16];
@@ -36,14 +36,14 @@ void FillStore(LoggerStore& s, fuzz::Input& in, int count) {
   }
   for (int i = 0; i < count; ++i) {
     const int k = (i / stride) % patternLength;
-    s.m_fLogValue[i] = value[k];
-    s.m_fLogFullScale[i] = fullScale[k];
-    s.m_nLogUnit[i] = unit[k];
-    s.m_szLogText[i] = SampleText{'+', '0', '1', '.', '2', '3'};
+    s.values[i] = value[k];
+    s.fullScaleAt[i] = fullScale[k];
+    s.unitAt[i] = unit[k];
+    s.texts[i] = SampleText{'+', '0', '1', '.', '2', '3'};
   }
-  s.m_nLogCount = count;
-  s.m_strLogUnitName = count > 0 ? std::string(kUnits[unit[(count - 1) / stride % patternLength]].name) : "";
-  s.m_bLogLoaded = 1;
+  s.recordCount = count;
+  s.unitName = count > 0 ? std::string(kUnits[unit[(count - 1) / stride % patternLength]].name) : "";
+  s.loaded = 1;
 }
 
 void CheckFrame(const LoggerGraphFrame& f) {
@@ -84,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default: break;
     }
     reusable.note();
-    PV_FUZZ_CHECK(m.loggerGraph.g_nZoomLevel >= 0 && m.loggerGraph.g_nZoomLevel <= kLoggerMaxZoom);
-    PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.g_strReadout) && fuzz::Bounded(m.loggerGraph.g_strCursorTime));
-    if ((op & 0x40) && budget.allow(count, m.loggerGraph.g_nZoomLevel)) {
+    PV_FUZZ_CHECK(m.loggerGraph.zoomLevel >= 0 && m.loggerGraph.zoomLevel <= kLoggerMaxZoom);
+    PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.readout) && fuzz::Bounded(m.loggerGraph.cursorTime));
+    if ((op & 0x40) && budget.allow(count, m.loggerGraph.zoomLevel)) {
       CheckFrame(PaintLoggerGraph(m, w, h));
       reusable.note();
     }

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       viaPort = true;
     } else if (op == 0xEE) {
       const int n = in.byte();
-      const int times = n < 0xF8 ? n % 64 : n < 0xFF ? 128 << (n - 0xF8) : kMaxSamples + 1 - m.view.m_nSample;
+      const int times = n < 0xF8 ? n % 64 : n < 0xFF ? 128 << (n - 0xF8) : kMaxSamples + 1 - m.store.sampleCount;
       for (int k = 0; k < times; ++k) {
         IngestBlock(m, last, ++now, o);
         CommitTick(m, false, o);
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     } else if (op == 0xEF) {
       const int w = in.range(0, 2100), h = in.range(0, 1300);
-      if (budget.allow(m.view.m_nSample, 0)) fuzz::PaintAndCheck(m, w, h);
+      if (budget.allow(m.store.sampleCount, 0)) fuzz::PaintAndCheck(m, w, h);
     } else {
       CommitTick(m, true, o);
     }

@@ -151,17 +151,17 @@ class ReusableModel {
     AppModel& m = *model_;
     const AppModel& p = *pristine_;
     const std::size_t n = std::min<std::size_t>(kStoreCapacity, std::size_t(std::max(touched_, 2)));
-    ResetKeeping(m.doc, p.doc, n, &DocumentStore::m_fValue, &DocumentStore::m_szText);
-    ResetKeeping(m.view, p.view, n, &ViewStore::m_fFullScaleAt, &ViewStore::m_fToPsiAt, &ViewStore::m_nUnitAt,
-                 &ViewStore::m_strUnitAt, &ViewStore::m_bRelativeAt);
-    ResetKeeping(m.logger, p.logger, n, &LoggerStore::m_fLogValue, &LoggerStore::m_fLogFullScale,
-                 &LoggerStore::m_szLogText, &LoggerStore::m_nLogUnit);
+    ResetKeeping(m.store, p.store, n, &SampleStore::values, &SampleStore::texts, &SampleStore::fullScaleAt,
+                 &SampleStore::toPsiAt, &SampleStore::unitAt, &SampleStore::unitNameAt, &SampleStore::relativeAt);
+    m.run = p.run;
+    ResetKeeping(m.logger, p.logger, n, &LoggerStore::values, &LoggerStore::fullScaleAt,
+                 &LoggerStore::texts, &LoggerStore::unitAt);
     ResetLevels(m.chart, p.chart, std::min(kZoomLevels, deepest_ + 2), n);
     ResetLevels(m.loggerGraph, p.loggerGraph, std::min(kLoggerLevels, deepestGraph_ + 2), n);
-    m.frame = p.frame;
+    m.flags = p.flags;
     m.panel = p.panel;
     m.stats = p.stats;
-    m.bar = p.bar;
+    m.statsBar = p.statsBar;
     m.ingest = p.ingest;
     m.cursorBar = p.cursorBar;
     m.loggerView = p.loggerView;
@@ -176,9 +176,9 @@ class ReusableModel {
   // depths reached so far.
   void note() {
     const AppModel& m = *model_;
-    touched_ = std::max({touched_, m.view.m_nSample + 1, m.doc.m_nSample + 1, m.logger.m_nLogCount});
-    deepest_ = std::max(deepest_, m.chart.g_nZoomDepth);
-    deepestGraph_ = std::max(deepestGraph_, m.loggerGraph.g_nZoomLevel);
+    touched_ = std::max({touched_, m.store.sampleCount + 1, m.logger.recordCount});
+    deepest_ = std::max(deepest_, m.chart.zoomDepth);
+    deepestGraph_ = std::max(deepestGraph_, m.loggerGraph.zoomLevel);
   }
 
  private:
@@ -192,15 +192,15 @@ class ReusableModel {
     }();
     return kScalars;
   }
-  static void Empty(DocumentStore& d) { d.m_fValue = {}, d.m_szText = {}; }
-  static void Empty(ViewStore& v) {
-    v.m_fFullScaleAt = {}, v.m_fToPsiAt = {}, v.m_nUnitAt = {}, v.m_strUnitAt = {}, v.m_bRelativeAt = {};
+  static void Empty(SampleStore& s) {
+    s.values = {}, s.texts = {}, s.fullScaleAt = {}, s.toPsiAt = {}, s.unitAt = {}, s.unitNameAt = {};
+    s.relativeAt = {};
   }
   static void Empty(LoggerStore& s) {
-    s.m_fLogValue = {}, s.m_fLogFullScale = {}, s.m_szLogText = {}, s.m_nLogUnit = {};
+    s.values = {}, s.fullScaleAt = {}, s.texts = {}, s.unitAt = {};
   }
-  static void Empty(ChartState& c) { c.g_fPosX = {}, c.g_fPosY = {}; }
-  static void Empty(LoggerGraphState& g) { g.g_fPosX = {}, g.g_fPosY = {}; }
+  static void Empty(ChartState& c) { c.xPositions = {}, c.yPositions = {}; }
+  static void Empty(LoggerGraphState& g) { g.xPositions = {}, g.yPositions = {}; }
 
   // Puts s back to fresh: the scalars copied from a fresh T (its per-sample arrays
   // left out), and the first n slots of each listed array from the fresh one's.
@@ -214,15 +214,15 @@ class ReusableModel {
   // The same for a state with position tables, of which `levels` levels are in use.
   template <class T>
   static void ResetLevels(T& s, const T& fresh, int levels, std::size_t n) {
-    std::vector<float> x = std::move(s.g_fPosX);
-    std::vector<float> y = std::move(s.g_fPosY);
+    std::vector<float> x = std::move(s.xPositions);
+    std::vector<float> y = std::move(s.yPositions);
     for (int level = 0; level < levels; ++level) {
       std::copy_n(fresh.posX(level), n, x.begin() + std::ptrdiff_t(level) * kStoreCapacity);
       std::copy_n(fresh.posY(level), n, y.begin() + std::ptrdiff_t(level) * kStoreCapacity);
     }
     s = Scalars<T>();
-    s.g_fPosX = std::move(x);
-    s.g_fPosY = std::move(y);
+    s.xPositions = std::move(x);
+    s.yPositions = std::move(y);
   }
 
   std::unique_ptr<AppModel> model_;
@@ -259,19 +259,19 @@ inline bool Bounded(const std::string& s, std::size_t limit = 64) { return s.siz
 
 // What holds after every step, whatever the input.
 inline void CheckModel(const AppModel& m) {
-  PV_FUZZ_CHECK(m.view.m_nSample >= 0 && m.view.m_nSample <= kMaxSamples);
-  PV_FUZZ_CHECK(m.view.m_nUnit >= 0 && m.view.m_nUnit < 11);
-  PV_FUZZ_CHECK(m.chart.g_nZoomDepth >= 0 && m.chart.g_nZoomDepth <= kMaxZoomDepth);
-  PV_FUZZ_CHECK(Bounded(m.panel.m_strReading, 10));
-  PV_FUZZ_CHECK(Bounded(m.panel.m_strUnit, 8));
-  PV_FUZZ_CHECK(Bounded(m.view.m_strHeldReading, 10));
-  for (const std::string& s : {m.bar.startTime, m.bar.sampleCount, m.bar.interval, m.bar.battery, m.bar.maximum,
-                               m.bar.maximumTime, m.bar.minimum, m.bar.minimumTime, m.bar.average})
+  PV_FUZZ_CHECK(m.store.sampleCount >= 0 && m.store.sampleCount <= kMaxSamples);
+  PV_FUZZ_CHECK(m.run.unit >= 0 && m.run.unit < 11);
+  PV_FUZZ_CHECK(m.chart.zoomDepth >= 0 && m.chart.zoomDepth <= kMaxZoomDepth);
+  PV_FUZZ_CHECK(Bounded(m.panel.reading, 10));
+  PV_FUZZ_CHECK(Bounded(m.panel.unit, 8));
+  PV_FUZZ_CHECK(Bounded(m.run.heldReading, 10));
+  for (const std::string& s : {m.statsBar.startTime, m.statsBar.sampleCount, m.statsBar.interval, m.statsBar.battery, m.statsBar.maximum,
+                               m.statsBar.maximumTime, m.statsBar.minimum, m.statsBar.minimumTime, m.statsBar.average})
     PV_FUZZ_CHECK(Bounded(s));
   for (const std::string& s : m.cursorBar.boxes()) PV_FUZZ_CHECK(Bounded(s));
-  for (const std::string& s : m.chart.m_strTimeLabel) PV_FUZZ_CHECK(Bounded(s));
-  for (const std::string& s : m.chart.g_strYLabel) PV_FUZZ_CHECK(Bounded(s));
-  for (const std::string& s : m.chart.g_strPrintYLabel) PV_FUZZ_CHECK(Bounded(s));
+  for (const std::string& s : m.chart.timeLabelTexts) PV_FUZZ_CHECK(Bounded(s));
+  for (const std::string& s : m.chart.valueLabelTexts) PV_FUZZ_CHECK(Bounded(s));
+  for (const std::string& s : m.chart.printValueLabels) PV_FUZZ_CHECK(Bounded(s));
 }
 
 inline void CheckList(const DisplayList& list) {

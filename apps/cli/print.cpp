@@ -52,13 +52,13 @@ int RunPrint(Args args, std::ostream&, std::ostream& err) {
   // The model as it stands while the logger window shows this file in its full view.
   auto model = std::make_unique<AppModel>();
   AdoptLoggerFile(model->logger, std::move(loaded).value());
-  model->loggerView.m_bLogGraphClosed = 0;
-  model->loggerView.m_strLogYLabel = LoggerFullViewPrintLabels(model->logger);
-  model->loggerView.m_strLogPath = PathAsShown(input);
+  model->loggerView.graphClosed = 0;
+  model->loggerView.printValueLabels = LoggerFullViewPrintLabels(model->logger);
+  model->loggerView.shownPath = PathAsShown(input);
   if (ChoosePrintPage(*model) != PrintPageKind::kLogger) {
     // The logger window prints such a file as the empty page, and so does this.
-    err << "pneuvista-cli: note: " << input << " holds " << model->logger.m_nLogCount
-        << (model->logger.m_nLogCount == 1 ? " record" : " records")
+    err << "pneuvista-cli: note: " << input << " holds " << model->logger.recordCount
+        << (model->logger.recordCount == 1 ? " record" : " records")
         << "; a graph needs at least two, so the page carries only its frame\n";
   }
 

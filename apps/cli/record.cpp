@@ -262,7 +262,7 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
     status = Fail(err, kExitBadFile, recorder.saveError());
   } else if (recorder.saved()) {
     out << "recorded " << recorder.samples() << " sample" << (recorder.samples() == 1 ? "" : "s") << " at "
-        << recorder.model().view.intervalSeconds() << " s to " << r.out;
+        << recorder.model().run.intervalSeconds() << " s to " << r.out;
     if (r.textTable) out << " and " << TextTablePathFor(r.out);
     out << " (" << DescribeStop(reason).toStdString() << ")\n" << std::flush;
   } else {

@@ -5,8 +5,8 @@
 
 #include "chart/chart_state.h"
 #include "chart/sample_store.h"
-#include "files/rec_statistics.h"
-#include "frame/main_frame_state.h"
+#include "stats/rec_statistics.h"
+#include "program_flags.h"
 #include "logger/logger_graph_state.h"
 #include "logger/logger_store.h"
 #include "logger/logger_view_state.h"
@@ -16,21 +16,21 @@ namespace pv {
 
 // State private to reading ingestion, alive from start to exit.
 struct IngestState {
-  float g_fLastReading = 500.0f;
-  bool g_bPrevRelative = false;
-  bool g_bHeldValid = false;
-  bool g_bHeldFrozen = false;
+  float lastReading = 500.0f;
+  bool wasRelative = false;
+  bool heldValid = false;
+  bool heldFrozen = false;
   float fullScaleHistory[2] = {0.0f, 0.0f};
   int fullScaleSlot = 0;
 };
 
 struct AppModel {
-  MainFrameState frame;
-  DocumentStore doc;
-  ViewStore view;
+  ProgramFlags flags;
+  SampleStore store;
+  RunState run;
   PanelState panel;
   RecStatistics stats;
-  RealTimeBarTexts bar;
+  StatisticsBarTexts statsBar;
   IngestState ingest;
   ChartState chart;
   CursorBarTexts cursorBar;

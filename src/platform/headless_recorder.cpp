@@ -7,7 +7,7 @@
 #include "files/atomic_save.h"
 #include "files/datalogger_file.h"
 #include "files/run_files.h"
-#include "frame/commands.h"
+#include "link/port_commands.h"
 #include "link/ingest.h"
 #include "link/watchdog.h"
 #include "model_observer.h"
@@ -26,36 +26,36 @@ constexpr int kDeadlineGraceMs = 250;
 }  // namespace
 
 HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_model(std::make_unique<AppModel>()) {
-  m_model->frame.initialise(kRecordPort);
-  m_port = std::make_unique<QtSerialPort>([path = m_options.devicePath](int) { return path; });
-  connect(m_port.get(), &QtSerialPort::dataReceived, this, &HeadlessRecorder::onReceive);
-  connect(m_port.get(), &QtSerialPort::portLost, this,
-          [this](const QString& reason) { m_lossReason = reason.toStdString(); });
+    : QObject(parent), options_(std::move(options)), model_(std::make_unique<AppModel>()) {
+  model_->flags.initialise(kRecordPort);
+  port_ = std::make_unique<QtSerialPort>([path = options_.devicePath](int) { return path; });
+  connect(port_.get(), &QtSerialPort::dataReceived, this, &HeadlessRecorder::onReceive);
+  connect(port_.get(), &QtSerialPort::portLost, this,
+          [this](const QString& reason) { lossReason_ = reason.toStdString(); });
 
   // The same timers as the chart view's timer 1 (sample commit) and timer 2 (watchdog).
-  m_sampleTimer.setTimerType(Qt::PreciseTimer);
-  connect(&m_sampleTimer, &QTimer::timeout, this, &HeadlessRecorder::onSampleTick);
-  m_watchdogTimer.setSingleShot(true);
-  connect(&m_watchdogTimer, &QTimer::timeout, this, &HeadlessRecorder::onWatchdogTick);
-  m_deadline.setSingleShot(true);
-  m_deadline.setTimerType(Qt::PreciseTimer);
-  connect(&m_deadline, &QTimer::timeout, this, [this] { finish(StopReason::Duration); });
+  sampleTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&sampleTimer_, &QTimer::timeout, this, &HeadlessRecorder::onSampleTick);
+  watchdogTimer_.setSingleShot(true);
+  connect(&watchdogTimer_, &QTimer::timeout, this, &HeadlessRecorder::onWatchdogTick);
+  deadline_.setSingleShot(true);
+  deadline_.setTimerType(Qt::PreciseTimer);
+  connect(&deadline_, &QTimer::timeout, this, [this] { finish(StopReason::Duration); });
 }
 
 HeadlessRecorder::~HeadlessRecorder() {
   // The port goes before the model its notifications would write into.
-  m_port.reset();
+  port_.reset();
 }
 
 bool HeadlessRecorder::start() {
-  m_portError = StartupPortSteps(*m_model, *m_port);
-  if (!m_port->isOpen()) {
-    if (m_portError.empty()) m_portError = m_options.devicePath + ": cannot open the port";
-    m_reason = StopReason::PortFailed;
+  portError_ = StartupPortSteps(*model_, *port_);
+  if (!port_->isOpen()) {
+    if (portError_.empty()) portError_ = options_.devicePath + ": cannot open the port";
+    reason_ = StopReason::PortFailed;
     return false;
   }
-  m_watchdogTimer.start(kWatchdogFirstMs);
+  watchdogTimer_.start(kWatchdogFirstMs);
   return true;
 }
 
@@ -64,56 +64,56 @@ void HeadlessRecorder::requestStop(StopReason reason) {
 }
 
 int HeadlessRecorder::samples() const {
-  return m_runStarted ? m_model->view.m_nSample : 0;
+  return runStarted_ ? model_->store.sampleCount : 0;
 }
 
 qint64 HeadlessRecorder::runElapsedMs() const {
-  return m_runStarted ? m_runClock.elapsed() : 0;
+  return runStarted_ ? runClock_.elapsed() : 0;
 }
 
 void HeadlessRecorder::onReceive() {
   if (isFinished()) return;
-  OnReceiveNotification(*m_model, *m_port, std::time(nullptr), NullObserver());
-  if (!m_runRequested) {
+  OnReceiveNotification(*model_, *port_, std::time(nullptr), NullObserver());
+  if (!runRequested_) {
     // Run is offered once the meter answers; the window's user chooses it then.
-    if (m_model->view.m_bMonitoring) beginRun();
+    if (model_->run.monitoring) beginRun();
     return;
   }
-  if (!m_runStarted && !m_model->frame.m_bRunRequested) {
-    m_runStarted = true;
-    m_runClock.start();
+  if (!runStarted_ && !model_->flags.runRequested) {
+    runStarted_ = true;
+    runClock_.start();
     emit runBegan();
   }
   // Ingestion ends the run by itself when the store is full.
-  if (m_runStarted && !m_model->frame.m_bRunning && m_model->view.m_nSample >= kMaxSamples)
+  if (runStarted_ && !model_->flags.running && model_->store.sampleCount >= kMaxSamples)
     finish(StopReason::StoreFull);
 }
 
 void HeadlessRecorder::beginRun() {
-  m_runRequested = true;
-  ConfirmRun(*m_model, m_options.intervalSeconds, NullObserver());
+  runRequested_ = true;
+  ConfirmRun(*model_, options_.intervalSeconds, NullObserver());
   // A failed RUN shows as silence, which the watchdog reports.
-  FinishRunCommand(*m_model, *m_port, NullObserver());
+  FinishRunCommand(*model_, *port_, NullObserver());
   // The window arms the sample timer at the paint that follows Run; with nothing to
   // paint, it is armed here.
-  m_model->view.m_bStartTimerPending = false;
-  m_sampleTimer.start(m_model->view.m_nSampleIntervalMs);
-  if (m_options.durationMs > 0) m_deadline.start(m_options.durationMs + kDeadlineGraceMs);
+  model_->run.startTimerPending = false;
+  sampleTimer_.start(model_->run.intervalMs);
+  if (options_.durationMs > 0) deadline_.start(options_.durationMs + kDeadlineGraceMs);
 }
 
 void HeadlessRecorder::onSampleTick() {
   if (isFinished()) return;
-  const bool committed = CommitTick(*m_model, false, NullObserver());
+  const bool committed = CommitTick(*model_, false, NullObserver());
   // Before the run's first reading a tick may commit into a store the run start then
   // resets; such a sample is not one of the run's.
-  if (!committed || !m_runStarted) return;
+  if (!committed || !runStarted_) return;
   emit sampleCommitted(samples());
   if (isFinished()) return;
   // Ingestion would stop the run at the next reading; stopping here does not depend
   // on the meter sending one.
-  if (StopIfStoreFull(*m_model, NullObserver())) {
+  if (StopIfStoreFull(*model_, NullObserver())) {
     finish(StopReason::StoreFull);
-  } else if (m_options.maxSamples > 0 && samples() >= m_options.maxSamples) {
+  } else if (options_.maxSamples > 0 && samples() >= options_.maxSamples) {
     finish(StopReason::SampleCount);
   }
 }
@@ -122,49 +122,49 @@ void HeadlessRecorder::onWatchdogTick() {
   if (isFinished()) return;
   // Giving up on a meter that never answered: the tick would only reopen the port and
   // greet it once more just before the goodbye.
-  if (!m_runRequested && LinkSilent(m_model->frame) &&
-      m_lostTicksWaiting + 1 >= m_options.lostTicksBeforeGivingUp) {
+  if (!runRequested_ && LinkSilent(model_->flags) &&
+      lostTicksWaiting_ + 1 >= options_.lostTicksBeforeGivingUp) {
     finish(StopReason::NoReading);
     return;
   }
   std::string error;
-  if (WatchdogTick(*m_model, *m_port, NullObserver(), &error)) {
+  if (WatchdogTick(*model_, *port_, NullObserver(), &error)) {
     // The watchdog has ended the run; a new one would need Run again.
-    if (m_runRequested) {
+    if (runRequested_) {
       finish(StopReason::LinkLost);
       return;
     }
-    ++m_lostTicksWaiting;
+    ++lostTicksWaiting_;
   }
-  m_watchdogTimer.start(kWatchdogPeriodMs);
+  watchdogTimer_.start(kWatchdogPeriodMs);
 }
 
 void HeadlessRecorder::finish(StopReason reason) {
   if (isFinished()) return;
-  m_reason = reason;
-  m_sampleTimer.stop();
-  m_watchdogTimer.stop();
-  m_deadline.stop();
-  if (m_model->frame.m_bRunning) Stop(*m_model, NullObserver());
-  if (m_runStarted) save();
+  reason_ = reason;
+  sampleTimer_.stop();
+  watchdogTimer_.stop();
+  deadline_.stop();
+  if (model_->flags.running) Stop(*model_, NullObserver());
+  if (runStarted_) save();
   // As closing the window does: EXIT three times, DISCONNECT six times.
-  CloseSequencePortSteps(*m_port);
+  CloseSequencePortSteps(*port_);
   emit finished(reason);
 }
 
 void HeadlessRecorder::save() {
   // Save is unavailable in the window while the run holds no sample.
-  if (m_options.outPath.empty() || samples() == 0) return;
+  if (options_.outPath.empty() || samples() == 0) return;
   FileStatus status = Succeeded();
-  if (m_options.writeTextTable) {
-    status = SaveRun(*m_model, m_options.outPath);
+  if (options_.writeTextTable) {
+    status = SaveRun(*model_, options_.outPath);
   } else {
-    const std::vector<std::uint8_t> data = EncodeDataLoggerFile(*m_model);
-    const std::array<FileToWrite, 1> files{FileToWrite(m_options.outPath, std::span(data))};
+    const std::vector<std::uint8_t> data = EncodeDataLoggerFile(*model_);
+    const std::array<FileToWrite, 1> files{FileToWrite(options_.outPath, std::span(data))};
     status = SaveFilesAtomically(files);
   }
-  m_saved = status.ok();
-  if (!status) m_saveError = status.error().message;
+  saved_ = status.ok();
+  if (!status) saveError_ = status.error().message;
 }
 
 QString DescribeStop(StopReason reason) {

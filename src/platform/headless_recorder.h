@@ -53,22 +53,22 @@ class HeadlessRecorder : public QObject {
   // would. Does nothing once finished.
   void requestStop(StopReason reason = StopReason::Interrupted);
 
-  bool isFinished() const { return m_reason != StopReason::None; }
-  StopReason stopReason() const { return m_reason; }
-  bool runStarted() const { return m_runStarted; }
+  bool isFinished() const { return reason_ != StopReason::None; }
+  StopReason stopReason() const { return reason_; }
+  bool runStarted() const { return runStarted_; }
   int samples() const;
   // Milliseconds since the run started (the first reading after Run); 0 before.
   qint64 runElapsedMs() const;
-  const std::string& portError() const { return m_portError; }
+  const std::string& portError() const { return portError_; }
   // The port's reason when the device went away during the recording.
-  const std::string& lossReason() const { return m_lossReason; }
+  const std::string& lossReason() const { return lossReason_; }
   // Whether the files were written on finishing, and why not when they failed.
-  bool saved() const { return m_saved; }
-  const std::string& saveError() const { return m_saveError; }
-  const RecordOptions& options() const { return m_options; }
+  bool saved() const { return saved_; }
+  const std::string& saveError() const { return saveError_; }
+  const RecordOptions& options() const { return options_; }
 
-  const AppModel& model() const { return *m_model; }
-  QtSerialPort& port() { return *m_port; }
+  const AppModel& model() const { return *model_; }
+  QtSerialPort& port() { return *port_; }
 
  signals:
   // The first reading after Run arrived: sample 0 of the run is being taken.
@@ -85,21 +85,21 @@ class HeadlessRecorder : public QObject {
   void finish(StopReason reason);
   void save();
 
-  RecordOptions m_options;
-  std::unique_ptr<AppModel> m_model;
-  std::unique_ptr<QtSerialPort> m_port;
-  QTimer m_sampleTimer;
-  QTimer m_watchdogTimer;
-  QTimer m_deadline;
-  QElapsedTimer m_runClock;
-  StopReason m_reason = StopReason::None;
-  bool m_runRequested = false;
-  bool m_runStarted = false;
-  int m_lostTicksWaiting = 0;
-  bool m_saved = false;
-  std::string m_portError;
-  std::string m_lossReason;
-  std::string m_saveError;
+  RecordOptions options_;
+  std::unique_ptr<AppModel> model_;
+  std::unique_ptr<QtSerialPort> port_;
+  QTimer sampleTimer_;
+  QTimer watchdogTimer_;
+  QTimer deadline_;
+  QElapsedTimer runClock_;
+  StopReason reason_ = StopReason::None;
+  bool runRequested_ = false;
+  bool runStarted_ = false;
+  int lostTicksWaiting_ = 0;
+  bool saved_ = false;
+  std::string portError_;
+  std::string lossReason_;
+  std::string saveError_;
 };
 
 // A few words for a person: "5 samples taken", "the meter stopped answering", ...

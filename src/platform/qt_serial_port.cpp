@@ -39,30 +39,30 @@ std::string Trimmed(std::string_view s) {
 QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(PathResolver{}, parent) {}
 
 QtSerialPort::QtSerialPort(PathResolver resolver, QObject* parent)
-    : QObject(parent), m_resolver(std::move(resolver)) {
-  if (!m_resolver) m_resolver = [](int n) { return ConfiguredPortPath(n); };
-  connect(&m_serial, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
-  connect(&m_serial, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    : QObject(parent), resolver_(std::move(resolver)) {
+  if (!resolver_) resolver_ = [](int n) { return ConfiguredPortPath(n); };
+  connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+  connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 
 QtSerialPort::~QtSerialPort() = default;
 
 void QtSerialPort::fail(const std::string& reason) {
-  m_lastError = reason;
+  lastError_ = reason;
   throw PortError(reason);
 }
 
 std::string QtSerialPort::devicePath() const {
-  return m_override.empty() ? m_resolver(m_number) : m_override;
+  return override_.empty() ? resolver_(number_) : override_;
 }
 
 void QtSerialPort::setDevicePathOverride(std::string path) {
-  m_override = std::move(path);
+  override_ = std::move(path);
 }
 
 void QtSerialPort::selectPort(int number) {
-  if (isOpen()) fail(m_openPath + ": port already open");
-  m_number = number;
+  if (isOpen()) fail(openPath_ + ": port already open");
+  number_ = number;
 }
 
 void QtSerialPort::setSettings(std::string_view settings) {
@@ -120,21 +120,21 @@ void QtSerialPort::setSettings(std::string_view settings) {
   else
     fail(bad);
 
-  m_baud = baud;
-  m_parity = parity;
-  m_dataBits = data;
-  m_stopBits = stop;
+  baud_ = baud;
+  parity_ = parity;
+  dataBits_ = data;
+  stopBits_ = stop;
   if (isOpen()) applyLineSettings();
 }
 
 void QtSerialPort::applyLineSettings() {
   // A pseudo-terminal ignores the rate; failures to set a line property are left to
   // show up as missing data rather than refusing a device that otherwise works.
-  m_serial.setBaudRate(m_baud);
-  m_serial.setParity(m_parity);
-  m_serial.setDataBits(m_dataBits);
-  m_serial.setStopBits(m_stopBits);
-  m_serial.setFlowControl(QSerialPort::NoFlowControl);
+  serial_.setBaudRate(baud_);
+  serial_.setParity(parity_);
+  serial_.setDataBits(dataBits_);
+  serial_.setStopBits(stopBits_);
+  serial_.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 // QSerialPort is always binary; the operation exists for the port interface.
@@ -142,83 +142,83 @@ void QtSerialPort::setBinaryInput() {}
 
 void QtSerialPort::setReceiveThreshold(int bytes) {
   if (bytes < 0) fail("invalid receive threshold " + std::to_string(bytes));
-  m_threshold = bytes;
+  threshold_ = bytes;
 }
 
 void QtSerialPort::setReadLength(int bytes) {
   if (bytes < 0) fail("invalid read length " + std::to_string(bytes));
-  m_readLength = bytes;
+  readLength_ = bytes;
 }
 
 void QtSerialPort::discardInput() {
   // Nothing waits on a closed port, so this is not an error then (the set-up
   // sequence discards before it opens).
   if (!isOpen()) return;
-  m_serial.readAll();
-  m_serial.clear(QSerialPort::Input);
+  serial_.readAll();
+  serial_.clear(QSerialPort::Input);
 }
 
 void QtSerialPort::open() {
-  if (isOpen()) fail(m_openPath + ": port already open");
-  if (m_serial.isOpen()) m_serial.close();  // a lost device not yet shut down
+  if (isOpen()) fail(openPath_ + ": port already open");
+  if (serial_.isOpen()) serial_.close();  // a lost device not yet shut down
 
   const std::string path = devicePath();
   if (path.empty())
-    fail("COM" + std::to_string(m_number) + ": no serial device for port number " + std::to_string(m_number));
+    fail("COM" + std::to_string(number_) + ": no serial device for port number " + std::to_string(number_));
 
-  m_serial.setPortName(QString::fromStdString(path));
+  serial_.setPortName(QString::fromStdString(path));
   applyLineSettings();
-  m_lost = false;
-  m_lastEventData = false;
-  if (!m_serial.open(QIODevice::ReadWrite)) {
-    const std::string reason = ReasonOf(m_serial);
-    m_serial.clearError();
+  lost_ = false;
+  lastEventData_ = false;
+  if (!serial_.open(QIODevice::ReadWrite)) {
+    const std::string reason = ReasonOf(serial_);
+    serial_.clearError();
     fail(path + ": " + reason);
   }
-  m_serial.clearError();
-  m_openPath = path;
-  m_lastError.clear();
-  ++m_openCount;
+  serial_.clearError();
+  openPath_ = path;
+  lastError_.clear();
+  ++openCount_;
 }
 
 void QtSerialPort::close() {
-  m_lost = false;
-  m_lastEventData = false;
-  if (m_serial.isOpen()) m_serial.close();
+  lost_ = false;
+  lastEventData_ = false;
+  if (serial_.isOpen()) serial_.close();
 }
 
 bool QtSerialPort::isOpen() const {
-  return m_serial.isOpen() && !m_lost;
+  return serial_.isOpen() && !lost_;
 }
 
 void QtSerialPort::write(std::span<const std::uint8_t> bytes) {
-  if (!isOpen()) fail((m_openPath.empty() ? devicePath() : m_openPath) + ": port not open");
+  if (!isOpen()) fail((openPath_.empty() ? devicePath() : openPath_) + ": port not open");
   const auto written =
-      m_serial.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-  if (written != static_cast<qint64>(bytes.size())) fail(m_openPath + ": " + ReasonOf(m_serial));
+      serial_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  if (written != static_cast<qint64>(bytes.size())) fail(openPath_ + ": " + ReasonOf(serial_));
   // Hand the block to the device now rather than at the next turn of the event loop,
   // so that a command written just before exit still leaves.
-  m_serial.flush();
+  serial_.flush();
 }
 
 std::vector<std::uint8_t> QtSerialPort::readAll() {
-  if (!isOpen()) fail((m_openPath.empty() ? devicePath() : m_openPath) + ": port not open");
-  const QByteArray data = m_readLength > 0 ? m_serial.read(m_readLength) : m_serial.readAll();
+  if (!isOpen()) fail((openPath_.empty() ? devicePath() : openPath_) + ": port not open");
+  const QByteArray data = readLength_ > 0 ? serial_.read(readLength_) : serial_.readAll();
   return {data.begin(), data.end()};
 }
 
 bool QtSerialPort::lastEventIsDataReceived() const {
-  return m_lastEventData;
+  return lastEventData_;
 }
 
 qint64 QtSerialPort::bytesWaiting() const {
-  return isOpen() ? m_serial.bytesAvailable() : 0;
+  return isOpen() ? serial_.bytesAvailable() : 0;
 }
 
 void QtSerialPort::onReadyRead() {
   // QSerialPort announces every byte; the program wants to hear of a whole frame.
-  if (m_lost || m_threshold == 0 || m_serial.bytesAvailable() < m_threshold) return;
-  m_lastEventData = true;
+  if (lost_ || threshold_ == 0 || serial_.bytesAvailable() < threshold_) return;
+  lastEventData_ = true;
   emit dataReceived();
 }
 
@@ -228,29 +228,29 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
       return;
     case QSerialPort::UnsupportedOperationError:
       // Modem lines on a pseudo-terminal ("Inappropriate ioctl for device").
-      m_serial.clearError();
+      serial_.clearError();
       return;
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError: {
       // A serial device has no end of file: a failing read means it is gone. The
       // QSerialPort is closed outside its own signal, then the loss is announced.
-      if (m_lost || !m_serial.isOpen()) return;
-      m_lost = true;
-      m_lastEventData = false;
+      if (lost_ || !serial_.isOpen()) return;
+      lost_ = true;
+      lastEventData_ = false;
       {
         // A hung-up device often leaves errno from an earlier modem-line ioctl; such a
         // reason would only mislead.
-        const std::string detail = ReasonOf(m_serial);
-        m_lastError = m_openPath + ": device disconnected";
-        if (detail.find("ioctl") == std::string::npos) m_lastError += " (" + detail + ")";
+        const std::string detail = ReasonOf(serial_);
+        lastError_ = openPath_ + ": device disconnected";
+        if (detail.find("ioctl") == std::string::npos) lastError_ += " (" + detail + ")";
       }
-      const QString reason = QString::fromStdString(m_lastError);
+      const QString reason = QString::fromStdString(lastError_);
       QMetaObject::invokeMethod(
           this,
-          [this, reason, openCount = m_openCount] {
-            if (openCount != m_openCount) return;
-            if (m_lost && m_serial.isOpen()) m_serial.close();
-            m_serial.clearError();
+          [this, reason, openCount = openCount_] {
+            if (openCount != openCount_) return;
+            if (lost_ && serial_.isOpen()) serial_.close();
+            serial_.clearError();
             emit portLost(reason);
           },
           Qt::QueuedConnection);
@@ -258,7 +258,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     }
     default:
       // Open failures are reported by open() itself, with the path it tried.
-      if (m_serial.isOpen()) m_lastError = m_openPath + ": " + ReasonOf(m_serial);
+      if (serial_.isOpen()) lastError_ = openPath_ + ": " + ReasonOf(serial_);
       return;
   }
 }

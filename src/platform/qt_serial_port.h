@@ -37,15 +37,15 @@ class QtSerialPort : public QObject, public SerialPort {
   std::vector<std::uint8_t> readAll() override;
   bool lastEventIsDataReceived() const override;
 
-  int portNumber() const { return m_number; }
+  int portNumber() const { return number_; }
   // Uses this path instead of the selected number's for as long as it is set (for
   // --device and --demo); an empty path returns to the number's path.
   void setDevicePathOverride(std::string path);
-  const std::string& devicePathOverride() const { return m_override; }
+  const std::string& devicePathOverride() const { return override_; }
   // The device the next open uses.
   std::string devicePath() const;
   // Why the last open failed or the open port was lost; empty after a good open.
-  const std::string& lastError() const { return m_lastError; }
+  const std::string& lastError() const { return lastError_; }
   qint64 bytesWaiting() const;
 
  signals:
@@ -60,23 +60,23 @@ class QtSerialPort : public QObject, public SerialPort {
   void applyLineSettings();
   [[noreturn]] void fail(const std::string& reason);
 
-  QSerialPort m_serial;
-  PathResolver m_resolver;
-  std::string m_override;
-  std::string m_openPath;
-  std::string m_lastError;
-  int m_number = 1;
-  int m_threshold = 11;
-  int m_readLength = 0;
-  qint32 m_baud = 9600;
-  QSerialPort::Parity m_parity = QSerialPort::NoParity;
-  QSerialPort::DataBits m_dataBits = QSerialPort::Data8;
-  QSerialPort::StopBits m_stopBits = QSerialPort::OneStop;
-  bool m_lastEventData = false;
+  QSerialPort serial_;
+  PathResolver resolver_;
+  std::string override_;
+  std::string openPath_;
+  std::string lastError_;
+  int number_ = 1;
+  int threshold_ = 11;
+  int readLength_ = 0;
+  qint32 baud_ = 9600;
+  QSerialPort::Parity parity_ = QSerialPort::NoParity;
+  QSerialPort::DataBits dataBits_ = QSerialPort::Data8;
+  QSerialPort::StopBits stopBits_ = QSerialPort::OneStop;
+  bool lastEventData_ = false;
   // Set when the device failed under us; the port then counts as closed even while
   // the QSerialPort is still being shut down.
-  bool m_lost = false;
-  int m_openCount = 0;  // tells a stale loss report from one about the current open
+  bool lost_ = false;
+  int openCount_ = 0;  // tells a stale loss report from one about the current open
 };
 
 }  // namespace pv

@@ -20,45 +20,45 @@ int DecimalsFor(int resolution) {
 
 }  // namespace
 
-MeterModel::MeterModel(std::uint32_t seed) : m_rng(seed ? seed : 1) {}
+MeterModel::MeterModel(std::uint32_t seed) : rng_(seed ? seed : 1) {}
 
 void MeterModel::setUnit(int unit) {
-  if (IsUnitCode(unit)) m_unit = unit;
+  if (IsUnitCode(unit)) unit_ = unit;
 }
 
 void MeterModel::setCurve(float centrePsi, float amplitudePsi, double periodSeconds, float noisePsi) {
-  m_centrePsi = centrePsi;
-  m_amplitudePsi = amplitudePsi;
-  m_periodSeconds = periodSeconds > 0 ? periodSeconds : 1.0;
-  m_noisePsi = noisePsi;
+  centrePsi_ = centrePsi;
+  amplitudePsi_ = amplitudePsi;
+  periodSeconds_ = periodSeconds > 0 ? periodSeconds : 1.0;
+  noisePsi_ = noisePsi;
 }
 
 float MeterModel::noise() {
   // xorshift32: reproducible from the seed, good enough for a wobbling needle.
-  m_rng ^= m_rng << 13;
-  m_rng ^= m_rng >> 17;
-  m_rng ^= m_rng << 5;
-  const float unit = static_cast<float>(m_rng) / 4294967296.0f * 2.0f - 1.0f;
-  return unit * m_noisePsi;
+  rng_ ^= rng_ << 13;
+  rng_ ^= rng_ >> 17;
+  rng_ ^= rng_ << 5;
+  const float unit = static_cast<float>(rng_) / 4294967296.0f * 2.0f - 1.0f;
+  return unit * noisePsi_;
 }
 
 float MeterModel::measuredPsi(double now) {
-  const double phase = 2.0 * std::numbers::pi * now / m_periodSeconds;
-  return m_centrePsi + m_amplitudePsi * static_cast<float>(std::sin(phase)) + noise();
+  const double phase = 2.0 * std::numbers::pi * now / periodSeconds_;
+  return centrePsi_ + amplitudePsi_ * static_cast<float>(std::sin(phase)) + noise();
 }
 
 float MeterModel::displayedPsi(double now) {
-  if (m_hold) return m_heldPsi;
-  float psi = measuredPsi(now) - m_zeroPsi;
-  if (m_dif) psi -= m_difRefPsi;
+  if (hold_) return heldPsi_;
+  float psi = measuredPsi(now) - zeroPsi_;
+  if (dif_) psi -= difRefPsi_;
   return psi;
 }
 
 std::uint8_t MeterModel::status() const {
   std::uint8_t s = 0;
-  if (m_batteryLow) s |= kStatusBatteryLow;
-  if (m_dif) s |= kStatusRelative;
-  if (m_hold) s |= kStatusHold;
+  if (batteryLow_) s |= kStatusBatteryLow;
+  if (dif_) s |= kStatusRelative;
+  if (hold_) s |= kStatusHold;
   return s;
 }
 
@@ -105,42 +105,42 @@ MeterFrame MeterModel::ErrorFrame(std::uint8_t code) {
 }
 
 bool MeterModel::nextFrame(double now, MeterFrame& frame) {
-  if (!m_awake) return false;
-  const UnitInfo& u = kUnits[m_unit];
+  if (!awake_) return false;
+  const UnitInfo& u = kUnits[unit_];
   const float value = displayedPsi(now) / u.toPsi;
   if (std::fabs(value) > u.fullScale) {
     // Over range: the meter shows ERR1 (upper) or ERR2 (lower), ERR3/ERR4 in DIF.
     const bool high = value > 0;
-    frame = ErrorFrame(m_dif ? (high ? kErr3 : kErr4) : (high ? kErr1 : kErr2));
+    frame = ErrorFrame(dif_ ? (high ? kErr3 : kErr4) : (high ? kErr1 : kErr2));
     return true;
   }
   std::uint8_t s = status();
   // A reading that truncates to zero is not shown as negative.
-  const std::string text = FormatMagnitude(value, m_unit);
+  const std::string text = FormatMagnitude(value, unit_);
   if (value < 0 && text.find_first_not_of("0.") != std::string::npos) s |= kStatusNegative;
-  frame = ReadingFrame(m_unit, m_rec, s, value);
+  frame = ReadingFrame(unit_, rec_, s, value);
   return true;
 }
 
 std::vector<std::uint8_t> MeterModel::handleCommandBytes(std::span<const std::uint8_t> bytes, double now) {
   std::vector<std::uint8_t> codes;
   for (const std::uint8_t b : bytes) {
-    m_pending.push_back(b);
+    pending_.push_back(b);
     // Resynchronise on the two prefix bytes; the pending part is never longer than
     // a frame, so hostile input cannot make it grow.
-    if (m_pending.size() == 1 && m_pending[0] != kCommandPrefix0) m_pending.clear();
-    if (m_pending.size() == 2 && m_pending[1] != kCommandPrefix1) {
-      m_pending.clear();
-      if (b == kCommandPrefix0) m_pending.push_back(b);
+    if (pending_.size() == 1 && pending_[0] != kCommandPrefix0) pending_.clear();
+    if (pending_.size() == 2 && pending_[1] != kCommandPrefix1) {
+      pending_.clear();
+      if (b == kCommandPrefix0) pending_.push_back(b);
     }
-    if (m_pending.size() == 3) {
-      const std::uint8_t code = m_pending[2];
-      m_pending.clear();
-      m_log.push_back(code);
+    if (pending_.size() == 3) {
+      const std::uint8_t code = pending_[2];
+      pending_.clear();
+      log_.push_back(code);
       codes.push_back(code);
-      const bool repeat = code == m_lastCode && now - m_lastCodeTime < kRepeatWindowSeconds;
-      m_lastCode = code;
-      m_lastCodeTime = now;
+      const bool repeat = code == lastCode_ && now - lastCodeTime_ < kRepeatWindowSeconds;
+      lastCode_ = code;
+      lastCodeTime_ = now;
       if (!repeat) apply(code, now);
     }
   }
@@ -149,43 +149,43 @@ std::vector<std::uint8_t> MeterModel::handleCommandBytes(std::span<const std::ui
 
 void MeterModel::apply(std::uint8_t code, double now) {
   const auto command = static_cast<Command>(code);
-  if (!m_awake && command != Command::Connect) return;  // a meter that is off only listens for CONNECT
+  if (!awake_ && command != Command::Connect) return;  // a meter that is off only listens for CONNECT
   switch (command) {
     case Command::Connect:
-      m_awake = true;
+      awake_ = true;
       break;
     case Command::Disconnect:
     case Command::PowerOff:
-      m_awake = false;
+      awake_ = false;
       break;
     case Command::Hold:
-      if (!m_hold) m_heldPsi = displayedPsi(now);
-      m_hold = true;
+      if (!hold_) heldPsi_ = displayedPsi(now);
+      hold_ = true;
       break;
     case Command::Unhold:
-      m_hold = false;
+      hold_ = false;
       break;
     case Command::Rec:
-      m_rec = kRecOn;
+      rec_ = kRecOn;
       break;
     case Command::Unrec:
-      m_rec = 0;
+      rec_ = 0;
       break;
     case Command::Light:
-      m_light = !m_light;
+      light_ = !light_;
       break;
     case Command::Zero:
-      m_zeroPsi = measuredPsi(now);
+      zeroPsi_ = measuredPsi(now);
       break;
     case Command::Units:
-      m_unit = (m_unit + 1) % kUnitCount;
+      unit_ = (unit_ + 1) % kUnitCount;
       break;
     case Command::Dif:
-      if (!m_dif) m_difRefPsi = measuredPsi(now) - m_zeroPsi;
-      m_dif = true;
+      if (!dif_) difRefPsi_ = measuredPsi(now) - zeroPsi_;
+      dif_ = true;
       break;
     case Command::Undif:
-      m_dif = false;
+      dif_ = false;
       break;
     case Command::Run:
     case Command::Exit:
@@ -195,13 +195,13 @@ void MeterModel::apply(std::uint8_t code, double now) {
 
 int MeterModel::commandCount(Command c) const {
   int n = 0;
-  for (const auto code : m_log) n += code == static_cast<std::uint8_t>(c);
+  for (const auto code : log_) n += code == static_cast<std::uint8_t>(c);
   return n;
 }
 
 std::vector<CommandRun> MeterModel::commandRuns() const {
   std::vector<CommandRun> runs;
-  for (const auto code : m_log) {
+  for (const auto code : log_) {
     if (runs.empty() || runs.back().code != code)
       runs.push_back({code, 1});
     else

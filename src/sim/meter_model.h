@@ -54,53 +54,53 @@ class MeterModel {
   // part needs the room ("1.234" psi, "12.34" kPa, "123.4" mbar, "03585" mbar).
   static std::string FormatMagnitude(float magnitude, int unit);
 
-  int unit() const { return m_unit; }
+  int unit() const { return unit_; }
   void setUnit(int unit);
-  bool hold() const { return m_hold; }
-  bool dif() const { return m_dif; }
-  float difReferencePsi() const { return m_difRefPsi; }
-  std::uint8_t rec() const { return m_rec; }
-  float zeroOffsetPsi() const { return m_zeroPsi; }
-  bool batteryLow() const { return m_batteryLow; }
-  void setBatteryLow(bool low) { m_batteryLow = low; }
-  bool light() const { return m_light; }
-  bool awake() const { return m_awake; }
-  void setAwake(bool awake) { m_awake = awake; }
+  bool hold() const { return hold_; }
+  bool dif() const { return dif_; }
+  float difReferencePsi() const { return difRefPsi_; }
+  std::uint8_t rec() const { return rec_; }
+  float zeroOffsetPsi() const { return zeroPsi_; }
+  bool batteryLow() const { return batteryLow_; }
+  void setBatteryLow(bool low) { batteryLow_ = low; }
+  bool light() const { return light_; }
+  bool awake() const { return awake_; }
+  void setAwake(bool awake) { awake_ = awake; }
   std::uint8_t status() const;
 
   // The pressure curve: centre + amplitude * sin(2 pi t / period) + noise, in psi.
   void setCurve(float centrePsi, float amplitudePsi, double periodSeconds, float noisePsi);
 
-  const std::vector<std::uint8_t>& commandLog() const { return m_log; }
+  const std::vector<std::uint8_t>& commandLog() const { return log_; }
   int commandCount(Command c) const;
   std::vector<CommandRun> commandRuns() const;
-  void clearCommandLog() { m_log.clear(); }
+  void clearCommandLog() { log_.clear(); }
 
  private:
   void apply(std::uint8_t code, double now);
   float noise();
 
-  int m_unit = kUnitPsi;
-  bool m_hold = false;
-  float m_heldPsi = 0.0f;
-  bool m_dif = false;
-  float m_difRefPsi = 0.0f;
-  std::uint8_t m_rec = 0;
-  float m_zeroPsi = 0.0f;
-  bool m_batteryLow = false;
-  bool m_light = false;
-  bool m_awake = true;
+  int unit_ = kUnitPsi;
+  bool hold_ = false;
+  float heldPsi_ = 0.0f;
+  bool dif_ = false;
+  float difRefPsi_ = 0.0f;
+  std::uint8_t rec_ = 0;
+  float zeroPsi_ = 0.0f;
+  bool batteryLow_ = false;
+  bool light_ = false;
+  bool awake_ = true;
 
-  float m_centrePsi = 3.0f;
-  float m_amplitudePsi = 1.5f;
-  double m_periodSeconds = 20.0;
-  float m_noisePsi = 0.01f;
-  std::uint32_t m_rng;
+  float centrePsi_ = 3.0f;
+  float amplitudePsi_ = 1.5f;
+  double periodSeconds_ = 20.0;
+  float noisePsi_ = 0.01f;
+  std::uint32_t rng_;
 
-  std::vector<std::uint8_t> m_pending;  // start of a command frame split over reads
-  std::vector<std::uint8_t> m_log;
-  std::uint8_t m_lastCode = 0;
-  double m_lastCodeTime = -1e9;
+  std::vector<std::uint8_t> pending_;  // start of a command frame split over reads
+  std::vector<std::uint8_t> log_;
+  std::uint8_t lastCode_ = 0;
+  double lastCodeTime_ = -1e9;
 };
 
 // The command's name as the meter's manual writes it ("CONNECT"), or "0x.." when unknown.

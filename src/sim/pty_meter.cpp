@@ -23,12 +23,12 @@ std::string SystemError(const std::string& what) {
 
 }  // namespace
 
-PtyMeter::PtyMeter(std::string linkPath, QObject* parent) : QObject(parent), m_linkPath(std::move(linkPath)) {
-  m_clock.start();
-  m_stream.setTimerType(Qt::PreciseTimer);
-  connect(&m_stream, &QTimer::timeout, this, &PtyMeter::onStreamTick);
-  m_slaveWatch.setInterval(kSlaveWatchMs);
-  connect(&m_slaveWatch, &QTimer::timeout, this, &PtyMeter::pollForSlave);
+PtyMeter::PtyMeter(std::string linkPath, QObject* parent) : QObject(parent), linkPath_(std::move(linkPath)) {
+  clock_.start();
+  stream_.setTimerType(Qt::PreciseTimer);
+  connect(&stream_, &QTimer::timeout, this, &PtyMeter::onStreamTick);
+  slaveWatch_.setInterval(kSlaveWatchMs);
+  connect(&slaveWatch_, &QTimer::timeout, this, &PtyMeter::pollForSlave);
   setFramesPerSecond(kDefaultFramesPerSecond);
 }
 
@@ -37,34 +37,34 @@ PtyMeter::~PtyMeter() {
 }
 
 double PtyMeter::now() const {
-  return static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
+  return static_cast<double>(clock_.nsecsElapsed()) / 1e9;
 }
 
 bool PtyMeter::start() {
   if (!isPlugged() && !openPty()) return false;
-  m_stream.start();
+  stream_.start();
   return true;
 }
 
 void PtyMeter::setFramesPerSecond(double rate) {
   if (!(rate > 0)) rate = kDefaultFramesPerSecond;
-  m_rate = std::min(rate, kMaxFramesPerSecond);
-  m_stream.setInterval(std::max(1, static_cast<int>(std::lround(1000.0 / m_rate))));
+  rate_ = std::min(rate, kMaxFramesPerSecond);
+  stream_.setInterval(std::max(1, static_cast<int>(std::lround(1000.0 / rate_))));
 }
 
 std::string PtyMeter::devicePath() const {
-  return m_linkPath.empty() ? m_slavePath : m_linkPath;
+  return linkPath_.empty() ? slavePath_ : linkPath_;
 }
 
 bool PtyMeter::openPty() {
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master < 0) {
-    m_error = SystemError("posix_openpt");
+    error_ = SystemError("posix_openpt");
     return false;
   }
   char name[128];
   if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
-    m_error = SystemError("pseudo-terminal set-up");
+    error_ = SystemError("pseudo-terminal set-up");
     ::close(master);
     return false;
   }
@@ -72,7 +72,7 @@ bool PtyMeter::openPty() {
   // and act on control characters (0x03 is Ctrl-C).
   termios tio{};
   if (tcgetattr(master, &tio) != 0 || (cfmakeraw(&tio), tcsetattr(master, TCSANOW, &tio) != 0)) {
-    m_error = SystemError("raw mode");
+    error_ = SystemError("raw mode");
     ::close(master);
     return false;
   }
@@ -82,49 +82,49 @@ bool PtyMeter::openPty() {
   const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (slave >= 0) ::close(slave);
 
-  if (!m_linkPath.empty()) {
+  if (!linkPath_.empty()) {
     struct stat st {};
-    if (lstat(m_linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-      m_error = m_linkPath + ": exists and is not a symbolic link";
+    if (lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+      error_ = linkPath_ + ": exists and is not a symbolic link";
       ::close(master);
       return false;
     }
     // Replace the link in one step, so that it never names nothing while plugged in.
-    const std::string tmp = m_linkPath + ".new" + std::to_string(getpid());
+    const std::string tmp = linkPath_ + ".new" + std::to_string(getpid());
     ::unlink(tmp.c_str());
-    if (::symlink(name, tmp.c_str()) != 0 || ::rename(tmp.c_str(), m_linkPath.c_str()) != 0) {
-      m_error = SystemError(m_linkPath);
+    if (::symlink(name, tmp.c_str()) != 0 || ::rename(tmp.c_str(), linkPath_.c_str()) != 0) {
+      error_ = SystemError(linkPath_);
       ::unlink(tmp.c_str());
       ::close(master);
       return false;
     }
   }
 
-  m_master = master;
-  m_slavePath = name;
-  m_error.clear();
-  m_notifier = new QSocketNotifier(master, QSocketNotifier::Read, this);
-  connect(m_notifier, &QSocketNotifier::activated, this, &PtyMeter::onMasterReadable);
+  master_ = master;
+  slavePath_ = name;
+  error_.clear();
+  notifier_ = new QSocketNotifier(master, QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &PtyMeter::onMasterReadable);
   return true;
 }
 
 void PtyMeter::closePty() {
-  m_slaveWatch.stop();
-  if (m_notifier) {
-    m_notifier->setEnabled(false);
-    delete m_notifier;
-    m_notifier = nullptr;
+  slaveWatch_.stop();
+  if (notifier_) {
+    notifier_->setEnabled(false);
+    delete notifier_;
+    notifier_ = nullptr;
   }
-  if (m_master >= 0) {
-    ::close(m_master);
-    m_master = -1;
+  if (master_ >= 0) {
+    ::close(master_);
+    master_ = -1;
   }
-  if (!m_linkPath.empty()) {
+  if (!linkPath_.empty()) {
     // Only our own link goes: another simulator may have taken the name meanwhile.
     char target[256];
-    const auto n = ::readlink(m_linkPath.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == m_slavePath)
-      ::unlink(m_linkPath.c_str());
+    const auto n = ::readlink(linkPath_.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slavePath_)
+      ::unlink(linkPath_.c_str());
   }
 }
 
@@ -137,19 +137,19 @@ bool PtyMeter::plugIn() {
 }
 
 bool PtyMeter::slaveConnected() const {
-  if (m_master < 0) return false;
-  pollfd p{m_master, POLLIN, 0};
+  if (master_ < 0) return false;
+  pollfd p{master_, POLLIN, 0};
   if (::poll(&p, 1, 0) < 0) return false;
   return (p.revents & POLLHUP) == 0;
 }
 
 void PtyMeter::onMasterReadable() {
   char buf[256];
-  while (m_master >= 0) {
-    const auto n = ::read(m_master, buf, sizeof buf);
+  while (master_ >= 0) {
+    const auto n = ::read(master_, buf, sizeof buf);
     if (n > 0) {
       const auto* bytes = reinterpret_cast<const std::uint8_t*>(buf);
-      for (const auto code : m_model.handleCommandBytes({bytes, static_cast<std::size_t>(n)}, now()))
+      for (const auto code : model_.handleCommandBytes({bytes, static_cast<std::size_t>(n)}, now()))
         emit commandReceived(code);
       continue;
     }
@@ -157,26 +157,26 @@ void PtyMeter::onMasterReadable() {
     if (n < 0 && errno == EIO) {
       // No slave open: normal for a pseudo-terminal nobody uses yet or any more. The
       // master would stay readable (hang-up) and spin the loop, so watch instead.
-      if (m_notifier) m_notifier->setEnabled(false);
-      m_slaveWatch.start();
+      if (notifier_) notifier_->setEnabled(false);
+      slaveWatch_.start();
     }
     return;
   }
 }
 
 void PtyMeter::pollForSlave() {
-  if (m_master < 0) {
-    m_slaveWatch.stop();
+  if (master_ < 0) {
+    slaveWatch_.stop();
     return;
   }
   if (!slaveConnected()) return;
-  m_slaveWatch.stop();
-  if (m_notifier) m_notifier->setEnabled(true);
+  slaveWatch_.stop();
+  if (notifier_) notifier_->setEnabled(true);
 }
 
 QByteArray PtyMeter::nextFrameBytes() {
   MeterFrame frame;
-  if (!m_model.nextFrame(now(), frame)) return {};
+  if (!model_.nextFrame(now(), frame)) return {};
   return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
 }
 
@@ -184,7 +184,7 @@ void PtyMeter::writeBytes(const QByteArray& bytes) {
   if (bytes.isEmpty() || !slaveConnected()) return;
   qsizetype done = 0;
   while (done < bytes.size()) {
-    const auto n = ::write(m_master, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+    const auto n = ::write(master_, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
     if (n > 0) {
       done += n;
     } else if (n < 0 && errno == EINTR) {
@@ -196,7 +196,7 @@ void PtyMeter::writeBytes(const QByteArray& bytes) {
 }
 
 void PtyMeter::onStreamTick() {
-  if (m_master < 0 || m_clock.elapsed() < m_silentUntilMs || !slaveConnected()) return;
+  if (master_ < 0 || clock_.elapsed() < silentUntilMs_ || !slaveConnected()) return;
   const QByteArray frame = nextFrameBytes();
   if (frame.isEmpty()) return;
   writeBytes(frame);
@@ -222,7 +222,7 @@ void PtyMeter::sendSplitFrame(int gapMs) {
   if (frame.isEmpty()) return;
   const qsizetype half = frame.size() / 2;
   // Keep the stream out of the gap so the two halves stay one frame.
-  m_silentUntilMs = std::max(m_silentUntilMs, m_clock.elapsed() + gapMs + 5);
+  silentUntilMs_ = std::max(silentUntilMs_, clock_.elapsed() + gapMs + 5);
   writeBytes(frame.left(half));
   QTimer::singleShot(gapMs, this, [this, rest = frame.mid(half)] { writeBytes(rest); });
 }
@@ -232,7 +232,7 @@ void PtyMeter::sendJoinedFrames() {
 }
 
 void PtyMeter::silence(int ms) {
-  m_silentUntilMs = std::max(m_silentUntilMs, m_clock.elapsed() + ms);
+  silentUntilMs_ = std::max(silentUntilMs_, clock_.elapsed() + ms);
 }
 
 }  // namespace pv

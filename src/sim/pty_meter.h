@@ -32,20 +32,20 @@ class PtyMeter : public QObject {
   // Creates the pseudo-terminal and starts streaming. False (see errorString) when the
   // system refuses.
   bool start();
-  const std::string& errorString() const { return m_error; }
+  const std::string& errorString() const { return error_; }
 
   void setFramesPerSecond(double rate);  // clamped to (0, kMaxFramesPerSecond]
-  double framesPerSecond() const { return m_rate; }
+  double framesPerSecond() const { return rate_; }
 
   // The symbolic link when there is one, else the slave's own path.
   std::string devicePath() const;
-  const std::string& slavePath() const { return m_slavePath; }
-  bool isPlugged() const { return m_master >= 0; }
+  const std::string& slavePath() const { return slavePath_; }
+  bool isPlugged() const { return master_ >= 0; }
   // True while some program has the slave side open.
   bool slaveConnected() const;
 
-  MeterModel& model() { return m_model; }
-  const MeterModel& model() const { return m_model; }
+  MeterModel& model() { return model_; }
+  const MeterModel& model() const { return model_; }
   // Seconds since start(), the time the model is driven with.
   double now() const;
 
@@ -74,17 +74,17 @@ class PtyMeter : public QObject {
   void pollForSlave();
   QByteArray nextFrameBytes();
 
-  std::string m_linkPath;
-  std::string m_slavePath;
-  std::string m_error;
-  int m_master = -1;
-  QSocketNotifier* m_notifier = nullptr;
-  QTimer m_stream;
-  QTimer m_slaveWatch;  // while no slave is open the master cannot be read
-  double m_rate = kDefaultFramesPerSecond;
-  qint64 m_silentUntilMs = 0;
-  QElapsedTimer m_clock;
-  MeterModel m_model;
+  std::string linkPath_;
+  std::string slavePath_;
+  std::string error_;
+  int master_ = -1;
+  QSocketNotifier* notifier_ = nullptr;
+  QTimer stream_;
+  QTimer slaveWatch_;  // while no slave is open the master cannot be read
+  double rate_ = kDefaultFramesPerSecond;
+  qint64 silentUntilMs_ = 0;
+  QElapsedTimer clock_;
+  MeterModel model_;
 };
 
 }  // namespace pv

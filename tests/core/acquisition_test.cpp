@@ -26,7 +26,7 @@ class Acquisition : public testing::Test {
   // A meter answering in plain mode, then a confirmed Run with the given interval.
   AppModel Running(int seconds) {
     AppModel m;
-    m.frame.initialise(1);
+    m.flags.initialise(1);
     Feed(m, ReadingBytes(kPsi, 0, 0, "0.000"), kStart - 5);
     ConfirmRun(m, seconds, NullObserver());
     return m;
@@ -39,19 +39,19 @@ TEST_F(Acquisition, SamplesAreLabelledByTheirIndexTimesTheInterval) {
     Feed(m, ReadingBytes(kPsi, 0, 0, n < 10 ? "1.000" : "2.000"), kStart + n);
     ASSERT_TRUE(CommitTick(m, false, NullObserver()));
   }
-  EXPECT_EQ(m.view.m_nSample, 11);
-  EXPECT_EQ(m.view.m_timeStart, kStart);
-  EXPECT_EQ(m.view.m_strEndTime, "22:13:40");  // sample 10 = start + 20 s
-  EXPECT_EQ(m.view.sampleTime(10), kStart + 20);
-  EXPECT_EQ(m.view.m_strStartTime, "22:13:20");
-  EXPECT_EQ(m.bar.startTime, "14/11/23 22:13:20");
-  EXPECT_EQ(m.bar.sampleCount, "11");
-  EXPECT_EQ(m.bar.interval, "2");
-  EXPECT_EQ(m.view.m_nStartHour, 22);
-  EXPECT_EQ(m.view.m_nStartMin, 13);
-  EXPECT_EQ(m.view.m_nStartSec, 20);
-  EXPECT_EQ(Bits(m.doc.m_fValue[10]), Bits(2.0f));
-  EXPECT_EQ(Bits(m.doc.m_fValue[9]), Bits(1.0f));
+  EXPECT_EQ(m.store.sampleCount, 11);
+  EXPECT_EQ(m.run.startTime, kStart);
+  EXPECT_EQ(m.run.endText, "22:13:40");  // sample 10 = start + 20 s
+  EXPECT_EQ(m.run.sampleTime(10), kStart + 20);
+  EXPECT_EQ(m.run.startText, "22:13:20");
+  EXPECT_EQ(m.statsBar.startTime, "14/11/23 22:13:20");
+  EXPECT_EQ(m.statsBar.sampleCount, "11");
+  EXPECT_EQ(m.statsBar.interval, "2");
+  EXPECT_EQ(m.run.startHour, 22);
+  EXPECT_EQ(m.run.startMinute, 13);
+  EXPECT_EQ(m.run.startSecond, 20);
+  EXPECT_EQ(Bits(m.store.values[10]), Bits(2.0f));
+  EXPECT_EQ(Bits(m.store.values[9]), Bits(1.0f));
 }
 
 TEST_F(Acquisition, EachTickCommitsTheLatestReadingAtMostOnce) {
@@ -64,17 +64,17 @@ TEST_F(Acquisition, EachTickCommitsTheLatestReadingAtMostOnce) {
       EXPECT_TRUE(CommitTick(m, false, NullObserver()));
     }
   }
-  EXPECT_EQ(m.view.m_nSample, 3);
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.5f));
-  EXPECT_EQ(Bits(m.doc.m_fValue[1]), Bits(2.5f));
-  EXPECT_EQ(Bits(m.doc.m_fValue[2]), Bits(3.5f));
+  EXPECT_EQ(m.store.sampleCount, 3);
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(1.5f));
+  EXPECT_EQ(Bits(m.store.values[1]), Bits(2.5f));
+  EXPECT_EQ(Bits(m.store.values[2]), Bits(3.5f));
   // A silence shorter than the watchdog commits nothing; numbering then goes on.
   for (int k = 0; k < 3; ++k) EXPECT_FALSE(CommitTick(m, false, NullObserver()));
   Feed(m, ReadingBytes(kPsi, 0, 0, "4.000"), kStart + 7);
   EXPECT_TRUE(CommitTick(m, false, NullObserver()));
-  EXPECT_EQ(m.view.m_nSample, 4);
-  EXPECT_EQ(Bits(m.doc.m_fValue[3]), Bits(4.0f));
-  EXPECT_EQ(m.view.m_strEndTime, "22:13:23");
+  EXPECT_EQ(m.store.sampleCount, 4);
+  EXPECT_EQ(Bits(m.store.values[3]), Bits(4.0f));
+  EXPECT_EQ(m.run.endText, "22:13:23");
 }
 
 TEST_F(Acquisition, TheCommitNeedsANewReadingAndARun) {
@@ -91,70 +91,70 @@ TEST_F(Acquisition, TheCommitNeedsANewReadingAndARun) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.view.m_bNewSample = c.newSample;
-    m.frame.m_bRunning = c.running;
+    m.run.newSample = c.newSample;
+    m.flags.running = c.running;
     RecordingObserver seen;
     EXPECT_EQ(CommitTick(m, c.rubberBand, seen), c.committed);
-    EXPECT_EQ(m.view.m_nSample, c.committed ? 1 : 0);
-    EXPECT_EQ(m.view.m_bNewSample, c.newSample && !c.committed);
+    EXPECT_EQ(m.store.sampleCount, c.committed ? 1 : 0);
+    EXPECT_EQ(m.run.newSample, c.newSample && !c.committed);
     EXPECT_EQ(seen.invalidations, c.invalidations);
   }
 }
 
 TEST_F(Acquisition, TheFirstReadingAfterRunRestartsTheStore) {
   AppModel m = Running(1);
-  m.view.m_nSample = 40;
-  m.view.m_strEndTime = "old";
-  m.bar.startTime = "old";
-  m.bar.sampleCount = "40";
+  m.store.sampleCount = 40;
+  m.run.endText = "old";
+  m.statsBar.startTime = "old";
+  m.statsBar.sampleCount = "40";
   m.cursorBar.aValue = m.cursorBar.average = "old";
   RecordingObserver seen;
   IngestBlock(m, ReadingBytes(kMbar, 0, 0, "12.34"), kStart, seen);
-  EXPECT_EQ(m.view.m_nSample, 0);
-  EXPECT_EQ(m.view.m_timeStart, kStart);
-  EXPECT_TRUE(m.view.m_strEndTime.empty());
-  EXPECT_TRUE(m.bar.startTime.empty());
-  EXPECT_TRUE(m.bar.sampleCount.empty());
-  EXPECT_FALSE(m.frame.m_bRunRequested);
-  EXPECT_FALSE(m.frame.m_bStopped);
+  EXPECT_EQ(m.store.sampleCount, 0);
+  EXPECT_EQ(m.run.startTime, kStart);
+  EXPECT_TRUE(m.run.endText.empty());
+  EXPECT_TRUE(m.statsBar.startTime.empty());
+  EXPECT_TRUE(m.statsBar.sampleCount.empty());
+  EXPECT_FALSE(m.flags.runRequested);
+  EXPECT_FALSE(m.flags.stopped);
   EXPECT_EQ(seen.cursorBar, 1);
   EXPECT_EQ(m.cursorBar.boxes(), (std::array<std::string, 9>{}));
   // The first sample of the run carries its unit, not the slot's leftovers.
-  EXPECT_EQ(m.view.m_strUnitAt[0], "mbar");
-  EXPECT_EQ(Bits(m.view.m_fToPsiAt[0]), Bits(0.0145053668f));
-  EXPECT_EQ(Bits(m.view.m_fFullScaleAt[0]), Bits(3585.91992f));
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(12.3f));
+  EXPECT_EQ(m.store.unitNameAt[0], "mbar");
+  EXPECT_EQ(Bits(m.store.toPsiAt[0]), Bits(0.0145053668f));
+  EXPECT_EQ(Bits(m.store.fullScaleAt[0]), Bits(3585.91992f));
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(12.3f));
   // Later readings of the same run do not restart it.
   CommitTick(m, false, NullObserver());
   Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"), kStart + 1);
-  EXPECT_EQ(m.view.m_nSample, 1);
+  EXPECT_EQ(m.store.sampleCount, 1);
 }
 
 TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
   AppModel m = Running(1);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
-  m.view.m_nSample = kMaxSamples - 1;
+  m.store.sampleCount = kMaxSamples - 1;
   Feed(m, ReadingBytes(kPsi, 1, 0, "1.000"), kStart);
   ASSERT_TRUE(CommitTick(m, false, NullObserver()));
-  EXPECT_EQ(m.view.m_nSample, kMaxSamples);
-  EXPECT_TRUE(m.frame.m_bRunning);  // the next block ends it
+  EXPECT_EQ(m.store.sampleCount, kMaxSamples);
+  EXPECT_TRUE(m.flags.running);  // the next block ends it
   Feed(m, {0x01, 0x02}, kStart);
-  EXPECT_FALSE(m.frame.m_bRunning);
-  EXPECT_TRUE(m.frame.m_bStopped);
-  EXPECT_FALSE(m.frame.m_bRecording);
+  EXPECT_FALSE(m.flags.running);
+  EXPECT_TRUE(m.flags.stopped);
+  EXPECT_FALSE(m.flags.recording);
   const auto a = Commands(m, false);
   EXPECT_FALSE(a.stop);
   EXPECT_TRUE(a.save);
   EXPECT_TRUE(a.print);
-  EXPECT_FALSE(m.bar.exportEnabled);  // only Stop enables the export
+  EXPECT_FALSE(m.statsBar.exportEnabled);  // only Stop enables the export
   // The store never grows past its committed maximum, even if a run is started again
   // before the first reading restarts it.
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
   ConfirmRun(m, 1, NullObserver());
   EXPECT_FALSE(CommitTick(m, false, NullObserver()));
-  EXPECT_EQ(m.view.m_nSample, kMaxSamples);
+  EXPECT_EQ(m.store.sampleCount, kMaxSamples);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart + 100);
-  EXPECT_EQ(m.view.m_nSample, 0);
+  EXPECT_EQ(m.store.sampleCount, 0);
 }
 
 TEST_F(Acquisition, RunConfirmedOrCancelled) {
@@ -177,16 +177,16 @@ TEST_F(Acquisition, RunConfirmedOrCancelled) {
     RecordingPort port;
     port.opened = true;
     if (c.confirmed) ConfirmRun(m, c.entered, NullObserver());
-    m.bar.exportEnabled = true;
+    m.statsBar.exportEnabled = true;
     EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "");
     SCOPED_TRACE(c.entered);
     EXPECT_EQ(port.writes(), std::vector<std::string>(3, "11"));
-    EXPECT_FALSE(m.bar.exportEnabled);
-    EXPECT_TRUE(m.view.m_bStartTimerPending);
-    EXPECT_EQ(m.view.m_nSampleIntervalMs, c.intervalMs);
-    EXPECT_EQ(m.frame.m_bRunning, c.running);
-    EXPECT_EQ(m.frame.m_bRunRequested, c.running);
-    EXPECT_EQ(m.frame.m_bGraphHasData, c.running);
+    EXPECT_FALSE(m.statsBar.exportEnabled);
+    EXPECT_TRUE(m.run.startTimerPending);
+    EXPECT_EQ(m.run.intervalMs, c.intervalMs);
+    EXPECT_EQ(m.flags.running, c.running);
+    EXPECT_EQ(m.flags.runRequested, c.running);
+    EXPECT_EQ(m.flags.graphHasData, c.running);
     EXPECT_EQ(Commands(m, false).stop, c.canStop);
     EXPECT_EQ(Commands(m, false).run, !c.confirmed);
   }
@@ -197,18 +197,18 @@ TEST_F(Acquisition, RunSendsEvenWhenThePortFails) {
   RecordingPort port;
   port.failAt = 0;  // the open
   EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "refused");
-  EXPECT_TRUE(m.view.m_bStartTimerPending);
+  EXPECT_TRUE(m.run.startTimerPending);
 }
 
 TEST_F(Acquisition, StopEndsTheRunAndAllowsTheExport) {
   AppModel m = Running(1);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
   CommitTick(m, false, NullObserver());
-  m.frame.m_bRecording = m.frame.m_bHold = true;
+  m.flags.recording = m.flags.hold = true;
   Stop(m, NullObserver());
-  EXPECT_TRUE(m.frame.m_bStopped);
-  EXPECT_FALSE(m.frame.m_bRunning || m.frame.m_bRecording || m.frame.m_bHold || m.view.m_bCanStop);
-  EXPECT_TRUE(m.bar.exportEnabled);
+  EXPECT_TRUE(m.flags.stopped);
+  EXPECT_FALSE(m.flags.running || m.flags.recording || m.flags.hold || m.run.canStop);
+  EXPECT_TRUE(m.statsBar.exportEnabled);
   EXPECT_FALSE(Commands(m, false).run);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);  // the next reading gives idle
   EXPECT_TRUE(Commands(m, false).run);

@@ -46,13 +46,13 @@ TEST(ChartCursors, AClickGoesToTheNearestSampleAndATieToTheLeft) {
     auto m = Chart(std::vector<float>(50, 1.0f));
     ModelObserver o;
     ASSERT_TRUE(RightRelease(*m, x, kW, kH, o));
-    EXPECT_EQ(m->chart.m_nCursorA, index);
-    EXPECT_EQ(m->chart.g_fCursorAX, 294.0f + 4.0f * index);
+    EXPECT_EQ(m->chart.cursorA, index);
+    EXPECT_EQ(m->chart.cursorAX, 294.0f + 4.0f * index);
   }
   auto m = Chart(std::vector<float>(50, 1.0f));
   ModelObserver o;
   EXPECT_FALSE(RightRelease(*m, 294 + 200, kW, kH, o));  // beyond the last sample
-  EXPECT_TRUE(m->chart.m_bCursorsHidden);
+  EXPECT_TRUE(m->chart.cursorsHidden);
 }
 
 TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
@@ -64,7 +64,7 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   auto m = Chart(psi, 2);
   ModelObserver o;
   ASSERT_TRUE(RightRelease(*m, 294 + 40, kW, kH, o));  // A at 10
-  EXPECT_TRUE(m->chart.m_bAwaitingCursorB);
+  EXPECT_TRUE(m->chart.awaitingCursorB);
   ChartFrame f = PaintChart(*m, kW, kH);
   EXPECT_TRUE(f.cursorBarChanged);
   EXPECT_EQ(m->cursorBar.aValue, "2.000 ");
@@ -76,7 +76,7 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   EXPECT_EQ(LinesIn(f.plot.list, kCursorAColour)[0]->to, (Point{40, 432}));
 
   ASSERT_TRUE(RightRelease(*m, 294 + 20, kW, kH, o));  // B at 5
-  EXPECT_FALSE(m->chart.m_bAwaitingCursorB);
+  EXPECT_FALSE(m->chart.awaitingCursorB);
   f = PaintChart(*m, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorBColour).size(), 1u);
   const CursorBarTexts& t = m->cursorBar;
@@ -89,13 +89,13 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   EXPECT_EQ(t.minimum, "-3.500 ");
   EXPECT_EQ(t.minimumTime, Clock(18));
   EXPECT_EQ(t.average, "0.792 ");  // 4.75 / 6
-  EXPECT_EQ(m->chart.g_nCursorLo, 5);
-  EXPECT_EQ(m->chart.g_nCursorHi, 10);
+  EXPECT_EQ(m->chart.cursorLo, 5);
+  EXPECT_EQ(m->chart.cursorHi, 10);
 
   // The third click moves A again.
   ASSERT_TRUE(RightRelease(*m, 294 + 4, kW, kH, o));
-  EXPECT_EQ(m->chart.m_nCursorA, 1);
-  EXPECT_EQ(m->chart.m_nCursorB, 5);
+  EXPECT_EQ(m->chart.cursorA, 1);
+  EXPECT_EQ(m->chart.cursorB, 5);
 }
 
 TEST(ChartCursors, ReadoutsAreInTheUnitOfTheLatestReading) {
@@ -105,7 +105,7 @@ TEST(ChartCursors, ReadoutsAreInTheUnitOfTheLatestReading) {
   RightRelease(*m, 294 + 12, kW, kH, o);
   PaintChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "1.453 ");    // 52 / 3.5776 x 0.1
-  m->view.m_fFullScale = kUnits[4].fullScale;  // the meter now reads mbar
+  m->run.fullScale = kUnits[4].fullScale;  // the meter now reads mbar
   PaintChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "100.233 ");  // 0.1 bar = 100 mbar
 }
@@ -162,7 +162,7 @@ TEST(ChartCursors, ClearIsRefusedBetweenPlacingAAndB) {
   RightRelease(*m, 300, kW, kH, o);
   PaintChart(*m, kW, kH);
   EXPECT_FALSE(ClearCursors(*m, o));
-  EXPECT_FALSE(m->chart.m_bCursorsHidden);
+  EXPECT_FALSE(m->chart.cursorsHidden);
   EXPECT_EQ(m->cursorBar.aValue, "1.000 ");
 
   RightRelease(*m, 320, kW, kH, o);
@@ -175,8 +175,8 @@ TEST(ChartCursors, ClearIsRefusedBetweenPlacingAAndB) {
   EXPECT_FALSE(f.cursorBarChanged);
   // The next click goes on with the alternation: A again.
   RightRelease(*m, 342, kW, kH, o);
-  EXPECT_EQ(m->chart.m_nCursorA, 12);
-  EXPECT_TRUE(m->chart.m_bAwaitingCursorB);
+  EXPECT_EQ(m->chart.cursorA, 12);
+  EXPECT_TRUE(m->chart.awaitingCursorB);
 }
 
 TEST(ChartCursors, CursorsOutsideTheStoreAreNeverReadOut) {
@@ -187,12 +187,12 @@ TEST(ChartCursors, CursorsOutsideTheStoreAreNeverReadOut) {
   PaintChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.average, "1.000 ");
   // A new run: only 22 samples so far, B lies beyond them.
-  m->view.m_nSample = 22;
+  m->store.sampleCount = 22;
   PaintChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "1.000 ");
   EXPECT_EQ(m->cursorBar.bValue, "");
   EXPECT_EQ(m->cursorBar.average, "");
-  m->view.m_nSample = 10;
+  m->store.sampleCount = 10;
   PaintChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "");
   // A cursor left of the plot is drawn where it falls and read out as nothing.
@@ -213,8 +213,8 @@ TEST(ChartCursors, CursorsFollowTheZoomedLevel) {
   PaintChart(*m, kW, kH);
   ASSERT_EQ(m->chart.posX(1)[1] - m->chart.posX(1)[0], 8.0f);
   ASSERT_TRUE(RightRelease(*m, 294 + 2, kW, kH, o));
-  EXPECT_EQ(m->chart.m_nCursorA, 25);  // x = 8 x 25 - 198 = 2
-  ScrollTo(*m, m->chart.m_nZoomLeft - 1, o);
+  EXPECT_EQ(m->chart.cursorA, 25);  // x = 8 x 25 - 198 = 2
+  ScrollTo(*m, m->chart.zoomLeft - 1, o);
   const ChartFrame f = PaintChart(*m, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorAColour)[0]->from.x, 10);
 }

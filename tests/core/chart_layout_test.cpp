@@ -34,7 +34,7 @@ TEST(ChartPaint, PlotAndStripsFollowTheClientSize) {
   EXPECT_EQ(f.rightStrip.x, 930);
   EXPECT_EQ(f.rightStrip.width, 100);
   EXPECT_TRUE(f.leftStrip.background.buttonFace);
-  EXPECT_EQ(m->chart.g_fStep, 636.0f / 99.0f);
+  EXPECT_EQ(m->chart.step, 636.0f / 99.0f);
   // One sample: labels but no trace.
   EXPECT_TRUE(All<Polyline>(f.plot.list).empty());
   EXPECT_EQ(All<Text>(f.leftStrip.list).size(), 5u);
@@ -47,14 +47,14 @@ TEST(ChartPaint, TheHundredAndFirstSampleCompressesTheWindow) {
   CommitTo(*m, 100);
   ChartFrame f = PaintChart(*m, 1000, 700);
   EXPECT_FALSE(f.repaintWithErase);
-  EXPECT_EQ(m->chart.g_nWindowSamples, 100);
+  EXPECT_EQ(m->chart.windowSamples, 100);
   EXPECT_EQ(TracePoints(f.plot.list).back().x, 636);  // 99 steps of 636/99
 
   CommitTo(*m, 101);
   f = PaintChart(*m, 1000, 700);
   EXPECT_TRUE(f.repaintWithErase);
-  EXPECT_EQ(m->chart.g_fStep, 5.83f);
-  EXPECT_EQ(m->chart.g_nWindowSamples, 110);
+  EXPECT_EQ(m->chart.step, 5.83f);
+  EXPECT_EQ(m->chart.windowSamples, 110);
   // The first segment still used the old step; the rest of the paint the new one.
   const auto lines = All<Polyline>(f.plot.list);
   ASSERT_EQ(lines.size(), 2u);
@@ -64,7 +64,7 @@ TEST(ChartPaint, TheHundredAndFirstSampleCompressesTheWindow) {
 
   f = PaintChart(*m, 1000, 700);
   EXPECT_FALSE(f.repaintWithErase);
-  EXPECT_EQ(m->chart.g_fStep, 636.0f / 109.0f);
+  EXPECT_EQ(m->chart.step, 636.0f / 109.0f);
 }
 
 TEST(ChartPaint, ValueLabelsFollowTheCurrentUnit) {
@@ -99,8 +99,8 @@ TEST(ChartPaint, ValueLabelsFollowTheCurrentUnit) {
     ASSERT_EQ(right.size(), 5u);
     const int ys[5] = {0, 106, 215, 324, 424};  // strip height 439
     for (int k = 0; k < 5; ++k) {
-      EXPECT_EQ(m->chart.g_strYLabel[k], c.screen[k]);
-      EXPECT_EQ(m->chart.g_strPrintYLabel[k], c.print[k]);
+      EXPECT_EQ(m->chart.valueLabelTexts[k], c.screen[k]);
+      EXPECT_EQ(m->chart.printValueLabels[k], c.print[k]);
       EXPECT_EQ(left[k]->text, c.screen[k]);
       EXPECT_EQ(left[k]->at, (Point{c.indent[k], ys[k]}));
       EXPECT_EQ(right[k]->at, (Point{3, ys[k]}));
@@ -120,8 +120,8 @@ TEST(ChartPaint, LiveTimeLabelsStandUnderEveryThirdGridCell) {
   auto m = MakeChartModel(kUnitPsi, 5);
   CommitTo(*m, 1);
   const ChartFrame f = PaintChart(*m, 1000, 700);
-  for (int j = 0; j < 5; ++j) EXPECT_EQ(m->chart.g_timeLabel[j], kRunStart + 120 * j) << j;
-  EXPECT_EQ(m->chart.m_strTimeLabel[1], FormatLocalTime(kRunStart + 120, "%H:%M:%S"));
+  for (int j = 0; j < 5; ++j) EXPECT_EQ(m->chart.timeLabels[j], kRunStart + 120 * j) << j;
+  EXPECT_EQ(m->chart.timeLabelTexts[1], FormatLocalTime(kRunStart + 120, "%H:%M:%S"));
 
   const auto fills = All<FillRect>(f.mainWindow);
   ASSERT_EQ(fills.size(), 1u);
@@ -136,7 +136,7 @@ TEST(ChartPaint, LiveTimeLabelsStandUnderEveryThirdGridCell) {
   const int labels[5] = {4, 3, 2, 1, 0};
   for (int j = 0; j < 5; ++j) {
     EXPECT_EQ(texts[j]->at, (Point{xs[j], 590}));
-    EXPECT_EQ(texts[j]->text, m->chart.m_strTimeLabel[labels[j]]);
+    EXPECT_EQ(texts[j]->text, m->chart.timeLabelTexts[labels[j]]);
     EXPECT_TRUE(texts[j]->background && texts[j]->background->buttonFace);
   }
 }
@@ -149,9 +149,9 @@ TEST(ChartPaint, ErrorSamplesGetACrossAtTheStartOfTheirSegment) {
   SetErrorSample(*m, 3, true);
   SetErrorSample(*m, 4, true);  // newest: no cross until a next sample exists
   CommitTo(*m, 5);
-  m->view.m_nSample = 1;
+  m->store.sampleCount = 1;
   PaintChart(*m, 1000, 700);
-  m->view.m_nSample = 5;
+  m->store.sampleCount = 5;
   const ChartFrame f = PaintChart(*m, 1000, 700);
 
   // +2.6 psi and 0.17888 bar lie half way up (H/4 = 108); ERR2 98 % of the way down.
@@ -179,7 +179,7 @@ TEST(ChartPaint, ErrorSamplesGetACrossAtTheStartOfTheirSegment) {
 
 TEST(ChartPaint, AnEmptyStoreShowsOnlyTheGrid) {
   auto m = MakeChartModel();
-  m->chart.g_strYLabel[0] = "old";
+  m->chart.valueLabelTexts[0] = "old";
   const ChartFrame f = PaintChart(*m, 1000, 700);
   const auto lines = All<Line>(f.plot.list);
   ASSERT_EQ(lines.size(), 25u);
@@ -212,33 +212,33 @@ TEST(ChartPaint, LiveGridCountsWholeSamplesPerCell) {
 TEST(ChartPaint, TheFirstSampleOfARunReturnsToTheLiveDisplay) {
   auto m = MakeChartModel();
   ChartState& c = m->chart;
-  c.g_nWindowSamples = 300;
-  c.g_bLive = false;
-  c.g_nZoomDepth = 4;
-  c.m_nScrollOffset = 7;
+  c.windowSamples = 300;
+  c.live = false;
+  c.zoomDepth = 4;
+  c.scrollOffset = 7;
   CommitTo(*m, 1);
   PaintChart(*m, 1000, 700);
-  EXPECT_EQ(c.g_nWindowSamples, 100);
-  EXPECT_TRUE(c.g_bLive);
-  EXPECT_EQ(c.g_nZoomDepth, 0);
-  EXPECT_EQ(c.m_nScrollOffset, 0);
-  EXPECT_EQ(c.g_fStep0, c.g_fStep);
+  EXPECT_EQ(c.windowSamples, 100);
+  EXPECT_TRUE(c.live);
+  EXPECT_EQ(c.zoomDepth, 0);
+  EXPECT_EQ(c.scrollOffset, 0);
+  EXPECT_EQ(c.levelZeroStep, c.step);
 }
 
 TEST(ChartPaint, RunCommandArmsTheSampleTimerOnce) {
   auto m = MakeChartModel(kUnitPsi, 3);
-  m->view.m_bStartTimerPending = true;
+  m->run.startTimerPending = true;
   EXPECT_EQ(PaintChart(*m, 1000, 700).armSampleTimerMs, 3000);
-  EXPECT_FALSE(m->view.m_bStartTimerPending);
+  EXPECT_FALSE(m->run.startTimerPending);
   EXPECT_FALSE(PaintChart(*m, 1000, 700).armSampleTimerMs.has_value());
 }
 
 TEST(ChartPaint, AFullStoreIsOnePolyline) {
   auto m = MakeChartModel();
   for (int i = 0; i < kMaxSamples; ++i) SetSample(*m, i, static_cast<float>(i % 100) * 0.05f - 2.5f);
-  m->view.m_nSample = 1;
+  m->store.sampleCount = 1;
   PaintChart(*m, 1600, 900);
-  m->view.m_nSample = kMaxSamples;
+  m->store.sampleCount = kMaxSamples;
   const ChartFrame f = PaintChart(*m, 1600, 900);
   EXPECT_TRUE(f.repaintWithErase);
   const ChartFrame g = PaintChart(*m, 1600, 900);
@@ -259,10 +259,10 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
     CommitTo(*m, 1);
     PaintChart(*m, 1000, 700);
     CommitTo(*m, 150);
-    m->chart.g_bLive = false;
-    m->chart.m_nCursorA = 3;
-    m->chart.m_bCursorsHidden = false;
-    m->view.m_bStartTimerPending = true;
+    m->chart.live = false;
+    m->chart.cursorA = 3;
+    m->chart.cursorsHidden = false;
+    m->run.startTimerPending = true;
     const ChartFrame f = PaintChart(*m, w, h);
     const bool plot = w - 70 > 294 && h - 150 > 118;
     EXPECT_EQ(f.plotDrawn, plot);
@@ -270,7 +270,7 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
       EXPECT_TRUE(f.plot.list.empty());
       EXPECT_EQ(f.plot.width, 0);
     }
-    EXPECT_EQ(m->chart.g_strPrintYLabel[0], "+5.200");
+    EXPECT_EQ(m->chart.printValueLabels[0], "+5.200");
     EXPECT_FALSE(m->cursorBar.aValue.empty());
     EXPECT_TRUE(f.armSampleTimerMs.has_value());
   }

@@ -31,19 +31,19 @@ TEST(ChartRobustness, RandomSessionsKeepTheChartSane) {
     for (int i = 0; i < kMaxSamples; ++i) {
       const int unit = pick(0, kUnitCount - 1);
       testing::SetSample(*m, i, static_cast<float>(pick(-4000, 4000)) * 0.01f, unit);
-      if (pick(0, 200) == 0) m->doc.m_fValue[i] = wild[pick(0, 7)];
+      if (pick(0, 200) == 0) m->store.values[i] = wild[pick(0, 7)];
       if (pick(0, 300) == 0) testing::SetErrorSample(*m, i, pick(0, 1) == 1);
-      if (pick(0, 1000) == 0) m->view.m_fFullScaleAt[i] = 0.0f;  // never written by ingestion
+      if (pick(0, 1000) == 0) m->store.fullScaleAt[i] = 0.0f;  // never written by ingestion
     }
     int n = 1;
-    m->view.m_nSample = n;
+    m->store.sampleCount = n;
     for (int step = 0; step < 400; ++step) {
       const auto [w, h] = sizes[pick(0, 5)];
       const Point p{pick(-100, w + 100), pick(-100, h + 100)};
       switch (pick(0, 9)) {
         case 0:
           n = pick(0, 3) == 0 ? pick(0, 3) : std::min(kMaxSamples, n + pick(1, 3000));
-          m->view.m_nSample = n;
+          m->store.sampleCount = n;
           break;
         case 1:
           LeftPress(*m, p, w, h);
@@ -69,11 +69,11 @@ TEST(ChartRobustness, RandomSessionsKeepTheChartSane) {
           break;
       }
       const ChartFrame f = PaintChart(*m, w, h);
-      deepest = std::max(deepest, m->chart.g_nZoomDepth);
+      deepest = std::max(deepest, m->chart.zoomDepth);
       cursorsShown += m->cursorBar.aValue.empty() ? 0 : 1;
-      ASSERT_GE(m->chart.g_nZoomDepth, 0);
-      ASSERT_LE(m->chart.g_nZoomDepth, kMaxZoomDepth);
-      ASSERT_GE(m->chart.g_nWindowSamples, kInitialWindowSamples);
+      ASSERT_GE(m->chart.zoomDepth, 0);
+      ASSERT_LE(m->chart.zoomDepth, kMaxZoomDepth);
+      ASSERT_GE(m->chart.windowSamples, kInitialWindowSamples);
       ASSERT_LE(f.scrollBar.maximum, kMaxSamples);
       for (const Polyline* line : testing::All<Polyline>(f.plot.list)) {
         for (const Point& q : line->points) {

@@ -16,31 +16,31 @@ inline constexpr std::time_t kRunStart = 1700000000;
 // A fresh model whose current unit is `unit`, with the run's start and interval set.
 inline std::unique_ptr<AppModel> MakeChartModel(int unit = kUnitPsi, int intervalSeconds = 1) {
   auto m = std::make_unique<AppModel>();
-  m->view.m_nUnit = unit;
-  m->view.m_fFullScale = kUnits[unit].fullScale;
-  m->view.m_timeStart = kRunStart;
-  m->view.m_nSampleIntervalMs = intervalSeconds * 1000;
+  m->run.unit = unit;
+  m->run.fullScale = kUnits[unit].fullScale;
+  m->run.startTime = kRunStart;
+  m->run.intervalMs = intervalSeconds * 1000;
   return m;
 }
 
 inline void SetSample(AppModel& m, int i, float value, int unit = kUnitPsi) {
-  m.doc.m_fValue[i] = value;
-  m.view.m_fFullScaleAt[i] = kUnits[unit].fullScale;
-  m.view.m_fToPsiAt[i] = kUnits[unit].toPsi;
-  m.view.m_nUnitAt[i] = static_cast<std::uint8_t>(unit);
+  m.store.values[i] = value;
+  m.store.fullScaleAt[i] = kUnits[unit].fullScale;
+  m.store.toPsiAt[i] = kUnits[unit].toPsi;
+  m.store.unitAt[i] = static_cast<std::uint8_t>(unit);
 }
 
 inline void SetErrorSample(AppModel& m, int i, bool high) {
-  m.doc.m_fValue[i] = high ? kErrorHigh : kErrorLow;
-  m.view.m_fFullScaleAt[i] = kErrorFullScale;
-  m.view.m_fToPsiAt[i] = kErrorToPsi;
+  m.store.values[i] = high ? kErrorHigh : kErrorLow;
+  m.store.fullScaleAt[i] = kErrorFullScale;
+  m.store.toPsiAt[i] = kErrorToPsi;
 }
 
 // Commits samples up to n (values already in place or zero psi).
 inline void CommitTo(AppModel& m, int n) {
   for (int i = 0; i < n; ++i)
-    if (m.view.m_fFullScaleAt[i] == 0.0f) SetSample(m, i, 0.0f);
-  m.view.m_nSample = n;
+    if (m.store.fullScaleAt[i] == 0.0f) SetSample(m, i, 0.0f);
+  m.store.sampleCount = n;
 }
 
 template <class T>

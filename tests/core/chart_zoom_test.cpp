@@ -43,15 +43,15 @@ TEST(ChartZoom, HalvingTheValueRangeIsAccepted) {
   // A 372-pixel plot, the size the range test assumes.
   auto m = LiveChart(50, 1000, 640);
   EXPECT_EQ(Drag(*m, {400, 211}, {600, 397}, 1000, 640), ZoomOutcome::kAccepted);
-  EXPECT_EQ(m->chart.g_nZoomDepth, 1);
-  EXPECT_FALSE(m->chart.g_bLive);
-  EXPECT_FLOAT_EQ(m->chart.g_fValueLabel[1][0], 2.6f);
-  EXPECT_FLOAT_EQ(m->chart.g_fValueLabel[1][4], -2.6f);
+  EXPECT_EQ(m->chart.zoomDepth, 1);
+  EXPECT_FALSE(m->chart.live);
+  EXPECT_FLOAT_EQ(m->chart.valueLabels[1][0], 2.6f);
+  EXPECT_FLOAT_EQ(m->chart.valueLabels[1][4], -2.6f);
   PaintChart(*m, 1000, 640);
-  EXPECT_EQ(m->chart.g_strYLabel,
+  EXPECT_EQ(m->chart.valueLabelTexts,
             (std::array<std::string, 5>{"2.6000", "1.3000", "0.0000", "-1.3000", "-2.6000"}));
   // The printed labels stay those of the live display.
-  EXPECT_EQ(m->chart.g_strPrintYLabel[0], "+5.200");
+  EXPECT_EQ(m->chart.printValueLabels[0], "+5.200");
 }
 
 TEST(ChartZoom, RefusedLevelsStillSwitchToTheZoomedDisplay) {
@@ -70,11 +70,11 @@ TEST(ChartZoom, RefusedLevelsStillSwitchToTheZoomedDisplay) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto m = LiveChart(50);
-    m->chart.g_nZoomDepth = c.depth;
+    m->chart.zoomDepth = c.depth;
     if (c.spacing > 0) m->chart.posX(c.depth)[1] = m->chart.posX(c.depth)[0] + c.spacing;
     EXPECT_EQ(Drag(*m, c.from, c.to), ZoomOutcome::kRefused);
-    EXPECT_EQ(m->chart.g_nZoomDepth, c.depth);
-    EXPECT_FALSE(m->chart.g_bLive);
+    EXPECT_EQ(m->chart.zoomDepth, c.depth);
+    EXPECT_FALSE(m->chart.live);
   }
   // The zoomed display of depth 0: ten grid lines, a whole number of samples apart.
   auto m = LiveChart(50);
@@ -83,8 +83,8 @@ TEST(ChartZoom, RefusedLevelsStillSwitchToTheZoomedDisplay) {
   int vertical = 0;
   for (const Line* l : All<Line>(f.plot.list)) vertical += l->from.x == l->to.x ? 1 : 0;
   EXPECT_EQ(vertical, 10);
-  EXPECT_EQ(m->chart.m_nZoomLeft, 0);
-  EXPECT_EQ(m->chart.g_nLabelSample[1], 24);  // cell 159 px / 6.42 px
+  EXPECT_EQ(m->chart.zoomLeft, 0);
+  EXPECT_EQ(m->chart.labelSamples[1], 24);  // cell 159 px / 6.42 px
   EXPECT_TRUE(f.scrollBar.enabled);
 }
 
@@ -93,10 +93,10 @@ TEST(ChartZoom, AClickWithoutMovingChangesNothing) {
   RecordingObserver o;
   EXPECT_TRUE(LeftPress(*m, {500, 300}, 1000, 700));
   EXPECT_EQ(LeftRelease(*m, {500, 300}, 1000, 700, o), ZoomOutcome::kNone);
-  EXPECT_TRUE(m->chart.g_bLive);
-  EXPECT_EQ(m->chart.g_nZoomDepth, 0);
+  EXPECT_TRUE(m->chart.live);
+  EXPECT_EQ(m->chart.zoomDepth, 0);
   EXPECT_TRUE(o.invalidations.empty());
-  EXPECT_FALSE(m->chart.g_bDragging);
+  EXPECT_FALSE(m->chart.dragging);
 }
 
 TEST(ChartZoom, AMirroredDragGivesTheSameZoom) {
@@ -106,10 +106,10 @@ TEST(ChartZoom, AMirroredDragGivesTheSameZoom) {
   EXPECT_EQ(Drag(*b, {650, 420}, {400, 200}), ZoomOutcome::kAccepted);
   const ChartFrame fa = PaintChart(*a, 1000, 700);
   const ChartFrame fb = PaintChart(*b, 1000, 700);
-  EXPECT_EQ(a->chart.g_fZoomX1[0], b->chart.g_fZoomX1[0]);
-  EXPECT_EQ(a->chart.g_fZoomY2[0], b->chart.g_fZoomY2[0]);
-  EXPECT_EQ(a->chart.g_fValueLabel[1], b->chart.g_fValueLabel[1]);
-  EXPECT_EQ(a->chart.m_nZoomLeft, b->chart.m_nZoomLeft);
+  EXPECT_EQ(a->chart.zoomPixelX1[0], b->chart.zoomPixelX1[0]);
+  EXPECT_EQ(a->chart.zoomPixelY2[0], b->chart.zoomPixelY2[0]);
+  EXPECT_EQ(a->chart.valueLabels[1], b->chart.valueLabels[1]);
+  EXPECT_EQ(a->chart.zoomLeft, b->chart.zoomLeft);
   EXPECT_EQ(TracePoints(fa.plot.list), TracePoints(fb.plot.list));
   EXPECT_EQ(TextsOf(fa.mainWindow), TextsOf(fb.mainWindow));
 }
@@ -121,23 +121,23 @@ TEST(ChartZoom, ZoomedDisplayMapsTheSelectionOntoThePlot) {
   const ChartFrame f = PaintChart(*m, 1000, 700);
   EXPECT_EQ(m->chart.posX(1)[0], -318.0f);
   EXPECT_NEAR(m->chart.posX(1)[1] - m->chart.posX(1)[0], 12.8485f, 1e-3f);
-  EXPECT_EQ(m->chart.m_nZoomLeft, 24);
+  EXPECT_EQ(m->chart.zoomLeft, 24);
   // 49 samples across: a quarter of the plot is 12 whole samples.
   for (int n = 0; n < 10; ++n) {
-    EXPECT_EQ(m->chart.g_nLabelSample[n], 24 + 12 * n);
-    EXPECT_EQ(m->chart.g_timeLabel[n], kRunStart + 24 + 12 * n);
+    EXPECT_EQ(m->chart.labelSamples[n], 24 + 12 * n);
+    EXPECT_EQ(m->chart.timeLabels[n], kRunStart + 24 + 12 * n);
   }
   // Only the labels that fall between the plot's edges are drawn.
   const auto texts = All<Text>(f.mainWindow);
   ASSERT_EQ(texts.size(), 4u);
-  EXPECT_EQ(texts[0]->text, m->chart.m_strTimeLabel[1]);
+  EXPECT_EQ(texts[0]->text, m->chart.timeLabelTexts[1]);
   EXPECT_EQ(texts[0]->at, (Point{438, 590}));
   // The trace starts left of the plot: segments that cannot show are left out.
   const auto points = TracePoints(f.plot.list);
   ASSERT_FALSE(points.empty());
   EXPECT_EQ(points.front(), (Point{-9, TruncToInt(m->chart.posY(1)[24])}));  // 24 x 12.85 - 318
   EXPECT_EQ(f.scrollBar, (ScrollBarState{true, 0, 99, 24}));
-  EXPECT_EQ(m->chart.g_strYLabel[0], "5.2000");
+  EXPECT_EQ(m->chart.valueLabelTexts[0], "5.2000");
 }
 
 TEST(ChartZoom, UndoReturnsToTheLiveDisplayFromAnyDepth) {
@@ -146,13 +146,13 @@ TEST(ChartZoom, UndoReturnsToTheLiveDisplayFromAnyDepth) {
     EXPECT_EQ(Drag(*m, {350, 150}, {900, 500}), ZoomOutcome::kAccepted);
     PaintChart(*m, 1000, 700);
   }
-  EXPECT_EQ(m->chart.g_nZoomDepth, 5);
+  EXPECT_EQ(m->chart.zoomDepth, 5);
   RecordingObserver o;
-  ScrollTo(*m, m->chart.m_nZoomLeft - 2, o);
+  ScrollTo(*m, m->chart.zoomLeft - 2, o);
   UndoZoom(*m, o);
-  EXPECT_TRUE(m->chart.g_bLive);
-  EXPECT_EQ(m->chart.g_nZoomDepth, 0);
-  EXPECT_EQ(m->chart.m_nScrollOffset, 0);
+  EXPECT_TRUE(m->chart.live);
+  EXPECT_EQ(m->chart.zoomDepth, 0);
+  EXPECT_EQ(m->chart.scrollOffset, 0);
   EXPECT_EQ(o.invalidations.back(), false);
   const ChartFrame f = PaintChart(*m, 1000, 700);
   EXPECT_FALSE(f.scrollBar.enabled);
@@ -166,19 +166,19 @@ TEST(ChartZoom, TheScrollBarPansTheZoomedTrace) {
   RecordingObserver o;
   // Tracking at the thumb's own position changes nothing.
   ScrollTo(*m, 24, o);
-  EXPECT_EQ(m->chart.m_nScrollOffset, 0);
+  EXPECT_EQ(m->chart.scrollOffset, 0);
   ScrollTo(*m, 21, o);
-  EXPECT_EQ(m->chart.m_nScrollOffset, 3);
+  EXPECT_EQ(m->chart.scrollOffset, 3);
   const ChartFrame f = PaintChart(*m, 1000, 700);
   EXPECT_EQ(f.scrollBar.position, 21);
-  EXPECT_EQ(m->chart.g_timeLabel[0], kRunStart + 21);
+  EXPECT_EQ(m->chart.timeLabels[0], kRunStart + 21);
   // The trace sits three samples further right: sample 21 where sample 24 was.
   EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{-9, TruncToInt(m->chart.posY(1)[21])}));
-  ScrollTo(*m, 1000, o);  // the bar only reports 0 .. m_nSample
-  EXPECT_EQ(m->chart.m_nScrollOffset, 24 - 99);
+  ScrollTo(*m, 1000, o);  // the bar only reports 0 .. sampleCount
+  EXPECT_EQ(m->chart.scrollOffset, 24 - 99);
   UndoZoom(*m, o);
   ScrollTo(*m, 5, o);  // live: nothing to pan
-  EXPECT_EQ(m->chart.m_nScrollOffset, 0);
+  EXPECT_EQ(m->chart.scrollOffset, 0);
 }
 
 TEST(ChartZoom, RubberBandFollowsThePointerInsideThePlot) {
@@ -186,11 +186,11 @@ TEST(ChartZoom, RubberBandFollowsThePointerInsideThePlot) {
   EXPECT_EQ(MouseMove(*m, {400, 200}, 1000, 700), RubberBand{});  // no drag yet
   LeftPress(*m, {400, 200}, 1000, 700);
   EXPECT_EQ(MouseMove(*m, {300, 150}, 1000, 700), (RubberBand{true, 300, 150, 400, 200}));
-  EXPECT_TRUE(m->chart.m_bRubberBand);
+  EXPECT_TRUE(m->chart.rubberBandShown);
   EXPECT_EQ(MouseMove(*m, {100, 20}, 1000, 700), (RubberBand{true, 294, 118, 400, 200}));
   EXPECT_EQ(MouseMove(*m, {2000, 900}, 1000, 700), (RubberBand{true, 400, 200, 930, 550}));
   EXPECT_EQ(MouseMove(*m, {400, 200}, 1000, 700), RubberBand{});
-  EXPECT_EQ(m->chart.g_ptDragLast, (Point{400, 200}));
+  EXPECT_EQ(m->chart.dragLast, (Point{400, 200}));
 }
 
 TEST(ChartZoom, DragWatchCancelsADragThatLeavesThePlotBand) {
@@ -205,8 +205,8 @@ TEST(ChartZoom, DragWatchCancelsADragThatLeavesThePlotBand) {
     LeftPress(*m, {400, 200}, 1000, 700);
     MouseMove(*m, {500, 300}, 1000, 700);
     EXPECT_EQ(DragWatchTick(*m, pointer, 1000, 700, o), cancels);
-    EXPECT_EQ(m->chart.g_bDragging, !cancels);
-    EXPECT_EQ(m->chart.m_bRubberBand, !cancels);
+    EXPECT_EQ(m->chart.dragging, !cancels);
+    EXPECT_EQ(m->chart.rubberBandShown, !cancels);
     EXPECT_EQ(LeftRelease(*m, {500, 300}, 1000, 700, o),
               cancels ? ZoomOutcome::kNone : ZoomOutcome::kAccepted);
   }
@@ -221,7 +221,7 @@ TEST(ChartZoom, MouseIsIgnoredOnAnEmptyStoreOrWithoutAPlot) {
   PaintChart(*empty, 1000, 700);
   EXPECT_FALSE(LeftPress(*empty, {400, 200}, 1000, 700));
   EXPECT_EQ(LeftRelease(*empty, {600, 400}, 1000, 700, o), ZoomOutcome::kNone);
-  EXPECT_TRUE(empty->chart.g_bLive);
+  EXPECT_TRUE(empty->chart.live);
 
   for (auto [w, h] : {std::pair{0, 0}, std::pair{300, 200}, std::pair{364, 700}}) {
     auto m = LiveChart(50);

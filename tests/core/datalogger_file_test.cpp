@@ -89,8 +89,8 @@ TEST(DataLoggerFile, EmptyRunHasAnEmptyUnitAndLoads) {
   EXPECT_EQ(file.size(), 4u + 1 + 9 + 1 + 1 + 16);
   auto loaded = DecodeDataLoggerFile(file);
   ASSERT_TRUE(loaded) << loaded.error().message;
-  EXPECT_EQ(loaded.value().store.m_nLogCount, 0);
-  EXPECT_EQ(loaded.value().store.m_bLogLoaded, 1);
+  EXPECT_EQ(loaded.value().store.recordCount, 0);
+  EXPECT_EQ(loaded.value().store.loaded, 1);
 }
 
 TEST(DataLoggerFile, FullRunSurvivesARoundTripBitForBit) {
@@ -98,13 +98,13 @@ TEST(DataLoggerFile, FullRunSurvivesARoundTripBitForBit) {
   std::mt19937 random(42);
   for (int i = 0; i < kMaxSamples; ++i) {
     // Any bit pattern, NaN payloads included, must come back unchanged.
-    m->doc.m_fValue[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-    m->view.m_fFullScaleAt[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-    for (char& c : m->doc.m_szText[i]) c = static_cast<char>(random());
-    m->view.m_nUnitAt[i] = static_cast<std::uint8_t>(random() % kUnitCount);
+    m->store.values[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    m->store.fullScaleAt[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    for (char& c : m->store.texts[i]) c = static_cast<char>(random());
+    m->store.unitAt[i] = static_cast<std::uint8_t>(random() % kUnitCount);
   }
-  m->view.m_strUnitAt[kMaxSamples - 1] = "inH2O";
-  m->view.m_strEndTime = "13:43:31";
+  m->store.unitNameAt[kMaxSamples - 1] = "inH2O";
+  m->run.endText = "13:43:31";
   const Bytes file = EncodeDataLoggerFile(*m);
   EXPECT_EQ(file.size(), 4u + 1 + 9 + 9 + 6 + 16 + 15u * kMaxSamples);
 
@@ -112,18 +112,18 @@ TEST(DataLoggerFile, FullRunSurvivesARoundTripBitForBit) {
   ASSERT_TRUE(loaded) << loaded.error().message;
   const LoggerStore& s = loaded.value().store;
   EXPECT_EQ(loaded.value().trailingBytes, 0u);
-  EXPECT_EQ(s.m_nLogCount, kMaxSamples);
-  EXPECT_EQ(s.m_strLogHeader, "");
-  EXPECT_EQ(s.m_strLogStart, "10:22:05");
-  EXPECT_EQ(s.m_strLogEnd, "13:43:31");
-  EXPECT_EQ(s.m_strLogUnitName, "inH2O");
-  EXPECT_EQ(std::vector<int>({s.m_nLogStartHour, s.m_nLogStartMin, s.m_nLogStartSec, s.m_nLogIntervalMs}),
+  EXPECT_EQ(s.recordCount, kMaxSamples);
+  EXPECT_EQ(s.header, "");
+  EXPECT_EQ(s.startText, "10:22:05");
+  EXPECT_EQ(s.endText, "13:43:31");
+  EXPECT_EQ(s.unitName, "inH2O");
+  EXPECT_EQ(std::vector<int>({s.startHour, s.startMinute, s.startSecond, s.intervalMs}),
             std::vector<int>({10, 22, 5, 7000}));
   const std::size_t n = kMaxSamples;
-  EXPECT_EQ(std::memcmp(s.m_fLogValue.data(), m->doc.m_fValue.data(), 4 * n), 0);
-  EXPECT_EQ(std::memcmp(s.m_fLogFullScale.data(), m->view.m_fFullScaleAt.data(), 4 * n), 0);
-  EXPECT_EQ(std::memcmp(s.m_szLogText.data(), m->doc.m_szText.data(), 6 * n), 0);
-  EXPECT_EQ(std::memcmp(s.m_nLogUnit.data(), m->view.m_nUnitAt.data(), n), 0);
+  EXPECT_EQ(std::memcmp(s.values.data(), m->store.values.data(), 4 * n), 0);
+  EXPECT_EQ(std::memcmp(s.fullScaleAt.data(), m->store.fullScaleAt.data(), 4 * n), 0);
+  EXPECT_EQ(std::memcmp(s.texts.data(), m->store.texts.data(), 6 * n), 0);
+  EXPECT_EQ(std::memcmp(s.unitAt.data(), m->store.unitAt.data(), n), 0);
 }
 
 Bytes ValidFile(int samples) {
@@ -195,7 +195,7 @@ TEST(DataLoggerFile, TrailingBytesAreIgnoredButCounted) {
   auto loaded = DecodeDataLoggerFile(file);
   ASSERT_TRUE(loaded) << loaded.error().message;
   EXPECT_EQ(loaded.value().trailingBytes, 3u);
-  EXPECT_EQ(loaded.value().store.m_nLogCount, 2);
+  EXPECT_EQ(loaded.value().store.recordCount, 2);
 }
 
 TEST(DataLoggerFile, AFailedLoadLeavesTheShownStoreAlone) {
@@ -203,14 +203,14 @@ TEST(DataLoggerFile, AFailedLoadLeavesTheShownStoreAlone) {
   auto good = DecodeDataLoggerFile(ValidFile(3));
   ASSERT_TRUE(good);
   AdoptLoggerFile(model.logger, std::move(good).value());
-  EXPECT_EQ(model.logger.m_nLogCount, 3);
+  EXPECT_EQ(model.logger.recordCount, 3);
 
   Bytes bad = ValidFile(2);
   bad.pop_back();
   auto loaded = DecodeDataLoggerFile(bad);
   ASSERT_FALSE(loaded);
-  EXPECT_EQ(model.logger.m_nLogCount, 3);
-  EXPECT_EQ(model.logger.m_bLogLoaded, 1);
+  EXPECT_EQ(model.logger.recordCount, 3);
+  EXPECT_EQ(model.logger.loaded, 1);
 
   auto missing = LoadDataLoggerFile("/nonexistent/run.KvtDat");
   ASSERT_FALSE(missing);

@@ -48,11 +48,11 @@ TEST(Ingest, ReadingsAreCutToTheUnitResolutionAndShownAtTheTableLength) {
     AppModel m;
     Feed(m, ReadingBytes(c.unit, 0, c.status, c.chars));
     SCOPED_TRACE(c.chars);
-    EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(c.value)) << m.doc.m_fValue[0];
-    EXPECT_EQ(m.panel.m_strReading, c.shown);
-    EXPECT_EQ(m.view.m_bNewSample, c.counts);
-    EXPECT_EQ(m.view.m_bMonitoring, c.counts);
-    EXPECT_EQ(Bits(m.ingest.g_fLastReading), Bits(c.value));
+    EXPECT_EQ(Bits(m.store.values[0]), Bits(c.value)) << m.store.values[0];
+    EXPECT_EQ(m.panel.reading, c.shown);
+    EXPECT_EQ(m.run.newSample, c.counts);
+    EXPECT_EQ(m.run.monitoring, c.counts);
+    EXPECT_EQ(Bits(m.ingest.lastReading), Bits(c.value));
   }
 }
 
@@ -60,36 +60,36 @@ TEST(Ingest, DifReadingsAddTheLastPlainReading) {
   AppModel m;
   Feed(m, ReadingBytes(kPsi, 0, 0, "10.00"));
   Feed(m, ReadingBytes(kPsi, 0, kDif, "0.500"));
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(10.5f));
-  EXPECT_EQ(Bits(m.ingest.g_fLastReading), Bits(0.5f));
-  EXPECT_EQ(Bits(m.frame.m_fRelativeRef), Bits(10.0f));
-  EXPECT_EQ(m.view.m_bRelativeAt[0], 1);
-  EXPECT_EQ(m.panel.m_strReading, "+0.500");  // the meter's own text, not the sum
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(10.5f));
+  EXPECT_EQ(Bits(m.ingest.lastReading), Bits(0.5f));
+  EXPECT_EQ(Bits(m.flags.relativeRef), Bits(10.0f));
+  EXPECT_EQ(m.store.relativeAt[0], 1);
+  EXPECT_EQ(m.panel.reading, "+0.500");  // the meter's own text, not the sum
   Feed(m, ReadingBytes(kPsi, 0, kDif, "0.600"));
-  EXPECT_EQ(Bits(m.frame.m_fRelativeRef), Bits(10.0f));  // relative readings never move it
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(10.6f));
+  EXPECT_EQ(Bits(m.flags.relativeRef), Bits(10.0f));  // relative readings never move it
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(10.6f));
   Feed(m, ReadingBytes(kPsi, 0, 0, "3.000"));
-  EXPECT_EQ(m.view.m_bRelativeAt[0], 0);
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(3.0f));
+  EXPECT_EQ(m.store.relativeAt[0], 0);
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(3.0f));
 }
 
 TEST(Ingest, AnOutOfRangeSumStaysInTheSlotButIsNoSignOfLife) {
   AppModel m;
-  m.frame.initialise(1);
+  m.flags.initialise(1);
   Feed(m, ReadingBytes(kMbar, 0, 0, "300.0"));
   Feed(m, ReadingBytes(kMbar, 0, kDif, "150.0"));  // 300 + 150 is beyond 400
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(450.0f));
-  m.view.m_bNewSample = false;
-  m.frame.m_bAwaiting.menu[0] = true;
-  m.frame.m_bPortMenuEnabled.fill(true);
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(450.0f));
+  m.run.newSample = false;
+  m.flags.awaiting.menu[0] = true;
+  m.flags.portMenuEnabled.fill(true);
   Feed(m, ReadingBytes(kMbar, 0, kDif, "150.0"));
-  EXPECT_FALSE(m.view.m_bNewSample);
-  EXPECT_TRUE(m.frame.m_bAwaiting.menu[0]);
-  EXPECT_TRUE(m.frame.m_bPortMenuEnabled[4]);
+  EXPECT_FALSE(m.run.newSample);
+  EXPECT_TRUE(m.flags.awaiting.menu[0]);
+  EXPECT_TRUE(m.flags.portMenuEnabled[4]);
   Feed(m, ReadingBytes(kMbar, 0, kDif, "050.0"));
-  EXPECT_TRUE(m.view.m_bNewSample);
-  EXPECT_FALSE(m.frame.m_bAwaiting.menu[0]);
-  for (bool enabled : m.frame.m_bPortMenuEnabled) EXPECT_FALSE(enabled);
+  EXPECT_TRUE(m.run.newSample);
+  EXPECT_FALSE(m.flags.awaiting.menu[0]);
+  for (bool enabled : m.flags.portMenuEnabled) EXPECT_FALSE(enabled);
 }
 
 TEST(Ingest, HoldKeepsTheTextShownBeforeTheFirstHoldFrame) {
@@ -98,13 +98,13 @@ TEST(Ingest, HoldKeepsTheTextShownBeforeTheFirstHoldFrame) {
   const std::pair<const char*, float> later[] = {{"1.250", 1.25f}, {"1.260", 1.26f}, {"9.999", 9.999f}};
   for (const auto& [chars, value] : later) {
     Feed(m, ReadingBytes(kPsi, 0, kHold, chars));
-    EXPECT_EQ(m.panel.m_strReading, "+1.234") << chars;
-    EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(value)) << "the value itself follows the meter";
+    EXPECT_EQ(m.panel.reading, "+1.234") << chars;
+    EXPECT_EQ(Bits(m.store.values[0]), Bits(value)) << "the value itself follows the meter";
   }
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.270"));
-  EXPECT_EQ(m.panel.m_strReading, "+1.270");
+  EXPECT_EQ(m.panel.reading, "+1.270");
   Feed(m, ReadingBytes(kPsi, 0, kHold, "1.280"));
-  EXPECT_EQ(m.panel.m_strReading, "+1.270");  // a new hold captures afresh
+  EXPECT_EQ(m.panel.reading, "+1.270");  // a new hold captures afresh
 }
 
 TEST(Ingest, ARangeErrorWhileHoldingLatchesUntilCleared) {
@@ -129,29 +129,29 @@ TEST(Ingest, ARangeErrorWhileHoldingLatchesUntilCleared) {
     Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
     Feed(m, ReadingBytes(kPsi, 0, kHold, "1.500"));
     Feed(m, ErrorBytes(0x11));
-    EXPECT_EQ(m.frame.m_nHoldError, 2) << c.what;
-    EXPECT_EQ(m.panel.m_strReading, "ERR2") << c.what;
+    EXPECT_EQ(m.flags.holdError, 2) << c.what;
+    EXPECT_EQ(m.panel.reading, "ERR2") << c.what;
     Feed(m, ReadingBytes(kPsi, 0, kHold, "1.600"));
     Feed(m, ReadingBytes(kPsi, 0, kHold | kDif, "1.700"));
-    EXPECT_EQ(m.panel.m_strReading, "ERR2") << c.what;
+    EXPECT_EQ(m.panel.reading, "ERR2") << c.what;
     c.clear(m);
-    EXPECT_EQ(m.frame.m_nHoldError, 0) << c.what;
-    EXPECT_EQ(m.panel.m_strReading, c.shownAfter) << c.what;
+    EXPECT_EQ(m.flags.holdError, 0) << c.what;
+    EXPECT_EQ(m.panel.reading, c.shownAfter) << c.what;
   }
 }
 
 TEST(Ingest, AnUnknownUnitCodeKeepsThePreviousUnitForTheSample) {
   AppModel m;
   Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"));
-  m.view.m_nSample = 1;  // as after a commit
+  m.store.sampleCount = 1;  // as after a commit
   Feed(m, ReadingBytes(11, 0, 0, "56.78"));
-  EXPECT_EQ(m.view.m_nUnit, kMbar);
-  EXPECT_EQ(m.view.m_nUnitAt[1], kMbar);
-  EXPECT_EQ(m.view.m_strUnitAt[1], "mbar");
-  EXPECT_EQ(Bits(m.view.m_fToPsiAt[1]), Bits(0.0145053668f));
-  EXPECT_EQ(Bits(m.view.m_fFullScaleAt[1]), Bits(3585.91992f));
-  EXPECT_EQ(Bits(m.doc.m_fValue[1]), Bits(56.7f));
-  EXPECT_EQ(m.panel.m_strUnit, "mbar");
+  EXPECT_EQ(m.run.unit, kMbar);
+  EXPECT_EQ(m.store.unitAt[1], kMbar);
+  EXPECT_EQ(m.store.unitNameAt[1], "mbar");
+  EXPECT_EQ(Bits(m.store.toPsiAt[1]), Bits(0.0145053668f));
+  EXPECT_EQ(Bits(m.store.fullScaleAt[1]), Bits(3585.91992f));
+  EXPECT_EQ(Bits(m.store.values[1]), Bits(56.7f));
+  EXPECT_EQ(m.panel.unit, "mbar");
 }
 
 TEST(Ingest, ErrorFramesStoreErrorSamplesAndLockTheKeys) {
@@ -170,39 +170,39 @@ TEST(Ingest, ErrorFramesStoreErrorSamplesAndLockTheKeys) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.frame.initialise(2);
+    m.flags.initialise(2);
     Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"));
-    m.frame.m_bAwaiting.menu.fill(true);
-    m.view.m_bNewSample = false;
+    m.flags.awaiting.menu.fill(true);
+    m.run.newSample = false;
     Feed(m, ErrorBytes(c.code));
     SCOPED_TRACE(c.shown);
-    EXPECT_EQ(m.panel.m_strReading, c.shown);
-    EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(c.value));
-    EXPECT_EQ(m.view.m_bRelativeAt[0], c.relative);
-    EXPECT_EQ(Bits(m.view.m_fFullScaleAt[0]), Bits(52.0f));
-    EXPECT_EQ(Bits(m.view.m_fToPsiAt[0]), Bits(1.0f));
-    EXPECT_EQ(m.view.m_strUnitAt[0], "psi");
-    EXPECT_EQ(m.view.m_nUnitAt[0], kMbar);
-    EXPECT_EQ(m.view.m_nUnit, kMbar);
-    EXPECT_EQ(m.view.m_nRangeError, c.rangeError);
-    EXPECT_TRUE(m.view.m_bNewSample);
-    EXPECT_FALSE(m.frame.m_bAwaiting.menu[0]);
+    EXPECT_EQ(m.panel.reading, c.shown);
+    EXPECT_EQ(Bits(m.store.values[0]), Bits(c.value));
+    EXPECT_EQ(m.store.relativeAt[0], c.relative);
+    EXPECT_EQ(Bits(m.store.fullScaleAt[0]), Bits(52.0f));
+    EXPECT_EQ(Bits(m.store.toPsiAt[0]), Bits(1.0f));
+    EXPECT_EQ(m.store.unitNameAt[0], "psi");
+    EXPECT_EQ(m.store.unitAt[0], kMbar);
+    EXPECT_EQ(m.run.unit, kMbar);
+    EXPECT_EQ(m.run.rangeError, c.rangeError);
+    EXPECT_TRUE(m.run.newSample);
+    EXPECT_FALSE(m.flags.awaiting.menu[0]);
     for (int k = 0; k < kKeyCount; ++k)
       EXPECT_EQ(m.panel.keys[k].enabled, static_cast<Key>(k) == Key::Light) << k;
     // The next reading clears the range error.
     Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"));
-    EXPECT_EQ(m.view.m_nRangeError, 0);
-    EXPECT_EQ(m.panel.m_strReading, "+12.3");
+    EXPECT_EQ(m.run.rangeError, 0);
+    EXPECT_EQ(m.panel.reading, "+12.3");
   }
   AppModel m;  // an unknown code does only the common steps
   Feed(m, ReadingBytes(kPsi, 1, 0, "1.000"));
-  m.view.m_bNewSample = false;
+  m.run.newSample = false;
   Feed(m, ErrorBytes(0x20));
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.0f));
-  EXPECT_EQ(m.panel.m_strReading, "+1.000");
-  EXPECT_EQ(m.view.m_nRangeError, 0);
-  EXPECT_FALSE(m.frame.m_bRecording);
-  EXPECT_TRUE(m.view.m_bNewSample);
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(1.0f));
+  EXPECT_EQ(m.panel.reading, "+1.000");
+  EXPECT_EQ(m.run.rangeError, 0);
+  EXPECT_FALSE(m.flags.recording);
+  EXPECT_TRUE(m.run.newSample);
 }
 
 std::string KeyStates(const PanelState& p) {
@@ -236,13 +236,13 @@ TEST(Ingest, EachReportedModeSetsItsPanelRow) {
     Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));  // plain first, monitoring
     Feed(m, ReadingBytes(kPsi, c.rec, c.status, "1.000"));
     SCOPED_TRACE(testing::Message() << "rec " << c.rec << " status " << c.status);
-    EXPECT_EQ(m.panel.m_strHoldWord, c.hold);
-    EXPECT_EQ(m.panel.m_strDifWord, c.dif);
-    EXPECT_EQ(m.panel.m_strRecWord, c.recWord);
+    EXPECT_EQ(m.panel.holdWord, c.hold);
+    EXPECT_EQ(m.panel.difWord, c.dif);
+    EXPECT_EQ(m.panel.recWord, c.recWord);
     EXPECT_EQ(KeyStates(m.panel), c.keys);
-    EXPECT_EQ(m.frame.m_bHold, c.holdFlag);
-    EXPECT_EQ(m.frame.m_bRelative, c.relativeFlag);
-    EXPECT_EQ(m.frame.m_bRecording, c.recordingFlag);
+    EXPECT_EQ(m.flags.hold, c.holdFlag);
+    EXPECT_EQ(m.flags.relative, c.relativeFlag);
+    EXPECT_EQ(m.flags.recording, c.recordingFlag);
   }
 }
 
@@ -256,10 +256,10 @@ TEST(Ingest, AfterALostLinkOnlyAPlainReadingEnablesLight) {
 
 TEST(Ingest, ZeroIsDisabledWhileAcquisitionRuns) {
   AppModel m;
-  m.frame.m_bRunning = true;
-  m.frame.m_bStopped = false;
+  m.flags.running = true;
+  m.flags.stopped = false;
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
-  EXPECT_FALSE(m.view.m_bMonitoring);
+  EXPECT_FALSE(m.run.monitoring);
   EXPECT_FALSE(m.panel.key(Key::Zero).enabled);
   EXPECT_TRUE(m.panel.key(Key::Hold).enabled);
 }
@@ -270,14 +270,14 @@ TEST(Ingest, OnlyTheFirstFrameOfABlockCounts) {
   auto second = ReadingBytes(kPsi, 0, 0, "2.000");
   two.insert(two.end(), second.begin(), second.end());
   Feed(m, two);
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.0f));
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(1.0f));
   auto shifted = std::vector<std::uint8_t>(second.begin() + 1, second.end());  // first byte lost
   Feed(m, shifted);
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.0f));
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(1.0f));
   Feed(m, std::vector<std::uint8_t>(second.begin(), second.begin() + 7));  // too short to read
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(1.0f));
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(1.0f));
   Feed(m, second);
-  EXPECT_EQ(Bits(m.doc.m_fValue[0]), Bits(2.0f));
+  EXPECT_EQ(Bits(m.store.values[0]), Bits(2.0f));
 }
 
 TEST(Ingest, AUnitChangeRescalesTheChart) {
@@ -307,16 +307,15 @@ TEST(Ingest, TheReceiveNotificationReadsOnlyOnDataEvents) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.view.m_nSample = 7;
-    m.doc.m_nSample = 0;
+    m.store.sampleCount = 7;
     RecordingPort port;
     port.dataEvent = c.dataEvent;
     port.failAt = c.failAt;
     port.incoming.push_back(ReadingBytes(kPsi, 0, 0, "2.500"));
     EXPECT_NO_THROW(OnReceiveNotification(m, port, 0, NullObserver()));
     EXPECT_EQ(port.log, c.log);
-    EXPECT_EQ(m.doc.m_nSample, 7);
-    EXPECT_EQ(m.view.m_bMonitoring, c.decoded);
+    EXPECT_EQ(m.store.sampleCount, 7);
+    EXPECT_EQ(m.run.monitoring, c.decoded);
   }
 }
 

@@ -34,9 +34,9 @@ struct Rec {
 };
 
 void SetRecord(LoggerStore& s, int i, Rec r) {
-  s.m_fLogValue[i] = r.value;
-  s.m_fLogFullScale[i] = kUnits[r.unit].fullScale;
-  s.m_nLogUnit[i] = static_cast<std::uint8_t>(r.unit);
+  s.values[i] = r.value;
+  s.fullScaleAt[i] = kUnits[r.unit].fullScale;
+  s.unitAt[i] = static_cast<std::uint8_t>(r.unit);
 }
 
 // Error records carry +-5.1 with the psi full scale, whatever unit the meter showed.
@@ -50,13 +50,13 @@ Rec Err2() {
 std::unique_ptr<AppModel> Loaded(const std::vector<Rec>& records) {
   auto m = std::make_unique<AppModel>();
   LoggerStore& s = m->logger;
-  s.m_nLogCount = static_cast<int>(records.size());
+  s.recordCount = static_cast<int>(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) SetRecord(s, static_cast<int>(i), records[i]);
-  s.m_strLogStart = "10:00:00";
-  s.m_nLogStartHour = 10;
-  s.m_nLogIntervalMs = 5000;
-  s.m_strLogUnitName = "psi";
-  s.m_bLogLoaded = 1;
+  s.startText = "10:00:00";
+  s.startHour = 10;
+  s.intervalMs = 5000;
+  s.unitName = "psi";
+  s.loaded = 1;
   return m;
 }
 
@@ -86,16 +86,16 @@ LoggerZoom Drag(AppModel& m, Point from, Point to) {
 // A data-logger file written as Save writes it, holding these records.
 std::string WriteLoggerFile(const std::string& name, const std::vector<Rec>& records) {
   AppModel run;
-  run.view.m_nSample = static_cast<int>(records.size());
-  run.view.m_strStartTime = "08:30:00";
-  run.view.m_nStartHour = 8;
-  run.view.m_nStartMin = 30;
-  run.view.m_nSampleIntervalMs = 1000;
+  run.store.sampleCount = static_cast<int>(records.size());
+  run.run.startText = "08:30:00";
+  run.run.startHour = 8;
+  run.run.startMinute = 30;
+  run.run.intervalMs = 1000;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    run.doc.m_fValue[i] = records[i].value;
-    run.view.m_fFullScaleAt[i] = kUnits[records[i].unit].fullScale;
-    run.view.m_nUnitAt[i] = static_cast<std::uint8_t>(records[i].unit);
-    run.view.m_strUnitAt[i] = kUnits[records[i].unit].name;
+    run.store.values[i] = records[i].value;
+    run.store.fullScaleAt[i] = kUnits[records[i].unit].fullScale;
+    run.store.unitAt[i] = static_cast<std::uint8_t>(records[i].unit);
+    run.store.unitNameAt[i] = kUnits[records[i].unit].name;
   }
   const auto bytes = EncodeDataLoggerFile(run);
   const std::string path = ::testing::TempDir() + name;
@@ -154,9 +154,9 @@ TEST(LoggerGraph, FullViewLabelsFollowTheLastRecordsUnit) {
           (c.labels[k][0] == '-' ? (c.labels[k].size() == 7 ? 15 : 7) : (c.labels[k].size() == 6 ? 22 : 15));
       EXPECT_TRUE(HasText(f.surface.list, c.labels[k], {x, ys[k]})) << c.labels[k];
     }
-    EXPECT_EQ(m->loggerView.m_strLogYLabel, c.published);
+    EXPECT_EQ(m->loggerView.printValueLabels, c.published);
     EXPECT_TRUE(HasText(f.surface.list, c.published[3], {10, 524}));
-    EXPECT_EQ(m->logger.m_strLogUnitName, kUnits[c.lastUnit].name);
+    EXPECT_EQ(m->logger.unitName, kUnits[c.lastUnit].name);
   }
 }
 
@@ -218,8 +218,8 @@ TEST(LoggerGraph, ZoomStepsFollowTheLevelRules) {
       PaintLoggerGraph(*m, kW, kH);
     }
     EXPECT_EQ(Drag(*m, c.from, c.to), c.outcome) << c.what;
-    EXPECT_EQ(m->loggerGraph.g_nZoomLevel, c.level) << c.what;
-    EXPECT_EQ(m->loggerGraph.g_bFullView, c.level == 0) << c.what;
+    EXPECT_EQ(m->loggerGraph.zoomLevel, c.level) << c.what;
+    EXPECT_EQ(m->loggerGraph.fullView, c.level == 0) << c.what;
   }
 }
 
@@ -235,13 +235,13 @@ TEST(LoggerGraph, AClickOrACancelledDragDoesNotZoom) {
   EXPECT_FALSE(LoggerDragWatchTick(*m, {934, 300}));  // right + 50 is 934.8
   EXPECT_TRUE(LoggerDragWatchTick(*m, {935, 300}));
   EXPECT_EQ(LoggerLeftRelease(*m, {400, 300}), LoggerZoom::kNone);
-  EXPECT_EQ(m->loggerGraph.g_nZoomLevel, 0);
+  EXPECT_EQ(m->loggerGraph.zoomLevel, 0);
 
   // Without a file a drag does nothing at all.
   AppModel empty;
   PaintLoggerGraph(empty, kW, kH);
   EXPECT_FALSE(Drag(empty, {100, 100}, {800, 500}) == LoggerZoom::kAccepted);
-  EXPECT_TRUE(empty.loggerGraph.g_bFullView);
+  EXPECT_TRUE(empty.loggerGraph.fullView);
 }
 
 TEST(LoggerGraph, ASelectionSpanningNoMoreThanFiveThousandthsAddsNoLevel) {
@@ -257,7 +257,7 @@ TEST(LoggerGraph, ASelectionSpanningNoMoreThanFiveThousandthsAddsNoLevel) {
     ASSERT_EQ(Drag(*m, {100, 200}, {800, 210}), LoggerZoom::kAccepted);
     PaintLoggerGraph(*m, kW, kH);
     Drag(*m, {100, 100}, {800, 100 + c.rows});
-    EXPECT_EQ(m->loggerGraph.g_nZoomLevel, c.level) << c.rows;
+    EXPECT_EQ(m->loggerGraph.zoomLevel, c.level) << c.rows;
   }
 }
 
@@ -266,7 +266,7 @@ TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
   auto two = Loaded(Flat(2, 1.0f));
   PaintLoggerGraph(*two, kW, kH);
   EXPECT_EQ(Drag(*two, {100, 100}, {800, 500}), LoggerZoom::kRefused);
-  EXPECT_TRUE(two->loggerGraph.g_bFullView);
+  EXPECT_TRUE(two->loggerGraph.fullView);
 
   // Slight zooms all the way down: 99 levels, then refused; the paint stays sound.
   auto m = Loaded(Flat(17278, 1.0f));
@@ -276,7 +276,7 @@ TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
     PaintLoggerGraph(*m, kW, kH);
   }
   EXPECT_EQ(Drag(*m, {77, 61}, {884, 536}), LoggerZoom::kRefused);
-  EXPECT_EQ(m->loggerGraph.g_nZoomLevel, kLoggerMaxZoom);
+  EXPECT_EQ(m->loggerGraph.zoomLevel, kLoggerMaxZoom);
   const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
   EXPECT_FALSE(TracePoints(f.surface.list).empty());
   EXPECT_TRUE(f.scrollBar.enabled);
@@ -284,7 +284,7 @@ TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
   LoggerZoomOut(*m);
   const LoggerGraphFrame back = PaintLoggerGraph(*m, kW, kH);
   EXPECT_FALSE(back.scrollBar.enabled);
-  EXPECT_EQ(m->loggerGraph.g_fRangeTop, 5.2f);
+  EXPECT_EQ(m->loggerGraph.rangeTop, 5.2f);
   EXPECT_TRUE(HasText(back.surface.list, "5.2000", {22, 60}));
 }
 
@@ -299,13 +299,13 @@ TEST(LoggerGraph, TheCursorSnapsToTheNearestRecordWithTiesToTheLeft) {
   };
   for (const Case c : {Case{150, 0}, Case{151, 1}, Case{249, 1}, Case{250, 1}, Case{100, 0}, Case{80, 0}}) {
     LoggerMouseMove(*m, {c.x, 300});
-    EXPECT_EQ(m->loggerGraph.g_nCursorIndex, c.index) << c.x;
-    EXPECT_EQ(m->loggerGraph.g_nCursorX, 100 * (c.index + 1)) << c.x;
+    EXPECT_EQ(m->loggerGraph.cursorRecord, c.index) << c.x;
+    EXPECT_EQ(m->loggerGraph.cursorX, 100 * (c.index + 1)) << c.x;
   }
   // x up to the plot's right edge + 1 moves it; y is not looked at.
   PaintLoggerGraph(*m, kW, kH);
   EXPECT_TRUE(LoggerMouseMove(*m, {885, 5}).cursorMoved);
-  EXPECT_EQ(m->loggerGraph.g_nCursorIndex, 4);
+  EXPECT_EQ(m->loggerGraph.cursorRecord, 4);
   EXPECT_FALSE(LoggerMouseMove(*m, {886, 300}).cursorMoved);
   EXPECT_FALSE(LoggerMouseMove(*m, {75, 300}).cursorMoved);
   const auto line = LoggerCursor(*m);
@@ -316,7 +316,7 @@ TEST(LoggerGraph, TheCursorSnapsToTheNearestRecordWithTiesToTheLeft) {
 TEST(LoggerGraph, ReadoutIsInTheLastRecordsUnitWithErrorWordsAndTime) {
   // 100 kPa, ERR1, ERR2, 2 psi: the interval is 5 s from 10:00:00.
   auto m = Loaded({{100.0f, 6}, Err1(), Err2(), {2.0f, kUnitPsi}});
-  m->loggerGraph.g_strLogFilePath = "/data/run.KvtDat";
+  m->loggerGraph.filePath = "/data/run.KvtDat";
   PaintLoggerGraph(*m, kW, kH);
   struct Case {
     int x;
@@ -330,14 +330,14 @@ TEST(LoggerGraph, ReadoutIsInTheLastRecordsUnitWithErrorWordsAndTime) {
                         {885, "2.000", "10:00:15"}};
   for (const Case& c : cases) {
     const LoggerMove move = LoggerMouseMove(*m, {c.x, 300});
-    EXPECT_EQ(m->loggerGraph.g_strReadout, c.readout);
-    EXPECT_EQ(m->loggerGraph.g_strCursorTime, c.time);
+    EXPECT_EQ(m->loggerGraph.readout, c.readout);
+    EXPECT_EQ(m->loggerGraph.cursorTime, c.time);
     EXPECT_TRUE(HasText(move.header, c.readout, {155, 40}));
     EXPECT_TRUE(HasText(move.header, c.time, {275, 40}));
     EXPECT_TRUE(HasText(move.header, "/data/run.KvtDat", {384, 40}));
     EXPECT_TRUE(HasText(move.header, "psi", {210, 40}));
   }
-  EXPECT_EQ(m->loggerView.m_strLogPath, "/data/run.KvtDat");
+  EXPECT_EQ(m->loggerView.shownPath, "/data/run.KvtDat");
   // The header repeats it on the next paint.
   const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
   for (const auto& [text, x] : std::vector<std::pair<std::string, int>>{{"PRESSURE:", 75},
@@ -354,7 +354,7 @@ TEST(LoggerGraph, ReadoutIsInTheLastRecordsUnitWithErrorWordsAndTime) {
 TEST(LoggerGraph, OzinAndKgcmCarryASuperscript) {
   for (const auto& [unit, header, bracket] : {std::tuple{1, 237, 52}, std::tuple{7, 243, 58}}) {
     auto m = Loaded({{1.0f, unit}, {1.0f, unit}});
-    m->logger.m_strLogUnitName = std::string(kUnits[unit].name);
+    m->logger.unitName = std::string(kUnits[unit].name);
     const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
     EXPECT_TRUE(HasText(f.surface.list, "2", {header, 37}));
     EXPECT_TRUE(HasText(f.surface.list, "2", {bracket, 37}));
@@ -368,17 +368,17 @@ TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
   const LoggerGraphState& g = m->loggerGraph;
   // x 480 is record 49.9: the first record inside the plot is 50.
-  EXPECT_EQ(g.g_nFirstVisible, 49);
+  EXPECT_EQ(g.firstVisible, 49);
   EXPECT_EQ(f.scrollBar, (LoggerScrollBar{true, 0, 101, 49}));
   // 25 records across: a grid line every 6 records, labelled 5 s per record.
-  EXPECT_EQ(g.g_nMarkRecord[1] - g.g_nMarkRecord[0], 6);
+  EXPECT_EQ(g.markRecords[1] - g.markRecords[0], 6);
   const std::vector<std::string> texts = TextsOf(f.surface.list);
   // Record 49 lies left of the plot: its mark has no label; record 55 has.
   EXPECT_EQ(std::find(texts.begin(), texts.end(), "10:04:05"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "10:04:35"), texts.end());
   // Values: the selection's rows at level 0.
-  EXPECT_NEAR(g.g_fValueTop, 5.2f - 140 * 10.4f / 476.8f, 1e-4f);
-  EXPECT_NEAR(g.g_fValueBottom, -5.2f + 136.8f * 10.4f / 476.8f, 1e-4f);
+  EXPECT_NEAR(g.valueTop, 5.2f - 140 * 10.4f / 476.8f, 1e-4f);
+  EXPECT_NEAR(g.valueBottom, -5.2f + 136.8f * 10.4f / 476.8f, 1e-4f);
   // Nothing of the trace is left outside the plot.
   for (const Point p : TracePoints(f.surface.list)) {
     if (p.x < 76 || p.x > 884) continue;
@@ -388,12 +388,12 @@ TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   // The scroll bar moves the trace: the thumb at record 40 shifts every record 9
   // places right; the record drawn where record 58 was is record 49.
   ASSERT_TRUE(LoggerScrollTo(*m, 40));
-  EXPECT_EQ(g.g_nScrollShift, 9);
+  EXPECT_EQ(g.scrollShift, 9);
   EXPECT_EQ(PaintLoggerGraph(*m, kW, kH).scrollBar.position, 40);
   LoggerMouseMove(*m, {TruncToInt(g.posX(1)[58]) + 1, 300});
-  EXPECT_EQ(g.g_nCursorIndex, 49);
-  EXPECT_EQ(g.g_nCursorX, TruncToInt(g.posX(1)[58]));
-  EXPECT_EQ(g.g_strCursorTime, "10:04:05");
+  EXPECT_EQ(g.cursorRecord, 49);
+  EXPECT_EQ(g.cursorX, TruncToInt(g.posX(1)[58]));
+  EXPECT_EQ(g.cursorTime, "10:04:05");
 }
 
 TEST(LoggerGraph, OneRecordStandsAtTheLeftEdgeWithAReadout) {
@@ -405,10 +405,10 @@ TEST(LoggerGraph, OneRecordStandsAtTheLeftEdgeWithAReadout) {
   ASSERT_EQ(red.size(), 1u);
   EXPECT_EQ(red[0], (Point{76, 179}));
   LoggerMouseMove(*m, {500, 300});
-  EXPECT_EQ(m->loggerGraph.g_strReadout, "2.600");
-  EXPECT_EQ(m->loggerGraph.g_nCursorX, 76);
+  EXPECT_EQ(m->loggerGraph.readout, "2.600");
+  EXPECT_EQ(m->loggerGraph.cursorX, 76);
   EXPECT_EQ(Drag(*m, {100, 100}, {800, 500}), LoggerZoom::kRefused);
-  EXPECT_TRUE(m->loggerGraph.g_bFullView);
+  EXPECT_TRUE(m->loggerGraph.fullView);
 }
 
 TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
@@ -420,17 +420,17 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
   ASSERT_TRUE(LoggerDownload(m, many).loaded);
   PaintLoggerGraph(m, kW, kH);
   LoggerMouseMove(m, {880, 300});
-  EXPECT_EQ(m.loggerGraph.g_strReadout, "4.000");
+  EXPECT_EQ(m.loggerGraph.readout, "4.000");
 
   // Fewer records: nothing of the first file shows, readout included.
   LoggerResetView(m);
   ASSERT_TRUE(LoggerDownload(m, few).loaded);
-  EXPECT_EQ(m.loggerGraph.g_strReadout, "");
+  EXPECT_EQ(m.loggerGraph.readout, "");
   LoggerGraphFrame f = PaintLoggerGraph(m, kW, kH);
   const std::vector<Point> points = TracePoints(f.surface.list);
   EXPECT_EQ(points.size(), 5u);
   for (const Point p : points) EXPECT_EQ(p.y, TruncToInt(298.4f + 10 * 1.0f * 238.4f / 52.0f));
-  EXPECT_EQ(m.loggerGraph.g_strLogFilePath, few);
+  EXPECT_EQ(m.loggerGraph.filePath, few);
   EXPECT_TRUE(HasText(f.surface.list, "08:30:00", {76, 544}));
 
   // A damaged file is refused with a message; the graph stays as it was.
@@ -439,14 +439,14 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
   const LoggerDownloadResult failed = LoggerDownload(m, broken);
   EXPECT_FALSE(failed.loaded);
   EXPECT_NE(failed.error.find(broken), std::string::npos);
-  EXPECT_EQ(m.logger.m_nLogCount, 5);
-  EXPECT_EQ(m.loggerGraph.g_strLogFilePath, few);
+  EXPECT_EQ(m.logger.recordCount, 5);
+  EXPECT_EQ(m.loggerGraph.filePath, few);
   EXPECT_FALSE(LoggerDownload(m, ::testing::TempDir() + "logger_missing.KvtDat").loaded);
 
   // Cancel: the old data stay, the path line goes blank.
   EXPECT_FALSE(LoggerDownload(m, "").loaded);
-  EXPECT_EQ(m.logger.m_nLogCount, 5);
-  EXPECT_EQ(m.loggerGraph.g_strLogFilePath, "");
+  EXPECT_EQ(m.logger.recordCount, 5);
+  EXPECT_EQ(m.loggerGraph.filePath, "");
 
   // No records: loaded, no trace, five zero labels.
   ASSERT_TRUE(LoggerDownload(m, none).loaded);
@@ -471,17 +471,17 @@ TEST(LoggerGraph, ZoomOutAndResetReturnToTheFullView) {
   LoggerMouseMove(*m, {300, 300});
   PaintLoggerGraph(*m, kW, kH);
   ASSERT_TRUE(LoggerScrollTo(*m, 10));
-  ASSERT_EQ(m->loggerGraph.g_nZoomLevel, 2);
-  ASSERT_FALSE(m->loggerGraph.g_bCursorHidden);
+  ASSERT_EQ(m->loggerGraph.zoomLevel, 2);
+  ASSERT_FALSE(m->loggerGraph.cursorHidden);
 
   for (auto reset : {LoggerZoomOut, LoggerResetView}) {
     AppModel& model = *m;
     reset(model);
     const LoggerGraphState& g = model.loggerGraph;
-    EXPECT_TRUE(g.g_bFullView);
-    EXPECT_EQ(g.g_nZoomLevel, 0);
-    EXPECT_EQ(g.g_nScrollShift, 0);
-    EXPECT_TRUE(g.g_bCursorHidden);
+    EXPECT_TRUE(g.fullView);
+    EXPECT_EQ(g.zoomLevel, 0);
+    EXPECT_EQ(g.scrollShift, 0);
+    EXPECT_TRUE(g.cursorHidden);
     EXPECT_FALSE(LoggerScrollTo(model, 10));
     EXPECT_FALSE(LoggerScrollBarState(model).enabled);
   }

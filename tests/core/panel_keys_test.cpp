@@ -28,32 +28,32 @@ struct Mode {
 
 const Mode kModes[] = {
     {"no meter", [](AppModel&) {}},
-    {"monitoring", [](AppModel& m) { m.view.m_bMonitoring = true; }},
-    {"running", [](AppModel& m) { m.frame.m_bRunning = true; }},
+    {"monitoring", [](AppModel& m) { m.run.monitoring = true; }},
+    {"running", [](AppModel& m) { m.flags.running = true; }},
     {"hold",
      [](AppModel& m) {
-       m.view.m_bMonitoring = true;
-       m.frame.m_bHold = true;
+       m.run.monitoring = true;
+       m.flags.hold = true;
      }},
     {"relative",
      [](AppModel& m) {
-       m.view.m_bMonitoring = true;
-       m.frame.m_bRelative = true;
+       m.run.monitoring = true;
+       m.flags.relative = true;
      }},
     {"hold and relative",
      [](AppModel& m) {
-       m.view.m_bMonitoring = true;
-       m.frame.m_bHold = m.frame.m_bRelative = true;
+       m.run.monitoring = true;
+       m.flags.hold = m.flags.relative = true;
      }},
     {"recording",
      [](AppModel& m) {
-       m.view.m_bMonitoring = true;
-       m.frame.m_bRecording = true;
+       m.run.monitoring = true;
+       m.flags.recording = true;
      }},
     {"range error",
      [](AppModel& m) {
-       m.view.m_bMonitoring = true;
-       m.view.m_nRangeError = 1;
+       m.run.monitoring = true;
+       m.run.rangeError = 1;
      }},
 };
 
@@ -116,43 +116,43 @@ TEST(PanelKeys, AcceptedKeysSwitchThePanelAtOnce) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.view.m_bMonitoring = true;
+    m.run.monitoring = true;
     ApplyPlainRow(m);
     RecordingPort port;
     RecordingObserver seen;
     ASSERT_TRUE(PressKey(m, port, c.key, seen));
     SCOPED_TRACE(static_cast<int>(c.key));
     EXPECT_EQ(KeyStates(m.panel), c.keys);
-    EXPECT_EQ(m.panel.m_strHoldWord, c.hold);
-    EXPECT_EQ(m.panel.m_strDifWord, c.dif);
-    EXPECT_EQ(m.panel.m_strRecWord, c.rec);
-    EXPECT_EQ(m.frame.m_bHold, c.holdFlag);
-    EXPECT_EQ(m.frame.m_bRelative, c.relativeFlag);
-    EXPECT_EQ(m.frame.m_bRecording, c.recordingFlag);
+    EXPECT_EQ(m.panel.holdWord, c.hold);
+    EXPECT_EQ(m.panel.difWord, c.dif);
+    EXPECT_EQ(m.panel.recWord, c.rec);
+    EXPECT_EQ(m.flags.hold, c.holdFlag);
+    EXPECT_EQ(m.flags.relative, c.relativeFlag);
+    EXPECT_EQ(m.flags.recording, c.recordingFlag);
   }
 }
 
 TEST(PanelKeys, UnholdWhileRelativeLeavesRecZeroAndUnitsDisabled) {
   AppModel m;
-  m.view.m_bMonitoring = true;
+  m.run.monitoring = true;
   ApplyPlainRow(m);
   ApplyHoldRelativeRow(m, 0x02);
   EXPECT_EQ(KeyStates(m.panel), "EhdhEddhE");
   RecordingPort port;
   ASSERT_TRUE(PressKey(m, port, Key::Hold, NullObserver()));
   EXPECT_EQ(KeyStates(m.panel), "hEdhEddxd");
-  m.frame.m_nHoldError = 3;
+  m.flags.holdError = 3;
   ASSERT_TRUE(PressKey(m, port, Key::Unhold, NullObserver()));
   EXPECT_EQ(KeyStates(m.panel), "EhdhEddhE");
-  EXPECT_EQ(m.frame.m_nHoldError, 0);
+  EXPECT_EQ(m.flags.holdError, 0);
   ASSERT_TRUE(PressKey(m, port, Key::Undif, NullObserver()));
   EXPECT_EQ(KeyStates(m.panel), "EhEhEEEEh");
-  EXPECT_FALSE(m.frame.m_bRelative);
+  EXPECT_FALSE(m.flags.relative);
 }
 
 TEST(PanelKeys, APortFailureStillSwitchesThePanel) {
   AppModel m;
-  m.view.m_bMonitoring = true;
+  m.run.monitoring = true;
   ApplyPlainRow(m);
   RecordingPort port;
   port.opened = true;
@@ -160,29 +160,29 @@ TEST(PanelKeys, APortFailureStillSwitchesThePanel) {
   std::string error;
   ASSERT_TRUE(PressKey(m, port, Key::Rec, NullObserver(), &error));
   EXPECT_EQ(error, "refused");
-  EXPECT_TRUE(m.frame.m_bRecording);
-  EXPECT_EQ(m.panel.m_strRecWord, "REC");
+  EXPECT_TRUE(m.flags.recording);
+  EXPECT_EQ(m.panel.recWord, "REC");
   EXPECT_EQ(port.log.back(), "write 55 AA 07 !");
 }
 
 TEST(PanelKeys, UnrecReopensAClosedPortAndEmptiesTheStatistics) {
   AppModel m;
-  m.frame.m_bRecording = true;
-  m.stats.g_fRecMax = 3.0f;
-  m.bar.maximum = "3.000";
-  m.bar.maximumTime = m.bar.minimum = m.bar.minimumTime = m.bar.average = "x";
-  m.bar.battery = "Normal";
+  m.flags.recording = true;
+  m.stats.maximum = 3.0f;
+  m.statsBar.maximum = "3.000";
+  m.statsBar.maximumTime = m.statsBar.minimum = m.statsBar.minimumTime = m.statsBar.average = "x";
+  m.statsBar.battery = "Normal";
   RecordingPort port;
   port.failAt = 0;  // the first open fails, the reopen afterwards succeeds
   RecordingObserver seen;
   ASSERT_TRUE(PressKey(m, port, Key::Unrec, seen));
   EXPECT_EQ(port.log, (std::vector<std::string>{"open !", "open"}));
-  EXPECT_TRUE(m.bar.maximum.empty() && m.bar.maximumTime.empty() && m.bar.minimum.empty() &&
-              m.bar.minimumTime.empty() && m.bar.average.empty());
-  EXPECT_EQ(m.bar.battery, "Normal");
-  EXPECT_EQ(m.stats.g_fRecMax, 3.0f);
+  EXPECT_TRUE(m.statsBar.maximum.empty() && m.statsBar.maximumTime.empty() && m.statsBar.minimum.empty() &&
+              m.statsBar.minimumTime.empty() && m.statsBar.average.empty());
+  EXPECT_EQ(m.statsBar.battery, "Normal");
+  EXPECT_EQ(m.stats.maximum, 3.0f);
   EXPECT_EQ(seen.statistics, 1);
-  EXPECT_FALSE(m.frame.m_bRecording);
+  EXPECT_FALSE(m.flags.recording);
 }
 
 }  // namespace

@@ -54,18 +54,18 @@ std::vector<std::pair<Point, Point>> TraceSegments(const DisplayList& list) {
 std::unique_ptr<AppModel> LoggerModel(int n, int unit = kUnitPsi) {
   auto m = std::make_unique<AppModel>();
   LoggerStore& log = m->logger;
-  log.m_nLogCount = n;
-  log.m_bLogLoaded = 1;
-  log.m_strLogStart = "23:59:50";
-  log.m_strLogEnd = "00:00:30";
-  log.m_strLogUnitName = std::string(kUnits[unit].name);
-  log.m_nLogStartHour = 23;
-  log.m_nLogStartMin = 59;
-  log.m_nLogStartSec = 50;
-  log.m_nLogIntervalMs = 5000;
-  for (int i = 0; i < n; ++i) log.m_fLogFullScale[i] = kUnits[unit].fullScale;
-  m->loggerView.m_bLogGraphClosed = 0;
-  m->loggerView.m_strLogPath = "/data/tank.KvtDat";
+  log.recordCount = n;
+  log.loaded = 1;
+  log.startText = "23:59:50";
+  log.endText = "00:00:30";
+  log.unitName = std::string(kUnits[unit].name);
+  log.startHour = 23;
+  log.startMinute = 59;
+  log.startSecond = 50;
+  log.intervalMs = 5000;
+  for (int i = 0; i < n; ++i) log.fullScaleAt[i] = kUnits[unit].fullScale;
+  m->loggerView.graphClosed = 0;
+  m->loggerView.shownPath = "/data/tank.KvtDat";
   return m;
 }
 
@@ -77,12 +77,12 @@ TEST(PrintPage, WithoutARunOrALoadedFileOnlyTheFixedPartsArePrinted) {
   std::vector<Case> cases;
   cases.push_back({"fresh program", std::make_unique<AppModel>()});
   cases.push_back({"logger window open, nothing loaded", LoggerModel(5)});
-  cases.back().model->logger.m_bLogLoaded = 0;
+  cases.back().model->logger.loaded = 0;
   cases.push_back({"logger file of one record", LoggerModel(1)});
   cases.push_back({"logger window open over a run", LoggerModel(0)});
   CommitTo(*cases.back().model, 10);
   cases.push_back({"file loaded but window closed, no run", LoggerModel(5)});
-  cases.back().model->loggerView.m_bLogGraphClosed = 1;
+  cases.back().model->loggerView.graphClosed = 1;
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,8 +113,8 @@ TEST(PrintPage, WithoutARunOrALoadedFileOnlyTheFixedPartsArePrinted) {
 
 TEST(PrintPage, AOneSampleRunHasLabelsAndTimesButNoTrace) {
   auto m = MakeChartModel(kUnitPsi, 5);
-  m->view.m_timeStart = LocalTime(10, 0, 0);
-  m->view.m_strUnitName = "psi";
+  m->run.startTime = LocalTime(10, 0, 0);
+  m->run.unitName = "psi";
   CommitTo(*m, 1);
   const PrintPage page = BuildPrintPage(*m, kNow);
   EXPECT_EQ(page.kind, PrintPageKind::kRealTime);
@@ -137,7 +137,7 @@ TEST(PrintPage, AOneSampleRunHasLabelsAndTimesButNoTrace) {
 
 TEST(PrintPage, TimeLabelsOfAFourSampleRunAtFiveSeconds) {
   auto m = MakeChartModel(kUnitPsi, 5);
-  m->view.m_timeStart = LocalTime(23, 59, 50);
+  m->run.startTime = LocalTime(23, 59, 50);
   CommitTo(*m, 4);
   const PrintPage page = BuildPrintPage(*m, kNow);
   const std::vector<std::pair<int, const char*>> expected{
@@ -184,7 +184,7 @@ TEST(PrintPage, SuperscriptTwoStandsBesideOzinAndKgcmOnBothPages) {
     const bool squared = name == "ozin" || name == "kgcm";
 
     auto run = MakeChartModel(unit);
-    run->view.m_strUnitName = name;
+    run->run.unitName = name;
     CommitTo(*run, 3);
     const PrintPage runPage = BuildPrintPage(*run, kNow);
     EXPECT_EQ(TextAt(runPage.list, {-680, 1025}), name);
@@ -208,7 +208,7 @@ TEST(PrintPage, RealTimeValueLabelsComeFromTheLatestChartPaint) {
   EXPECT_EQ(TextAt(page.list, {-800, 215}), "-5.200");
 
   // After a paint, the published labels; the middle one is not printed.
-  m->chart.g_strPrintYLabel = {"a", "b", "c", "d", "e"};
+  m->chart.printValueLabels = {"a", "b", "c", "d", "e"};
   page = BuildPrintPage(*m, kNow);
   std::vector<std::string> labels;
   for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
@@ -217,8 +217,8 @@ TEST(PrintPage, RealTimeValueLabelsComeFromTheLatestChartPaint) {
 
 TEST(PrintPage, LoggerPageUsesTheFilesTimesPathAndPublishedLabels) {
   auto m = LoggerModel(9);
-  m->logger.m_fLogValue[4] = 5.2f;
-  m->loggerView.m_strLogYLabel = {"p", "q", "r", "s"};
+  m->logger.values[4] = 5.2f;
+  m->loggerView.printValueLabels = {"p", "q", "r", "s"};
   // A run in the real-time store is not what the open logger window prints.
   CommitTo(*m, 50);
   const PrintPage page = BuildPrintPage(*m, kNow);
@@ -242,13 +242,13 @@ TEST(PrintPage, LoggerPageUsesTheFilesTimesPathAndPublishedLabels) {
 
 TEST(PrintPage, LoggerLabelsBeforeTheGraphWasDrawnFollowTheLastRecordsUnit) {
   auto m = LoggerModel(3, kUnitPsi);
-  m->logger.m_fLogFullScale[2] = kUnits[7].fullScale;  // the last record in kgcm
+  m->logger.fullScaleAt[2] = kUnits[7].fullScale;  // the last record in kgcm
   const PrintPage page = BuildPrintPage(*m, kNow);
   std::vector<std::string> labels;
   for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
   EXPECT_EQ(labels, (std::vector<std::string>{"+0.366", "+0.183", "-0.183", "-0.366"}));
   // In psi the range top is 52 x 0.1 rounded to a float just under 5.2, cut by truncation.
-  m->logger.m_fLogFullScale[2] = 52.0f;
+  m->logger.fullScaleAt[2] = 52.0f;
   EXPECT_EQ(LoggerFullViewPrintLabels(m->logger),
             (std::array<std::string, 4>{"+5.199", "+2.599", "-2.599", "-5.199"}));
   EXPECT_EQ(LoggerFullViewPrintLabels(LoggerStore{}),
@@ -257,8 +257,8 @@ TEST(PrintPage, LoggerLabelsBeforeTheGraphWasDrawnFollowTheLastRecordsUnit) {
 
 TEST(PrintPage, ARecordWithoutAFiniteHeightBreaksTheTraceInsteadOfShootingOffThePage) {
   auto m = LoggerModel(4);
-  m->logger.m_fLogValue[2] = 1.0f;
-  m->logger.m_fLogFullScale[2] = 0.0f;  // a damaged file
+  m->logger.values[2] = 1.0f;
+  m->logger.fullScaleAt[2] = 0.0f;  // a damaged file
   const auto segments = TraceSegments(BuildPrintPage(*m, kNow).list);
   ASSERT_EQ(segments.size(), 1u);
   EXPECT_EQ(segments[0], (std::pair<Point, Point>{{-750, 600}, {-503, 600}}));

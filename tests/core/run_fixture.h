@@ -25,13 +25,13 @@ inline SampleText Text6(std::string_view t) {
 // Error samples carry full scale 52 and factor 1 whatever the unit in force.
 inline void PutSample(AppModel& m, int i, const SampleSpec& s) {
   const bool error = s.value == kErrorHigh || s.value == kErrorLow;
-  m.doc.m_fValue[i] = s.value;
-  m.doc.m_szText[i] = Text6(s.text);
-  m.view.m_fFullScaleAt[i] = error ? kErrorFullScale : kUnits[s.unit].fullScale;
-  m.view.m_fToPsiAt[i] = error ? kErrorToPsi : kUnits[s.unit].toPsi;
-  m.view.m_nUnitAt[i] = static_cast<std::uint8_t>(error ? kUnitPsi : s.unit);
-  m.view.m_strUnitAt[i] = kUnits[error ? kUnitPsi : s.unit].name;
-  m.view.m_bRelativeAt[i] = s.relative ? 1 : 0;
+  m.store.values[i] = s.value;
+  m.store.texts[i] = Text6(s.text);
+  m.store.fullScaleAt[i] = error ? kErrorFullScale : kUnits[s.unit].fullScale;
+  m.store.toPsiAt[i] = error ? kErrorToPsi : kUnits[s.unit].toPsi;
+  m.store.unitAt[i] = static_cast<std::uint8_t>(error ? kUnitPsi : s.unit);
+  m.store.unitNameAt[i] = kUnits[error ? kUnitPsi : s.unit].name;
+  m.store.relativeAt[i] = s.relative ? 1 : 0;
 }
 
 // A run started at 10:22:05 UTC on 14 March 2025; the caller sets TZ=UTC.
@@ -39,13 +39,14 @@ inline constexpr std::time_t kRunStart = 1741947725;
 
 inline std::unique_ptr<AppModel> MakeRun(int samples, int intervalSeconds = 1) {
   auto m = std::make_unique<AppModel>();
-  ViewStore& v = m->view;
-  v.m_nSample = samples;
-  v.m_timeStart = kRunStart;
-  v.m_nSampleIntervalMs = 1000 * intervalSeconds;
-  v.m_nStartHour = 10, v.m_nStartMin = 22, v.m_nStartSec = 5;
-  v.m_strStartTime = "10:22:05";
-  v.m_strEndTime = samples > 0 ? "10:22:05" : "";
+  SampleStore& store = m->store;
+  RunState& run = m->run;
+  store.sampleCount = samples;
+  run.startTime = kRunStart;
+  run.intervalMs = 1000 * intervalSeconds;
+  run.startHour = 10, run.startMinute = 22, run.startSecond = 5;
+  run.startText = "10:22:05";
+  run.endText = samples > 0 ? "10:22:05" : "";
   for (int i = 0; i < samples; ++i) PutSample(*m, i, {1.234f + 0.001f * (i % 100), "+1.234", kUnitPsi});
   return m;
 }

@@ -1,4 +1,4 @@
-#include "files/statistics.h"
+#include "stats/statistics.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ struct Texts {
 std::ostream& operator<<(std::ostream& o, const Texts& t) {
   return o << t.max << " @" << t.maxTime << " | " << t.min << " @" << t.minTime << " | " << t.avg;
 }
-Texts Of(const RealTimeBarTexts& b) {
+Texts Of(const StatisticsBarTexts& b) {
   return {b.maximum, b.maximumTime, b.minimum, b.minimumTime, b.average};
 }
 
@@ -35,7 +35,7 @@ class Statistics : public testing::Test {
 
 TEST_F(Statistics, ExtremesKeepTheTimeOfTheFirstReadingThatReachedThem) {
   RecStatistics s;
-  RealTimeBarTexts b;
+  StatisticsBarTexts b;
   struct Step {
     float value;
     std::time_t at;
@@ -53,13 +53,13 @@ TEST_F(Statistics, ExtremesKeepTheTimeOfTheFirstReadingThatReachedThem) {
     StatisticsStep(s, b, st.value, 0, st.at);
     EXPECT_EQ(Of(b), st.after) << st.value;
   }
-  EXPECT_EQ(s.g_nRecCount, 6);
-  EXPECT_EQ(s.g_dRecSum, 2.5 + 3.0 + 3.0 + 2.5 - 1.0 + 450.0);
+  EXPECT_EQ(s.count, 6);
+  EXPECT_EQ(s.sum, 2.5 + 3.0 + 3.0 + 2.5 - 1.0 + 450.0);
   // 400 and above can never become the minimum.
   RecStatistics high;
-  RealTimeBarTexts hb;
+  StatisticsBarTexts hb;
   StatisticsStep(high, hb, 450.0f, 0, kT);
-  EXPECT_EQ(high.g_fRecMin, 400.0f);
+  EXPECT_EQ(high.minimum, 400.0f);
   EXPECT_EQ(hb.minimum, "");
 }
 
@@ -76,22 +76,22 @@ TEST_F(Statistics, RangeReportsFreezeTheirExtremeAndTheAverage) {
   };
   for (const auto& c : cases) {
     RecStatistics s;
-    RealTimeBarTexts b;
+    StatisticsBarTexts b;
     StatisticsStep(s, b, 1.0f, 0, kT);
     StatisticsStep(s, b, 2.0f, 0, kT + 1);
     StatisticsRangeReport(s, b, c.error, kT + 2);
     StatisticsStep(s, b, 9.0f, 0, kT + 3);
     StatisticsStep(s, b, 0.5f, 0, kT + 3);
     EXPECT_EQ(Of(b), c.after) << c.error;
-    EXPECT_EQ(s.g_fRecMax, c.max);
-    EXPECT_EQ(s.g_fRecMin, c.min);
-    EXPECT_EQ(s.g_nRecCount, 4);
+    EXPECT_EQ(s.maximum, c.max);
+    EXPECT_EQ(s.minimum, c.min);
+    EXPECT_EQ(s.count, 4);
   }
 }
 
 TEST_F(Statistics, ResetAndUnrec) {
   RecStatistics s;
-  RealTimeBarTexts b;
+  StatisticsBarTexts b;
   b.battery = "Low";
   StatisticsStep(s, b, 1.0f, 0, kT);
   StatisticsStep(s, b, 3.0f, 0, kT + 1);
@@ -104,33 +104,33 @@ TEST_F(Statistics, ResetAndUnrec) {
   StatisticsRangeReport(s, b, 1, kT + 3);
   ResetStatistics(s, b);
   EXPECT_EQ(Of(b), Texts{});
-  EXPECT_EQ(s.g_fRecMax, -400.0f);
-  EXPECT_EQ(s.g_fRecMin, 400.0f);
-  EXPECT_EQ(s.g_dRecSum, 0.0);
-  EXPECT_EQ(s.g_nRecCount, 0);
-  EXPECT_EQ(s.g_nRecError, 0);
-  EXPECT_EQ(s.g_timeRecMax, kT + 3);  // times survive a reset
-  EXPECT_EQ(s.g_timeRecMin, kT);
+  EXPECT_EQ(s.maximum, -400.0f);
+  EXPECT_EQ(s.minimum, 400.0f);
+  EXPECT_EQ(s.sum, 0.0);
+  EXPECT_EQ(s.count, 0);
+  EXPECT_EQ(s.error, 0);
+  EXPECT_EQ(s.maximumTime, kT + 3);  // times survive a reset
+  EXPECT_EQ(s.minimumTime, kT);
 }
 
 TEST_F(Statistics, IngestionFeedsOnlyRecReadingsAndReportsErrorsDuringRec) {
   AppModel m;
   Feed(m, ReadingBytes(kPsi, 0, 0, "5.000"), kT);  // plain: reset, nothing counted
-  EXPECT_EQ(m.stats.g_nRecCount, 0);
+  EXPECT_EQ(m.stats.count, 0);
   Feed(m, ReadingBytes(kPsi, 1, 0, "1.000"), kT + 1);
   Feed(m, ReadingBytes(kPsi, 1, kNegative, "2.000"), kT + 2);
-  EXPECT_EQ(Of(m.bar), (Texts{"1.000", "22:13:21", "-2.000", "22:13:22", "-0.500"}));
+  EXPECT_EQ(Of(m.statsBar), (Texts{"1.000", "22:13:21", "-2.000", "22:13:22", "-0.500"}));
   Feed(m, ErrorBytes(0x10), kT + 3);
-  EXPECT_EQ(Of(m.bar), (Texts{"ERR1", "22:13:23", "-2.000", "22:13:22", "----"}));
-  EXPECT_FALSE(m.frame.m_bRecording);
+  EXPECT_EQ(Of(m.statsBar), (Texts{"ERR1", "22:13:23", "-2.000", "22:13:22", "----"}));
+  EXPECT_FALSE(m.flags.recording);
   Feed(m, ErrorBytes(0x11), kT + 4);  // no longer recording: no report
-  EXPECT_EQ(m.stats.g_nRecError, 1);
+  EXPECT_EQ(m.stats.error, 1);
   Feed(m, ReadingBytes(kPsi, 1, 0, "7.000"), kT + 5);
-  EXPECT_EQ(Of(m.bar), (Texts{"ERR1", "22:13:23", "-2.000", "22:13:22", "----"}));
-  EXPECT_EQ(m.stats.g_nRecCount, 3);
+  EXPECT_EQ(Of(m.statsBar), (Texts{"ERR1", "22:13:23", "-2.000", "22:13:22", "----"}));
+  EXPECT_EQ(m.stats.count, 3);
   Feed(m, ReadingBytes(kPsi, 0, 0, "7.000"), kT + 6);
-  EXPECT_EQ(Of(m.bar), Texts{});
-  EXPECT_EQ(m.bar.battery, "Normal");
+  EXPECT_EQ(Of(m.statsBar), Texts{});
+  EXPECT_EQ(m.statsBar.battery, "Normal");
 }
 
 }  // namespace

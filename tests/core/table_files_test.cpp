@@ -110,28 +110,28 @@ TEST_F(TableFiles, TimeAdvancesByTheWholeSecondInterval) {
                                                    "3\t +1.234\tpsi\t10:22:15\t\r\n");
   // The file keeps only a time of day; a converted file wraps at midnight.
   LoggerStore s;
-  s.m_nLogCount = 3;
-  s.m_nLogStartHour = 23, s.m_nLogStartMin = 59, s.m_nLogStartSec = 55;
-  s.m_nLogIntervalMs = 2500;  // times use whole seconds
+  s.recordCount = 3;
+  s.startHour = 23, s.startMinute = 59, s.startSecond = 55;
+  s.intervalMs = 2500;  // times use whole seconds
   const LoggerFileRows rows(s);
   EXPECT_EQ(rows.row(0).time, "23:59:55");
   EXPECT_EQ(rows.row(2).time, "23:59:59");
-  s.m_nLogIntervalMs = 3000;
+  s.intervalMs = 3000;
   EXPECT_EQ(rows.row(2).time, "00:00:01");
 }
 
 TEST_F(TableFiles, LoggerRecordsAreNotRelativeAndErrorsNeedFullScale52) {
   LoggerStore s;
-  s.m_nLogCount = 3;
-  s.m_nLogStartHour = 9;
-  s.m_nLogIntervalMs = 1000;
+  s.recordCount = 3;
+  s.startHour = 9;
+  s.intervalMs = 1000;
   const test::SampleSpec records[] = {{5.1f, "+ERR1 ", 2}, {-5.1f, "-5.100", 0}, {-5.1f, "-ERR2 ", 2}};
   const float fullScales[] = {52.0f, kUnits[0].fullScale, 52.0f};
   for (int i = 0; i < 3; ++i) {
-    s.m_fLogValue[i] = records[i].value;
-    s.m_szLogText[i] = test::Text6(records[i].text);
-    s.m_nLogUnit[i] = static_cast<std::uint8_t>(records[i].unit);
-    s.m_fLogFullScale[i] = fullScales[i];
+    s.values[i] = records[i].value;
+    s.texts[i] = test::Text6(records[i].text);
+    s.unitAt[i] = static_cast<std::uint8_t>(records[i].unit);
+    s.fullScaleAt[i] = fullScales[i];
   }
   const LoggerFileRows rows(s);
   EXPECT_EQ(BuildTextTable(rows),
@@ -152,15 +152,15 @@ TEST_F(TableFiles, DefaultNames) {
 
 TEST_F(TableFiles, JsonAndCsvEscapeAndStayLocaleFree) {
   LoggerStore s;
-  s.m_nLogCount = 1;
-  s.m_strLogHeader = "a\"b\\c\n";
-  s.m_strLogStart = "10:00:00";
-  s.m_strLogUnitName = "kPa";
-  s.m_nLogIntervalMs = 1000;
-  s.m_fLogValue[0] = 0.1f;
-  s.m_fLogFullScale[0] = kUnits[6].fullScale;
-  s.m_szLogText[0] = test::Text6("\"0.1,x");
-  s.m_nLogUnit[0] = 6;
+  s.recordCount = 1;
+  s.header = "a\"b\\c\n";
+  s.startText = "10:00:00";
+  s.unitName = "kPa";
+  s.intervalMs = 1000;
+  s.values[0] = 0.1f;
+  s.fullScaleAt[0] = kUnits[6].fullScale;
+  s.texts[0] = test::Text6("\"0.1,x");
+  s.unitAt[0] = 6;
   EXPECT_EQ(
       LoggerFileJson(s),
       "{\"count\": 1, \"header\": \"a\\\"b\\\\c\\u000a\", \"start\": \"10:00:00\", \"end\": \"\", "

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "frame/commands.h"
+#include "link/port_commands.h"
 #include "link/watchdog.h"
 #include "live_fixtures.h"
 #include "panel/panel_rows.h"
@@ -22,42 +22,42 @@ Log ReopenLog(int port) {
 
 TEST(Watchdog, ASilentMeterIsDeclaredLostAndThePortReopened) {
   AppModel m;
-  m.frame.initialise(1);
-  m.view.m_bMonitoring = true;
-  m.frame.m_bRunning = true;
-  m.frame.m_bStopped = false;
-  m.view.m_bCanStop = true;
-  m.panel.m_strReading = "+1.000";
-  m.panel.m_strHoldWord = "HOLD";
-  m.frame.m_bPortMenuEnabled.fill(false);
+  m.flags.initialise(1);
+  m.run.monitoring = true;
+  m.flags.running = true;
+  m.flags.stopped = false;
+  m.run.canStop = true;
+  m.panel.reading = "+1.000";
+  m.panel.holdWord = "HOLD";
+  m.flags.portMenuEnabled.fill(false);
   RecordingPort port;
   port.opened = true;
   RecordingObserver seen;
   EXPECT_TRUE(WatchdogTick(m, port, seen));
   EXPECT_EQ(port.log, ReopenLog(1));
-  EXPECT_EQ(m.panel.m_strReading, "  - - - - ");
-  EXPECT_EQ(m.panel.m_strUnit, " ");
-  EXPECT_TRUE(m.panel.m_strHoldWord.empty() && m.panel.m_strDifWord.empty() && m.panel.m_strRecWord.empty());
+  EXPECT_EQ(m.panel.reading, "  - - - - ");
+  EXPECT_EQ(m.panel.unit, " ");
+  EXPECT_TRUE(m.panel.holdWord.empty() && m.panel.difWord.empty() && m.panel.recWord.empty());
   for (const auto& k : m.panel.keys) EXPECT_FALSE(k.enabled);
-  for (bool e : m.frame.m_bPortMenuEnabled) EXPECT_TRUE(e);
-  EXPECT_FALSE(m.view.m_bMonitoring || m.frame.m_bRunning || m.view.m_bCanStop);
-  EXPECT_TRUE(m.frame.m_bStopped);
+  for (bool e : m.flags.portMenuEnabled) EXPECT_TRUE(e);
+  EXPECT_FALSE(m.run.monitoring || m.flags.running || m.run.canStop);
+  EXPECT_TRUE(m.flags.stopped);
   EXPECT_EQ(seen.fields.front(), PanelField::Reading);
   EXPECT_EQ(seen.panel, 1);
 }
 
 TEST(Watchdog, ALostLinkCancelsARunStillWaitingForItsFirstReading) {
   AppModel m;
-  m.frame.initialise(1);
-  m.view.m_nSample = 40;  // the previous run, still on show
-  m.frame.m_bRunRequested = m.frame.m_bRunning = true;
+  m.flags.initialise(1);
+  m.store.sampleCount = 40;  // the previous run, still on show
+  m.flags.runRequested = m.flags.running = true;
   RecordingPort port;
   EXPECT_TRUE(WatchdogTick(m, port, NullObserver()));
-  EXPECT_FALSE(m.frame.m_bRunRequested);
+  EXPECT_FALSE(m.flags.runRequested);
   // The meter's return leaves the previous run alone: no run was started.
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
-  EXPECT_EQ(m.view.m_nSample, 40);
-  EXPECT_TRUE(m.view.m_bMonitoring);
+  EXPECT_EQ(m.store.sampleCount, 40);
+  EXPECT_TRUE(m.run.monitoring);
 }
 
 TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {
@@ -76,7 +76,7 @@ TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.frame.initialise(c.comPort);
+    m.flags.initialise(c.comPort);
     RecordingPort port;
     std::vector<bool> lost;
     for (bool frames : c.framesBeforeTick) {
@@ -89,21 +89,21 @@ TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {
 
 TEST(Watchdog, EveryTickArmsTheFlagsOfTheSelectedPort) {
   AppModel m;
-  m.frame.initialise(7);
+  m.flags.initialise(7);
   RecordingPort port;
   EXPECT_FALSE(WatchdogTick(m, port, NullObserver()));
   EXPECT_TRUE(port.log.empty());
-  for (bool f : m.frame.m_bAwaiting.menu) EXPECT_TRUE(f);
-  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.frame.m_bAwaiting.number[n], n == 7) << n;
+  for (bool f : m.flags.awaiting.menu) EXPECT_TRUE(f);
+  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.flags.awaiting.number[n], n == 7) << n;
   Feed(m, ErrorBytes(0x10));  // an error frame is a sign of life as well
-  for (bool f : m.frame.m_bAwaiting.menu) EXPECT_FALSE(f);
-  EXPECT_FALSE(m.frame.m_bAwaiting.number[7]);
+  for (bool f : m.flags.awaiting.menu) EXPECT_FALSE(f);
+  EXPECT_FALSE(m.flags.awaiting.number[7]);
   EXPECT_FALSE(WatchdogTick(m, port, NullObserver()));
 }
 
 TEST(Watchdog, AFailingReopenIsReportedAndRetriedNextTick) {
   AppModel m;
-  m.frame.initialise(3);
+  m.flags.initialise(3);
   RecordingPort port;
   port.failAt = 0;
   std::string error;
@@ -116,52 +116,52 @@ TEST(Watchdog, AFailingReopenIsReportedAndRetriedNextTick) {
 
 TEST(PortCommands, ChoosingAMenuPortReopensAndMarksIt) {
   AppModel m;
-  m.frame.initialise(1);
-  m.frame.m_bAwaiting.menu.fill(false);
+  m.flags.initialise(1);
+  m.flags.awaiting.menu.fill(false);
   RecordingPort port;
   port.opened = true;
   RecordingObserver seen;
   EXPECT_EQ(ChoosePort(m, port, 3, seen), "");
   EXPECT_EQ(port.log, ReopenLog(3));
-  EXPECT_EQ(m.frame.m_nComPort, 3);
-  EXPECT_EQ(m.frame.m_bComChecked, (std::array<bool, 4>{false, false, true, false}));
-  EXPECT_EQ(m.frame.m_bAwaiting.menu, (std::array<bool, 4>{false, false, true, false}));
+  EXPECT_EQ(m.flags.portNumber, 3);
+  EXPECT_EQ(m.flags.portChecked, (std::array<bool, 4>{false, false, true, false}));
+  EXPECT_EQ(m.flags.awaiting.menu, (std::array<bool, 4>{false, false, true, false}));
   EXPECT_EQ(seen.views, 1);
   for (int k : {0, 5, -1}) {
     RecordingPort other;
     EXPECT_EQ(ChoosePort(m, other, k, seen), "");
     EXPECT_TRUE(other.log.empty());
-    EXPECT_EQ(m.frame.m_nComPort, 3);
+    EXPECT_EQ(m.flags.portNumber, 3);
   }
 }
 
 TEST(PortCommands, OtherComAcceptsOnlyFiveToSixteen) {
   for (int n : {17, 4, 0, -5, 1000}) {
     AppModel m;
-    m.frame.initialise(2);
+    m.flags.initialise(2);
     RecordingPort port;
     port.opened = true;
     EXPECT_FALSE(ChooseOtherPort(m, port, n, NullObserver()));
     EXPECT_TRUE(port.log.empty());
-    EXPECT_EQ(m.frame.m_nComPort, 2);
-    EXPECT_TRUE(m.frame.m_bComChecked[1]);
+    EXPECT_EQ(m.flags.portNumber, 2);
+    EXPECT_TRUE(m.flags.portChecked[1]);
   }
   AppModel m;
-  m.frame.initialise(2);
-  m.frame.m_bAwaiting.number[9] = true;
+  m.flags.initialise(2);
+  m.flags.awaiting.number[9] = true;
   RecordingPort port;
   port.opened = true;
   std::string error = "x";
   EXPECT_TRUE(ChooseOtherPort(m, port, 5, NullObserver(), &error));
   EXPECT_EQ(error, "");
   EXPECT_EQ(port.log, ReopenLog(5));
-  EXPECT_EQ(m.frame.m_nComPort, 5);
-  for (bool c : m.frame.m_bComChecked) EXPECT_FALSE(c);
-  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.frame.m_bAwaiting.number[n], n == 5) << n;
+  EXPECT_EQ(m.flags.portNumber, 5);
+  for (bool c : m.flags.portChecked) EXPECT_FALSE(c);
+  for (int n = 0; n < kPortNumbers; ++n) EXPECT_EQ(m.flags.awaiting.number[n], n == 5) << n;
   EXPECT_EQ(OtherPortDialogPreset(m), 5);
-  m.frame.m_nComPort = 12;
+  m.flags.portNumber = 12;
   EXPECT_EQ(OtherPortDialogPreset(m), 12);
-  m.frame.m_nComPort = 3;
+  m.flags.portNumber = 3;
   EXPECT_EQ(OtherPortDialogPreset(m), 5);
 }
 
@@ -178,7 +178,7 @@ TEST(PortCommands, PortSequencesWriteTheirFramesInOrder) {
     return a;
   };
   AppModel m;
-  m.frame.initialise(4);
+  m.flags.initialise(4);
   const Case cases[] = {
       {"close sequence", false, [](RecordingPort& p) { return CloseSequencePortSteps(p); },
        join(join({"open", "readlen 0", "discard"}, writes("12", 3)), writes("02", 6))},

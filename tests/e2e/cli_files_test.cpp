@@ -47,22 +47,22 @@ constexpr int kCount = static_cast<int>(std::size(kRecords));
 
 std::vector<std::uint8_t> EncodeRecords() {
   auto m = std::make_unique<AppModel>();
-  m->view.m_nSample = kCount;
-  m->view.m_nSampleIntervalMs = 5000;
-  m->view.m_strStartTime = "23:59:50";
-  m->view.m_strEndTime = "00:00:25";
-  m->view.m_nStartHour = 23;
-  m->view.m_nStartMin = 59;
-  m->view.m_nStartSec = 50;
+  m->store.sampleCount = kCount;
+  m->run.intervalMs = 5000;
+  m->run.startText = "23:59:50";
+  m->run.endText = "00:00:25";
+  m->run.startHour = 23;
+  m->run.startMinute = 59;
+  m->run.startSecond = 50;
   for (int i = 0; i < kCount; ++i) {
     const Record& r = kRecords[i];
     const bool error = std::memcmp(r.text + 1, "OL", 2) == 0;
-    m->doc.m_fValue[i] = r.value;
-    std::memcpy(m->doc.m_szText[i].data(), r.text, 6);
-    m->view.m_fFullScaleAt[i] = error ? kErrorFullScale : kUnits[r.unit].fullScale;
-    m->view.m_fToPsiAt[i] = error ? kErrorToPsi : kUnits[r.unit].toPsi;
-    m->view.m_nUnitAt[i] = static_cast<std::uint8_t>(r.unit);
-    m->view.m_strUnitAt[i] = kUnits[r.unit].name;
+    m->store.values[i] = r.value;
+    std::memcpy(m->store.texts[i].data(), r.text, 6);
+    m->store.fullScaleAt[i] = error ? kErrorFullScale : kUnits[r.unit].fullScale;
+    m->store.toPsiAt[i] = error ? kErrorToPsi : kUnits[r.unit].toPsi;
+    m->store.unitAt[i] = static_cast<std::uint8_t>(r.unit);
+    m->store.unitNameAt[i] = kUnits[r.unit].name;
   }
   return EncodeDataLoggerFile(*m);
 }

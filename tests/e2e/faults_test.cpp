@@ -30,10 +30,10 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #include "link/units.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
-#include "ui/chart/dt_view.h"
+#include "ui/chart/chart_view.h"
 #include "ui/files/file_commands.h"
-#include "ui/frame/main_frame.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/window/main_window.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::e2e {
 namespace {
@@ -100,27 +100,27 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
     SCOPED_TRACE(cycle);
     w.frame->runCommand(kRunCommand);
     // The run starts with the next reading; the previous run's samples count only until then.
-    ASSERT_TRUE(WaitFor([&] { return !w.model.frame.m_bRunRequested && w.model.view.m_nSample >= 2; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; }, 8000));
 
     QElapsedTimer lost;
     lost.start();
     w.meter.unplug();
-    ASSERT_TRUE(WaitFor([&] { return !w.model.frame.m_bRunning; }, 11000));
+    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.running; }, 11000));
     slowestLossMs = std::max(slowestLossMs, lost.elapsed());
     EXPECT_LE(lost.elapsed(), 10500);  // two watchdog periods and the event loop's slack
-    EXPECT_EQ(w.model.panel.m_strReading, kLinkLostReading);
+    EXPECT_EQ(w.model.panel.reading, kLinkLostReading);
 
     // The samples committed before the cable went stay, and can be saved.
-    const int held = w.model.view.m_nSample;
+    const int held = w.model.store.sampleCount;
     ASSERT_GE(held, 2);
-    const std::vector<float> values(w.model.doc.m_fValue.begin(), w.model.doc.m_fValue.begin() + held);
+    const std::vector<float> values(w.model.store.values.begin(), w.model.store.values.begin() + held);
     const QString path = w.dir.path() + QStringLiteral("/run%1.KvtDat").arg(cycle);
     EXPECT_EQ(SaveThroughCommand(w.model, path), QString());
     auto saved = LoadDataLoggerFile(path.toStdString());
     ASSERT_TRUE(saved.ok()) << saved.error().message;
-    EXPECT_EQ(saved.value().store.m_nLogCount, held);
-    EXPECT_EQ(std::vector<float>(saved.value().store.m_fLogValue.begin(),
-                                 saved.value().store.m_fLogValue.begin() + held),
+    EXPECT_EQ(saved.value().store.recordCount, held);
+    EXPECT_EQ(std::vector<float>(saved.value().store.values.begin(),
+                                 saved.value().store.values.begin() + held),
               values);
 
     QElapsedTimer back;
@@ -128,7 +128,7 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
     ASSERT_TRUE(w.meter.plugIn());
     ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 12000));
     slowestReturnMs = std::max(slowestReturnMs, back.elapsed());
-    EXPECT_EQ(w.model.view.m_nSample, held);  // a new run starts only on Run
+    EXPECT_EQ(w.model.store.sampleCount, held);  // a new run starts only on Run
     ++survived;
   }
   std::printf("unplug cycles survived at %g frames/s: %d of %d; slowest loss %lld ms, slowest return %lld ms\n",
@@ -175,7 +175,7 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveMemoryFlat) {
   if (heapBefore >= 0) std::printf("; live heap %ld KiB before, %ld KiB after", heapBefore, heapAfter);
   std::printf("\n");
   EXPECT_GT(fed, 20 * 100);
-  EXPECT_GT(w.model.view.m_nSample, 10);  // the good frames still made samples
+  EXPECT_GT(w.model.store.sampleCount, 10);  // the good frames still made samples
   constexpr long kMarginKiB = 4096;
   if (heapBefore >= 0) {
     EXPECT_LE(heapAfter - heapBefore, kMarginKiB) << "live heap grew by " << (heapAfter - heapBefore) << " KiB";
@@ -212,19 +212,19 @@ struct SmallDevice {
 
 // A committed run of n samples, as acquisition leaves it.
 void MakeRun(AppModel& m, int n) {
-  m.view.m_timeStart = 1700000000;
-  m.view.m_nSampleIntervalMs = 1000;
-  m.view.m_strStartTime = "10:00:00";
-  m.view.m_strEndTime = "10:10:00";
+  m.run.startTime = 1700000000;
+  m.run.intervalMs = 1000;
+  m.run.startText = "10:00:00";
+  m.run.endText = "10:10:00";
   for (int i = 0; i < n; ++i) {
-    m.doc.m_fValue[i] = static_cast<float>(i % 400) * 0.125f;
-    std::snprintf(m.doc.m_szText[i].data(), 6, "+%04d", i % 10000);
-    m.view.m_fFullScaleAt[i] = kUnits[kUnitPsi].fullScale;
-    m.view.m_fToPsiAt[i] = 1.0f;
-    m.view.m_nUnitAt[i] = kUnitPsi;
-    m.view.m_strUnitAt[i] = kUnits[kUnitPsi].name;
+    m.store.values[i] = static_cast<float>(i % 400) * 0.125f;
+    std::snprintf(m.store.texts[i].data(), 6, "+%04d", i % 10000);
+    m.store.fullScaleAt[i] = kUnits[kUnitPsi].fullScale;
+    m.store.toPsiAt[i] = 1.0f;
+    m.store.unitAt[i] = kUnitPsi;
+    m.store.unitNameAt[i] = kUnits[kUnitPsi].name;
   }
-  m.view.m_nSample = n;
+  m.store.sampleCount = n;
 }
 
 std::vector<std::string> FilesIn(const std::string& dir) {
@@ -246,7 +246,7 @@ TEST(Faults, SaveAndExportOntoAFullOrReadOnlyDeviceTellTheUserAndKeepEverything)
                         {"export into a read-only folder", true, true}};
   auto model = std::make_unique<AppModel>();
   MakeRun(*model, kMaxSamples);  // about 260 KB of data file: more than the device holds
-  const std::vector<float> values(model->doc.m_fValue.begin(), model->doc.m_fValue.begin() + kMaxSamples);
+  const std::vector<float> values(model->store.values.begin(), model->store.values.begin() + kMaxSamples);
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -278,8 +278,8 @@ TEST(Faults, SaveAndExportOntoAFullOrReadOnlyDeviceTellTheUserAndKeepEverything)
       EXPECT_EQ(ReadFile(table), old);
     }
     EXPECT_EQ(FilesIn(device.path), filesBefore) << "a temporary file was left behind";
-    EXPECT_EQ(model->view.m_nSample, kMaxSamples);
-    EXPECT_TRUE(std::equal(values.begin(), values.end(), model->doc.m_fValue.begin()));
+    EXPECT_EQ(model->store.sampleCount, kMaxSamples);
+    EXPECT_TRUE(std::equal(values.begin(), values.end(), model->store.values.begin()));
   }
 }
 

@@ -7,17 +7,17 @@
 #include "live_window.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
-#include "ui/chart/dt_view.h"
-#include "ui/frame/main_frame.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/chart/chart_view.h"
+#include "ui/window/main_window.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::e2e {
 namespace {
 
 TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
   LiveWindow w;
-  ASSERT_TRUE(WaitFor([&] { return w.model.panel.m_strReading.size() == 6 && w.keyUsable(Key::Hold); }, 10000));
-  EXPECT_EQ(w.model.panel.m_strUnit, "psi");
+  ASSERT_TRUE(WaitFor([&] { return w.model.panel.reading.size() == 6 && w.keyUsable(Key::Hold); }, 10000));
+  EXPECT_EQ(w.model.panel.unit, "psi");
 
   w.meter.model().clearCommandLog();
   w.key(Key::Hold)->click();
@@ -25,12 +25,12 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
   ASSERT_TRUE(WaitFor([&] { return w.meter.model().commandLog().size() >= 6; }, 5000));
   EXPECT_EQ(w.meter.model().commandLog(), std::vector<std::uint8_t>(6, 0x05));
   // The panel switches at once; the meter's next frames confirm HOLD.
-  EXPECT_EQ(w.model.panel.m_strHoldWord, "HOLD");
+  EXPECT_EQ(w.model.panel.holdWord, "HOLD");
   EXPECT_TRUE(w.keyUsable(Key::Unhold));
-  ASSERT_TRUE(WaitFor([&] { return w.meter.model().hold() && w.model.frame.m_bHold; }, 5000));
-  const std::string held = w.model.panel.m_strReading;
+  ASSERT_TRUE(WaitFor([&] { return w.meter.model().hold() && w.model.flags.hold; }, 5000));
+  const std::string held = w.model.panel.reading;
   RunEventsFor(600);
-  EXPECT_EQ(w.model.panel.m_strReading, held);
+  EXPECT_EQ(w.model.panel.reading, held);
 
   w.key(Key::Unhold)->click();
   ASSERT_TRUE(WaitFor([&] { return !w.meter.model().hold() && w.keyUsable(Key::Hold); }, 5000));
@@ -38,7 +38,7 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
 
 TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   LiveWindow w;
-  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_bMonitoring; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
   w.frame->prompts.askSampleRate = [](int, int* v) {
     *v = 1;
     return true;
@@ -47,28 +47,28 @@ TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   QObject::connect(&w.meter, &PtyMeter::frameSent, [&sent] { ++sent; });
   QObject::connect(w.port.get(), &QtSerialPort::dataReceived, [&received] { ++received; });
   w.frame->runCommand(32771);
-  ASSERT_TRUE(WaitFor([&] { return w.model.view.m_nSample >= 3; }, 8000))
-      << "samples " << w.model.view.m_nSample << ", running " << w.model.frame.m_bRunning << ", frames sent "
+  ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 3; }, 8000))
+      << "samples " << w.model.store.sampleCount << ", running " << w.model.flags.running << ", frames sent "
       << sent << ", received " << received << ", meter awake " << w.meter.model().awake() << ", port open "
       << w.port->isOpen() << ", commands " << w.meter.model().commandLog().size();
-  EXPECT_LE(w.model.view.m_nSample, 5);
-  EXPECT_TRUE(w.model.view.m_bCanStop);
+  EXPECT_LE(w.model.store.sampleCount, 5);
+  EXPECT_TRUE(w.model.run.canStop);
   w.frame->runCommand(32772);
-  const int n = w.model.view.m_nSample;
+  const int n = w.model.store.sampleCount;
   RunEventsFor(1500);
-  EXPECT_EQ(w.model.view.m_nSample, n);
+  EXPECT_EQ(w.model.store.sampleCount, n);
 }
 
 TEST(LiveMonitoring, UnpluggingShowsTheLostLinkAndReplugRestoresThePanel) {
   LiveWindow w;
   ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light); }, 10000));
   w.meter.unplug();
-  ASSERT_TRUE(WaitFor([&] { return w.model.panel.m_strReading == "  - - - - "; }, 11000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.panel.reading == "  - - - - "; }, 11000));
   for (int k = 0; k < kKeyCount; ++k) EXPECT_FALSE(w.key(static_cast<Key>(k))->isEnabled()) << k;
   EXPECT_TRUE(w.frame->action(32783)->isEnabled());  // the port menu is usable again
 
   ASSERT_TRUE(w.meter.plugIn());
-  ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light) && w.model.panel.m_strReading.size() == 6; }, 12000));
+  ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light) && w.model.panel.reading.size() == 6; }, 12000));
   EXPECT_FALSE(w.frame->action(32783)->isEnabled());
 }
 

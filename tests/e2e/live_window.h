@@ -11,9 +11,9 @@
 #include "app_model.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
-#include "ui/chart/dt_view.h"
-#include "ui/frame/main_frame.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/chart/chart_view.h"
+#include "ui/window/main_window.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::e2e {
 
@@ -23,14 +23,14 @@ struct LiveWindow {
   PtyMeter meter{link};
   AppModel model;
   std::unique_ptr<QtSerialPort> port;
-  std::unique_ptr<ui::CMainFrame> frame;
+  std::unique_ptr<ui::MainWindow> frame;
 
   explicit LiveWindow(double framesPerSecond = 4) {
     meter.setFramesPerSecond(framesPerSecond);
     EXPECT_TRUE(meter.start()) << meter.errorString();
     auto path = [this](int) { return link; };
     port = std::make_unique<QtSerialPort>(path);
-    frame = std::make_unique<ui::CMainFrame>(model, *port, port.get(),
+    frame = std::make_unique<ui::MainWindow>(model, *port, port.get(),
                                              (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
     frame->prompts.askYesNo = [](const QString&) { return false; };
     frame->prompts.askSampleRate = [](int, int* v) {
@@ -47,7 +47,7 @@ struct LiveWindow {
   QPushButton* key(Key k) { return frame->view()->panel()->keyButton(k); }
   bool keyUsable(Key k) { return key(k)->isVisible() && key(k)->isEnabled(); }
   // The meter answers: the panel shows a whole reading and its keys work.
-  bool linked() { return keyUsable(Key::Light) && model.panel.m_strReading.size() == 6; }
+  bool linked() { return keyUsable(Key::Light) && model.panel.reading.size() == 6; }
 };
 
 }  // namespace pv::e2e

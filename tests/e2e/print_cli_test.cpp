@@ -29,18 +29,18 @@ Result RunCli(const QStringList& args) {
 QString WriteRun(const QTemporaryDir& dir, const char* name, int n) {
   auto m = std::make_unique<AppModel>();
   const UnitInfo& kgcm = kUnits[7];
-  m->view.m_nSample = n;
-  m->view.m_nSampleIntervalMs = 2000;
-  m->view.m_strStartTime = "08:30:00";
-  m->view.m_strEndTime = "08:31:00";
-  m->view.m_nStartHour = 8;
-  m->view.m_nStartMin = 30;
+  m->store.sampleCount = n;
+  m->run.intervalMs = 2000;
+  m->run.startText = "08:30:00";
+  m->run.endText = "08:31:00";
+  m->run.startHour = 8;
+  m->run.startMinute = 30;
   for (int i = 0; i < n; ++i) {
-    m->doc.m_fValue[i] = kgcm.fullScale * 0.01f * static_cast<float>(i);
-    m->view.m_fFullScaleAt[i] = kgcm.fullScale;
-    m->view.m_fToPsiAt[i] = kgcm.toPsi;
-    m->view.m_nUnitAt[i] = 7;
-    m->view.m_strUnitAt[i] = kgcm.name;
+    m->store.values[i] = kgcm.fullScale * 0.01f * static_cast<float>(i);
+    m->store.fullScaleAt[i] = kgcm.fullScale;
+    m->store.toPsiAt[i] = kgcm.toPsi;
+    m->store.unitAt[i] = 7;
+    m->store.unitNameAt[i] = kgcm.name;
   }
   const auto bytes = EncodeDataLoggerFile(*m);
   const QString path = dir.filePath(QString::fromLatin1(name));

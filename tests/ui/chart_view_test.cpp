@@ -6,8 +6,8 @@
 #include "../core/recording_port.h"
 #include "app_model.h"
 #include "link/units.h"
-#include "ui/chart/dt_view.h"
-#include "ui/frame/main_frame.h"
+#include "ui/chart/chart_view.h"
+#include "ui/window/main_window.h"
 
 namespace pv::ui {
 namespace {
@@ -16,22 +16,22 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  CMainFrame frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
   const UnitInfo& psi = kUnits[kUnitPsi];
-  model.view.m_fFullScale = psi.fullScale;
-  model.view.m_nSampleIntervalMs = 1000;
+  model.run.fullScale = psi.fullScale;
+  model.run.intervalMs = 1000;
   for (int i = 0; i < 10; ++i) {
-    model.doc.m_fValue[i] = 2.6f;  // a quarter of the plot's height above the middle
-    model.view.m_fFullScaleAt[i] = psi.fullScale;
-    model.view.m_fToPsiAt[i] = psi.toPsi;
+    model.store.values[i] = 2.6f;  // a quarter of the plot's height above the middle
+    model.store.fullScaleAt[i] = psi.fullScale;
+    model.store.toPsiAt[i] = psi.toPsi;
   }
-  model.view.m_nSample = 1;  // the first paint of a run resets the chart to live
+  model.store.sampleCount = 1;  // the first paint of a run resets the chart to live
   frame.resize(1300, 900);
   frame.show();
   QCoreApplication::processEvents();
-  CDTView* view = frame.view();
+  ChartView* view = frame.view();
   view->repaint();
-  model.view.m_nSample = 10;
+  model.store.sampleCount = 10;
   view->repaint();
   const QImage image = view->lastFrame();
   ASSERT_EQ(image.size(), view->size());
@@ -62,8 +62,8 @@ TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  CMainFrame frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
-  model.view.m_nSample = 5;
+  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  model.store.sampleCount = 5;
   for (QSize size : {QSize(0, 0), QSize(300, 200), QSize(294, 118)}) {
     frame.view()->resize(size);
     frame.view()->grab();

@@ -77,15 +77,15 @@ TEST(DisplayListPainter, OpaqueTextFillsItsCellFromTheTopLeftCorner) {
 
 TEST(DisplayListPainter, AChartFrameRendersItsTraceOnBlack) {
   auto m = std::make_unique<AppModel>();
-  m->view.m_fFullScale = 52.0f;
+  m->run.fullScale = 52.0f;
   for (int i = 0; i < 50; ++i) {
-    m->doc.m_fValue[i] = 2.6f;
-    m->view.m_fFullScaleAt[i] = 52.0f;
-    m->view.m_fToPsiAt[i] = 1.0f;
+    m->store.values[i] = 2.6f;
+    m->store.fullScaleAt[i] = 52.0f;
+    m->store.toPsiAt[i] = 1.0f;
   }
-  m->view.m_nSample = 1;
+  m->store.sampleCount = 1;
   PaintChart(*m, 1000, 700);
-  m->view.m_nSample = 50;
+  m->store.sampleCount = 50;
   const ChartFrame f = PaintChart(*m, 1000, 700);
   QImage image(1000, 700, QImage::Format_RGB32);
   image.fill(Qt::white);

@@ -14,17 +14,17 @@ namespace {
 
 // A run of three psi samples.
 void FillRun(AppModel& m) {
-  m.view.m_nSample = 3;
-  m.view.m_nSampleIntervalMs = 1000;
-  m.view.m_strStartTime = "10:00:00";
-  m.view.m_strEndTime = "10:00:02";
+  m.store.sampleCount = 3;
+  m.run.intervalMs = 1000;
+  m.run.startText = "10:00:00";
+  m.run.endText = "10:00:02";
   for (int i = 0; i < 3; ++i) {
-    m.doc.m_fValue[i] = 1.5f + i;
-    m.doc.m_szText[i] = {'+', '1', '.', '5', '0', '0'};
-    m.view.m_fFullScaleAt[i] = 52.0f;
-    m.view.m_fToPsiAt[i] = 1.0f;
-    m.view.m_nUnitAt[i] = kUnitPsi;
-    m.view.m_strUnitAt[i] = kUnits[kUnitPsi].name;
+    m.store.values[i] = 1.5f + i;
+    m.store.texts[i] = {'+', '1', '.', '5', '0', '0'};
+    m.store.fullScaleAt[i] = 52.0f;
+    m.store.toPsiAt[i] = 1.0f;
+    m.store.unitAt[i] = kUnitPsi;
+    m.store.unitNameAt[i] = kUnits[kUnitPsi].name;
   }
 }
 
@@ -83,7 +83,7 @@ TEST(FileCommands, AFailedSaveIsToldAndLeavesTheOldFileAndTheRun) {
   f.files.saveRun();
   ASSERT_EQ(f.failures.size(), 1u);
   EXPECT_TRUE(f.failures[0].contains(QStringLiteral("missing-folder"))) << f.failures[0].toStdString();
-  EXPECT_EQ(f.model.view.m_nSample, 3);
+  EXPECT_EQ(f.model.store.sampleCount, 3);
 
   // A name that is taken by a folder is refused, not replaced.
   ASSERT_TRUE(QDir(f.dir.path()).mkdir(QStringLiteral("taken.xls")));
@@ -111,8 +111,8 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   f.files.loggerLoaded = [&] { loaded = true; };
   f.files.documentOpen();
   EXPECT_TRUE(loaded);
-  EXPECT_EQ(f.model.logger.m_nLogCount, 3);
-  EXPECT_EQ(f.model.logger.m_fLogValue[2], 3.5f);
+  EXPECT_EQ(f.model.logger.recordCount, 3);
+  EXPECT_EQ(f.model.logger.values[2], 3.5f);
 
   // A damaged file is refused with a message and leaves the loaded records alone.
   QFile bad(f.path("bad.bin"));
@@ -122,7 +122,7 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   f.chosen = f.path("bad.bin");
   f.files.documentOpen();
   EXPECT_EQ(f.failures.size(), 1u);
-  EXPECT_EQ(f.model.logger.m_nLogCount, 3);
+  EXPECT_EQ(f.model.logger.recordCount, 3);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "files/datalogger_file.h"
 #include "link/units.h"
 #include "ui/common/ui_constants.h"
-#include "ui/logger/logger_graph_wnd.h"
+#include "ui/logger/graph_window.h"
 
 namespace pv::ui {
 namespace {
@@ -29,16 +29,16 @@ const QColor kCursorOnBlack(105, 205, 205);  // not (150, 50, 50) xor black
 // n records of one psi from 10:00:00, one second apart; record `error` is ERR1.
 void Fill(AppModel& m, int n, int error = -1) {
   LoggerStore& s = m.logger;
-  s.m_nLogCount = n;
+  s.recordCount = n;
   for (int i = 0; i < n; ++i) {
-    s.m_fLogValue[i] = i == error ? kErrorHigh : 1.0f;
-    s.m_fLogFullScale[i] = kUnits[kUnitPsi].fullScale;
-    s.m_nLogUnit[i] = kUnitPsi;
+    s.values[i] = i == error ? kErrorHigh : 1.0f;
+    s.fullScaleAt[i] = kUnits[kUnitPsi].fullScale;
+    s.unitAt[i] = kUnitPsi;
   }
-  s.m_nLogStartHour = 10;
-  s.m_nLogIntervalMs = 1000;
-  s.m_strLogUnitName = "psi";
-  s.m_bLogLoaded = 1;
+  s.startHour = 10;
+  s.intervalMs = 1000;
+  s.unitName = "psi";
+  s.loaded = 1;
 }
 
 void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::NoButton) {
@@ -47,7 +47,7 @@ void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::
   QApplication::sendEvent(&w, &e);
 }
 
-void DragWithMouse(CLoggerGraphWnd& w, QPoint from, QPoint to) {
+void DragWithMouse(GraphWindow& w, QPoint from, QPoint to) {
   Send(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
   Send(w, QEvent::MouseMove, to, Qt::LeftButton);
   Send(w, QEvent::MouseButtonRelease, to, Qt::LeftButton);
@@ -55,7 +55,7 @@ void DragWithMouse(CLoggerGraphWnd& w, QPoint from, QPoint to) {
 
 TEST(LoggerGraphWindow, IsTheGraphDialogWithItsToolbarAndDisabledScrollBar) {
   AppModel m;
-  CLoggerGraphWnd w(m);
+  GraphWindow w(m);
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Graph"));
   EXPECT_EQ(w.size(), QSize(946, 598));
   EXPECT_TRUE(w.isModal());
@@ -78,7 +78,7 @@ TEST(LoggerGraphWindow, IsTheGraphDialogWithItsToolbarAndDisabledScrollBar) {
 TEST(LoggerGraphWindow, DrawsTheTraceOnTheBlackPlotWithItsGrid) {
   AppModel m;
   Fill(m, 200, 100);
-  CLoggerGraphWnd w(m);
+  GraphWindow w(m);
   const QImage image = w.composedImage();
   struct Probe {
     QPoint at;
@@ -102,19 +102,19 @@ TEST(LoggerGraphWindow, DrawsTheTraceOnTheBlackPlotWithItsGrid) {
 TEST(LoggerGraphWindow, CursorFollowsTheMouseAndZoomHidesTheMargins) {
   AppModel m;
   Fill(m, 200);
-  CLoggerGraphWnd w(m);
+  GraphWindow w(m);
   w.composedImage();
   Send(w, QEvent::MouseMove, {300, 400});
-  const int x = m.loggerGraph.g_nCursorX;
-  ASSERT_FALSE(m.loggerGraph.g_bCursorHidden);
+  const int x = m.loggerGraph.cursorX;
+  ASSERT_FALSE(m.loggerGraph.cursorHidden);
   const QImage image = w.composedImage();
   int inverted = 0;
   for (int y = 61; y < 80; ++y) inverted += image.pixelColor(x, y) == kCursorOnBlack;
   EXPECT_GE(inverted, 5);
-  EXPECT_EQ(m.loggerGraph.g_strReadout, "1.000");
+  EXPECT_EQ(m.loggerGraph.readout, "1.000");
 
   DragWithMouse(w, {100, 100}, {800, 500});
-  EXPECT_EQ(m.loggerGraph.g_nZoomLevel, 1);
+  EXPECT_EQ(m.loggerGraph.zoomLevel, 1);
   EXPECT_TRUE(w.scrollBar()->isEnabled());
   EXPECT_EQ(w.scrollBar()->maximum(), 200);
   const QImage zoomed = w.composedImage();
@@ -129,11 +129,11 @@ TEST(LoggerGraphWindow, CursorFollowsTheMouseAndZoomHidesTheMargins) {
 TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   QTemporaryDir dir;
   AppModel run;
-  run.view.m_nSample = 3;
+  run.store.sampleCount = 3;
   for (int i = 0; i < 3; ++i) {
-    run.doc.m_fValue[i] = -2.0f;
-    run.view.m_fFullScaleAt[i] = kUnits[kUnitPsi].fullScale;
-    run.view.m_nUnitAt[i] = kUnitPsi;
+    run.store.values[i] = -2.0f;
+    run.store.fullScaleAt[i] = kUnits[kUnitPsi].fullScale;
+    run.store.unitAt[i] = kUnitPsi;
   }
   const QString good = dir.filePath(QStringLiteral("good.KvtDat"));
   const auto bytes = EncodeDataLoggerFile(run);
@@ -145,40 +145,40 @@ TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   QFile::setPermissions(good, QFile::ReadOwner);
 
   AppModel m;
-  CLoggerGraphWnd w(m);
+  GraphWindow w(m);
   QString chosen = good;
   std::vector<QString> failures;
   w.chooseFile = [&] { return chosen; };
   w.reportFailure = [&](const QString& message) { failures.push_back(message); };
   w.action(ID_LOGGER_DOWNLOAD)->trigger();
   EXPECT_TRUE(failures.empty());
-  EXPECT_EQ(m.logger.m_nLogCount, 3);
-  EXPECT_EQ(m.logger.m_bLogLoaded, 1);
+  EXPECT_EQ(m.logger.recordCount, 3);
+  EXPECT_EQ(m.logger.loaded, 1);
   EXPECT_EQ(w.composedImage().pixelColor(500, 390), kRed);  // -2 psi: 298.4 + 91.7
 
   chosen = dir.filePath(QStringLiteral("missing.KvtDat"));
   w.action(ID_LOGGER_DOWNLOAD)->trigger();
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_TRUE(failures[0].startsWith(chosen));
-  EXPECT_EQ(m.logger.m_nLogCount, 3);
-  EXPECT_EQ(QString::fromStdString(m.loggerGraph.g_strLogFilePath), good);
+  EXPECT_EQ(m.logger.recordCount, 3);
+  EXPECT_EQ(QString::fromStdString(m.loggerGraph.filePath), good);
 }
 
 TEST(LoggerGraphWindow, OpenRunsTheWindowModallyAndClosingResetsTheView) {
   AppModel m;
   Fill(m, 200);
-  m.loggerGraph.g_bFullView = false;
-  m.loggerGraph.g_nZoomLevel = 3;
+  m.loggerGraph.fullView = false;
+  m.loggerGraph.zoomLevel = 3;
   int closedWhileOpen = -1;
   QTimer::singleShot(0, [&] {
-    closedWhileOpen = m.loggerView.m_bLogGraphClosed;
+    closedWhileOpen = m.loggerView.graphClosed;
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
   RunLoggerGraph(m, nullptr, {});
   EXPECT_EQ(closedWhileOpen, 0);
-  EXPECT_EQ(m.loggerView.m_bLogGraphClosed, 1);
-  EXPECT_TRUE(m.loggerGraph.g_bFullView);
-  EXPECT_EQ(m.loggerGraph.g_nZoomLevel, 0);
+  EXPECT_EQ(m.loggerView.graphClosed, 1);
+  EXPECT_TRUE(m.loggerGraph.fullView);
+  EXPECT_EQ(m.loggerGraph.zoomLevel, 0);
 }
 
 }  // namespace

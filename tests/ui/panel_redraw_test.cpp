@@ -11,13 +11,13 @@
 #include "app_model.h"
 #include "event_loop.h"
 #include "panel_fixture.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {
 
 // The six field notifications one reading frame brings.
-void Notify(CMeterPanel& panel) {
+void Notify(FrontPanel& panel) {
   for (PanelField f : {PanelField::DifWord, PanelField::RecWord, PanelField::HoldWord, PanelField::Reading,
                        PanelField::Unit, PanelField::UnitMarks})
     panel.redrawField(f);
@@ -26,7 +26,7 @@ void Notify(CMeterPanel& panel) {
 TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
   PanelFixture f;
   AppModel& model = f.model;
-  CMeterPanel& panel = f.panel;
+  FrontPanel& panel = f.panel;
   panel.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
   QApplication::processEvents();
@@ -54,10 +54,10 @@ TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
-    model.panel.m_strReading = s.reading;
-    model.panel.m_strUnit = s.unit;
-    model.panel.m_strHoldWord = s.hold;
-    model.panel.m_strRecWord = s.rec;
+    model.panel.reading = s.reading;
+    model.panel.unit = s.unit;
+    model.panel.holdWord = s.hold;
+    model.panel.recWord = s.rec;
     count.count = 0;
     Notify(panel);
     EXPECT_EQ(count.count, s.paints);

@@ -6,7 +6,7 @@
 #include "app_model.h"
 #include "panel_fixture.h"
 #include "ui/common/ui_constants.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {
@@ -55,7 +55,7 @@ TEST(MeterPanel, UsesArialByItsMetricCompatibleFace) {
 TEST(MeterPanel, KeysSitAtTheirPlacesAndFollowTheModel) {
   PanelFixture f;
   AppModel& model = f.model;
-  CMeterPanel& panel = f.panel;
+  FrontPanel& panel = f.panel;
   EXPECT_EQ(panel.keyButton(Key::Hold)->geometry(), QRect(22, 422, 80, 28));
   EXPECT_EQ(panel.keyButton(Key::Units)->geometry(), QRect(64, 268, 80, 28));
   EXPECT_EQ(panel.keyButton(Key::Zero)->geometry(), QRect(66, 572, 76, 28));

@@ -42,16 +42,16 @@ bool HavePoppler() {
 std::unique_ptr<AppModel> OzinRun() {
   auto m = std::make_unique<AppModel>();
   const UnitInfo& ozin = kUnits[1];
-  m->view.m_strUnitName = std::string(ozin.name);
-  m->view.m_fFullScale = ozin.fullScale;
-  m->view.m_timeStart = kNow - 600;
-  m->view.m_nSampleIntervalMs = 1000;
+  m->run.unitName = std::string(ozin.name);
+  m->run.fullScale = ozin.fullScale;
+  m->run.startTime = kNow - 600;
+  m->run.intervalMs = 1000;
   const float values[] = {0, 0, 0, 83.2f, 83.2f, 0, -41.6f, 0};
   for (int i = 0; i < 8; ++i) {
-    m->doc.m_fValue[i] = values[i];
-    m->view.m_fFullScaleAt[i] = ozin.fullScale;
+    m->store.values[i] = values[i];
+    m->store.fullScaleAt[i] = ozin.fullScale;
   }
-  m->view.m_nSample = 8;
+  m->store.sampleCount = 8;
   return m;
 }
 

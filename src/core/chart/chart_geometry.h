@@ -53,17 +53,17 @@ inline constexpr Pen kTracePen{kTraceColour, 1, PenStyle::kSolid};
 
 // 0 ordinary, 1 "ERR1", 2 "ERR2".
 inline int SampleErrorKind(const AppModel& m, int i) {
-  return ErrorKind(m.doc.m_fValue[i], m.view.m_fToPsiAt[i], kErrorToPsi);
+  return ErrorKind(m.store.values[i], m.store.toPsiAt[i], kErrorToPsi);
 }
 
 // Sample i converted into the unit of the latest reading.
 inline float SampleInCurrentUnit(const AppModel& m, int i) {
-  return m.view.m_fFullScale / m.view.m_fFullScaleAt[i] * m.doc.m_fValue[i];
+  return m.run.fullScale / m.store.fullScaleAt[i] * m.store.values[i];
 }
 
 // Committed samples as far as the store can hold them.
 inline int CommittedSamples(const AppModel& m) {
-  return m.view.m_nSample < 0 ? 0 : (m.view.m_nSample > kMaxSamples ? kMaxSamples : m.view.m_nSample);
+  return m.store.sampleCount < 0 ? 0 : (m.store.sampleCount > kMaxSamples ? kMaxSamples : m.store.sampleCount);
 }
 
 // Collects trace segments into as few polylines as the drawing order allows, drops

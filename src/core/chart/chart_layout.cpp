@@ -24,12 +24,12 @@ constexpr int kTimeLabelDy = 40;
 
 // The first sample of a run brings the chart back to the live display.
 void ResetToLive(ChartState& c) {
-  c.g_nWindowSamples = kInitialWindowSamples;
-  c.g_bLive = true;
-  c.g_nZoomDepth = 0;
-  c.m_nScrollOffset = 0;
-  c.g_fStep0 = c.g_fStep;
-  c.g_nWindowSamples0 = kInitialWindowSamples;
+  c.windowSamples = kInitialWindowSamples;
+  c.live = true;
+  c.zoomDepth = 0;
+  c.scrollOffset = 0;
+  c.levelZeroStep = c.step;
+  c.levelZeroWindowSamples = kInitialWindowSamples;
 }
 
 void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList& plot) {
@@ -38,9 +38,9 @@ void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList
       const int x = TruncToInt(i * W * kTwelfth);
       plot.line({x, H}, {x, 0}, kGridPen);
     }
-  } else if (c.g_bLive) {
+  } else if (c.live) {
     for (int i = 0; i < kVerticalGridLive; ++i) {
-      const int x = TruncToInt(static_cast<float>(k * i) * c.g_fStep);
+      const int x = TruncToInt(static_cast<float>(k * i) * c.step);
       plot.line({x, H}, {x, 0}, kGridPen);
     }
   }
@@ -56,8 +56,8 @@ void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList
 void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
   const float half = static_cast<float>(H / 2);
   float* y = m.chart.posY(0);
-  const float* value = m.doc.m_fValue.data();
-  const float* fullScale = m.view.m_fFullScaleAt.data();
+  const float* value = m.store.values.data();
+  const float* fullScale = m.store.fullScaleAt.data();
   for (int j = 0; j < samples; ++j) y[j] = half - 10.0f * value[j] * half / fullScale[j];
 }
 
@@ -65,20 +65,20 @@ void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
 bool DrawLiveTraceAndCompress(AppModel& m, int samples, int W, int H, DisplayList& plot) {
   ChartState& c = m.chart;
   const float* y = c.posY(0);
-  TraceBuilder trace(plot, W, H, c.g_bLive ? samples : 0);
+  TraceBuilder trace(plot, W, H, c.live ? samples : 0);
   bool compressed = false;
   for (int i = 1; i < samples; ++i) {
-    if (c.g_bLive) {
-      const Point a{TruncToInt(static_cast<float>(i - 1) * c.g_fStep), TruncToInt(y[i - 1])};
-      const Point b{TruncToInt(static_cast<float>(i) * c.g_fStep), TruncToInt(y[i])};
+    if (c.live) {
+      const Point a{TruncToInt(static_cast<float>(i - 1) * c.step), TruncToInt(y[i - 1])};
+      const Point b{TruncToInt(static_cast<float>(i) * c.step), TruncToInt(y[i])};
       trace.segment(a, b);
       if (SampleErrorKind(m, i - 1) != 0) trace.errorMark(a);
     }
     // The chart never scrolls: when the trace reaches the right edge the run is
     // squeezed into eleven twelfths of the width, leaving room for new samples.
-    if (samples >= c.g_nWindowSamples + 1) {
-      c.g_fStep = static_cast<float>((W - W * kTwelfth) / c.g_nWindowSamples);
-      c.g_nWindowSamples = TruncToInt(static_cast<float>(W) / c.g_fStep + 1.0);
+    if (samples >= c.windowSamples + 1) {
+      c.step = static_cast<float>((W - W * kTwelfth) / c.windowSamples);
+      c.windowSamples = TruncToInt(static_cast<float>(W) / c.step + 1.0);
       compressed = true;
     }
   }
@@ -88,33 +88,33 @@ bool DrawLiveTraceAndCompress(AppModel& m, int samples, int W, int H, DisplayLis
 // Level 0 of the zoom tables keeps one step for all samples: the live one, or while
 // zoomed the one of the window size frozen at the moment of zooming.
 void ComputeLevelZeroPositions(ChartState& c, int samples, int W) {
-  if (c.g_bLive) {
-    c.g_fStep0 = c.g_fStep;
-    c.g_nWindowSamples0 = c.g_nWindowSamples;
+  if (c.live) {
+    c.levelZeroStep = c.step;
+    c.levelZeroWindowSamples = c.windowSamples;
   } else {
-    c.g_fStep0 = static_cast<float>(W) / static_cast<float>(std::max(c.g_nWindowSamples0 - 1, 1));
+    c.levelZeroStep = static_cast<float>(W) / static_cast<float>(std::max(c.levelZeroWindowSamples - 1, 1));
   }
   // Samples 0 and 1 always get an x, so that every level has a defined spacing.
   float* x = c.posX(0);
   const int count = std::max(samples, 2);
-  for (int i = 0; i < count; ++i) x[i] = static_cast<float>(i) * c.g_fStep0;
+  for (int i = 0; i < count; ++i) x[i] = static_cast<float>(i) * c.levelZeroStep;
 }
 
 void ComputeLiveValueLabels(AppModel& m) {
   ChartState& c = m.chart;
-  c.g_fValueLabel[0] = LiveValueLabels(m.view.m_fFullScale);
-  for (int k = 0; k < kValueLabels; ++k) c.g_strPrintYLabel[k] = FormatSigned6Cut(c.g_fValueLabel[0][k]);
+  c.valueLabels[0] = LiveValueLabels(m.run.fullScale);
+  for (int k = 0; k < kValueLabels; ++k) c.printValueLabels[k] = FormatSigned6Cut(c.valueLabels[0][k]);
 }
 
 void DrawValueLabels(const ChartState& c, int H, Surface& left, Surface& right) {
-  const int depth = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
+  const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   const int h = H + kStripOverhang;
   const int ys[kValueLabels] = {0, (h - 15) / 4, (h - 8) / 2, 3 * ((h - 5) / 4), h - 15};
   for (int k = 0; k < kValueLabels; ++k) {
-    const int indent = TruncToInt(ValueLabelIndentClass(c.g_fValueLabel[depth][k]) * 7.5);
+    const int indent = TruncToInt(ValueLabelIndentClass(c.valueLabels[depth][k]) * 7.5);
     const Brush background = Brush::Solid(kStripTextBackground);
-    left.list.text({indent, ys[k]}, c.g_strYLabel[k], FontRole::kChart, kTextColour, background);
-    right.list.text({3, ys[k]}, c.g_strYLabel[k], FontRole::kChart, kTextColour, background);
+    left.list.text({indent, ys[k]}, c.valueLabelTexts[k], FontRole::kChart, kTextColour, background);
+    right.list.text({3, ys[k]}, c.valueLabelTexts[k], FontRole::kChart, kTextColour, background);
   }
 }
 
@@ -122,11 +122,11 @@ void DrawLiveTimeLabels(const ChartState& c, const PlotRect& r, int k, DisplayLi
   const int y = r.bottom + kTimeLabelDy;
   const int factors[4] = {12, 9, 6, 3};
   for (int j = 0; j < 4; ++j) {
-    const int x = TruncToInt(static_cast<float>(k) * c.g_fStep * static_cast<float>(factors[j]) +
+    const int x = TruncToInt(static_cast<float>(k) * c.step * static_cast<float>(factors[j]) +
                              static_cast<float>(r.left));
-    main.text({x, y}, c.m_strTimeLabel[4 - j], FontRole::kChart, kTextColour, Brush::ButtonFace());
+    main.text({x, y}, c.timeLabelTexts[4 - j], FontRole::kChart, kTextColour, Brush::ButtonFace());
   }
-  main.text({r.left, y}, c.m_strTimeLabel[0], FontRole::kChart, kTextColour, Brush::ButtonFace());
+  main.text({r.left, y}, c.timeLabelTexts[0], FontRole::kChart, kTextColour, Brush::ButtonFace());
 }
 
 }  // namespace
@@ -167,8 +167,8 @@ ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
   // while labels, readouts and the timer still follow the store.
   int k = 0;  // whole samples per live grid cell
   if (drawable) {
-    c.g_fStep = static_cast<float>(W) / static_cast<float>(c.g_nWindowSamples - 1);
-    k = TruncToInt(static_cast<float>(W / 12) / c.g_fStep);
+    c.step = static_cast<float>(W) / static_cast<float>(c.windowSamples - 1);
+    k = TruncToInt(static_cast<float>(W / 12) / c.step);
     DrawGrid(c, samples, W, H, k, frame.plot.list);
     ComputeLevelZeroHeights(m, samples, H);
     frame.repaintWithErase = DrawLiveTraceAndCompress(m, samples, W, H, frame.plot.list);
@@ -177,16 +177,16 @@ ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
 
   ComputeLiveValueLabels(m);
 
-  if (drawable && c.g_bLive) {
-    const std::time_t s = m.view.intervalSeconds();
-    c.g_timeLabel[0] = m.view.m_timeStart;
-    for (int j = 1; j <= 4; ++j) c.g_timeLabel[j] = m.view.m_timeStart + std::time_t{3} * j * k * s;
+  if (drawable && c.live) {
+    const std::time_t s = m.run.intervalSeconds();
+    c.timeLabels[0] = m.run.startTime;
+    for (int j = 1; j <= 4; ++j) c.timeLabels[j] = m.run.startTime + std::time_t{3} * j * k * s;
   }
-  if (drawable && !c.g_bLive) PaintZoomedDisplay(m, r, frame.plot.list);
+  if (drawable && !c.live) PaintZoomedDisplay(m, r, frame.plot.list);
 
-  for (int j = 0; j < kTimeLabels; ++j) c.m_strTimeLabel[j] = FormatLocalTime(c.g_timeLabel[j], kClockFormat);
-  const int depth = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
-  for (int j = 0; j < kValueLabels; ++j) c.g_strYLabel[j] = Format("%.4f", c.g_fValueLabel[depth][j]);
+  for (int j = 0; j < kTimeLabels; ++j) c.timeLabelTexts[j] = FormatLocalTime(c.timeLabels[j], kClockFormat);
+  const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  for (int j = 0; j < kValueLabels; ++j) c.valueLabelTexts[j] = Format("%.4f", c.valueLabels[depth][j]);
 
   if (drawable && samples >= 1) DrawValueLabels(c, H, frame.leftStrip, frame.rightStrip);
 
@@ -195,7 +195,7 @@ ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
                           Brush::ButtonFace());
   }
   if (drawable && samples >= 1) {
-    if (c.g_bLive)
+    if (c.live)
       DrawLiveTimeLabels(c, r, k, frame.mainWindow);
     else
       PaintZoomedTimeLabels(m, r, frame.mainWindow);
@@ -203,11 +203,11 @@ ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
 
   frame.cursorBarChanged = PaintCursors(m, r, drawable ? &frame.plot.list : nullptr);
 
-  if (m.view.m_bStartTimerPending) {
-    frame.armSampleTimerMs = m.view.m_nSampleIntervalMs;
-    m.view.m_bStartTimerPending = false;
+  if (m.run.startTimerPending) {
+    frame.armSampleTimerMs = m.run.intervalMs;
+    m.run.startTimerPending = false;
   }
-  frame.scrollBar = ChartScrollBar(m);
+  frame.scrollBar = ChartScrollBarState(m);
   return frame;
 }
 

@@ -20,53 +20,53 @@ inline constexpr int kInitialWindowSamples = 100;
 
 struct ChartState {
   // Live display.
-  int g_nWindowSamples = kInitialWindowSamples;  // samples spanning the plot's width
-  float g_fStep = 0.0f;                          // pixels per sample of the live display
-  bool g_bLive = true;
+  int windowSamples = kInitialWindowSamples;  // samples spanning the plot's width
+  float step = 0.0f;                          // pixels per sample of the live display
+  bool live = true;
 
   // Labels: values per zoom level, clock times under the grid lines.
-  std::array<std::array<float, kValueLabels>, kZoomLevels> g_fValueLabel{};
-  std::array<std::time_t, kTimeLabels> g_timeLabel{};
-  std::array<std::string, kTimeLabels> m_strTimeLabel;
-  std::array<std::string, kValueLabels> g_strYLabel;       // "%.4f", on screen
-  std::array<std::string, kValueLabels> g_strPrintYLabel;  // six characters, for the printed page
+  std::array<std::array<float, kValueLabels>, kZoomLevels> valueLabels{};
+  std::array<std::time_t, kTimeLabels> timeLabels{};
+  std::array<std::string, kTimeLabels> timeLabelTexts;
+  std::array<std::string, kValueLabels> valueLabelTexts;       // "%.4f", on screen
+  std::array<std::string, kValueLabels> printValueLabels;  // six characters, for the printed page
 
   // Zoom stack: the selection of each level as plot fractions (press 1, release 2),
   // and the same in client pixels, recomputed and ordered at every zoomed paint.
-  int g_nZoomDepth = 0;
-  std::array<double, kZoomLevels> g_dZoomX1{}, g_dZoomY1{}, g_dZoomX2{}, g_dZoomY2{};
-  std::array<float, kZoomLevels> g_fZoomX1{}, g_fZoomY1{}, g_fZoomX2{}, g_fZoomY2{};
+  int zoomDepth = 0;
+  std::array<double, kZoomLevels> zoomX1{}, zoomY1{}, zoomX2{}, zoomY2{};
+  std::array<float, kZoomLevels> zoomPixelX1{}, zoomPixelY1{}, zoomPixelX2{}, zoomPixelY2{};
 
   // Position of every sample at every level in plot-surface pixels, allocated once.
-  std::vector<float> g_fPosX = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
-  std::vector<float> g_fPosY = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
-  float* posX(int level) { return g_fPosX.data() + std::size_t(level) * kStoreCapacity; }
-  float* posY(int level) { return g_fPosY.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posX(int level) const { return g_fPosX.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posY(int level) const { return g_fPosY.data() + std::size_t(level) * kStoreCapacity; }
+  std::vector<float> xPositions = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
+  std::vector<float> yPositions = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
+  float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
+  float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
+  const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
+  const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
 
-  float g_fStep0 = 0.0f;  // level-0 step; frozen window size while zoomed
-  int g_nWindowSamples0 = kInitialWindowSamples;
-  int m_nZoomLeft = 0;  // sample at the left edge of the deepest level
-  bool g_bZoomLeftValid = true;
-  int m_nScrollOffset = 0;  // samples the zoomed trace is shifted to the right
-  std::array<int, kTimeLabels> g_nLabelSample{};
+  float levelZeroStep = 0.0f;  // level-0 step; frozen window size while zoomed
+  int levelZeroWindowSamples = kInitialWindowSamples;
+  int zoomLeft = 0;  // sample at the left edge of the deepest level
+  bool zoomLeftValid = true;
+  int scrollOffset = 0;  // samples the zoomed trace is shifted to the right
+  std::array<int, kTimeLabels> labelSamples{};
 
   // Left-button drag (view client coordinates).
-  Point g_ptDragStart, g_ptDragLast;
-  bool g_bDragging = false;
-  bool g_bDragUnmoved = true;  // no move since the press, or cancelled: a release does not zoom
-  bool m_bRubberBand = false;  // a rubber band is showing; the sample timer leaves the chart alone
+  Point dragStart, dragLast;
+  bool dragging = false;
+  bool dragUnmoved = true;  // no move since the press, or cancelled: a release does not zoom
+  bool rubberBandShown = false;  // a rubber band is showing; the sample timer leaves the chart alone
 
   // Measuring cursors.
-  int m_nCursorA = -1;
-  int m_nCursorB = -1;
-  bool m_bCursorsHidden = true;
-  bool m_bAwaitingCursorB = false;
-  int g_nCursorClicks = 1;  // odd places A, even places B
-  bool g_bOnlyCursorA = true;
-  float g_fCursorAX = 0.0f, g_fCursorBX = 0.0f;  // client x
-  int g_nCursorLo = 0, g_nCursorHi = 0;
+  int cursorA = -1;
+  int cursorB = -1;
+  bool cursorsHidden = true;
+  bool awaitingCursorB = false;
+  int cursorClicks = 1;  // odd places A, even places B
+  bool onlyCursorA = true;
+  float cursorAX = 0.0f, cursorBX = 0.0f;  // client x
+  int cursorLo = 0, cursorHi = 0;
 };
 
 // The nine read-only texts of the cursor bar and its Clear button.

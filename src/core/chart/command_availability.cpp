@@ -4,9 +4,9 @@ namespace pv {
 
 CommandAvailability Commands(const AppModel& model, bool zoomed) {
   CommandAvailability a;
-  a.save = a.print = model.view.m_nSample != 0;
-  a.run = a.powerOff = model.view.m_bMonitoring;
-  a.stop = model.view.m_bCanStop;
+  a.save = a.print = model.store.sampleCount != 0;
+  a.run = a.powerOff = model.run.monitoring;
+  a.stop = model.run.canStop;
   a.undoZoom = zoomed;
   return a;
 }

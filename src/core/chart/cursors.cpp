@@ -25,7 +25,7 @@ std::string ValueText(const AppModel& m, int i) {
 }
 
 std::string TimeText(const AppModel& m, int i) {
-  return FormatLocalTime(m.view.sampleTime(i), kClockFormat);
+  return FormatLocalTime(m.run.sampleTime(i), kClockFormat);
 }
 
 // Maximum, minimum and average of the samples lo..hi inclusive, all in the store.
@@ -77,8 +77,8 @@ bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserve
   const float dx = level.dx;
   const float fx = static_cast<float>(x);
   const float left = static_cast<float>(r.left);
-  if (!(static_cast<float>(model.view.m_nSample) > (fx - left) / dx)) return false;
-  c.m_bCursorsHidden = false;
+  if (!(static_cast<float>(model.store.sampleCount) > (fx - left) / dx)) return false;
+  c.cursorsHidden = false;
 
   // The nearest sample; exactly half way goes to the left one.
   int idx = TruncToInt((fx - level.x0 - left) / dx - static_cast<float>(level.offset));
@@ -97,26 +97,26 @@ bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserve
     p = CursorX(r, level, idx);
   }
 
-  if (c.g_nCursorClicks % 2 != 0) {
-    c.m_nCursorA = idx;
-    c.g_fCursorAX = p;
-    c.g_bOnlyCursorA = true;
-    c.m_bAwaitingCursorB = true;
+  if (c.cursorClicks % 2 != 0) {
+    c.cursorA = idx;
+    c.cursorAX = p;
+    c.onlyCursorA = true;
+    c.awaitingCursorB = true;
   } else {
-    c.m_nCursorB = idx;
-    c.g_fCursorBX = p;
-    c.g_bOnlyCursorA = false;
-    c.m_bAwaitingCursorB = false;
+    c.cursorB = idx;
+    c.cursorBX = p;
+    c.onlyCursorA = false;
+    c.awaitingCursorB = false;
   }
-  c.g_nCursorClicks += 1;
+  c.cursorClicks += 1;
   observer.invalidateChart(false);
   return true;
 }
 
 bool ClearCursors(AppModel& model, ModelObserver& observer) {
   ChartState& c = model.chart;
-  if (c.m_bAwaitingCursorB) return false;
-  c.m_bCursorsHidden = true;
+  if (c.awaitingCursorB) return false;
+  c.cursorsHidden = true;
   model.cursorBar.clearTexts();
   model.cursorBar.clearEnabled = false;
   observer.cursorBarChanged();
@@ -126,7 +126,7 @@ bool ClearCursors(AppModel& model, ModelObserver& observer) {
 
 bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
   ChartState& c = model.chart;
-  if (c.m_bCursorsHidden) return false;
+  if (c.cursorsHidden) return false;
   const CursorBarTexts before = model.cursorBar;
   CursorBarTexts& t = model.cursorBar;
 
@@ -138,29 +138,29 @@ bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
       const int x = TruncToInt(cursorX) - r.left;
       surface->line({x, 0}, {x, r.height()}, Pen{colour, 1, PenStyle::kSolid});
     };
-    draw(c.m_nCursorA, c.g_fCursorAX, kCursorAColour);
-    if (!c.g_bOnlyCursorA) draw(c.m_nCursorB, c.g_fCursorBX, kCursorBColour);
+    draw(c.cursorA, c.cursorAX, kCursorAColour);
+    if (!c.onlyCursorA) draw(c.cursorB, c.cursorBX, kCursorBColour);
   }
-  t.clearEnabled = !c.g_bOnlyCursorA;
+  t.clearEnabled = !c.onlyCursorA;
 
   // Every text is rebuilt, so a cursor that no longer lies on a committed sample
   // (for instance after a new run started) shows nothing rather than an old value.
   const int samples = CommittedSamples(model);
-  const bool aReadable = c.m_nCursorA >= 0 && c.m_nCursorA < samples;
-  const bool bReadable = !c.g_bOnlyCursorA && c.m_nCursorB >= 0 && c.m_nCursorB < samples;
+  const bool aReadable = c.cursorA >= 0 && c.cursorA < samples;
+  const bool bReadable = !c.onlyCursorA && c.cursorB >= 0 && c.cursorB < samples;
   t.clearTexts();
   if (aReadable) {
-    c.g_nCursorLo = c.m_nCursorA;
-    t.aValue = ValueText(model, c.m_nCursorA);
-    t.aTime = TimeText(model, c.m_nCursorA);
+    c.cursorLo = c.cursorA;
+    t.aValue = ValueText(model, c.cursorA);
+    t.aTime = TimeText(model, c.cursorA);
   }
   if (bReadable) {
-    c.g_nCursorHi = c.m_nCursorB;
-    t.bValue = ValueText(model, c.m_nCursorB);
-    t.bTime = TimeText(model, c.m_nCursorB);
+    c.cursorHi = c.cursorB;
+    t.bValue = ValueText(model, c.cursorB);
+    t.bTime = TimeText(model, c.cursorB);
     if (aReadable) {
-      if (c.g_nCursorLo > c.g_nCursorHi) std::swap(c.g_nCursorLo, c.g_nCursorHi);
-      FillStatistics(model, c.g_nCursorLo, c.g_nCursorHi, t);
+      if (c.cursorLo > c.cursorHi) std::swap(c.cursorLo, c.cursorHi);
+      FillStatistics(model, c.cursorLo, c.cursorHi, t);
     }
   }
   return !(t == before);

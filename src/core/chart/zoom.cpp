@@ -27,23 +27,23 @@ Point ClampToPlot(Point p, const PlotRect& r) {
 }
 
 bool MouseActive(const AppModel& m, const PlotRect& r) {
-  return m.view.m_nSample > 0 && r.drawable();
+  return m.store.sampleCount > 0 && r.drawable();
 }
 
 // Level j + 1 is level j seen through selection rectangle j.
 void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
   const int W = r.width();
   const int H = r.height();
-  float X1 = static_cast<float>(r.left + W * c.g_dZoomX1[j]);
-  float X2 = static_cast<float>(r.left + W * c.g_dZoomX2[j]);
-  float Y1 = static_cast<float>(r.top + H * c.g_dZoomY1[j]);
-  float Y2 = static_cast<float>(r.top + H * c.g_dZoomY2[j]);
+  float X1 = static_cast<float>(r.left + W * c.zoomX1[j]);
+  float X2 = static_cast<float>(r.left + W * c.zoomX2[j]);
+  float Y1 = static_cast<float>(r.top + H * c.zoomY1[j]);
+  float Y2 = static_cast<float>(r.top + H * c.zoomY2[j]);
   if (X2 < X1) std::swap(X1, X2);
   if (Y2 < Y1) std::swap(Y1, Y2);
-  c.g_fZoomX1[j] = X1;
-  c.g_fZoomX2[j] = X2;
-  c.g_fZoomY1[j] = Y1;
-  c.g_fZoomY2[j] = Y2;
+  c.zoomPixelX1[j] = X1;
+  c.zoomPixelX2[j] = X2;
+  c.zoomPixelY1[j] = Y1;
+  c.zoomPixelY2[j] = Y2;
 
   const float shiftX = X1 - static_cast<float>(r.left);
   const float shiftY = Y1 - static_cast<float>(r.top);
@@ -66,12 +66,12 @@ void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
     std::copy(y, y + samples, ny);
   }
 
-  const float Lt = c.g_fValueLabel[j][0];
-  const float Lb = c.g_fValueLabel[j][4];
+  const float Lt = c.valueLabels[j][0];
+  const float Lb = c.valueLabels[j][4];
   const float top = Lt + shiftY * (Lb - Lt) / static_cast<float>(H);
   const float bottom = Lb - (static_cast<float>(r.bottom) - Y2) * (Lb - Lt) / static_cast<float>(H);
   const float q = (top - bottom) * 0.25f;
-  c.g_fValueLabel[j + 1] = {top, top - q, top - 2 * q, top - 3 * q, top - 4 * q};
+  c.valueLabels[j + 1] = {top, top - q, top - 2 * q, top - 3 * q, top - 4 * q};
 }
 
 }  // namespace
@@ -79,10 +79,10 @@ void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
 ShownLevel CurrentLevel(const AppModel& model) {
   const ChartState& c = model.chart;
   ShownLevel level;
-  level.depth = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
+  level.depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   level.x0 = c.posX(level.depth)[0];
   level.dx = c.posX(level.depth)[1] - level.x0;
-  level.offset = c.m_nScrollOffset;
+  level.offset = c.scrollOffset;
   return level;
 }
 
@@ -91,30 +91,30 @@ bool LeftPress(AppModel& model, Point p, int clientW, int clientH) {
   if (!MouseActive(model, r)) return false;
   ChartState& c = model.chart;
   p = ClampToPlot(p, r);
-  const int d = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
-  c.g_fZoomX1[d] = static_cast<float>(p.x);
-  c.g_fZoomY1[d] = static_cast<float>(p.y);
-  c.g_dZoomX1[d] = static_cast<double>(p.x - r.left) / r.width();
-  c.g_dZoomY1[d] = static_cast<double>(p.y - r.top) / r.height();
-  c.g_ptDragStart = c.g_ptDragLast = p;
-  c.g_bDragging = true;
-  c.g_bDragUnmoved = true;
+  const int d = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  c.zoomPixelX1[d] = static_cast<float>(p.x);
+  c.zoomPixelY1[d] = static_cast<float>(p.y);
+  c.zoomX1[d] = static_cast<double>(p.x - r.left) / r.width();
+  c.zoomY1[d] = static_cast<double>(p.y - r.top) / r.height();
+  c.dragStart = c.dragLast = p;
+  c.dragging = true;
+  c.dragUnmoved = true;
   return true;
 }
 
 RubberBand MouseMove(AppModel& model, Point p, int clientW, int clientH) {
   const PlotRect r = ChartPlotRect(clientW, clientH);
   ChartState& c = model.chart;
-  if (!MouseActive(model, r) || !c.g_bDragging) return {};
+  if (!MouseActive(model, r) || !c.dragging) return {};
   p = ClampToPlot(p, r);
-  c.m_bRubberBand = true;
+  c.rubberBandShown = true;
   RubberBand band;
-  if (p != c.g_ptDragStart) {
-    c.g_bDragUnmoved = false;
-    const Point s = c.g_ptDragStart;
+  if (p != c.dragStart) {
+    c.dragUnmoved = false;
+    const Point s = c.dragStart;
     band = {true, std::min(s.x, p.x), std::min(s.y, p.y), std::max(s.x, p.x), std::max(s.y, p.y)};
   }
-  c.g_ptDragLast = p;
+  c.dragLast = p;
   return band;
 }
 
@@ -123,36 +123,36 @@ ZoomOutcome LeftRelease(AppModel& model, Point p, int clientW, int clientH, Mode
   if (!MouseActive(model, r)) return ZoomOutcome::kNone;
   ChartState& c = model.chart;
   p = ClampToPlot(p, r);
-  const int d = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
-  c.g_fZoomX2[d] = static_cast<float>(p.x);
-  c.g_fZoomY2[d] = static_cast<float>(p.y);
-  c.g_dZoomX2[d] = static_cast<double>(p.x - r.left) / r.width();
-  c.g_dZoomY2[d] = static_cast<double>(p.y - r.top) / r.height();
-  c.m_bRubberBand = false;
-  c.g_bDragging = false;
-  if (c.g_bDragUnmoved) return ZoomOutcome::kNone;
+  const int d = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  c.zoomPixelX2[d] = static_cast<float>(p.x);
+  c.zoomPixelY2[d] = static_cast<float>(p.y);
+  c.zoomX2[d] = static_cast<double>(p.x - r.left) / r.width();
+  c.zoomY2[d] = static_cast<double>(p.y - r.top) / r.height();
+  c.rubberBandShown = false;
+  c.dragging = false;
+  if (c.dragUnmoved) return ZoomOutcome::kNone;
 
-  if (c.g_fZoomX2[d] < c.g_fZoomX1[d]) std::swap(c.g_fZoomX1[d], c.g_fZoomX2[d]);
-  if (c.g_fZoomY2[d] < c.g_fZoomY1[d]) std::swap(c.g_fZoomY1[d], c.g_fZoomY2[d]);
-  const float Lt = c.g_fValueLabel[d][0];
-  const float Lb = c.g_fValueLabel[d][4];
-  const float newTop = Lt + (Lb - Lt) * (c.g_fZoomY1[d] - kRangeTop) * kRangeScale;
-  const float newBottom = Lb - (Lb - Lt) * (kRangeBottom - c.g_fZoomY2[d]) * kRangeScale;
+  if (c.zoomPixelX2[d] < c.zoomPixelX1[d]) std::swap(c.zoomPixelX1[d], c.zoomPixelX2[d]);
+  if (c.zoomPixelY2[d] < c.zoomPixelY1[d]) std::swap(c.zoomPixelY1[d], c.zoomPixelY2[d]);
+  const float Lt = c.valueLabels[d][0];
+  const float Lb = c.valueLabels[d][4];
+  const float newTop = Lt + (Lb - Lt) * (c.zoomPixelY1[d] - kRangeTop) * kRangeScale;
+  const float newBottom = Lb - (Lb - Lt) * (kRangeBottom - c.zoomPixelY2[d]) * kRangeScale;
   if (d < kMaxZoomDepth) {
-    c.g_fValueLabel[d + 1][0] = newTop;
-    c.g_fValueLabel[d + 1][4] = newBottom;
+    c.valueLabels[d + 1][0] = newTop;
+    c.valueLabels[d + 1][4] = newBottom;
   }
   const float spacing = c.posX(d)[1] - c.posX(d)[0];
   // A rectangle without width would divide every later position by zero.
   const bool accepted = d<kMaxZoomDepth&& static_cast<double>(newTop - newBottom)> kMinValueSpan &&
-                        spacing < kMaxSampleSpacing && c.g_fZoomX2[d] > c.g_fZoomX1[d];
-  if (accepted) c.g_nZoomDepth = d + 1;
+                        spacing < kMaxSampleSpacing && c.zoomPixelX2[d] > c.zoomPixelX1[d];
+  if (accepted) c.zoomDepth = d + 1;
 
-  c.g_bLive = false;
-  c.g_bZoomLeftValid = false;
+  c.live = false;
+  c.zoomLeftValid = false;
   observer.invalidateChart(false);
   observer.commandsChanged();
-  c.g_bDragUnmoved = true;
+  c.dragUnmoved = true;
   return accepted ? ZoomOutcome::kAccepted : ZoomOutcome::kRefused;
 }
 
@@ -160,40 +160,40 @@ bool DragWatchTick(AppModel& model, Point pointer, int clientW, int clientH, Mod
   ChartState& c = model.chart;
   const bool outside = pointer.y >= clientH - kWatchBelow || pointer.y <= kWatchAbove ||
                        pointer.x >= clientW - kWatchRight || pointer.x <= kWatchLeft;
-  if (!outside || !c.g_bDragging) return false;
+  if (!outside || !c.dragging) return false;
   observer.invalidateChart(false);
-  c.g_bDragging = false;
-  c.m_bRubberBand = false;
-  c.g_bDragUnmoved = true;
+  c.dragging = false;
+  c.rubberBandShown = false;
+  c.dragUnmoved = true;
   return true;
 }
 
 void UndoZoom(AppModel& model, ModelObserver& observer) {
   ChartState& c = model.chart;
-  c.g_nZoomDepth = 0;
-  c.g_bLive = true;
-  c.g_fStep0 = c.g_fStep;
-  c.m_nScrollOffset = 0;
+  c.zoomDepth = 0;
+  c.live = true;
+  c.levelZeroStep = c.step;
+  c.scrollOffset = 0;
   observer.invalidateChart(false);
   observer.commandsChanged();
 }
 
 void ScrollTo(AppModel& model, int thumb, ModelObserver& observer) {
   ChartState& c = model.chart;
-  if (c.g_bLive) return;
-  thumb = std::clamp(thumb, 0, std::max(model.view.m_nSample, 0));
-  // The thumb stands at the sample shown at the left edge: m_nZoomLeft - offset.
-  c.m_nScrollOffset = c.m_nZoomLeft - thumb;
+  if (c.live) return;
+  thumb = std::clamp(thumb, 0, std::max(model.store.sampleCount, 0));
+  // The thumb stands at the sample shown at the left edge: zoomLeft - offset.
+  c.scrollOffset = c.zoomLeft - thumb;
   observer.invalidateChart(false);
 }
 
-ScrollBarState ChartScrollBar(const AppModel& model) {
+ScrollBarState ChartScrollBarState(const AppModel& model) {
   const ChartState& c = model.chart;
   ScrollBarState bar;
-  bar.maximum = std::max(model.view.m_nSample, 0);
-  if (!c.g_bLive) {
+  bar.maximum = std::max(model.store.sampleCount, 0);
+  if (!c.live) {
     bar.enabled = true;
-    bar.position = c.m_nZoomLeft - c.m_nScrollOffset;
+    bar.position = c.zoomLeft - c.scrollOffset;
   }
   return bar;
 }
@@ -201,8 +201,8 @@ ScrollBarState ChartScrollBar(const AppModel& model) {
 void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface) {
   ChartState& c = model.chart;
   const int samples = CommittedSamples(model);
-  const int D = std::clamp(c.g_nZoomDepth, 0, kMaxZoomDepth);
-  const std::time_t s = model.view.intervalSeconds();
+  const int D = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  const std::time_t s = model.run.intervalSeconds();
   const int W = r.width();
   const int H = r.height();
   for (int j = 0; j < D; ++j) ComputeLevel(c, j, samples, r);
@@ -212,11 +212,11 @@ void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface
   const float dx = level.dx;
   const float X0 = level.x0;
   const int o = level.offset;
-  if (!c.g_bZoomLeftValid) {
-    c.m_nZoomLeft = TruncToInt(-X0 / dx);
-    c.g_bZoomLeftValid = true;
+  if (!c.zoomLeftValid) {
+    c.zoomLeft = TruncToInt(-X0 / dx);
+    c.zoomLeftValid = true;
   }
-  c.g_timeLabel[0] = model.view.m_timeStart + std::time_t{c.m_nZoomLeft - o} * s;
+  c.timeLabels[0] = model.run.startTime + std::time_t{c.zoomLeft - o} * s;
 
   // Ten grid lines a whole number of samples apart, about a quarter of the plot.
   const int m = TruncToInt(static_cast<float>(W) / dx);
@@ -226,9 +226,9 @@ void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface
     k = TruncToInt(static_cast<float>(cell) / dx);
   }
   for (int n = 0; n < kTimeLabels; ++n) {
-    c.g_nLabelSample[n] = c.m_nZoomLeft + k * n;
-    const int x = TruncToInt(dx * static_cast<float>(c.g_nLabelSample[n]) + X0);
-    c.g_timeLabel[n] = c.g_timeLabel[0] + std::time_t{c.g_nLabelSample[n] - c.m_nZoomLeft} * s;
+    c.labelSamples[n] = c.zoomLeft + k * n;
+    const int x = TruncToInt(dx * static_cast<float>(c.labelSamples[n]) + X0);
+    c.timeLabels[n] = c.timeLabels[0] + std::time_t{c.labelSamples[n] - c.zoomLeft} * s;
     surface.line({x, H}, {x, 0}, kGridPen);
   }
 
@@ -249,9 +249,9 @@ void PaintZoomedTimeLabels(const AppModel& model, const PlotRect& r, DisplayList
   if (!level.usable()) return;
   for (int n = 0; n < kTimeLabels; ++n) {
     const float x =
-        level.dx * static_cast<float>(c.g_nLabelSample[n]) + static_cast<float>(r.left) + level.x0;
+        level.dx * static_cast<float>(c.labelSamples[n]) + static_cast<float>(r.left) + level.x0;
     if (x >= static_cast<float>(r.left) && x <= static_cast<float>(r.right)) {
-      mainWindow.text({TruncToInt(x), r.bottom + 40}, c.m_strTimeLabel[n], FontRole::kChart, kTextColour,
+      mainWindow.text({TruncToInt(x), r.bottom + 40}, c.timeLabelTexts[n], FontRole::kChart, kTextColour,
                       Brush::ButtonFace());
     }
   }

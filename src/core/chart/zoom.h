@@ -64,7 +64,7 @@ void UndoZoom(AppModel& model, ModelObserver& observer);
 // the sample at the thumb's position comes to the left edge.
 void ScrollTo(AppModel& model, int thumb, ModelObserver& observer);
 
-ScrollBarState ChartScrollBar(const AppModel& model);
+ScrollBarState ChartScrollBarState(const AppModel& model);
 
 // Paint hooks of the chart: the zoomed grid and trace on the plot surface, and the
 // zoomed time labels on the main window.

@@ -22,31 +22,31 @@ std::span<std::uint8_t> AsBytes(std::vector<SampleText>& texts, std::size_t coun
 }  // namespace
 
 std::vector<std::uint8_t> EncodeDataLoggerFile(const AppModel& model) {
-  const ViewStore& view = model.view;
-  const DocumentStore& doc = model.doc;
+  const SampleStore& store = model.store;
+  const RunState& run = model.run;
   // The store never holds more than its capacity; the clamp keeps a corrupted count
   // from reading past the arrays.
-  const int n = std::clamp(view.m_nSample, 0, kStoreCapacity);
+  const int n = std::clamp(store.sampleCount, 0, kStoreCapacity);
   const auto count = static_cast<std::size_t>(n);
-  const std::string_view unitName = n > 0 ? view.m_strUnitAt[count - 1] : std::string_view{};
+  const std::string_view unitName = n > 0 ? store.unitNameAt[count - 1] : std::string_view{};
 
   ArchiveWriter out;
-  out.reserve(4 + ArchiveWriter::TextSize("") + ArchiveWriter::TextSize(view.m_strStartTime) +
-              ArchiveWriter::TextSize(view.m_strEndTime) + ArchiveWriter::TextSize(unitName) + 16 +
+  out.reserve(4 + ArchiveWriter::TextSize("") + ArchiveWriter::TextSize(run.startText) +
+              ArchiveWriter::TextSize(run.endText) + ArchiveWriter::TextSize(unitName) + 16 +
               15 * count);
   out.writeInt32(n);
   out.writeText("");  // the header is always empty
-  out.writeText(view.m_strStartTime);
-  out.writeText(view.m_strEndTime);
+  out.writeText(run.startText);
+  out.writeText(run.endText);
   out.writeText(unitName);
-  out.writeInt32(view.m_nStartHour);
-  out.writeInt32(view.m_nStartMin);
-  out.writeInt32(view.m_nStartSec);
-  out.writeInt32(view.m_nSampleIntervalMs);
-  out.writeFloats(std::span(doc.m_fValue).first(count));
-  out.writeFloats(std::span(view.m_fFullScaleAt).first(count));
-  out.writeBytes(AsBytes(doc.m_szText, count));
-  out.writeBytes(std::span(view.m_nUnitAt).first(count));
+  out.writeInt32(run.startHour);
+  out.writeInt32(run.startMinute);
+  out.writeInt32(run.startSecond);
+  out.writeInt32(run.intervalMs);
+  out.writeFloats(std::span(store.values).first(count));
+  out.writeFloats(std::span(store.fullScaleAt).first(count));
+  out.writeBytes(AsBytes(store.texts, count));
+  out.writeBytes(std::span(store.unitAt).first(count));
   return out.take();
 }
 
@@ -60,36 +60,36 @@ FileResult<DecodedLoggerFile> DecodeDataLoggerFile(std::span<const std::uint8_t>
     in.fail("sample count", 0,
             std::to_string(count) + " is outside 0.." + std::to_string(kMaxLoggerRecords) + " records");
   }
-  in.readText(s.m_strLogHeader, "header text");
-  in.readText(s.m_strLogStart, "start time");
-  in.readText(s.m_strLogEnd, "end time");
-  in.readText(s.m_strLogUnitName, "unit name");
-  in.readInt32(s.m_nLogStartHour, "start hour");
-  in.readInt32(s.m_nLogStartMin, "start minute");
-  in.readInt32(s.m_nLogStartSec, "start second");
-  in.readInt32(s.m_nLogIntervalMs, "sample interval");
+  in.readText(s.header, "header text");
+  in.readText(s.startText, "start time");
+  in.readText(s.endText, "end time");
+  in.readText(s.unitName, "unit name");
+  in.readInt32(s.startHour, "start hour");
+  in.readInt32(s.startMinute, "start minute");
+  in.readInt32(s.startSecond, "start second");
+  in.readInt32(s.intervalMs, "sample interval");
   if (!in.ok()) return FileError{in.error()->message()};
 
   const auto m = static_cast<std::size_t>(count);
-  in.readFloats(std::span(s.m_fLogValue).first(m), "values");
-  in.readFloats(std::span(s.m_fLogFullScale).first(m), "full-scale values");
-  in.readBytes(AsBytes(s.m_szLogText, m), "reading texts");
+  in.readFloats(std::span(s.values).first(m), "values");
+  in.readFloats(std::span(s.fullScaleAt).first(m), "full-scale values");
+  in.readBytes(AsBytes(s.texts, m), "reading texts");
   const std::size_t unitsAt = in.offset();
-  in.readBytes(std::span(s.m_nLogUnit).first(m), "unit codes");
+  in.readBytes(std::span(s.unitAt).first(m), "unit codes");
   if (!in.ok()) return FileError{in.error()->message()};
 
   // Every reader indexes the unit table by these codes.
   for (std::size_t i = 0; i < m; ++i) {
-    if (!IsUnitCode(s.m_nLogUnit[i])) {
+    if (!IsUnitCode(s.unitAt[i])) {
       in.fail("unit code of record " + std::to_string(i + 1), unitsAt + i,
-              std::to_string(s.m_nLogUnit[i]) + " is not a unit code (0.." + std::to_string(kUnitCount - 1) +
+              std::to_string(s.unitAt[i]) + " is not a unit code (0.." + std::to_string(kUnitCount - 1) +
                   ")");
       return FileError{in.error()->message()};
     }
   }
 
-  s.m_nLogCount = count;
-  s.m_bLogLoaded = 1;
+  s.recordCount = count;
+  s.loaded = 1;
   result.trailingBytes = in.remaining();
   return result;
 }
@@ -104,7 +104,7 @@ FileResult<DecodedLoggerFile> LoadDataLoggerFile(const std::string& path) {
 
 void AdoptLoggerFile(LoggerStore& shown, DecodedLoggerFile&& loaded) {
   shown = std::move(loaded.store);
-  shown.m_bLogLoaded = 1;
+  shown.loaded = 1;
 }
 
 }  // namespace pv

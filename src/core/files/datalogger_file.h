@@ -19,11 +19,11 @@ namespace pv {
 // The most records a file may hold: the logger store's capacity.
 inline constexpr int kMaxLoggerRecords = kStoreCapacity;
 
-// The run's committed samples (view.m_nSample of them) as a data-logger file.
+// The run's committed samples (store.sampleCount of them) as a data-logger file.
 std::vector<std::uint8_t> EncodeDataLoggerFile(const AppModel& model);
 
 struct DecodedLoggerFile {
-  LoggerStore store;              // complete, m_bLogLoaded = 1
+  LoggerStore store;              // complete, loaded = 1
   std::size_t trailingBytes = 0;  // bytes after the last field, ignored
 };
 

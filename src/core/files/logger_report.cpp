@@ -61,22 +61,22 @@ void AppendCsvField(std::string& out, std::string_view field) {
 }  // namespace
 
 std::string LoggerFileJson(const LoggerStore& s) {
-  const int n = std::clamp(s.m_nLogCount, 0, kStoreCapacity);
-  std::string out = "{\"count\": " + std::to_string(s.m_nLogCount);
-  const std::pair<const char*, const std::string*> texts[] = {{"header", &s.m_strLogHeader},
-                                                              {"start", &s.m_strLogStart},
-                                                              {"end", &s.m_strLogEnd},
-                                                              {"unit", &s.m_strLogUnitName}};
+  const int n = std::clamp(s.recordCount, 0, kStoreCapacity);
+  std::string out = "{\"count\": " + std::to_string(s.recordCount);
+  const std::pair<const char*, const std::string*> texts[] = {{"header", &s.header},
+                                                              {"start", &s.startText},
+                                                              {"end", &s.endText},
+                                                              {"unit", &s.unitName}};
   for (const auto& [key, text] : texts) {
     out += ", \"";
     out += key;
     out += "\": ";
     AppendJsonString(out, *text);
   }
-  const std::pair<const char*, int> numbers[] = {{"start_hour", s.m_nLogStartHour},
-                                                 {"start_min", s.m_nLogStartMin},
-                                                 {"start_sec", s.m_nLogStartSec},
-                                                 {"interval_ms", s.m_nLogIntervalMs}};
+  const std::pair<const char*, int> numbers[] = {{"start_hour", s.startHour},
+                                                 {"start_min", s.startMinute},
+                                                 {"start_sec", s.startSecond},
+                                                 {"interval_ms", s.intervalMs}};
   for (const auto& [key, number] : numbers) {
     out += ", \"";
     out += key;
@@ -86,12 +86,12 @@ std::string LoggerFileJson(const LoggerStore& s) {
   out.reserve(out.size() + static_cast<std::size_t>(n) * 72);
   for (int i = 0; i < n; ++i) {
     out += i == 0 ? "\n  {\"value\": " : ",\n  {\"value\": ";
-    AppendJsonNumber(out, s.m_fLogValue[i]);
+    AppendJsonNumber(out, s.values[i]);
     out += ", \"full_scale\": ";
-    AppendJsonNumber(out, s.m_fLogFullScale[i]);
+    AppendJsonNumber(out, s.fullScaleAt[i]);
     out += ", \"text\": ";
-    AppendJsonString(out, TextOf(s.m_szLogText[i]));
-    out += ", \"unit\": " + std::to_string(s.m_nLogUnit[i]) + "}";
+    AppendJsonString(out, TextOf(s.texts[i]));
+    out += ", \"unit\": " + std::to_string(s.unitAt[i]) + "}";
   }
   out += n > 0 ? "\n]}\n" : "]}\n";
   return out;
@@ -102,19 +102,19 @@ std::string LoggerFileSummary(const LoggerStore& s) {
   int errors = 0;
   bool mixedUnits = false;
   for (int i = 0; i < rows.size(); ++i) {
-    if (ErrorKind(s.m_fLogValue[i], s.m_fLogFullScale[i], kErrorFullScale) != 0) ++errors;
-    if (s.m_nLogUnit[i] != s.m_nLogUnit[0]) mixedUnits = true;
+    if (ErrorKind(s.values[i], s.fullScaleAt[i], kErrorFullScale) != 0) ++errors;
+    if (s.unitAt[i] != s.unitAt[0]) mixedUnits = true;
   }
   std::string out;
-  out += "records:  " + std::to_string(s.m_nLogCount);
+  out += "records:  " + std::to_string(s.recordCount);
   if (errors > 0) out += " (" + std::to_string(errors) + (errors == 1 ? " error record)" : " error records)");
-  out += "\nstart:    " + s.m_strLogStart;
-  out += "\nend:      " + s.m_strLogEnd;
-  out += "\ninterval: " + std::to_string(s.m_nLogIntervalMs / 1000) + " s (" +
-         std::to_string(s.m_nLogIntervalMs) + " ms)";
-  out += "\nunit:     " + s.m_strLogUnitName;
+  out += "\nstart:    " + s.startText;
+  out += "\nend:      " + s.endText;
+  out += "\ninterval: " + std::to_string(s.intervalMs / 1000) + " s (" +
+         std::to_string(s.intervalMs) + " ms)";
+  out += "\nunit:     " + s.unitName;
   if (mixedUnits) out += " (records in several units)";
-  if (!s.m_strLogHeader.empty()) out += "\nheader:   " + s.m_strLogHeader;
+  if (!s.header.empty()) out += "\nheader:   " + s.header;
   if (rows.size() > 0) {
     out += "\nfirst:    " + rows.row(0).time + "  " + DataText(rows.row(0), DataStyle::TextTable) + " " +
            UnitText(rows.row(0));

@@ -53,21 +53,21 @@ bool AllEmpty(const auto& labels) {
 
 PageData RealTimeData(const AppModel& m) {
   PageData d;
-  d.n = std::min(m.view.m_nSample, kStoreCapacity);
-  d.value = m.doc.m_fValue.data();
-  d.fullScale = m.view.m_fFullScaleAt.data();
-  d.unitName = m.view.m_strUnitName;
+  d.n = std::min(m.store.sampleCount, kStoreCapacity);
+  d.value = m.store.values.data();
+  d.fullScale = m.store.fullScaleAt.data();
+  d.unitName = m.run.unitName;
   // The labels of the latest chart paint; before the first paint, the same labels the
   // chart would compute for the current unit.
-  std::array<std::string, kValueLabels> y = m.chart.g_strPrintYLabel;
+  std::array<std::string, kValueLabels> y = m.chart.printValueLabels;
   if (AllEmpty(y)) {
-    const auto values = LiveValueLabels(m.view.m_fFullScale);
+    const auto values = LiveValueLabels(m.run.fullScale);
     for (int k = 0; k < kValueLabels; ++k) y[k] = FormatSigned6Cut(values[k]);
   }
   d.valueLabels = {y[0], y[1], y[3], y[4]};
 
-  const std::time_t start = m.view.m_timeStart;
-  const std::time_t s = m.view.intervalSeconds();
+  const std::time_t start = m.run.startTime;
+  const std::time_t s = m.run.intervalSeconds();
   const auto q = QuarterPoints(d.n);
   for (int j = 0; j < 4; ++j) d.timeLabels[j] = FormatLocalTime(start + q[j] * s, kClockFormat);
   d.timeLabels[4] = FormatLocalTime(start + std::time_t{d.n} * s, kClockFormat);
@@ -77,20 +77,20 @@ PageData RealTimeData(const AppModel& m) {
 PageData LoggerData(const AppModel& m) {
   const LoggerStore& log = m.logger;
   PageData d;
-  d.n = std::min(log.m_nLogCount, kStoreCapacity);
-  d.value = log.m_fLogValue.data();
-  d.fullScale = log.m_fLogFullScale.data();
-  d.unitName = log.m_strLogUnitName;
-  d.valueLabels = m.loggerView.m_strLogYLabel;
+  d.n = std::min(log.recordCount, kStoreCapacity);
+  d.value = log.values.data();
+  d.fullScale = log.fullScaleAt.data();
+  d.unitName = log.unitName;
+  d.valueLabels = m.loggerView.printValueLabels;
   if (AllEmpty(d.valueLabels)) d.valueLabels = LoggerFullViewPrintLabels(log);
-  d.path = &m.loggerView.m_strLogPath;
+  d.path = &m.loggerView.shownPath;
 
-  const long long start = 3600LL * log.m_nLogStartHour + 60LL * log.m_nLogStartMin + log.m_nLogStartSec;
-  const long long s = log.m_nLogIntervalMs / 1000;
+  const long long start = 3600LL * log.startHour + 60LL * log.startMinute + log.startSecond;
+  const long long s = log.intervalMs / 1000;
   const auto q = QuarterPoints(d.n);
-  d.timeLabels[0] = log.m_strLogStart;
+  d.timeLabels[0] = log.startText;
   for (int j = 1; j < 4; ++j) d.timeLabels[j] = TimeOfDayText(start + q[j] * s);
-  d.timeLabels[4] = log.m_strLogEnd;
+  d.timeLabels[4] = log.endText;
   return d;
 }
 
@@ -134,18 +134,18 @@ void DrawGrid(DisplayList& list) {
 }  // namespace
 
 PrintPageKind ChoosePrintPage(const AppModel& m) {
-  if (m.loggerView.m_bLogGraphClosed == 1) {
-    return m.view.m_nSample >= 1 ? PrintPageKind::kRealTime : PrintPageKind::kFixedOnly;
+  if (m.loggerView.graphClosed == 1) {
+    return m.store.sampleCount >= 1 ? PrintPageKind::kRealTime : PrintPageKind::kFixedOnly;
   }
-  if (m.loggerView.m_bLogGraphClosed == 0 && m.logger.m_bLogLoaded == 1 && m.logger.m_nLogCount > 1) {
+  if (m.loggerView.graphClosed == 0 && m.logger.loaded == 1 && m.logger.recordCount > 1) {
     return PrintPageKind::kLogger;
   }
   return PrintPageKind::kFixedOnly;
 }
 
 std::array<std::string, 4> LoggerFullViewPrintLabels(const LoggerStore& log) {
-  const int n = std::min(log.m_nLogCount, kStoreCapacity);
-  const float fullScale = n > 0 ? log.m_fLogFullScale[n - 1] : 0.0f;
+  const int n = std::min(log.recordCount, kStoreCapacity);
+  const float fullScale = n > 0 ? log.fullScaleAt[n - 1] : 0.0f;
   // Products in double, each rounded to a float, as the logger graph computes its range.
   const float top = static_cast<float>(fullScale * 0.1);
   const float bottom = static_cast<float>(fullScale * -0.1);

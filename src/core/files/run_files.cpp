@@ -19,7 +19,7 @@ FileStatus SaveRun(const AppModel& model, const std::string& dataPath) {
 }
 
 FileStatus ExportRun(const AppModel& model, const std::string& path) {
-  if (model.view.m_nSample <= 0) return Succeeded();
+  if (model.store.sampleCount <= 0) return Succeeded();
   const std::string sheet = BuildSpreadsheet(LiveRunRows(model));
   const std::array<FileToWrite, 1> files{FileToWrite(path, sheet)};
   return SaveFilesAtomically(files);

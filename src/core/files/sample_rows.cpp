@@ -8,38 +8,38 @@
 namespace pv {
 
 int LiveRunRows::size() const {
-  return std::clamp(model_.view.m_nSample, 0, kStoreCapacity);
+  return std::clamp(model_.store.sampleCount, 0, kStoreCapacity);
 }
 
 SampleRow LiveRunRows::row(int i) const {
-  const ViewStore& view = model_.view;
-  const DocumentStore& doc = model_.doc;
+  const SampleStore& store = model_.store;
+  const RunState& run = model_.run;
   SampleRow r;
-  r.value = doc.m_fValue[i];
-  r.text = doc.m_szText[i];
-  r.unitCode = view.m_nUnitAt[i];
-  r.unitName = view.m_strUnitAt[i];
-  r.relative = view.m_bRelativeAt[i] == 1;
-  r.errorKind = ErrorKind(r.value, view.m_fToPsiAt[i], kErrorToPsi);
-  r.time = FormatLocalTime(view.sampleTime(i), "%H:%M:%S");
+  r.value = store.values[i];
+  r.text = store.texts[i];
+  r.unitCode = store.unitAt[i];
+  r.unitName = store.unitNameAt[i];
+  r.relative = store.relativeAt[i] == 1;
+  r.errorKind = ErrorKind(r.value, store.toPsiAt[i], kErrorToPsi);
+  r.time = FormatLocalTime(run.sampleTime(i), "%H:%M:%S");
   return r;
 }
 
 int LoggerFileRows::size() const {
-  return std::clamp(store_.m_nLogCount, 0, kStoreCapacity);
+  return std::clamp(store_.recordCount, 0, kStoreCapacity);
 }
 
 SampleRow LoggerFileRows::row(int i) const {
   SampleRow r;
-  r.value = store_.m_fLogValue[i];
-  r.text = store_.m_szLogText[i];
-  r.unitCode = store_.m_nLogUnit[i];
+  r.value = store_.values[i];
+  r.text = store_.texts[i];
+  r.unitCode = store_.unitAt[i];
   r.unitName = IsUnitCode(r.unitCode) ? kUnits[r.unitCode].name : std::string_view{};
   r.relative = false;
-  r.errorKind = ErrorKind(r.value, store_.m_fLogFullScale[i], kErrorFullScale);
-  const std::int64_t start = std::int64_t{store_.m_nLogStartHour} * 3600 +
-                             std::int64_t{store_.m_nLogStartMin} * 60 + store_.m_nLogStartSec;
-  r.time = FormatTimeOfDay(start + std::int64_t{i} * (store_.m_nLogIntervalMs / 1000));
+  r.errorKind = ErrorKind(r.value, store_.fullScaleAt[i], kErrorFullScale);
+  const std::int64_t start = std::int64_t{store_.startHour} * 3600 +
+                             std::int64_t{store_.startMinute} * 60 + store_.startSecond;
+  r.time = FormatTimeOfDay(start + std::int64_t{i} * (store_.intervalMs / 1000));
   return r;
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "chart/acquisition.h"
-#include "files/statistics.h"
+#include "stats/statistics.h"
 #include "link/frame.h"
 #include "link/link.h"
 #include "link/units.h"
@@ -25,17 +25,17 @@ constexpr double kGarbledLimit = 1.0e6;
 constexpr const char* kErrorTexts[] = {"ERR1", "ERR2", "ERR3", "ERR4"};
 
 // The unit bookkeeping of one slot, from the current unit.
-void WriteSlotUnit(ViewStore& view, int i) {
-  const UnitInfo& unit = kUnits[view.m_nUnit];
-  view.m_strUnitAt[i] = unit.name;
-  view.m_nUnitAt[i] = static_cast<std::uint8_t>(view.m_nUnit);
-  view.m_fToPsiAt[i] = unit.toPsi;
-  view.m_fFullScaleAt[i] = unit.fullScale;
+void WriteSlotUnit(SampleStore& store, const RunState& run, int i) {
+  const UnitInfo& unit = kUnits[run.unit];
+  store.unitNameAt[i] = unit.name;
+  store.unitAt[i] = static_cast<std::uint8_t>(run.unit);
+  store.toPsiAt[i] = unit.toPsi;
+  store.fullScaleAt[i] = unit.fullScale;
 }
 
 void NoteSignOfLife(AppModel& model) {
-  MarkLinkAlive(model.frame);
-  model.frame.m_bPortMenuEnabled.fill(false);
+  MarkLinkAlive(model.flags);
+  model.flags.portMenuEnabled.fill(false);
 }
 
 // The received number cut toward zero to the unit's resolution. The 0.0001 nudge keeps
@@ -77,35 +77,35 @@ std::string ShownText(const SampleText& text, std::size_t n) {
 }
 
 void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, ModelObserver& observer) {
-  MainFrameState& frame = model.frame;
-  ViewStore& view = model.view;
-  DocumentStore& doc = model.doc;
+  ProgramFlags& flags = model.flags;
+  SampleStore& store = model.store;
+  RunState& run = model.run;
   PanelState& panel = model.panel;
   IngestState& ingest = model.ingest;
 
-  view.m_nRangeError = 0;
-  const float last = ingest.g_fLastReading;
+  run.rangeError = 0;
+  const float last = ingest.lastReading;
   if (last > -kReadingLimit && last < kReadingLimit) {
-    if (!ingest.g_bPrevRelative) frame.m_fRelativeRef = last;
-    if (!ingest.g_bHeldFrozen) view.m_strHeldReading = panel.m_strReading;
-    ingest.g_bHeldValid = true;
+    if (!ingest.wasRelative) flags.relativeRef = last;
+    if (!ingest.heldFrozen) run.heldReading = panel.reading;
+    ingest.heldValid = true;
   }
 
   // A unit code outside the table keeps the unit of the previous frames, for the
   // slot's bookkeeping too.
-  if (IsUnitCode(r.unit)) view.m_nUnit = r.unit;
-  const UnitInfo& unit = kUnits[view.m_nUnit];
-  WriteSlotUnit(view, i);
-  view.m_fFullScale = unit.fullScale;
-  view.m_strUnitName = unit.name;
-  view.m_nResolution = unit.resolution;
+  if (IsUnitCode(r.unit)) run.unit = r.unit;
+  const UnitInfo& unit = kUnits[run.unit];
+  WriteSlotUnit(store, run, i);
+  run.fullScale = unit.fullScale;
+  run.unitName = unit.name;
+  run.resolution = unit.resolution;
 
-  model.bar.battery = r.batteryLow() ? "Low" : "Normal";
+  model.statsBar.battery = r.batteryLow() ? "Low" : "Normal";
 
   if (r.plain()) {
-    ResetStatistics(model.stats, model.bar);
+    ResetStatistics(model.stats, model.statsBar);
     ApplyPlainRow(model);
-    ingest.g_bHeldFrozen = false;
+    ingest.heldFrozen = false;
     observer.panelChanged();
   }
   if (r.recording()) {
@@ -117,80 +117,81 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
     observer.panelChanged();
   }
 
-  if (frame.m_bRunRequested && frame.m_bStopped) {
+  if (flags.runRequested && flags.stopped) {
     StartRun(model, now, observer);
     i = 0;
-    WriteSlotUnit(view, i);  // the new run's first slot needs its unit as well
+    WriteSlotUnit(store, run, i);  // the new run's first slot needs its unit as well
   }
 
-  SampleText& text = doc.m_szText[i];
+  SampleText& text = store.texts[i];
   text.fill('\0');
   text[0] = r.negative() ? '-' : '+';
   std::memcpy(text.data() + 1, r.magnitude.data(), r.magnitude.size());
 
-  const float v = TruncatedReading(text, view.m_nResolution);
-  doc.m_fValue[i] = v;
-  ingest.g_fLastReading = v;
+  const float v = TruncatedReading(text, run.resolution);
+  store.values[i] = v;
+  ingest.lastReading = v;
 
-  view.m_bRelativeAt[i] = 0;
-  if (frame.m_bRelative) {
-    doc.m_fValue[i] = frame.m_fRelativeRef + v;
-    view.m_bRelativeAt[i] = 1;
+  store.relativeAt[i] = 0;
+  if (flags.relative) {
+    store.values[i] = flags.relativeRef + v;
+    store.relativeAt[i] = 1;
   }
-  ingest.g_bPrevRelative = view.m_bRelativeAt[i] != 0;
+  ingest.wasRelative = store.relativeAt[i] != 0;
 
-  const float x = doc.m_fValue[i];
+  const float x = store.values[i];
   if (x > -kReadingLimit && x < kReadingLimit) {
-    view.m_bNewSample = true;
+    run.newSample = true;
     NoteSignOfLife(model);
-    if (!frame.m_bRunning) view.m_bMonitoring = true;
+    if (!flags.running) run.monitoring = true;
   }
 
   observer.panelFieldChanged(PanelField::DifWord);
   observer.panelFieldChanged(PanelField::RecWord);
   observer.panelFieldChanged(PanelField::HoldWord);
 
-  if (!view.m_bMonitoring) EnableKey(panel, Key::Zero, false);
+  if (!run.monitoring) EnableKey(panel, Key::Zero, false);
 
   // A change of full scale between two readings rescales the chart.
-  ingest.fullScaleHistory[ingest.fullScaleSlot] = view.m_fFullScaleAt[i];
+  ingest.fullScaleHistory[ingest.fullScaleSlot] = store.fullScaleAt[i];
   ingest.fullScaleSlot ^= 1;
   if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.updateAllViews();
 
-  panel.m_strReading = ShownText(text, ReadingLength(view.m_nUnit, x));
-  if (frame.m_bHold && frame.m_nHoldError == 0 && ingest.g_bHeldValid) {
-    panel.m_strReading = view.m_strHeldReading;
-    ingest.g_bHeldFrozen = true;
+  panel.reading = ShownText(text, ReadingLength(run.unit, x));
+  if (flags.hold && flags.holdError == 0 && ingest.heldValid) {
+    panel.reading = run.heldReading;
+    ingest.heldFrozen = true;
   }
-  if (frame.m_nHoldError >= 1 && frame.m_nHoldError <= 4)
-    panel.m_strReading = kErrorTexts[frame.m_nHoldError - 1];
-  panel.m_strUnit = unit.label;
+  if (flags.holdError >= 1 && flags.holdError <= 4)
+    panel.reading = kErrorTexts[flags.holdError - 1];
+  panel.unit = unit.label;
 
   observer.panelFieldChanged(PanelField::Reading);
   observer.panelFieldChanged(PanelField::Unit);
   observer.panelFieldChanged(PanelField::UnitMarks);
 
-  if (frame.m_bRecording) StatisticsStep(model.stats, model.bar, doc.m_fValue[i], view.m_nRangeError, now);
+  if (flags.recording) StatisticsStep(model.stats, model.statsBar, store.values[i], run.rangeError, now);
 }
 
 void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, ModelObserver& observer) {
-  MainFrameState& frame = model.frame;
-  ViewStore& view = model.view;
+  ProgramFlags& flags = model.flags;
+  SampleStore& store = model.store;
+  RunState& run = model.run;
   const int n = e.number();
   if (n != 0) {
-    model.panel.m_strReading = kErrorTexts[n - 1];
+    model.panel.reading = kErrorTexts[n - 1];
     const bool high = n == 1 || n == 3;
-    view.m_bRelativeAt[i] = n >= 3 ? 1 : 0;
-    model.doc.m_fValue[i] = high ? kErrorHigh : kErrorLow;
-    view.m_fFullScaleAt[i] = kErrorFullScale;
-    view.m_strUnitAt[i] = kUnits[kUnitPsi].name;
-    view.m_fToPsiAt[i] = kErrorToPsi;
-    view.m_nRangeError = high ? 1 : 2;
-    if (frame.m_bHold) frame.m_nHoldError = n;
-    if (n <= 2 && frame.m_bRecording) StatisticsRangeReport(model.stats, model.bar, n, now);
+    store.relativeAt[i] = n >= 3 ? 1 : 0;
+    model.store.values[i] = high ? kErrorHigh : kErrorLow;
+    store.fullScaleAt[i] = kErrorFullScale;
+    store.unitNameAt[i] = kUnits[kUnitPsi].name;
+    store.toPsiAt[i] = kErrorToPsi;
+    run.rangeError = high ? 1 : 2;
+    if (flags.hold) flags.holdError = n;
+    if (n <= 2 && flags.recording) StatisticsRangeReport(model.stats, model.statsBar, n, now);
   }
-  frame.m_bRecording = false;
-  view.m_bNewSample = true;
+  flags.recording = false;
+  run.newSample = true;
   NoteSignOfLife(model);
   ApplyRangeErrorRow(model.panel);
   observer.panelFieldChanged(PanelField::Reading);
@@ -200,7 +201,6 @@ void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, M
 }  // namespace
 
 void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
-  model.doc.m_nSample = model.view.m_nSample;
   bool dataReceived = false;
   std::vector<std::uint8_t> block;
   Guarded([&] {
@@ -217,8 +217,8 @@ void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, M
 
 void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
                  ModelObserver& observer) {
-  const bool wasMonitoring = model.view.m_bMonitoring;
-  const int i = model.view.m_nSample;
+  const bool wasMonitoring = model.run.monitoring;
+  const int i = model.store.sampleCount;
   // The open slot is always inside the store; a model in any other state is left alone.
   if (i >= 0 && i < kStoreCapacity) {
     const Decoded decoded = DecodeBlock(block);
@@ -229,7 +229,7 @@ void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time
     }
   }
   StopIfStoreFull(model, observer);
-  if (model.view.m_bMonitoring != wasMonitoring) observer.commandsChanged();
+  if (model.run.monitoring != wasMonitoring) observer.commandsChanged();
   observer.statisticsChanged();
 }
 

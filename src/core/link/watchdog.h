@@ -20,9 +20,9 @@ inline constexpr int kWatchdogPeriodMs = 5000;
 
 // True when nothing was decoded since the last tick: any of the four menu-port flags
 // or the selected port's flag is set.
-bool LinkSilent(const MainFrameState& frame);
+bool LinkSilent(const ProgramFlags& flags);
 
 // Every decoded frame clears the four menu-port flags and the selected port's flag.
-void MarkLinkAlive(MainFrameState& frame);
+void MarkLinkAlive(ProgramFlags& flags);
 
 }  // namespace pv

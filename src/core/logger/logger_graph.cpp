@@ -39,29 +39,29 @@ struct Plot {
 };
 
 Plot PlotOf(const LoggerGraphState& g) {
-  return {g.g_fPlotLeft, g.g_fPlotTop, g.g_fPlotRight, g.g_fPlotBottom};
+  return {g.plotLeft, g.plotTop, g.plotRight, g.plotBottom};
 }
 
 // Records as far as the store holds them; the reader refuses larger counts already.
 int Records(const AppModel& m) {
-  return std::clamp(m.logger.m_nLogCount, 0, kStoreCapacity);
+  return std::clamp(m.logger.recordCount, 0, kStoreCapacity);
 }
 
 int LevelShown(const LoggerGraphState& g) {
-  return g.g_bFullView ? 0 : std::clamp(g.g_nZoomLevel, 0, kLoggerMaxZoom);
+  return g.fullView ? 0 : std::clamp(g.zoomLevel, 0, kLoggerMaxZoom);
 }
 
 int LogErrorKind(const LoggerStore& s, int i) {
-  return ErrorKind(s.m_fLogValue[i], s.m_fLogFullScale[i], kErrorFullScale);
+  return ErrorKind(s.values[i], s.fullScaleAt[i], kErrorFullScale);
 }
 
 long long StartSeconds(const LoggerStore& s) {
-  return static_cast<long long>(s.m_nLogStartHour) * 3600 + static_cast<long long>(s.m_nLogStartMin) * 60 +
-         s.m_nLogStartSec;
+  return static_cast<long long>(s.startHour) * 3600 + static_cast<long long>(s.startMinute) * 60 +
+         s.startSecond;
 }
 
 long long IntervalSeconds(const LoggerStore& s) {
-  return s.m_nLogIntervalMs / 1000;
+  return s.intervalMs / 1000;
 }
 
 Point ClampToPlot(Point p, const Plot& r) {
@@ -90,16 +90,16 @@ void UnitName(DisplayList& out, const std::string& name, int x, int ozinX, int k
 
 void HeaderUnit(const AppModel& m, DisplayList& out) {
   Clear(out, kUnitX, kHeaderY, kClearWidth, kClearHeight);
-  UnitName(out, m.logger.m_strLogUnitName, kUnitX, 237, 243);
+  UnitName(out, m.logger.unitName, kUnitX, 237, 243);
 }
 
 void HeaderTime(const LoggerGraphState& g, DisplayList& out) {
   Label(out, {255, kHeaderY}, "@");
-  Label(out, {275, kHeaderY}, g.g_strCursorTime);
+  Label(out, {275, kHeaderY}, g.cursorTime);
 }
 
 void PathLine(const LoggerGraphState& g, const Plot& r, DisplayList& out) {
-  Label(out, {TruncToInt(r.right - 500), TruncToInt(r.top - 20)}, g.g_strLogFilePath);
+  Label(out, {TruncToInt(r.right - 500), TruncToInt(r.top - 20)}, g.filePath);
 }
 
 void ValueLabels(const float (&v)[5], const Plot& r, DisplayList& out) {
@@ -146,30 +146,30 @@ void GridAndAxes(const Plot& r, bool fullView, DisplayList& out) {
 void LevelZero(AppModel& m, const Plot& r, int M) {
   LoggerGraphState& g = m.loggerGraph;
   const LoggerStore& s = m.logger;
-  g.g_fSampleStep = M > 1 ? r.W() / static_cast<float>(M - 1) : 0.0f;
+  g.recordStep = M > 1 ? r.W() / static_cast<float>(M - 1) : 0.0f;
   float* x = g.posX(0);
   float* y = g.posY(0);
   const float mid = (r.top + r.bottom) / 2;
   const float half = r.H() / 2;
   for (int i = 0; i < M; ++i) {
-    x[i] = r.left + static_cast<float>(i) * g.g_fSampleStep;
-    y[i] = mid - 10 * s.m_fLogValue[i] * half / s.m_fLogFullScale[i];
+    x[i] = r.left + static_cast<float>(i) * g.recordStep;
+    y[i] = mid - 10 * s.values[i] * half / s.fullScaleAt[i];
   }
 }
 
 void FullView(AppModel& m, const Plot& r, int M, int clientW, int clientH, DisplayList& out) {
   LoggerGraphState& g = m.loggerGraph;
   const LoggerStore& s = m.logger;
-  if (s.m_bLogLoaded == 1) {
-    const float fullScale = M > 0 ? s.m_fLogFullScale[M - 1] : 0.0f;
-    g.g_fRangeTop = static_cast<float>(fullScale * 0.1);
-    g.g_fRangeMiddle = 0.0f;
-    g.g_fRangeBottom = static_cast<float>(fullScale * -0.1);
+  if (s.loaded == 1) {
+    const float fullScale = M > 0 ? s.fullScaleAt[M - 1] : 0.0f;
+    g.rangeTop = static_cast<float>(fullScale * 0.1);
+    g.rangeMiddle = 0.0f;
+    g.rangeBottom = static_cast<float>(fullScale * -0.1);
     // Adding zero turns the -0 of an empty file's scale into 0, so no label reads "-0.0000".
-    const float top = g.g_fRangeTop + 0.0f;
+    const float top = g.rangeTop + 0.0f;
     const float v[5] = {top, static_cast<float>(top * 0.5) + 0.0f, 0.0f,
-                        static_cast<float>(top * -0.5) + 0.0f, g.g_fRangeBottom + 0.0f};
-    auto& published = m.loggerView.m_strLogYLabel;
+                        static_cast<float>(top * -0.5) + 0.0f, g.rangeBottom + 0.0f};
+    auto& published = m.loggerView.printValueLabels;
     published = {FormatSigned6Cut(v[0]), FormatSigned6Cut(v[1]), FormatSigned6Cut(v[3]),
                  FormatSigned6Cut(v[4])};
     Label(out, {10, TruncToInt(r.bottom - 12)}, published[3]);
@@ -187,8 +187,8 @@ void FullView(AppModel& m, const Plot& r, int M, int clientW, int clientH, Displ
     trace.segment(a, {TruncToInt(x[i + 1]), TruncToInt(y[i + 1])});
     if (LogErrorKind(s, i) != 0) trace.errorMark(a);
   }
-  Label(out, {TruncToInt(r.left), TruncToInt(r.bottom + 8)}, s.m_strLogStart);
-  Label(out, {TruncToInt(r.right - 55), TruncToInt(r.bottom + 8)}, s.m_strLogEnd);
+  Label(out, {TruncToInt(r.left), TruncToInt(r.bottom + 8)}, s.startText);
+  Label(out, {TruncToInt(r.right - 55), TruncToInt(r.bottom + 8)}, s.endText);
 }
 
 // Level L + 1 is level L seen through its selection, stretched over the plot.
@@ -196,7 +196,7 @@ void RebuildLevels(LoggerGraphState& g, const Plot& r, int Z, int M) {
   const float W = r.W();
   const float H = r.H();
   for (int L = 0; L < Z; ++L) {
-    LoggerSelection& sel = g.g_selection[L];
+    LoggerSelection& sel = g.selections[L];
     if (sel.x1 < sel.x0) std::swap(sel.x0, sel.x1);
     if (sel.y1 < sel.y0) std::swap(sel.y0, sel.y1);
     const float spanX = sel.x1 - sel.x0;
@@ -227,24 +227,24 @@ void ZoomLevel(AppModel& m, const Plot& r, int Z, int M, int clientW, int client
   const float* X = g.posX(Z);
   const float* Y = g.posY(Z);
   const float dx = X[1] - X[0];
-  const int sh = g.g_nScrollShift;
+  const int sh = g.scrollShift;
   const long long I = IntervalSeconds(s);
   // Positions of table indices beyond the records continue the level's spacing.
   auto xAt = [&](int i) { return i >= 0 && i < M ? X[i] : X[0] + static_cast<float>(i) * dx; };
 
   if (dx > 0.0f && std::isfinite(dx)) {
-    if (!g.g_bFirstVisibleValid) {
-      g.g_nFirstVisible = std::max(0, TruncToInt((r.left - (X[0] + static_cast<float>(sh) * dx)) / dx + sh));
-      g.g_bFirstVisibleValid = true;
+    if (!g.firstVisibleValid) {
+      g.firstVisible = std::max(0, TruncToInt((r.left - (X[0] + static_cast<float>(sh) * dx)) / dx + sh));
+      g.firstVisibleValid = true;
     }
-    const int first = g.g_nFirstVisible;
+    const int first = g.firstVisible;
     const long long base = StartSeconds(s) + static_cast<long long>(first - sh) * I;
     const int T = TruncToInt(r.top), B = TruncToInt(r.bottom);
     const int n = TruncToInt(W / dx);
     if (n <= 1) {
       for (int k = 0; k < kLoggerGridMarks; ++k) {
-        g.g_nMarkRecord[k] = first + k;
-        g.g_timeMark[k] = static_cast<std::time_t>(base + k * I);
+        g.markRecords[k] = first + k;
+        g.markTimes[k] = static_cast<std::time_t>(base + k * I);
         if (first + k < M) {
           const int x = TruncToInt(X[first + k]);
           out.line({x, B}, {x, T}, kZoomGridPen);
@@ -258,8 +258,8 @@ void ZoomLevel(AppModel& m, const Plot& r, int Z, int M, int clientW, int client
       for (int k = 0; k < kLoggerGridMarks; ++k) {
         const int x = TruncToInt(x0 + static_cast<float>(k * step) * dx);
         out.line({x, B}, {x, T}, kZoomGridPen);
-        g.g_nMarkRecord[k] = first + k * step;
-        g.g_timeMark[k] = static_cast<std::time_t>(base + static_cast<long long>(k) * step * I);
+        g.markRecords[k] = first + k * step;
+        g.markTimes[k] = static_cast<std::time_t>(base + static_cast<long long>(k) * step * I);
       }
     }
 
@@ -284,20 +284,20 @@ void ZoomLevel(AppModel& m, const Plot& r, int Z, int M, int clientW, int client
 
   if (dx > 0.0f && std::isfinite(dx)) {
     for (int k = 0; k < kLoggerGridMarks; ++k) {
-      const int i = g.g_nMarkRecord[k];
+      const int i = g.markRecords[k];
       if (i < 0 || i >= M || X[i] < r.left || X[i] > r.right) continue;
-      Label(out, {TruncToInt(X[i]), TruncToInt(r.bottom + 1)}, FormatTimeOfDay(g.g_timeMark[k]));
+      Label(out, {TruncToInt(X[i]), TruncToInt(r.bottom + 1)}, FormatTimeOfDay(g.markTimes[k]));
     }
   }
 
-  const LoggerSelection& sel = g.g_selection[Z - 1];
-  const float span = g.g_fRangeBottom - g.g_fRangeTop;
-  g.g_fValueTop = g.g_fRangeTop + (sel.y0 - r.top) * span / r.H();
-  g.g_fValueBottom = g.g_fRangeBottom - (r.bottom - sel.y1) * span / r.H();
-  g.g_fValueMiddle = (g.g_fValueTop + g.g_fValueBottom) / 2;
+  const LoggerSelection& sel = g.selections[Z - 1];
+  const float span = g.rangeBottom - g.rangeTop;
+  g.valueTop = g.rangeTop + (sel.y0 - r.top) * span / r.H();
+  g.valueBottom = g.rangeBottom - (r.bottom - sel.y1) * span / r.H();
+  g.valueMiddle = (g.valueTop + g.valueBottom) / 2;
   LeftTicks(r, out);
-  const float v[5] = {g.g_fValueTop, (g.g_fValueMiddle + g.g_fValueTop) / 2, g.g_fValueMiddle,
-                      (g.g_fValueMiddle + g.g_fValueBottom) / 2, g.g_fValueBottom};
+  const float v[5] = {g.valueTop, (g.valueMiddle + g.valueTop) / 2, g.valueMiddle,
+                      (g.valueMiddle + g.valueBottom) / 2, g.valueBottom};
   ValueLabels(v, r, out);
 }
 
@@ -306,13 +306,13 @@ void Header(AppModel& m, int M, DisplayList& out) {
   LoggerStore& s = m.logger;
   Clear(out, kReadoutClearX, kHeaderY, kClearWidth, kClearHeight);
   Label(out, {75, kHeaderY}, "PRESSURE:");
-  Label(out, {kReadoutX, kHeaderY}, g.g_strReadout);
+  Label(out, {kReadoutX, kHeaderY}, g.readout);
   HeaderUnit(m, out);
   HeaderTime(g, out);
-  if (M > 0 && IsUnitCode(s.m_nLogUnit[M - 1]))
-    s.m_strLogUnitName = std::string(kUnits[s.m_nLogUnit[M - 1]].name);
+  if (M > 0 && IsUnitCode(s.unitAt[M - 1]))
+    s.unitName = std::string(kUnits[s.unitAt[M - 1]].name);
   Label(out, {20, kHeaderY}, "(");
-  UnitName(out, s.m_strLogUnitName, 25, 52, 58);
+  UnitName(out, s.unitName, 25, 52, 58);
   Label(out, {70, kHeaderY}, ")");
 }
 
@@ -328,10 +328,10 @@ LoggerGraphFrame PaintLoggerGraph(AppModel& m, int clientW, int clientH) {
   LoggerGraphFrame frame;
   frame.surface = Surface{0, 0, clientW, clientH, Brush::Solid(kLoggerBackground), {}};
   DisplayList& out = frame.surface.list;
-  g.g_fPlotLeft = static_cast<float>(0 + 76.2);
-  g.g_fPlotTop = static_cast<float>(0 + 60);
-  g.g_fPlotRight = static_cast<float>(clientW - 61.2);
-  g.g_fPlotBottom = static_cast<float>(clientH - 61.2);
+  g.plotLeft = static_cast<float>(0 + 76.2);
+  g.plotTop = static_cast<float>(0 + 60);
+  g.plotRight = static_cast<float>(clientW - 61.2);
+  g.plotBottom = static_cast<float>(clientH - 61.2);
   const Plot r = PlotOf(g);
   if (!r.usable()) return frame;
 
@@ -340,16 +340,16 @@ LoggerGraphFrame PaintLoggerGraph(AppModel& m, int clientW, int clientH) {
   out.fill(L, T, TruncToInt(r.right) - L, TruncToInt(r.bottom) - T, Brush::Solid(kPlotColour));
   // A zoom level needs two records for its spacing; the release never leaves the full
   // view otherwise, and this keeps a store replaced behind the window safe too.
-  const bool zoomed = !g.g_bFullView && g.g_nZoomLevel >= 1 && M >= 2;
+  const bool zoomed = !g.fullView && g.zoomLevel >= 1 && M >= 2;
   GridAndAxes(r, !zoomed, out);
   Clear(out, TruncToInt(r.left - 11.2), TruncToInt(r.bottom + 1), TruncToInt(r.right), 100);
   LevelZero(m, r, M);
   if (zoomed) {
-    ZoomLevel(m, r, std::min(g.g_nZoomLevel, kLoggerMaxZoom), M, clientW, clientH, out);
+    ZoomLevel(m, r, std::min(g.zoomLevel, kLoggerMaxZoom), M, clientW, clientH, out);
   } else {
     FullView(m, r, M, clientW, clientH, out);
   }
-  if (m.logger.m_bLogLoaded == 1) Header(m, M, out);
+  if (m.logger.loaded == 1) Header(m, M, out);
   PathLine(g, r, out);
   frame.cursor = LoggerCursor(m);
   frame.scrollBar = LoggerScrollBarState(m);
@@ -359,11 +359,11 @@ LoggerGraphFrame PaintLoggerGraph(AppModel& m, int clientW, int clientH) {
 std::optional<LoggerCursorLine> LoggerCursor(const AppModel& m) {
   const LoggerGraphState& g = m.loggerGraph;
   const Plot r = PlotOf(g);
-  if (g.g_bCursorHidden || !r.usable()) return std::nullopt;
-  const float x = static_cast<float>(g.g_nCursorX);
+  if (g.cursorHidden || !r.usable()) return std::nullopt;
+  const float x = static_cast<float>(g.cursorX);
   if (x < r.left || x > r.right) return std::nullopt;
   LoggerCursorLine line;
-  line.x = g.g_nCursorX;
+  line.x = g.cursorX;
   line.top = TruncToInt(r.top);
   line.bottom = TruncToInt(r.bottom);
   return line;
@@ -374,9 +374,9 @@ LoggerScrollBar LoggerScrollBarState(const AppModel& m) {
   LoggerScrollBar bar;
   const int M = Records(m);
   bar.maximum = M;
-  if (!g.g_bFullView && g.g_nZoomLevel >= 1) {
+  if (!g.fullView && g.zoomLevel >= 1) {
     bar.enabled = true;
-    bar.position = std::clamp(g.g_nFirstVisible - g.g_nScrollShift, 0, M);
+    bar.position = std::clamp(g.firstVisible - g.scrollShift, 0, M);
   }
   return bar;
 }
@@ -384,22 +384,22 @@ LoggerScrollBar LoggerScrollBarState(const AppModel& m) {
 void LoggerLeftPress(AppModel& m, Point p) {
   LoggerGraphState& g = m.loggerGraph;
   p = ClampToPlot(p, PlotOf(g));
-  g.g_ptAnchor = g.g_ptLast = p;
-  LoggerSelection& sel = g.g_selection[std::clamp(g.g_nZoomLevel, 0, kLoggerMaxZoom)];
+  g.dragAnchor = g.dragLast = p;
+  LoggerSelection& sel = g.selections[std::clamp(g.zoomLevel, 0, kLoggerMaxZoom)];
   sel.x0 = static_cast<float>(p.x);
   sel.y0 = static_cast<float>(p.y);
-  g.g_bDragging = true;
-  g.g_bNoDrag = true;
+  g.dragging = true;
+  g.dragUnmoved = true;
 }
 
 LoggerMove LoggerMouseMove(AppModel& m, Point p) {
   LoggerMove move;
   LoggerGraphState& g = m.loggerGraph;
   const Plot r = PlotOf(g);
-  if (m.logger.m_bLogLoaded != 1 || !r.usable()) return move;
+  if (m.logger.loaded != 1 || !r.usable()) return move;
   const LoggerStore& s = m.logger;
   const int M = Records(m);
-  const int sh = g.g_nScrollShift;
+  const int sh = g.scrollShift;
 
   const float x = static_cast<float>(p.x);
   if (M >= 1 && x >= r.left && x <= r.right + 1) {
@@ -419,36 +419,36 @@ LoggerMove LoggerMouseMove(AppModel& m, Point p) {
       }
     }
     if (placed) {
-      g.g_nCursorIndex = index;
+      g.cursorRecord = index;
       const int j = index + sh;
       // A record beyond the table has no position on this level: no line for it.
-      g.g_bCursorHidden = !(j >= 0 && j < M);
-      if (!g.g_bCursorHidden) g.g_nCursorX = TruncToInt(X[j]);
+      g.cursorHidden = !(j >= 0 && j < M);
+      if (!g.cursorHidden) g.cursorX = TruncToInt(X[j]);
       move.cursorMoved = true;
     }
   }
 
-  if (g.g_bDragging) {
+  if (g.dragging) {
     const Point c = ClampToPlot(p, r);
-    if (c != g.g_ptAnchor) {
-      g.g_bNoDrag = false;
-      const Point a = g.g_ptAnchor;
+    if (c != g.dragAnchor) {
+      g.dragUnmoved = false;
+      const Point a = g.dragAnchor;
       move.band = {true, std::min(a.x, c.x), std::min(a.y, c.y), std::max(a.x, c.x), std::max(a.y, c.y)};
     }
-    g.g_ptLast = c;
+    g.dragLast = c;
   }
 
-  const int i = g.g_nCursorIndex;
+  const int i = g.cursorRecord;
   if (i >= 0 && i < M) {
-    const float value = s.m_fLogValue[i] * s.m_fLogFullScale[M - 1] / s.m_fLogFullScale[i];
-    if (IsUnitCode(s.m_nLogUnit[M - 1])) g.g_strReadout = Format("%.3f", value);
-    if (const int kind = LogErrorKind(s, i)) g.g_strReadout = kind == 1 ? "ERR1" : "ERR2";
-    g.g_strCursorTime = FormatTimeOfDay(StartSeconds(s) + static_cast<long long>(i) * IntervalSeconds(s));
+    const float value = s.values[i] * s.fullScaleAt[M - 1] / s.fullScaleAt[i];
+    if (IsUnitCode(s.unitAt[M - 1])) g.readout = Format("%.3f", value);
+    if (const int kind = LogErrorKind(s, i)) g.readout = kind == 1 ? "ERR1" : "ERR2";
+    g.cursorTime = FormatTimeOfDay(StartSeconds(s) + static_cast<long long>(i) * IntervalSeconds(s));
     Clear(move.header, kReadoutClearX, kHeaderY, kClearWidth, kClearHeight);
-    Label(move.header, {kReadoutX, kHeaderY}, g.g_strReadout);
+    Label(move.header, {kReadoutX, kHeaderY}, g.readout);
     HeaderTime(g, move.header);
     PathLine(g, r, move.header);
-    m.loggerView.m_strLogPath = g.g_strLogFilePath;
+    m.loggerView.shownPath = g.filePath;
   }
   HeaderUnit(m, move.header);
   return move;
@@ -458,12 +458,12 @@ LoggerZoom LoggerLeftRelease(AppModel& m, Point p) {
   LoggerGraphState& g = m.loggerGraph;
   const Plot r = PlotOf(g);
   p = ClampToPlot(p, r);
-  const int Z = std::clamp(g.g_nZoomLevel, 0, kLoggerMaxZoom);
-  LoggerSelection& sel = g.g_selection[Z];
+  const int Z = std::clamp(g.zoomLevel, 0, kLoggerMaxZoom);
+  LoggerSelection& sel = g.selections[Z];
   sel.x1 = static_cast<float>(p.x);
   sel.y1 = static_cast<float>(p.y);
-  g.g_bDragging = false;
-  if (g.g_bNoDrag || m.logger.m_bLogLoaded != 1) return LoggerZoom::kNone;
+  g.dragging = false;
+  if (g.dragUnmoved || m.logger.loaded != 1) return LoggerZoom::kNone;
 
   const int M = Records(m);
   // A selection without width or height would make the next level's scale infinite,
@@ -475,25 +475,25 @@ LoggerZoom LoggerLeftRelease(AppModel& m, Point p) {
     const float dx = X[1] - X[0];
     const float W = r.W();
     if (Z >= 1) {
-      const float span = g.g_fValueBottom - g.g_fValueTop;
-      const float topValue = g.g_fValueTop + (sel.y0 - r.top) * span / r.H();
-      const float bottomValue = g.g_fValueBottom - (r.bottom - sel.y1) * span / r.H();
+      const float span = g.valueBottom - g.valueTop;
+      const float topValue = g.valueTop + (sel.y0 - r.top) * span / r.H();
+      const float bottomValue = g.valueBottom - (r.bottom - sel.y1) * span / r.H();
       // Only a downward drag gives a positive span.
       if (dx < W && topValue - bottomValue > kMinZoomSpan) {
-        g.g_fRangeTop = g.g_fValueTop;
-        g.g_fRangeMiddle = g.g_fValueMiddle;
-        g.g_fRangeBottom = g.g_fValueBottom;
-        g.g_nZoomLevel = Z + 1;
+        g.rangeTop = g.valueTop;
+        g.rangeMiddle = g.valueMiddle;
+        g.rangeBottom = g.valueBottom;
+        g.zoomLevel = Z + 1;
         accepted = true;
       }
     } else if (W > dx) {
-      g.g_nZoomLevel = 1;
+      g.zoomLevel = 1;
       accepted = true;
     }
   }
-  if (g.g_nZoomLevel >= 1) {
-    g.g_bFullView = false;
-    g.g_bFirstVisibleValid = false;
+  if (g.zoomLevel >= 1) {
+    g.fullView = false;
+    g.firstVisibleValid = false;
   }
   return accepted ? LoggerZoom::kAccepted : LoggerZoom::kRefused;
 }
@@ -504,52 +504,52 @@ bool LoggerDragWatchTick(AppModel& m, Point pointer) {
   const float x = static_cast<float>(pointer.x);
   const float y = static_cast<float>(pointer.y);
   const bool inside = r.top - 20 < y && y < r.bottom + 40 && r.left - 50 < x && x < r.right + 50;
-  if (inside || !g.g_bDragging) return false;
-  g.g_bDragging = false;
-  g.g_bNoDrag = true;
+  if (inside || !g.dragging) return false;
+  g.dragging = false;
+  g.dragUnmoved = true;
   return true;
 }
 
 void LoggerZoomOut(AppModel& m) {
   LoggerGraphState& g = m.loggerGraph;
-  g.g_bFullView = true;
-  g.g_bCursorHidden = true;
-  g.g_nZoomLevel = 0;
-  g.g_bNoDrag = true;
-  g.g_nScrollShift = 0;
+  g.fullView = true;
+  g.cursorHidden = true;
+  g.zoomLevel = 0;
+  g.dragUnmoved = true;
+  g.scrollShift = 0;
 }
 
 bool LoggerScrollTo(AppModel& m, int thumb) {
   LoggerGraphState& g = m.loggerGraph;
-  if (g.g_bFullView || g.g_nZoomLevel < 1 || !g.g_bFirstVisibleValid) return false;
+  if (g.fullView || g.zoomLevel < 1 || !g.firstVisibleValid) return false;
   // The thumb names the record to bring to the left edge.
-  g.g_nScrollShift = g.g_nFirstVisible - std::clamp(thumb, 0, Records(m));
+  g.scrollShift = g.firstVisible - std::clamp(thumb, 0, Records(m));
   return true;
 }
 
 void LoggerResetView(AppModel& m) {
   LoggerZoomOut(m);
-  m.loggerGraph.g_bDragging = false;
+  m.loggerGraph.dragging = false;
 }
 
 LoggerDownloadResult LoggerDownload(AppModel& m, const std::string& path) {
   LoggerGraphState& g = m.loggerGraph;
   if (path.empty()) {
-    g.g_strLogFilePath.clear();
+    g.filePath.clear();
     return {};
   }
   auto loaded = LoadDataLoggerFile(path);
   if (!loaded) return {false, loaded.error().message};
   AdoptLoggerFile(m.logger, std::move(loaded).value());
-  g.g_strLogFilePath = path;
+  g.filePath = path;
   // Nothing of the previous file may stay on show, its readout included.
-  g.g_strReadout.clear();
-  g.g_strCursorTime.clear();
-  g.g_nCursorIndex = -1;
-  g.g_bFullView = true;
-  g.g_nZoomLevel = 0;
-  g.g_bCursorHidden = true;
-  g.g_bNoDrag = true;
+  g.readout.clear();
+  g.cursorTime.clear();
+  g.cursorRecord = -1;
+  g.fullView = true;
+  g.zoomLevel = 0;
+  g.cursorHidden = true;
+  g.dragUnmoved = true;
   return {true, {}};
 }
 

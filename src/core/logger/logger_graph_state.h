@@ -24,46 +24,46 @@ struct LoggerSelection {
 };
 
 struct LoggerGraphState {
-  std::string g_strLogFilePath;  // chosen by the last Download; drawn above the plot
-  bool g_bFullView = true;
-  int g_nZoomLevel = 0;
-  int g_nScrollShift = 0;  // record i is drawn where record i + shift lies
-  bool g_bCursorHidden = true;
-  bool g_bNoDrag = true;  // no move since the press: the release does not zoom
+  std::string filePath;  // chosen by the last Download; drawn above the plot
+  bool fullView = true;
+  int zoomLevel = 0;
+  int scrollShift = 0;  // record i is drawn where record i + shift lies
+  bool cursorHidden = true;
+  bool dragUnmoved = true;  // no move since the press: the release does not zoom
 
   // Plot rectangle of the last paint, in client pixels.
-  float g_fPlotLeft = 0.0f, g_fPlotTop = 0.0f, g_fPlotRight = 0.0f, g_fPlotBottom = 0.0f;
+  float plotLeft = 0.0f, plotTop = 0.0f, plotRight = 0.0f, plotBottom = 0.0f;
 
   // x and y of every record at every level, allocated once.
-  std::vector<float> g_fPosX = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
-  std::vector<float> g_fPosY = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
-  float* posX(int level) { return g_fPosX.data() + std::size_t(level) * kStoreCapacity; }
-  float* posY(int level) { return g_fPosY.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posX(int level) const { return g_fPosX.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posY(int level) const { return g_fPosY.data() + std::size_t(level) * kStoreCapacity; }
+  std::vector<float> xPositions = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
+  std::vector<float> yPositions = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
+  float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
+  float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
+  const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
+  const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
 
-  std::array<LoggerSelection, kLoggerLevels> g_selection{};
+  std::array<LoggerSelection, kLoggerLevels> selections{};
 
   // Full range: the last record's scale in the full view; while zoomed, the range of
   // the level below the one shown. Level range: the range of the level shown.
-  float g_fRangeTop = 0.0f, g_fRangeMiddle = 0.0f, g_fRangeBottom = 0.0f;
-  float g_fValueTop = 0.0f, g_fValueMiddle = 0.0f, g_fValueBottom = 0.0f;
+  float rangeTop = 0.0f, rangeMiddle = 0.0f, rangeBottom = 0.0f;
+  float valueTop = 0.0f, valueMiddle = 0.0f, valueBottom = 0.0f;
 
-  float g_fSampleStep = 0.0f;  // level-0 pixels per record
-  int g_nFirstVisible = 0;     // position-table index at the plot's left edge
-  bool g_bFirstVisibleValid = false;
-  std::array<int, kLoggerGridMarks> g_nMarkRecord{};
-  std::array<std::time_t, kLoggerGridMarks> g_timeMark{};  // seconds of the day
+  float recordStep = 0.0f;  // level-0 pixels per record
+  int firstVisible = 0;     // position-table index at the plot's left edge
+  bool firstVisibleValid = false;
+  std::array<int, kLoggerGridMarks> markRecords{};
+  std::array<std::time_t, kLoggerGridMarks> markTimes{};  // seconds of the day
 
   // Cursor and readout.
-  int g_nCursorIndex = -1;  // record number, not shifted
-  int g_nCursorX = 0;
-  std::string g_strReadout;
-  std::string g_strCursorTime;
+  int cursorRecord = -1;  // record number, not shifted
+  int cursorX = 0;
+  std::string readout;
+  std::string cursorTime;
 
   // Left-button drag, clamped to the plot.
-  bool g_bDragging = false;
-  Point g_ptAnchor, g_ptLast;
+  bool dragging = false;
+  Point dragAnchor, dragLast;
 };
 
 }  // namespace pv

@@ -9,11 +9,11 @@ namespace pv {
 struct LoggerViewState {
   // Range top, top x 0.5, top x -0.5 and range bottom, each FormatSigned6 cut to six
   // characters; written by every full-view paint while a file is loaded.
-  std::array<std::string, 4> m_strLogYLabel;
+  std::array<std::string, 4> printValueLabels;
   // The logger file path as last drawn by the cursor readout.
-  std::string m_strLogPath;
+  std::string shownPath;
   // 1 while the logger window is closed; printing then prints the real-time run.
-  int m_bLogGraphClosed = 1;
+  int graphClosed = 1;
 };
 
 }  // namespace pv

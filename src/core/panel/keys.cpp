@@ -1,6 +1,6 @@
 #include "panel/keys.h"
 
-#include "files/statistics.h"
+#include "stats/statistics.h"
 #include "link/link.h"
 #include "panel/panel_rows.h"
 
@@ -33,31 +33,31 @@ Command CommandOf(Key key) {
 
 // The local changes a key makes before its frames are sent.
 void BeforeSending(AppModel& model, Key key) {
-  if (key == Key::Rec) model.frame.m_bRecording = true;
-  if (key == Key::Dif) model.frame.m_bRelative = true;
-  if (key == Key::Undif) model.frame.m_bRelative = false;
+  if (key == Key::Rec) model.flags.recording = true;
+  if (key == Key::Dif) model.flags.relative = true;
+  if (key == Key::Undif) model.flags.relative = false;
 }
 
 // The flag changes after sending, the status word with its live redraw, then the keys.
 void AfterSending(AppModel& model, Key key, ModelObserver& observer) {
-  MainFrameState& frame = model.frame;
+  ProgramFlags& flags = model.flags;
   PanelState& panel = model.panel;
-  const bool monitoring = model.view.m_bMonitoring;
+  const bool monitoring = model.run.monitoring;
   switch (key) {
     case Key::Hold:
-      frame.m_bHold = true;
-      panel.m_strHoldWord = kHoldWord;
+      flags.hold = true;
+      panel.holdWord = kHoldWord;
       observer.panelFieldChanged(PanelField::HoldWord);
       for (Key k : {Key::Rec, Key::Dif, Key::Undif, Key::Zero, Key::Units}) EnableKey(panel, k, false);
       SetKey(panel, Key::Unhold, true, true);
       panel.key(Key::Hold).shown = false;
       break;
     case Key::Unhold: {
-      frame.m_bHold = false;
-      frame.m_nHoldError = 0;
-      panel.m_strHoldWord.clear();
+      flags.hold = false;
+      flags.holdError = 0;
+      panel.holdWord.clear();
       observer.panelFieldChanged(PanelField::HoldWord);
-      const bool relative = frame.m_bRelative;
+      const bool relative = flags.relative;
       EnableKey(panel, Key::Rec, !relative);
       EnableKey(panel, Key::Dif, true);
       EnableKey(panel, Key::Undif, true);
@@ -68,17 +68,17 @@ void AfterSending(AppModel& model, Key key, ModelObserver& observer) {
       break;
     }
     case Key::Rec:
-      panel.m_strRecWord = kRecWord;
+      panel.recWord = kRecWord;
       observer.panelFieldChanged(PanelField::RecWord);
       for (Key k : {Key::Hold, Key::Dif, Key::Zero, Key::Units}) EnableKey(panel, k, false);
       SetKey(panel, Key::Unrec, true, true);
       panel.key(Key::Rec).shown = false;
       break;
     case Key::Unrec:
-      frame.m_bRecording = false;
-      ClearStatisticsTexts(model.bar);
+      flags.recording = false;
+      ClearStatisticsTexts(model.statsBar);
       observer.statisticsChanged();
-      panel.m_strRecWord.clear();
+      panel.recWord.clear();
       observer.panelFieldChanged(PanelField::RecWord);
       EnableKey(panel, Key::Hold, true);
       EnableKey(panel, Key::Dif, true);
@@ -88,14 +88,14 @@ void AfterSending(AppModel& model, Key key, ModelObserver& observer) {
       panel.key(Key::Unrec).shown = false;
       break;
     case Key::Dif:
-      panel.m_strDifWord = kDifWord;
+      panel.difWord = kDifWord;
       observer.panelFieldChanged(PanelField::DifWord);
       for (Key k : {Key::Rec, Key::Zero, Key::Units}) EnableKey(panel, k, false);
       SetKey(panel, Key::Undif, true, true);
       panel.key(Key::Dif).shown = false;
       break;
     case Key::Undif:
-      panel.m_strDifWord.clear();
+      panel.difWord.clear();
       observer.panelFieldChanged(PanelField::DifWord);
       EnableKey(panel, Key::Rec, true);
       EnableKey(panel, Key::Zero, monitoring);
@@ -114,29 +114,29 @@ void AfterSending(AppModel& model, Key key, ModelObserver& observer) {
 }  // namespace
 
 bool KeyAccepted(const AppModel& model, Key key) {
-  const MainFrameState& f = model.frame;
-  const ViewStore& v = model.view;
-  if (v.m_nRangeError != 0) return false;
-  const bool linkActive = f.m_bRunning || v.m_bMonitoring;
+  const ProgramFlags& f = model.flags;
+  const RunState& run = model.run;
+  if (run.rangeError != 0) return false;
+  const bool linkActive = f.running || run.monitoring;
   switch (key) {
     case Key::Hold:
-      return linkActive && !f.m_bRecording;
+      return linkActive && !f.recording;
     case Key::Unhold:
-      return f.m_bHold;
+      return f.hold;
     case Key::Rec:
-      return linkActive && !f.m_bHold && !f.m_bRelative;
+      return linkActive && !f.hold && !f.relative;
     case Key::Unrec:
-      return !f.m_bHold;
+      return !f.hold;
     case Key::Dif:
-      return linkActive && !f.m_bHold && !f.m_bRecording;
+      return linkActive && !f.hold && !f.recording;
     case Key::Undif:
-      return !f.m_bHold && f.m_bRelative;
+      return !f.hold && f.relative;
     case Key::Units:
-      return linkActive && !f.m_bHold && !f.m_bRelative && !f.m_bRecording;
+      return linkActive && !f.hold && !f.relative && !f.recording;
     case Key::Light:
       return linkActive;
     case Key::Zero:
-      return v.m_bMonitoring && !f.m_bRunning && !f.m_bHold && !f.m_bRelative && !f.m_bRecording;
+      return run.monitoring && !f.running && !f.hold && !f.relative && !f.recording;
   }
   return false;
 }

@@ -13,21 +13,21 @@ void EnableKey(PanelState& panel, Key key, bool enabled) {
 }
 
 void ApplyPlainRow(AppModel& model) {
-  MainFrameState& frame = model.frame;
+  ProgramFlags& flags = model.flags;
   PanelState& panel = model.panel;
-  frame.m_bRecording = false;
-  frame.m_bRelative = false;
-  frame.m_bHold = false;
-  frame.m_nHoldError = 0;
-  panel.m_strHoldWord.clear();
-  panel.m_strDifWord.clear();
-  panel.m_strRecWord.clear();
+  flags.recording = false;
+  flags.relative = false;
+  flags.hold = false;
+  flags.holdError = 0;
+  panel.holdWord.clear();
+  panel.difWord.clear();
+  panel.recWord.clear();
   SetKey(panel, Key::Hold, true, true);
   SetKey(panel, Key::Dif, true, true);
   SetKey(panel, Key::Rec, true, true);
   EnableKey(panel, Key::Units, true);
   EnableKey(panel, Key::Light, true);
-  EnableKey(panel, Key::Zero, model.view.m_bMonitoring);
+  EnableKey(panel, Key::Zero, model.run.monitoring);
   panel.key(Key::Unrec).shown = false;
   panel.key(Key::Unhold).shown = false;
   panel.key(Key::Undif).shown = false;
@@ -35,8 +35,8 @@ void ApplyPlainRow(AppModel& model) {
 
 void ApplyRecRow(AppModel& model) {
   PanelState& panel = model.panel;
-  model.frame.m_bRecording = true;
-  panel.m_strRecWord = kRecWord;
+  model.flags.recording = true;
+  panel.recWord = kRecWord;
   EnableKey(panel, Key::Hold, false);
   EnableKey(panel, Key::Dif, false);
   EnableKey(panel, Key::Zero, false);
@@ -46,13 +46,13 @@ void ApplyRecRow(AppModel& model) {
 }
 
 void ApplyHoldRelativeRow(AppModel& model, std::uint8_t mode) {
-  MainFrameState& frame = model.frame;
+  ProgramFlags& flags = model.flags;
   PanelState& panel = model.panel;
   switch (mode & kStatusModeMask) {
     case kStatusHold:
-      frame.m_bHold = true;
-      frame.m_bRelative = false;
-      panel.m_strHoldWord = kHoldWord;
+      flags.hold = true;
+      flags.relative = false;
+      panel.holdWord = kHoldWord;
       EnableKey(panel, Key::Rec, false);
       EnableKey(panel, Key::Dif, false);
       EnableKey(panel, Key::Zero, false);
@@ -61,11 +61,11 @@ void ApplyHoldRelativeRow(AppModel& model, std::uint8_t mode) {
       panel.key(Key::Hold).shown = false;
       break;
     case kStatusRelative:
-      frame.m_bRelative = true;
-      frame.m_bHold = false;
-      frame.m_nHoldError = 0;
-      panel.m_strHoldWord.clear();
-      panel.m_strDifWord = kDifWord;
+      flags.relative = true;
+      flags.hold = false;
+      flags.holdError = 0;
+      panel.holdWord.clear();
+      panel.difWord = kDifWord;
       EnableKey(panel, Key::Rec, false);
       EnableKey(panel, Key::Zero, false);
       EnableKey(panel, Key::Units, false);
@@ -75,10 +75,10 @@ void ApplyHoldRelativeRow(AppModel& model, std::uint8_t mode) {
       panel.key(Key::Unhold).shown = false;
       break;
     case kStatusModeMask:
-      frame.m_bHold = true;
-      frame.m_bRelative = true;
-      panel.m_strHoldWord = kHoldWord;
-      panel.m_strDifWord = kDifWord;
+      flags.hold = true;
+      flags.relative = true;
+      panel.holdWord = kHoldWord;
+      panel.difWord = kDifWord;
       EnableKey(panel, Key::Rec, false);
       EnableKey(panel, Key::Zero, false);
       EnableKey(panel, Key::Units, false);
@@ -99,11 +99,11 @@ void ApplyRangeErrorRow(PanelState& panel) {
 }
 
 void ApplyLinkLostRow(PanelState& panel) {
-  panel.m_strReading = kLinkLostReading;
-  panel.m_strUnit = " ";
-  panel.m_strHoldWord.clear();
-  panel.m_strDifWord.clear();
-  panel.m_strRecWord.clear();
+  panel.reading = kLinkLostReading;
+  panel.unit = " ";
+  panel.holdWord.clear();
+  panel.difWord.clear();
+  panel.recWord.clear();
   for (auto& k : panel.keys) k.enabled = false;
 }
 

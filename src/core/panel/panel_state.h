@@ -16,11 +16,11 @@ struct KeyState {
 inline constexpr const char* kLinkLostReading = "  - - - - ";
 
 struct PanelState {
-  std::string m_strReading;
-  std::string m_strUnit;
-  std::string m_strHoldWord;
-  std::string m_strDifWord;
-  std::string m_strRecWord;
+  std::string reading;
+  std::string unit;
+  std::string holdWord;
+  std::string difWord;
+  std::string recWord;
   // Indexed by Key. As created: the six main keys shown and disabled, the UN-keys hidden.
   std::array<KeyState, kKeyCount> keys{{
       {true, false}, {false, true}, {true, false}, {false, true}, {true, false},

@@ -13,8 +13,8 @@
 #include "sim/pty_meter.h"
 #include "ui/files/file_commands.h"
 #include "ui/files/print_command.h"
-#include "ui/frame/main_frame.h"
-#include "ui/logger/logger_graph_wnd.h"
+#include "ui/window/main_window.h"
+#include "ui/logger/graph_window.h"
 
 namespace pv::ui {
 
@@ -48,15 +48,15 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
   return o;
 }
 
-CMeterApp::CMeterApp(StartOptions options) : options_(std::move(options)) {}
+MeterApp::MeterApp(StartOptions options) : options_(std::move(options)) {}
 
-CMeterApp::~CMeterApp() {
+MeterApp::~MeterApp() {
   frame_.reset();
   port_.reset();
   meter_.reset();
 }
 
-bool CMeterApp::initInstance() {
+bool MeterApp::initInstance() {
   model_ = std::make_unique<AppModel>();
   const std::string config = options_.configPath.empty() ? ConfigFilePath() : options_.configPath;
   std::string runDevice = options_.devicePath;
@@ -76,7 +76,7 @@ bool CMeterApp::initInstance() {
     return n == configured && !runDevice.empty() ? runDevice : ConfiguredPortPath(n);
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
-  frame_ = std::make_unique<CMainFrame>(*model_, *port_, port_.get(), config, pathOf);
+  frame_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
   if (options_.trace) {
     if (meter_) {
       QObject::connect(meter_.get(), &PtyMeter::commandReceived, [](int code) {
@@ -84,7 +84,7 @@ bool CMeterApp::initInstance() {
       });
     }
     QObject::connect(port_.get(), &QtSerialPort::dataReceived, frame_.get(), [this] {
-      std::fprintf(stderr, "reading %s %s\n", model_->panel.m_strReading.c_str(), model_->panel.m_strUnit.c_str());
+      std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
     }, Qt::QueuedConnection);
   }
   auto* fileCommands = new RunFileCommands(*model_, frame_.get());

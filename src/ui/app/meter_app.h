@@ -14,7 +14,7 @@ class QtSerialPort;
 
 namespace pv::ui {
 
-class CMainFrame;
+class MainWindow;
 
 struct StartOptions {
   bool demo = false;         // use the built-in simulated meter
@@ -29,16 +29,16 @@ struct StartOptions {
 StartOptions ParseCommandLine(const QStringList& arguments);
 QString UsageText();
 
-class CMeterApp {
+class MeterApp {
  public:
-  explicit CMeterApp(StartOptions options);
-  ~CMeterApp();
+  explicit MeterApp(StartOptions options);
+  ~MeterApp();
 
   // Builds everything; false (with errorString) when start-up must end.
   bool initInstance();
   QString errorString() const { return error_; }
 
-  CMainFrame* mainFrame() const { return frame_.get(); }
+  MainWindow* mainWindow() const { return frame_.get(); }
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
   PtyMeter* demoMeter() const { return meter_.get(); }
@@ -49,7 +49,7 @@ class CMeterApp {
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<PtyMeter> meter_;
   std::unique_ptr<QtSerialPort> port_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
   std::unique_ptr<QObject> quitSignals_;
 };
 

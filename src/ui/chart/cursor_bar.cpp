@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "ui/common/ui_constants.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {
@@ -40,8 +40,8 @@ constexpr Item kItems[] = {
 
 }  // namespace
 
-CCursorBar::CCursorBar(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("CCursorBar"));
+CursorBar::CursorBar(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("CursorBar"));
   UseBarLook(*this);
   const QFont font = BarFont();
   for (const auto& item : kItems) {
@@ -70,13 +70,13 @@ CCursorBar::CCursorBar(QWidget* parent) : QWidget(parent) {
   });
 }
 
-QLineEdit* CCursorBar::box(int id) const {
+QLineEdit* CursorBar::box(int id) const {
   for (std::size_t i = 0; i < kCursorBoxIds.size(); ++i)
     if (kCursorBoxIds[i] == id) return boxes_[i];
   return nullptr;
 }
 
-void CCursorBar::transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled) {
+void CursorBar::transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const QString t = QString::fromStdString(texts[i]);
     if (boxes_[i]->text() != t) boxes_[i]->setText(t);

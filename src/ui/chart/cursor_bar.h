@@ -15,10 +15,10 @@ namespace pv::ui {
 // maximum time, minimum time, average (edit ids 1017..1025 as listed in kCursorBoxIds).
 inline constexpr std::array<int, 9> kCursorBoxIds{1017, 1018, 1019, 1020, 1021, 1022, 1024, 1023, 1025};
 
-class CCursorBar : public QWidget {
+class CursorBar : public QWidget {
   Q_OBJECT
  public:
-  explicit CCursorBar(QWidget* parent);
+  explicit CursorBar(QWidget* parent);
 
   std::function<void()> onClear;
 

@@ -51,7 +51,7 @@ RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(win
 }
 
 void RunFileCommands::saveRun() {
-  const std::string name = DefaultSaveName(std::time(nullptr), model_.bar.interval);
+  const std::string name = DefaultSaveName(std::time(nullptr), model_.statsBar.interval);
   const QString path = WithSuffix(
       chooseFile({QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter,
                   QStringLiteral("KvtDat"), true}),
@@ -66,7 +66,7 @@ void RunFileCommands::saveRun() {
 }
 
 void RunFileCommands::exportExcel() {
-  if (model_.view.m_nSample <= 0) return;
+  if (model_.store.sampleCount <= 0) return;
   const QString path = WithSuffix(chooseFile({QStringLiteral("Save As"),
                                               QString::fromStdString(DefaultExportName(std::time(nullptr))),
                                               QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"), true}),

@@ -17,20 +17,20 @@ struct AwaitingFlags {
   std::array<bool, kPortNumbers> number{};  // by port number
 };
 
-struct MainFrameState {
-  bool m_bRunning = false;
-  bool m_bRunRequested = false;
-  bool m_bStopped = true;
-  bool m_bRecording = false;
-  bool m_bHold = false;
-  bool m_bRelative = false;
-  int m_nHoldError = 0;
-  float m_fRelativeRef = 0.0f;
-  int m_nComPort = 1;
-  bool m_bGraphHasData = false;
-  std::array<bool, kMenuPorts> m_bComChecked{};
-  std::array<bool, kPortMenuItems> m_bPortMenuEnabled{true, true, true, true, true};
-  AwaitingFlags m_bAwaiting;
+struct ProgramFlags {
+  bool running = false;
+  bool runRequested = false;
+  bool stopped = true;
+  bool recording = false;
+  bool hold = false;
+  bool relative = false;
+  int holdError = 0;
+  float relativeRef = 0.0f;
+  int portNumber = 1;
+  bool graphHasData = false;
+  std::array<bool, kMenuPorts> portChecked{};
+  std::array<bool, kPortMenuItems> portMenuEnabled{true, true, true, true, true};
+  AwaitingFlags awaiting;
 
   // Initial state after the configuration gave the port number.
   void initialise(int comPort);

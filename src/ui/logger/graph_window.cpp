@@ -1,4 +1,4 @@
-#include "ui/logger/logger_graph_wnd.h"
+#include "ui/logger/graph_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,7 +36,7 @@ QColor ToQColor(Rgb c) {
 
 }  // namespace
 
-CLoggerGraphWnd::CLoggerGraphWnd(AppModel& model, QWidget* parent)
+GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       model_(model) {
@@ -69,7 +69,7 @@ CLoggerGraphWnd::CLoggerGraphWnd(AppModel& model, QWidget* parent)
   };
 }
 
-void CLoggerGraphWnd::createToolBar() {
+void GraphWindow::createToolBar() {
   toolBar_ = new QToolBar(this);
   toolBar_->setMovable(false);
   toolBar_->setIconSize(QSize(16, 15));
@@ -85,18 +85,18 @@ void CLoggerGraphWnd::createToolBar() {
   download_ = toolBar_->addAction(ThemeOr("document-open", QStyle::SP_DialogOpenButton, s),
                                   QStringLiteral("Download"));
   download_->setData(ID_LOGGER_DOWNLOAD);
-  connect(download_, &QAction::triggered, this, &CLoggerGraphWnd::download);
+  connect(download_, &QAction::triggered, this, &GraphWindow::download);
   toolBar_->addSeparator();
   zoomOut_ = toolBar_->addAction(ThemeOr("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
   zoomOut_->setData(ID_LOGGER_ZOOM_OUT);
-  connect(zoomOut_, &QAction::triggered, this, &CLoggerGraphWnd::zoomOut);
+  connect(zoomOut_, &QAction::triggered, this, &GraphWindow::zoomOut);
   for (QAction* a : {print_, download_, zoomOut_}) {
     a->setToolTip(a->text());
     if (QWidget* button = toolBar_->widgetForAction(a)) button->setFixedSize(kButtonSize);
   }
 }
 
-QAction* CLoggerGraphWnd::action(int commandId) const {
+QAction* GraphWindow::action(int commandId) const {
   switch (commandId) {
     case ID_FILE_PRINT:
       return print_;
@@ -109,7 +109,7 @@ QAction* CLoggerGraphWnd::action(int commandId) const {
   }
 }
 
-void CLoggerGraphWnd::download() {
+void GraphWindow::download() {
   LoggerResetView(model_);
   stopDragWatch();
   repaintNow();
@@ -121,18 +121,18 @@ void CLoggerGraphWnd::download() {
   if (!result.error.empty() && reportFailure) reportFailure(QString::fromStdString(result.error));
 }
 
-void CLoggerGraphWnd::zoomOut() {
+void GraphWindow::zoomOut() {
   LoggerZoomOut(model_);
   repaintNow();
 }
 
-void CLoggerGraphWnd::repaintNow() {
+void GraphWindow::repaintNow() {
   stale_ = true;
   rebuild();
   repaint();
 }
 
-void CLoggerGraphWnd::rebuild() {
+void GraphWindow::rebuild() {
   const LoggerGraphFrame frame = PaintLoggerGraph(model_, width(), height());
   if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
   QPainter painter(&picture_);
@@ -142,7 +142,7 @@ void CLoggerGraphWnd::rebuild() {
   stale_ = false;
 }
 
-void CLoggerGraphWnd::syncScrollBar(const LoggerScrollBar& state) {
+void GraphWindow::syncScrollBar(const LoggerScrollBar& state) {
   syncing_ = true;
   scrollBar_->setRange(state.minimum, state.maximum);
   scrollBar_->setValue(state.position);
@@ -150,7 +150,7 @@ void CLoggerGraphWnd::syncScrollBar(const LoggerScrollBar& state) {
   syncing_ = false;
 }
 
-QImage CLoggerGraphWnd::composedImage() {
+QImage GraphWindow::composedImage() {
   if (stale_) rebuild();
   QImage shown = picture_.copy();
   QPainter painter(&shown);
@@ -173,20 +173,20 @@ QImage CLoggerGraphWnd::composedImage() {
   return shown;
 }
 
-void CLoggerGraphWnd::paintEvent(QPaintEvent*) {
+void GraphWindow::paintEvent(QPaintEvent*) {
   const QImage shown = composedImage();
   QPainter painter(this);
   painter.drawImage(0, 0, shown);
 }
 
-void CLoggerGraphWnd::mousePressEvent(QMouseEvent* event) {
+void GraphWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
   const QPoint p = event->position().toPoint();
   LoggerLeftPress(model_, {p.x(), p.y()});
   if (dragWatch_ == 0) dragWatch_ = startTimer(kLoggerDragWatchMs);
 }
 
-void CLoggerGraphWnd::mouseMoveEvent(QMouseEvent* event) {
+void GraphWindow::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   const LoggerMove move = LoggerMouseMove(model_, {p.x(), p.y()});
   // The readout is written straight onto the picture, as it was onto the window.
@@ -199,7 +199,7 @@ void CLoggerGraphWnd::mouseMoveEvent(QMouseEvent* event) {
   update();
 }
 
-void CLoggerGraphWnd::mouseReleaseEvent(QMouseEvent* event) {
+void GraphWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QDialog::mouseReleaseEvent(event);
   const QPoint p = event->position().toPoint();
   const LoggerZoom outcome = LoggerLeftRelease(model_, {p.x(), p.y()});
@@ -212,7 +212,7 @@ void CLoggerGraphWnd::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-void CLoggerGraphWnd::timerEvent(QTimerEvent* event) {
+void GraphWindow::timerEvent(QTimerEvent* event) {
   if (event->timerId() != dragWatch_) return QDialog::timerEvent(event);
   const QPoint p = pointerPosition ? pointerPosition() : mapFromGlobal(QCursor::pos());
   if (LoggerDragWatchTick(model_, {p.x(), p.y()})) {
@@ -222,17 +222,17 @@ void CLoggerGraphWnd::timerEvent(QTimerEvent* event) {
   }
 }
 
-void CLoggerGraphWnd::stopDragWatch() {
+void GraphWindow::stopDragWatch() {
   if (dragWatch_ != 0) killTimer(dragWatch_);
   dragWatch_ = 0;
 }
 
 void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint) {
-  CLoggerGraphWnd window(model, parent);
+  GraphWindow window(model, parent);
   window.onPrint = std::move(onPrint);
-  model.loggerView.m_bLogGraphClosed = 0;
+  model.loggerView.graphClosed = 0;
   window.exec();
-  model.loggerView.m_bLogGraphClosed = 1;
+  model.loggerView.graphClosed = 1;
   LoggerResetView(model);
 }
 

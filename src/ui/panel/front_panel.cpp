@@ -1,4 +1,4 @@
-#include "ui/panel/meter_panel.h"
+#include "ui/panel/front_panel.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -38,7 +38,7 @@ constexpr int kBlackRects[][4] = {
 
 // Everything the display shows comes from these texts.
 std::array<std::string, 5> DisplayTexts(const PanelState& s) {
-  return {s.m_strReading, s.m_strUnit, s.m_strHoldWord, s.m_strDifWord, s.m_strRecWord};
+  return {s.reading, s.unit, s.holdWord, s.difWord, s.recWord};
 }
 
 const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
@@ -72,8 +72,8 @@ void UseBarLook(QWidget& bar) {
 
 QFont BarFont() { return ArialByCharHeight(14, 500); }
 
-CMeterPanel::CMeterPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-  setObjectName(QStringLiteral("CMeterPanel"));
+FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+  setObjectName(QStringLiteral("FrontPanel"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   fontReading_ = ArialByCharHeight(55, 100);
   fontLabel_ = ArialByCharHeight(19, 100);
@@ -104,7 +104,7 @@ CMeterPanel::CMeterPanel(const AppModel& model, QWidget* parent) : QWidget(paren
   syncKeys();
 }
 
-void CMeterPanel::syncKeys() {
+void FrontPanel::syncKeys() {
   for (int i = 0; i < kKeyCount; ++i) {
     const KeyState& s = model_.panel.keys[i];
     buttons_[i]->setVisible(s.shown);
@@ -112,7 +112,7 @@ void CMeterPanel::syncKeys() {
   }
 }
 
-void CMeterPanel::paintEvent(QPaintEvent* event) {
+void FrontPanel::paintEvent(QPaintEvent* event) {
   noteShownTexts(event->region());
   QPainter p(this);
   p.fillRect(rect(), kPanelBackground);
@@ -122,24 +122,24 @@ void CMeterPanel::paintEvent(QPaintEvent* event) {
   for (const auto& r : kBlackRects) p.fillRect(Dlu(r[0], r[1], r[2], r[3]), Qt::black);
 }
 
-void CMeterPanel::paintDisplay(QPainter& p) const {
+void FrontPanel::paintDisplay(QPainter& p) const {
   const PanelState& s = model_.panel;
   p.fillRect(QRect(20, 95, width() - 45, 135), kDisplayGreen);
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
   p.setFont(fontReading_);
-  TextAt(p, 23, 125, QString::fromStdString(s.m_strReading));
+  TextAt(p, 23, 125, QString::fromStdString(s.reading));
   p.setFont(fontLabel_);
-  TextAt(p, 73, 203, QString::fromStdString(s.m_strUnit));
+  TextAt(p, 73, 203, QString::fromStdString(s.unit));
   paintUnitMarks(p);
   p.setFont(fontLabel_);
-  TextAt(p, 22, 100, QString::fromStdString(s.m_strHoldWord));
-  TextAt(p, 120, 100, QString::fromStdString(s.m_strDifWord));
-  TextAt(p, 22, 185, QString::fromStdString(s.m_strRecWord));
+  TextAt(p, 22, 100, QString::fromStdString(s.holdWord));
+  TextAt(p, 120, 100, QString::fromStdString(s.difWord));
+  TextAt(p, 22, 185, QString::fromStdString(s.recWord));
 }
 
-void CMeterPanel::paintUnitMarks(QPainter& p) const {
+void FrontPanel::paintUnitMarks(QPainter& p) const {
   struct Mark {
     const char* unit;
     int twoX, twoY;
@@ -150,7 +150,7 @@ void CMeterPanel::paintUnitMarks(QPainter& p) const {
       {"ftH", 98, 211, 104},  {"cmH", 113, 211, 118},
   };
   for (const auto& m : kMarks) {
-    if (model_.panel.m_strUnit != m.unit) continue;
+    if (model_.panel.unit != m.unit) continue;
     p.setFont(fontSmall_);
     TextAt(p, m.twoX, m.twoY, QStringLiteral("2"));
     if (m.oX >= 0) {
@@ -160,22 +160,22 @@ void CMeterPanel::paintUnitMarks(QPainter& p) const {
   }
 }
 
-void CMeterPanel::refresh() {
+void FrontPanel::refresh() {
   syncKeys();
   // The keys repaint themselves when their state changes and the rest of the panel
   // never changes: only the display may need a repaint.
   if (!shownTexts_ || *shownTexts_ != DisplayTexts(model_.panel)) update(displayArea());
 }
 
-QRect CMeterPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
+QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
 
-QRect CMeterPanel::readingLine() const {
+QRect FrontPanel::readingLine() const {
   // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
   // (and a little more for glyphs that overhang) holds every pixel it touches.
   return QRect(14, 125, width() - 14, QFontMetrics(fontReading_, this).height() + 4) & displayArea();
 }
 
-void CMeterPanel::noteShownTexts(const QRegion& painted) {
+void FrontPanel::noteShownTexts(const QRegion& painted) {
   const QRegion display(displayArea());
   if (!painted.intersects(display)) return;
   const auto texts = DisplayTexts(model_.panel);
@@ -198,7 +198,7 @@ void CMeterPanel::noteShownTexts(const QRegion& painted) {
   shownTexts_ = texts;
 }
 
-void CMeterPanel::redrawField(PanelField field) {
+void FrontPanel::redrawField(PanelField field) {
   // Every field lies inside the display window: repainting that area at once shows
   // the change before the next notification is handled. A reading announces six
   // fields, and a steady pressure repeats the same texts many times a second: the
@@ -212,7 +212,7 @@ void CMeterPanel::redrawField(PanelField field) {
   repaint(readingOnly ? readingLine() : displayArea());
 }
 
-bool CMeterPanel::eventFilter(QObject* watched, QEvent* event) {
+bool FrontPanel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return true;
@@ -220,7 +220,7 @@ bool CMeterPanel::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void CMeterPanel::keyPressEvent(QKeyEvent* event) {
+void FrontPanel::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     event->accept();
     return;

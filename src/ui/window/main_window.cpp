@@ -1,4 +1,4 @@
-#include "ui/frame/main_frame.h"
+#include "ui/window/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,16 +19,16 @@
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "chart/command_availability.h"
-#include "frame/commands.h"
+#include "link/port_commands.h"
 #include "link/ingest.h"
 #include "platform/config_file.h"
 #include "platform/qt_serial_port.h"
 #include "ui/chart/cursor_bar.h"
-#include "ui/chart/dt_view.h"
+#include "ui/chart/chart_view.h"
 #include "ui/common/ui_constants.h"
-#include "ui/files/real_time_bar.h"
-#include "ui/frame/dialogs.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/window/dialogs.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {
@@ -51,7 +51,7 @@ QString FindHelp() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
+MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
                        std::function<std::string(int)> pathOf)
     : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
@@ -61,14 +61,14 @@ CMainFrame::CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
                                  QMessageBox::Yes) == QMessageBox::Yes;
   };
   prompts.askSampleRate = [this](int preset, int* value) {
-    CSampleRateDlg dlg(this);
+    SampleRateDialog dlg(this);
     dlg.setValue(preset);
     if (dlg.exec() != QDialog::Accepted) return false;
     *value = dlg.value();
     return true;
   };
   prompts.askPortNumber = [this](int preset, int* value) {
-    CComNumberDlg dlg(this);
+    PortNumberDialog dlg(this);
     dlg.setValue(preset);
     if (dlg.exec() != QDialog::Accepted) return false;
     *value = dlg.value();
@@ -76,31 +76,31 @@ CMainFrame::CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   };
 
   // Creation, in the order the window is built: configuration, toolbar, port, status bar.
-  model_.frame.initialise(ReadComPort(configPath_));
+  model_.flags.initialise(ReadComPort(configPath_));
   createMenus();
   createToolBar();
   if (qtPort_) {
-    connect(qtPort_, &QtSerialPort::dataReceived, this, &CMainFrame::onReceive);
+    connect(qtPort_, &QtSerialPort::dataReceived, this, &MainWindow::onReceive);
     connect(qtPort_, &QtSerialPort::portLost, this,
             [this](const QString& reason) { reportPort(reason.toStdString()); });
   }
   createStatusBar();
   reportPort(StartupPortSteps(model_, port_));
 
-  view_ = new CDTView(model_, port_, *this, this);
+  view_ = new ChartView(model_, port_, *this, this);
   setCentralWidget(view_);
-  view_->realTimeBar()->onExport = [this] {
+  view_->statisticsBar()->onExport = [this] {
     if (files.exportExcel) files.exportExcel();
   };
-  view_->realTimeBar()->onOpen = [this] {
+  view_->statisticsBar()->onOpen = [this] {
     if (files.openLogger) files.openLogger();
   };
   updateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+MainWindow::~MainWindow() = default;
 
-QAction* CMainFrame::addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler) {
+QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler) {
   auto* a = new QAction(caption, this);
   a->setData(id);
   connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
@@ -111,7 +111,7 @@ QAction* CMainFrame::addCommand(QMenu* menu, const QString& caption, int id, std
   return a;
 }
 
-void CMainFrame::createMenus() {
+void MainWindow::createMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File(f)"));
   addCommand(file, QStringLiteral("&Save"), ID_FILE_SAVE_RUN, [this] {
     if (files.saveRun) files.saveRun();
@@ -138,7 +138,7 @@ void CMainFrame::createMenus() {
   }
   addCommand(ports, QStringLiteral("&Other COM"), ID_OTHER_COM, [this] { onOtherPort(); })
       ->setStatusTip(QStringLiteral("Other comports"));
-  connect(ports, &QMenu::aboutToShow, this, &CMainFrame::refreshPortCaptions);
+  connect(ports, &QMenu::aboutToShow, this, &MainWindow::refreshPortCaptions);
   refreshPortCaptions();
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help(H)"));
@@ -160,21 +160,21 @@ void CMainFrame::createMenus() {
   for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) addAction(actions_[id]);
 }
 
-void CMainFrame::refreshPortCaptions() {
+void MainWindow::refreshPortCaptions() {
   // The device each number stands for, beside the caption in the shortcut column.
   for (int k = 1; k <= 4; ++k) {
     actions_[ID_COM1 + k - 1]->setText(
         QStringLiteral("&COM%1\t%2").arg(k).arg(QString::fromStdString(devicePath(k))));
   }
-  const int n = model_.frame.m_nComPort;
+  const int n = model_.flags.portNumber;
   QString other = QStringLiteral("&Other COM");
   if (n >= kOtherComMin) other += QStringLiteral("\tCOM%1 %2").arg(n).arg(QString::fromStdString(devicePath(n)));
   actions_[ID_OTHER_COM]->setText(other);
 }
 
-std::string CMainFrame::devicePath(int number) const { return pathOf_(number); }
+std::string MainWindow::devicePath(int number) const { return pathOf_(number); }
 
-void CMainFrame::createToolBar() {
+void MainWindow::createToolBar() {
   toolBar_ = addToolBar(QStringLiteral("Main"));
   toolBar_->setObjectName(QStringLiteral("mainToolBar"));
   toolBar_->setMovable(false);
@@ -207,7 +207,7 @@ void CMainFrame::createToolBar() {
   }
 }
 
-void CMainFrame::createStatusBar() {
+void MainWindow::createStatusBar() {
   message_ = new QLabel(QStringLiteral("Ready"), this);
   statusBar()->addWidget(message_, 1);
   for (const char* pane : {"CAP", "NUM", "SCRL"}) {
@@ -219,23 +219,23 @@ void CMainFrame::createStatusBar() {
   }
 }
 
-QAction* CMainFrame::action(int commandId) const {
+QAction* MainWindow::action(int commandId) const {
   auto it = actions_.find(commandId);
   return it == actions_.end() ? nullptr : it->second;
 }
 
-void CMainFrame::runCommand(int commandId) {
+void MainWindow::runCommand(int commandId) {
   if (QAction* a = action(commandId); a && a->isEnabled()) a->trigger();
 }
 
-QPoint CMainFrame::clientOrigin() const { return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0); }
+QPoint MainWindow::clientOrigin() const { return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0); }
 
-QRect CMainFrame::clientRect() const {
+QRect MainWindow::clientRect() const {
   const QPoint o = clientOrigin();
   return QRect(0, 0, width(), height() - o.y());
 }
 
-void CMainFrame::updateCommandStates() {
+void MainWindow::updateCommandStates() {
   const CommandAvailability c = Commands(model_, view_ && view_->zoomed());
   action(ID_FILE_SAVE_RUN)->setEnabled(c.save);
   action(ID_FILE_PRINT)->setEnabled(c.print);
@@ -244,58 +244,58 @@ void CMainFrame::updateCommandStates() {
   action(ID_UNDO_ZOOM)->setEnabled(c.undoZoom);
   action(ID_POWER_OFF)->setEnabled(c.powerOff);
   for (int k = 0; k < 4; ++k) {
-    action(ID_COM1 + k)->setEnabled(model_.frame.m_bPortMenuEnabled[k]);
-    action(ID_COM1 + k)->setChecked(model_.frame.m_bComChecked[k]);
+    action(ID_COM1 + k)->setEnabled(model_.flags.portMenuEnabled[k]);
+    action(ID_COM1 + k)->setChecked(model_.flags.portChecked[k]);
   }
-  action(ID_OTHER_COM)->setEnabled(model_.frame.m_bPortMenuEnabled[4]);
+  action(ID_OTHER_COM)->setEnabled(model_.flags.portMenuEnabled[4]);
 }
 
-void CMainFrame::reportPort(const std::string& error) {
+void MainWindow::reportPort(const std::string& error) {
   if (error.empty()) {
     message_->setText(QStringLiteral("Ready"));
     return;
   }
   QString text = QStringLiteral("COM%1 (%2): %3")
-                     .arg(model_.frame.m_nComPort)
-                     .arg(QString::fromStdString(devicePath(model_.frame.m_nComPort)),
+                     .arg(model_.flags.portNumber)
+                     .arg(QString::fromStdString(devicePath(model_.flags.portNumber)),
                           QString::fromStdString(error));
   if (text.contains(QStringLiteral("ermission")))
     text += QStringLiteral(" - add your user to the dialout group and log in again");
   message_->setText(text);
 }
 
-void CMainFrame::onReceive() {
+void MainWindow::onReceive() {
   OnReceiveNotification(model_, port_, std::time(nullptr), *this);
   if (message_->text() != QStringLiteral("Ready") && port_.isOpen()) message_->setText(QStringLiteral("Ready"));
 }
 
-void CMainFrame::onRun() {
+void MainWindow::onRun() {
   if (ShouldAskSaveOnRun(model_) && prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
     if (files.saveRun) files.saveRun();
   }
   int seconds = 0;
   if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) ConfirmRun(model_, seconds, *this);
   reportPort(FinishRunCommand(model_, port_, *this));
-  view_->realTimeBar()->transferToControls();
+  view_->statisticsBar()->transferToControls();
   view_->update();
   updateCommandStates();
 }
 
-void CMainFrame::onStop() {
+void MainWindow::onStop() {
   Stop(model_, *this);
-  view_->realTimeBar()->transferToControls();
+  view_->statisticsBar()->transferToControls();
   updateCommandStates();
 }
 
-void CMainFrame::onPowerOff() { reportPort(PowerOff(port_)); }
+void MainWindow::onPowerOff() { reportPort(PowerOff(port_)); }
 
-void CMainFrame::onChoosePort(int k) {
+void MainWindow::onChoosePort(int k) {
   reportPort(ChoosePort(model_, port_, k, *this));
   refreshPortCaptions();
   updateCommandStates();
 }
 
-void CMainFrame::onOtherPort() {
+void MainWindow::onOtherPort() {
   int n = 0;
   if (!prompts.askPortNumber(OtherPortDialogPreset(model_), &n)) {
     updateCommandStates();
@@ -307,18 +307,18 @@ void CMainFrame::onOtherPort() {
   updateCommandStates();
 }
 
-void CMainFrame::onHelp() {
+void MainWindow::onHelp() {
   const QString help = FindHelp();
   if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
-void CMainFrame::onAbout() {
-  CAboutDlg dlg(this);
+void MainWindow::onAbout() {
+  AboutDialog dlg(this);
   dlg.exec();
 }
 
-void CMainFrame::closeSequence() {
-  const std::string error = WriteComPort(configPath_, model_.frame.m_nComPort);
+void MainWindow::closeSequence() {
+  const std::string error = WriteComPort(configPath_, model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
   CloseSequencePortSteps(port_);
   if (ShouldAskSaveOnClose(model_) && prompts.askYesNo(QString::fromLatin1(kCloseSaveQuestion))) {
@@ -326,7 +326,7 @@ void CMainFrame::closeSequence() {
   }
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (closing_) {
     event->accept();
     return;
@@ -337,7 +337,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-void CMainFrame::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent*) {
   // The two strips of the frame's own client area not covered by its children.
   QPainter p(this);
   const QRect c = clientRect();
@@ -347,7 +347,7 @@ void CMainFrame::paintEvent(QPaintEvent*) {
   p.fillRect(QRect(o.x() + 290, o.y() + 142, c.width() - 350, 7), face);
 }
 
-void CMainFrame::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!initialUpdateDone_) {
     initialUpdateDone_ = true;
@@ -356,18 +356,18 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 // ModelObserver: core changes reach the widgets here.
-void CMainFrame::panelFieldChanged(PanelField field) { view_->panel()->redrawField(field); }
-void CMainFrame::panelChanged() { view_->panel()->refresh(); }
-void CMainFrame::statisticsChanged() { view_->realTimeBar()->transferToControls(); }
-void CMainFrame::cursorBarChanged() {
+void MainWindow::panelFieldChanged(PanelField field) { view_->panel()->redrawField(field); }
+void MainWindow::panelChanged() { view_->panel()->refresh(); }
+void MainWindow::statisticsChanged() { view_->statisticsBar()->transferToControls(); }
+void MainWindow::cursorBarChanged() {
   view_->transferCursorBar();
 }
-void CMainFrame::updateAllViews() {
+void MainWindow::updateAllViews() {
   view_->update();
   updateCommandStates();
 }
-void CMainFrame::invalidateChart(bool) { view_->update(); }
-void CMainFrame::commandsChanged() { updateCommandStates(); }
-void CMainFrame::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
+void MainWindow::invalidateChart(bool) { view_->update(); }
+void MainWindow::commandsChanged() { updateCommandStates(); }
+void MainWindow::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
 
 }  // namespace pv::ui

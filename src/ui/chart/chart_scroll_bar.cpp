@@ -1,4 +1,4 @@
-#include "ui/chart/graph_scroll_bar.h"
+#include "ui/chart/chart_scroll_bar.h"
 
 #include <QScrollBar>
 
@@ -6,8 +6,8 @@
 
 namespace pv::ui {
 
-CGraphScrollBar::CGraphScrollBar(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("CGraphScrollBar"));
+ChartScrollBar::ChartScrollBar(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("ChartScrollBar"));
   bar_ = new QScrollBar(Qt::Horizontal, this);
   bar_->setProperty("controlId", 1089);
   bar_->setEnabled(false);
@@ -16,6 +16,6 @@ CGraphScrollBar::CGraphScrollBar(QWidget* parent) : QWidget(parent) {
   bar_->setAutoFillBackground(true);
 }
 
-void CGraphScrollBar::resizeEvent(QResizeEvent*) { bar_->setGeometry(0, 4, width(), height() - 8); }
+void ChartScrollBar::resizeEvent(QResizeEvent*) { bar_->setGeometry(0, 4, width(), height() - 8); }
 
 }  // namespace pv::ui

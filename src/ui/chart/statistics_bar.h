@@ -13,10 +13,10 @@ struct AppModel;
 
 namespace pv::ui {
 
-class CRealTimeBar : public QWidget {
+class StatisticsBar : public QWidget {
   Q_OBJECT
  public:
-  CRealTimeBar(const AppModel& model, QWidget* parent);
+  StatisticsBar(const AppModel& model, QWidget* parent);
 
   std::function<void()> onOpen;
   std::function<void()> onExport;

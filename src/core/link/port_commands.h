@@ -10,7 +10,7 @@
 
 namespace pv {
 
-// Start-up: full set-up of port m_nComPort and CONNECT three times.
+// Start-up: full set-up of port portNumber and CONNECT three times.
 std::string StartupPortSteps(AppModel& model, SerialPort& port);
 
 // COM1..COM4 (k = 1..4; any other k changes nothing).

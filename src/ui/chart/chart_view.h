@@ -17,20 +17,20 @@ class ModelObserver;
 
 namespace pv::ui {
 
-class CCursorBar;
-class CGraphScrollBar;
-class CMeterPanel;
-class CRealTimeBar;
+class CursorBar;
+class ChartScrollBar;
+class FrontPanel;
+class StatisticsBar;
 
-class CDTView : public QWidget {
+class ChartView : public QWidget {
   Q_OBJECT
  public:
-  CDTView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow);
+  ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow);
 
-  CRealTimeBar* realTimeBar() const { return realTimeBar_; }
-  CCursorBar* cursorBar() const { return cursorBar_; }
-  CMeterPanel* panel() const { return panel_; }
-  CGraphScrollBar* scrollStrip() const { return scrollStrip_; }
+  StatisticsBar* statisticsBar() const { return statisticsBar_; }
+  CursorBar* cursorBar() const { return cursorBar_; }
+  FrontPanel* panel() const { return panel_; }
+  ChartScrollBar* scrollStrip() const { return scrollStrip_; }
   QWidget* spacerBar() const { return spacer_; }
 
   // Arms timer 1 (sample commit) and timer 2 (watchdog, first tick after 3 s).
@@ -68,11 +68,11 @@ class CDTView : public QWidget {
   SerialPort& port_;
   ModelObserver& observer_;
   QWidget* mainWindow_;
-  CRealTimeBar* realTimeBar_;
-  CCursorBar* cursorBar_;
-  CMeterPanel* panel_;
+  StatisticsBar* statisticsBar_;
+  CursorBar* cursorBar_;
+  FrontPanel* panel_;
   QWidget* spacer_;
-  CGraphScrollBar* scrollStrip_;
+  ChartScrollBar* scrollStrip_;
   QTimer sampleTimer_;    // timer 1
   QTimer watchdogTimer_;  // timer 2
   QTimer dragTimer_;      // timer 3

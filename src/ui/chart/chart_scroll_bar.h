@@ -7,10 +7,10 @@ class QScrollBar;
 
 namespace pv::ui {
 
-class CGraphScrollBar : public QWidget {
+class ChartScrollBar : public QWidget {
   Q_OBJECT
  public:
-  explicit CGraphScrollBar(QWidget* parent);
+  explicit ChartScrollBar(QWidget* parent);
   QScrollBar* scrollBar() const { return bar_; }
 
  protected:

@@ -1,4 +1,4 @@
-#include "ui/chart/dt_view.h"
+#include "ui/chart/chart_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,28 +13,28 @@
 #include "ui/common/display_list_painter.h"
 #include "link/watchdog.h"
 #include "ui/chart/cursor_bar.h"
-#include "ui/chart/graph_scroll_bar.h"
-#include "ui/files/real_time_bar.h"
-#include "ui/frame/main_frame.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/chart/chart_scroll_bar.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/window/main_window.h"
+#include "ui/panel/front_panel.h"
 #include "panel/keys.h"
 
 namespace pv::ui {
 
-CDTView::CDTView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow)
+ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow)
     : QWidget(mainWindow), model_(model), port_(port), observer_(observer), mainWindow_(mainWindow) {
-  setObjectName(QStringLiteral("CDTView"));
+  setObjectName(QStringLiteral("ChartView"));
   // Every paint covers every pixel: no background erase, no flicker.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
 
   // The five bars are children of the main window, created in this order.
-  realTimeBar_ = new CRealTimeBar(model_, mainWindow);
-  cursorBar_ = new CCursorBar(mainWindow);
-  panel_ = new CMeterPanel(model_, mainWindow);
+  statisticsBar_ = new StatisticsBar(model_, mainWindow);
+  cursorBar_ = new CursorBar(mainWindow);
+  panel_ = new FrontPanel(model_, mainWindow);
   spacer_ = new QWidget(mainWindow);  // never placed
   spacer_->hide();
-  scrollStrip_ = new CGraphScrollBar(mainWindow);
+  scrollStrip_ = new ChartScrollBar(mainWindow);
   panel_->onKey = [this](Key key) {
     std::string error;
     PressKey(model_, port_, key, observer_, &error);
@@ -53,21 +53,21 @@ CDTView::CDTView(AppModel& model, SerialPort& port, ModelObserver& observer, QWi
   setMouseTracking(false);
 
   dragTimer_.setInterval(kDragWatchPeriodMs);
-  connect(&dragTimer_, &QTimer::timeout, this, &CDTView::dragWatchTick);
+  connect(&dragTimer_, &QTimer::timeout, this, &ChartView::dragWatchTick);
   sampleTimer_.setTimerType(Qt::PreciseTimer);
-  connect(&sampleTimer_, &QTimer::timeout, this, &CDTView::sampleTick);
+  connect(&sampleTimer_, &QTimer::timeout, this, &ChartView::sampleTick);
   watchdogTimer_.setSingleShot(true);
-  connect(&watchdogTimer_, &QTimer::timeout, this, &CDTView::watchdogTick);
+  connect(&watchdogTimer_, &QTimer::timeout, this, &ChartView::watchdogTick);
 }
 
-void CDTView::initialUpdate() {
+void ChartView::initialUpdate() {
   update();
   placeBars();
-  armSampleTimer(model_.view.m_nSampleIntervalMs);
+  armSampleTimer(model_.run.intervalMs);
   watchdogTimer_.start(kWatchdogFirstMs);
 }
 
-void CDTView::armSampleTimer(int periodMs) {
+void ChartView::armSampleTimer(int periodMs) {
   // With no interval chosen yet the timer would only spin: its ticks do nothing
   // before the first run, so it waits for Run.
   if (periodMs <= 0) {
@@ -77,18 +77,18 @@ void CDTView::armSampleTimer(int periodMs) {
   sampleTimer_.start(periodMs);
 }
 
-void CDTView::sampleTick() { CommitTick(model_, model_.chart.m_bRubberBand, observer_); }
+void ChartView::sampleTick() { CommitTick(model_, model_.chart.rubberBandShown, observer_); }
 
-void CDTView::watchdogTick() {
+void ChartView::watchdogTick() {
   std::string error;
   WatchdogTick(model_, port_, observer_, &error);
   panel_->syncKeys();
-  if (auto* frame = qobject_cast<CMainFrame*>(mainWindow_)) frame->updateCommandStates();
+  if (auto* frame = qobject_cast<MainWindow*>(mainWindow_)) frame->updateCommandStates();
   watchdogTimer_.start(kWatchdogPeriodMs);
 }
 
-void CDTView::placeBars() {
-  auto* frame = qobject_cast<CMainFrame*>(mainWindow_);
+void ChartView::placeBars() {
+  auto* frame = qobject_cast<MainWindow*>(mainWindow_);
   const QPoint o = frame ? frame->clientOrigin() : QPoint();
   const QRect c = frame ? frame->clientRect() : mainWindow_->rect();
   const int L = c.left(), T = c.top(), R = c.left() + c.width(), B = c.top() + c.height();
@@ -97,20 +97,20 @@ void CDTView::placeBars() {
     w->show();
     w->raise();
   };
-  place(realTimeBar_, L + 228, T + 30, R - L - 238, 112);
+  place(statisticsBar_, L + 228, T + 30, R - L - 238, 112);
   if (T + 142 < B - 120) place(cursorBar_, L + 228, B - 120, R - L - 238, 100);
   place(panel_, 0, 31, 228, B - 50);
   if (T + 142 < B - 142) place(scrollStrip_, L + 228, B - 142, R - L - 238, 25);
 }
 
-void CDTView::resizeEvent(QResizeEvent*) { placeBars(); }
+void ChartView::resizeEvent(QResizeEvent*) { placeBars(); }
 
-QPoint CDTView::offsetInFrame() const {
-  auto* frame = qobject_cast<CMainFrame*>(mainWindow_);
+QPoint ChartView::offsetInFrame() const {
+  auto* frame = qobject_cast<MainWindow*>(mainWindow_);
   return frame ? pos() - frame->clientOrigin() : QPoint();
 }
 
-void CDTView::paintEvent(QPaintEvent*) {
+void ChartView::paintEvent(QPaintEvent*) {
   const ChartFrame chart = PaintChart(model_, width(), height());
   // Everything is composed off screen and copied once: no erase, no flicker.
   if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
@@ -133,36 +133,36 @@ void CDTView::paintEvent(QPaintEvent*) {
   if (chart.armSampleTimerMs) armSampleTimer(*chart.armSampleTimerMs);
   transferCursorBar();
   syncScrollBar();
-  realTimeBar_->transferToControls();
+  statisticsBar_->transferToControls();
   if (chart.repaintWithErase) update();
 }
 
-void CDTView::transferCursorBar() {
+void ChartView::transferCursorBar() {
   cursorBar_->transferToControls(model_.cursorBar.boxes(), model_.cursorBar.clearEnabled);
 }
 
-void CDTView::syncScrollBar() {
-  const ScrollBarState s = ChartScrollBar(model_);
+void ChartView::syncScrollBar() {
+  const ScrollBarState s = ChartScrollBarState(model_);
   QScrollBar* bar = scrollStrip_->scrollBar();
   bar->setEnabled(s.enabled);
   bar->setRange(s.minimum, s.maximum);
   if (!bar->isSliderDown()) bar->setValue(s.position);
 }
 
-bool CDTView::zoomed() const { return model_.chart.g_bLive == 0; }
+bool ChartView::zoomed() const { return model_.chart.live == 0; }
 
-void CDTView::undoZoom() {
+void ChartView::undoZoom() {
   UndoZoom(model_, observer_);
   repaint();
 }
 
-void CDTView::mousePressEvent(QMouseEvent* e) {
+void ChartView::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   if (LeftPress(model_, {e->position().toPoint().x(), e->position().toPoint().y()}, width(), height()))
     dragTimer_.start();
 }
 
-void CDTView::mouseMoveEvent(QMouseEvent* e) {
+void ChartView::mouseMoveEvent(QMouseEvent* e) {
   const RubberBand band = MouseMove(model_, {e->position().toPoint().x(), e->position().toPoint().y()}, width(), height());
   if (band.visible) {
     rubberBand_->setGeometry(QRect(QPoint(band.left, band.top), QPoint(band.right, band.bottom)));
@@ -172,7 +172,7 @@ void CDTView::mouseMoveEvent(QMouseEvent* e) {
   }
 }
 
-void CDTView::mouseReleaseEvent(QMouseEvent* e) {
+void ChartView::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint p = e->position().toPoint();
   if (e->button() == Qt::LeftButton) {
     rubberBand_->hide();
@@ -181,10 +181,10 @@ void CDTView::mouseReleaseEvent(QMouseEvent* e) {
   } else if (e->button() == Qt::RightButton) {
     if (RightRelease(model_, p.x(), width(), height(), observer_)) repaint();
   }
-  if (auto* frame = qobject_cast<CMainFrame*>(mainWindow_)) frame->updateCommandStates();
+  if (auto* frame = qobject_cast<MainWindow*>(mainWindow_)) frame->updateCommandStates();
 }
 
-void CDTView::dragWatchTick() {
+void ChartView::dragWatchTick() {
   const QPoint p = mapFromGlobal(QCursor::pos());
   if (DragWatchTick(model_, {p.x(), p.y()}, width(), height(), observer_)) {
     rubberBand_->hide();

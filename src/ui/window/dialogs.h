@@ -25,22 +25,22 @@ class IntegerDialog : public QDialog {
   int value_ = 0;
 };
 
-class CSampleRateDlg : public IntegerDialog {
+class SampleRateDialog : public IntegerDialog {
   Q_OBJECT
  public:
-  explicit CSampleRateDlg(QWidget* parent);
+  explicit SampleRateDialog(QWidget* parent);
 };
 
-class CComNumberDlg : public IntegerDialog {
+class PortNumberDialog : public IntegerDialog {
   Q_OBJECT
  public:
-  explicit CComNumberDlg(QWidget* parent);
+  explicit PortNumberDialog(QWidget* parent);
 };
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit CAboutDlg(QWidget* parent);
+  explicit AboutDialog(QWidget* parent);
 };
 
 inline constexpr const char* kAboutText = "Q5716 Pneuvista Software Version 2.0 ";

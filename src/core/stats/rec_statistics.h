@@ -7,16 +7,16 @@
 namespace pv {
 
 struct RecStatistics {
-  float g_fRecMax = -400.0f;
-  float g_fRecMin = 400.0f;
-  double g_dRecSum = 0.0;
-  int g_nRecCount = 0;
-  int g_nRecError = 0;  // 0, or 1 / 2 after an ERR1 / ERR2 report during REC
-  std::time_t g_timeRecMax = 0;
-  std::time_t g_timeRecMin = 0;
+  float maximum = -400.0f;
+  float minimum = 400.0f;
+  double sum = 0.0;
+  int count = 0;
+  int error = 0;  // 0, or 1 / 2 after an ERR1 / ERR2 report during REC
+  std::time_t maximumTime = 0;
+  std::time_t minimumTime = 0;
 };
 
-struct RealTimeBarTexts {
+struct StatisticsBarTexts {
   std::string startTime;   // "%d/%m/%y %H:%M:%S" of the run start
   std::string sampleCount;
   std::string interval;    // seconds

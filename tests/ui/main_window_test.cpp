@@ -12,9 +12,9 @@
 #include "app_model.h"
 #include "platform/config_file.h"
 #include "ui/common/ui_constants.h"
-#include "ui/files/real_time_bar.h"
-#include "ui/chart/dt_view.h"
-#include "ui/frame/main_frame.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/chart/chart_view.h"
+#include "ui/window/main_window.h"
 
 namespace pv::ui {
 namespace {
@@ -26,7 +26,7 @@ struct Shell {
   std::string config;
   AppModel model;
   RecordingPort port;
-  std::unique_ptr<CMainFrame> frame;
+  std::unique_ptr<MainWindow> frame;
   std::vector<QString> questions;
   bool answerYes = false;
   int saves = 0;
@@ -38,7 +38,7 @@ struct Shell {
       f.open(QIODevice::WriteOnly);
       f.write(configText);
     }
-    frame = std::make_unique<CMainFrame>(model, port, nullptr, config, [](int n) {
+    frame = std::make_unique<MainWindow>(model, port, nullptr, config, [](int n) {
       return "/dev/ttyUSB" + std::to_string(n - 1);
     });
     frame->prompts.askYesNo = [this](const QString& q) {
@@ -102,10 +102,10 @@ TEST(MainFrame, CommandsFollowTheAcquisitionState) {
   };
   for (const auto& c : cases) {
     Shell s;
-    s.model.view.m_bMonitoring = c.monitoring;
-    s.model.frame.m_bRunning = c.running;
-    s.model.view.m_bCanStop = c.canStop;
-    s.model.view.m_nSample = c.samples;
+    s.model.run.monitoring = c.monitoring;
+    s.model.flags.running = c.running;
+    s.model.run.canStop = c.canStop;
+    s.model.store.sampleCount = c.samples;
     s.frame->updateCommandStates();
     EXPECT_EQ(s.enabled(ID_RUN), c.run) << c.state;
     EXPECT_EQ(s.enabled(ID_POWER_OFF), c.run) << c.state;
@@ -132,7 +132,7 @@ TEST(MainFrame, ConfigurationGivesThePortAndItsRadioMark) {
   };
   for (const auto& c : cases) {
     Shell s(c.text);
-    EXPECT_EQ(s.model.frame.m_nComPort, c.port) << (c.text ? c.text : "no file");
+    EXPECT_EQ(s.model.flags.portNumber, c.port) << (c.text ? c.text : "no file");
     for (int k = 1; k <= 4; ++k)
       EXPECT_EQ(s.frame->action(ID_COM1 + k - 1)->isChecked(), k == c.checked) << c.port << " COM" << k;
     // The port is set up at start and greeted with CONNECT three times.
@@ -158,7 +158,7 @@ TEST(MainFrame, ClosingWritesThePortBackKeepingOtherLines) {
 TEST(MainFrame, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
   for (int samples : {0, 1, 2}) {
     Shell s;
-    s.model.view.m_nSample = samples;
+    s.model.store.sampleCount = samples;
     s.answerYes = true;
     s.port.log.clear();
     s.frame->closeSequence();
@@ -176,8 +176,8 @@ TEST(MainFrame, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
 
 TEST(MainFrame, RunThenCancelStillSendsRunAndStartsNothing) {
   Shell s;
-  s.model.view.m_bMonitoring = true;
-  s.model.bar.exportEnabled = true;
+  s.model.run.monitoring = true;
+  s.model.statsBar.exportEnabled = true;
   s.frame->updateCommandStates();
   s.frame->prompts.askSampleRate = [](int preset, int*) {
     EXPECT_EQ(preset, 1);
@@ -186,17 +186,17 @@ TEST(MainFrame, RunThenCancelStillSendsRunAndStartsNothing) {
   s.port.log.clear();
   s.frame->runCommand(ID_RUN);
   EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
-  EXPECT_FALSE(s.frame->view()->realTimeBar()->exportButton()->isEnabled());
-  EXPECT_FALSE(s.model.frame.m_bRunRequested);
+  EXPECT_FALSE(s.frame->view()->statisticsBar()->exportButton()->isEnabled());
+  EXPECT_FALSE(s.model.flags.runRequested);
   EXPECT_FALSE(s.enabled(ID_STOP));
-  EXPECT_TRUE(s.model.view.m_bStartTimerPending);
+  EXPECT_TRUE(s.model.run.startTimerPending);
   EXPECT_TRUE(s.questions.empty());
 }
 
 TEST(MainFrame, RunConfirmedAfterARunAsksToSaveFirst) {
   Shell s;
-  s.model.view.m_bMonitoring = true;
-  s.model.frame.m_bGraphHasData = true;
+  s.model.run.monitoring = true;
+  s.model.flags.graphHasData = true;
   s.answerYes = true;
   s.frame->updateCommandStates();
   s.frame->prompts.askSampleRate = [](int, int* value) {
@@ -207,8 +207,8 @@ TEST(MainFrame, RunConfirmedAfterARunAsksToSaveFirst) {
   ASSERT_EQ(s.questions.size(), 1u);
   EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
   EXPECT_EQ(s.saves, 1);
-  EXPECT_EQ(s.model.view.m_nSampleIntervalMs, 1000);
-  EXPECT_TRUE(s.model.frame.m_bRunRequested);
+  EXPECT_EQ(s.model.run.intervalMs, 1000);
+  EXPECT_TRUE(s.model.flags.runRequested);
   EXPECT_TRUE(s.enabled(ID_STOP));
   EXPECT_FALSE(s.enabled(ID_RUN));
 }
@@ -229,11 +229,11 @@ TEST(MainFrame, OtherComAcceptsFiveToSixteenOnly) {
     s.frame->runCommand(ID_OTHER_COM);
     if (!c.changes) {
       EXPECT_TRUE(s.port.log.empty()) << c.entered;
-      EXPECT_EQ(s.model.frame.m_nComPort, 1);
+      EXPECT_EQ(s.model.flags.portNumber, 1);
       EXPECT_TRUE(s.frame->action(ID_COM1)->isChecked());
       continue;
     }
-    EXPECT_EQ(s.model.frame.m_nComPort, c.entered);
+    EXPECT_EQ(s.model.flags.portNumber, c.entered);
     ASSERT_GE(s.port.log.size(), 2u);
     EXPECT_EQ(s.port.log[0], "close");  // the open port is closed first
     EXPECT_EQ(s.port.log[1], "select " + std::to_string(c.entered));
@@ -247,7 +247,7 @@ TEST(MainFrame, AFailingPortIsNamedInTheStatusBar) {
   AppModel model;
   RecordingPort port;
   port.failAt = 6;  // the open of the start-up set-up
-  CMainFrame frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString(),
+  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString(),
                    [](int) { return std::string("/dev/ttyUSB0"); });
   EXPECT_EQ(frame.messagePane()->text(), QStringLiteral("COM1 (/dev/ttyUSB0): refused"));
 }

@@ -19,10 +19,10 @@ struct AppModel;
 
 namespace pv::ui {
 
-class CMeterPanel : public QWidget {
+class FrontPanel : public QWidget {
   Q_OBJECT
  public:
-  CMeterPanel(const AppModel& model, QWidget* parent);
+  FrontPanel(const AppModel& model, QWidget* parent);
 
   // Called when a key is clicked; the owner runs the key's logic.
   std::function<void(Key)> onKey;

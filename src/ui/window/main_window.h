@@ -21,7 +21,7 @@ class SerialPort;
 
 namespace pv::ui {
 
-class CDTView;
+class ChartView;
 
 inline constexpr const char* kMainTitle = "Q5716 Pneuvista Software";
 inline constexpr const char* kRunSaveQuestion =
@@ -46,18 +46,18 @@ struct FileCommands {
   std::function<void()> openLogger;    // statistics bar 1001
 };
 
-class CMainFrame : public QMainWindow, public ModelObserver {
+class MainWindow : public QMainWindow, public ModelObserver {
   Q_OBJECT
  public:
   // qtPort, when given, is the same port as port: its notifications and device paths
   // reach the window. Tests pass a recording port alone.
   // pathOf names the device of a port number (the menus show it); by default the
   // user's configuration decides.
-  CMainFrame(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
+  MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
              std::function<std::string(int)> pathOf = {});
-  ~CMainFrame() override;
+  ~MainWindow() override;
 
-  CDTView* view() const { return view_; }
+  ChartView* view() const { return view_; }
   QAction* action(int commandId) const;
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
@@ -113,7 +113,7 @@ class CMainFrame : public QMainWindow, public ModelObserver {
   QtSerialPort* qtPort_;
   std::string configPath_;
   std::function<std::string(int)> pathOf_;
-  CDTView* view_ = nullptr;
+  ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
   std::map<int, QAction*> actions_;

@@ -1,4 +1,4 @@
-#include "frame/commands.h"
+#include "link/port_commands.h"
 
 #include "link/link.h"
 
@@ -19,39 +19,39 @@ std::string ChangePort(SerialPort& port, int number) {
 
 std::string StartupPortSteps(AppModel& model, SerialPort& port) {
   return Guarded([&] {
-    FullSetup(port, model.frame.m_nComPort);
+    FullSetup(port, model.flags.portNumber);
     SendCommand(port, Command::Connect, SendPrep::None);
   });
 }
 
 std::string ChoosePort(AppModel& model, SerialPort& port, int k, ModelObserver& observer) {
   if (k < 1 || k > kMenuPorts) return {};
-  MainFrameState& frame = model.frame;
+  ProgramFlags& flags = model.flags;
   std::string closeError = Guarded([&] {
     if (port.isOpen()) port.close();
   });
-  frame.m_nComPort = k;
+  flags.portNumber = k;
   std::string error = Guarded([&] { ReopenAndConnect(port, k); });
-  frame.m_bAwaiting.menu[k - 1] = true;
-  for (int i = 0; i < kMenuPorts; ++i) frame.m_bComChecked[i] = i == k - 1;
+  flags.awaiting.menu[k - 1] = true;
+  for (int i = 0; i < kMenuPorts; ++i) flags.portChecked[i] = i == k - 1;
   observer.updateAllViews();
   observer.commandsChanged();
   return error.empty() ? closeError : error;
 }
 
 int OtherPortDialogPreset(const AppModel& model) {
-  return model.frame.m_nComPort >= kOtherComMin ? model.frame.m_nComPort : kOtherComMin;
+  return model.flags.portNumber >= kOtherComMin ? model.flags.portNumber : kOtherComMin;
 }
 
 bool ChooseOtherPort(AppModel& model, SerialPort& port, int n, ModelObserver& observer,
                      std::string* portError) {
   if (n < kOtherComMin || n > kOtherComMax) return false;
-  MainFrameState& frame = model.frame;
-  frame.m_bAwaiting.number.fill(false);
-  frame.m_nComPort = n;
-  frame.m_bAwaiting.number[n] = true;
+  ProgramFlags& flags = model.flags;
+  flags.awaiting.number.fill(false);
+  flags.portNumber = n;
+  flags.awaiting.number[n] = true;
   std::string error = ChangePort(port, n);
-  frame.m_bComChecked.fill(false);
+  flags.portChecked.fill(false);
   observer.updateAllViews();
   observer.commandsChanged();
   if (portError) *portError = std::move(error);
@@ -70,11 +70,11 @@ std::string CloseSequencePortSteps(SerialPort& port) {
 }
 
 bool ShouldAskSaveOnClose(const AppModel& model) {
-  return model.view.m_nSample >= 2;
+  return model.store.sampleCount >= 2;
 }
 
 bool ShouldAskSaveOnRun(const AppModel& model) {
-  return model.frame.m_bGraphHasData;
+  return model.flags.graphHasData;
 }
 
 }  // namespace pv

@@ -1,4 +1,4 @@
-#include "ui/files/real_time_bar.h"
+#include "ui/chart/statistics_bar.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,7 +6,7 @@
 
 #include "app_model.h"
 #include "ui/common/ui_constants.h"
-#include "ui/panel/meter_panel.h"
+#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {
@@ -14,15 +14,15 @@ namespace {
 struct BoxPlace {
   int id;
   int x, y, w, h;
-  std::string RealTimeBarTexts::* text;
+  std::string StatisticsBarTexts::* text;
 };
 
 const BoxPlace kBoxes[] = {
-    {1014, 71, 26, 61, 12, &RealTimeBarTexts::startTime},  {1015, 259, 26, 34, 12, &RealTimeBarTexts::sampleCount},
-    {1017, 314, 26, 39, 12, &RealTimeBarTexts::average},   {1020, 71, 38, 30, 12, &RealTimeBarTexts::maximum},
-    {1021, 115, 38, 65, 12, &RealTimeBarTexts::maximumTime}, {1022, 222, 38, 37, 12, &RealTimeBarTexts::minimum},
-    {1023, 273, 38, 80, 12, &RealTimeBarTexts::minimumTime}, {1026, 181, 26, 37, 12, &RealTimeBarTexts::battery},
-    {1078, 181, 14, 37, 12, &RealTimeBarTexts::interval},
+    {1014, 71, 26, 61, 12, &StatisticsBarTexts::startTime},  {1015, 259, 26, 34, 12, &StatisticsBarTexts::sampleCount},
+    {1017, 314, 26, 39, 12, &StatisticsBarTexts::average},   {1020, 71, 38, 30, 12, &StatisticsBarTexts::maximum},
+    {1021, 115, 38, 65, 12, &StatisticsBarTexts::maximumTime}, {1022, 222, 38, 37, 12, &StatisticsBarTexts::minimum},
+    {1023, 273, 38, 80, 12, &StatisticsBarTexts::minimumTime}, {1026, 181, 26, 37, 12, &StatisticsBarTexts::battery},
+    {1078, 181, 14, 37, 12, &StatisticsBarTexts::interval},
 };
 
 struct LabelPlace {
@@ -40,8 +40,8 @@ const LabelPlace kLabels[] = {
 
 }  // namespace
 
-CRealTimeBar::CRealTimeBar(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-  setObjectName(QStringLiteral("CRealTimeBar"));
+StatisticsBar::StatisticsBar(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+  setObjectName(QStringLiteral("StatisticsBar"));
   UseBarLook(*this);
   const QFont font = BarFont();
 
@@ -84,20 +84,20 @@ CRealTimeBar::CRealTimeBar(const AppModel& model, QWidget* parent) : QWidget(par
   transferToControls();
 }
 
-QLineEdit* CRealTimeBar::box(int id) const {
+QLineEdit* StatisticsBar::box(int id) const {
   for (const auto& [boxId, edit] : boxes_)
     if (boxId == id) return edit;
   return nullptr;
 }
 
-void CRealTimeBar::transferToControls() {
+void StatisticsBar::transferToControls() {
   std::size_t i = 0;
   for (const auto& b : kBoxes) {
-    const QString text = QString::fromStdString(model_.bar.*(b.text));
+    const QString text = QString::fromStdString(model_.statsBar.*(b.text));
     QLineEdit* edit = boxes_[i++].second;
     if (edit->text() != text) edit->setText(text);
   }
-  export_->setEnabled(model_.bar.exportEnabled);
+  export_->setEnabled(model_.statsBar.exportEnabled);
 }
 
 }  // namespace pv::ui

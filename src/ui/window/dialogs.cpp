@@ -1,4 +1,4 @@
-#include "ui/frame/dialogs.h"
+#include "ui/window/dialogs.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,7 +38,7 @@ void IntegerDialog::accept() {
   QDialog::accept();
 }
 
-CSampleRateDlg::CSampleRateDlg(QWidget* parent) : IntegerDialog(parent, false) {
+SampleRateDialog::SampleRateDialog(QWidget* parent) : IntegerDialog(parent, false) {
   setFixedSize(145 * kDialogUnit, 66 * kDialogUnit);
   auto* label = new QLabel(QStringLiteral("Sample Rate"), this);
   label->setGeometry(Dlu(14, 18, 44, 10));
@@ -53,7 +53,7 @@ CSampleRateDlg::CSampleRateDlg(QWidget* parent) : IntegerDialog(parent, false) {
   setValue(1);
 }
 
-CComNumberDlg::CComNumberDlg(QWidget* parent) : IntegerDialog(parent, true) {
+PortNumberDialog::PortNumberDialog(QWidget* parent) : IntegerDialog(parent, true) {
   setFixedSize(138 * kDialogUnit, 72 * kDialogUnit);
   auto* text = new QLabel(QStringLiteral("Please input  integer number  5  to 16"), this);
   text->setGeometry(Dlu(10, 8, 124, 10));
@@ -68,7 +68,7 @@ CComNumberDlg::CComNumberDlg(QWidget* parent) : IntegerDialog(parent, true) {
   setValue(5);
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(235 * kDialogUnit, 55 * kDialogUnit);

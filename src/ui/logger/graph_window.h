@@ -25,10 +25,10 @@ inline constexpr int ID_LOGGER_DOWNLOAD = 32791;
 inline constexpr int ID_LOGGER_ZOOM_OUT = 32792;
 inline constexpr int IDC_LOGGER_SCROLL = 1090;
 
-class CLoggerGraphWnd : public QDialog {
+class GraphWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit CLoggerGraphWnd(AppModel& model, QWidget* parent = nullptr);
+  explicit GraphWindow(AppModel& model, QWidget* parent = nullptr);
 
   // Print (57607) is the main window's command; the window only passes it on.
   std::function<void()> onPrint;

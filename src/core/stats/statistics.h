@@ -3,23 +3,23 @@
 // meter records, with the times of the extremes, as the statistics bar shows them.
 #include <ctime>
 
-#include "files/rec_statistics.h"
+#include "stats/rec_statistics.h"
 
 namespace pv {
 
 // A plain-mode reading: accumulators back to their reset values (the times stay) and
 // the five statistics texts empty.
-void ResetStatistics(RecStatistics& stats, RealTimeBarTexts& bar);
+void ResetStatistics(RecStatistics& stats, StatisticsBarTexts& bar);
 
-// One reading taken in REC mode. rangeError is the view's m_nRangeError.
-void StatisticsStep(RecStatistics& stats, RealTimeBarTexts& bar, float value, int rangeError,
+// One reading taken in REC mode. rangeError is the view's rangeError.
+void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, int rangeError,
                     std::time_t now);
 
 // An ERR1 (errorNumber 1) or ERR2 (2) report during REC freezes the maximum or the
 // minimum and the average until the next reset. Other numbers change nothing.
-void StatisticsRangeReport(RecStatistics& stats, RealTimeBarTexts& bar, int errorNumber, std::time_t now);
+void StatisticsRangeReport(RecStatistics& stats, StatisticsBarTexts& bar, int errorNumber, std::time_t now);
 
 // UNREC: the five texts are emptied; the accumulators stay until the next reset.
-void ClearStatisticsTexts(RealTimeBarTexts& bar);
+void ClearStatisticsTexts(StatisticsBarTexts& bar);
 
 }  // namespace pv
