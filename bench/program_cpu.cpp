@@ -37,27 +37,27 @@ int StreamChild(int argc, char** argv) {
   options.devicePath = ChildDevice(argc, argv);
   auto app = StartProgram(options);
   if (!app) return 1;
-  pv::ui::MainWindow* frame = app->mainWindow();
+  pv::ui::MainWindow* mainWindow = app->mainWindow();
   pv::AppModel& model = app->model();
   // The user chooses Run and a one-second sample rate.
-  frame->prompts.askSampleRate = [](int, int* seconds) {
+  mainWindow->prompts.askSampleRate = [](int, int* seconds) {
     *seconds = 1;
     return true;
   };
-  frame->prompts.askYesNo = [](const QString&) { return false; };
+  mainWindow->prompts.askYesNo = [](const QString&) { return false; };
 
   int frames = 0;
   QObject::connect(&app->port(), &pv::QtSerialPort::dataReceived, [&frames] { ++frames; });
-  PaintCounter chart(frame->view());
-  PaintCounter panel(frame->view()->panel());
-  PaintCounter bar(frame->view()->statisticsBar());
-  PaintCounter window(frame);
+  PaintCounter chart(mainWindow->view());
+  PaintCounter panel(mainWindow->view()->panel());
+  PaintCounter bar(mainWindow->view()->statisticsBar());
+  PaintCounter window(mainWindow);
 
   if (!WaitFor([&] { return frames >= 20; }, 20000)) {
     std::fprintf(stderr, "no readings from %s\n", options.devicePath.c_str());
     return 1;
   }
-  frame->runCommand(pv::ui::ID_RUN);
+  mainWindow->runCommand(pv::ui::Command::Run);
   if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
     std::fprintf(stderr, "the run did not start\n");
     return 1;

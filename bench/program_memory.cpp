@@ -77,15 +77,15 @@ int MemoryChild(int argc, char** argv) {
   options.demo = true;  // the program with its simulated meter on a pseudo-terminal
   auto app = StartProgram(options);
   if (!app) return 1;
-  pv::ui::MainWindow* frame = app->mainWindow();
+  pv::ui::MainWindow* mainWindow = app->mainWindow();
   pv::AppModel& model = app->model();
   RunEventsFor(300);
 
   FillFullRun(model, std::time(nullptr));
-  frame->updateCommandStates();
-  frame->view()->statisticsBar()->transferToControls();
-  frame->view()->repaint();
-  if (frame->view()->lastFrame().isNull()) {
+  mainWindow->updateCommandStates();
+  mainWindow->view()->statisticsBar()->transferToControls();
+  mainWindow->view()->repaint();
+  if (mainWindow->view()->lastFrame().isNull()) {
     std::fprintf(stderr, "the chart was not painted\n");
     return 1;
   }
@@ -93,7 +93,7 @@ int MemoryChild(int argc, char** argv) {
   // The statistics bar's Open, shown without a modal loop: Download the file through
   // the window's own code, then paint.
   const QString file = QString::fromLocal8Bit(ArgText(argc, argv, "--file"));
-  pv::ui::GraphWindow window(model, frame);
+  pv::ui::GraphWindow window(model, mainWindow);
   QString failure;
   window.chooseFile = [file] { return file; };
   window.reportFailure = [&failure](const QString& message) { failure = message; };

@@ -33,11 +33,11 @@ HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
   connect(port_.get(), &QtSerialPort::portLost, this,
           [this](const QString& reason) { lossReason_ = reason.toStdString(); });
 
-  // The same timers as the chart view's timer 1 (sample commit) and timer 2 (watchdog).
+  // The same timers as the chart view's sample timer and link watchdog.
   sampleTimer_.setTimerType(Qt::PreciseTimer);
   connect(&sampleTimer_, &QTimer::timeout, this, &HeadlessRecorder::onSampleTick);
-  watchdogTimer_.setSingleShot(true);
-  connect(&watchdogTimer_, &QTimer::timeout, this, &HeadlessRecorder::onWatchdogTick);
+  linkWatchdog_.setSingleShot(true);
+  connect(&linkWatchdog_, &QTimer::timeout, this, &HeadlessRecorder::onWatchdogTick);
   deadline_.setSingleShot(true);
   deadline_.setTimerType(Qt::PreciseTimer);
   connect(&deadline_, &QTimer::timeout, this, [this] { finish(StopReason::Duration); });
@@ -55,7 +55,7 @@ bool HeadlessRecorder::start() {
     reason_ = StopReason::PortFailed;
     return false;
   }
-  watchdogTimer_.start(kWatchdogFirstMs);
+  linkWatchdog_.start(kWatchdogFirstMs);
   return true;
 }
 
@@ -136,14 +136,14 @@ void HeadlessRecorder::onWatchdogTick() {
     }
     ++lostTicksWaiting_;
   }
-  watchdogTimer_.start(kWatchdogPeriodMs);
+  linkWatchdog_.start(kWatchdogPeriodMs);
 }
 
 void HeadlessRecorder::finish(StopReason reason) {
   if (isFinished()) return;
   reason_ = reason;
   sampleTimer_.stop();
-  watchdogTimer_.stop();
+  linkWatchdog_.stop();
   deadline_.stop();
   if (model_->flags.running) Stop(*model_, NullObserver());
   if (runStarted_) save();

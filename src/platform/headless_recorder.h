@@ -89,7 +89,7 @@ class HeadlessRecorder : public QObject {
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
   QTimer sampleTimer_;
-  QTimer watchdogTimer_;
+  QTimer linkWatchdog_;
   QTimer deadline_;
   QElapsedTimer runClock_;
   StopReason reason_ = StopReason::None;

@@ -38,7 +38,6 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 namespace pv::e2e {
 namespace {
 
-constexpr int kRunCommand = 32771;
 
 // Unplug cycles of the survival tests in all, shared by the meter speeds below;
 // PNEUVISTA_UNPLUG_CYCLES overrides. A cycle lasts three watchdog periods (the link
@@ -98,7 +97,7 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
   qint64 slowestLossMs = 0, slowestReturnMs = 0;
   for (int cycle = 0; cycle < cycles; ++cycle) {
     SCOPED_TRACE(cycle);
-    w.frame->runCommand(kRunCommand);
+    w.window->runCommand(ui::Command::Run);
     // The run starts with the next reading; the previous run's samples count only until then.
     ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; }, 8000));
 
@@ -160,7 +159,7 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveMemoryFlat) {
     }
   });
   injector.start(static_cast<int>(1000 / PtyMeter::kMaxFramesPerSecond));
-  w.frame->runCommand(kRunCommand);
+  w.window->runCommand(ui::Command::Run);
 
   // The first seconds allocate what the window keeps (fonts, images, the run's texts).
   RunEventsFor(3000);

@@ -39,21 +39,21 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
 TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   LiveWindow w;
   ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
-  w.frame->prompts.askSampleRate = [](int, int* v) {
+  w.window->prompts.askSampleRate = [](int, int* v) {
     *v = 1;
     return true;
   };
   int sent = 0, received = 0;
   QObject::connect(&w.meter, &PtyMeter::frameSent, [&sent] { ++sent; });
   QObject::connect(w.port.get(), &QtSerialPort::dataReceived, [&received] { ++received; });
-  w.frame->runCommand(32771);
+  w.window->runCommand(ui::Command::Run);
   ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 3; }, 8000))
       << "samples " << w.model.store.sampleCount << ", running " << w.model.flags.running << ", frames sent "
       << sent << ", received " << received << ", meter awake " << w.meter.model().awake() << ", port open "
       << w.port->isOpen() << ", commands " << w.meter.model().commandLog().size();
   EXPECT_LE(w.model.store.sampleCount, 5);
   EXPECT_TRUE(w.model.run.canStop);
-  w.frame->runCommand(32772);
+  w.window->runCommand(ui::Command::Stop);
   const int n = w.model.store.sampleCount;
   RunEventsFor(1500);
   EXPECT_EQ(w.model.store.sampleCount, n);
@@ -65,11 +65,11 @@ TEST(LiveMonitoring, UnpluggingShowsTheLostLinkAndReplugRestoresThePanel) {
   w.meter.unplug();
   ASSERT_TRUE(WaitFor([&] { return w.model.panel.reading == "  - - - - "; }, 11000));
   for (int k = 0; k < kKeyCount; ++k) EXPECT_FALSE(w.key(static_cast<Key>(k))->isEnabled()) << k;
-  EXPECT_TRUE(w.frame->action(32783)->isEnabled());  // the port menu is usable again
+  EXPECT_TRUE(w.window->action(ui::Command::Com1)->isEnabled());  // the port menu is usable again
 
   ASSERT_TRUE(w.meter.plugIn());
   ASSERT_TRUE(WaitFor([&] { return w.keyUsable(Key::Light) && w.model.panel.reading.size() == 6; }, 12000));
-  EXPECT_FALSE(w.frame->action(32783)->isEnabled());
+  EXPECT_FALSE(w.window->action(ui::Command::Com1)->isEnabled());
 }
 
 }  // namespace

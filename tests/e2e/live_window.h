@@ -23,28 +23,28 @@ struct LiveWindow {
   PtyMeter meter{link};
   AppModel model;
   std::unique_ptr<QtSerialPort> port;
-  std::unique_ptr<ui::MainWindow> frame;
+  std::unique_ptr<ui::MainWindow> window;
 
   explicit LiveWindow(double framesPerSecond = 4) {
     meter.setFramesPerSecond(framesPerSecond);
     EXPECT_TRUE(meter.start()) << meter.errorString();
     auto path = [this](int) { return link; };
     port = std::make_unique<QtSerialPort>(path);
-    frame = std::make_unique<ui::MainWindow>(model, *port, port.get(),
+    window = std::make_unique<ui::MainWindow>(model, *port, port.get(),
                                              (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
-    frame->prompts.askYesNo = [](const QString&) { return false; };
-    frame->prompts.askSampleRate = [](int, int* v) {
+    window->prompts.askYesNo = [](const QString&) { return false; };
+    window->prompts.askSampleRate = [](int, int* v) {
       *v = 1;
       return true;
     };
-    frame->resize(1200, 800);
-    frame->show();
+    window->resize(1200, 800);
+    window->show();
   }
   ~LiveWindow() {
-    frame.reset();
+    window.reset();
     port.reset();
   }
-  QPushButton* key(Key k) { return frame->view()->panel()->keyButton(k); }
+  QPushButton* key(Key k) { return window->view()->panel()->keyButton(k); }
   bool keyUsable(Key k) { return key(k)->isVisible() && key(k)->isEnabled(); }
   // The meter answers: the panel shows a whole reading and its keys work.
   bool linked() { return keyUsable(Key::Light) && model.panel.reading.size() == 6; }

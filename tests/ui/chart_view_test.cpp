@@ -16,7 +16,7 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
   const UnitInfo& psi = kUnits[kUnitPsi];
   model.run.fullScale = psi.fullScale;
   model.run.intervalMs = 1000;
@@ -26,10 +26,10 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
     model.store.toPsiAt[i] = psi.toPsi;
   }
   model.store.sampleCount = 1;  // the first paint of a run resets the chart to live
-  frame.resize(1300, 900);
-  frame.show();
+  window.resize(1300, 900);
+  window.show();
   QCoreApplication::processEvents();
-  ChartView* view = frame.view();
+  ChartView* view = window.view();
   view->repaint();
   model.store.sampleCount = 10;
   view->repaint();
@@ -62,11 +62,11 @@ TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
   model.store.sampleCount = 5;
   for (QSize size : {QSize(0, 0), QSize(300, 200), QSize(294, 118)}) {
-    frame.view()->resize(size);
-    frame.view()->grab();
+    window.view()->resize(size);
+    window.view()->grab();
   }
   SUCCEED();
 }

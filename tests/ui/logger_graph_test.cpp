@@ -59,8 +59,8 @@ TEST(LoggerGraphWindow, IsTheGraphDialogWithItsToolbarAndDisabledScrollBar) {
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Graph"));
   EXPECT_EQ(w.size(), QSize(946, 598));
   EXPECT_TRUE(w.isModal());
-  const std::pair<int, const char*> buttons[] = {
-      {ID_FILE_PRINT, "Print"}, {ID_LOGGER_DOWNLOAD, "Download"}, {ID_LOGGER_ZOOM_OUT, "ZoomOut"}};
+  const std::pair<Command, const char*> buttons[] = {
+      {Command::Print, "Print"}, {Command::LoggerDownload, "Download"}, {Command::LoggerZoomOut, "ZoomOut"}};
   for (const auto& [id, tip] : buttons) {
     ASSERT_NE(w.action(id), nullptr);
     EXPECT_EQ(w.action(id)->toolTip(), QString::fromLatin1(tip));
@@ -71,7 +71,7 @@ TEST(LoggerGraphWindow, IsTheGraphDialogWithItsToolbarAndDisabledScrollBar) {
   EXPECT_FALSE(w.scrollBar()->isEnabled());
   int printed = 0;
   w.onPrint = [&] { ++printed; };
-  w.action(ID_FILE_PRINT)->trigger();
+  w.action(Command::Print)->trigger();
   EXPECT_EQ(printed, 1);
 }
 
@@ -121,7 +121,7 @@ TEST(LoggerGraphWindow, CursorFollowsTheMouseAndZoomHidesTheMargins) {
   EXPECT_EQ(zoomed.pixelColor(900, 300), kBackground);  // right margin covers the right axis
   EXPECT_EQ(zoomed.pixelColor(100, 70), kBlack);
 
-  w.action(ID_LOGGER_ZOOM_OUT)->trigger();
+  w.action(Command::LoggerZoomOut)->trigger();
   EXPECT_FALSE(w.scrollBar()->isEnabled());
   EXPECT_EQ(w.composedImage().pixelColor(884, 300), kRed);
 }
@@ -150,14 +150,14 @@ TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   std::vector<QString> failures;
   w.chooseFile = [&] { return chosen; };
   w.reportFailure = [&](const QString& message) { failures.push_back(message); };
-  w.action(ID_LOGGER_DOWNLOAD)->trigger();
+  w.action(Command::LoggerDownload)->trigger();
   EXPECT_TRUE(failures.empty());
   EXPECT_EQ(m.logger.recordCount, 3);
   EXPECT_EQ(m.logger.loaded, 1);
   EXPECT_EQ(w.composedImage().pixelColor(500, 390), kRed);  // -2 psi: 298.4 + 91.7
 
   chosen = dir.filePath(QStringLiteral("missing.KvtDat"));
-  w.action(ID_LOGGER_DOWNLOAD)->trigger();
+  w.action(Command::LoggerDownload)->trigger();
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_TRUE(failures[0].startsWith(chosen));
   EXPECT_EQ(m.logger.recordCount, 3);

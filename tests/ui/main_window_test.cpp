@@ -26,7 +26,7 @@ struct Shell {
   std::string config;
   AppModel model;
   RecordingPort port;
-  std::unique_ptr<MainWindow> frame;
+  std::unique_ptr<MainWindow> window;
   std::vector<QString> questions;
   bool answerYes = false;
   int saves = 0;
@@ -38,17 +38,17 @@ struct Shell {
       f.open(QIODevice::WriteOnly);
       f.write(configText);
     }
-    frame = std::make_unique<MainWindow>(model, port, nullptr, config, [](int n) {
+    window = std::make_unique<MainWindow>(model, port, nullptr, config, [](int n) {
       return "/dev/ttyUSB" + std::to_string(n - 1);
     });
-    frame->prompts.askYesNo = [this](const QString& q) {
+    window->prompts.askYesNo = [this](const QString& q) {
       questions.push_back(q);
       return answerYes;
     };
-    frame->files.saveRun = [this] { ++saves; };
+    window->files.saveRun = [this] { ++saves; };
   }
-  QString caption(int id) const { return frame->action(id)->text().section(QLatin1Char('\t'), 0, 0); }
-  bool enabled(int id) const { return frame->action(id)->isEnabled(); }
+  QString caption(Command command) const { return window->action(command)->text().section(QLatin1Char('\t'), 0, 0); }
+  bool enabled(Command command) const { return window->action(command)->isEnabled(); }
 };
 
 std::string ReadFile(const std::string& path) {
@@ -57,36 +57,36 @@ std::string ReadFile(const std::string& path) {
   return f.readAll().toStdString();
 }
 
-TEST(MainFrame, TitleMenusAndToolbar) {
+TEST(MainWindow, TitleMenusAndToolbar) {
   Shell s;
-  EXPECT_EQ(s.frame->windowTitle(), QStringLiteral("Q5716 Pneuvista Software"));
+  EXPECT_EQ(s.window->windowTitle(), QStringLiteral("Q5716 Pneuvista Software"));
   QStringList menus;
-  for (QAction* a : s.frame->menuBar()->actions()) menus << a->text();
+  for (QAction* a : s.window->menuBar()->actions()) menus << a->text();
   EXPECT_EQ(menus, (QStringList{"&File(f)", "&RealTime(R)", "&COM Port", "&Help(H)", "&Computer Command"}));
-  const std::vector<std::pair<int, const char*>> items = {
-      {32814, "&Save"},  {57607, "&Print"}, {57665, "&Exit"},     {32771, "&Run"},       {32772, "&Stop"},
-      {32811, "&UndoZoom"}, {32812, "&PowerOff"}, {32783, "&COM1"}, {32786, "&COM4"},    {32817, "&Other COM"},
-      {57664, "&About"}, {32779, "&Contents"}, {32780, "&Computer Command"},
+  const std::vector<std::pair<Command, const char*>> items = {
+      {Command::SaveRun, "&Save"},  {Command::Print, "&Print"}, {Command::Exit, "&Exit"},     {Command::Run, "&Run"},       {Command::Stop, "&Stop"},
+      {Command::UndoZoom, "&UndoZoom"}, {Command::PowerOff, "&PowerOff"}, {Command::Com1, "&COM1"}, {Command::Com4, "&COM4"},    {Command::OtherPort, "&Other COM"},
+      {Command::About, "&About"}, {Command::HelpContents, "&Contents"}, {Command::ComputerCommand, "&Computer Command"},
   };
-  for (auto [id, text] : items) EXPECT_EQ(s.caption(id), QString::fromLatin1(text)) << id;
-  EXPECT_FALSE(s.enabled(32780));
-  EXPECT_EQ(s.frame->action(32783)->text(), QStringLiteral("&COM1\t/dev/ttyUSB0"));
+  for (auto [command, text] : items) EXPECT_EQ(s.caption(command), QString::fromLatin1(text)) << text;
+  EXPECT_FALSE(s.enabled(Command::ComputerCommand));
+  EXPECT_EQ(s.window->action(Command::Com1)->text(), QStringLiteral("&COM1\t/dev/ttyUSB0"));
 
   QStringList tips;
   int separators = 0;
-  for (QAction* a : s.frame->toolBar()->actions()) {
+  for (QAction* a : s.window->toolBar()->actions()) {
     if (a->isSeparator()) ++separators;
     else tips << a->toolTip();
   }
   EXPECT_EQ(tips, (QStringList{"Save", "Print", "Start", "Stop", "UndoZoom", "PowerOff", "Help"}));
   EXPECT_EQ(separators, 6);
-  EXPECT_EQ(s.frame->messagePane()->text(), QStringLiteral("Ready"));
-  EXPECT_EQ(s.frame->action(57607)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-  EXPECT_EQ(s.frame->action(57601)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-  EXPECT_EQ(s.frame->action(57603)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+  EXPECT_EQ(s.window->messagePane()->text(), QStringLiteral("Ready"));
+  EXPECT_EQ(s.window->action(Command::Print)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+  EXPECT_EQ(s.window->action(Command::OpenDocument)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+  EXPECT_EQ(s.window->action(Command::SaveDocument)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
 }
 
-TEST(MainFrame, CommandsFollowTheAcquisitionState) {
+TEST(MainWindow, CommandsFollowTheAcquisitionState) {
   struct Case {
     const char* state;
     bool monitoring, running, canStop;
@@ -106,18 +106,18 @@ TEST(MainFrame, CommandsFollowTheAcquisitionState) {
     s.model.flags.running = c.running;
     s.model.run.canStop = c.canStop;
     s.model.store.sampleCount = c.samples;
-    s.frame->updateCommandStates();
-    EXPECT_EQ(s.enabled(ID_RUN), c.run) << c.state;
-    EXPECT_EQ(s.enabled(ID_POWER_OFF), c.run) << c.state;
-    EXPECT_EQ(s.enabled(ID_STOP), c.stop) << c.state;
-    EXPECT_EQ(s.enabled(ID_FILE_SAVE_RUN), c.save) << c.state;
-    EXPECT_EQ(s.enabled(ID_FILE_PRINT), c.save) << c.state;
-    EXPECT_TRUE(s.enabled(ID_APP_EXIT));
-    EXPECT_TRUE(s.enabled(ID_APP_ABOUT));
+    s.window->updateCommandStates();
+    EXPECT_EQ(s.enabled(Command::Run), c.run) << c.state;
+    EXPECT_EQ(s.enabled(Command::PowerOff), c.run) << c.state;
+    EXPECT_EQ(s.enabled(Command::Stop), c.stop) << c.state;
+    EXPECT_EQ(s.enabled(Command::SaveRun), c.save) << c.state;
+    EXPECT_EQ(s.enabled(Command::Print), c.save) << c.state;
+    EXPECT_TRUE(s.enabled(Command::Exit));
+    EXPECT_TRUE(s.enabled(Command::About));
   }
 }
 
-TEST(MainFrame, ConfigurationGivesThePortAndItsRadioMark) {
+TEST(MainWindow, ConfigurationGivesThePortAndItsRadioMark) {
   struct Case {
     const char* text;  // nullptr: no file
     int port;
@@ -134,34 +134,34 @@ TEST(MainFrame, ConfigurationGivesThePortAndItsRadioMark) {
     Shell s(c.text);
     EXPECT_EQ(s.model.flags.portNumber, c.port) << (c.text ? c.text : "no file");
     for (int k = 1; k <= 4; ++k)
-      EXPECT_EQ(s.frame->action(ID_COM1 + k - 1)->isChecked(), k == c.checked) << c.port << " COM" << k;
+      EXPECT_EQ(s.window->action(PortCommand(k))->isChecked(), k == c.checked) << c.port << " COM" << k;
     // The port is set up at start and greeted with CONNECT three times.
     EXPECT_EQ(s.port.log.front(), "select " + std::to_string(c.port));
     EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "01"));
   }
 }
 
-TEST(MainFrame, ClosingWritesThePortBackKeepingOtherLines) {
+TEST(MainWindow, ClosingWritesThePortBackKeepingOtherLines) {
   Shell s("; a comment\r\n[Ports]\r\nCOM9=/dev/serial/by-id/meter\r\n[COMInfo]\r\nCOM num=2\r\n");
-  s.frame->runCommand(ID_COM3);
-  s.frame->closeSequence();
+  s.window->runCommand(Command::Com3);
+  s.window->closeSequence();
   const std::string text = ReadFile(s.config);
   EXPECT_NE(text.find("; a comment"), std::string::npos);
   EXPECT_NE(text.find("COM9=/dev/serial/by-id/meter"), std::string::npos);
   EXPECT_EQ(ReadComPort(s.config), 3);
 
   Shell fresh;
-  fresh.frame->closeSequence();
+  fresh.window->closeSequence();
   EXPECT_EQ(ReadFile(fresh.config), "[COMInfo]\r\nCOM num=1\r\n");
 }
 
-TEST(MainFrame, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
+TEST(MainWindow, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
   for (int samples : {0, 1, 2}) {
     Shell s;
     s.model.store.sampleCount = samples;
     s.answerYes = true;
     s.port.log.clear();
-    s.frame->closeSequence();
+    s.window->closeSequence();
     std::vector<std::string> expected(3, "12");
     expected.insert(expected.end(), 6, "02");
     EXPECT_EQ(s.port.writes(), expected);
@@ -174,63 +174,63 @@ TEST(MainFrame, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
   }
 }
 
-TEST(MainFrame, RunThenCancelStillSendsRunAndStartsNothing) {
+TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
   Shell s;
   s.model.run.monitoring = true;
   s.model.statsBar.exportEnabled = true;
-  s.frame->updateCommandStates();
-  s.frame->prompts.askSampleRate = [](int preset, int*) {
+  s.window->updateCommandStates();
+  s.window->prompts.askSampleRate = [](int preset, int*) {
     EXPECT_EQ(preset, 1);
     return false;
   };
   s.port.log.clear();
-  s.frame->runCommand(ID_RUN);
+  s.window->runCommand(Command::Run);
   EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
-  EXPECT_FALSE(s.frame->view()->statisticsBar()->exportButton()->isEnabled());
+  EXPECT_FALSE(s.window->view()->statisticsBar()->exportButton()->isEnabled());
   EXPECT_FALSE(s.model.flags.runRequested);
-  EXPECT_FALSE(s.enabled(ID_STOP));
+  EXPECT_FALSE(s.enabled(Command::Stop));
   EXPECT_TRUE(s.model.run.startTimerPending);
   EXPECT_TRUE(s.questions.empty());
 }
 
-TEST(MainFrame, RunConfirmedAfterARunAsksToSaveFirst) {
+TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   Shell s;
   s.model.run.monitoring = true;
   s.model.flags.graphHasData = true;
   s.answerYes = true;
-  s.frame->updateCommandStates();
-  s.frame->prompts.askSampleRate = [](int, int* value) {
+  s.window->updateCommandStates();
+  s.window->prompts.askSampleRate = [](int, int* value) {
     *value = 0;  // below 1 counts as 1
     return true;
   };
-  s.frame->runCommand(ID_RUN);
+  s.window->runCommand(Command::Run);
   ASSERT_EQ(s.questions.size(), 1u);
   EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
   EXPECT_EQ(s.saves, 1);
   EXPECT_EQ(s.model.run.intervalMs, 1000);
   EXPECT_TRUE(s.model.flags.runRequested);
-  EXPECT_TRUE(s.enabled(ID_STOP));
-  EXPECT_FALSE(s.enabled(ID_RUN));
+  EXPECT_TRUE(s.enabled(Command::Stop));
+  EXPECT_FALSE(s.enabled(Command::Run));
 }
 
-TEST(MainFrame, OtherComAcceptsFiveToSixteenOnly) {
+TEST(MainWindow, OtherComAcceptsFiveToSixteenOnly) {
   struct Case {
     int entered;
     bool changes;
   };
   for (const Case& c : {Case{17, false}, Case{4, false}, Case{5, true}, Case{16, true}}) {
     Shell s;
-    s.frame->prompts.askPortNumber = [&](int preset, int* value) {
+    s.window->prompts.askPortNumber = [&](int preset, int* value) {
       EXPECT_EQ(preset, 5);
       *value = c.entered;
       return true;
     };
     s.port.log.clear();
-    s.frame->runCommand(ID_OTHER_COM);
+    s.window->runCommand(Command::OtherPort);
     if (!c.changes) {
       EXPECT_TRUE(s.port.log.empty()) << c.entered;
       EXPECT_EQ(s.model.flags.portNumber, 1);
-      EXPECT_TRUE(s.frame->action(ID_COM1)->isChecked());
+      EXPECT_TRUE(s.window->action(Command::Com1)->isChecked());
       continue;
     }
     EXPECT_EQ(s.model.flags.portNumber, c.entered);
@@ -238,18 +238,18 @@ TEST(MainFrame, OtherComAcceptsFiveToSixteenOnly) {
     EXPECT_EQ(s.port.log[0], "close");  // the open port is closed first
     EXPECT_EQ(s.port.log[1], "select " + std::to_string(c.entered));
     EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "01"));
-    for (int k = 0; k < 4; ++k) EXPECT_FALSE(s.frame->action(ID_COM1 + k)->isChecked());
+    for (int k = 0; k < 4; ++k) EXPECT_FALSE(s.window->action(PortCommand(k + 1))->isChecked());
   }
 }
 
-TEST(MainFrame, AFailingPortIsNamedInTheStatusBar) {
+TEST(MainWindow, AFailingPortIsNamedInTheStatusBar) {
   QTemporaryDir dir;
   AppModel model;
   RecordingPort port;
   port.failAt = 6;  // the open of the start-up set-up
-  MainWindow frame(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString(),
-                   [](int) { return std::string("/dev/ttyUSB0"); });
-  EXPECT_EQ(frame.messagePane()->text(), QStringLiteral("COM1 (/dev/ttyUSB0): refused"));
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString(),
+                    [](int) { return std::string("/dev/ttyUSB0"); });
+  EXPECT_EQ(window.messagePane()->text(), QStringLiteral("COM1 (/dev/ttyUSB0): refused"));
 }
 
 }  // namespace

@@ -75,8 +75,13 @@ struct CursorBarTexts {
   std::string maximum, minimum, maximumTime, minimumTime, average;
   bool clearEnabled = false;
 
-  void clearTexts() { *this = CursorBarTexts{{}, {}, {}, {}, {}, {}, {}, {}, {}, clearEnabled}; }
-  // In the bar's box order (edit ids 1017..1025).
+  // Empties the nine texts; the Clear button keeps its state.
+  void clearTexts() {
+    const bool keep = clearEnabled;
+    *this = {};
+    clearEnabled = keep;
+  }
+  // In the bar's box order.
   std::array<std::string, 9> boxes() const {
     return {aValue, aTime, bValue, bTime, maximum, minimum, maximumTime, minimumTime, average};
   }

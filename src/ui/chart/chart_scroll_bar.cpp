@@ -9,7 +9,6 @@ namespace pv::ui {
 ChartScrollBar::ChartScrollBar(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("ChartScrollBar"));
   bar_ = new QScrollBar(Qt::Horizontal, this);
-  bar_->setProperty("controlId", 1089);
   bar_->setEnabled(false);
   // The bar paints every pixel of its own. Said so, a change of its range (one per
   // committed sample) repaints the bar alone instead of the whole chart beneath it.

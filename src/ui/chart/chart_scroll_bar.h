@@ -1,5 +1,5 @@
 #pragma once
-// The strip under the chart holding the horizontal scroll bar (control 1089) that
+// The strip under the chart holding the horizontal scroll bar that
 // pans a zoomed chart.
 #include <QWidget>
 

@@ -52,19 +52,19 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
   rubberBand_ = new QRubberBand(QRubberBand::Rectangle, this);
   setMouseTracking(false);
 
-  dragTimer_.setInterval(kDragWatchPeriodMs);
-  connect(&dragTimer_, &QTimer::timeout, this, &ChartView::dragWatchTick);
+  dragWatch_.setInterval(kDragWatchPeriodMs);
+  connect(&dragWatch_, &QTimer::timeout, this, &ChartView::dragWatchTick);
   sampleTimer_.setTimerType(Qt::PreciseTimer);
   connect(&sampleTimer_, &QTimer::timeout, this, &ChartView::sampleTick);
-  watchdogTimer_.setSingleShot(true);
-  connect(&watchdogTimer_, &QTimer::timeout, this, &ChartView::watchdogTick);
+  linkWatchdog_.setSingleShot(true);
+  connect(&linkWatchdog_, &QTimer::timeout, this, &ChartView::watchdogTick);
 }
 
 void ChartView::initialUpdate() {
   update();
   placeBars();
   armSampleTimer(model_.run.intervalMs);
-  watchdogTimer_.start(kWatchdogFirstMs);
+  linkWatchdog_.start(kWatchdogFirstMs);
 }
 
 void ChartView::armSampleTimer(int periodMs) {
@@ -83,14 +83,14 @@ void ChartView::watchdogTick() {
   std::string error;
   WatchdogTick(model_, port_, observer_, &error);
   panel_->syncKeys();
-  if (auto* frame = qobject_cast<MainWindow*>(mainWindow_)) frame->updateCommandStates();
-  watchdogTimer_.start(kWatchdogPeriodMs);
+  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->updateCommandStates();
+  linkWatchdog_.start(kWatchdogPeriodMs);
 }
 
 void ChartView::placeBars() {
-  auto* frame = qobject_cast<MainWindow*>(mainWindow_);
-  const QPoint o = frame ? frame->clientOrigin() : QPoint();
-  const QRect c = frame ? frame->clientRect() : mainWindow_->rect();
+  auto* window = qobject_cast<MainWindow*>(mainWindow_);
+  const QPoint o = window ? window->clientOrigin() : QPoint();
+  const QRect c = window ? window->clientRect() : mainWindow_->rect();
   const int L = c.left(), T = c.top(), R = c.left() + c.width(), B = c.top() + c.height();
   auto place = [&](QWidget* w, int x, int y, int width, int height) {
     w->setGeometry(o.x() + x, o.y() + y, std::max(0, width), std::max(0, height));
@@ -106,8 +106,8 @@ void ChartView::placeBars() {
 void ChartView::resizeEvent(QResizeEvent*) { placeBars(); }
 
 QPoint ChartView::offsetInFrame() const {
-  auto* frame = qobject_cast<MainWindow*>(mainWindow_);
-  return frame ? pos() - frame->clientOrigin() : QPoint();
+  auto* window = qobject_cast<MainWindow*>(mainWindow_);
+  return window ? pos() - window->clientOrigin() : QPoint();
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
@@ -159,7 +159,7 @@ void ChartView::undoZoom() {
 void ChartView::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   if (LeftPress(model_, {e->position().toPoint().x(), e->position().toPoint().y()}, width(), height()))
-    dragTimer_.start();
+    dragWatch_.start();
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* e) {
@@ -181,14 +181,14 @@ void ChartView::mouseReleaseEvent(QMouseEvent* e) {
   } else if (e->button() == Qt::RightButton) {
     if (RightRelease(model_, p.x(), width(), height(), observer_)) repaint();
   }
-  if (auto* frame = qobject_cast<MainWindow*>(mainWindow_)) frame->updateCommandStates();
+  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->updateCommandStates();
 }
 
 void ChartView::dragWatchTick() {
   const QPoint p = mapFromGlobal(QCursor::pos());
   if (DragWatchTick(model_, {p.x(), p.y()}, width(), height(), observer_)) {
     rubberBand_->hide();
-    dragTimer_.stop();
+    dragWatch_.stop();
     repaint();
   }
 }

@@ -33,9 +33,9 @@ class ChartView : public QWidget {
   ChartScrollBar* scrollStrip() const { return scrollStrip_; }
   QWidget* spacerBar() const { return spacer_; }
 
-  // Arms timer 1 (sample commit) and timer 2 (watchdog, first tick after 3 s).
+  // Arms the sample timer and the link watchdog (first tick after 3 s).
   void initialUpdate();
-  // Re-arms timer 1 with a new period.
+  // Re-arms the sample timer with a new period.
   void armSampleTimer(int periodMs);
   // Places the bars in the main window's client area (origin below its menu bar).
   void placeBars();
@@ -45,7 +45,7 @@ class ChartView : public QWidget {
   void sampleTick();
   void watchdogTick();
 
-  // The drag watch (timer 3) with the pointer where it is now.
+  // A tick of the drag watch with the pointer where it is now.
   void dragWatchTick();
   void undoZoom();
   bool zoomed() const;
@@ -73,9 +73,9 @@ class ChartView : public QWidget {
   FrontPanel* panel_;
   QWidget* spacer_;
   ChartScrollBar* scrollStrip_;
-  QTimer sampleTimer_;    // timer 1
-  QTimer watchdogTimer_;  // timer 2
-  QTimer dragTimer_;      // timer 3
+  QTimer sampleTimer_;    // commits a sample every interval
+  QTimer linkWatchdog_;   // notices a silent meter
+  QTimer dragWatch_;      // cancels a drag that leaves the plot
   QRubberBand* rubberBand_ = nullptr;
   QImage frame_;
   // Where the view lies in the main window's client area: the time labels are

@@ -56,24 +56,16 @@ CursorBar::CursorBar(QWidget* parent) : QWidget(parent) {
       edit->setFocusPolicy(Qt::NoFocus);
       edit->setFont(font);
       edit->setGeometry(item.x, item.y, item.w, 22);
-      edit->setProperty("controlId", kCursorBoxIds[item.box]);
       boxes_[item.box] = edit;
     }
   }
   clear_ = new QPushButton(QStringLiteral("Clear"), this);
   clear_->setFont(font);
   clear_->setGeometry(284, 64, 80, 24);
-  clear_->setProperty("controlId", ID_CURSOR_CLEAR);
   clear_->setEnabled(false);
   connect(clear_, &QPushButton::clicked, this, [this] {
     if (onClear) onClear();
   });
-}
-
-QLineEdit* CursorBar::box(int id) const {
-  for (std::size_t i = 0; i < kCursorBoxIds.size(); ++i)
-    if (kCursorBoxIds[i] == id) return boxes_[i];
-  return nullptr;
 }
 
 void CursorBar::transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled) {

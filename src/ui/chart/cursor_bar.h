@@ -11,10 +11,6 @@ class QPushButton;
 
 namespace pv::ui {
 
-// Order of the nine texts: A value, A time, B value, B time, maximum, minimum,
-// maximum time, minimum time, average (edit ids 1017..1025 as listed in kCursorBoxIds).
-inline constexpr std::array<int, 9> kCursorBoxIds{1017, 1018, 1019, 1020, 1021, 1022, 1024, 1023, 1025};
-
 class CursorBar : public QWidget {
   Q_OBJECT
  public:
@@ -22,8 +18,8 @@ class CursorBar : public QWidget {
 
   std::function<void()> onClear;
 
+  // The nine texts in the order of CursorBarTexts::boxes().
   void transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled);
-  QLineEdit* box(int id) const;
   QPushButton* clearButton() const { return clear_; }
 
  private:

@@ -23,7 +23,6 @@ class StatisticsBar : public QWidget {
 
   // Copies the model's texts into the boxes and the Export Excel enabling.
   void transferToControls();
-  QLineEdit* box(int id) const;
   QPushButton* openButton() const { return open_; }
   QPushButton* exportButton() const { return export_; }
 
@@ -31,7 +30,7 @@ class StatisticsBar : public QWidget {
   const AppModel& model_;
   QPushButton* open_ = nullptr;
   QPushButton* export_ = nullptr;
-  std::vector<std::pair<int, QLineEdit*>> boxes_;
+  std::vector<QLineEdit*> boxes_;  // in the order of kBoxes
 };
 
 }  // namespace pv::ui

@@ -15,29 +15,31 @@ inline const QColor kPanelBackground(217, 218, 212);
 inline const QColor kDisplayGreen(168, 191, 163);
 inline const QColor kBarBackground(240, 240, 240);
 
-// Command ids of the menus, the toolbar and the bars.
-enum CommandId {
-  ID_FILE_SAVE_RUN = 32814,
-  ID_FILE_PRINT = 57607,
-  ID_APP_EXIT = 57665,
-  ID_RUN = 32771,
-  ID_STOP = 32772,
-  ID_UNDO_ZOOM = 32811,
-  ID_POWER_OFF = 32812,
-  ID_COM1 = 32783,
-  ID_COM2 = 32784,
-  ID_COM3 = 32785,
-  ID_COM4 = 32786,
-  ID_OTHER_COM = 32817,
-  ID_APP_ABOUT = 57664,
-  ID_HELP_CONTENTS = 32779,
-  ID_COMPUTER_COMMAND = 32780,
-  ID_FILE_NEW = 57600,
-  ID_FILE_OPEN = 57601,
-  ID_FILE_SAVE = 57603,
-  ID_BAR_OPEN = 1001,
-  ID_BAR_EXPORT = 1002,
-  ID_CURSOR_CLEAR = 1044,
+// The commands of the menus, the toolbar and the logger window.
+enum class Command {
+  SaveRun,
+  Print,
+  Exit,
+  Run,
+  Stop,
+  UndoZoom,
+  PowerOff,
+  Com1,
+  Com2,
+  Com3,
+  Com4,
+  OtherPort,
+  About,
+  HelpContents,
+  ComputerCommand,
+  NewDocument,
+  OpenDocument,
+  SaveDocument,
+  LoggerDownload,
+  LoggerZoomOut,
 };
+
+// COM1..COM4 of the port menu, k = 1..4.
+constexpr Command PortCommand(int k) { return static_cast<Command>(static_cast<int>(Command::Com1) + k - 1); }
 
 }  // namespace pv::ui

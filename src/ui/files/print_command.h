@@ -1,5 +1,5 @@
 #pragma once
-// The Print command (57607) of the main window and of the logger window: the print
+// The Print command of the main window and of the logger window: the print
 // dialog, then the "Pressure Graph" page of the real-time run, or of the loaded
 // logger file while the logger window is open, as exactly one page.
 #include <QString>

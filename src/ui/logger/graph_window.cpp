@@ -50,7 +50,6 @@ GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
 
   createToolBar();
   scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-  scrollBar_->setObjectName(QStringLiteral("1090"));
   scrollBar_->setGeometry(Dlu(21, 284, 430, 8));
   scrollBar_->setRange(0, 0);
   scrollBar_->setEnabled(false);
@@ -77,18 +76,15 @@ void GraphWindow::createToolBar() {
   const QStyle* s = style();
   print_ = toolBar_->addAction(ThemeOr("document-print", QStyle::SP_FileDialogDetailedView, s),
                                QStringLiteral("Print"));
-  print_->setData(ID_FILE_PRINT);
   connect(print_, &QAction::triggered, this, [this] {
     if (onPrint) onPrint();
   });
   toolBar_->addSeparator();
   download_ = toolBar_->addAction(ThemeOr("document-open", QStyle::SP_DialogOpenButton, s),
                                   QStringLiteral("Download"));
-  download_->setData(ID_LOGGER_DOWNLOAD);
   connect(download_, &QAction::triggered, this, &GraphWindow::download);
   toolBar_->addSeparator();
   zoomOut_ = toolBar_->addAction(ThemeOr("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
-  zoomOut_->setData(ID_LOGGER_ZOOM_OUT);
   connect(zoomOut_, &QAction::triggered, this, &GraphWindow::zoomOut);
   for (QAction* a : {print_, download_, zoomOut_}) {
     a->setToolTip(a->text());
@@ -96,13 +92,13 @@ void GraphWindow::createToolBar() {
   }
 }
 
-QAction* GraphWindow::action(int commandId) const {
-  switch (commandId) {
-    case ID_FILE_PRINT:
+QAction* GraphWindow::action(Command command) const {
+  switch (command) {
+    case Command::Print:
       return print_;
-    case ID_LOGGER_DOWNLOAD:
+    case Command::LoggerDownload:
       return download_;
-    case ID_LOGGER_ZOOM_OUT:
+    case Command::LoggerZoomOut:
       return zoomOut_;
     default:
       return nullptr;

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "chart/zoom.h"
+#include "ui/common/ui_constants.h"
 
 class QAction;
 class QScrollBar;
@@ -21,16 +22,12 @@ struct LoggerScrollBar;
 
 namespace pv::ui {
 
-inline constexpr int ID_LOGGER_DOWNLOAD = 32791;
-inline constexpr int ID_LOGGER_ZOOM_OUT = 32792;
-inline constexpr int IDC_LOGGER_SCROLL = 1090;
-
 class GraphWindow : public QDialog {
   Q_OBJECT
  public:
   explicit GraphWindow(AppModel& model, QWidget* parent = nullptr);
 
-  // Print (57607) is the main window's command; the window only passes it on.
+  // Print is the main window's command; the window only passes it on.
   std::function<void()> onPrint;
   // The file-open dialog; returns the chosen path, empty when cancelled. Tests replace it.
   std::function<QString()> chooseFile;
@@ -41,7 +38,7 @@ class GraphWindow : public QDialog {
 
   QToolBar* toolBar() const { return toolBar_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
-  QAction* action(int commandId) const;
+  QAction* action(Command command) const;
 
   void download();
   void zoomOut();

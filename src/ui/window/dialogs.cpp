@@ -43,7 +43,6 @@ SampleRateDialog::SampleRateDialog(QWidget* parent) : IntegerDialog(parent, fals
   auto* label = new QLabel(QStringLiteral("Sample Rate"), this);
   label->setGeometry(Dlu(14, 18, 44, 10));
   edit_->setGeometry(Dlu(60, 16, 40, 13));
-  edit_->setProperty("controlId", 1076);
   auto* sec = new QLabel(QStringLiteral("Sec"), this);
   sec->setGeometry(Dlu(104, 18, 20, 10));
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -60,7 +59,6 @@ PortNumberDialog::PortNumberDialog(QWidget* parent) : IntegerDialog(parent, true
   auto* label = new QLabel(QStringLiteral("COM  No."), this);
   label->setGeometry(Dlu(20, 28, 36, 10));
   edit_->setGeometry(Dlu(60, 26, 40, 13));
-  edit_->setProperty("controlId", 1100);
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(Dlu(44, 50, 50, 14));
   ok->setDefault(true);

@@ -100,76 +100,76 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler) {
+QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, Command command,
+                                 std::function<void()> handler) {
   auto* a = new QAction(caption, this);
-  a->setData(id);
   connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
     if (handler) handler();
   });
   if (menu) menu->addAction(a);
-  actions_[id] = a;
+  actions_[command] = a;
   return a;
 }
 
 void MainWindow::createMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File(f)"));
-  addCommand(file, QStringLiteral("&Save"), ID_FILE_SAVE_RUN, [this] {
+  addCommand(file, QStringLiteral("&Save"), Command::SaveRun, [this] {
     if (files.saveRun) files.saveRun();
   });
-  addCommand(file, QStringLiteral("&Print"), ID_FILE_PRINT, [this] {
+  addCommand(file, QStringLiteral("&Print"), Command::Print, [this] {
     if (files.print) files.print();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   file->addSeparator();
-  addCommand(file, QStringLiteral("&Exit"), ID_APP_EXIT, [this] { close(); });
+  addCommand(file, QStringLiteral("&Exit"), Command::Exit, [this] { close(); });
 
   QMenu* realTime = menuBar()->addMenu(QStringLiteral("&RealTime(R)"));
-  addCommand(realTime, QStringLiteral("&Run"), ID_RUN, [this] { onRun(); });
-  addCommand(realTime, QStringLiteral("&Stop"), ID_STOP, [this] { onStop(); });
-  addCommand(realTime, QStringLiteral("&UndoZoom"), ID_UNDO_ZOOM, [this] {
+  addCommand(realTime, QStringLiteral("&Run"), Command::Run, [this] { onRun(); });
+  addCommand(realTime, QStringLiteral("&Stop"), Command::Stop, [this] { onStop(); });
+  addCommand(realTime, QStringLiteral("&UndoZoom"), Command::UndoZoom, [this] {
     view_->undoZoom();
     updateCommandStates();
   });
-  addCommand(realTime, QStringLiteral("&PowerOff"), ID_POWER_OFF, [this] { onPowerOff(); });
+  addCommand(realTime, QStringLiteral("&PowerOff"), Command::PowerOff, [this] { onPowerOff(); });
 
   QMenu* ports = menuBar()->addMenu(QStringLiteral("&COM Port"));
   for (int k = 1; k <= 4; ++k) {
-    QAction* a = addCommand(ports, QStringLiteral("&COM%1").arg(k), ID_COM1 + k - 1, [this, k] { onChoosePort(k); });
+    QAction* a = addCommand(ports, QStringLiteral("&COM%1").arg(k), PortCommand(k), [this, k] { onChoosePort(k); });
     a->setCheckable(true);
   }
-  addCommand(ports, QStringLiteral("&Other COM"), ID_OTHER_COM, [this] { onOtherPort(); })
+  addCommand(ports, QStringLiteral("&Other COM"), Command::OtherPort, [this] { onOtherPort(); })
       ->setStatusTip(QStringLiteral("Other comports"));
   connect(ports, &QMenu::aboutToShow, this, &MainWindow::refreshPortCaptions);
   refreshPortCaptions();
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help(H)"));
-  addCommand(help, QStringLiteral("&About"), ID_APP_ABOUT, [this] { onAbout(); });
-  addCommand(help, QStringLiteral("&Contents"), ID_HELP_CONTENTS, [this] { onHelp(); });
+  addCommand(help, QStringLiteral("&About"), Command::About, [this] { onAbout(); });
+  addCommand(help, QStringLiteral("&Contents"), Command::HelpContents, [this] { onHelp(); });
 
-  QAction* computer = addCommand(nullptr, QStringLiteral("&Computer Command"), ID_COMPUTER_COMMAND, nullptr);
+  QAction* computer = addCommand(nullptr, QStringLiteral("&Computer Command"), Command::ComputerCommand, nullptr);
   computer->setEnabled(false);
   menuBar()->addAction(computer);
 
   // Accelerators that are not on a menu item.
-  addCommand(nullptr, QStringLiteral("New"), ID_FILE_NEW, nullptr)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  addCommand(nullptr, QStringLiteral("Open"), ID_FILE_OPEN, [this] {
+  addCommand(nullptr, QStringLiteral("New"), Command::NewDocument, nullptr)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  addCommand(nullptr, QStringLiteral("Open"), Command::OpenDocument, [this] {
     if (files.documentOpen) files.documentOpen();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  addCommand(nullptr, QStringLiteral("Save"), ID_FILE_SAVE, [this] {
+  addCommand(nullptr, QStringLiteral("Save"), Command::SaveDocument, [this] {
     if (files.documentSave) files.documentSave();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) addAction(actions_[id]);
+  for (Command c : {Command::NewDocument, Command::OpenDocument, Command::SaveDocument}) addAction(actions_[c]);
 }
 
 void MainWindow::refreshPortCaptions() {
   // The device each number stands for, beside the caption in the shortcut column.
   for (int k = 1; k <= 4; ++k) {
-    actions_[ID_COM1 + k - 1]->setText(
+    actions_[PortCommand(k)]->setText(
         QStringLiteral("&COM%1\t%2").arg(k).arg(QString::fromStdString(devicePath(k))));
   }
   const int n = model_.flags.portNumber;
   QString other = QStringLiteral("&Other COM");
   if (n >= kOtherComMin) other += QStringLiteral("\tCOM%1 %2").arg(n).arg(QString::fromStdString(devicePath(n)));
-  actions_[ID_OTHER_COM]->setText(other);
+  actions_[Command::OtherPort]->setText(other);
 }
 
 std::string MainWindow::devicePath(int number) const { return pathOf_(number); }
@@ -182,25 +182,25 @@ void MainWindow::createToolBar() {
   toolBar_->setFixedHeight(30);
   const QStyle* s = style();
   struct Button {
-    int id;
+    Command command;
     const char* theme;
     QStyle::StandardPixmap fallback;
     const char* tip;
   };
   const Button buttons[] = {
-      {ID_FILE_SAVE_RUN, "document-save", QStyle::SP_DialogSaveButton, "Save"},
-      {ID_FILE_PRINT, "document-print", QStyle::SP_FileDialogDetailedView, "Print"},
-      {ID_RUN, "media-playback-start", QStyle::SP_MediaPlay, "Start"},
-      {ID_STOP, "media-playback-stop", QStyle::SP_MediaStop, "Stop"},
-      {ID_UNDO_ZOOM, "zoom-original", QStyle::SP_ArrowBack, "UndoZoom"},
-      {ID_POWER_OFF, "system-shutdown", QStyle::SP_BrowserStop, "PowerOff"},
-      {ID_HELP_CONTENTS, "help-contents", QStyle::SP_DialogHelpButton, "Help"},
+      {Command::SaveRun, "document-save", QStyle::SP_DialogSaveButton, "Save"},
+      {Command::Print, "document-print", QStyle::SP_FileDialogDetailedView, "Print"},
+      {Command::Run, "media-playback-start", QStyle::SP_MediaPlay, "Start"},
+      {Command::Stop, "media-playback-stop", QStyle::SP_MediaStop, "Stop"},
+      {Command::UndoZoom, "zoom-original", QStyle::SP_ArrowBack, "UndoZoom"},
+      {Command::PowerOff, "system-shutdown", QStyle::SP_BrowserStop, "PowerOff"},
+      {Command::HelpContents, "help-contents", QStyle::SP_DialogHelpButton, "Help"},
   };
   bool first = true;
   for (const auto& b : buttons) {
     if (!first) toolBar_->addSeparator();
     first = false;
-    QAction* a = actions_[b.id];
+    QAction* a = actions_[b.command];
     a->setIcon(ThemeIcon(b.theme, b.fallback, s));
     a->setToolTip(QString::fromLatin1(b.tip));
     toolBar_->addAction(a);
@@ -219,13 +219,13 @@ void MainWindow::createStatusBar() {
   }
 }
 
-QAction* MainWindow::action(int commandId) const {
-  auto it = actions_.find(commandId);
+QAction* MainWindow::action(Command command) const {
+  auto it = actions_.find(command);
   return it == actions_.end() ? nullptr : it->second;
 }
 
-void MainWindow::runCommand(int commandId) {
-  if (QAction* a = action(commandId); a && a->isEnabled()) a->trigger();
+void MainWindow::runCommand(Command command) {
+  if (QAction* a = action(command); a && a->isEnabled()) a->trigger();
 }
 
 QPoint MainWindow::clientOrigin() const { return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0); }
@@ -237,17 +237,17 @@ QRect MainWindow::clientRect() const {
 
 void MainWindow::updateCommandStates() {
   const CommandAvailability c = Commands(model_, view_ && view_->zoomed());
-  action(ID_FILE_SAVE_RUN)->setEnabled(c.save);
-  action(ID_FILE_PRINT)->setEnabled(c.print);
-  action(ID_RUN)->setEnabled(c.run);
-  action(ID_STOP)->setEnabled(c.stop);
-  action(ID_UNDO_ZOOM)->setEnabled(c.undoZoom);
-  action(ID_POWER_OFF)->setEnabled(c.powerOff);
+  action(Command::SaveRun)->setEnabled(c.save);
+  action(Command::Print)->setEnabled(c.print);
+  action(Command::Run)->setEnabled(c.run);
+  action(Command::Stop)->setEnabled(c.stop);
+  action(Command::UndoZoom)->setEnabled(c.undoZoom);
+  action(Command::PowerOff)->setEnabled(c.powerOff);
   for (int k = 0; k < 4; ++k) {
-    action(ID_COM1 + k)->setEnabled(model_.flags.portMenuEnabled[k]);
-    action(ID_COM1 + k)->setChecked(model_.flags.portChecked[k]);
+    action(PortCommand(k + 1))->setEnabled(model_.flags.portMenuEnabled[k]);
+    action(PortCommand(k + 1))->setChecked(model_.flags.portChecked[k]);
   }
-  action(ID_OTHER_COM)->setEnabled(model_.flags.portMenuEnabled[4]);
+  action(Command::OtherPort)->setEnabled(model_.flags.portMenuEnabled[4]);
 }
 
 void MainWindow::reportPort(const std::string& error) {

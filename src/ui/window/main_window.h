@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model_observer.h"
+#include "ui/common/ui_constants.h"
 
 class QAction;
 class QLabel;
@@ -38,12 +39,12 @@ struct UserPrompts {
 
 // File commands that live with the files, logger and printing code.
 struct FileCommands {
-  std::function<void()> saveRun;       // 32814 and the save questions
-  std::function<void()> print;         // 57607
+  std::function<void()> saveRun;       // File > Save and the save questions
+  std::function<void()> print;         // File > Print
   std::function<void()> documentSave;  // Ctrl+S
   std::function<void()> documentOpen;  // Ctrl+O
-  std::function<void()> exportExcel;   // statistics bar 1002
-  std::function<void()> openLogger;    // statistics bar 1001
+  std::function<void()> exportExcel;   // the statistics bar's Export Excel
+  std::function<void()> openLogger;    // the statistics bar's Open
 };
 
 class MainWindow : public QMainWindow, public ModelObserver {
@@ -58,7 +59,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   ~MainWindow() override;
 
   ChartView* view() const { return view_; }
-  QAction* action(int commandId) const;
+  QAction* action(Command command) const;
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
   UserPrompts prompts;
@@ -67,7 +68,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
   // Runs a menu command by id as the user would.
-  void runCommand(int commandId);
+  void runCommand(Command command);
   // The frame's client rectangle origin in window coordinates (below the menu bar).
   QPoint clientOrigin() const;
   QRect clientRect() const;
@@ -96,7 +97,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void createMenus();
   void createToolBar();
   void createStatusBar();
-  QAction* addCommand(QMenu* menu, const QString& caption, int id, std::function<void()> handler);
+  QAction* addCommand(QMenu* menu, const QString& caption, Command command, std::function<void()> handler);
   std::string devicePath(int number) const;
   void onRun();
   void onStop();
@@ -116,7 +117,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
-  std::map<int, QAction*> actions_;
+  std::map<Command, QAction*> actions_;
   bool initialUpdateDone_ = false;
   bool closing_ = false;
 };
