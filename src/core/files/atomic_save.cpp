@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace pv {
@@ -83,18 +84,23 @@ SaveSystemCalls SaveSystemCalls::Posix() {
   };
 }
 
-FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSystemCalls& calls) {
-  std::vector<Pending> pending;
-  pending.reserve(files.size());
+namespace {
+
+// Only regular files are replaced: renaming over a device, a pipe or a folder would
+// replace it (as root even /dev/full).
+std::optional<FileError> RefuseTargets(std::span<const FileToWrite> files) {
   for (const FileToWrite& file : files) {
     if (NameOf(file.path).empty()) return FileError{file.path + ": no file name given"};
-    // Renaming over a device, a pipe or a folder would replace it (as root even
-    // /dev/full): only regular files are replaced.
     struct stat target {};
     if (::stat(file.path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
       return FileError{file.path + ": not a regular file; choose another name"};
   }
+  return std::nullopt;
+}
 
+// Every file into a temporary beside its target, written and synced.
+std::optional<FileError> WriteTemporaries(std::span<const FileToWrite> files, const SaveSystemCalls& calls,
+                                          std::vector<Pending>& pending) {
   for (const FileToWrite& file : files) {
     Pending& p = pending.emplace_back();
     p.file = &file;
@@ -119,21 +125,24 @@ FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSys
   // Syncing after all files are written lets the first sync carry the others' data in
   // the same journal commit, so two files cost little more than one.
   for (Pending& p : pending) {
-    int err = 0;
     if (calls.fsync(p.fd) != 0) {
-      err = errno;
+      const int err = errno;
       Discard(pending);
       return Failure(p.file->path, "cannot write to disk", err);
     }
     const int fd = p.fd;
     p.fd = -1;
     if (::close(fd) != 0) {
-      err = errno;
+      const int err = errno;
       Discard(pending);
       return Failure(p.file->path, "cannot write to disk", err);
     }
   }
+  return std::nullopt;
+}
 
+// The temporaries onto their targets, in order; a failure names what is already saved.
+std::optional<FileError> RenameIntoPlace(std::vector<Pending>& pending, const SaveSystemCalls& calls) {
   for (std::size_t i = 0; i < pending.size(); ++i) {
     Pending& p = pending[i];
     if (calls.rename(p.temporary.c_str(), p.file->path.c_str()) != 0) {
@@ -149,6 +158,17 @@ FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSys
       return FileError{message};
     }
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSystemCalls& calls) {
+  if (auto refused = RefuseTargets(files)) return *refused;
+  std::vector<Pending> pending;
+  pending.reserve(files.size());
+  if (auto failed = WriteTemporaries(files, calls, pending)) return *failed;
+  if (auto failed = RenameIntoPlace(pending, calls)) return *failed;
   // The folder is not synced: a crash before the file system commits the renames
   // leaves the previous files, which is the promise; syncing it would double the
   // time the user waits.

@@ -76,36 +76,35 @@ std::string ShownText(const SampleText& text, std::size_t n) {
   return std::string(text.data(), len);
 }
 
-void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, ModelObserver& observer) {
-  ProgramFlags& flags = model.flags;
-  SampleStore& store = model.store;
-  RunState& run = model.run;
-  PanelState& panel = model.panel;
+// Before the new reading lands: the previous one becomes the DIF reference and the
+// held reading, and the frame's unit becomes the unit in force.
+void TakeOverPreviousReading(AppModel& model, const Reading& r, int i) {
   IngestState& ingest = model.ingest;
-
-  run.rangeError = 0;
+  model.run.rangeError = 0;
   const float last = ingest.lastReading;
   if (last > -kReadingLimit && last < kReadingLimit) {
-    if (!ingest.wasRelative) flags.relativeRef = last;
-    if (!ingest.heldFrozen) run.heldReading = panel.reading;
+    if (!ingest.wasRelative) model.flags.relativeRef = last;
+    if (!ingest.heldFrozen) model.run.heldReading = model.panel.reading;
     ingest.heldValid = true;
   }
 
   // A unit code outside the table keeps the unit of the previous frames, for the
   // slot's bookkeeping too.
+  RunState& run = model.run;
   if (IsUnitCode(r.unit)) run.unit = r.unit;
   const UnitInfo& unit = kUnits[run.unit];
-  WriteSlotUnit(store, run, i);
+  WriteSlotUnit(model.store, run, i);
   run.fullScale = unit.fullScale;
   run.unitName = unit.name;
   run.resolution = unit.resolution;
+}
 
-  model.statsBar.battery = r.batteryLow() ? "Low" : "Normal";
-
+// The panel rows the frame's status bits select.
+void ApplyModeRows(AppModel& model, const Reading& r, ModelObserver& observer) {
   if (r.plain()) {
     ResetStatistics(model.stats, model.statsBar);
     ApplyPlainRow(model);
-    ingest.heldFrozen = false;
+    model.ingest.heldFrozen = false;
     observer.panelChanged();
   }
   if (r.recording()) {
@@ -116,30 +115,63 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
     ApplyHoldRelativeRow(model, r.mode());
     observer.panelChanged();
   }
+}
 
-  if (flags.runRequested && flags.stopped) {
-    StartRun(model, now, observer);
-    i = 0;
-    WriteSlotUnit(store, run, i);  // the new run's first slot needs its unit as well
-  }
-
+// The received text and its value (plus the DIF reference in DIF mode) into slot i.
+void StoreReading(AppModel& model, const Reading& r, int i) {
+  SampleStore& store = model.store;
   SampleText& text = store.texts[i];
   text.fill('\0');
   text[0] = r.negative() ? '-' : '+';
   std::memcpy(text.data() + 1, r.magnitude.data(), r.magnitude.size());
 
-  const float v = TruncatedReading(text, run.resolution);
+  const float v = TruncatedReading(text, model.run.resolution);
   store.values[i] = v;
-  ingest.lastReading = v;
+  model.ingest.lastReading = v;
 
   store.relativeAt[i] = 0;
-  if (flags.relative) {
-    store.values[i] = flags.relativeRef + v;
+  if (model.flags.relative) {
+    store.values[i] = model.flags.relativeRef + v;
     store.relativeAt[i] = 1;
   }
-  ingest.wasRelative = store.relativeAt[i] != 0;
+  model.ingest.wasRelative = store.relativeAt[i] != 0;
+}
 
-  const float x = store.values[i];
+// The panel's reading: the received text, the held one, or the meter's error word.
+void ShowReading(AppModel& model, int i, ModelObserver& observer) {
+  const ProgramFlags& flags = model.flags;
+  PanelState& panel = model.panel;
+  const float x = model.store.values[i];
+  panel.reading = ShownText(model.store.texts[i], ReadingLength(model.run.unit, x));
+  if (flags.hold && flags.holdError == 0 && model.ingest.heldValid) {
+    panel.reading = model.run.heldReading;
+    model.ingest.heldFrozen = true;
+  }
+  if (flags.holdError >= 1 && flags.holdError <= 4) panel.reading = kErrorTexts[flags.holdError - 1];
+  panel.unit = kUnits[model.run.unit].label;
+
+  observer.panelFieldChanged(PanelField::Reading);
+  observer.panelFieldChanged(PanelField::Unit);
+  observer.panelFieldChanged(PanelField::UnitMarks);
+}
+
+void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, ModelObserver& observer) {
+  ProgramFlags& flags = model.flags;
+  RunState& run = model.run;
+  IngestState& ingest = model.ingest;
+
+  TakeOverPreviousReading(model, r, i);
+  model.statsBar.battery = r.batteryLow() ? "Low" : "Normal";
+  ApplyModeRows(model, r, observer);
+
+  if (flags.runRequested && flags.stopped) {
+    StartRun(model, now, observer);
+    i = 0;
+    WriteSlotUnit(model.store, run, i);  // the new run's first slot needs its unit as well
+  }
+  StoreReading(model, r, i);
+
+  const float x = model.store.values[i];
   if (x > -kReadingLimit && x < kReadingLimit) {
     run.newSample = true;
     NoteSignOfLife(model);
@@ -150,27 +182,15 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   observer.panelFieldChanged(PanelField::RecWord);
   observer.panelFieldChanged(PanelField::HoldWord);
 
-  if (!run.monitoring) EnableKey(panel, Key::Zero, false);
+  if (!run.monitoring) EnableKey(model.panel, Key::Zero, false);
 
   // A change of full scale between two readings rescales the chart.
-  ingest.fullScaleHistory[ingest.fullScaleSlot] = store.fullScaleAt[i];
+  ingest.fullScaleHistory[ingest.fullScaleSlot] = model.store.fullScaleAt[i];
   ingest.fullScaleSlot ^= 1;
   if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.updateAllViews();
 
-  panel.reading = ShownText(text, ReadingLength(run.unit, x));
-  if (flags.hold && flags.holdError == 0 && ingest.heldValid) {
-    panel.reading = run.heldReading;
-    ingest.heldFrozen = true;
-  }
-  if (flags.holdError >= 1 && flags.holdError <= 4)
-    panel.reading = kErrorTexts[flags.holdError - 1];
-  panel.unit = unit.label;
-
-  observer.panelFieldChanged(PanelField::Reading);
-  observer.panelFieldChanged(PanelField::Unit);
-  observer.panelFieldChanged(PanelField::UnitMarks);
-
-  if (flags.recording) StatisticsStep(model.stats, model.statsBar, store.values[i], run.rangeError, now);
+  ShowReading(model, i, observer);
+  if (flags.recording) StatisticsStep(model.stats, model.statsBar, x, run.rangeError, now);
 }
 
 void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, ModelObserver& observer) {
