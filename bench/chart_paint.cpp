@@ -24,9 +24,10 @@ using pv::bench::kClientH;
 using pv::bench::kClientW;
 using pv::bench::ZoomTo99;
 
-// One full paint as the chart view does it.
+// One full paint as the chart view does it: layout, draw, replay.
 void PaintLikeTheView(pv::AppModel& m, QImage& image) {
-  const pv::ChartFrame chart = pv::PaintChart(m, kClientW, kClientH);
+  pv::LayoutChart(m, kClientW, kClientH);
+  const pv::ChartFrame chart = pv::DrawChart(m, kClientW, kClientH);
   QPainter p(&image);
   p.fillRect(image.rect(), Qt::lightGray);
   pv::ui::PaintSurface(p, chart.plot);
@@ -38,7 +39,7 @@ void PaintLikeTheView(pv::AppModel& m, QImage& image) {
 void BM_BareQPainterFloor(benchmark::State& state) {
   auto m = FullStore(false);
   // The segments exactly as the live chart places them.
-  const pv::ChartFrame chart = pv::PaintChart(*m, kClientW, kClientH);
+  const pv::ChartFrame chart = pv::DrawChart(*m, kClientW, kClientH);
   QPolygon points;
   for (const auto& c : chart.plot.list.commands) {
     if (const auto* poly = std::get_if<pv::Polyline>(&c)) {

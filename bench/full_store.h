@@ -26,12 +26,13 @@ inline std::unique_ptr<AppModel> FullStore(bool withErrors = true) {
     m->store.fullScaleAt[i] = error ? kErrorFullScale : psi.fullScale;
     m->store.toPsiAt[i] = error ? kErrorToPsi : psi.toPsi;
   }
-  // The first sample resets the chart, the full store compresses it, a further paint settles.
+  // A paint of the first sample, then the full store compresses the chart and a
+  // further paint settles.
   m->store.sampleCount = 1;
-  PaintChart(*m, kClientW, kClientH);
+  LayoutChart(*m, kClientW, kClientH);
   m->store.sampleCount = kMaxSamples;
-  PaintChart(*m, kClientW, kClientH);
-  PaintChart(*m, kClientW, kClientH);
+  LayoutChart(*m, kClientW, kClientH);
+  LayoutChart(*m, kClientW, kClientH);
   return m;
 }
 
@@ -42,7 +43,7 @@ inline void ZoomTo99(AppModel& m) {
     LeftPress(m, {300, 120}, kClientW, kClientH);
     MouseMove(m, {1526, 748}, kClientW, kClientH);
     LeftRelease(m, {1526, 748}, kClientW, kClientH, none);
-    PaintChart(m, kClientW, kClientH);
+    LayoutChart(m, kClientW, kClientH);
   }
 }
 

@@ -287,14 +287,15 @@ inline void CheckList(const DisplayList& list) {
   }
 }
 
-// Paints and checks what came out.
+// Paints as the chart view does (layout, then draw) and checks what came out.
 inline void PaintAndCheck(AppModel& m, int w, int h) {
-  const ChartFrame f = PaintChart(m, w, h);
+  LayoutChart(m, w, h);
+  const ChartFrame f = DrawChart(m, w, h);
   CheckList(f.plot.list);
   CheckList(f.leftStrip.list);
   CheckList(f.rightStrip.list);
   CheckList(f.mainWindow);
-  PV_FUZZ_CHECK(f.scrollBar.maximum <= kMaxSamples);
+  PV_FUZZ_CHECK(ChartScrollBarState(m).maximum <= kMaxSamples);
   CheckModel(m);
 }
 

@@ -23,10 +23,29 @@ constexpr int kRecordPort = 1;
 // (duration 10 s at 1 s: the tenth) is still taken rather than racing the deadline.
 constexpr int kDeadlineGraceMs = 250;
 
+// Run arms the sample timer through the observer, as it arms the window's timer 1;
+// the other notifications have no window to reach.
+class SampleTimerObserver : public ModelObserver {
+ public:
+  explicit SampleTimerObserver(QTimer& timer) : timer_(timer) {}
+  void armSampleTimer(int periodMs) override {
+    if (periodMs > 0)
+      timer_.start(periodMs);
+    else
+      timer_.stop();
+  }
+
+ private:
+  QTimer& timer_;
+};
+
 }  // namespace
 
 HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), model_(std::make_unique<AppModel>()) {
+    : QObject(parent),
+      options_(std::move(options)),
+      model_(std::make_unique<AppModel>()),
+      runObserver_(std::make_unique<SampleTimerObserver>(sampleTimer_)) {
   model_->flags.initialise(kRecordPort);
   port_ = std::make_unique<QtSerialPort>([path = options_.devicePath](int) { return path; });
   connect(port_.get(), &QtSerialPort::dataReceived, this, &HeadlessRecorder::onReceive);
@@ -92,12 +111,9 @@ void HeadlessRecorder::onReceive() {
 void HeadlessRecorder::beginRun() {
   runRequested_ = true;
   ConfirmRun(*model_, options_.intervalSeconds, NullObserver());
-  // A failed RUN shows as silence, which the watchdog reports.
-  FinishRunCommand(*model_, *port_, NullObserver());
-  // The window arms the sample timer at the paint that follows Run; with nothing to
-  // paint, it is armed here.
-  model_->run.startTimerPending = false;
-  sampleTimer_.start(model_->run.intervalMs);
+  // A failed RUN shows as silence, which the watchdog reports. Run arms the sample
+  // timer with the confirmed interval.
+  FinishRunCommand(*model_, *port_, *runObserver_);
   if (options_.durationMs > 0) deadline_.start(options_.durationMs + kDeadlineGraceMs);
 }
 

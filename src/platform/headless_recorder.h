@@ -14,6 +14,8 @@
 
 namespace pv {
 
+class ModelObserver;
+
 struct RecordOptions {
   std::string devicePath;
   int intervalSeconds = 1;     // as typed in the sample-rate dialog: below 1 counts as 1
@@ -89,6 +91,7 @@ class HeadlessRecorder : public QObject {
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
   QTimer sampleTimer_;
+  std::unique_ptr<ModelObserver> runObserver_;  // arms sampleTimer_ for Run
   QTimer linkWatchdog_;
   QTimer deadline_;
   QElapsedTimer runClock_;

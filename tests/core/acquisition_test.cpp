@@ -5,7 +5,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "chart/chart_layout.h"
 #include "chart/command_availability.h"
+#include "chart/cursors.h"
+#include "chart/zoom.h"
 #include "live_fixtures.h"
 #include "recording_port.h"
 #include "text_format.h"
@@ -130,6 +133,60 @@ TEST_F(Acquisition, TheFirstReadingAfterRunRestartsTheStore) {
   EXPECT_EQ(m.store.sampleCount, 1);
 }
 
+TEST_F(Acquisition, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
+  constexpr int kW = 1000, kH = 700;  // a 636-pixel plot
+  AppModel m = Running(1);
+  ModelObserver& none = NullObserver();
+  // The first run: 150 samples painted as they come (compressed), then zoomed,
+  // panned and measured.
+  for (int n = 0; n < 150; ++n) {
+    Feed(m, ReadingBytes(kPsi, 0, 0, n % 2 ? "1.000" : "2.000"), kStart + n);
+    ASSERT_TRUE(CommitTick(m, false, none));
+    LayoutChart(m, kW, kH);
+  }
+  ASSERT_GT(m.chart.windowSamples, kInitialWindowSamples);
+  ASSERT_TRUE(LeftPress(m, {400, 200}, kW, kH));
+  MouseMove(m, {700, 450}, kW, kH);
+  ASSERT_EQ(LeftRelease(m, {700, 450}, kW, kH, none), ZoomOutcome::kAccepted);
+  LayoutChart(m, kW, kH);
+  ScrollTo(m, m.chart.zoomLeft - 3, none);
+  ASSERT_TRUE(RightRelease(m, 500, kW, kH, none));
+  LayoutChart(m, kW, kH);
+  ASSERT_FALSE(m.cursorBar.aValue.empty());
+
+  // The second run: its first two samples come while no paint happens (the window
+  // is minimised, say).
+  Stop(m, none);
+  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart + 200);
+  ConfirmRun(m, 1, none);
+  RecordingObserver seen;
+  IngestBlock(m, ReadingBytes(kPsi, 0, 0, "3.000"), kStart + 300, seen);
+  EXPECT_EQ(seen.cursorBar, 1);
+  EXPECT_GE(seen.commands, 1);  // Undo zoom is no longer available
+  ASSERT_TRUE(CommitTick(m, false, none));
+  Feed(m, ReadingBytes(kPsi, 0, 0, "3.000"), kStart + 301);
+  ASSERT_TRUE(CommitTick(m, false, none));
+
+  const ChartState& c = m.chart;
+  EXPECT_EQ(c.windowSamples, kInitialWindowSamples);
+  EXPECT_TRUE(c.live);
+  EXPECT_EQ(c.zoomDepth, 0);
+  EXPECT_EQ(c.scrollOffset, 0);
+  EXPECT_TRUE(c.cursorsHidden);
+  EXPECT_EQ(m.cursorBar, CursorBarTexts{});
+  EXPECT_FALSE(Commands(m, false).undoZoom);
+  // The first paint of the run shows it on the live step, without cursors.
+  LayoutChart(m, kW, kH);
+  EXPECT_EQ(c.step, 636.0f / 99.0f);
+  EXPECT_EQ(c.windowSamples, kInitialWindowSamples);
+  EXPECT_FALSE(ChartScrollBarState(m).enabled);
+  EXPECT_EQ(m.cursorBar, CursorBarTexts{});
+  // The next right click places cursor A again.
+  ASSERT_TRUE(RightRelease(m, 294 + 6, kW, kH, none));
+  EXPECT_EQ(c.cursorA, 1);
+  EXPECT_TRUE(c.awaitingCursorB);
+}
+
 TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
   AppModel m = Running(1);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
@@ -178,11 +235,13 @@ TEST_F(Acquisition, RunConfirmedOrCancelled) {
     port.opened = true;
     if (c.confirmed) ConfirmRun(m, c.entered, NullObserver());
     m.statsBar.exportEnabled = true;
-    EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "");
+    RecordingObserver seen;
+    EXPECT_EQ(FinishRunCommand(m, port, seen), "");
     SCOPED_TRACE(c.entered);
     EXPECT_EQ(port.writes(), std::vector<std::string>(3, "11"));
     EXPECT_FALSE(m.statsBar.exportEnabled);
-    EXPECT_TRUE(m.run.startTimerPending);
+    // Armed once, with the period chosen; a cancelled first Run has none yet.
+    EXPECT_EQ(seen.armedPeriods, std::vector<int>{c.intervalMs});
     EXPECT_EQ(m.run.intervalMs, c.intervalMs);
     EXPECT_EQ(m.flags.running, c.running);
     EXPECT_EQ(m.flags.runRequested, c.running);
@@ -196,8 +255,10 @@ TEST_F(Acquisition, RunSendsEvenWhenThePortFails) {
   AppModel m;
   RecordingPort port;
   port.failAt = 0;  // the open
-  EXPECT_EQ(FinishRunCommand(m, port, NullObserver()), "refused");
-  EXPECT_TRUE(m.run.startTimerPending);
+  m.run.intervalMs = 4000;
+  RecordingObserver seen;
+  EXPECT_EQ(FinishRunCommand(m, port, seen), "refused");
+  EXPECT_EQ(seen.armedPeriods, std::vector<int>{4000});
 }
 
 TEST_F(Acquisition, StopEndsTheRunAndAllowsTheExport) {

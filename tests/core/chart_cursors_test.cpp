@@ -14,6 +14,7 @@ using testing::CommitTo;
 using testing::kRunStart;
 using testing::LinesIn;
 using testing::MakeChartModel;
+using testing::Paint;
 using testing::SetErrorSample;
 using testing::SetSample;
 
@@ -25,9 +26,9 @@ std::unique_ptr<AppModel> Chart(const std::vector<float>& psi, int intervalSecon
   auto m = MakeChartModel(kUnitPsi, intervalSeconds);
   for (std::size_t i = 0; i < psi.size(); ++i) SetSample(*m, static_cast<int>(i), psi[i]);
   CommitTo(*m, 1);
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   CommitTo(*m, static_cast<int>(psi.size()));
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   return m;
 }
 
@@ -65,8 +66,8 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   ModelObserver o;
   ASSERT_TRUE(RightRelease(*m, 294 + 40, kW, kH, o));  // A at 10
   EXPECT_TRUE(m->chart.awaitingCursorB);
-  ChartFrame f = PaintChart(*m, kW, kH);
-  EXPECT_TRUE(f.cursorBarChanged);
+  EXPECT_TRUE(LayoutChart(*m, kW, kH).cursorBarChanged);
+  ChartFrame f = DrawChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "2.000 ");
   EXPECT_EQ(m->cursorBar.aTime, Clock(20));
   EXPECT_EQ(m->cursorBar.bValue, "");
@@ -77,7 +78,7 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
 
   ASSERT_TRUE(RightRelease(*m, 294 + 20, kW, kH, o));  // B at 5
   EXPECT_FALSE(m->chart.awaitingCursorB);
-  f = PaintChart(*m, kW, kH);
+  f = Paint(*m, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorBColour).size(), 1u);
   const CursorBarTexts& t = m->cursorBar;
   EXPECT_TRUE(t.clearEnabled);
@@ -103,10 +104,10 @@ TEST(ChartCursors, ReadoutsAreInTheUnitOfTheLatestReading) {
   SetSample(*m, 3, 0.1f, 0 /* bar */);
   ModelObserver o;
   RightRelease(*m, 294 + 12, kW, kH, o);
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "1.453 ");    // 52 / 3.5776 x 0.1
   m->run.fullScale = kUnits[4].fullScale;  // the meter now reads mbar
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "100.233 ");  // 0.1 bar = 100 mbar
 }
 
@@ -146,7 +147,7 @@ TEST(ChartCursors, ErrorSamplesAndUnqualifiedExtremes) {
     ModelObserver o;
     RightRelease(*m, 294, kW, kH, o);
     RightRelease(*m, 294 + 12, kW, kH, o);
-    PaintChart(*m, kW, kH);
+    Paint(*m, kW, kH);
     EXPECT_EQ(m->cursorBar.maximum, c.maximum);
     EXPECT_EQ(m->cursorBar.minimum, c.minimum);
     EXPECT_EQ(m->cursorBar.average, c.average);
@@ -160,19 +161,19 @@ TEST(ChartCursors, ClearIsRefusedBetweenPlacingAAndB) {
   auto m = Chart(std::vector<float>(20, 1.0f));
   ModelObserver o;
   RightRelease(*m, 300, kW, kH, o);
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_FALSE(ClearCursors(*m, o));
   EXPECT_FALSE(m->chart.cursorsHidden);
   EXPECT_EQ(m->cursorBar.aValue, "1.000 ");
 
   RightRelease(*m, 320, kW, kH, o);
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_TRUE(ClearCursors(*m, o));
   EXPECT_EQ(m->cursorBar, CursorBarTexts{});
-  const ChartFrame f = PaintChart(*m, kW, kH);
+  EXPECT_FALSE(LayoutChart(*m, kW, kH).cursorBarChanged);
+  const ChartFrame f = DrawChart(*m, kW, kH);
   EXPECT_TRUE(LinesIn(f.plot.list, kCursorAColour).empty());
   EXPECT_TRUE(LinesIn(f.plot.list, kCursorBColour).empty());
-  EXPECT_FALSE(f.cursorBarChanged);
   // The next click goes on with the alternation: A again.
   RightRelease(*m, 342, kW, kH, o);
   EXPECT_EQ(m->chart.cursorA, 12);
@@ -184,21 +185,21 @@ TEST(ChartCursors, CursorsOutsideTheStoreAreNeverReadOut) {
   ModelObserver o;
   RightRelease(*m, 294 + 80, kW, kH, o);   // A at 20
   RightRelease(*m, 294 + 100, kW, kH, o);  // B at 25
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.average, "1.000 ");
   // A new run: only 22 samples so far, B lies beyond them.
   m->store.sampleCount = 22;
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "1.000 ");
   EXPECT_EQ(m->cursorBar.bValue, "");
   EXPECT_EQ(m->cursorBar.average, "");
   m->store.sampleCount = 10;
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "");
   // A cursor left of the plot is drawn where it falls and read out as nothing.
   auto n = Chart(std::vector<float>(30, 1.0f));
   RightRelease(*n, 200, kW, kH, o);
-  const ChartFrame f = PaintChart(*n, kW, kH);
+  const ChartFrame f = Paint(*n, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorAColour)[0]->from.x, -88);
   EXPECT_EQ(n->cursorBar.aValue, "");
 }
@@ -210,12 +211,12 @@ TEST(ChartCursors, CursorsFollowTheZoomedLevel) {
   LeftPress(*m, {393, 118}, kW, kH);
   MouseMove(*m, {591, 550}, kW, kH);
   ASSERT_EQ(LeftRelease(*m, {591, 550}, kW, kH, o), ZoomOutcome::kAccepted);
-  PaintChart(*m, kW, kH);
+  Paint(*m, kW, kH);
   ASSERT_EQ(m->chart.posX(1)[1] - m->chart.posX(1)[0], 8.0f);
   ASSERT_TRUE(RightRelease(*m, 294 + 2, kW, kH, o));
   EXPECT_EQ(m->chart.cursorA, 25);  // x = 8 x 25 - 198 = 2
   ScrollTo(*m, m->chart.zoomLeft - 1, o);
-  const ChartFrame f = PaintChart(*m, kW, kH);
+  const ChartFrame f = Paint(*m, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorAColour)[0]->from.x, 10);
 }
 

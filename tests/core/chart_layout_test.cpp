@@ -12,6 +12,7 @@ using testing::All;
 using testing::CommitTo;
 using testing::kRunStart;
 using testing::MakeChartModel;
+using testing::Paint;
 using testing::SetErrorSample;
 using testing::SetSample;
 using testing::TextsOf;
@@ -20,7 +21,7 @@ using testing::TracePoints;
 TEST(ChartPaint, PlotAndStripsFollowTheClientSize) {
   auto m = MakeChartModel();
   CommitTo(*m, 1);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   ASSERT_TRUE(f.plotDrawn);
   EXPECT_EQ(f.plot.x, 294);
   EXPECT_EQ(f.plot.y, 118);
@@ -43,28 +44,37 @@ TEST(ChartPaint, PlotAndStripsFollowTheClientSize) {
 TEST(ChartPaint, TheHundredAndFirstSampleCompressesTheWindow) {
   auto m = MakeChartModel();
   CommitTo(*m, 1);
-  PaintChart(*m, 1000, 700);
+  Paint(*m, 1000, 700);
   CommitTo(*m, 100);
-  ChartFrame f = PaintChart(*m, 1000, 700);
-  EXPECT_FALSE(f.repaintWithErase);
+  EXPECT_FALSE(LayoutChart(*m, 1000, 700).repaintWithErase);
   EXPECT_EQ(m->chart.windowSamples, 100);
-  EXPECT_EQ(TracePoints(f.plot.list).back().x, 636);  // 99 steps of 636/99
+  EXPECT_EQ(TracePoints(DrawChart(*m, 1000, 700).plot.list).back().x, 636);  // 99 steps of 636/99
 
   CommitTo(*m, 101);
-  f = PaintChart(*m, 1000, 700);
-  EXPECT_TRUE(f.repaintWithErase);
+  EXPECT_TRUE(LayoutChart(*m, 1000, 700).repaintWithErase);
   EXPECT_EQ(m->chart.step, 5.83f);
   EXPECT_EQ(m->chart.windowSamples, 110);
-  // The first segment still used the old step; the rest of the paint the new one.
+  // The frame drawn before the erase repaint uses the compressed step throughout.
+  const ChartFrame f = DrawChart(*m, 1000, 700);
   const auto lines = All<Polyline>(f.plot.list);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0]->points[1].x, 6);
-  EXPECT_EQ(lines[1]->points[0].x, 5);
-  EXPECT_EQ(lines[1]->points.back().x, 583);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]->points[1].x, 5);
+  EXPECT_EQ(lines[0]->points.back().x, 583);
 
-  f = PaintChart(*m, 1000, 700);
-  EXPECT_FALSE(f.repaintWithErase);
+  EXPECT_FALSE(LayoutChart(*m, 1000, 700).repaintWithErase);
   EXPECT_EQ(m->chart.step, 636.0f / 109.0f);
+}
+
+TEST(ChartPaint, APaintThatComesLateCompressesUntilTheRunFits) {
+  // 300 samples first seen by one paint: the window grows 100, 110, 120, 131, ... 321
+  // within that paint, compressing again while the run is longer than the window.
+  auto m = MakeChartModel();
+  CommitTo(*m, 300);
+  EXPECT_TRUE(LayoutChart(*m, 1000, 700).repaintWithErase);
+  EXPECT_EQ(m->chart.windowSamples, 321);
+  EXPECT_EQ(m->chart.step, static_cast<float>(583.0 / 294));  // eleven twelfths of 636 px
+  EXPECT_EQ(m->chart.levelZeroStep, m->chart.step);
+  EXPECT_EQ(m->chart.posX(0)[299], 299.0f * m->chart.step);
 }
 
 TEST(ChartPaint, ValueLabelsFollowTheCurrentUnit) {
@@ -92,7 +102,7 @@ TEST(ChartPaint, ValueLabelsFollowTheCurrentUnit) {
     SCOPED_TRACE(kUnits[c.unit].name);
     auto m = MakeChartModel(c.unit);
     CommitTo(*m, 1);
-    const ChartFrame f = PaintChart(*m, 1000, 700);
+    const ChartFrame f = Paint(*m, 1000, 700);
     const auto left = All<Text>(f.leftStrip.list);
     const auto right = All<Text>(f.rightStrip.list);
     ASSERT_EQ(left.size(), 5u);
@@ -119,7 +129,7 @@ TEST(ChartPaint, IndentClassesLineUpTheIntegerDigits) {
 TEST(ChartPaint, LiveTimeLabelsStandUnderEveryThirdGridCell) {
   auto m = MakeChartModel(kUnitPsi, 5);
   CommitTo(*m, 1);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   for (int j = 0; j < 5; ++j) EXPECT_EQ(m->chart.timeLabels[j], kRunStart + 120 * j) << j;
   EXPECT_EQ(m->chart.timeLabelTexts[1], FormatLocalTime(kRunStart + 120, "%H:%M:%S"));
 
@@ -150,9 +160,9 @@ TEST(ChartPaint, ErrorSamplesGetACrossAtTheStartOfTheirSegment) {
   SetErrorSample(*m, 4, true);  // newest: no cross until a next sample exists
   CommitTo(*m, 5);
   m->store.sampleCount = 1;
-  PaintChart(*m, 1000, 700);
+  Paint(*m, 1000, 700);
   m->store.sampleCount = 5;
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
 
   // +2.6 psi and 0.17888 bar lie half way up (H/4 = 108); ERR2 98 % of the way down.
   const auto points = TracePoints(f.plot.list);
@@ -180,7 +190,7 @@ TEST(ChartPaint, ErrorSamplesGetACrossAtTheStartOfTheirSegment) {
 TEST(ChartPaint, AnEmptyStoreShowsOnlyTheGrid) {
   auto m = MakeChartModel();
   m->chart.valueLabelTexts[0] = "old";
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   const auto lines = All<Line>(f.plot.list);
   ASSERT_EQ(lines.size(), 25u);
   int vertical = 0;
@@ -198,7 +208,7 @@ TEST(ChartPaint, AnEmptyStoreShowsOnlyTheGrid) {
 TEST(ChartPaint, LiveGridCountsWholeSamplesPerCell) {
   auto m = MakeChartModel();
   CommitTo(*m, 1);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   std::vector<int> xs;
   for (const Line* l : All<Line>(f.plot.list))
     if (l->from.x == l->to.x && l->from.y == 432) xs.push_back(l->from.x);
@@ -209,40 +219,15 @@ TEST(ChartPaint, LiveGridCountsWholeSamplesPerCell) {
   EXPECT_EQ(xs[13], 668);  // beyond the surface, clipped by the painter
 }
 
-TEST(ChartPaint, TheFirstSampleOfARunReturnsToTheLiveDisplay) {
-  auto m = MakeChartModel();
-  ChartState& c = m->chart;
-  c.windowSamples = 300;
-  c.live = false;
-  c.zoomDepth = 4;
-  c.scrollOffset = 7;
-  CommitTo(*m, 1);
-  PaintChart(*m, 1000, 700);
-  EXPECT_EQ(c.windowSamples, 100);
-  EXPECT_TRUE(c.live);
-  EXPECT_EQ(c.zoomDepth, 0);
-  EXPECT_EQ(c.scrollOffset, 0);
-  EXPECT_EQ(c.levelZeroStep, c.step);
-}
-
-TEST(ChartPaint, RunCommandArmsTheSampleTimerOnce) {
-  auto m = MakeChartModel(kUnitPsi, 3);
-  m->run.startTimerPending = true;
-  EXPECT_EQ(PaintChart(*m, 1000, 700).armSampleTimerMs, 3000);
-  EXPECT_FALSE(m->run.startTimerPending);
-  EXPECT_FALSE(PaintChart(*m, 1000, 700).armSampleTimerMs.has_value());
-}
-
 TEST(ChartPaint, AFullStoreIsOnePolyline) {
   auto m = MakeChartModel();
   for (int i = 0; i < kMaxSamples; ++i) SetSample(*m, i, static_cast<float>(i % 100) * 0.05f - 2.5f);
   m->store.sampleCount = 1;
-  PaintChart(*m, 1600, 900);
+  Paint(*m, 1600, 900);
   m->store.sampleCount = kMaxSamples;
-  const ChartFrame f = PaintChart(*m, 1600, 900);
-  EXPECT_TRUE(f.repaintWithErase);
-  const ChartFrame g = PaintChart(*m, 1600, 900);
-  EXPECT_FALSE(g.repaintWithErase);
+  EXPECT_TRUE(LayoutChart(*m, 1600, 900).repaintWithErase);
+  EXPECT_FALSE(LayoutChart(*m, 1600, 900).repaintWithErase);
+  const ChartFrame g = DrawChart(*m, 1600, 900);
   const auto lines = All<Polyline>(g.plot.list);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0]->points.size(), static_cast<std::size_t>(kMaxSamples));
@@ -257,13 +242,12 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
     SCOPED_TRACE(::testing::Message() << w << "x" << h);
     auto m = MakeChartModel();
     CommitTo(*m, 1);
-    PaintChart(*m, 1000, 700);
+    Paint(*m, 1000, 700);
     CommitTo(*m, 150);
     m->chart.live = false;
     m->chart.cursorA = 3;
     m->chart.cursorsHidden = false;
-    m->run.startTimerPending = true;
-    const ChartFrame f = PaintChart(*m, w, h);
+    const ChartFrame f = Paint(*m, w, h);
     const bool plot = w - 70 > 294 && h - 150 > 118;
     EXPECT_EQ(f.plotDrawn, plot);
     if (!plot) {
@@ -272,7 +256,6 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
     }
     EXPECT_EQ(m->chart.printValueLabels[0], "+5.200");
     EXPECT_FALSE(m->cursorBar.aValue.empty());
-    EXPECT_TRUE(f.armSampleTimerMs.has_value());
   }
 }
 

@@ -68,13 +68,13 @@ TEST(ChartRobustness, RandomSessionsKeepTheChartSane) {
         default:
           break;
       }
-      const ChartFrame f = PaintChart(*m, w, h);
+      const ChartFrame f = testing::Paint(*m, w, h);
       deepest = std::max(deepest, m->chart.zoomDepth);
       cursorsShown += m->cursorBar.aValue.empty() ? 0 : 1;
       ASSERT_GE(m->chart.zoomDepth, 0);
       ASSERT_LE(m->chart.zoomDepth, kMaxZoomDepth);
       ASSERT_GE(m->chart.windowSamples, kInitialWindowSamples);
-      ASSERT_LE(f.scrollBar.maximum, kMaxSamples);
+      ASSERT_LE(ChartScrollBarState(*m).maximum, kMaxSamples);
       for (const Polyline* line : testing::All<Polyline>(f.plot.list)) {
         for (const Point& q : line->points) {
           ASSERT_LE(std::abs(q.x), kCoordinateLimit);

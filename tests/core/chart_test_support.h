@@ -43,6 +43,12 @@ inline void CommitTo(AppModel& m, int n) {
   m.store.sampleCount = n;
 }
 
+// A paint as the chart view does it: the layout step, then the draw of what it left.
+inline ChartFrame Paint(AppModel& m, int clientW, int clientH) {
+  LayoutChart(m, clientW, clientH);
+  return DrawChart(m, clientW, clientH);
+}
+
 template <class T>
 std::vector<const T*> All(const DisplayList& list) {
   std::vector<const T*> out;

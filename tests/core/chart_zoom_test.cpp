@@ -11,6 +11,7 @@ using testing::All;
 using testing::CommitTo;
 using testing::kRunStart;
 using testing::MakeChartModel;
+using testing::Paint;
 using testing::SetSample;
 using testing::TextsOf;
 using testing::TracePoints;
@@ -26,9 +27,9 @@ std::unique_ptr<AppModel> LiveChart(int n, int w = 1000, int h = 700) {
   auto m = MakeChartModel();
   for (int i = 0; i < n; ++i) SetSample(*m, i, static_cast<float>(i % 40) * 0.1f - 2.0f);
   CommitTo(*m, 1);
-  PaintChart(*m, w, h);
+  Paint(*m, w, h);
   CommitTo(*m, n);
-  PaintChart(*m, w, h);
+  Paint(*m, w, h);
   return m;
 }
 
@@ -47,7 +48,7 @@ TEST(ChartZoom, HalvingTheValueRangeIsAccepted) {
   EXPECT_FALSE(m->chart.live);
   EXPECT_FLOAT_EQ(m->chart.valueLabels[1][0], 2.6f);
   EXPECT_FLOAT_EQ(m->chart.valueLabels[1][4], -2.6f);
-  PaintChart(*m, 1000, 640);
+  Paint(*m, 1000, 640);
   EXPECT_EQ(m->chart.valueLabelTexts,
             (std::array<std::string, 5>{"2.6000", "1.3000", "0.0000", "-1.3000", "-2.6000"}));
   // The printed labels stay those of the live display.
@@ -79,13 +80,13 @@ TEST(ChartZoom, RefusedLevelsStillSwitchToTheZoomedDisplay) {
   // The zoomed display of depth 0: ten grid lines, a whole number of samples apart.
   auto m = LiveChart(50);
   Drag(*m, {400, 300}, {600, 300});
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   int vertical = 0;
   for (const Line* l : All<Line>(f.plot.list)) vertical += l->from.x == l->to.x ? 1 : 0;
   EXPECT_EQ(vertical, 10);
   EXPECT_EQ(m->chart.zoomLeft, 0);
   EXPECT_EQ(m->chart.labelSamples[1], 24);  // cell 159 px / 6.42 px
-  EXPECT_TRUE(f.scrollBar.enabled);
+  EXPECT_TRUE(ChartScrollBarState(*m).enabled);
 }
 
 TEST(ChartZoom, AClickWithoutMovingChangesNothing) {
@@ -104,8 +105,8 @@ TEST(ChartZoom, AMirroredDragGivesTheSameZoom) {
   auto b = LiveChart(80);
   EXPECT_EQ(Drag(*a, {400, 200}, {650, 420}), ZoomOutcome::kAccepted);
   EXPECT_EQ(Drag(*b, {650, 420}, {400, 200}), ZoomOutcome::kAccepted);
-  const ChartFrame fa = PaintChart(*a, 1000, 700);
-  const ChartFrame fb = PaintChart(*b, 1000, 700);
+  const ChartFrame fa = Paint(*a, 1000, 700);
+  const ChartFrame fb = Paint(*b, 1000, 700);
   EXPECT_EQ(a->chart.zoomPixelX1[0], b->chart.zoomPixelX1[0]);
   EXPECT_EQ(a->chart.zoomPixelY2[0], b->chart.zoomPixelY2[0]);
   EXPECT_EQ(a->chart.valueLabels[1], b->chart.valueLabels[1]);
@@ -118,7 +119,7 @@ TEST(ChartZoom, ZoomedDisplayMapsTheSelectionOntoThePlot) {
   // 99 samples at 636/99 px; the middle half of the plot's width, its full height.
   auto m = LiveChart(99);
   EXPECT_EQ(Drag(*m, {453, 118}, {771, 550}), ZoomOutcome::kAccepted);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  const ChartFrame f = Paint(*m, 1000, 700);
   EXPECT_EQ(m->chart.posX(1)[0], -318.0f);
   EXPECT_NEAR(m->chart.posX(1)[1] - m->chart.posX(1)[0], 12.8485f, 1e-3f);
   EXPECT_EQ(m->chart.zoomLeft, 24);
@@ -136,7 +137,7 @@ TEST(ChartZoom, ZoomedDisplayMapsTheSelectionOntoThePlot) {
   const auto points = TracePoints(f.plot.list);
   ASSERT_FALSE(points.empty());
   EXPECT_EQ(points.front(), (Point{-9, TruncToInt(m->chart.posY(1)[24])}));  // 24 x 12.85 - 318
-  EXPECT_EQ(f.scrollBar, (ScrollBarState{true, 0, 99, 24}));
+  EXPECT_EQ(ChartScrollBarState(*m), (ScrollBarState{true, 0, 99, 24}));
   EXPECT_EQ(m->chart.valueLabelTexts[0], "5.2000");
 }
 
@@ -144,7 +145,7 @@ TEST(ChartZoom, UndoReturnsToTheLiveDisplayFromAnyDepth) {
   auto m = LiveChart(200);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(Drag(*m, {350, 150}, {900, 500}), ZoomOutcome::kAccepted);
-    PaintChart(*m, 1000, 700);
+    Paint(*m, 1000, 700);
   }
   EXPECT_EQ(m->chart.zoomDepth, 5);
   RecordingObserver o;
@@ -154,23 +155,23 @@ TEST(ChartZoom, UndoReturnsToTheLiveDisplayFromAnyDepth) {
   EXPECT_EQ(m->chart.zoomDepth, 0);
   EXPECT_EQ(m->chart.scrollOffset, 0);
   EXPECT_EQ(o.invalidations.back(), false);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
-  EXPECT_FALSE(f.scrollBar.enabled);
+  const ChartFrame f = Paint(*m, 1000, 700);
+  EXPECT_FALSE(ChartScrollBarState(*m).enabled);
   EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{0, TruncToInt(m->chart.posY(0)[0])}));
 }
 
 TEST(ChartZoom, TheScrollBarPansTheZoomedTrace) {
   auto m = LiveChart(99);
   Drag(*m, {453, 118}, {771, 550});
-  PaintChart(*m, 1000, 700);
+  Paint(*m, 1000, 700);
   RecordingObserver o;
   // Tracking at the thumb's own position changes nothing.
   ScrollTo(*m, 24, o);
   EXPECT_EQ(m->chart.scrollOffset, 0);
   ScrollTo(*m, 21, o);
   EXPECT_EQ(m->chart.scrollOffset, 3);
-  const ChartFrame f = PaintChart(*m, 1000, 700);
-  EXPECT_EQ(f.scrollBar.position, 21);
+  const ChartFrame f = Paint(*m, 1000, 700);
+  EXPECT_EQ(ChartScrollBarState(*m).position, 21);
   EXPECT_EQ(m->chart.timeLabels[0], kRunStart + 21);
   // The trace sits three samples further right: sample 21 where sample 24 was.
   EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{-9, TruncToInt(m->chart.posY(1)[21])}));
@@ -218,7 +219,7 @@ TEST(ChartZoom, DragWatchCancelsADragThatLeavesThePlotBand) {
 TEST(ChartZoom, MouseIsIgnoredOnAnEmptyStoreOrWithoutAPlot) {
   RecordingObserver o;
   auto empty = MakeChartModel();
-  PaintChart(*empty, 1000, 700);
+  Paint(*empty, 1000, 700);
   EXPECT_FALSE(LeftPress(*empty, {400, 200}, 1000, 700));
   EXPECT_EQ(LeftRelease(*empty, {600, 400}, 1000, 700, o), ZoomOutcome::kNone);
   EXPECT_TRUE(empty->chart.live);

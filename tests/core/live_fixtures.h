@@ -40,6 +40,8 @@ struct RecordingObserver : ModelObserver {
   void updateAllViews() override { ++views; }
   void invalidateChart(bool) override { ++invalidations; }
   void commandsChanged() override { ++commands; }
+  std::vector<int> armedPeriods;
+  void armSampleTimer(int periodMs) override { armedPeriods.push_back(periodMs); }
 };
 
 inline void Feed(AppModel& m, const std::vector<std::uint8_t>& block, std::time_t now = 1000) {

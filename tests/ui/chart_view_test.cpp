@@ -25,7 +25,7 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
     model.store.fullScaleAt[i] = psi.fullScale;
     model.store.toPsiAt[i] = psi.toPsi;
   }
-  model.store.sampleCount = 1;  // the first paint of a run resets the chart to live
+  model.store.sampleCount = 1;
   window.resize(1300, 900);
   window.show();
   QCoreApplication::processEvents();

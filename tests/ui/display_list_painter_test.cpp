@@ -83,10 +83,9 @@ TEST(DisplayListPainter, AChartFrameRendersItsTraceOnBlack) {
     m->store.fullScaleAt[i] = 52.0f;
     m->store.toPsiAt[i] = 1.0f;
   }
-  m->store.sampleCount = 1;
-  PaintChart(*m, 1000, 700);
   m->store.sampleCount = 50;
-  const ChartFrame f = PaintChart(*m, 1000, 700);
+  LayoutChart(*m, 1000, 700);
+  const ChartFrame f = DrawChart(*m, 1000, 700);
   QImage image(1000, 700, QImage::Format_RGB32);
   image.fill(Qt::white);
   {

@@ -189,7 +189,7 @@ TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
   EXPECT_FALSE(s.window->view()->statisticsBar()->exportButton()->isEnabled());
   EXPECT_FALSE(s.model.flags.runRequested);
   EXPECT_FALSE(s.enabled(Command::Stop));
-  EXPECT_TRUE(s.model.run.startTimerPending);
+  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), -1);  // no interval chosen yet: stopped
   EXPECT_TRUE(s.questions.empty());
 }
 
@@ -208,6 +208,8 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
   EXPECT_EQ(s.saves, 1);
   EXPECT_EQ(s.model.run.intervalMs, 1000);
+  // Run itself arms the sample timer with the new period; no paint is needed for it.
+  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), 1000);
   EXPECT_TRUE(s.model.flags.runRequested);
   EXPECT_TRUE(s.enabled(Command::Stop));
   EXPECT_FALSE(s.enabled(Command::Run));

@@ -15,6 +15,28 @@ constexpr const char* kBarStartFormat = "%d/%m/%y %H:%M:%S";
 // The interval in milliseconds must fit the view's 32-bit field.
 constexpr int kMaxIntervalSeconds = INT_MAX / 1000;
 
+// A new run starts on the live chart: the previous run's compression, zoom, pan and
+// cursors describe samples that are gone. Done here rather than at a later paint, so
+// that a run whose first paint is missed (a minimised window) starts the same way.
+void ResetChartForRun(AppModel& model) {
+  ChartState& c = model.chart;
+  c.windowSamples = kInitialWindowSamples;
+  c.live = true;
+  c.zoomDepth = 0;
+  c.scrollOffset = 0;
+  c.levelZeroStep = c.step;
+  c.levelZeroWindowSamples = kInitialWindowSamples;
+  // The cursors as at start-up: hidden, none placed, the next click places A.
+  c.cursorA = -1;
+  c.cursorB = -1;
+  c.cursorsHidden = true;
+  c.awaitingCursorB = false;
+  c.cursorClicks = 1;
+  c.onlyCursorA = true;
+  model.cursorBar.clearTexts();
+  model.cursorBar.clearEnabled = false;
+}
+
 }  // namespace
 
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer) {
@@ -52,7 +74,7 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   model.statsBar.startTime.clear();
   model.statsBar.sampleCount.clear();
   model.run.endText.clear();
-  model.cursorBar.clearTexts();
+  ResetChartForRun(model);
   observer.cursorBarChanged();
   observer.statisticsChanged();
   observer.updateAllViews();
@@ -105,7 +127,7 @@ void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer) {
 std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& observer) {
   std::string error = Guarded([&] { SendCommand(port, Command::Run, SendPrep::OpenOnly); });
   model.statsBar.exportEnabled = false;
-  model.run.startTimerPending = true;
+  observer.armSampleTimer(model.run.intervalMs);
   observer.statisticsChanged();
   return error;
 }

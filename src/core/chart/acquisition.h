@@ -16,7 +16,8 @@ namespace pv {
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer);
 
 // The first reading after a confirmed Run: the store restarts at sample 0 at now,
-// and the texts that described the previous run are emptied.
+// the texts that described the previous run are emptied and the chart returns to the
+// live display with the cursors hidden.
 void StartRun(AppModel& model, std::time_t now, ModelObserver& observer);
 
 // A store holding kMaxSamples ends the run by itself; Stop becomes unavailable.
@@ -31,7 +32,8 @@ int RunDialogPreset(const AppModel& model);
 void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer);
 
 // Run, after the dialog whether confirmed or not: RUN three times, Export Excel
-// disabled, the sample timer re-armed at the next paint. Returns the port's error text.
+// disabled, the sample timer re-armed with the run's interval through the observer.
+// Returns the port's error text.
 std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& observer);
 
 // Stop: the run ends, nothing is sent to the meter, Export Excel becomes available.

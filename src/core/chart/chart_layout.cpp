@@ -22,16 +22,6 @@ constexpr int kTimeBandExtraWidth = 140;
 constexpr int kTimeBandHeight = 29;
 constexpr int kTimeLabelDy = 40;
 
-// The first sample of a run brings the chart back to the live display.
-void ResetToLive(ChartState& c) {
-  c.windowSamples = kInitialWindowSamples;
-  c.live = true;
-  c.zoomDepth = 0;
-  c.scrollOffset = 0;
-  c.levelZeroStep = c.step;
-  c.levelZeroWindowSamples = kInitialWindowSamples;
-}
-
 void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList& plot) {
   if (samples == 0) {
     for (int i = 0; i < kVerticalGridEmpty; ++i) {
@@ -51,6 +41,11 @@ void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList
   }
 }
 
+// Samples per live grid cell: as many whole steps as fit in a twelfth of the width.
+int SamplesPerCell(int W, float step) {
+  return TruncToInt(static_cast<float>(W / 12) / step);
+}
+
 // Level-0 heights: one tenth of each sample's own full scale reaches from the middle
 // to the edge, so samples of different units share one vertical scale.
 void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
@@ -61,28 +56,32 @@ void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
   for (int j = 0; j < samples; ++j) y[j] = half - 10.0f * value[j] * half / fullScale[j];
 }
 
-// Live trace with compression. Returns whether the window was compressed.
-bool DrawLiveTraceAndCompress(AppModel& m, int samples, int W, int H, DisplayList& plot) {
-  ChartState& c = m.chart;
-  const float* y = c.posY(0);
-  TraceBuilder trace(plot, W, H, c.live ? samples : 0);
+// The chart never scrolls: when the trace reaches the right edge the run is squeezed
+// into eleven twelfths of the width, leaving room for new samples. The test is made
+// once per trace segment, so a paint that comes late may compress more than once.
+// Returns whether the window was compressed.
+bool CompressLiveWindow(ChartState& c, int samples, int W) {
   bool compressed = false;
-  for (int i = 1; i < samples; ++i) {
-    if (c.live) {
-      const Point a{TruncToInt(static_cast<float>(i - 1) * c.step), TruncToInt(y[i - 1])};
-      const Point b{TruncToInt(static_cast<float>(i) * c.step), TruncToInt(y[i])};
-      trace.segment(a, b);
-      if (SampleErrorKind(m, i - 1) != 0) trace.errorMark(a);
-    }
-    // The chart never scrolls: when the trace reaches the right edge the run is
-    // squeezed into eleven twelfths of the width, leaving room for new samples.
-    if (samples >= c.windowSamples + 1) {
-      c.step = static_cast<float>((W - W * kTwelfth) / c.windowSamples);
-      c.windowSamples = TruncToInt(static_cast<float>(W) / c.step + 1.0);
-      compressed = true;
-    }
+  for (int i = 1; i < samples && samples >= c.windowSamples + 1; ++i) {
+    c.step = static_cast<float>((W - W * kTwelfth) / c.windowSamples);
+    c.windowSamples = TruncToInt(static_cast<float>(W) / c.step + 1.0);
+    compressed = true;
   }
   return compressed;
+}
+
+// The live trace as the layout left the step: one segment per pair of samples, a
+// cross at the start of each segment that begins on an error sample.
+void DrawLiveTrace(const AppModel& m, int samples, int W, int H, DisplayList& plot) {
+  const ChartState& c = m.chart;
+  const float* y = c.posY(0);
+  TraceBuilder trace(plot, W, H, samples);
+  for (int i = 1; i < samples; ++i) {
+    const Point a{TruncToInt(static_cast<float>(i - 1) * c.step), TruncToInt(y[i - 1])};
+    const Point b{TruncToInt(static_cast<float>(i) * c.step), TruncToInt(y[i])};
+    trace.segment(a, b);
+    if (SampleErrorKind(m, i - 1) != 0) trace.errorMark(a);
+  }
 }
 
 // Level 0 of the zoom tables keeps one step for all samples: the live one, or while
@@ -144,51 +143,67 @@ int ValueLabelIndentClass(float v) {
   return 0;
 }
 
-ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
-  ChartFrame frame;
+ChartLayoutResult LayoutChart(AppModel& m, int clientW, int clientH) {
+  ChartLayoutResult result;
   ChartState& c = m.chart;
+  const PlotRect r = ChartPlotRect(clientW, clientH);
+  const int W = r.width();
+  const int samples = CommittedSamples(m);
+  const bool drawable = r.drawable();
+
+  // Without a plot there is no step to compute: geometry waits for a usable size,
+  // while labels and readouts still follow the store.
+  int k = 0;
+  if (drawable) {
+    c.step = static_cast<float>(W) / static_cast<float>(c.windowSamples - 1);
+    k = SamplesPerCell(W, c.step);
+    ComputeLevelZeroHeights(m, samples, r.height());
+    result.repaintWithErase = CompressLiveWindow(c, samples, W);
+    ComputeLevelZeroPositions(c, samples, W);
+  }
+
+  ComputeLiveValueLabels(m);
+
+  // The clock times of grid lines 0, 3, 6, 9 and 12, by the cell of the step this
+  // paint started with.
+  if (drawable && c.live) {
+    const std::time_t s = m.run.intervalSeconds();
+    c.timeLabels[0] = m.run.startTime;
+    for (int j = 1; j <= 4; ++j) c.timeLabels[j] = m.run.startTime + std::time_t{3} * j * k * s;
+  }
+  if (drawable && !c.live) LayoutZoomedDisplay(m, r);
+
+  for (int j = 0; j < kTimeLabels; ++j) c.timeLabelTexts[j] = FormatLocalTime(c.timeLabels[j], kClockFormat);
+  const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  for (int j = 0; j < kValueLabels; ++j) c.valueLabelTexts[j] = Format("%.4f", c.valueLabels[depth][j]);
+
+  result.cursorBarChanged = LayoutCursors(m, r);
+  return result;
+}
+
+ChartFrame DrawChart(const AppModel& m, int clientW, int clientH) {
+  ChartFrame frame;
+  const ChartState& c = m.chart;
   const PlotRect r = ChartPlotRect(clientW, clientH);
   const int W = r.width();
   const int H = r.height();
   const int samples = CommittedSamples(m);
   const bool drawable = r.drawable();
   frame.plotDrawn = drawable;
+  const int k = drawable ? SamplesPerCell(W, c.step) : 0;
   if (drawable) {
     frame.plot = Surface{r.left, r.top, W, H, Brush::Solid(kPlotBackground), {}};
     frame.leftStrip = Surface{kLabelStripX,       r.top - kStripOverhang, kLabelStripWidth,
                               H + kStripOverhang, Brush::ButtonFace(),    {}};
     frame.rightStrip = Surface{
         r.right, r.top - kStripOverhang, kRightStripWidth, H + kStripOverhang, Brush::ButtonFace(), {}};
-  }
-
-  if (samples == 1) ResetToLive(c);
-
-  // Without a plot there is no step to compute: geometry waits for a usable size,
-  // while labels, readouts and the timer still follow the store.
-  int k = 0;  // whole samples per live grid cell
-  if (drawable) {
-    c.step = static_cast<float>(W) / static_cast<float>(c.windowSamples - 1);
-    k = TruncToInt(static_cast<float>(W / 12) / c.step);
     DrawGrid(c, samples, W, H, k, frame.plot.list);
-    ComputeLevelZeroHeights(m, samples, H);
-    frame.repaintWithErase = DrawLiveTraceAndCompress(m, samples, W, H, frame.plot.list);
-    ComputeLevelZeroPositions(c, samples, W);
+    if (c.live)
+      DrawLiveTrace(m, samples, W, H, frame.plot.list);
+    else
+      DrawZoomedDisplay(m, r, frame.plot.list);
+    if (samples >= 1) DrawValueLabels(c, H, frame.leftStrip, frame.rightStrip);
   }
-
-  ComputeLiveValueLabels(m);
-
-  if (drawable && c.live) {
-    const std::time_t s = m.run.intervalSeconds();
-    c.timeLabels[0] = m.run.startTime;
-    for (int j = 1; j <= 4; ++j) c.timeLabels[j] = m.run.startTime + std::time_t{3} * j * k * s;
-  }
-  if (drawable && !c.live) PaintZoomedDisplay(m, r, frame.plot.list);
-
-  for (int j = 0; j < kTimeLabels; ++j) c.timeLabelTexts[j] = FormatLocalTime(c.timeLabels[j], kClockFormat);
-  const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
-  for (int j = 0; j < kValueLabels; ++j) c.valueLabelTexts[j] = Format("%.4f", c.valueLabels[depth][j]);
-
-  if (drawable && samples >= 1) DrawValueLabels(c, H, frame.leftStrip, frame.rightStrip);
 
   if (r.bottom > r.top && W + kTimeBandExtraWidth > 0) {
     frame.mainWindow.fill(kTimeBandX, r.bottom + kTimeBandDy, W + kTimeBandExtraWidth, kTimeBandHeight,
@@ -198,16 +213,9 @@ ChartFrame PaintChart(AppModel& m, int clientW, int clientH) {
     if (c.live)
       DrawLiveTimeLabels(c, r, k, frame.mainWindow);
     else
-      PaintZoomedTimeLabels(m, r, frame.mainWindow);
+      DrawZoomedTimeLabels(m, r, frame.mainWindow);
   }
-
-  frame.cursorBarChanged = PaintCursors(m, r, drawable ? &frame.plot.list : nullptr);
-
-  if (m.run.startTimerPending) {
-    frame.armSampleTimerMs = m.run.intervalMs;
-    m.run.startTimerPending = false;
-  }
-  frame.scrollBar = ChartScrollBarState(m);
+  if (drawable) DrawCursors(m, r, frame.plot.list);
   return frame;
 }
 

@@ -124,7 +124,7 @@ bool ClearCursors(AppModel& model, ModelObserver& observer) {
   return true;
 }
 
-bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
+bool LayoutCursors(AppModel& model, const PlotRect& r) {
   ChartState& c = model.chart;
   if (c.cursorsHidden) return false;
   const CursorBarTexts before = model.cursorBar;
@@ -132,14 +132,8 @@ bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
 
   const ShownLevel level = CurrentLevel(model);
   if (level.usable()) {
-    auto draw = [&](int index, float& cursorX, Rgb colour) {
-      cursorX = CursorX(r, level, index);
-      if (!surface) return;
-      const int x = TruncToInt(cursorX) - r.left;
-      surface->line({x, 0}, {x, r.height()}, Pen{colour, 1, PenStyle::kSolid});
-    };
-    draw(c.cursorA, c.cursorAX, kCursorAColour);
-    if (!c.onlyCursorA) draw(c.cursorB, c.cursorBX, kCursorBColour);
+    c.cursorAX = CursorX(r, level, c.cursorA);
+    if (!c.onlyCursorA) c.cursorBX = CursorX(r, level, c.cursorB);
   }
   t.clearEnabled = !c.onlyCursorA;
 
@@ -164,6 +158,18 @@ bool PaintCursors(AppModel& model, const PlotRect& r, DisplayList* surface) {
     }
   }
   return !(t == before);
+}
+
+void DrawCursors(const AppModel& model, const PlotRect& r, DisplayList& surface) {
+  const ChartState& c = model.chart;
+  const ShownLevel level = CurrentLevel(model);
+  if (c.cursorsHidden || !level.usable()) return;
+  auto draw = [&](int index, Rgb colour) {
+    const int x = TruncToInt(CursorX(r, level, index)) - r.left;
+    surface.line({x, 0}, {x, r.height()}, Pen{colour, 1, PenStyle::kSolid});
+  };
+  draw(c.cursorA, kCursorAColour);
+  if (!c.onlyCursorA) draw(c.cursorB, kCursorBColour);
 }
 
 }  // namespace pv

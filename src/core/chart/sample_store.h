@@ -36,7 +36,6 @@ struct RunState {
   bool newSample = false;
   std::time_t startTime = 0;
   int intervalMs = 0;
-  bool startTimerPending = false;
   int startHour = 0, startMinute = 0, startSecond = 0;
   std::string startText;
   std::string endText;

@@ -198,27 +198,24 @@ ScrollBarState ChartScrollBarState(const AppModel& model) {
   return bar;
 }
 
-void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface) {
+void LayoutZoomedDisplay(AppModel& model, const PlotRect& r) {
   ChartState& c = model.chart;
   const int samples = CommittedSamples(model);
   const int D = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   const std::time_t s = model.run.intervalSeconds();
-  const int W = r.width();
-  const int H = r.height();
   for (int j = 0; j < D; ++j) ComputeLevel(c, j, samples, r);
 
   const ShownLevel level = CurrentLevel(model);
   if (!level.usable()) return;
   const float dx = level.dx;
-  const float X0 = level.x0;
-  const int o = level.offset;
   if (!c.zoomLeftValid) {
-    c.zoomLeft = TruncToInt(-X0 / dx);
+    c.zoomLeft = TruncToInt(-level.x0 / dx);
     c.zoomLeftValid = true;
   }
-  c.timeLabels[0] = model.run.startTime + std::time_t{c.zoomLeft - o} * s;
+  c.timeLabels[0] = model.run.startTime + std::time_t{c.zoomLeft - level.offset} * s;
 
   // Ten grid lines a whole number of samples apart, about a quarter of the plot.
+  const int W = r.width();
   const int m = TruncToInt(static_cast<float>(W) / dx);
   int k = 1;
   if (m >= 2) {
@@ -227,13 +224,27 @@ void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface
   }
   for (int n = 0; n < kTimeLabels; ++n) {
     c.labelSamples[n] = c.zoomLeft + k * n;
-    const int x = TruncToInt(dx * static_cast<float>(c.labelSamples[n]) + X0);
     c.timeLabels[n] = c.timeLabels[0] + std::time_t{c.labelSamples[n] - c.zoomLeft} * s;
+  }
+}
+
+void DrawZoomedDisplay(const AppModel& model, const PlotRect& r, DisplayList& surface) {
+  const ChartState& c = model.chart;
+  const ShownLevel level = CurrentLevel(model);
+  if (!level.usable()) return;
+  const float dx = level.dx;
+  const float X0 = level.x0;
+  const int o = level.offset;
+  const int W = r.width();
+  const int H = r.height();
+  for (int n = 0; n < kTimeLabels; ++n) {
+    const int x = TruncToInt(dx * static_cast<float>(c.labelSamples[n]) + X0);
     surface.line({x, H}, {x, 0}, kGridPen);
   }
 
+  const int samples = CommittedSamples(model);
   if (samples <= 1) return;
-  const float* y = c.posY(D);
+  const float* y = c.posY(level.depth);
   TraceBuilder trace(surface, W, H, samples);
   for (int i = 1; i < samples; ++i) {
     const Point a{TruncToInt(dx * static_cast<float>(i - 1 + o) + X0), TruncToInt(y[i - 1])};
@@ -243,7 +254,7 @@ void PaintZoomedDisplay(AppModel& model, const PlotRect& r, DisplayList& surface
   }
 }
 
-void PaintZoomedTimeLabels(const AppModel& model, const PlotRect& r, DisplayList& mainWindow) {
+void DrawZoomedTimeLabels(const AppModel& model, const PlotRect& r, DisplayList& mainWindow) {
   const ChartState& c = model.chart;
   const ShownLevel level = CurrentLevel(model);
   if (!level.usable()) return;

@@ -1,7 +1,7 @@
 #pragma once
 // Zooming the real-time chart with a left-button rubber band, the drag watch that
 // cancels a drag leaving the plot, Undo zoom, panning with the scroll bar, and the
-// zoomed display the chart paint draws while zoomed.
+// zoomed display the chart shows while zoomed.
 #include "app_model.h"
 #include "chart/chart_geometry.h"
 #include "display_list.h"
@@ -66,9 +66,13 @@ void ScrollTo(AppModel& model, int thumb, ModelObserver& observer);
 
 ScrollBarState ChartScrollBarState(const AppModel& model);
 
-// Paint hooks of the chart: the zoomed grid and trace on the plot surface, and the
-// zoomed time labels on the main window.
-void PaintZoomedDisplay(AppModel& model, const PlotRect& plot, DisplayList& surface);
-void PaintZoomedTimeLabels(const AppModel& model, const PlotRect& plot, DisplayList& mainWindow);
+// The chart's layout step while zoomed: the position tables of every level down to the
+// shown one, the sample at the left edge and the ten grid samples with their times.
+void LayoutZoomedDisplay(AppModel& model, const PlotRect& plot);
+
+// Draw hooks of the chart while zoomed: the grid and trace on the plot surface, and
+// the time labels on the main window, as the layout left them.
+void DrawZoomedDisplay(const AppModel& model, const PlotRect& plot, DisplayList& surface);
+void DrawZoomedTimeLabels(const AppModel& model, const PlotRect& plot, DisplayList& mainWindow);
 
 }  // namespace pv

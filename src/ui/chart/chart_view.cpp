@@ -111,7 +111,8 @@ QPoint ChartView::offsetInFrame() const {
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
-  const ChartFrame chart = PaintChart(model_, width(), height());
+  const ChartLayoutResult layout = LayoutChart(model_, width(), height());
+  const ChartFrame chart = DrawChart(model_, width(), height());
   // Everything is composed off screen and copied once: no erase, no flicker.
   if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
   {
@@ -130,11 +131,10 @@ void ChartView::paintEvent(QPaintEvent*) {
   }
   QPainter(this).drawImage(0, 0, frame_);
 
-  if (chart.armSampleTimerMs) armSampleTimer(*chart.armSampleTimerMs);
-  transferCursorBar();
+  if (layout.cursorBarChanged) transferCursorBar();
   syncScrollBar();
   statisticsBar_->transferToControls();
-  if (chart.repaintWithErase) update();
+  if (layout.repaintWithErase) update();
 }
 
 void ChartView::transferCursorBar() {
