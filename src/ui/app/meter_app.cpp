@@ -12,7 +12,7 @@
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 #include "ui/files/file_commands.h"
-#include "ui/files/print_command.h"
+#include "ui/print/print_command.h"
 #include "ui/window/main_window.h"
 #include "ui/logger/graph_window.h"
 

@@ -1,4 +1,4 @@
-#include "ui/files/print_painter.h"
+#include "ui/print/print_painter.h"
 
 #include <QFontMetricsF>
 #include <QMarginsF>
@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "app_model.h"
-#include "files/print_page.h"
+#include "print/print_page.h"
 #include "ui/common/display_list_painter.h"
 
 namespace pv::ui {
