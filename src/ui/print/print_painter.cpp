@@ -12,13 +12,10 @@
 #include "app_model.h"
 #include "print/print_page.h"
 #include "ui/common/display_list_painter.h"
+#include "ui/common/look.h"
 
 namespace pv::ui {
 namespace {
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 
 struct PageReplay {
   QPainter& painter;
