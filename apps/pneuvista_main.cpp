@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 
+#include "demo_meter.h"
 #include "ui/app/meter_app.h"
 
 int main(int argc, char* argv[]) {
@@ -17,6 +19,12 @@ int main(int argc, char* argv[]) {
     if (!options.error.isEmpty()) std::fprintf(stderr, "pneuvista: %s\n", qPrintable(options.error));
     std::fputs(qPrintable(pv::ui::UsageText()), options.help ? stdout : stderr);
     return options.help ? 0 : 2;
+  }
+  QString demoError;
+  const std::unique_ptr<pv::PtyMeter> demoMeter = pv::StartDemoMeter(options, demoError);
+  if (!demoError.isEmpty()) {
+    std::fprintf(stderr, "pneuvista: %s\n", qPrintable(demoError));
+    return 1;
   }
   pv::ui::MeterApp meterApp(options);
   if (!meterApp.initInstance()) {

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "demo_meter.h"
 #include "event_loop.h"
 #include "ui/app/meter_app.h"
 
@@ -130,16 +131,33 @@ inline const char* ArgText(int argc, char** argv, const char* name) {
   return "";
 }
 
+// The started program: the application and, with --demo, the simulated meter it
+// opens, which outlives it.
+struct StartedProgram {
+  std::unique_ptr<PtyMeter> demoMeter;
+  std::unique_ptr<ui::MeterApp> app;
+
+  ui::MeterApp* operator->() const { return app.get(); }
+  explicit operator bool() const { return app != nullptr; }
+};
+
 // What apps/pneuvista_main.cpp does before the event loop.
-inline std::unique_ptr<ui::MeterApp> StartProgram(ui::StartOptions options) {
+inline StartedProgram StartProgram(ui::StartOptions options) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("PNEUVISTA"));
-  auto app = std::make_unique<ui::MeterApp>(std::move(options));
-  if (!app->initInstance()) {
-    std::fprintf(stderr, "%s\n", qPrintable(app->errorString()));
-    return nullptr;
+  StartedProgram program;
+  QString demoError;
+  program.demoMeter = StartDemoMeter(options, demoError);
+  if (!demoError.isEmpty()) {
+    std::fprintf(stderr, "%s\n", qPrintable(demoError));
+    return {};
   }
-  return app;
+  program.app = std::make_unique<ui::MeterApp>(std::move(options));
+  if (!program.app->initInstance()) {
+    std::fprintf(stderr, "%s\n", qPrintable(program.app->errorString()));
+    return {};
+  }
+  return program;
 }
 
 // main() of a whole-program benchmark: a child mode runs the program's part, else

@@ -11,8 +11,8 @@
 #include "app_model.h"
 #include "cli_command.h"
 #include "files/datalogger_file.h"
-#include "files/print_page.h"
-#include "ui/files/print_painter.h"
+#include "print/print_page.h"
+#include "ui/print/print_painter.h"
 
 namespace pv::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "files/print_page.h"
+#include "print/print_page.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 
 #include "app_model.h"
 #include "panel_fixture.h"
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 #include "ui/panel/front_panel.h"
 

@@ -10,11 +10,11 @@
 
 #include "app_model.h"
 #include "chart/chart_layout.h"
-#include "files/print_page.h"
 #include "link/units.h"
+#include "print/print_page.h"
 #include "text_format.h"
-#include "ui/files/print_command.h"
-#include "ui/files/print_painter.h"
+#include "ui/print/print_command.h"
+#include "ui/print/print_painter.h"
 
 namespace pv::ui {
 namespace {

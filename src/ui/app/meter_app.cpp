@@ -4,17 +4,16 @@
 #include <QScreen>
 #include <QStringList>
 
-#include "app_model.h"
 #include <cstdio>
 
+#include "app_model.h"
 #include "platform/config_file.h"
-#include "platform/quit_signals.h"
 #include "platform/qt_serial_port.h"
-#include "sim/pty_meter.h"
+#include "platform/quit_signals.h"
 #include "ui/files/file_commands.h"
-#include "ui/files/print_command.h"
-#include "ui/window/main_window.h"
 #include "ui/logger/graph_window.h"
+#include "ui/print/print_command.h"
+#include "ui/window/main_window.h"
 
 namespace pv::ui {
 
@@ -53,21 +52,15 @@ MeterApp::MeterApp(StartOptions options) : options_(std::move(options)) {}
 MeterApp::~MeterApp() {
   frame_.reset();
   port_.reset();
-  meter_.reset();
 }
 
 bool MeterApp::initInstance() {
   model_ = std::make_unique<AppModel>();
   const std::string config = options_.configPath.empty() ? ConfigFilePath() : options_.configPath;
-  std::string runDevice = options_.devicePath;
-  if (options_.demo) {
-    meter_ = std::make_unique<PtyMeter>();
-    if (!meter_->start()) {
-      error_ = QStringLiteral("The simulated meter could not start: %1")
-                   .arg(QString::fromStdString(meter_->errorString()));
-      return false;
-    }
-    runDevice = meter_->devicePath();
+  const std::string runDevice = options_.devicePath;
+  if (options_.demo && runDevice.empty()) {
+    error_ = QStringLiteral("The simulated meter was not started");
+    return false;
   }
   // --demo and --device stand in for the configured port's device in this run only;
   // the configuration file is not changed.
@@ -78,11 +71,6 @@ bool MeterApp::initInstance() {
   port_ = std::make_unique<QtSerialPort>(pathOf);
   frame_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
   if (options_.trace) {
-    if (meter_) {
-      QObject::connect(meter_.get(), &PtyMeter::commandReceived, [](int code) {
-        std::fprintf(stderr, "meter received %02X\n", code);
-      });
-    }
     QObject::connect(port_.get(), &QtSerialPort::dataReceived, frame_.get(), [this] {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
     }, Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 #pragma once
-// The application object: reads the command line, makes the port (and with --demo
-// the simulated meter), the shared model and the main window, and shows it.
+// The application object: reads the command line, makes the port, the shared model
+// and the main window, and shows it. For --demo the program's main() starts the
+// simulated meter and hands its device over (see apps/demo_meter.h).
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -8,7 +9,6 @@
 
 namespace pv {
 struct AppModel;
-class PtyMeter;
 class QtSerialPort;
 }  // namespace pv
 
@@ -17,7 +17,7 @@ namespace pv::ui {
 class MainWindow;
 
 struct StartOptions {
-  bool demo = false;         // use the built-in simulated meter
+  bool demo = false;         // use the built-in simulated meter (its device in devicePath)
   std::string devicePath;    // use this device for the configured port, this run only
   bool showWindow = true;
   std::string configPath;    // empty: the user's configuration file
@@ -41,13 +41,11 @@ class MeterApp {
   MainWindow* mainWindow() const { return frame_.get(); }
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
-  PtyMeter* demoMeter() const { return meter_.get(); }
 
  private:
   StartOptions options_;
   QString error_;
   std::unique_ptr<AppModel> model_;
-  std::unique_ptr<PtyMeter> meter_;
   std::unique_ptr<QtSerialPort> port_;
   std::unique_ptr<MainWindow> frame_;
   std::unique_ptr<QObject> quitSignals_;

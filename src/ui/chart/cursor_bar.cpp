@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
-#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "app_model.h"
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
-#include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 namespace {

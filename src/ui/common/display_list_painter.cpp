@@ -7,12 +7,10 @@
 #include <QPoint>
 #include <vector>
 
+#include "ui/common/look.h"
+
 namespace pv::ui {
 namespace {
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 
 QColor BrushColour(const Brush& b, const QPalette& palette) {
   return b.buttonFace ? palette.color(QPalette::Button) : ToQColor(b.colour);

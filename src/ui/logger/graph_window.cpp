@@ -16,6 +16,7 @@
 #include "app_model.h"
 #include "logger/logger_graph.h"
 #include "ui/common/display_list_painter.h"
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 
 namespace pv::ui {
@@ -25,14 +26,6 @@ namespace {
 constexpr int kWidthDlu = 473;
 constexpr int kHeightDlu = 299;
 constexpr QSize kButtonSize(35, 22);
-
-QIcon ThemeOr(const char* name, QStyle::StandardPixmap fallback, const QStyle* style) {
-  return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
-}
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 
 }  // namespace
 
@@ -74,17 +67,17 @@ void GraphWindow::createToolBar() {
   toolBar_->setIconSize(QSize(16, 15));
   toolBar_->setGeometry(0, 0, width(), kLoggerToolBarHeight);
   const QStyle* s = style();
-  print_ = toolBar_->addAction(ThemeOr("document-print", QStyle::SP_FileDialogDetailedView, s),
+  print_ = toolBar_->addAction(ThemeIcon("document-print", QStyle::SP_FileDialogDetailedView, s),
                                QStringLiteral("Print"));
   connect(print_, &QAction::triggered, this, [this] {
     if (onPrint) onPrint();
   });
   toolBar_->addSeparator();
-  download_ = toolBar_->addAction(ThemeOr("document-open", QStyle::SP_DialogOpenButton, s),
+  download_ = toolBar_->addAction(ThemeIcon("document-open", QStyle::SP_DialogOpenButton, s),
                                   QStringLiteral("Download"));
   connect(download_, &QAction::triggered, this, &GraphWindow::download);
   toolBar_->addSeparator();
-  zoomOut_ = toolBar_->addAction(ThemeOr("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
+  zoomOut_ = toolBar_->addAction(ThemeIcon("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
   connect(zoomOut_, &QAction::triggered, this, &GraphWindow::zoomOut);
   for (QAction* a : {print_, download_, zoomOut_}) {
     a->setToolTip(a->text());

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app_model.h"
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 
 namespace pv::ui {
@@ -51,26 +52,6 @@ void TextAt(QPainter& p, int x, int y, const QString& text) {
 }
 
 }  // namespace
-
-QFont ArialByCharHeight(int pixels, int weight) {
-  QFont f(QStringLiteral("Arial"));
-  f.setStyleHint(QFont::SansSerif);
-  f.setPixelSize(pixels);
-  f.setWeight(static_cast<QFont::Weight>(weight));
-  return f;
-}
-
-void UseBarLook(QWidget& bar) {
-  bar.setAutoFillBackground(true);
-  QPalette pal = bar.palette();
-  pal.setColor(QPalette::Window, kBarBackground);
-  pal.setColor(QPalette::Base, kBarBackground);
-  pal.setColor(QPalette::WindowText, Qt::black);
-  pal.setColor(QPalette::Text, Qt::black);
-  bar.setPalette(pal);
-}
-
-QFont BarFont() { return ArialByCharHeight(14, 500); }
 
 FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("FrontPanel"));

@@ -60,11 +60,4 @@ class FrontPanel : public QWidget {
   std::optional<std::array<std::string, 5>> shownTexts_;
 };
 
-// An Arial font whose character height (without internal leading) is pixels.
-QFont ArialByCharHeight(int pixels, int weight);
-
-// The statistics and cursor bars: black on RGB(240,240,240), Arial 14 pixels, weight 500.
-void UseBarLook(QWidget& bar);
-QFont BarFont();
-
 }  // namespace pv::ui

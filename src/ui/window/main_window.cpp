@@ -25,6 +25,7 @@
 #include "platform/qt_serial_port.h"
 #include "ui/chart/cursor_bar.h"
 #include "ui/chart/chart_view.h"
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/window/dialogs.h"
@@ -32,10 +33,6 @@
 
 namespace pv::ui {
 namespace {
-
-QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style) {
-  return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
-}
 
 // The help that comes with the program: "help.chm" beside it, else an HTML help
 // installed with it. Empty when there is none.

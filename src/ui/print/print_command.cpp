@@ -1,10 +1,10 @@
-#include "ui/files/print_command.h"
+#include "ui/print/print_command.h"
 
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "ui/files/print_painter.h"
+#include "ui/print/print_painter.h"
 
 namespace pv::ui {
 

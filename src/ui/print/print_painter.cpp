@@ -1,4 +1,4 @@
-#include "ui/files/print_painter.h"
+#include "ui/print/print_painter.h"
 
 #include <QFontMetricsF>
 #include <QMarginsF>
@@ -10,15 +10,12 @@
 #include <cmath>
 
 #include "app_model.h"
-#include "files/print_page.h"
+#include "print/print_page.h"
 #include "ui/common/display_list_painter.h"
+#include "ui/common/look.h"
 
 namespace pv::ui {
 namespace {
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 
 struct PageReplay {
   QPainter& painter;

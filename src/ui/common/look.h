@@ -1,0 +1,27 @@
+#pragma once
+// The look the windows share: Arial chosen by character height, the bars' palette and
+// font, core colours as Qt colours, and theme icons with the style's own as fallback.
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QStyle>
+
+#include "display_list.h"
+
+class QWidget;
+
+namespace pv::ui {
+
+// An Arial font whose character height (without internal leading) is pixels.
+QFont ArialByCharHeight(int pixels, int weight);
+
+// The statistics and cursor bars: black on RGB(240,240,240), Arial 14 pixels, weight 500.
+void UseBarLook(QWidget& bar);
+QFont BarFont();
+
+inline QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// The desktop theme's icon of that name, else the style's standard pixmap.
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style);
+
+}  // namespace pv::ui
