@@ -46,6 +46,12 @@ void FillStore(LoggerStore& s, fuzz::Input& in, int count) {
   s.loaded = 1;
 }
 
+// The window's paint: the layout, then the drawing.
+LoggerGraphFrame Paint(AppModel& m, int w, int h) {
+  LayoutLoggerGraph(m, w, h);
+  return DrawLoggerGraph(m, w, h);
+}
+
 void CheckFrame(const LoggerGraphFrame& f) {
   fuzz::CheckList(f.surface.list);
   PV_FUZZ_CHECK(f.scrollBar.minimum <= f.scrollBar.maximum || !f.scrollBar.enabled);
@@ -63,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FillStore(m.logger, in, count);
 
   int w = 800, h = 500;
-  CheckFrame(PaintLoggerGraph(m, w, h));
+  CheckFrame(Paint(m, w, h));
   reusable.note();
   fuzz::PaintBudget budget;
   while (!in.empty()) {
@@ -87,11 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PV_FUZZ_CHECK(m.loggerGraph.zoomLevel >= 0 && m.loggerGraph.zoomLevel <= kLoggerMaxZoom);
     PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.readout) && fuzz::Bounded(m.loggerGraph.cursorTime));
     if ((op & 0x40) && budget.allow(count, m.loggerGraph.zoomLevel)) {
-      CheckFrame(PaintLoggerGraph(m, w, h));
+      CheckFrame(Paint(m, w, h));
       reusable.note();
     }
   }
-  CheckFrame(PaintLoggerGraph(m, w, h));
+  CheckFrame(Paint(m, w, h));
   reusable.note();
   return 0;
 }

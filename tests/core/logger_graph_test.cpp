@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "chart_test_support.h"
 #include "files/datalogger_file.h"
 #include "link/units.h"
+#include "text_format.h"
 
 namespace pv {
 namespace {
@@ -77,6 +79,12 @@ bool HasText(const DisplayList& list, const std::string& text, Point at) {
   return false;
 }
 
+// The window's paint: the layout, then the drawing.
+LoggerGraphFrame Paint(AppModel& m) {
+  LayoutLoggerGraph(m, kW, kH);
+  return DrawLoggerGraph(m, kW, kH);
+}
+
 LoggerZoom Drag(AppModel& m, Point from, Point to) {
   LoggerLeftPress(m, from);
   LoggerMouseMove(m, to);
@@ -105,7 +113,7 @@ std::string WriteLoggerFile(const std::string& name, const std::vector<Rec>& rec
 
 TEST(LoggerGraph, WithoutAFileOnlyThePlotGridAndAxesAreDrawn) {
   AppModel m;
-  const LoggerGraphFrame f = PaintLoggerGraph(m, kW, kH);
+  const LoggerGraphFrame f = Paint(m);
   int horizontal = 0, vertical = 0;
   for (const Line* l : testing::LinesIn(f.surface.list, kFullGrid)) {
     if (l->from.y == l->to.y) {
@@ -146,7 +154,7 @@ TEST(LoggerGraph, FullViewLabelsFollowTheLastRecordsUnit) {
   };
   for (const Case& c : cases) {
     auto m = Loaded({{1.0f, kUnitPsi}, {0.5f, c.lastUnit}});
-    const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+    const LoggerGraphFrame f = Paint(*m);
     // Label k at x = indent class x 7.5 and the rows of the quarter lines.
     const int ys[5] = {60, 171, 290, 409, 524};
     for (int k = 0; k < 5; ++k) {
@@ -165,7 +173,7 @@ TEST(LoggerGraph, RecordsOfOnePressureInDifferentUnitsShareARow) {
   std::vector<Rec> records;
   for (int u = 0; u < kUnitCount; ++u) records.push_back({1.0f / kUnits[u].toPsi, u});
   auto m = Loaded(records);
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   const float* y = m->loggerGraph.posY(0);
   for (int u = 0; u < kUnitCount; ++u) EXPECT_LE(std::abs(y[u] - y[kUnitPsi]), 1.0f) << kUnits[u].name;
   // One psi is a tenth of the way from the middle (298.4) towards the top edge.
@@ -185,11 +193,11 @@ TEST(LoggerGraph, ErrorRecordsAreMarkedExceptTheLast) {
   };
   for (const Case& c : cases) {
     auto m = Loaded(c.records);
-    EXPECT_EQ(CountPixels(PaintLoggerGraph(*m, kW, kH).surface.list, kWhite), 9 * c.marks);
+    EXPECT_EQ(CountPixels(Paint(*m).surface.list, kWhite), 9 * c.marks);
     // The same at a zoom level covering the whole plot.
     if (c.records.size() < 2) continue;
     ASSERT_EQ(Drag(*m, {76, 60}, {884, 536}), LoggerZoom::kAccepted);
-    EXPECT_EQ(CountPixels(PaintLoggerGraph(*m, kW, kH).surface.list, kWhite), 9 * c.marks);
+    EXPECT_EQ(CountPixels(Paint(*m).surface.list, kWhite), 9 * c.marks);
   }
 }
 
@@ -212,10 +220,10 @@ TEST(LoggerGraph, ZoomStepsFollowTheLevelRules) {
   };
   for (const Case& c : cases) {
     auto m = Loaded(Flat(200, 1.0f));
-    PaintLoggerGraph(*m, kW, kH);
+    LayoutLoggerGraph(*m, kW, kH);
     for (int i = 0; i < c.startLevel; ++i) {
       ASSERT_EQ(Drag(*m, {100, 100}, {800, 500}), LoggerZoom::kAccepted);
-      PaintLoggerGraph(*m, kW, kH);
+      LayoutLoggerGraph(*m, kW, kH);
     }
     EXPECT_EQ(Drag(*m, c.from, c.to), c.outcome) << c.what;
     EXPECT_EQ(m->loggerGraph.zoomLevel, c.level) << c.what;
@@ -225,7 +233,7 @@ TEST(LoggerGraph, ZoomStepsFollowTheLevelRules) {
 
 TEST(LoggerGraph, AClickOrACancelledDragDoesNotZoom) {
   auto m = Loaded(Flat(200, 1.0f));
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   LoggerLeftPress(*m, {300, 200});
   EXPECT_EQ(LoggerLeftRelease(*m, {300, 200}), LoggerZoom::kNone);
 
@@ -239,7 +247,7 @@ TEST(LoggerGraph, AClickOrACancelledDragDoesNotZoom) {
 
   // Without a file a drag does nothing at all.
   AppModel empty;
-  PaintLoggerGraph(empty, kW, kH);
+  LayoutLoggerGraph(empty, kW, kH);
   EXPECT_FALSE(Drag(empty, {100, 100}, {800, 500}) == LoggerZoom::kAccepted);
   EXPECT_TRUE(empty.loggerGraph.fullView);
 }
@@ -253,9 +261,9 @@ TEST(LoggerGraph, ASelectionSpanningNoMoreThanFiveThousandthsAddsNoLevel) {
   };
   for (const Case c : {Case{10, 1}, Case{11, 2}, Case{12, 2}, Case{400, 2}}) {
     auto m = Loaded(Flat(200, 1.0f));
-    PaintLoggerGraph(*m, kW, kH);
+    LayoutLoggerGraph(*m, kW, kH);
     ASSERT_EQ(Drag(*m, {100, 200}, {800, 210}), LoggerZoom::kAccepted);
-    PaintLoggerGraph(*m, kW, kH);
+    LayoutLoggerGraph(*m, kW, kH);
     Drag(*m, {100, 100}, {800, 100 + c.rows});
     EXPECT_EQ(m->loggerGraph.zoomLevel, c.level) << c.rows;
   }
@@ -264,25 +272,25 @@ TEST(LoggerGraph, ASelectionSpanningNoMoreThanFiveThousandthsAddsNoLevel) {
 TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
   // Two records: the plot already holds one step, level 0 refuses.
   auto two = Loaded(Flat(2, 1.0f));
-  PaintLoggerGraph(*two, kW, kH);
+  LayoutLoggerGraph(*two, kW, kH);
   EXPECT_EQ(Drag(*two, {100, 100}, {800, 500}), LoggerZoom::kRefused);
   EXPECT_TRUE(two->loggerGraph.fullView);
 
   // Slight zooms all the way down: 99 levels, then refused; the paint stays sound.
   auto m = Loaded(Flat(17278, 1.0f));
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   for (int level = 1; level <= kLoggerMaxZoom; ++level) {
     ASSERT_EQ(Drag(*m, {77, 61}, {884, 536}), LoggerZoom::kAccepted) << level;
-    PaintLoggerGraph(*m, kW, kH);
+    LayoutLoggerGraph(*m, kW, kH);
   }
   EXPECT_EQ(Drag(*m, {77, 61}, {884, 536}), LoggerZoom::kRefused);
   EXPECT_EQ(m->loggerGraph.zoomLevel, kLoggerMaxZoom);
-  const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+  const LoggerGraphFrame f = Paint(*m);
   EXPECT_FALSE(TracePoints(f.surface.list).empty());
   EXPECT_TRUE(f.scrollBar.enabled);
 
   LoggerZoomOut(*m);
-  const LoggerGraphFrame back = PaintLoggerGraph(*m, kW, kH);
+  const LoggerGraphFrame back = Paint(*m);
   EXPECT_FALSE(back.scrollBar.enabled);
   EXPECT_EQ(m->loggerGraph.rangeTop, 5.2f);
   EXPECT_TRUE(HasText(back.surface.list, "5.2000", {22, 60}));
@@ -290,7 +298,7 @@ TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
 
 TEST(LoggerGraph, TheCursorSnapsToTheNearestRecordWithTiesToTheLeft) {
   auto m = Loaded(Flat(5, 1.0f));
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   // Records at 100, 200, 300...: positions set by hand to make exact ties.
   for (int i = 0; i < 5; ++i) m->loggerGraph.posX(0)[i] = 100.0f * (i + 1);
   struct Case {
@@ -303,7 +311,7 @@ TEST(LoggerGraph, TheCursorSnapsToTheNearestRecordWithTiesToTheLeft) {
     EXPECT_EQ(m->loggerGraph.cursorX, 100 * (c.index + 1)) << c.x;
   }
   // x up to the plot's right edge + 1 moves it; y is not looked at.
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   EXPECT_TRUE(LoggerMouseMove(*m, {885, 5}).cursorMoved);
   EXPECT_EQ(m->loggerGraph.cursorRecord, 4);
   EXPECT_FALSE(LoggerMouseMove(*m, {886, 300}).cursorMoved);
@@ -317,7 +325,7 @@ TEST(LoggerGraph, ReadoutIsInTheLastRecordsUnitWithErrorWordsAndTime) {
   // 100 kPa, ERR1, ERR2, 2 psi: the interval is 5 s from 10:00:00.
   auto m = Loaded({{100.0f, 6}, Err1(), Err2(), {2.0f, kUnitPsi}});
   m->loggerGraph.filePath = "/data/run.KvtDat";
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   struct Case {
     int x;
     const char* readout;
@@ -339,7 +347,7 @@ TEST(LoggerGraph, ReadoutIsInTheLastRecordsUnitWithErrorWordsAndTime) {
   }
   EXPECT_EQ(m->loggerView.shownPath, "/data/run.KvtDat");
   // The header repeats it on the next paint.
-  const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+  const LoggerGraphFrame f = Paint(*m);
   for (const auto& [text, x] : std::vector<std::pair<std::string, int>>{{"PRESSURE:", 75},
                                                                         {"2.000", 155},
                                                                         {"@", 255},
@@ -355,7 +363,7 @@ TEST(LoggerGraph, OzinAndKgcmCarryASuperscript) {
   for (const auto& [unit, header, bracket] : {std::tuple{1, 237, 52}, std::tuple{7, 243, 58}}) {
     auto m = Loaded({{1.0f, unit}, {1.0f, unit}});
     m->logger.unitName = std::string(kUnits[unit].name);
-    const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+    const LoggerGraphFrame f = Paint(*m);
     EXPECT_TRUE(HasText(f.surface.list, "2", {header, 37}));
     EXPECT_TRUE(HasText(f.surface.list, "2", {bracket, 37}));
   }
@@ -363,9 +371,9 @@ TEST(LoggerGraph, OzinAndKgcmCarryASuperscript) {
 
 TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   auto m = Loaded(Flat(101, 0.0f));  // records 8.086 px apart
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   ASSERT_EQ(Drag(*m, {480, 200}, {682, 400}), LoggerZoom::kAccepted);
-  const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+  const LoggerGraphFrame f = Paint(*m);
   const LoggerGraphState& g = m->loggerGraph;
   // x 480 is record 49.9: the first record inside the plot is 50.
   EXPECT_EQ(g.firstVisible, 49);
@@ -389,7 +397,7 @@ TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   // places right; the record drawn where record 58 was is record 49.
   ASSERT_TRUE(LoggerScrollTo(*m, 40));
   EXPECT_EQ(g.scrollShift, 9);
-  EXPECT_EQ(PaintLoggerGraph(*m, kW, kH).scrollBar.position, 40);
+  EXPECT_EQ(Paint(*m).scrollBar.position, 40);
   LoggerMouseMove(*m, {TruncToInt(g.posX(1)[58]) + 1, 300});
   EXPECT_EQ(g.cursorRecord, 49);
   EXPECT_EQ(g.cursorX, TruncToInt(g.posX(1)[58]));
@@ -398,7 +406,7 @@ TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
 
 TEST(LoggerGraph, OneRecordStandsAtTheLeftEdgeWithAReadout) {
   auto m = Loaded({{2.6f, kUnitPsi}});
-  const LoggerGraphFrame f = PaintLoggerGraph(*m, kW, kH);
+  const LoggerGraphFrame f = Paint(*m);
   std::vector<Point> red;
   for (const Pixels* p : All<Pixels>(f.surface.list))
     if (p->colour == kTraceColour) red.insert(red.end(), p->points.begin(), p->points.end());
@@ -418,7 +426,7 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
   const std::string none = WriteLoggerFile("logger_none.KvtDat", {});
 
   ASSERT_TRUE(LoggerDownload(m, many).loaded);
-  PaintLoggerGraph(m, kW, kH);
+  LayoutLoggerGraph(m, kW, kH);
   LoggerMouseMove(m, {880, 300});
   EXPECT_EQ(m.loggerGraph.readout, "4.000");
 
@@ -426,7 +434,7 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
   LoggerResetView(m);
   ASSERT_TRUE(LoggerDownload(m, few).loaded);
   EXPECT_EQ(m.loggerGraph.readout, "");
-  LoggerGraphFrame f = PaintLoggerGraph(m, kW, kH);
+  LoggerGraphFrame f = Paint(m);
   const std::vector<Point> points = TracePoints(f.surface.list);
   EXPECT_EQ(points.size(), 5u);
   for (const Point p : points) EXPECT_EQ(p.y, TruncToInt(298.4f + 10 * 1.0f * 238.4f / 52.0f));
@@ -450,7 +458,7 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
 
   // No records: loaded, no trace, five zero labels.
   ASSERT_TRUE(LoggerDownload(m, none).loaded);
-  f = PaintLoggerGraph(m, kW, kH);
+  f = Paint(m);
   EXPECT_TRUE(TracePoints(f.surface.list).empty());
   const std::vector<std::string> texts = TextsOf(f.surface.list);
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "0.0000"), 5);
@@ -464,12 +472,12 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
 
 TEST(LoggerGraph, ZoomOutAndResetReturnToTheFullView) {
   auto m = Loaded(Flat(300, 1.0f));
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   Drag(*m, {100, 100}, {800, 500});
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   Drag(*m, {100, 100}, {800, 500});
   LoggerMouseMove(*m, {300, 300});
-  PaintLoggerGraph(*m, kW, kH);
+  LayoutLoggerGraph(*m, kW, kH);
   ASSERT_TRUE(LoggerScrollTo(*m, 10));
   ASSERT_EQ(m->loggerGraph.zoomLevel, 2);
   ASSERT_FALSE(m->loggerGraph.cursorHidden);
@@ -485,6 +493,118 @@ TEST(LoggerGraph, ZoomOutAndResetReturnToTheFullView) {
     EXPECT_FALSE(LoggerScrollTo(model, 10));
     EXPECT_FALSE(LoggerScrollBarState(model).enabled);
   }
+}
+
+// Every command of a list with all its fields, one line each, to compare two lists.
+std::string Describe(const DisplayList& list) {
+  auto pen = [](const Pen& p) {
+    return Format(" pen %d,%d,%d w%d s%d", p.colour.r, p.colour.g, p.colour.b, p.width,
+                  static_cast<int>(p.style));
+  };
+  auto brush = [](const Brush& b) {
+    return Format(" brush %d %d,%d,%d", b.buttonFace, b.colour.r, b.colour.g, b.colour.b);
+  };
+  auto points = [](const std::vector<Point>& ps) {
+    std::string out;
+    for (const Point p : ps) out += Format(" %d,%d", p.x, p.y);
+    return out;
+  };
+  std::string out;
+  for (const DisplayCommand& c : list.commands) {
+    if (const auto* l = std::get_if<Line>(&c)) {
+      out += Format("line %d,%d %d,%d", l->from.x, l->from.y, l->to.x, l->to.y) + pen(l->pen);
+    } else if (const auto* p = std::get_if<Polyline>(&c)) {
+      out += "polyline" + pen(p->pen) + points(p->points);
+    } else if (const auto* x = std::get_if<Pixels>(&c)) {
+      out += Format("pixels %d,%d,%d", x->colour.r, x->colour.g, x->colour.b) + points(x->points);
+    } else if (const auto* f = std::get_if<FillRect>(&c)) {
+      out += Format("fill %d,%d %dx%d", f->x, f->y, f->width, f->height) + brush(f->brush);
+    } else if (const auto* t = std::get_if<Text>(&c)) {
+      out += Format("text %d,%d %d %d,%d,%d '", t->at.x, t->at.y, static_cast<int>(t->font), t->colour.r,
+                    t->colour.g, t->colour.b) +
+             t->text + "'" + (t->background ? brush(*t->background) : "");
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+// What a layout may change, as one comparable value.
+auto LaidOut(const AppModel& m) {
+  const LoggerGraphState& g = m.loggerGraph;
+  std::vector<float> selections;
+  for (const LoggerSelection& sel : g.selections)
+    selections.insert(selections.end(), {sel.x0, sel.y0, sel.x1, sel.y1});
+  const std::array<float, 11> scalars{g.plotLeft,    g.plotTop,     g.plotRight,   g.plotBottom,
+                                      g.rangeTop,    g.rangeMiddle, g.rangeBottom, g.valueTop,
+                                      g.valueMiddle, g.valueBottom, g.recordStep};
+  return std::tuple{g.xPositions,
+                    g.yPositions,
+                    selections,
+                    scalars,
+                    g.firstVisible,
+                    g.firstVisibleValid,
+                    g.markRecords,
+                    g.markTimes,
+                    g.unitFieldName,
+                    m.loggerView.printValueLabels,
+                    m.logger.unitName};
+}
+
+TEST(LoggerGraph, DrawingReadsTheLayoutAndChangesNothing) {
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<AppModel>()> make;
+  };
+  const Case cases[] = {
+      {"no file", [] { return std::make_unique<AppModel>(); }},
+      {"full view, saved unit name not the last record's",
+       [] {
+         auto m = Loaded({{1.0f, kUnitPsi}, Err1(), {30.0f, 6 /* kPa */}});
+         m->logger.unitName = "ozin";
+         return m;
+       }},
+      {"two levels deep, scrolled, cursor on a record",
+       [] {
+         auto m = Loaded(Flat(300, 1.0f));
+         LayoutLoggerGraph(*m, kW, kH);
+         Drag(*m, {800, 500}, {100, 100});  // upward: the next layout puts it in order
+         LayoutLoggerGraph(*m, kW, kH);
+         Drag(*m, {100, 100}, {800, 500});
+         LayoutLoggerGraph(*m, kW, kH);
+         LoggerScrollTo(*m, 3);
+         LoggerMouseMove(*m, {300, 300});
+         EXPECT_EQ(m->loggerGraph.zoomLevel, 2);
+         EXPECT_NE(m->loggerGraph.scrollShift, 0);
+         EXPECT_FALSE(m->loggerGraph.cursorHidden);
+         return m;
+       }},
+  };
+  for (const Case& c : cases) {
+    auto m = c.make();
+    LayoutLoggerGraph(*m, kW, kH);
+    const auto before = LaidOut(*m);
+    const LoggerGraphFrame first = DrawLoggerGraph(*m, kW, kH);
+    EXPECT_TRUE(LaidOut(*m) == before) << c.what;
+    const LoggerGraphFrame second = DrawLoggerGraph(*m, kW, kH);
+    EXPECT_EQ(Describe(first.surface.list), Describe(second.surface.list)) << c.what;
+    EXPECT_EQ(first.scrollBar, second.scrollBar) << c.what;
+    EXPECT_TRUE(LaidOut(*m) == before) << c.what;
+  }
+}
+
+TEST(LoggerGraph, TheUnitFieldShowsTheSavedNameForOnePaint) {
+  // The field beside the readout is drawn before the paint takes the last record's
+  // unit; the bracketed name after it.
+  auto m = Loaded({{1.0f, kUnitPsi}, {30.0f, 6 /* kPa */}});
+  m->logger.unitName = "ozin";
+  LoggerGraphFrame f = Paint(*m);
+  EXPECT_TRUE(HasText(f.surface.list, "ozin", {210, 40}));
+  EXPECT_TRUE(HasText(f.surface.list, "2", {237, 37}));
+  EXPECT_TRUE(HasText(f.surface.list, "kPa", {25, 40}));
+  f = Paint(*m);
+  EXPECT_TRUE(HasText(f.surface.list, "kPa", {210, 40}));
+  EXPECT_FALSE(HasText(f.surface.list, "2", {237, 37}));
 }
 
 }  // namespace

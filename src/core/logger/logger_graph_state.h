@@ -1,7 +1,8 @@
 #pragma once
 // The logger graph window's state: the view it shows (full view or a zoom level with
-// its scroll shift), the geometry the last paint computed for the mouse, and the
-// cursor and drag. It outlives the window, so reopening it shows the same file.
+// its scroll shift), the geometry the last layout computed for the drawing and the
+// mouse, and the cursor and drag. It outlives the window, so reopening it shows the
+// same file.
 #include <array>
 #include <cstddef>
 #include <ctime>
@@ -18,7 +19,7 @@ inline constexpr int kLoggerMaxZoom = kLoggerLevels - 1;
 inline constexpr int kLoggerGridMarks = 10;
 
 // A selection as the mouse made it: press point (x0, y0) and release point (x1, y1),
-// in the pixels of the level it was made on. Paint orders the corners.
+// in the pixels of the level it was made on. The layout orders the corners.
 struct LoggerSelection {
   float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
 };
@@ -31,7 +32,7 @@ struct LoggerGraphState {
   bool cursorHidden = true;
   bool dragUnmoved = true;  // no move since the press: the release does not zoom
 
-  // Plot rectangle of the last paint, in client pixels.
+  // Plot rectangle of the last layout, in client pixels.
   float plotLeft = 0.0f, plotTop = 0.0f, plotRight = 0.0f, plotBottom = 0.0f;
 
   // x and y of every record at every level, allocated once.
@@ -60,6 +61,11 @@ struct LoggerGraphState {
   int cursorX = 0;
   std::string readout;
   std::string cursorTime;
+  // The unit name the header's field beside the readout shows: the logger's unit name
+  // as it stood before the last layout took the last record's unit. The bracketed
+  // name at the left shows the new one, so the two differ for one paint after a
+  // file whose saved name is not its last record's.
+  std::string unitFieldName;
 
   // Left-button drag, clamped to the plot.
   bool dragging = false;

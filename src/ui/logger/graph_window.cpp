@@ -122,7 +122,8 @@ void GraphWindow::repaintNow() {
 }
 
 void GraphWindow::rebuild() {
-  const LoggerGraphFrame frame = PaintLoggerGraph(model_, width(), height());
+  LayoutLoggerGraph(model_, width(), height());
+  const LoggerGraphFrame frame = DrawLoggerGraph(model_, width(), height());
   if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
   QPainter painter(&picture_);
   PaintSurface(painter, frame.surface);

@@ -1,0 +1,91 @@
+#pragma once
+// The logger graph's geometry and record arithmetic, shared by its layout, its drawing
+// and its mouse handling: the plot rectangle, the level shown, a zoom level's record
+// spacing and grid step, and the times of records.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "app_model.h"
+#include "chart/chart_geometry.h"
+#include "display_list.h"
+#include "link/units.h"
+
+namespace pv {
+
+inline constexpr Rgb kLoggerBackground{217, 218, 212};
+inline constexpr int kLoggerToolBarHeight = 23;
+
+struct LoggerPlot {
+  float left, top, right, bottom;
+  float W() const { return right - left; }
+  float H() const { return bottom - top; }
+  bool usable() const { return right > left && bottom > top; }
+};
+
+// The plot rectangle as the last layout placed it.
+inline LoggerPlot LoggerPlotOf(const LoggerGraphState& g) {
+  return {g.plotLeft, g.plotTop, g.plotRight, g.plotBottom};
+}
+
+// Records as far as the store holds them; the reader refuses larger counts already.
+inline int LoggerRecords(const AppModel& m) {
+  return std::clamp(m.logger.recordCount, 0, kStoreCapacity);
+}
+
+inline int LoggerLevelShown(const LoggerGraphState& g) {
+  return g.fullView ? 0 : std::clamp(g.zoomLevel, 0, kLoggerMaxZoom);
+}
+
+// A zoom level needs two records for its spacing; the release never leaves the full
+// view otherwise, and this keeps a store replaced behind the window safe too.
+inline bool LoggerZoomShown(const LoggerGraphState& g, int records) {
+  return !g.fullView && g.zoomLevel >= 1 && records >= 2;
+}
+
+inline int LoggerErrorKind(const LoggerStore& s, int i) {
+  return ErrorKind(s.values[i], s.fullScaleAt[i], kErrorFullScale);
+}
+
+inline long long LoggerStartSeconds(const LoggerStore& s) {
+  return static_cast<long long>(s.startHour) * 3600 + static_cast<long long>(s.startMinute) * 60 +
+         s.startSecond;
+}
+
+// Whole seconds, truncated.
+inline long long LoggerIntervalSeconds(const LoggerStore& s) {
+  return s.intervalMs / 1000;
+}
+
+inline Point ClampToLoggerPlot(Point p, const LoggerPlot& r) {
+  if (p.x < r.left) p.x = TruncToInt(r.left);
+  if (p.x > r.right) p.x = TruncToInt(r.right);
+  if (p.y < r.top) p.y = TruncToInt(r.top);
+  if (p.y > r.bottom) p.y = TruncToInt(r.bottom);
+  return p;
+}
+
+// The spacing of zoom level Z's position table and the grid it gives: n records fit
+// across the plot; from two on, a mark every `step` records (four marks across, or
+// fewer when fewer records fit), otherwise one per record.
+struct LoggerZoomGrid {
+  float dx = 0.0f;
+  bool spaced = false;  // a positive, finite spacing: marks and trace can be placed
+  int n = 0;
+  int step = 1;
+};
+LoggerZoomGrid LoggerZoomGridOf(const LoggerGraphState& g, const LoggerPlot& r, int Z);
+
+// The five full-view labels, top to bottom. Adding zero turns the -0 of an empty
+// file's scale into 0, so no label reads "-0.0000".
+inline std::array<float, 5> LoggerFullViewValues(const LoggerGraphState& g) {
+  const float top = g.rangeTop + 0.0f;
+  return {top, static_cast<float>(top * 0.5) + 0.0f, 0.0f, static_cast<float>(top * -0.5) + 0.0f,
+          g.rangeBottom + 0.0f};
+}
+
+// Seconds of the day as "%H:%M:%S".
+std::string FormatTimeOfDay(long long secondsOfDay);
+
+}  // namespace pv

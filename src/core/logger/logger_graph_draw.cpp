@@ -1,0 +1,210 @@
+#include "logger/logger_graph_draw.h"
+
+#include <algorithm>
+#include <array>
+
+#include "chart/chart_layout.h"
+#include "logger/logger_geometry.h"
+#include "logger/logger_header.h"
+#include "text_format.h"
+
+namespace pv {
+namespace {
+
+constexpr Pen kFullGridPen{{80, 80, 80}, 1, PenStyle::kSolid};
+constexpr Pen kZoomGridPen{{100, 100, 100}, 1, PenStyle::kSolid};
+constexpr Pen kAxisPen{{255, 0, 0}, 1, PenStyle::kSolid};
+constexpr Rgb kPlotColour{0, 0, 0};
+constexpr int kGridLines = 20;
+
+void ValueLabels(const std::array<float, 5>& v, const LoggerPlot& r, DisplayList& out) {
+  const float H = r.H();
+  const int ys[5] = {TruncToInt(r.top), TruncToInt(r.top + 0.25 * H - 8), TruncToInt(r.bottom - 0.5 * H - 8),
+                     TruncToInt(r.bottom - 0.25 * H - 8), TruncToInt(r.bottom - 12)};
+  for (int k = 0; k < 5; ++k) {
+    LoggerLabel(out, {TruncToInt(ValueLabelIndentClass(v[k]) * 7.5), ys[k]}, Format("%.4f", v[k]));
+  }
+}
+
+void LeftTicks(const LoggerPlot& r, DisplayList& out) {
+  for (int i = 0; i <= 4; ++i) {
+    const int y = TruncToInt(r.top + r.H() * i * 0.25);
+    out.line({TruncToInt(r.left - 3), y}, {TruncToInt(r.left), y}, kAxisPen);
+  }
+}
+
+void GridAndAxes(const LoggerPlot& r, bool fullView, DisplayList& out) {
+  const int L = TruncToInt(r.left), T = TruncToInt(r.top), R = TruncToInt(r.right), B = TruncToInt(r.bottom);
+  for (int i = 0; i <= kGridLines; ++i) {
+    const int y = TruncToInt(r.top + r.H() * i * 0.05);
+    out.line({L, y}, {R, y}, kFullGridPen);
+  }
+  if (fullView) {
+    for (int i = 1; i <= kGridLines; ++i) {
+      const int x = TruncToInt(r.left + r.W() * i * 0.05);
+      out.line({x, T}, {x, B}, kFullGridPen);
+    }
+  }
+  out.line({L, B}, {R, B}, kAxisPen);
+  out.line({L, T}, {L, B}, kAxisPen);
+  out.line({R, T}, {R, B}, kAxisPen);
+  LeftTicks(r, out);
+  for (int i = 0; i <= 4; ++i) {
+    const int y = TruncToInt(r.top + r.H() * i * 0.25);
+    out.line({R, y}, {TruncToInt(r.right + 3), y}, kAxisPen);
+  }
+}
+
+void FullView(const AppModel& m, const LoggerPlot& r, int M, int clientW, int clientH, DisplayList& out) {
+  const LoggerGraphState& g = m.loggerGraph;
+  const LoggerStore& s = m.logger;
+  if (s.loaded == 1) {
+    LoggerLabel(out, {10, TruncToInt(r.bottom - 12)}, m.loggerView.printValueLabels[3]);
+    ValueLabels(LoggerFullViewValues(g), r, out);
+  }
+
+  const float* x = g.posX(0);
+  const float* y = g.posY(0);
+  if (M == 1) {
+    out.commands.emplace_back(Pixels{kTraceColour, {{TruncToInt(x[0]), TruncToInt(y[0])}}});
+  }
+  TraceBuilder trace(out, clientW, clientH, M);
+  for (int i = 0; i + 1 < M; ++i) {
+    const Point a{TruncToInt(x[i]), TruncToInt(y[i])};
+    trace.segment(a, {TruncToInt(x[i + 1]), TruncToInt(y[i + 1])});
+    if (LoggerErrorKind(s, i) != 0) trace.errorMark(a);
+  }
+  LoggerLabel(out, {TruncToInt(r.left), TruncToInt(r.bottom + 8)}, s.startText);
+  LoggerLabel(out, {TruncToInt(r.right - 55), TruncToInt(r.bottom + 8)}, s.endText);
+}
+
+// The vertical grid of the marks the layout placed: one per record while at most one
+// record fits across, otherwise every grid step from the first visible record.
+void ZoomGrid(const LoggerGraphState& g, const LoggerZoomGrid& grid, const LoggerPlot& r, int Z, int M,
+              DisplayList& out) {
+  const float* X = g.posX(Z);
+  const float dx = grid.dx;
+  const int first = g.firstVisible;
+  const int T = TruncToInt(r.top), B = TruncToInt(r.bottom);
+  if (grid.n <= 1) {
+    for (int k = 0; k < kLoggerGridMarks; ++k) {
+      if (first + k >= M) continue;
+      const int x = TruncToInt(X[first + k]);
+      out.line({x, B}, {x, T}, kZoomGridPen);
+    }
+    return;
+  }
+  // Positions of table indices beyond the records continue the level's spacing.
+  const float x0 = first >= 0 && first < M ? X[first] : X[0] + static_cast<float>(first) * dx;
+  for (int k = 0; k < kLoggerGridMarks; ++k) {
+    const int x = TruncToInt(x0 + static_cast<float>(k * grid.step) * dx);
+    out.line({x, B}, {x, T}, kZoomGridPen);
+  }
+}
+
+// Record i is drawn where record i + shift lies; positions outside the table are skipped.
+void ZoomTrace(const AppModel& m, int Z, int M, int clientW, int clientH, DisplayList& out) {
+  const LoggerGraphState& g = m.loggerGraph;
+  const float* X = g.posX(Z);
+  const float* Y = g.posY(Z);
+  const int sh = g.scrollShift;
+  TraceBuilder trace(out, clientW, clientH, M);
+  const int begin = std::max(0, -sh);
+  const int end = std::min(M - 1, M - sh - 1);
+  for (int i = begin; i < end; ++i) {
+    const Point a{TruncToInt(X[i + sh]), TruncToInt(Y[i])};
+    trace.segment(a, {TruncToInt(X[i + sh + 1]), TruncToInt(Y[i + 1])});
+    if (LoggerErrorKind(m.logger, i) != 0) trace.errorMark(a);
+  }
+}
+
+// The margins hide whatever the zoomed trace and grid drew outside the plot; the
+// toolbar's rows stay out of it.
+void Margins(const LoggerPlot& r, int clientW, int clientH, DisplayList& out) {
+  const int bar = kLoggerToolBarHeight;
+  LoggerClear(out, 0, bar, clientW, TruncToInt(r.top - bar));
+  LoggerClear(out, 0, TruncToInt(r.bottom + 1), clientW, TruncToInt(clientH - r.bottom));
+  LoggerClear(out, 0, bar, TruncToInt(r.left), clientH - bar);
+  LoggerClear(out, TruncToInt(r.right), bar, TruncToInt(clientW - r.right), clientH - bar);
+}
+
+// The times of the marks whose records lie within the plot, under it.
+void TimeLabels(const LoggerGraphState& g, const LoggerPlot& r, int Z, int M, DisplayList& out) {
+  const float* X = g.posX(Z);
+  for (int k = 0; k < kLoggerGridMarks; ++k) {
+    const int i = g.markRecords[k];
+    if (i < 0 || i >= M || X[i] < r.left || X[i] > r.right) continue;
+    LoggerLabel(out, {TruncToInt(X[i]), TruncToInt(r.bottom + 1)}, FormatTimeOfDay(g.markTimes[k]));
+  }
+}
+
+void ZoomLevel(const AppModel& m, const LoggerPlot& r, int Z, int M, int clientW, int clientH,
+               DisplayList& out) {
+  const LoggerGraphState& g = m.loggerGraph;
+  const LoggerZoomGrid grid = LoggerZoomGridOf(g, r, Z);
+  if (grid.spaced) {
+    ZoomGrid(g, grid, r, Z, M, out);
+    ZoomTrace(m, Z, M, clientW, clientH, out);
+  }
+  Margins(r, clientW, clientH, out);
+  if (grid.spaced) TimeLabels(g, r, Z, M, out);
+  LeftTicks(r, out);
+  const std::array<float, 5> v = {g.valueTop, (g.valueMiddle + g.valueTop) / 2, g.valueMiddle,
+                                  (g.valueMiddle + g.valueBottom) / 2, g.valueBottom};
+  ValueLabels(v, r, out);
+}
+
+}  // namespace
+
+LoggerGraphFrame DrawLoggerGraph(const AppModel& m, int clientW, int clientH) {
+  const LoggerGraphState& g = m.loggerGraph;
+  LoggerGraphFrame frame;
+  frame.surface = Surface{0, 0, clientW, clientH, Brush::Solid(kLoggerBackground), {}};
+  DisplayList& out = frame.surface.list;
+  const LoggerPlot r = LoggerPlotOf(g);
+  if (!r.usable()) return frame;
+
+  const int M = LoggerRecords(m);
+  const int L = TruncToInt(r.left), T = TruncToInt(r.top);
+  out.fill(L, T, TruncToInt(r.right) - L, TruncToInt(r.bottom) - T, Brush::Solid(kPlotColour));
+  const bool zoomed = LoggerZoomShown(g, M);
+  GridAndAxes(r, !zoomed, out);
+  LoggerClear(out, TruncToInt(r.left - 11.2), TruncToInt(r.bottom + 1), TruncToInt(r.right), 100);
+  if (zoomed) {
+    ZoomLevel(m, r, std::min(g.zoomLevel, kLoggerMaxZoom), M, clientW, clientH, out);
+  } else {
+    FullView(m, r, M, clientW, clientH, out);
+  }
+  if (m.logger.loaded == 1) LoggerPaintHeader(g, g.unitFieldName, m.logger.unitName, out);
+  LoggerPathLine(g, r, out);
+  frame.cursor = LoggerCursor(m);
+  frame.scrollBar = LoggerScrollBarState(m);
+  return frame;
+}
+
+std::optional<LoggerCursorLine> LoggerCursor(const AppModel& m) {
+  const LoggerGraphState& g = m.loggerGraph;
+  const LoggerPlot r = LoggerPlotOf(g);
+  if (g.cursorHidden || !r.usable()) return std::nullopt;
+  const float x = static_cast<float>(g.cursorX);
+  if (x < r.left || x > r.right) return std::nullopt;
+  LoggerCursorLine line;
+  line.x = g.cursorX;
+  line.top = TruncToInt(r.top);
+  line.bottom = TruncToInt(r.bottom);
+  return line;
+}
+
+LoggerScrollBar LoggerScrollBarState(const AppModel& m) {
+  const LoggerGraphState& g = m.loggerGraph;
+  LoggerScrollBar bar;
+  const int M = LoggerRecords(m);
+  bar.maximum = M;
+  if (!g.fullView && g.zoomLevel >= 1) {
+    bar.enabled = true;
+    bar.position = std::clamp(g.firstVisible - g.scrollShift, 0, M);
+  }
+  return bar;
+}
+
+}  // namespace pv

@@ -1,0 +1,36 @@
+#pragma once
+// The logger graph's mouse: the cursor and readout that follow it, and the drag that
+// selects a zoom step. Each operation returns what the window has to redraw; the
+// geometry it reads is the last layout's.
+#include "app_model.h"
+#include "chart/zoom.h"
+#include "display_list.h"
+
+namespace pv {
+
+inline constexpr int kLoggerDragWatchMs = 10;  // timer 4
+
+// Mouse move: the texts drawn straight onto the window (readout, time, path, unit),
+// whether the cursor line moved, and the rubber band to show.
+struct LoggerMove {
+  DisplayList header;
+  bool cursorMoved = false;
+  RubberBand band;
+};
+
+enum class LoggerZoom {
+  kNone,      // a click, a cancelled drag or no file: nothing to repaint
+  kRefused,   // no new level, but the window repaints (and leaves the full view if zoomed)
+  kAccepted,  // one level deeper
+};
+
+// Left-button press anywhere in the client area; the drag watch (timer 4) starts.
+void LoggerLeftPress(AppModel& model, Point p);
+LoggerMove LoggerMouseMove(AppModel& model, Point p);
+// Left-button release: ends the drag (hide the rubber band) and takes a zoom step.
+LoggerZoom LoggerLeftRelease(AppModel& model, Point p);
+// Tick of timer 4 with the pointer in client coordinates. True when the drag was
+// cancelled: repaint, hide the rubber band and stop the timer.
+bool LoggerDragWatchTick(AppModel& model, Point pointer);
+
+}  // namespace pv

@@ -1,0 +1,29 @@
+#include "logger/logger_graph_view.h"
+
+#include "logger/logger_geometry.h"
+
+namespace pv {
+
+void LoggerZoomOut(AppModel& m) {
+  LoggerGraphState& g = m.loggerGraph;
+  g.fullView = true;
+  g.cursorHidden = true;
+  g.zoomLevel = 0;
+  g.dragUnmoved = true;
+  g.scrollShift = 0;
+}
+
+bool LoggerScrollTo(AppModel& m, int thumb) {
+  LoggerGraphState& g = m.loggerGraph;
+  if (g.fullView || g.zoomLevel < 1 || !g.firstVisibleValid) return false;
+  // The thumb names the record to bring to the left edge.
+  g.scrollShift = g.firstVisible - std::clamp(thumb, 0, LoggerRecords(m));
+  return true;
+}
+
+void LoggerResetView(AppModel& m) {
+  LoggerZoomOut(m);
+  m.loggerGraph.dragging = false;
+}
+
+}  // namespace pv
