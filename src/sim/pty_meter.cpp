@@ -196,7 +196,7 @@ void PtyMeter::writeBytes(const QByteArray& bytes) {
 }
 
 void PtyMeter::onStreamTick() {
-  if (master_ < 0 || clock_.elapsed() < silentUntilMs_ || !slaveConnected()) return;
+  if (master_ < 0 || splitsPending_ > 0 || clock_.elapsed() < silentUntilMs_ || !slaveConnected()) return;
   const QByteArray frame = nextFrameBytes();
   if (frame.isEmpty()) return;
   writeBytes(frame);
@@ -221,10 +221,14 @@ void PtyMeter::sendSplitFrame(int gapMs) {
   const QByteArray frame = nextFrameBytes();
   if (frame.isEmpty()) return;
   const qsizetype half = frame.size() / 2;
-  // Keep the stream out of the gap so the two halves stay one frame.
-  silentUntilMs_ = std::max(silentUntilMs_, clock_.elapsed() + gapMs + 5);
+  // The stream stays out of the gap until the second half is written, however late a
+  // busy machine fires the timer, so that the two halves stay one frame.
+  ++splitsPending_;
   writeBytes(frame.left(half));
-  QTimer::singleShot(gapMs, this, [this, rest = frame.mid(half)] { writeBytes(rest); });
+  QTimer::singleShot(gapMs, this, [this, rest = frame.mid(half)] {
+    writeBytes(rest);
+    --splitsPending_;
+  });
 }
 
 void PtyMeter::sendJoinedFrames() {

@@ -53,7 +53,7 @@ class PtyMeter : public QObject {
   void sendFrame();         // the next reading now, outside the stream
   void injectError(int n);  // ERR1..ERR4 frame
   void injectGarbage(const QByteArray& bytes);
-  void sendSplitFrame(int gapMs = 30);  // one reading over two writes
+  void sendSplitFrame(int gapMs = 30);  // one reading over two writes, the stream held between
   void sendJoinedFrames();              // two readings in one write
   void silence(int ms);                 // stream nothing for a while
   void unplug();                        // the device disappears
@@ -83,6 +83,7 @@ class PtyMeter : public QObject {
   QTimer slaveWatch_;  // while no slave is open the master cannot be read
   double rate_ = kDefaultFramesPerSecond;
   qint64 silentUntilMs_ = 0;
+  int splitsPending_ = 0;  // split frames whose second half is still to be written
   QElapsedTimer clock_;
   MeterModel model_;
 };

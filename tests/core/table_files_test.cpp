@@ -97,11 +97,6 @@ TEST_F(TableFiles, GoldenLinesForEveryDataRule) {
   }
 }
 
-TEST_F(TableFiles, HeadersAreExact) {
-  EXPECT_EQ(TextTableHeader(), "      NO              DATA              UNIT           TIME  \r\n");
-  EXPECT_EQ(SpreadsheetHeader(), "NO\tDATA\tUNIT\tTIME\t\r\n");
-}
-
 TEST_F(TableFiles, TimeAdvancesByTheWholeSecondInterval) {
   auto m = test::MakeRun(3, 5);
   EXPECT_EQ(BuildSpreadsheet(LiveRunRows(*m)), SpreadsheetHeader() +

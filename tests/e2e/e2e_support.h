@@ -13,6 +13,10 @@ inline QString Binary(const char* name) { return QStringLiteral(PNEUVISTA_BINARY
 using testsupport::RunEventsFor;
 using testsupport::WaitFor;
 
+// The limit of waits that the watchdog ends: a lost or returning link takes up to two of
+// its 5 s periods when all is well. The limit only keeps a broken link from hanging.
+inline constexpr int kWatchdogWaitMs = 30000;
+
 // What a finished run of a command-line program gave.
 struct CliResult {
   int exitCode = -1;  // -1: it did not finish in time, -2: it crashed

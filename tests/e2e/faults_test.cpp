@@ -7,21 +7,16 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-
-#if defined(__SANITIZE_ADDRESS__)
-// From the sanitizer runtime's allocator interface, whose header not every compiler ships.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 #include "app_model.h"
 #include "e2e_support.h"
@@ -56,19 +51,6 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-// Under AddressSanitizer freed blocks wait in a quarantine of up to 256 MB before they are
-// reused, so the resident size grows without any leak; the allocator's count of live
-// bytes is what stays flat there.
-long LiveHeapKiB() {
-#if defined(__SANITIZE_ADDRESS__)
-  return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
-#else
-  return -1;
-#endif
-}
-
-long ResidentKiB() { return testsupport::ProcStatusKiB("VmRSS:"); }
-
 using FaultWindow = LiveWindow;
 
 // Saves the run through the Save command into path; returns the failure told, if any.
@@ -85,6 +67,23 @@ QString SaveThroughCommand(AppModel& model, const QString& path, bool exportShee
   return told;
 }
 
+// The run's samples as they stand.
+std::vector<float> Samples(const AppModel& m) {
+  return {m.store.values.begin(), m.store.values.begin() + m.store.sampleCount};
+}
+
+// Saves the run through the Save command and loads the file back: the samples it holds.
+std::vector<float> SavedAndLoaded(AppModel& model, const QString& path) {
+  EXPECT_EQ(SaveThroughCommand(model, path), QString());
+  auto saved = LoadDataLoggerFile(path.toStdString());
+  if (!saved.ok()) {
+    ADD_FAILURE() << saved.error().message;
+    return {};
+  }
+  const LoggerStore& store = saved.value().store;
+  return {store.values.begin(), store.values.begin() + store.recordCount};
+}
+
 class UnplugDuringRuns : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
@@ -92,48 +91,27 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
   const int parts = static_cast<int>(std::size(kUnplugRates));
   const int cycles = UnplugCycles() / parts + (share < UnplugCycles() % parts ? 1 : 0);
   FaultWindow w(kUnplugRates[share]);
-  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 10000));
-  int survived = 0;
-  qint64 slowestLossMs = 0, slowestReturnMs = 0;
+  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
   for (int cycle = 0; cycle < cycles; ++cycle) {
     SCOPED_TRACE(cycle);
     w.window->runCommand(ui::Command::Run);
     // The run starts with the next reading; the previous run's samples count only until then.
-    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; },
+                        kWatchdogWaitMs));
 
-    QElapsedTimer lost;
-    lost.start();
     w.meter.unplug();
-    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.running; }, 11000));
-    slowestLossMs = std::max(slowestLossMs, lost.elapsed());
-    EXPECT_LE(lost.elapsed(), 10500);  // two watchdog periods and the event loop's slack
+    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.running; }, kWatchdogWaitMs));
     EXPECT_EQ(w.model.panel.reading, kLinkLostReading);
 
     // The samples committed before the cable went stay, and can be saved.
-    const int held = w.model.store.sampleCount;
-    ASSERT_GE(held, 2);
-    const std::vector<float> values(w.model.store.values.begin(), w.model.store.values.begin() + held);
-    const QString path = w.dir.path() + QStringLiteral("/run%1.KvtDat").arg(cycle);
-    EXPECT_EQ(SaveThroughCommand(w.model, path), QString());
-    auto saved = LoadDataLoggerFile(path.toStdString());
-    ASSERT_TRUE(saved.ok()) << saved.error().message;
-    EXPECT_EQ(saved.value().store.recordCount, held);
-    EXPECT_EQ(std::vector<float>(saved.value().store.values.begin(),
-                                 saved.value().store.values.begin() + held),
-              values);
+    const std::vector<float> held = Samples(w.model);
+    ASSERT_GE(held.size(), 2u);
+    EXPECT_EQ(SavedAndLoaded(w.model, w.dir.path() + QStringLiteral("/run%1.KvtDat").arg(cycle)), held);
 
-    QElapsedTimer back;
-    back.start();
     ASSERT_TRUE(w.meter.plugIn());
-    ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 12000));
-    slowestReturnMs = std::max(slowestReturnMs, back.elapsed());
-    EXPECT_EQ(w.model.store.sampleCount, held);  // a new run starts only on Run
-    ++survived;
+    ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
+    EXPECT_EQ(Samples(w.model), held);  // a new run starts only on Run
   }
-  std::printf("unplug cycles survived at %g frames/s: %d of %d; slowest loss %lld ms, slowest return %lld ms\n",
-              kUnplugRates[share], survived, cycles, static_cast<long long>(slowestLossMs),
-              static_cast<long long>(slowestReturnMs));
-  EXPECT_EQ(survived, cycles);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, UnplugDuringRuns, ::testing::Range(0, static_cast<int>(std::size(kUnplugRates))),
@@ -141,13 +119,17 @@ INSTANTIATE_TEST_SUITE_P(Faults, UnplugDuringRuns, ::testing::Range(0, static_ca
                            return info.param == 0 ? std::string("SlowMeter") : std::string("MeterAtTheLineLimit");
                          });
 
-TEST(Faults, BrokenFramesAtTheLineLimitLeaveMemoryFlat) {
+TEST(Faults, BrokenFramesAtTheLineLimitLeaveTheRunAndTheLinkWhole) {
   FaultWindow w(PtyMeter::kMaxFramesPerSecond);
-  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 10000));
-  int frames = 0, faults = 0;
-  QObject::connect(&w.meter, &PtyMeter::frameSent, [&] { ++frames; });
+  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
+  w.window->runCommand(ui::Command::Run);
+  ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 1; },
+                      kWatchdogWaitMs));
+  const std::vector<float> before = Samples(w.model);
+
   // Between the meter's own frames, one broken frame of every kind in turn, as fast as
   // the line carries them.
+  int faults = 0;
   QTimer injector;
   QObject::connect(&injector, &QTimer::timeout, [&] {
     switch (faults++ % 5) {
@@ -159,30 +141,22 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveMemoryFlat) {
     }
   });
   injector.start(static_cast<int>(1000 / PtyMeter::kMaxFramesPerSecond));
-  w.window->runCommand(ui::Command::Run);
-
-  // The first seconds allocate what the window keeps (fonts, images, the run's texts).
-  RunEventsFor(3000);
-  const long before = ResidentKiB(), heapBefore = LiveHeapKiB();
-  const int framesBefore = frames + faults;
-  RunEventsFor(20000);
+  // Every kind many times over, and the good frames between them still make samples.
+  ASSERT_TRUE(WaitFor(
+      [&] { return faults >= 250 && w.model.store.sampleCount >= static_cast<int>(before.size()) + 3; }, 60000))
+      << faults << " broken frames, " << w.model.store.sampleCount << " samples";
   injector.stop();
-  const long after = ResidentKiB(), heapAfter = LiveHeapKiB();
-  const int fed = frames + faults - framesBefore;
-  std::printf("frames fed in 20 s: %d (%d broken in all); VmRSS %ld KiB before, %ld KiB after", fed, faults, before,
-              after);
-  if (heapBefore >= 0) std::printf("; live heap %ld KiB before, %ld KiB after", heapBefore, heapAfter);
-  std::printf("\n");
-  EXPECT_GT(fed, 20 * 100);
-  EXPECT_GT(w.model.store.sampleCount, 10);  // the good frames still made samples
-  constexpr long kMarginKiB = 4096;
-  if (heapBefore >= 0) {
-    EXPECT_LE(heapAfter - heapBefore, kMarginKiB) << "live heap grew by " << (heapAfter - heapBefore) << " KiB";
-  } else {
-    EXPECT_LE(after - before, kMarginKiB) << "resident memory grew by " << (after - before) << " KiB";
+
+  const std::vector<float> after = Samples(w.model);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "a sample taken before was changed";
+  for (int i = 0; i < w.model.store.sampleCount; ++i) {
+    EXPECT_TRUE(std::isfinite(after[i])) << i;
+    EXPECT_LT(w.model.store.unitAt[i], kUnitCount) << i;
   }
-  // And the link is still alive once the broken frames stop.
-  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 5000));
+  // The run still saves whole, and the link is alive once the broken frames stop.
+  w.window->runCommand(ui::Command::Stop);
+  EXPECT_EQ(SavedAndLoaded(w.model, w.dir.path() + QStringLiteral("/run.KvtDat")), Samples(w.model));
+  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
 }
 
 // A small file system mounted for one test and unmounted whatever happens.

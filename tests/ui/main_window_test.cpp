@@ -1,11 +1,8 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QPushButton>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include "../core/recording_port.h"
@@ -55,35 +52,6 @@ std::string ReadFile(const std::string& path) {
   QFile f(QString::fromStdString(path));
   f.open(QIODevice::ReadOnly);
   return f.readAll().toStdString();
-}
-
-TEST(MainWindow, TitleMenusAndToolbar) {
-  Shell s;
-  EXPECT_EQ(s.window->windowTitle(), QStringLiteral("Q5716 Pneuvista Software"));
-  QStringList menus;
-  for (QAction* a : s.window->menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"&File(f)", "&RealTime(R)", "&COM Port", "&Help(H)", "&Computer Command"}));
-  const std::vector<std::pair<Command, const char*>> items = {
-      {Command::SaveRun, "&Save"},  {Command::Print, "&Print"}, {Command::Exit, "&Exit"},     {Command::Run, "&Run"},       {Command::Stop, "&Stop"},
-      {Command::UndoZoom, "&UndoZoom"}, {Command::PowerOff, "&PowerOff"}, {Command::Com1, "&COM1"}, {Command::Com4, "&COM4"},    {Command::OtherPort, "&Other COM"},
-      {Command::About, "&About"}, {Command::HelpContents, "&Contents"}, {Command::ComputerCommand, "&Computer Command"},
-  };
-  for (auto [command, text] : items) EXPECT_EQ(s.caption(command), QString::fromLatin1(text)) << text;
-  EXPECT_FALSE(s.enabled(Command::ComputerCommand));
-  EXPECT_EQ(s.window->action(Command::Com1)->text(), QStringLiteral("&COM1\t/dev/ttyUSB0"));
-
-  QStringList tips;
-  int separators = 0;
-  for (QAction* a : s.window->toolBar()->actions()) {
-    if (a->isSeparator()) ++separators;
-    else tips << a->toolTip();
-  }
-  EXPECT_EQ(tips, (QStringList{"Save", "Print", "Start", "Stop", "UndoZoom", "PowerOff", "Help"}));
-  EXPECT_EQ(separators, 6);
-  EXPECT_EQ(s.window->messagePane()->text(), QStringLiteral("Ready"));
-  EXPECT_EQ(s.window->action(Command::Print)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-  EXPECT_EQ(s.window->action(Command::OpenDocument)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-  EXPECT_EQ(s.window->action(Command::SaveDocument)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
 }
 
 TEST(MainWindow, CommandsFollowTheAcquisitionState) {
