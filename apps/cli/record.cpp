@@ -185,17 +185,47 @@ std::string ProgressText(const HeadlessRecorder& recorder) {
   return text;
 }
 
-int RunRecord(Args args, std::ostream& out, std::ostream& err) {
-  RecordArgs r;
-  if (const std::string problem = ParseRecordArgs(args, r); !problem.empty())
-    return UsageError(err, kRecordCommand, problem);
-  if (r.help) {
-    out << "usage: pneuvista-cli " << kRecordCommand.synopsis << "\n\n" << kHelp;
-    return kExitOk;
+// The outcome once the event loop ended: the summary line, the messages and the exit status.
+int Report(const HeadlessRecorder& recorder, const RecordArgs& r, std::ostream& out, std::ostream& err) {
+  const StopReason reason = recorder.stopReason();
+  if (reason == StopReason::NoReading) {
+    return Fail(
+        err, kExitNoMeter,
+        r.device + ": no reading from the meter; nothing was recorded (is it switched on and connected?)");
   }
-  if (const std::string problem = OutputProblem(r.out); !problem.empty())
-    return Fail(err, kExitBadFile, problem);
+  int status = kExitOk;
+  if (!recorder.saveError().empty()) {
+    status = Fail(err, kExitBadFile, recorder.saveError());
+  } else if (recorder.saved()) {
+    out << "recorded " << recorder.samples() << " sample" << (recorder.samples() == 1 ? "" : "s") << " at "
+        << recorder.model().run.intervalSeconds() << " s to " << r.out;
+    if (r.textTable) out << " and " << TextTablePathFor(r.out);
+    out << " (" << DescribeStop(reason).toStdString() << ")\n" << std::flush;
+  } else {
+    err << "pneuvista-cli: no sample was taken; nothing was written (" << DescribeStop(reason).toStdString()
+        << ")\n";
+  }
+  if (reason == StopReason::LinkLost) {
+    // A vanished device was already reported when it went.
+    const int lost = Fail(err, kExitNoMeter, r.device + ": the meter stopped answering; the run ended");
+    if (status == kExitOk) status = lost;
+  }
+  return status;
+}
 
+RecordOptions OptionsOf(const RecordArgs& r) {
+  RecordOptions options;
+  options.devicePath = r.device;
+  options.intervalSeconds = *r.interval;
+  options.maxSamples = r.samples;
+  options.durationMs = r.durationMs;
+  options.outPath = r.out;
+  options.writeTextTable = r.textTable;
+  return options;
+}
+
+// Records with the event loop running until the run ends; returns the exit status.
+int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   // Only recording needs the event loop: the serial port, the timers and the signals.
   int argc = 1;
   char name[] = "pneuvista-cli";
@@ -210,15 +240,7 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
       return Fail(err, kExitBadFile, "the simulated meter could not start: " + meter->errorString());
     r.device = meter->devicePath();
   }
-
-  RecordOptions options;
-  options.devicePath = r.device;
-  options.intervalSeconds = *r.interval;
-  options.maxSamples = r.samples;
-  options.durationMs = r.durationMs;
-  options.outPath = r.out;
-  options.writeTextTable = r.textTable;
-  HeadlessRecorder recorder(options);
+  HeadlessRecorder recorder(OptionsOf(r));
 
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   ProgressLine progress(err);
@@ -250,31 +272,20 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
   clock.stop();
   if (terminal && recorder.runStarted()) progress.show(ProgressText(recorder));
   progress.close();
+  return Report(recorder, r, out, err);
+}
 
-  const StopReason reason = recorder.stopReason();
-  if (reason == StopReason::NoReading) {
-    return Fail(
-        err, kExitNoMeter,
-        r.device + ": no reading from the meter; nothing was recorded (is it switched on and connected?)");
+int RunRecord(Args args, std::ostream& out, std::ostream& err) {
+  RecordArgs r;
+  if (const std::string problem = ParseRecordArgs(args, r); !problem.empty())
+    return UsageError(err, kRecordCommand, problem);
+  if (r.help) {
+    out << "usage: pneuvista-cli " << kRecordCommand.synopsis << "\n\n" << kHelp;
+    return kExitOk;
   }
-  int status = kExitOk;
-  if (!recorder.saveError().empty()) {
-    status = Fail(err, kExitBadFile, recorder.saveError());
-  } else if (recorder.saved()) {
-    out << "recorded " << recorder.samples() << " sample" << (recorder.samples() == 1 ? "" : "s") << " at "
-        << recorder.model().run.intervalSeconds() << " s to " << r.out;
-    if (r.textTable) out << " and " << TextTablePathFor(r.out);
-    out << " (" << DescribeStop(reason).toStdString() << ")\n" << std::flush;
-  } else {
-    err << "pneuvista-cli: no sample was taken; nothing was written (" << DescribeStop(reason).toStdString()
-        << ")\n";
-  }
-  if (reason == StopReason::LinkLost) {
-    // A vanished device was already reported when it went.
-    const int lost = Fail(err, kExitNoMeter, r.device + ": the meter stopped answering; the run ended");
-    if (status == kExitOk) status = lost;
-  }
-  return status;
+  if (const std::string problem = OutputProblem(r.out); !problem.empty())
+    return Fail(err, kExitBadFile, problem);
+  return Record(r, out, err);
 }
 
 }  // namespace

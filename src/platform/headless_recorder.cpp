@@ -23,7 +23,7 @@ constexpr int kRecordPort = 1;
 // (duration 10 s at 1 s: the tenth) is still taken rather than racing the deadline.
 constexpr int kDeadlineGraceMs = 250;
 
-// Run arms the sample timer through the observer, as it arms the window's timer 1;
+// Run arms the sample timer through the observer, as it arms the window's sample timer;
 // the other notifications have no window to reach.
 class SampleTimerObserver : public ModelObserver {
  public:

@@ -23,7 +23,7 @@ void Notify(FrontPanel& panel) {
     panel.redrawField(f);
 }
 
-TEST(MeterPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
+TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
   PanelFixture f;
   AppModel& model = f.model;
   FrontPanel& panel = f.panel;

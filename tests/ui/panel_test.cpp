@@ -18,7 +18,7 @@ QImage Render(QWidget& w) {
   return image;
 }
 
-TEST(MeterPanel, PaintsTheDisplayGreenInsideItsBlackFrame) {
+TEST(FrontPanel, PaintsTheDisplayGreenInsideItsBlackFrame) {
   PanelFixture f;
   const QImage image = Render(f.panel);
   struct Probe {
@@ -47,13 +47,13 @@ TEST(MeterPanel, PaintsTheDisplayGreenInsideItsBlackFrame) {
   EXPECT_GT(dark, 200);
 }
 
-TEST(MeterPanel, UsesArialByItsMetricCompatibleFace) {
+TEST(FrontPanel, UsesArialByItsMetricCompatibleFace) {
   const QFontInfo info(ArialByCharHeight(19, 100));
   EXPECT_TRUE(info.family() == QStringLiteral("Liberation Sans") || info.family() == QStringLiteral("Arial"))
       << info.family().toStdString();
 }
 
-TEST(MeterPanel, KeysSitAtTheirPlacesAndFollowTheModel) {
+TEST(FrontPanel, KeysSitAtTheirPlacesAndFollowTheModel) {
   PanelFixture f;
   AppModel& model = f.model;
   FrontPanel& panel = f.panel;

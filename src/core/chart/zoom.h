@@ -9,7 +9,7 @@
 
 namespace pv {
 
-inline constexpr int kDragWatchPeriodMs = 10;  // timer 3
+inline constexpr int kDragWatchPeriodMs = 10;  // the chart's drag watch
 
 // A rubber-band outline in view client coordinates (left <= right, top <= bottom).
 struct RubberBand {
@@ -24,7 +24,7 @@ enum class ZoomOutcome {
   kAccepted,  // one level deeper
 };
 
-// The horizontal scroll bar under a zoomed chart (control 1089).
+// The horizontal scroll bar under a zoomed chart.
 struct ScrollBarState {
   bool enabled = false;
   int minimum = 0, maximum = 0, position = 0;
@@ -43,7 +43,7 @@ struct ShownLevel {
 ShownLevel CurrentLevel(const AppModel& model);
 
 // Left-button press at a view client point. Returns whether the drag watch must be
-// armed (timer 3, kDragWatchPeriodMs).
+// armed (every kDragWatchPeriodMs).
 bool LeftPress(AppModel& model, Point p, int clientW, int clientH);
 
 // Pointer move: the rubber band to show now (hidden when there is no drag or the
@@ -53,8 +53,8 @@ RubberBand MouseMove(AppModel& model, Point p, int clientW, int clientH);
 // Left-button release: ends the drag (hide the rubber band) and zooms when it moved.
 ZoomOutcome LeftRelease(AppModel& model, Point p, int clientW, int clientH, ModelObserver& observer);
 
-// Tick of timer 3 with the pointer position. Returns true when the drag was
-// cancelled: hide the rubber band and kill timer 3.
+// Tick of the drag watch with the pointer position. Returns true when the drag was
+// cancelled: hide the rubber band and stop the drag watch.
 bool DragWatchTick(AppModel& model, Point pointer, int clientW, int clientH, ModelObserver& observer);
 
 // Back to the live display from any depth.

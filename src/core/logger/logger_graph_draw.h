@@ -10,7 +10,7 @@ namespace pv {
 
 inline constexpr Rgb kLoggerCursorColour{150, 50, 50};
 
-// The scroll bar under the plot (control 1090): range 0..M, the thumb at the record
+// The scroll bar under the plot: range 0..M, the thumb at the record
 // shown at the left edge; enabled only while a zoom level is shown.
 struct LoggerScrollBar {
   bool enabled = false;

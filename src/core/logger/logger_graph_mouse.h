@@ -8,7 +8,7 @@
 
 namespace pv {
 
-inline constexpr int kLoggerDragWatchMs = 10;  // timer 4
+inline constexpr int kLoggerDragWatchMs = 10;  // the logger window's drag watch
 
 // Mouse move: the texts drawn straight onto the window (readout, time, path, unit),
 // whether the cursor line moved, and the rubber band to show.
@@ -24,12 +24,12 @@ enum class LoggerZoom {
   kAccepted,  // one level deeper
 };
 
-// Left-button press anywhere in the client area; the drag watch (timer 4) starts.
+// Left-button press anywhere in the client area; the drag watch starts.
 void LoggerLeftPress(AppModel& model, Point p);
 LoggerMove LoggerMouseMove(AppModel& model, Point p);
 // Left-button release: ends the drag (hide the rubber band) and takes a zoom step.
 LoggerZoom LoggerLeftRelease(AppModel& model, Point p);
-// Tick of timer 4 with the pointer in client coordinates. True when the drag was
+// Tick of the drag watch with the pointer in client coordinates. True when the drag was
 // cancelled: repaint, hide the rubber band and stop the timer.
 bool LoggerDragWatchTick(AppModel& model, Point pointer);
 

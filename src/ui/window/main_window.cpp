@@ -335,7 +335,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
-  // The two strips of the frame's own client area not covered by its children.
+  // The two strips of the window's own client area not covered by its children.
   QPainter p(this);
   const QRect c = clientRect();
   const QPoint o = clientOrigin();
