@@ -49,27 +49,6 @@ float TruncatedReading(const SampleText& text, int resolution) {
   return static_cast<float>(steps) / static_cast<float>(resolution);
 }
 
-// How many characters of the received text the panel shows: fewer for the units with
-// large numbers, so that the display keeps its width. Magnitudes the table leaves open
-// show the whole text.
-std::size_t ReadingLength(int unit, float x) {
-  const bool small = x >= -10.0f && x < 10.0f;
-  const bool tens = (x >= 10.0f && x < 100.0f) || (x >= -100.0f && x < -10.0f);
-  switch (unit) {
-    case 1:  // ozin
-    case 6:  // kPa
-    case 9:  // ftH2O
-      return small ? 5 : 6;
-    case 4:   // mbar
-    case 5:   // mmHg
-    case 8:   // inH2O
-    case 10:  // cmH2O
-      return small ? 4 : tens ? 5 : 6;
-    default:
-      return 6;
-  }
-}
-
 // A text is cut at a NUL byte, as the meter's characters are C text on display.
 std::string ShownText(const SampleText& text, std::size_t n) {
   const std::size_t len = strnlen(text.data(), n);
@@ -157,7 +136,7 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   ingest.fullScaleSlot ^= 1;
   if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.updateAllViews();
 
-  panel.reading = ShownText(text, ReadingLength(run.unit, x));
+  panel.reading = ShownText(text, static_cast<std::size_t>(ShownReadingChars(run.unit, x)));
   if (flags.hold && flags.holdError == 0 && ingest.heldValid) {
     panel.reading = run.heldReading;
     ingest.heldFrozen = true;

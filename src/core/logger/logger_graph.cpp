@@ -81,16 +81,16 @@ void Clear(DisplayList& out, int x, int y, int w, int h) {
   if (w > 0 && h > 0) out.fill(x, y, w, h, Brush::Solid(kLoggerBackground));
 }
 
-// The unit name with the superscript "2" of ozin and kgcm, drawn as a second text.
-void UnitName(DisplayList& out, const std::string& name, int x, int ozinX, int kgcmX) {
+// The unit name with the superscript "2" of a squared unit, drawn as a second text.
+void UnitName(DisplayList& out, const std::string& name, int x) {
   Label(out, {x, kHeaderY}, name);
-  if (name == "ozin") Label(out, {ozinX, kSuperscriptY}, "2");
-  if (name == "kgcm") Label(out, {kgcmX, kSuperscriptY}, "2");
+  const UnitInfo* unit = UnitNamed(name);
+  if (unit && unit->mark.kind == MarkKind::Squared) Label(out, {x + unit->mark.graphDx, kSuperscriptY}, "2");
 }
 
 void HeaderUnit(const AppModel& m, DisplayList& out) {
   Clear(out, kUnitX, kHeaderY, kClearWidth, kClearHeight);
-  UnitName(out, m.logger.unitName, kUnitX, 237, 243);
+  UnitName(out, m.logger.unitName, kUnitX);
 }
 
 void HeaderTime(const LoggerGraphState& g, DisplayList& out) {
@@ -312,7 +312,7 @@ void Header(AppModel& m, int M, DisplayList& out) {
   if (M > 0 && IsUnitCode(s.unitAt[M - 1]))
     s.unitName = std::string(kUnits[s.unitAt[M - 1]].name);
   Label(out, {20, kHeaderY}, "(");
-  UnitName(out, s.unitName, 25, 52, 58);
+  UnitName(out, s.unitName, 25);
   Label(out, {70, kHeaderY}, ")");
 }
 
