@@ -12,12 +12,6 @@ namespace {
 constexpr int kMagnitudeChars = 5;
 constexpr std::uint8_t kErr1 = 0x10, kErr2 = 0x11, kErr3 = 0x12, kErr4 = 0x13;
 
-int DecimalsFor(int resolution) {
-  int decimals = 0;
-  for (int r = resolution; r >= 10; r /= 10) ++decimals;
-  return decimals;
-}
-
 }  // namespace
 
 MeterModel::MeterModel(std::uint32_t seed) : rng_(seed ? seed : 1) {}
@@ -68,7 +62,7 @@ std::string MeterModel::FormatMagnitude(float magnitude, int unit) {
   if (!std::isfinite(m) || m > 99999.0) m = 99999.0;
   // The relative nudge keeps 1.234f (stored as 1.23399997) from truncating to 1.233.
   m *= 1.0 + 1e-6;
-  for (int decimals = DecimalsFor(kUnits[unit].resolution); decimals >= 0; --decimals) {
+  for (int decimals = Decimals(kUnits[unit]); decimals >= 0; --decimals) {
     const double scale = std::pow(10.0, decimals);
     const auto steps = static_cast<long long>(m * scale);
     const long long whole = steps / static_cast<long long>(scale);
@@ -211,36 +205,7 @@ std::vector<CommandRun> MeterModel::commandRuns() const {
 }
 
 std::string CommandName(std::uint8_t code) {
-  switch (static_cast<Command>(code)) {
-    case Command::Connect:
-      return "CONNECT";
-    case Command::Disconnect:
-      return "DISCONNECT";
-    case Command::PowerOff:
-      return "POWEROFF";
-    case Command::Hold:
-      return "HOLD";
-    case Command::Unhold:
-      return "UNHOLD";
-    case Command::Rec:
-      return "REC";
-    case Command::Unrec:
-      return "UNREC";
-    case Command::Light:
-      return "LIGHT";
-    case Command::Zero:
-      return "ZERO";
-    case Command::Units:
-      return "UNITS";
-    case Command::Dif:
-      return "DIF";
-    case Command::Undif:
-      return "UNDIF";
-    case Command::Run:
-      return "RUN";
-    case Command::Exit:
-      return "EXIT";
-  }
+  if (const CommandInfo* command = FindCommand(code)) return std::string(command->name);
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", code);
   return text;

@@ -132,6 +132,61 @@ TEST(PanelKeys, AcceptedKeysSwitchThePanelAtOnce) {
   }
 }
 
+// A mode key redraws its word at once and then the panel; the other keys leave the
+// panel to the meter's next reading. Each press starts from the state the keys before
+// it left, monitoring.
+TEST(PanelKeys, ModeKeysRedrawTheirWordAndThePanel) {
+  struct Case {
+    Key key;
+    std::vector<PanelField> fields;
+    int panel, statistics;
+  };
+  const Case cases[] = {
+      {Key::Light, {}, 0, 0},
+      {Key::Zero, {}, 0, 0},
+      {Key::Units, {}, 0, 0},
+      {Key::Hold, {PanelField::HoldWord}, 1, 0},
+      {Key::Unhold, {PanelField::HoldWord}, 1, 0},
+      {Key::Dif, {PanelField::DifWord}, 1, 0},
+      {Key::Undif, {PanelField::DifWord}, 1, 0},
+      {Key::Rec, {PanelField::RecWord}, 1, 0},
+      {Key::Unrec, {PanelField::RecWord}, 1, 1},
+  };
+  AppModel m;
+  m.run.monitoring = true;
+  ApplyPlainRow(m);
+  RecordingPort port;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.key));
+    RecordingObserver seen;
+    ASSERT_TRUE(PressKey(m, port, c.key, seen));
+    EXPECT_EQ(seen.fields, c.fields);
+    EXPECT_EQ(seen.panel, c.panel);
+    EXPECT_EQ(seen.statistics, c.statistics);
+  }
+}
+
+// Ending a mode enables ZERO again only while the meter is monitored, not while a
+// run acquires.
+TEST(PanelKeys, EndingAModeEnablesZeroOnlyWhileMonitoring) {
+  const std::pair<Key, Key> modes[] = {
+      {Key::Hold, Key::Unhold}, {Key::Rec, Key::Unrec}, {Key::Dif, Key::Undif}};
+  for (const bool monitoring : {false, true}) {
+    for (const auto& [on, off] : modes) {
+      AppModel m;
+      m.flags.running = !monitoring;
+      m.run.monitoring = monitoring;
+      ApplyPlainRow(m);
+      RecordingPort port;
+      ASSERT_TRUE(PressKey(m, port, on, NullObserver()));
+      EXPECT_FALSE(m.panel.key(Key::Zero).enabled);
+      ASSERT_TRUE(PressKey(m, port, off, NullObserver()));
+      EXPECT_EQ(m.panel.key(Key::Zero).enabled, monitoring) << static_cast<int>(off);
+      EXPECT_EQ(KeyStates(m.panel).substr(0, 4), "EhEh");
+    }
+  }
+}
+
 TEST(PanelKeys, UnholdWhileRelativeLeavesRecZeroAndUnitsDisabled) {
   AppModel m;
   m.run.monitoring = true;

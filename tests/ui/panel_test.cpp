@@ -3,7 +3,13 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <tuple>
+#include <vector>
+
 #include "app_model.h"
+#include "link/units.h"
 #include "panel_fixture.h"
 #include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
@@ -74,6 +80,47 @@ TEST(FrontPanel, KeysSitAtTheirPlacesAndFollowTheModel) {
   EXPECT_FALSE(panel.keyButton(Key::Hold)->isVisible());
   EXPECT_TRUE(panel.keyButton(Key::Unhold)->isVisible());
   EXPECT_TRUE(panel.keyButton(Key::Unhold)->isEnabled());
+}
+
+TEST(MeterPanel, KeysCarryTheirCaptions) {
+  PanelFixture f;
+  const std::pair<Key, const char*> captions[] = {
+      {Key::Hold, "HOLD"},   {Key::Unhold, "UNHOLD"}, {Key::Rec, "REC"},
+      {Key::Unrec, "UNREC"}, {Key::Light, "LIGHT"},   {Key::Zero, "ZERO"},
+      {Key::Units, "UNITS"}, {Key::Dif, "DIF"},       {Key::Undif, "UNDIF"},
+  };
+  for (const auto& [key, caption] : captions) EXPECT_EQ(f.panel.keyButton(key)->text(), QString(caption));
+}
+
+// Squared units get a superscript 2; the water-column labels ("inH") a subscript 2
+// and an "O". Each unit label of the table is checked, and texts that are no label.
+TEST(MeterPanel, UnitLabelsCarryTheirMarks) {
+  using Marks = std::vector<std::tuple<int, int, char, bool>>;  // x, y, text, small font
+  const std::pair<const char*, Marks> cases[] = {
+      {"bar", {}},
+      {"ozin", {{108, 200, '2', true}}},
+      {"psi", {}},
+      {"inHg", {}},
+      {"mbar", {}},
+      {"mmHg", {}},
+      {"kPa", {}},
+      {"kgcm", {{118, 200, '2', true}}},
+      {"inH", {{101, 211, '2', true}, {108, 203, 'O', false}}},
+      {"ftH", {{98, 211, '2', true}, {104, 203, 'O', false}}},
+      {"cmH", {{113, 211, '2', true}, {118, 203, 'O', false}}},
+      {" ", {}},
+      {"inH2O", {}},
+  };
+  for (const UnitInfo& unit : kUnits) {
+    EXPECT_TRUE(std::any_of(std::begin(cases), std::end(cases), [&](const auto& c) {
+      return c.first == unit.label;
+    })) << unit.label;
+  }
+  for (const auto& [label, want] : cases) {
+    Marks got;
+    for (const UnitLabelMark& m : UnitLabelMarks(label)) got.emplace_back(m.x, m.y, m.text, m.smallFont);
+    EXPECT_EQ(got, want) << label;
+  }
 }
 
 }  // namespace

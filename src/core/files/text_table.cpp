@@ -2,20 +2,11 @@
 
 #include <algorithm>
 
+#include "link/units.h"
 #include "text_format.h"
 
 namespace pv {
 namespace {
-
-constexpr int kUnitBar = 0;
-
-// 0 below ten in magnitude, 1 below a hundred, 2 below a thousand, -1 beyond (or NaN).
-int MagnitudeBand(float v) {
-  if (v >= -10.0f && v < 10.0f) return 0;
-  if ((v >= 10.0f && v < 100.0f) || (v >= -100.0f && v < -10.0f)) return 1;
-  if ((v >= 100.0f && v < 1000.0f) || (v > -1000.0f && v < -100.0f)) return 2;
-  return -1;
-}
 
 std::string_view ErrorWord(int errorKind, bool relative) {
   static constexpr std::string_view kWords[2][2] = {{"Error1", "Error2"}, {"Error3", "Error4"}};
@@ -24,36 +15,15 @@ std::string_view ErrorWord(int errorKind, bool relative) {
 
 }  // namespace
 
-int ReadingWidth(float value, int unitCode) {
-  constexpr int kAllCharacters = 6;
-  const int band = MagnitudeBand(value);
-  switch (unitCode) {
-    case 1:  // ozin
-    case 6:  // kPa
-    case 9:  // ftH2O
-      if (band == 0) return 5;
-      return kAllCharacters;
-    case 4:   // mbar
-    case 5:   // mmHg
-    case 8:   // inH2O
-    case 10:  // cmH2O
-      if (band == 0) return 4;
-      if (band == 1) return 5;
-      return kAllCharacters;
-    default:  // bar, psi, inHg, kgcm: always the whole text
-      return kAllCharacters;
-  }
-}
-
 std::string DataText(const SampleRow& row, DataStyle style) {
   if (row.errorKind != 0) return std::string(ErrorWord(row.errorKind, row.relative));
-  const auto k = static_cast<std::size_t>(ReadingWidth(row.value, row.unitCode));
+  const auto k = static_cast<std::size_t>(ShownReadingChars(row.unitCode, row.value));
   // The text holds no terminator, but a byte of zero read from a file still ends it.
   std::string_view text(row.text.data(), row.text.size());
   text = text.substr(0, std::min(k, text.find('\0')));
   if (!row.relative) return std::string(text);
   std::string out = style == DataStyle::TextTable ? "DIF" : "D";
-  if (row.unitCode != kUnitBar) out += ' ';
+  if (!IsUnitCode(row.unitCode) || kUnits[row.unitCode].difBlank) out += ' ';
   out.append(k - text.size(), ' ');  // "%4.4s" and its kin right-align a short text
   out += text;
   return out;
@@ -62,7 +32,7 @@ std::string DataText(const SampleRow& row, DataStyle style) {
 std::string UnitText(const SampleRow& row) {
   if (row.errorKind != 0) return {};
   std::string unit(row.unitName);
-  if (unit == "ozin" || unit == "kgcm") unit += '2';
+  if (IsSquaredUnit(unit)) unit += '2';
   return unit;
 }
 

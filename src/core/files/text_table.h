@@ -14,16 +14,12 @@ enum class DataStyle {
   Spreadsheet,  // DIF samples start with "D " ("D" in bar)
 };
 
-// How many characters of the six-character reading text a sample shows, from its unit
-// and magnitude. Where the unit's rule gives no width (ozin, kPa and ftH2O from 100 up,
-// the millibar-like units from 1000 up) all six characters are shown.
-int ReadingWidth(float value, int unitCode);
-
 // The DATA cell without the spreadsheet's leading blank: an error word ("Error1".."Error4")
-// for error samples, else the shown part of the reading text with its DIF prefix.
+// for error samples, else the part of the reading text the unit's row shows, with its
+// DIF prefix.
 std::string DataText(const SampleRow& row, DataStyle style);
 
-// The UNIT cell: empty for error samples, "ozin" and "kgcm" as "ozin2" and "kgcm2".
+// The UNIT cell: empty for error samples, a squared unit with a "2" ("ozin2", "kgcm2").
 std::string UnitText(const SampleRow& row);
 
 // Header and sample lines, each ending in CR LF; number is the 1-based NO column.

@@ -20,25 +20,8 @@ Decoded DecodeBlock(std::span<const std::uint8_t> block) {
 }
 
 int RepeatCount(Command c) {
-  switch (c) {
-    case Command::Connect:
-    case Command::PowerOff:
-    case Command::Rec:
-    case Command::Unrec:
-    case Command::Run:
-    case Command::Exit:
-      return 3;
-    case Command::Disconnect:
-    case Command::Hold:
-    case Command::Unhold:
-    case Command::Light:
-    case Command::Zero:
-    case Command::Units:
-    case Command::Dif:
-    case Command::Undif:
-      return 6;
-  }
-  return 3;
+  const CommandInfo* info = FindCommand(static_cast<std::uint8_t>(c));
+  return info ? info->repeat : 3;
 }
 
 }  // namespace pv

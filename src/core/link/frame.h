@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <variant>
 
 namespace pv {
@@ -69,7 +70,38 @@ constexpr std::array<std::uint8_t, 3> CommandFrame(Command c) {
   return {kCommandPrefix0, kCommandPrefix1, static_cast<std::uint8_t>(c)};
 }
 
-// How many times a command is written in a row: 3, or 6 as two runs of 3.
+// One row per command: its name in logs and how many times it is written in a row
+// (3, or 6 as two runs of 3).
+struct CommandInfo {
+  Command command;
+  std::string_view name;
+  int repeat;
+};
+
+inline constexpr std::array<CommandInfo, 14> kCommands{{
+    {Command::Connect, "CONNECT", 3},
+    {Command::Disconnect, "DISCONNECT", 6},
+    {Command::PowerOff, "POWEROFF", 3},
+    {Command::Hold, "HOLD", 6},
+    {Command::Unhold, "UNHOLD", 6},
+    {Command::Rec, "REC", 3},
+    {Command::Unrec, "UNREC", 3},
+    {Command::Light, "LIGHT", 6},
+    {Command::Zero, "ZERO", 6},
+    {Command::Units, "UNITS", 6},
+    {Command::Dif, "DIF", 6},
+    {Command::Undif, "UNDIF", 6},
+    {Command::Run, "RUN", 3},
+    {Command::Exit, "EXIT", 3},
+}};
+
+// The row of a command code; nullptr for a code that is no command.
+constexpr const CommandInfo* FindCommand(std::uint8_t code) {
+  for (const CommandInfo& c : kCommands)
+    if (static_cast<std::uint8_t>(c.command) == code) return &c;
+  return nullptr;
+}
+
 int RepeatCount(Command c);
 
 }  // namespace pv

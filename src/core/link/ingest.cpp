@@ -49,27 +49,6 @@ float TruncatedReading(const SampleText& text, int resolution) {
   return static_cast<float>(steps) / static_cast<float>(resolution);
 }
 
-// How many characters of the received text the panel shows: fewer for the units with
-// large numbers, so that the display keeps its width. Magnitudes the table leaves open
-// show the whole text.
-std::size_t ReadingLength(int unit, float x) {
-  const bool small = x >= -10.0f && x < 10.0f;
-  const bool tens = (x >= 10.0f && x < 100.0f) || (x >= -100.0f && x < -10.0f);
-  switch (unit) {
-    case 1:  // ozin
-    case 6:  // kPa
-    case 9:  // ftH2O
-      return small ? 5 : 6;
-    case 4:   // mbar
-    case 5:   // mmHg
-    case 8:   // inH2O
-    case 10:  // cmH2O
-      return small ? 4 : tens ? 5 : 6;
-    default:
-      return 6;
-  }
-}
-
 // A text is cut at a NUL byte, as the meter's characters are C text on display.
 std::string ShownText(const SampleText& text, std::size_t n) {
   const std::size_t len = strnlen(text.data(), n);
@@ -142,7 +121,7 @@ void ShowReading(AppModel& model, int i, ModelObserver& observer) {
   const ProgramFlags& flags = model.flags;
   PanelState& panel = model.panel;
   const float x = model.store.values[i];
-  panel.reading = ShownText(model.store.texts[i], ReadingLength(model.run.unit, x));
+  panel.reading = ShownText(model.store.texts[i], static_cast<std::size_t>(ShownReadingChars(model.run.unit, x)));
   if (flags.hold && flags.holdError == 0 && model.ingest.heldValid) {
     panel.reading = model.run.heldReading;
     model.ingest.heldFrozen = true;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "link/units.h"
+
 namespace pv {
 namespace {
 
@@ -16,11 +18,11 @@ constexpr int kUnitX = 210;
 constexpr int kClearWidth = 45;
 constexpr int kClearHeight = 20;
 
-// The unit name with the superscript "2" of ozin and kgcm, drawn as a second text.
-void UnitName(DisplayList& out, const std::string& name, int x, int ozinX, int kgcmX) {
+// The unit name with the superscript "2" of a squared unit, drawn as a second text.
+void UnitName(DisplayList& out, const std::string& name, int x) {
   LoggerLabel(out, {x, kHeaderY}, name);
-  if (name == "ozin") LoggerLabel(out, {ozinX, kSuperscriptY}, "2");
-  if (name == "kgcm") LoggerLabel(out, {kgcmX, kSuperscriptY}, "2");
+  const UnitInfo* unit = UnitNamed(name);
+  if (unit && unit->mark.kind == MarkKind::Squared) LoggerLabel(out, {x + unit->mark.graphDx, kSuperscriptY}, "2");
 }
 
 void HeaderTime(const LoggerGraphState& g, DisplayList& out) {
@@ -47,7 +49,7 @@ void LoggerPaintHeader(const LoggerGraphState& g, const std::string& fieldUnit,
   LoggerHeaderUnit(fieldUnit, out);
   HeaderTime(g, out);
   LoggerLabel(out, {20, kHeaderY}, "(");
-  UnitName(out, bracketUnit, 25, 52, 58);
+  UnitName(out, bracketUnit, 25);
   LoggerLabel(out, {70, kHeaderY}, ")");
 }
 
@@ -60,7 +62,7 @@ void LoggerReadoutTexts(const LoggerGraphState& g, const LoggerPlot& r, DisplayL
 
 void LoggerHeaderUnit(const std::string& unitName, DisplayList& out) {
   LoggerClear(out, kUnitX, kHeaderY, kClearWidth, kClearHeight);
-  UnitName(out, unitName, kUnitX, 237, 243);
+  UnitName(out, unitName, kUnitX);
 }
 
 void LoggerPathLine(const LoggerGraphState& g, const LoggerPlot& r, DisplayList& out) {

@@ -1,157 +1,147 @@
 #include "panel/keys.h"
 
-#include "stats/statistics.h"
 #include "link/link.h"
 #include "panel/panel_rows.h"
+#include "stats/statistics.h"
 
 namespace pv {
 namespace {
 
-Command CommandOf(Key key) {
-  switch (key) {
-    case Key::Hold:
-      return Command::Hold;
-    case Key::Unhold:
-      return Command::Unhold;
-    case Key::Rec:
-      return Command::Rec;
-    case Key::Unrec:
-      return Command::Unrec;
-    case Key::Light:
-      return Command::Light;
-    case Key::Zero:
-      return Command::Zero;
-    case Key::Units:
-      return Command::Units;
-    case Key::Dif:
-      return Command::Dif;
-    case Key::Undif:
-      return Command::Undif;
-  }
-  return Command::Light;
+void StartRecording(AppModel& model, ModelObserver&) {
+  model.flags.recording = true;
+}
+void StartRelative(AppModel& model, ModelObserver&) {
+  model.flags.relative = true;
+}
+void EndRelative(AppModel& model, ModelObserver&) {
+  model.flags.relative = false;
+}
+void StartHold(AppModel& model, ModelObserver&) {
+  model.flags.hold = true;
 }
 
-// The local changes a key makes before its frames are sent.
-void BeforeSending(AppModel& model, Key key) {
-  if (key == Key::Rec) model.flags.recording = true;
-  if (key == Key::Dif) model.flags.relative = true;
-  if (key == Key::Undif) model.flags.relative = false;
+// A hold that ends forgets the range error it was holding.
+void EndHold(AppModel& model, ModelObserver&) {
+  model.flags.hold = false;
+  model.flags.holdError = 0;
+}
+
+// The statistics of a recording are shown only while it lasts.
+void EndRecording(AppModel& model, ModelObserver& observer) {
+  model.flags.recording = false;
+  ClearStatisticsTexts(model.statsBar);
+  observer.statisticsChanged();
+}
+
+constexpr StatusWord kHoldStatus{&PanelState::holdWord, kHoldWord, PanelField::HoldWord};
+constexpr StatusWord kDifStatus{&PanelState::difWord, kDifWord, PanelField::DifWord};
+constexpr StatusWord kRecStatus{&PanelState::recWord, kRecWord, PanelField::RecWord};
+
+constexpr KeyEnable kAfterHold[] = {Disable(Key::Rec), Disable(Key::Dif), Disable(Key::Undif),
+                                    Disable(Key::Zero), Disable(Key::Units)};
+constexpr KeyEnable kAfterUnhold[] = {Enable(Key::Rec, {0, kRelative}), Enable(Key::Dif), Enable(Key::Undif),
+                                      Enable(Key::Zero, {kMonitoring, kRelative}),
+                                      Enable(Key::Units, {0, kRelative})};
+constexpr KeyEnable kAfterRec[] = {Disable(Key::Hold), Disable(Key::Dif), Disable(Key::Zero),
+                                   Disable(Key::Units)};
+constexpr KeyEnable kAfterUnrec[] = {Enable(Key::Hold), Enable(Key::Dif), Enable(Key::Zero, {kMonitoring}),
+                                     Enable(Key::Units)};
+constexpr KeyEnable kAfterDif[] = {Disable(Key::Rec), Disable(Key::Zero), Disable(Key::Units)};
+constexpr KeyEnable kAfterUndif[] = {Enable(Key::Rec), Enable(Key::Zero, {kMonitoring}), Enable(Key::Units)};
+
+// LIGHT, ZERO and UNITS change nothing on the panel: the meter's next readings show it.
+// clang-format off
+constexpr KeyRow kKeyTable[kKeyCount] = {
+  // key, caption, command, accepted {need, refuse};
+  //   flags before sending, after it, status word, word shown, key states, replaced by, reopens the port
+  {Key::Hold,   "HOLD",   Command::Hold,   {kLinkActive, kRecording},
+     nullptr,        StartHold,    &kHoldStatus, true,  kAfterHold,   Key::Unhold,  false},
+  {Key::Unhold, "UNHOLD", Command::Unhold, {kHolding, 0},
+     nullptr,        EndHold,      &kHoldStatus, false, kAfterUnhold, Key::Hold,    false},
+  {Key::Rec,    "REC",    Command::Rec,    {kLinkActive, kHolding | kRelative},
+     StartRecording, nullptr,      &kRecStatus,  true,  kAfterRec,    Key::Unrec,   false},
+  {Key::Unrec,  "UNREC",  Command::Unrec,  {0, kHolding},
+     nullptr,        EndRecording, &kRecStatus,  false, kAfterUnrec,  Key::Rec,     true},
+  {Key::Light,  "LIGHT",  Command::Light,  {kLinkActive, 0},
+     nullptr,        nullptr,      nullptr,      false, {},           std::nullopt, false},
+  {Key::Zero,   "ZERO",   Command::Zero,   {kMonitoring, kRunning | kHolding | kRelative | kRecording},
+     nullptr,        nullptr,      nullptr,      false, {},           std::nullopt, false},
+  {Key::Units,  "UNITS",  Command::Units,  {kLinkActive, kHolding | kRelative | kRecording},
+     nullptr,        nullptr,      nullptr,      false, {},           std::nullopt, false},
+  {Key::Dif,    "DIF",    Command::Dif,    {kLinkActive, kHolding | kRecording},
+     StartRelative,  nullptr,      &kDifStatus,  true,  kAfterDif,    Key::Undif,   false},
+  {Key::Undif,  "UNDIF",  Command::Undif,  {kRelative, kHolding},
+     EndRelative,    nullptr,      &kDifStatus,  false, kAfterUndif,  Key::Dif,     false},
+};
+// clang-format on
+
+constexpr bool RowsInKeyOrder() {
+  for (int k = 0; k < kKeyCount; ++k)
+    if (kKeyTable[k].key != static_cast<Key>(k)) return false;
+  return true;
+}
+static_assert(RowsInKeyOrder(), "the key table is indexed by Key");
+
+Conditions ConditionsNow(const AppModel& model) {
+  const ProgramFlags& f = model.flags;
+  const bool monitoring = model.run.monitoring;
+  Conditions c = 0;
+  if (f.running || monitoring) c |= kLinkActive;
+  if (monitoring) c |= kMonitoring;
+  if (f.running) c |= kRunning;
+  if (f.hold) c |= kHolding;
+  if (f.relative) c |= kRelative;
+  if (f.recording) c |= kRecording;
+  return c;
+}
+
+bool IsOpen(Gate gate, Conditions now) {
+  return (now & gate.need) == gate.need && (now & gate.refuse) == 0;
 }
 
 // The flag changes after sending, the status word with its live redraw, then the keys.
-void AfterSending(AppModel& model, Key key, ModelObserver& observer) {
-  ProgramFlags& flags = model.flags;
+void AfterSending(AppModel& model, const KeyRow& row, ModelObserver& observer) {
+  if (row.after) row.after(model, observer);
   PanelState& panel = model.panel;
-  const bool monitoring = model.run.monitoring;
-  switch (key) {
-    case Key::Hold:
-      flags.hold = true;
-      panel.holdWord = kHoldWord;
-      observer.panelFieldChanged(PanelField::HoldWord);
-      for (Key k : {Key::Rec, Key::Dif, Key::Undif, Key::Zero, Key::Units}) EnableKey(panel, k, false);
-      SetKey(panel, Key::Unhold, true, true);
-      panel.key(Key::Hold).shown = false;
-      break;
-    case Key::Unhold: {
-      flags.hold = false;
-      flags.holdError = 0;
-      panel.holdWord.clear();
-      observer.panelFieldChanged(PanelField::HoldWord);
-      const bool relative = flags.relative;
-      EnableKey(panel, Key::Rec, !relative);
-      EnableKey(panel, Key::Dif, true);
-      EnableKey(panel, Key::Undif, true);
-      EnableKey(panel, Key::Zero, monitoring && !relative);
-      EnableKey(panel, Key::Units, !relative);
-      SetKey(panel, Key::Hold, true, true);
-      panel.key(Key::Unhold).shown = false;
-      break;
-    }
-    case Key::Rec:
-      panel.recWord = kRecWord;
-      observer.panelFieldChanged(PanelField::RecWord);
-      for (Key k : {Key::Hold, Key::Dif, Key::Zero, Key::Units}) EnableKey(panel, k, false);
-      SetKey(panel, Key::Unrec, true, true);
-      panel.key(Key::Rec).shown = false;
-      break;
-    case Key::Unrec:
-      flags.recording = false;
-      ClearStatisticsTexts(model.statsBar);
-      observer.statisticsChanged();
-      panel.recWord.clear();
-      observer.panelFieldChanged(PanelField::RecWord);
-      EnableKey(panel, Key::Hold, true);
-      EnableKey(panel, Key::Dif, true);
-      EnableKey(panel, Key::Zero, monitoring);
-      EnableKey(panel, Key::Units, true);
-      SetKey(panel, Key::Rec, true, true);
-      panel.key(Key::Unrec).shown = false;
-      break;
-    case Key::Dif:
-      panel.difWord = kDifWord;
-      observer.panelFieldChanged(PanelField::DifWord);
-      for (Key k : {Key::Rec, Key::Zero, Key::Units}) EnableKey(panel, k, false);
-      SetKey(panel, Key::Undif, true, true);
-      panel.key(Key::Dif).shown = false;
-      break;
-    case Key::Undif:
-      panel.difWord.clear();
-      observer.panelFieldChanged(PanelField::DifWord);
-      EnableKey(panel, Key::Rec, true);
-      EnableKey(panel, Key::Zero, monitoring);
-      EnableKey(panel, Key::Units, true);
-      SetKey(panel, Key::Dif, true, true);
-      panel.key(Key::Undif).shown = false;
-      break;
-    case Key::Units:
-    case Key::Light:
-    case Key::Zero:
-      return;  // the meter's next readings show the effect
+  if (row.word) {
+    std::string& text = panel.*(row.word->text);
+    if (row.wordOn)
+      text = row.word->shown;
+    else
+      text.clear();
+    observer.panelFieldChanged(row.word->field);
   }
+  const Conditions now = ConditionsNow(model);
+  for (const KeyEnable& e : row.sets) EnableKey(panel, e.key, e.enable && IsOpen(e.gate, now));
+  if (!row.replacedBy) return;
+  SetKey(panel, *row.replacedBy, true, true);
+  panel.key(row.key).shown = false;
   observer.panelChanged();
 }
 
 }  // namespace
 
+const KeyRow& KeyRowOf(Key key) {
+  return kKeyTable[static_cast<int>(key)];
+}
+
 bool KeyAccepted(const AppModel& model, Key key) {
-  const ProgramFlags& f = model.flags;
-  const RunState& run = model.run;
-  if (run.rangeError != 0) return false;
-  const bool linkActive = f.running || run.monitoring;
-  switch (key) {
-    case Key::Hold:
-      return linkActive && !f.recording;
-    case Key::Unhold:
-      return f.hold;
-    case Key::Rec:
-      return linkActive && !f.hold && !f.relative;
-    case Key::Unrec:
-      return !f.hold;
-    case Key::Dif:
-      return linkActive && !f.hold && !f.recording;
-    case Key::Undif:
-      return !f.hold && f.relative;
-    case Key::Units:
-      return linkActive && !f.hold && !f.relative && !f.recording;
-    case Key::Light:
-      return linkActive;
-    case Key::Zero:
-      return run.monitoring && !f.running && !f.hold && !f.relative && !f.recording;
-  }
-  return false;
+  if (static_cast<unsigned>(key) >= kKeyCount || model.run.rangeError != 0) return false;
+  return IsOpen(KeyRowOf(key).accepted, ConditionsNow(model));
 }
 
 bool PressKey(AppModel& model, SerialPort& port, Key key, ModelObserver& observer, std::string* portError) {
   if (!KeyAccepted(model, key)) return false;
-  BeforeSending(model, key);
-  std::string error = Guarded([&] { SendCommand(port, CommandOf(key), SendPrep::Key); });
-  if (key == Key::Unrec) {
+  const KeyRow& row = KeyRowOf(key);
+  if (row.before) row.before(model, observer);
+  std::string error = Guarded([&] { SendCommand(port, row.command, SendPrep::Key); });
+  if (row.reopensPort) {
     std::string reopenError = Guarded([&] {
       if (!port.isOpen()) port.open();
     });
     if (error.empty()) error = std::move(reopenError);
   }
-  AfterSending(model, key, observer);
+  AfterSending(model, row, observer);
   if (portError) *portError = std::move(error);
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "chart/chart_geometry.h"
 #include "chart/chart_layout.h"
+#include "link/units.h"
 #include "text_format.h"
 
 namespace pv {
@@ -119,7 +120,7 @@ void DrawTrace(const PageData& d, DisplayList& list) {
 void DrawLabels(const PageData& d, std::time_t now, DisplayList& list) {
   Label(list, {-750, 1025}, "pressure:");
   Label(list, {-680, 1025}, d.unitName);
-  if (d.unitName == "ozin" || d.unitName == "kgcm") Label(list, {-650, 1030}, "2");
+  if (IsSquaredUnit(d.unitName)) Label(list, {-650, 1030}, "2");
   for (int k = 0; k < 4; ++k) Label(list, {kValueLabelX, kValueLabelY[k]}, d.valueLabels[k]);
   if (d.path) Label(list, {-340, 1050}, *d.path);
   Label(list, {-200, 100}, FormatLocalTime(now, kDateOfPrintingFormat));

@@ -11,24 +11,26 @@
 
 #include "app_model.h"
 #include "ui/common/look.h"
+#include "link/units.h"
+#include "panel/keys.h"
 #include "ui/common/ui_constants.h"
 
 namespace pv::ui {
 namespace {
 
+// Where each key sits; its caption comes from the key table.
 struct KeyPlace {
   Key key;
   int id;
-  const char* caption;
   int x, y, w, h;  // dialog units
 };
 
 constexpr KeyPlace kKeyPlaces[kKeyCount] = {
-    {Key::Hold, 1044, "HOLD", 11, 211, 40, 14},  {Key::Unhold, 1045, "UNHOLD", 11, 211, 40, 14},
-    {Key::Rec, 1046, "REC", 56, 211, 40, 14},    {Key::Unrec, 1047, "UNREC", 56, 211, 40, 14},
-    {Key::Light, 1053, "LIGHT", 33, 252, 38, 14}, {Key::Zero, 1054, "ZERO", 33, 286, 38, 14},
-    {Key::Units, 1055, "UNITS", 32, 134, 40, 14}, {Key::Dif, 1056, "DIF", 33, 170, 38, 14},
-    {Key::Undif, 1057, "UNDIF", 33, 170, 38, 14},
+    {Key::Hold, 1044, 11, 211, 40, 14},  {Key::Unhold, 1045, 11, 211, 40, 14},
+    {Key::Rec, 1046, 56, 211, 40, 14},   {Key::Unrec, 1047, 56, 211, 40, 14},
+    {Key::Light, 1053, 33, 252, 38, 14}, {Key::Zero, 1054, 33, 286, 38, 14},
+    {Key::Units, 1055, 32, 134, 40, 14}, {Key::Dif, 1056, 33, 170, 38, 14},
+    {Key::Undif, 1057, 33, 170, 38, 14},
 };
 
 // Black rectangles of the display frame, the panel border and the caption marker.
@@ -51,7 +53,29 @@ void TextAt(QPainter& p, int x, int y, const QString& text) {
   p.drawText(x, y + m.ascent(), text);
 }
 
+// The unit label and the marks beside it.
+constexpr int kUnitLabelX = 73;
+constexpr int kUnitLabelY = 203;
+constexpr int kSuperscriptY = 200;
+constexpr int kSubscriptY = 211;
+
 }  // namespace
+
+std::vector<UnitLabelMark> UnitLabelMarks(std::string_view label) {
+  const UnitInfo* unit = UnitLabelled(label);
+  if (!unit) return {};
+  const UnitMark& m = unit->mark;
+  switch (m.kind) {
+    case MarkKind::None:
+      return {};
+    case MarkKind::Squared:
+      return {{kUnitLabelX + m.panelDx, kSuperscriptY, '2', true}};
+    case MarkKind::Water:
+      return {{kUnitLabelX + m.panelDx, kSubscriptY, '2', true},
+              {kUnitLabelX + m.panelODx, kUnitLabelY, 'O', false}};
+  }
+  return {};
+}
 
 FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("FrontPanel"));
@@ -71,7 +95,7 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   caption->setPalette(pal);
 
   for (const auto& place : kKeyPlaces) {
-    auto* b = new QPushButton(QString::fromLatin1(place.caption), this);
+    auto* b = new QPushButton(QString::fromLatin1(KeyRowOf(place.key).caption), this);
     b->setGeometry(Dlu(place.x, place.y, place.w, place.h));
     b->setProperty("controlId", place.id);
     b->setFocusPolicy(Qt::StrongFocus);
@@ -112,7 +136,7 @@ void FrontPanel::paintDisplay(QPainter& p) const {
   p.setFont(fontReading_);
   TextAt(p, 23, 125, QString::fromStdString(s.reading));
   p.setFont(fontLabel_);
-  TextAt(p, 73, 203, QString::fromStdString(s.unit));
+  TextAt(p, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
   paintUnitMarks(p);
   p.setFont(fontLabel_);
   TextAt(p, 22, 100, QString::fromStdString(s.holdWord));
@@ -121,23 +145,9 @@ void FrontPanel::paintDisplay(QPainter& p) const {
 }
 
 void FrontPanel::paintUnitMarks(QPainter& p) const {
-  struct Mark {
-    const char* unit;
-    int twoX, twoY;
-    int oX;  // -1: no "O"
-  };
-  static constexpr Mark kMarks[] = {
-      {"ozin", 108, 200, -1}, {"kgcm", 118, 200, -1}, {"inH", 101, 211, 108},
-      {"ftH", 98, 211, 104},  {"cmH", 113, 211, 118},
-  };
-  for (const auto& m : kMarks) {
-    if (model_.panel.unit != m.unit) continue;
-    p.setFont(fontSmall_);
-    TextAt(p, m.twoX, m.twoY, QStringLiteral("2"));
-    if (m.oX >= 0) {
-      p.setFont(fontLabel_);
-      TextAt(p, m.oX, 203, QStringLiteral("O"));
-    }
+  for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit)) {
+    p.setFont(m.smallFont ? fontSmall_ : fontLabel_);
+    TextAt(p, m.x, m.y, QString(QLatin1Char(m.text)));
   }
 }
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model_observer.h"
 #include "panel/panel_state.h"
@@ -59,5 +61,16 @@ class FrontPanel : public QWidget {
   // when the display may show something else (never painted, or painted in part).
   std::optional<std::array<std::string, 5>> shownTexts_;
 };
+
+// A mark drawn beside the panel's unit label: a "2" in the small font, or the "O" of a
+// water-column unit in the label's font. Top-left corners in panel pixels.
+struct UnitLabelMark {
+  int x, y;
+  char text;
+  bool smallFont;  // else the label's font
+};
+
+// The marks the unit table gives the unit with that panel label; none for other texts.
+std::vector<UnitLabelMark> UnitLabelMarks(std::string_view label);
 
 }  // namespace pv::ui
