@@ -21,16 +21,15 @@ namespace {
 // Where each key sits; its caption comes from the key table.
 struct KeyPlace {
   Key key;
-  int id;
   int x, y, w, h;  // dialog units
 };
 
 constexpr KeyPlace kKeyPlaces[kKeyCount] = {
-    {Key::Hold, 1044, 11, 211, 40, 14},  {Key::Unhold, 1045, 11, 211, 40, 14},
-    {Key::Rec, 1046, 56, 211, 40, 14},   {Key::Unrec, 1047, 56, 211, 40, 14},
-    {Key::Light, 1053, 33, 252, 38, 14}, {Key::Zero, 1054, 33, 286, 38, 14},
-    {Key::Units, 1055, 32, 134, 40, 14}, {Key::Dif, 1056, 33, 170, 38, 14},
-    {Key::Undif, 1057, 33, 170, 38, 14},
+    {Key::Hold, 11, 211, 40, 14},  {Key::Unhold, 11, 211, 40, 14},
+    {Key::Rec, 56, 211, 40, 14},   {Key::Unrec, 56, 211, 40, 14},
+    {Key::Light, 33, 252, 38, 14}, {Key::Zero, 33, 286, 38, 14},
+    {Key::Units, 32, 134, 40, 14}, {Key::Dif, 33, 170, 38, 14},
+    {Key::Undif, 33, 170, 38, 14},
 };
 
 // Black rectangles of the display frame, the panel border and the caption marker.
@@ -97,7 +96,6 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   for (const auto& place : kKeyPlaces) {
     auto* b = new QPushButton(QString::fromLatin1(KeyRowOf(place.key).caption), this);
     b->setGeometry(Dlu(place.x, place.y, place.w, place.h));
-    b->setProperty("controlId", place.id);
     b->setFocusPolicy(Qt::StrongFocus);
     b->installEventFilter(this);
     const Key key = place.key;
