@@ -191,7 +191,6 @@ TEST(ChartZoom, RubberBandFollowsThePointerInsideThePlot) {
   EXPECT_EQ(MouseMove(*m, {100, 20}, 1000, 700), (RubberBand{true, 294, 118, 400, 200}));
   EXPECT_EQ(MouseMove(*m, {2000, 900}, 1000, 700), (RubberBand{true, 400, 200, 930, 550}));
   EXPECT_EQ(MouseMove(*m, {400, 200}, 1000, 700), RubberBand{});
-  EXPECT_EQ(m->chart.dragLast, (Point{400, 200}));
 }
 
 TEST(ChartZoom, DragWatchCancelsADragThatLeavesThePlotBand) {

@@ -177,7 +177,7 @@ ChartLayoutResult LayoutChart(AppModel& m, int clientW, int clientH) {
   const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   for (int j = 0; j < kValueLabels; ++j) c.valueLabelTexts[j] = Format("%.4f", c.valueLabels[depth][j]);
 
-  result.cursorBarChanged = LayoutCursors(m, r);
+  result.cursorBarChanged = LayoutCursors(m);
   return result;
 }
 

@@ -53,7 +53,7 @@ struct ChartState {
   std::array<int, kTimeLabels> labelSamples{};
 
   // Left-button drag (view client coordinates).
-  Point dragStart, dragLast;
+  Point dragStart;
   bool dragging = false;
   bool dragUnmoved = true;  // no move since the press, or cancelled: a release does not zoom
   bool rubberBandShown = false;  // a rubber band is showing; the sample timer leaves the chart alone
@@ -65,7 +65,6 @@ struct ChartState {
   bool awaitingCursorB = false;
   int cursorClicks = 1;  // odd places A, even places B
   bool onlyCursorA = true;
-  float cursorAX = 0.0f, cursorBX = 0.0f;  // client x
   int cursorLo = 0, cursorHi = 0;
 };
 

@@ -99,12 +99,10 @@ bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserve
 
   if (c.cursorClicks % 2 != 0) {
     c.cursorA = idx;
-    c.cursorAX = p;
     c.onlyCursorA = true;
     c.awaitingCursorB = true;
   } else {
     c.cursorB = idx;
-    c.cursorBX = p;
     c.onlyCursorA = false;
     c.awaitingCursorB = false;
   }
@@ -124,17 +122,12 @@ bool ClearCursors(AppModel& model, ModelObserver& observer) {
   return true;
 }
 
-bool LayoutCursors(AppModel& model, const PlotRect& r) {
+bool LayoutCursors(AppModel& model) {
   ChartState& c = model.chart;
   if (c.cursorsHidden) return false;
   const CursorBarTexts before = model.cursorBar;
   CursorBarTexts& t = model.cursorBar;
 
-  const ShownLevel level = CurrentLevel(model);
-  if (level.usable()) {
-    c.cursorAX = CursorX(r, level, c.cursorA);
-    if (!c.onlyCursorA) c.cursorBX = CursorX(r, level, c.cursorB);
-  }
   t.clearEnabled = !c.onlyCursorA;
 
   // Every text is rebuilt, so a cursor that no longer lies on a committed sample

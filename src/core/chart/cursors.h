@@ -19,9 +19,9 @@ bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserve
 // The cursor bar's Clear button. Refused (returns false) between placing A and B.
 bool ClearCursors(AppModel& model, ModelObserver& observer);
 
-// The chart's layout step for the cursors: their client x on the shown level and the
-// cursor bar's texts. Returns whether the bar's texts or Clear changed.
-bool LayoutCursors(AppModel& model, const PlotRect& plot);
+// The chart's layout step for the cursors: the cursor bar's texts and its Clear button.
+// Returns whether they changed.
+bool LayoutCursors(AppModel& model);
 
 // The cursors' lines on the plot surface.
 void DrawCursors(const AppModel& model, const PlotRect& plot, DisplayList& surface);

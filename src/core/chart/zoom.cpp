@@ -96,7 +96,7 @@ bool LeftPress(AppModel& model, Point p, int clientW, int clientH) {
   c.zoomPixelY1[d] = static_cast<float>(p.y);
   c.zoomX1[d] = static_cast<double>(p.x - r.left) / r.width();
   c.zoomY1[d] = static_cast<double>(p.y - r.top) / r.height();
-  c.dragStart = c.dragLast = p;
+  c.dragStart = p;
   c.dragging = true;
   c.dragUnmoved = true;
   return true;
@@ -114,7 +114,6 @@ RubberBand MouseMove(AppModel& model, Point p, int clientW, int clientH) {
     const Point s = c.dragStart;
     band = {true, std::min(s.x, p.x), std::min(s.y, p.y), std::max(s.x, p.x), std::max(s.y, p.y)};
   }
-  c.dragLast = p;
   return band;
 }
 

@@ -52,7 +52,7 @@ void Readout(AppModel& m, int M, int i) {
 void LoggerLeftPress(AppModel& m, Point p) {
   LoggerGraphState& g = m.loggerGraph;
   p = ClampToLoggerPlot(p, LoggerPlotOf(g));
-  g.dragAnchor = g.dragLast = p;
+  g.dragAnchor = p;
   LoggerSelection& sel = g.selections[std::clamp(g.zoomLevel, 0, kLoggerMaxZoom)];
   sel.x0 = static_cast<float>(p.x);
   sel.y0 = static_cast<float>(p.y);
@@ -77,7 +77,6 @@ LoggerMove LoggerMouseMove(AppModel& m, Point p) {
       const Point a = g.dragAnchor;
       move.band = {true, std::min(a.x, c.x), std::min(a.y, c.y), std::max(a.x, c.x), std::max(a.y, c.y)};
     }
-    g.dragLast = c;
   }
 
   const int i = g.cursorRecord;

@@ -69,7 +69,7 @@ struct LoggerGraphState {
 
   // Left-button drag, clamped to the plot.
   bool dragging = false;
-  Point dragAnchor, dragLast;
+  Point dragAnchor;
 };
 
 }  // namespace pv
