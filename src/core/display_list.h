@@ -69,16 +69,26 @@ struct FillRect {
   Brush brush;
 };
 
-// Text whose top-left corner is at `at`; drawn opaque when background is set.
+// Text whose top-left corner is at `at`; drawn opaque when background is set. A text
+// with a room (maxWidth > 0) that its font would overrun is drawn smaller, so that
+// texts placed side by side never cover each other.
 struct Text {
   Point at;
   std::string text;  // UTF-8
   FontRole font = FontRole::kChart;
   Rgb colour;
   std::optional<Brush> background;
+  int maxWidth = 0;
 };
 
-using DisplayCommand = std::variant<Line, Polyline, Pixels, FillRect, Text>;
+// Limits the commands after it to a rectangle (within the surface) until the next
+// Clip; a Clip that is not `on` lifts the limit.
+struct Clip {
+  bool on = false;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+using DisplayCommand = std::variant<Line, Polyline, Pixels, FillRect, Text, Clip>;
 
 // Commands in drawing order; later ones paint over earlier ones.
 struct DisplayList {
@@ -91,6 +101,8 @@ struct DisplayList {
   void text(Point at, std::string s, FontRole font, Rgb colour, std::optional<Brush> background = {}) {
     commands.emplace_back(Text{at, std::move(s), font, colour, background});
   }
+  void clip(int x, int y, int width, int height) { commands.emplace_back(Clip{true, x, y, width, height}); }
+  void unclip() { commands.emplace_back(Clip{}); }
   bool empty() const { return commands.empty(); }
 };
 

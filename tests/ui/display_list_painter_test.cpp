@@ -75,6 +75,44 @@ TEST(DisplayListPainter, OpaqueTextFillsItsCellFromTheTopLeftCorner) {
   EXPECT_GT(QFontInfo(FontForRole(FontRole::kChart)).pointSize(), 8);
 }
 
+TEST(DisplayListPainter, AClipLimitsTheCommandsUpToTheNextClipWithinTheSurface) {
+  // A surface at (10, 5), 20 x 20; within it a clip of 5 x 5 at (2, 2), then lifted.
+  Surface s{10, 5, 20, 20, Brush::Solid({0, 0, 0}), {}};
+  const Pen red{{255, 0, 0}, 1, PenStyle::kSolid};
+  s.list.clip(2, 2, 5, 5);
+  s.list.line({-5, 3}, {40, 3}, red);
+  s.list.unclip();
+  s.list.line({-5, 10}, {40, 10}, red);
+  const QImage image = Render([&](QPainter& p) { PaintSurface(p, s); });
+  struct Probe {
+    int x, y;
+    QRgb colour;
+  };
+  const Probe probes[] = {
+      {12, 8, 0xFF0000u},  {16, 8, 0xFF0000u},   // the clipped line, inside the clip
+      {11, 8, 0x000000u},  {17, 8, 0x000000u},   // and beside it
+      {10, 15, 0xFF0000u}, {29, 15, 0xFF0000u},  // the line after the clip: the whole surface
+      {9, 15, 0xFFFFFFu},  {30, 15, 0xFFFFFFu},  // but not beyond it
+  };
+  for (const Probe& p : probes) EXPECT_EQ(At(image, p.x, p.y), p.colour) << p.x << "," << p.y;
+}
+
+TEST(DisplayListPainter, ATextWiderThanItsRoomIsDrawnSmallerWithinIt) {
+  DisplayList list;
+  list.text({2, 2}, "PRESSURE:", FontRole::kChart, {0, 0, 0}, Brush::Solid({255, 255, 255}));
+  std::get<Text>(list.commands.back()).maxWidth = 30;
+  const QImage image = Render([&](QPainter& p) { PaintDisplayList(p, list); }, 80, 30);
+  int inked = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      if (At(image, x, y) == 0xFFFFFFu) continue;
+      ++inked;
+      EXPECT_LT(x, 32) << "ink at " << x << "," << y;
+    }
+  }
+  EXPECT_GT(inked, 20);
+}
+
 TEST(DisplayListPainter, AChartFrameRendersItsTraceOnBlack) {
   auto m = std::make_unique<AppModel>();
   m->run.fullScale = 52.0f;

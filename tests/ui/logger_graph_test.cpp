@@ -9,11 +9,14 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 
 #include "app_model.h"
 #include "files/datalogger_file.h"
 #include "link/units.h"
+#include "print/print_page.h"
 #include "ui/common/ui_constants.h"
+#include "ui/files/file_commands.h"
 #include "ui/logger/graph_window.h"
 
 namespace pv::ui {
@@ -150,6 +153,105 @@ TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   EXPECT_TRUE(failures[0].startsWith(chosen));
   EXPECT_EQ(m.logger.recordCount, 3);
   EXPECT_EQ(QString::fromStdString(m.loggerGraph.filePath), good);
+}
+
+std::vector<std::string> Texts(const DisplayList& list) {
+  std::vector<std::string> texts;
+  for (const DisplayCommand& c : list.commands)
+    if (const auto* t = std::get_if<Text>(&c)) texts.push_back(t->text);
+  return texts;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// A run of n psi samples at `value`, saved as a data-logger file at path.
+void WriteRun(const QString& path, int n, float value) {
+  AppModel run;
+  run.store.sampleCount = n;
+  run.run.intervalMs = 1000;
+  for (int i = 0; i < n; ++i) {
+    run.store.values[i] = value;
+    run.store.fullScaleAt[i] = kUnits[kUnitPsi].fullScale;
+    run.store.unitAt[i] = kUnitPsi;
+    run.store.unitNameAt[i] = kUnits[kUnitPsi].name;
+  }
+  const auto bytes = EncodeDataLoggerFile(run);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
+
+TEST(LoggerGraphWindow, DocumentOpenShowsItsOwnPathAndHeaderOnScreenAndPaper) {
+  QTemporaryDir dir;
+  const QString first = dir.filePath(QStringLiteral("first.KvtDat"));
+  const QString second = dir.filePath(QStringLiteral("second.KvtDat"));
+  WriteRun(first, 20, 1.0f);
+  WriteRun(second, 10, -2.0f);
+
+  // A Download, a readout on it, zoomed and scrolled; then the window closes.
+  AppModel m;
+  {
+    GraphWindow w(m);
+    w.chooseFile = [&] { return first; };
+    w.download();
+    Send(w, QEvent::MouseMove, {300, 300});
+    ASSERT_EQ(m.loggerGraph.readout, "1.000");
+    DragWithMouse(w, {100, 100}, {800, 500});
+    w.scrollBar()->setValue(w.scrollBar()->value() + 3);
+  }
+
+  QWidget mainWindow;
+  RunFileCommands files(m, &mainWindow);
+  files.chooseFile = [&](const FileDialogRequest&) { return second; };
+  files.documentOpen();
+  ASSERT_EQ(m.logger.recordCount, 10);
+
+  GraphWindow w(m);
+  w.composedImage();
+  const LoggerGraphFrame frame = DrawLoggerGraph(m, w.width(), w.height());
+  const std::vector<std::string> shown = Texts(frame.surface.list);
+  EXPECT_TRUE(Contains(shown, second.toStdString()));
+  EXPECT_FALSE(Contains(shown, first.toStdString()));
+  EXPECT_FALSE(Contains(shown, "1.000"));  // the first file's readout
+  EXPECT_TRUE(m.loggerGraph.fullView);
+  EXPECT_EQ(m.loggerGraph.scrollShift, 0);
+
+  m.loggerView.graphClosed = 0;
+  const std::vector<std::string> printed = Texts(BuildPrintPage(m, 0).list);
+  EXPECT_TRUE(Contains(printed, second.toStdString()));
+  EXPECT_FALSE(Contains(printed, first.toStdString()));
+}
+
+TEST(LoggerGraphWindow, ScrolledTimeLabelsNameOnlyRecordsThatExist) {
+  struct Case {
+    const char* name;
+    int thumbFromEnd;  // the thumb this many records before the last
+  };
+  const Case cases[] = {{"near the end", 30}, {"at the end", 0}, {"well inside", 100}};
+  for (const Case& c : cases) {
+    AppModel m;
+    Fill(m, 200);  // 10:00:00 to 10:03:19
+    GraphWindow w(m);
+    w.composedImage();
+    DragWithMouse(w, {300, 100}, {500, 500});
+    ASSERT_EQ(m.loggerGraph.zoomLevel, 1);
+    w.scrollBar()->setValue(200 - c.thumbFromEnd);
+    w.composedImage();
+    const LoggerGraphFrame frame = DrawLoggerGraph(m, w.width(), w.height());
+    int labels = 0;
+    for (const DisplayCommand& command : frame.surface.list.commands) {
+      const auto* t = std::get_if<Text>(&command);
+      if (!t || t->at.y != 537) continue;  // the time labels' row, under the plot
+      ++labels;
+      EXPECT_LE(t->text, "10:03:19") << c.name;
+    }
+    // Scrolled to its end the plot shows no record at the marks; otherwise some.
+    if (c.thumbFromEnd > 0) {
+      EXPECT_GT(labels, 0) << c.name;
+    }
+  }
 }
 
 TEST(LoggerGraphWindow, OpenRunsTheWindowModallyAndClosingResetsTheView) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "files/datalogger_file.h"
+#include "logger/logger_graph_view.h"
 
 namespace pv {
 
@@ -15,15 +16,14 @@ LoggerDownloadResult LoggerDownload(AppModel& m, const std::string& path) {
   auto loaded = LoadDataLoggerFile(path);
   if (!loaded) return {false, loaded.error().message};
   AdoptLoggerFile(m.logger, std::move(loaded).value());
+  // Nothing of the previous file may stay on show or on the printed page: its path,
+  // readout, zoom or scroll.
   g.filePath = path;
-  // Nothing of the previous file may stay on show, its readout included.
+  m.loggerView.shownPath = path;
   g.readout.clear();
   g.cursorTime.clear();
   g.cursorRecord = -1;
-  g.fullView = true;
-  g.zoomLevel = 0;
-  g.cursorHidden = true;
-  g.dragUnmoved = true;
+  LoggerResetView(m);
   return {true, {}};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Download: a data-logger file chosen in the logger graph replaces the one shown.
+// Download, and the document's own open: a data-logger file chosen by the user
+// replaces the one the logger graph shows.
 #include <string>
 
 #include "app_model.h"

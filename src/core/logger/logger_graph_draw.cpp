@@ -16,13 +16,22 @@ constexpr Pen kZoomGridPen{{100, 100, 100}, 1, PenStyle::kSolid};
 constexpr Pen kAxisPen{{255, 0, 0}, 1, PenStyle::kSolid};
 constexpr Rgb kPlotColour{0, 0, 0};
 constexpr int kGridLines = 20;
+constexpr int kLoneMarkLength = 6;
+
+// The trace, its error marks and the zoom grid stay within the plot, its edges
+// included, whatever the records' values or the zoom and scroll make of them.
+void ClipToPlot(const LoggerPlot& r, DisplayList& out) {
+  const int L = TruncToInt(r.left), T = TruncToInt(r.top);
+  out.clip(L, T, TruncToInt(r.right) - L + 1, TruncToInt(r.bottom) - T + 1);
+}
 
 void ValueLabels(const std::array<float, 5>& v, const LoggerPlot& r, DisplayList& out) {
   const float H = r.H();
   const int ys[5] = {TruncToInt(r.top), TruncToInt(r.top + 0.25 * H - 8), TruncToInt(r.bottom - 0.5 * H - 8),
                      TruncToInt(r.bottom - 0.25 * H - 8), TruncToInt(r.bottom - 12)};
   for (int k = 0; k < 5; ++k) {
-    LoggerLabel(out, {TruncToInt(ValueLabelIndentClass(v[k]) * 7.5), ys[k]}, Format("%.4f", v[k]));
+    const int x = TruncToInt(ValueLabelIndentClass(v[k]) * 7.5);
+    LoggerLabel(out, {x, ys[k]}, Format("%.4f", v[k]), TruncToInt(r.left - 3) - x);
   }
 }
 
@@ -58,15 +67,18 @@ void GridAndAxes(const LoggerPlot& r, bool fullView, DisplayList& out) {
 void FullView(const AppModel& m, const LoggerPlot& r, int M, int clientW, int clientH, DisplayList& out) {
   const LoggerGraphState& g = m.loggerGraph;
   const LoggerStore& s = m.logger;
-  if (s.loaded == 1) {
-    LoggerLabel(out, {10, TruncToInt(r.bottom - 12)}, m.loggerView.printValueLabels[3]);
-    ValueLabels(LoggerFullViewValues(g), r, out);
-  }
+  // The bottom label stands once, as "%.4f" like the others; the six-character form
+  // of it is only for the printed page.
+  if (s.loaded == 1) ValueLabels(LoggerFullViewValues(g), r, out);
 
   const float* x = g.posX(0);
   const float* y = g.posY(0);
+  ClipToPlot(r, out);
+  // A single record has no segment: a short stroke from the left edge shows it, clear
+  // of the axis it would otherwise hide in.
   if (M == 1) {
-    out.commands.emplace_back(Pixels{kTraceColour, {{TruncToInt(x[0]), TruncToInt(y[0])}}});
+    const Point lone{TruncToInt(x[0]), TruncToInt(y[0])};
+    out.line(lone, {lone.x + kLoneMarkLength, lone.y}, kTracePen);
   }
   TraceBuilder trace(out, clientW, clientH, M);
   for (int i = 0; i + 1 < M; ++i) {
@@ -74,6 +86,7 @@ void FullView(const AppModel& m, const LoggerPlot& r, int M, int clientW, int cl
     trace.segment(a, {TruncToInt(x[i + 1]), TruncToInt(y[i + 1])});
     if (LoggerErrorKind(s, i) != 0) trace.errorMark(a);
   }
+  out.unclip();
   LoggerLabel(out, {TruncToInt(r.left), TruncToInt(r.bottom + 8)}, s.startText);
   LoggerLabel(out, {TruncToInt(r.right - 55), TruncToInt(r.bottom + 8)}, s.endText);
 }
@@ -128,13 +141,18 @@ void Margins(const LoggerPlot& r, int clientW, int clientH, DisplayList& out) {
   LoggerClear(out, TruncToInt(r.right), bar, TruncToInt(clientW - r.right), clientH - bar);
 }
 
-// The times of the marks whose records lie within the plot, under it.
-void TimeLabels(const LoggerGraphState& g, const LoggerPlot& r, int Z, int M, DisplayList& out) {
+// The times of the marks within the plot whose records exist, under the plot. A mark
+// names a place in the position table; the record shown there is the place less the
+// scroll shift, and the mark's time is that record's.
+void TimeLabels(const LoggerGraphState& g, const LoggerPlot& r, float dx, int Z, int M, DisplayList& out) {
   const float* X = g.posX(Z);
   for (int k = 0; k < kLoggerGridMarks; ++k) {
     const int i = g.markRecords[k];
-    if (i < 0 || i >= M || X[i] < r.left || X[i] > r.right) continue;
-    LoggerLabel(out, {TruncToInt(X[i]), TruncToInt(r.bottom + 1)}, FormatTimeOfDay(g.markTimes[k]));
+    const int record = i - g.scrollShift;
+    if (record < 0 || record >= M || i < 0) continue;
+    const float x = i < M ? X[i] : X[0] + static_cast<float>(i) * dx;
+    if (x < r.left || x > r.right) continue;
+    LoggerLabel(out, {TruncToInt(x), TruncToInt(r.bottom + 1)}, FormatTimeOfDay(g.markTimes[k]));
   }
 }
 
@@ -143,11 +161,13 @@ void ZoomLevel(const AppModel& m, const LoggerPlot& r, int Z, int M, int clientW
   const LoggerGraphState& g = m.loggerGraph;
   const LoggerZoomGrid grid = LoggerZoomGridOf(g, r, Z);
   if (grid.spaced) {
+    ClipToPlot(r, out);
     ZoomGrid(g, grid, r, Z, M, out);
     ZoomTrace(m, Z, M, clientW, clientH, out);
+    out.unclip();
   }
   Margins(r, clientW, clientH, out);
-  if (grid.spaced) TimeLabels(g, r, Z, M, out);
+  if (grid.spaced) TimeLabels(g, r, grid.dx, Z, M, out);
   LeftTicks(r, out);
   const std::array<float, 5> v = {g.valueTop, (g.valueMiddle + g.valueTop) / 2, g.valueMiddle,
                                   (g.valueMiddle + g.valueBottom) / 2, g.valueBottom};

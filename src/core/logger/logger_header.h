@@ -10,8 +10,9 @@
 
 namespace pv {
 
-// A text in black on white; an empty text draws nothing.
-void LoggerLabel(DisplayList& out, Point at, std::string text);
+// A text in black on white, drawn smaller when it would overrun its room (0: no
+// limit); an empty text draws nothing.
+void LoggerLabel(DisplayList& out, Point at, std::string text, int room = 0);
 // A rectangle in the window's background; an empty one draws nothing.
 void LoggerClear(DisplayList& out, int x, int y, int w, int h);
 

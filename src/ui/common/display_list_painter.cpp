@@ -1,5 +1,6 @@
 #include "ui/common/display_list_painter.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -31,10 +32,18 @@ const QPoint* ToQPoints(const std::vector<Point>& points, std::vector<QPoint>& b
   return buffer.data();
 }
 
+// The largest font of the text's own family no wider than its room.
+QFont FittingFont(QFont font, const QString& text, int room) {
+  int size = QFontInfo(font).pixelSize();
+  while (size > 1 && QFontMetrics(font).horizontalAdvance(text) > room) font.setPixelSize(--size);
+  return font;
+}
+
 struct Replay {
   QPainter& painter;
   const QPalette& palette;
   std::vector<QPoint> buffer;
+  bool clipped = false;
 
   void operator()(const Line& l) {
     painter.setPen(ToQPen(l.pen));
@@ -66,7 +75,9 @@ struct Replay {
   void operator()(const Text& t) {
     if (t.text.empty()) return;
     const QString text = QString::fromUtf8(t.text.data(), static_cast<qsizetype>(t.text.size()));
-    painter.setFont(FontForRole(t.font));
+    QFont font = FontForRole(t.font);
+    if (t.maxWidth > 0) font = FittingFont(font, text, t.maxWidth);
+    painter.setFont(font);
     const QFontMetrics metrics(painter.font());
     // The position is the text's top-left corner; an opaque text fills its cell first.
     if (t.background) {
@@ -75,6 +86,18 @@ struct Replay {
     }
     painter.setPen(ToQColor(t.colour));
     painter.drawText(t.at.x, t.at.y + metrics.ascent(), text);
+  }
+  // A clip narrows whatever clip the list is drawn in; the next one starts from it again.
+  void operator()(const Clip& c) {
+    unclip();
+    if (!c.on) return;
+    painter.save();
+    painter.setClipRect(c.x, c.y, c.width, c.height, Qt::IntersectClip);
+    clipped = true;
+  }
+  void unclip() {
+    if (clipped) painter.restore();
+    clipped = false;
   }
 };
 
@@ -110,6 +133,7 @@ void PaintDisplayList(QPainter& painter, const DisplayList& list, const QPalette
   painter.setBrush(Qt::NoBrush);
   Replay replay{painter, palette, {}};
   for (const DisplayCommand& command : list.commands) std::visit(replay, command);
+  replay.unclip();
   painter.restore();
 }
 

@@ -13,6 +13,7 @@
 #include "files/spreadsheet.h"
 #include "files/text_table.h"
 #include "files/atomic_save.h"
+#include "logger/logger_download.h"
 
 namespace pv::ui {
 namespace {
@@ -94,15 +95,16 @@ void RunFileCommands::documentSave() {
 void RunFileCommands::documentOpen() {
   const QString path = chooseFile({QStringLiteral("Open"), QString(), QStringLiteral("All Files (*.*)"), QString(), false});
   if (path.isEmpty()) return;
-  auto loaded = [&] {
+  // The same load as the logger graph's Download, so the graph and the printed page
+  // show this file's path and records.
+  const LoggerDownloadResult result = [&] {
     WaitCursor wait;
-    return LoadDataLoggerFile(path.toStdString());
+    return LoggerDownload(model_, path.toStdString());
   }();
-  if (!loaded) {
-    reportFailure(QStringLiteral("The file could not be opened.\n%1").arg(QString::fromStdString(loaded.error().message)));
+  if (!result.loaded) {
+    reportFailure(QStringLiteral("The file could not be opened.\n%1").arg(QString::fromStdString(result.error)));
     return;
   }
-  AdoptLoggerFile(model_.logger, std::move(loaded).value());
   if (loggerLoaded) loggerLoaded();
 }
 

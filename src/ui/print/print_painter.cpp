@@ -69,6 +69,10 @@ struct PageReplay {
     painter.setPen(ToQColor(t.colour));
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
   }
+  void operator()(const Clip& c) {
+    if (!c.on) return painter.setClipping(false);
+    painter.setClipRect(QRectF(map.map({c.x, c.y}), map.map({c.x + c.width, c.y + c.height})).normalized());
+  }
 };
 
 }  // namespace
