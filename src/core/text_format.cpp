@@ -41,7 +41,9 @@ double ParseLeadingNumber(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  // from_chars reads no sign of its own and never depends on the locale.
+  // One sign only: "+-1.23" has no number after its sign. from_chars would take the
+  // second minus as the number's own and never depends on the locale.
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
   double value = 0.0;
   auto result = std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
   if (result.ec == std::errc::invalid_argument) return 0.0;

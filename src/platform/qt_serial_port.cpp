@@ -1,5 +1,8 @@
 #include "platform/qt_serial_port.h"
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QMetaObject>
 #include <utility>
 
@@ -8,17 +11,26 @@
 namespace pv {
 namespace {
 
+// Qt tells a device locked by another program, and one another program opened
+// exclusively (EBUSY), as a permission error. A device we may read and write was
+// refused for being in use, not for want of rights.
+bool HeldByAnotherProgram(const QSerialPort& serial) {
+  if (serial.error() != QSerialPort::PermissionError) return false;
+  const QByteArray path = QFile::encodeName(serial.portName().startsWith(QLatin1Char('/'))
+                                                ? serial.portName()
+                                                : QStringLiteral("/dev/") + serial.portName());
+  return ::access(path.constData(), R_OK | W_OK) == 0;
+}
+
 std::string ReasonOf(const QSerialPort& serial) {
+  if (HeldByAnotherProgram(serial)) return "in use by another program";
   std::string text = serial.errorString().toStdString();
-  // Qt locks the device exclusively; failing to take the lock means another program has it.
-  if (serial.error() == QSerialPort::PermissionError && text.find("lock") != std::string::npos)
-    return "busy / in use by another program (" + text + ")";
   if (!text.empty() && text != "Unknown error" && text != "No error") return text;
   switch (serial.error()) {
     case QSerialPort::DeviceNotFoundError:
       return "No such file or directory";
     case QSerialPort::PermissionError:
-      return "Permission denied or busy / in use";
+      return "Permission denied";
     case QSerialPort::OpenError:
       return "already open";
     case QSerialPort::ResourceError:

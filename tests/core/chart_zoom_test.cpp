@@ -175,6 +175,8 @@ TEST(ChartZoom, TheScrollBarPansTheZoomedTrace) {
   EXPECT_EQ(m->chart.timeLabels[0], kRunStart + 21);
   // The trace sits three samples further right: sample 21 where sample 24 was.
   EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{-9, TruncToInt(m->chart.posY(1)[21])}));
+  // A page of the bar is the samples across the plot (49 of 12.85 pixels in 636).
+  EXPECT_EQ(ChartScrollPage(*m, 636), 49);
   ScrollTo(*m, 1000, o);  // the bar only reports 0 .. sampleCount
   EXPECT_EQ(m->chart.scrollOffset, 24 - 99);
   UndoZoom(*m, o);

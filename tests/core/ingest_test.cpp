@@ -35,7 +35,10 @@ TEST(Ingest, ReadingsAreCutToTheUnitResolutionAndShownAtTheTableLength) {
       {kMbar, kNegative, "400.0", -400.0f, "-400.0", false},
       {10 /*cmH2O*/, 0, "0.123", 0.1f, "+0.1", true},
       {0 /*bar*/, 0, "0.000", 0.0f, "+0.000", true},
-      {kPsi, 0, "abcde", 0.0f, "+abcde", true},     // no leading number reads as 0
+      {kPsi, 0, "abcde", 0.0f, "+abcde", true},  // no leading number reads as 0
+      {kPsi, 0, "-1.23", 0.0f, "+-1.23", true},  // a second sign ends the number: 0
+      {kPsi, kNegative, "-1.23", 0.0f, "--1.23", true},
+      {kPsi, kNegative, "+1.23", 0.0f, "-+1.23", true},
       {kPsi, 0, "9e999", 1.0e6f, "+9e999", false},  // garbled: kept finite, out of range
       {kPsi, kNegative, "9e38x", -1.0e6f, "-9e38x", false},
       {kPsi, 0, "nan00", 1.0e6f, "+nan00", false},

@@ -1,12 +1,21 @@
+#include "ui/chart/chart_view.h"
+
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QTest>
+#include <QWheelEvent>
+#include <functional>
 
 #include "../core/recording_port.h"
 #include "app_model.h"
+#include "chart/zoom.h"
 #include "link/units.h"
-#include "ui/chart/chart_view.h"
+#include "ui/chart/chart_scroll_bar.h"
 #include "ui/window/main_window.h"
 
 namespace pv::ui {
@@ -69,6 +78,94 @@ TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {
     window.view()->grab();
   }
   SUCCEED();
+}
+
+// Where a part of a scroll bar lies (an arrow, a page area), as its style draws it.
+QPoint CentreOf(QScrollBar* bar, QStyle::SubControl part) {
+  QStyleOptionSlider opt;
+  opt.initFrom(bar);
+  opt.orientation = bar->orientation();
+  opt.state |= QStyle::State_Horizontal;
+  opt.minimum = bar->minimum();
+  opt.maximum = bar->maximum();
+  opt.sliderPosition = bar->sliderPosition();
+  opt.sliderValue = bar->value();
+  opt.singleStep = bar->singleStep();
+  opt.pageStep = bar->pageStep();
+  opt.subControls = QStyle::SC_All;
+  return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center();
+}
+
+TEST(ChartView, TheZoomedChartFollowsArrowsPagesAndTheWheelOfItsScrollBar) {
+  QTemporaryDir dir;
+  AppModel model;
+  test::RecordingPort port;
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  const UnitInfo& psi = kUnits[kUnitPsi];
+  model.run.fullScale = psi.fullScale;
+  model.run.intervalMs = 1000;
+  for (int i = 0; i < 400; ++i) {
+    model.store.values[i] = static_cast<float>(i % 40) * 0.1f - 2.0f;
+    model.store.fullScaleAt[i] = psi.fullScale;
+    model.store.toPsiAt[i] = psi.toPsi;
+  }
+  model.store.sampleCount = 1;
+  window.resize(1300, 900);
+  window.show();
+  QCoreApplication::processEvents();
+  ChartView* view = window.view();
+  view->repaint();
+  model.store.sampleCount = 400;
+  view->repaint();
+  // Zoom into the middle of the run, as a drag over the plot does.
+  const int w = view->width(), h = view->height();
+  ASSERT_TRUE(LeftPress(model, {600, 200}, w, h));
+  MouseMove(model, {800, 400}, w, h);
+  ASSERT_EQ(LeftRelease(model, {800, 400}, w, h, NullObserver()), ZoomOutcome::kAccepted);
+  view->repaint();
+
+  QScrollBar* bar = view->scrollStrip()->scrollBar();
+  ASSERT_TRUE(bar->isEnabled());
+  ASSERT_GT(bar->pageStep(), 1);
+  auto click = [bar](QStyle::SubControl part) {
+    return [bar, part] { QTest::mouseClick(bar, Qt::LeftButton, {}, CentreOf(bar, part)); };
+  };
+  auto wheel = [bar](int delta) {
+    return [bar, delta] {
+      const QPointF at(bar->width() / 2.0, bar->height() / 2.0);
+      QWheelEvent e(at, bar->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(bar, &e);
+    };
+  };
+  struct Case {
+    const char* how;
+    std::function<void()> act;
+    int samples;  // how far the thumb moves; 0: as far as the wheel takes it
+  };
+  const int page = bar->pageStep();
+  const Case cases[] = {
+      {"right arrow", click(QStyle::SC_ScrollBarAddLine), 1},
+      {"left arrow", click(QStyle::SC_ScrollBarSubLine), -1},
+      {"page right", click(QStyle::SC_ScrollBarAddPage), page},
+      {"page left", click(QStyle::SC_ScrollBarSubPage), -page},
+      {"wheel down", wheel(-120), 0},
+      {"wheel up", wheel(120), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    const int before = bar->value();
+    const QImage shown = view->lastFrame();
+    c.act();
+    view->repaint();
+    if (c.samples != 0) {
+      EXPECT_EQ(bar->value(), before + c.samples);
+    }
+    EXPECT_NE(bar->value(), before);
+    // The chart shows the sample under the thumb at its left edge.
+    EXPECT_EQ(model.chart.zoomLeft - model.chart.scrollOffset, bar->value());
+    EXPECT_NE(view->lastFrame(), shown);
+  }
 }
 
 }  // namespace

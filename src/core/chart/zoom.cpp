@@ -197,6 +197,14 @@ ScrollBarState ChartScrollBarState(const AppModel& model) {
   return bar;
 }
 
+int ChartScrollPage(const AppModel& model, int plotWidth) {
+  const ShownLevel level = CurrentLevel(model);
+  if (!level.usable() || plotWidth <= 0) return 1;
+  const float across = static_cast<float>(plotWidth) / level.dx;
+  const int samples = std::max(model.store.sampleCount, 1);
+  return across < static_cast<float>(samples) ? std::max(TruncToInt(across), 1) : samples;
+}
+
 void LayoutZoomedDisplay(AppModel& model, const PlotRect& r) {
   ChartState& c = model.chart;
   const int samples = CommittedSamples(model);

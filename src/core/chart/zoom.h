@@ -60,11 +60,16 @@ bool DragWatchTick(AppModel& model, Point pointer, int clientW, int clientH, Mod
 // Back to the live display from any depth.
 void UndoZoom(AppModel& model, ModelObserver& observer);
 
-// Thumb tracking of the scroll bar at position thumb: pans the zoomed trace so that
-// the sample at the thumb's position comes to the left edge.
+// The scroll bar's thumb at position thumb, however it got there (dragged, an arrow or
+// a page click, the wheel): pans the zoomed trace so that the sample at the thumb's
+// position comes to the left edge.
 void ScrollTo(AppModel& model, int thumb, ModelObserver& observer);
 
 ScrollBarState ChartScrollBarState(const AppModel& model);
+
+// One page of the scroll bar: the whole samples across a plot plotWidth pixels wide at
+// the shown level (at least 1).
+int ChartScrollPage(const AppModel& model, int plotWidth);
 
 // The chart's layout step while zoomed: the position tables of every level down to the
 // shown one, the sample at the left edge and the ten grid samples with their times.

@@ -161,7 +161,11 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   observer.panelFieldChanged(PanelField::RecWord);
   observer.panelFieldChanged(PanelField::HoldWord);
 
-  if (!run.monitoring) EnableKey(model.panel, Key::Zero, false);
+  // ZERO waits for monitoring; the panel shows the key's new state at once.
+  if (!run.monitoring && model.panel.key(Key::Zero).enabled) {
+    EnableKey(model.panel, Key::Zero, false);
+    observer.panelChanged();
+  }
 
   // A change of full scale between two readings rescales the chart.
   ingest.fullScaleHistory[ingest.fullScaleSlot] = model.store.fullScaleAt[i];
@@ -217,6 +221,7 @@ void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, M
 void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
                  ModelObserver& observer) {
   const bool wasMonitoring = model.run.monitoring;
+  const auto portMenuWas = model.flags.portMenuEnabled;
   const int i = model.store.sampleCount;
   // The open slot is always inside the store; a model in any other state is left alone.
   if (i >= 0 && i < kStoreCapacity) {
@@ -228,7 +233,9 @@ void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time
     }
   }
   StopIfStoreFull(model, observer);
-  if (model.run.monitoring != wasMonitoring) observer.commandsChanged();
+  // A first frame disables the port menu, whether it is a reading or an error.
+  if (model.run.monitoring != wasMonitoring || model.flags.portMenuEnabled != portMenuWas)
+    observer.commandsChanged();
   observer.statisticsChanged();
 }
 

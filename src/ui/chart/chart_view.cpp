@@ -10,14 +10,15 @@
 #include "chart/chart_layout.h"
 #include "chart/cursors.h"
 #include "chart/zoom.h"
-#include "ui/common/display_list_painter.h"
 #include "link/watchdog.h"
-#include "ui/chart/cursor_bar.h"
-#include "ui/chart/chart_scroll_bar.h"
-#include "ui/chart/statistics_bar.h"
-#include "ui/window/main_window.h"
-#include "ui/panel/front_panel.h"
 #include "panel/keys.h"
+#include "ui/chart/chart_scroll_bar.h"
+#include "ui/chart/cursor_bar.h"
+#include "ui/chart/statistics_bar.h"
+#include "ui/common/client_edge.h"
+#include "ui/common/display_list_painter.h"
+#include "ui/panel/front_panel.h"
+#include "ui/window/main_window.h"
 
 namespace pv::ui {
 
@@ -28,25 +29,35 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
 
-  // The five bars are children of the main window, created in this order.
-  statisticsBar_ = new StatisticsBar(model_, mainWindow);
+  // The five bars are children of the main window, created in this order. The
+  // statistics bar and the panel sit in a sunken client edge.
+  statisticsEdge_ = new ClientEdge(mainWindow);
+  statisticsBar_ = new StatisticsBar(model_, statisticsEdge_);
+  statisticsEdge_->setBar(statisticsBar_);
   cursorBar_ = new CursorBar(mainWindow);
-  panel_ = new FrontPanel(model_, mainWindow);
+  panelEdge_ = new ClientEdge(mainWindow);
+  panel_ = new FrontPanel(model_, panelEdge_);
+  panelEdge_->setBar(panel_);
   spacer_ = new QWidget(mainWindow);  // never placed
   spacer_->hide();
   scrollStrip_ = new ChartScrollBar(mainWindow);
   panel_->onKey = [this](Key key) {
     std::string error;
-    PressKey(model_, port_, key, observer_, &error);
+    const bool accepted = PressKey(model_, port_, key, observer_, &error);
     panel_->syncKeys();
+    // A key that went out reports like a menu command; a refused one sent nothing.
+    if (accepted) reportPort(error);
   };
 
   cursorBar_->onClear = [this] {
     ClearCursors(model_, observer_);
     transferCursorBar();
   };
-  connect(scrollStrip_->scrollBar(), &QScrollBar::sliderMoved, this, [this](int thumb) {
-    ScrollTo(model_, thumb, observer_);
+  // Every way of moving the thumb (dragging it, an arrow, a page click, the wheel, the
+  // keys) reports its new position here before the bar takes it as its value.
+  QScrollBar* bar = scrollStrip_->scrollBar();
+  connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int) {
+    ScrollTo(model_, bar->sliderPosition(), observer_);
     update();
   });
   rubberBand_ = new QRubberBand(QRubberBand::Rectangle, this);
@@ -83,6 +94,8 @@ void ChartView::watchdogTick() {
   std::string error;
   WatchdogTick(model_, port_, observer_, &error);
   panel_->syncKeys();
+  // A good reopen says nothing yet: the status bar turns "Ready" with the meter's data.
+  if (!error.empty()) reportPort(error);
   if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->updateCommandStates();
   linkWatchdog_.start(kWatchdogPeriodMs);
 }
@@ -97,13 +110,17 @@ void ChartView::placeBars() {
     w->show();
     w->raise();
   };
-  place(statisticsBar_, L + 228, T + 30, R - L - 238, 112);
+  place(statisticsEdge_, L + 228, T + 30, R - L - 238, 112);
   if (T + 142 < B - 120) place(cursorBar_, L + 228, B - 120, R - L - 238, 100);
-  place(panel_, 0, 31, 228, B - 50);
+  place(panelEdge_, 0, 31, 228, B - 50);
   if (T + 142 < B - 142) place(scrollStrip_, L + 228, B - 142, R - L - 238, 25);
 }
 
 void ChartView::resizeEvent(QResizeEvent*) { placeBars(); }
+
+void ChartView::reportPort(const std::string& error) {
+  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->reportPort(error);
+}
 
 QPoint ChartView::offsetInFrame() const {
   auto* window = qobject_cast<MainWindow*>(mainWindow_);
@@ -146,6 +163,7 @@ void ChartView::syncScrollBar() {
   QScrollBar* bar = scrollStrip_->scrollBar();
   bar->setEnabled(s.enabled);
   bar->setRange(s.minimum, s.maximum);
+  bar->setPageStep(ChartScrollPage(model_, ChartPlotRect(width(), height()).width()));
   if (!bar->isSliderDown()) bar->setValue(s.position);
 }
 

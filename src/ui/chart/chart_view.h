@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 class QRubberBand;
 
@@ -17,6 +18,7 @@ class ModelObserver;
 
 namespace pv::ui {
 
+class ClientEdge;
 class CursorBar;
 class ChartScrollBar;
 class FrontPanel;
@@ -68,8 +70,10 @@ class ChartView : public QWidget {
   SerialPort& port_;
   ModelObserver& observer_;
   QWidget* mainWindow_;
+  ClientEdge* statisticsEdge_;
   StatisticsBar* statisticsBar_;
   CursorBar* cursorBar_;
+  ClientEdge* panelEdge_;
   FrontPanel* panel_;
   QWidget* spacer_;
   ChartScrollBar* scrollStrip_;
@@ -81,6 +85,8 @@ class ChartView : public QWidget {
   // Where the view lies in the main window's client area: the time labels are
   // placed in the main window's coordinates.
   QPoint offsetInFrame() const;
+  // A port error of a key or the watchdog, shown as the main window shows its own.
+  void reportPort(const std::string& error);
 };
 
 }  // namespace pv::ui

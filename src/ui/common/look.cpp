@@ -5,7 +5,19 @@
 
 #include "ui/common/ui_constants.h"
 
+// The resources of a static library are registered only when asked for; the macro
+// names a function at global scope.
+static void RegisterIconResource() {
+  Q_INIT_RESOURCE(pneuvista);
+}
+
 namespace pv::ui {
+
+QIcon AppIcon() {
+  static const bool registered = (RegisterIconResource(), true);
+  (void)registered;
+  return QIcon(QStringLiteral(":/icons/pneuvista.xpm"));
+}
 
 QFont ArialByCharHeight(int pixels, int weight) {
   QFont f(QStringLiteral("Arial"));

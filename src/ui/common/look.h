@@ -21,6 +21,9 @@ QFont BarFont();
 
 inline QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
+// The program's own icon, a plain pressure gauge (the window's and the About box's).
+QIcon AppIcon();
+
 // The desktop theme's icon of that name, else the style's standard pixmap.
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style);
 

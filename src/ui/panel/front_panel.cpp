@@ -18,18 +18,19 @@
 namespace pv::ui {
 namespace {
 
-// Where each key sits; its caption comes from the key table.
+// Where each key sits and how it looks; its caption comes from the key table.
 struct KeyPlace {
   Key key;
-  int x, y, w, h;  // dialog units
+  int x, y, w, h;    // dialog units
+  bool defaultLook;  // drawn as a default button (Enter presses nothing on the panel)
 };
 
 constexpr KeyPlace kKeyPlaces[kKeyCount] = {
-    {Key::Hold, 11, 211, 40, 14},  {Key::Unhold, 11, 211, 40, 14},
-    {Key::Rec, 56, 211, 40, 14},   {Key::Unrec, 56, 211, 40, 14},
-    {Key::Light, 33, 252, 38, 14}, {Key::Zero, 33, 286, 38, 14},
-    {Key::Units, 32, 134, 40, 14}, {Key::Dif, 33, 170, 38, 14},
-    {Key::Undif, 33, 170, 38, 14},
+    {Key::Hold, 11, 211, 40, 14, true},   {Key::Unhold, 11, 211, 40, 14, false},
+    {Key::Rec, 56, 211, 40, 14, false},   {Key::Unrec, 56, 211, 40, 14, false},
+    {Key::Light, 33, 252, 38, 14, false}, {Key::Zero, 33, 286, 38, 14, false},
+    {Key::Units, 32, 134, 40, 14, true},  {Key::Dif, 33, 170, 38, 14, false},
+    {Key::Undif, 33, 170, 38, 14, false},
 };
 
 // Black rectangles of the display frame, the panel border and the caption marker.
@@ -96,6 +97,7 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   for (const auto& place : kKeyPlaces) {
     auto* b = new QPushButton(QString::fromLatin1(KeyRowOf(place.key).caption), this);
     b->setGeometry(Dlu(place.x, place.y, place.w, place.h));
+    b->setDefault(place.defaultLook);
     b->setFocusPolicy(Qt::StrongFocus);
     b->installEventFilter(this);
     const Key key = place.key;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 
 namespace pv::ui {
@@ -71,9 +72,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(235 * kDialogUnit, 55 * kDialogUnit);
   auto* icon = new QLabel(this);
-  icon->setPixmap(QApplication::windowIcon().isNull()
-                      ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32)
-                      : QApplication::windowIcon().pixmap(32, 32));
+  icon->setPixmap(AppIcon().pixmap(32, 32));
   icon->setGeometry(Dlu(11, 17, 20, 20));
   auto* text = new QLabel(QString::fromLatin1(kAboutText), this);
   text->setObjectName(QStringLiteral("aboutText"));

@@ -34,6 +34,9 @@
 namespace pv::ui {
 namespace {
 
+// The toolbar's strip at the top of the client area; docked at a side, its width.
+constexpr int kToolBarThickness = 30;
+
 // The help that comes with the program: "help.chm" beside it, else an HTML help
 // installed with it. Empty when there is none.
 QString FindHelp() {
@@ -53,6 +56,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
     : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
+  setWindowIcon(AppIcon());
   prompts.askYesNo = [this](const QString& question) {
     return QMessageBox::question(this, QStringLiteral("PNEUVISTA"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
@@ -174,9 +178,21 @@ std::string MainWindow::devicePath(int number) const { return pathOf_(number); }
 void MainWindow::createToolBar() {
   toolBar_ = addToolBar(QStringLiteral("Main"));
   toolBar_->setObjectName(QStringLiteral("mainToolBar"));
-  toolBar_->setMovable(false);
+  // With its gripper it docks on every side of the window or floats on its own.
+  toolBar_->setMovable(true);
+  toolBar_->setFloatable(true);
+  toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
   toolBar_->setIconSize(QSize(16, 15));
-  toolBar_->setFixedHeight(30);
+  // The bars are placed below a 30-pixel strip; docked at a side the toolbar stands
+  // upright at that thickness.
+  auto fitToolBar = [bar = toolBar_](Qt::Orientation orientation) {
+    const bool across = orientation == Qt::Horizontal;
+    bar->setMinimumSize(across ? 0 : kToolBarThickness, across ? kToolBarThickness : 0);
+    bar->setMaximumSize(across ? QWIDGETSIZE_MAX : kToolBarThickness,
+                        across ? kToolBarThickness : QWIDGETSIZE_MAX);
+  };
+  fitToolBar(toolBar_->orientation());
+  connect(toolBar_, &QToolBar::orientationChanged, this, fitToolBar);
   const QStyle* s = style();
   struct Button {
     Command command;
@@ -225,11 +241,24 @@ void MainWindow::runCommand(Command command) {
   if (QAction* a = action(command); a && a->isEnabled()) a->trigger();
 }
 
-QPoint MainWindow::clientOrigin() const { return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0); }
+bool MainWindow::toolBarOnTop() const {
+  return !toolBar_ || !view_ || (toolBarArea(toolBar_) == Qt::TopToolBarArea && !toolBar_->isFloating());
+}
+
+QPoint MainWindow::clientOrigin() const {
+  // The bars are laid out below a toolbar strip at the top. Docked at another side or
+  // floating, the toolbar leaves that strip above the view and takes its room from
+  // the side it is on.
+  if (!toolBarOnTop()) return view_->pos() - QPoint(0, kToolBarThickness);
+  return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0);
+}
 
 QRect MainWindow::clientRect() const {
   const QPoint o = clientOrigin();
-  return QRect(0, 0, width(), height() - o.y());
+  if (toolBarOnTop()) return QRect(0, 0, width(), height() - o.y());
+  const int status = statusBar()->isVisible() ? statusBar()->height() : 0;
+  const QRect v = view_->geometry();
+  return QRect(0, 0, v.x() + v.width() - o.x(), v.y() + v.height() + status - o.y());
 }
 
 void MainWindow::updateCommandStates() {

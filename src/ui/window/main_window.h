@@ -77,6 +77,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void closeSequence();
   // The port's receive notification.
   void onReceive();
+  // A command's port error in the message pane ("Ready" when there was none).
+  void reportPort(const std::string& error);
 
   // ModelObserver
   void panelFieldChanged(PanelField field) override;
@@ -96,6 +98,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
  private:
   void createMenus();
   void createToolBar();
+  bool toolBarOnTop() const;
   void createStatusBar();
   QAction* addCommand(QMenu* menu, const QString& caption, Command command, std::function<void()> handler);
   std::string devicePath(int number) const;
@@ -106,7 +109,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void onOtherPort();
   void onHelp();
   void onAbout();
-  void reportPort(const std::string& error);
   void refreshPortCaptions();
 
   AppModel& model_;
