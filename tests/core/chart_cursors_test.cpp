@@ -49,7 +49,8 @@ TEST(ChartCursors, AClickGoesToTheNearestSampleAndATieToTheLeft) {
     ASSERT_TRUE(RightRelease(*m, x, kW, kH, o));
     EXPECT_EQ(m->chart.cursorA, index);
     // The cursor is drawn on the sample it went to, whatever the click's own x.
-    const std::vector<const Line*> lines = LinesIn(Paint(*m, kW, kH).plot.list, kCursorAColour);
+    const ChartFrame frame = Paint(*m, kW, kH);
+    const std::vector<const Line*> lines = LinesIn(frame.plot.list, kCursorAColour);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]->from.x, 4 * index);
   }
