@@ -151,8 +151,13 @@ TEST(FileDialogs, ReplacingIsAskedAboutTheFileThatWouldBeWritten) {
 TEST(FileDialogs, EachKindOfFileStartsInTheFolderLastUsedForIt) {
   Commands f;
   QTemporaryDir elsewhere, working;
-  const QString before = QDir::currentPath();
-  QDir::setCurrent(working.path());  // as a desktop menu would start the program in "/"
+  // As a desktop menu starts the program in "/" or the home folder; set back however
+  // the test ends.
+  struct WorkingFolder {
+    QString before = QDir::currentPath();
+    explicit WorkingFolder(const QString& path) { QDir::setCurrent(path); }
+    ~WorkingFolder() { QDir::setCurrent(before); }
+  } workingFolder(working.path());
   const QString home = StartFolder({});
   Seen save, open, exportSheet, gone;
   {
@@ -161,8 +166,8 @@ TEST(FileDialogs, EachKindOfFileStartsInTheFolderLastUsedForIt) {
     f.files.saveRun();
     ASSERT_TRUE(script.finished());
   }
-  EXPECT_EQ(save.folder, home);
-  EXPECT_NE(save.folder, working.path());
+  EXPECT_EQ(save.folder.toStdString(), home.toStdString());
+  EXPECT_NE(save.folder.toStdString(), working.path().toStdString());
   EXPECT_EQ(f.model.folders.dataFiles, f.dir.path().toStdString());
   {
     // The data-file commands share the folder; Export keeps its own.
@@ -171,8 +176,8 @@ TEST(FileDialogs, EachKindOfFileStartsInTheFolderLastUsedForIt) {
     f.files.exportExcel();
     ASSERT_TRUE(script.finished());
   }
-  EXPECT_EQ(open.folder, f.dir.path());
-  EXPECT_EQ(exportSheet.folder, home);
+  EXPECT_EQ(open.folder.toStdString(), f.dir.path().toStdString());
+  EXPECT_EQ(exportSheet.folder.toStdString(), home.toStdString());
   {
     // A remembered folder that is gone gives way to the home folder.
     f.model.folders.spreadsheets = elsewhere.filePath(QStringLiteral("removed")).toStdString();
@@ -180,8 +185,7 @@ TEST(FileDialogs, EachKindOfFileStartsInTheFolderLastUsedForIt) {
     f.files.exportExcel();
     ASSERT_TRUE(script.finished());
   }
-  EXPECT_EQ(gone.folder, home);
-  QDir::setCurrent(before);
+  EXPECT_EQ(gone.folder.toStdString(), home.toStdString());
 }
 
 TEST(FileDialogs, TheProgramKeepsTheFolderInItsConfigurationFile) {
@@ -210,7 +214,7 @@ TEST(FileDialogs, TheProgramKeepsTheFolderInItsConfigurationFile) {
     app.mainWindow()->runCommand(Command::SaveRun);
     ASSERT_TRUE(script.finished());
   }
-  EXPECT_EQ(seen.folder, first);
+  EXPECT_EQ(seen.folder.toStdString(), first.toStdString());
   EXPECT_TRUE(QFile::exists(second + QStringLiteral("/run.KvtDat")));
   EXPECT_EQ(ReadFileFolders(config).dataFiles, second.toStdString());
   EXPECT_EQ(ReadComPort(config), 3);
