@@ -18,6 +18,7 @@ struct CliCommand {
   std::string_view synopsis;     // "info FILE.KvtDat [--json]"
   std::string_view description;  // one line
   int (*run)(Args args, std::ostream& out, std::ostream& err);
+  std::string_view details;  // the rest of "COMMAND --help": options, exit status
 };
 
 extern const CliCommand kInfoCommand;

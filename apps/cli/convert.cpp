@@ -64,6 +64,15 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
 
 const CliCommand kConvertCommand{
     "convert", "convert FILE.KvtDat [--txt OUT.txt] [--xls OUT.xls] [--csv OUT.csv]",
-    "Write the records as text table, spreadsheet and/or CSV (records taken as not relative).", RunConvert};
+    "Write the records as text table, spreadsheet and/or CSV (records taken as not relative).", RunConvert,
+    "  --txt OUT.txt  the text table, as Save writes it beside the data file\n"
+    "  --xls OUT.xls  the spreadsheet, as Export Excel writes it\n"
+    "  --csv OUT.csv  comma-separated values\n"
+    "\n"
+    "At least one output is needed. The outputs are written as one unit: each is replaced\n"
+    "completely or, when one cannot be written, none is touched.\n"
+    "\n"
+    "exit status: 0 success; 1 the input is missing, unreadable or malformed, or an output\n"
+    "cannot be written; 2 wrong usage\n"};
 
 }  // namespace pv::cli

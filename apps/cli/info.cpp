@@ -43,7 +43,11 @@ int RunInfo(Args args, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-const CliCommand kInfoCommand{"info", "info FILE.KvtDat [--json]",
-                              "Show what a data-logger file holds; --json prints every record.", RunInfo};
+const CliCommand kInfoCommand{
+    "info", "info FILE.KvtDat [--json]", "Show what a data-logger file holds; --json prints every record.",
+    RunInfo,
+    "  --json  every record as JSON instead of the short summary\n"
+    "\n"
+    "exit status: 0 success; 1 the file is missing, unreadable or malformed; 2 wrong usage\n"};
 
 }  // namespace pv::cli

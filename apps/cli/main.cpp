@@ -16,10 +16,24 @@ const CliCommand* const kCommands[] = {
 };
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n       pneuvista-cli COMMAND --help\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
   out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
          "written, 2 wrong usage, 3 record: the meter stopped answering or never answered\n";
+}
+
+bool AsksForHelp(Args args) {
+  for (std::string_view a : args)
+    if (a == "--help" || a == "-h") return true;
+  return false;
+}
+
+// "COMMAND --help": the usage, what the command does and its details, on standard output.
+int PrintCommandHelp(std::ostream& out, const CliCommand& command) {
+  out << "usage: pneuvista-cli " << command.synopsis << "\n\n" << command.description << "\n";
+  if (!command.details.empty()) out << "\n" << command.details;
+  out.flush();
+  return out ? kExitOk : kExitBadFile;
 }
 
 }  // namespace
@@ -48,7 +62,9 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   for (const CliCommand* c : kCommands) {
-    if (c->name == args[0]) return c->run(Args(args).subspan(1), std::cout, std::cerr);
+    if (c->name != args[0]) continue;
+    const Args rest = Args(args).subspan(1);
+    return AsksForHelp(rest) ? PrintCommandHelp(std::cout, *c) : c->run(rest, std::cout, std::cerr);
   }
   std::cerr << "pneuvista-cli: unknown command '" << args[0] << "'\n";
   PrintUsage(std::cerr);

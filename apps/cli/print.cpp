@@ -78,7 +78,14 @@ int RunPrint(Args args, std::ostream&, std::ostream& err) {
 
 }  // namespace
 
-const CliCommand kPrintCommand{"print", "print FILE.KvtDat --pdf OUT.pdf",
-                               "Print a data-logger file's Pressure Graph page into a PDF file.", RunPrint};
+const CliCommand kPrintCommand{
+    "print", "print FILE.KvtDat --pdf OUT.pdf",
+    "Print a data-logger file's Pressure Graph page into a PDF file.", RunPrint,
+    "  --pdf OUT.pdf  the PDF file to write\n"
+    "\n"
+    "The page is the one the Graph window prints for the file. No display is needed.\n"
+    "\n"
+    "exit status: 0 success; 1 the input is missing, unreadable or malformed, or the\n"
+    "PDF cannot be written; 2 wrong usage\n"};
 
 }  // namespace pv::cli

@@ -30,9 +30,8 @@ namespace {
 // The meter stopped answering during the run, or never sent a reading.
 constexpr int kExitNoMeter = 3;
 
-constexpr std::string_view kHelp =
-    "Records a run from the meter without the window, as Run and Save do in the window:\n"
-    "the meter is greeted (CONNECT), its first reading awaited, the run started (RUN), and\n"
+constexpr std::string_view kDetails =
+    "The meter is greeted (CONNECT), its first reading awaited, the run started (RUN), and\n"
     "the meter's latest reading kept once every interval.\n"
     "\n"
     "  --device PATH       the meter's serial device, for example /dev/ttyUSB0\n"
@@ -65,7 +64,6 @@ struct RecordArgs {
   int samples = 0;
   int durationMs = 0;
   bool textTable = true;
-  bool help = false;
 };
 
 template <typename T>
@@ -85,9 +83,7 @@ std::string ParseRecordArgs(Args args, RecordArgs& r) {
       return true;
     };
     std::string_view v;
-    if (a == "--help" || a == "-h") {
-      r.help = true;
-    } else if (a == "--demo") {
+    if (a == "--demo") {
       r.demo = true;
     } else if (a == "--no-txt") {
       r.textTable = false;
@@ -118,7 +114,6 @@ std::string ParseRecordArgs(Args args, RecordArgs& r) {
       return "unknown argument '" + std::string(a) + "'";
     }
   }
-  if (r.help) return {};
   if (r.demo && !r.device.empty()) return "--demo and --device exclude each other";
   if (!r.demo && r.device.empty()) return "no meter given (--device PATH or --demo)";
   if (!r.interval) return "no sample interval given (--interval SECONDS)";
@@ -279,10 +274,6 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
   RecordArgs r;
   if (const std::string problem = ParseRecordArgs(args, r); !problem.empty())
     return UsageError(err, kRecordCommand, problem);
-  if (r.help) {
-    out << "usage: pneuvista-cli " << kRecordCommand.synopsis << "\n\n" << kHelp;
-    return kExitOk;
-  }
   if (const std::string problem = OutputProblem(r.out); !problem.empty())
     return Fail(err, kExitBadFile, problem);
   return Record(r, out, err);
@@ -294,7 +285,6 @@ const CliCommand kRecordCommand{
     "record",
     "record (--device PATH | --demo) --interval SECONDS --out FILE.KvtDat [--samples N] [--duration SECONDS] "
     "[--no-txt]",
-    "Record a run from the meter without the window and save it as Save does; --help for details.",
-    RunRecord};
+    "Record a run from the meter without the window and save it as Save does.", RunRecord, kDetails};
 
 }  // namespace pv::cli

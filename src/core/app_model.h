@@ -5,6 +5,7 @@
 
 #include "chart/chart_state.h"
 #include "chart/sample_store.h"
+#include "files/file_folders.h"
 #include "stats/rec_statistics.h"
 #include "program_flags.h"
 #include "logger/logger_graph_state.h"
@@ -37,6 +38,7 @@ struct AppModel {
   LoggerStore logger;
   LoggerViewState loggerView;
   LoggerGraphState loggerGraph;
+  FileFolders folders;
 };
 
 }  // namespace pv

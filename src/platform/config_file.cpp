@@ -13,6 +13,9 @@ namespace {
 
 constexpr const char* kSection = "COMInfo";
 constexpr const char* kKey = "COM num";
+constexpr const char* kFoldersSection = "Folders";
+constexpr const char* kDataFilesKey = "DataLogger";
+constexpr const char* kSpreadsheetsKey = "Spreadsheet";
 
 std::string Trim(const std::string& s) {
   const char* ws = " \t\r\n";
@@ -50,64 +53,53 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-}  // namespace
-
-int ReadComPort(const std::string& path) {
+// The value of key in section, or nullopt. Sections and keys match in any letter case,
+// as the profile functions match them.
+std::optional<std::string> FindValue(const std::vector<std::string>& lines, const char* section,
+                                     const char* key) {
   bool inSection = false;
-  for (const auto& line : ReadLines(path)) {
+  for (const auto& line : lines) {
     if (auto name = SectionName(line)) {
-      inSection = EqualsNoCase(*name, kSection);
+      inSection = EqualsNoCase(*name, section);
       continue;
     }
     std::string value;
-    if (inSection && KeyOf(line, &value) && EqualsNoCase(*KeyOf(line), kKey)) {
-      // Like the profile functions: the leading decimal digits, 0 when there are none.
-      char* end = nullptr;
-      long n = std::strtol(value.c_str(), &end, 10);
-      if (end == value.c_str()) return 0;
-      return static_cast<int>(n);
-    }
+    if (inSection && KeyOf(line, &value) && EqualsNoCase(*KeyOf(line), key)) return value;
   }
-  return kDefaultComPort;
+  return std::nullopt;
 }
 
-std::string WriteComPort(const std::string& path, int port) {
-  std::vector<std::string> lines = ReadLines(path);
-  const std::string entry = std::string(kKey) + "=" + std::to_string(port);
-  bool inSection = false, written = false;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (auto name = SectionName(lines[i])) {
-      inSection = EqualsNoCase(*name, kSection);
+// Sets key = value in section: in place when the key is there, else after the section's
+// last non-blank line, else in a new section at the end. Every other line stays.
+void SetValue(std::vector<std::string>& lines, const char* section, const char* key,
+              const std::string& value) {
+  const std::string entry = std::string(key) + "=" + value;
+  bool inSection = false;
+  for (auto& line : lines) {
+    if (auto name = SectionName(line)) {
+      inSection = EqualsNoCase(*name, section);
       continue;
     }
-    if (inSection && !written) {
-      if (auto key = KeyOf(lines[i]); key && EqualsNoCase(*key, kKey)) {
-        lines[i] = entry;
-        written = true;
-      }
+    if (auto k = KeyOf(line); inSection && k && EqualsNoCase(*k, key)) {
+      line = entry;
+      return;
     }
   }
-  if (!written) {
-    bool haveSection = false;
-    std::size_t insertAt = lines.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (auto name = SectionName(lines[i]); name && EqualsNoCase(*name, kSection)) {
-        haveSection = true;
-        insertAt = i + 1;
-        // After the section's last non-blank line.
-        for (std::size_t j = i + 1; j < lines.size() && !SectionName(lines[j]); ++j)
-          if (!Trim(lines[j]).empty()) insertAt = j + 1;
-        break;
-      }
-    }
-    if (haveSection) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (auto name = SectionName(lines[i]); name && EqualsNoCase(*name, section)) {
+      std::size_t insertAt = i + 1;
+      for (std::size_t j = i + 1; j < lines.size() && !SectionName(lines[j]); ++j)
+        if (!Trim(lines[j]).empty()) insertAt = j + 1;
       lines.insert(lines.begin() + static_cast<long>(insertAt), entry);
-    } else {
-      lines.push_back(std::string("[") + kSection + "]");
-      lines.push_back(entry);
+      return;
     }
   }
+  lines.push_back(std::string("[") + section + "]");
+  lines.push_back(entry);
+}
 
+// Replaces the file as a whole, so that a failed write leaves the old one.
+std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   const std::string temp = path + ".tmp";
@@ -124,6 +116,42 @@ std::string WriteComPort(const std::string& path, int port) {
     return err;
   }
   return {};
+}
+
+}  // namespace
+
+int ReadComPort(const std::string& path) {
+  const auto value = FindValue(ReadLines(path), kSection, kKey);
+  if (!value) return kDefaultComPort;
+  // Like the profile functions: the leading decimal digits, 0 when there are none.
+  char* end = nullptr;
+  const long n = std::strtol(value->c_str(), &end, 10);
+  return end == value->c_str() ? 0 : static_cast<int>(n);
+}
+
+std::string WriteComPort(const std::string& path, int port) {
+  std::vector<std::string> lines = ReadLines(path);
+  SetValue(lines, kSection, kKey, std::to_string(port));
+  return WriteLines(path, lines);
+}
+
+FileFolders ReadFileFolders(const std::string& path) {
+  const std::vector<std::string> lines = ReadLines(path);
+  FileFolders folders;
+  folders.dataFiles = FindValue(lines, kFoldersSection, kDataFilesKey).value_or(std::string());
+  folders.spreadsheets = FindValue(lines, kFoldersSection, kSpreadsheetsKey).value_or(std::string());
+  return folders;
+}
+
+std::string WriteFileFolders(const std::string& path, const FileFolders& folders) {
+  std::vector<std::string> lines = ReadLines(path);
+  // A line break cannot be kept in a line of the file; such a folder is not remembered.
+  auto storable = [](const std::string& f) { return f.find_first_of("\r\n") == std::string::npos; };
+  if (!folders.dataFiles.empty() && storable(folders.dataFiles))
+    SetValue(lines, kFoldersSection, kDataFilesKey, folders.dataFiles);
+  if (!folders.spreadsheets.empty() && storable(folders.spreadsheets))
+    SetValue(lines, kFoldersSection, kSpreadsheetsKey, folders.spreadsheets);
+  return WriteLines(path, lines);
 }
 
 }  // namespace pv

@@ -168,10 +168,29 @@ TEST(TextTablePath, BesideTheDataFileWithoutItsExtension) {
       {"/home/u/run", "/home/u/run.txt"},
       {"run.KvtDat", "run.txt"},
       {"/d.KvtDat/25-03-14 10.22.05. 1Sec.KvtDat", "/d.KvtDat/25-03-14 10.22.05. 1Sec.txt"},
-      {"/home/u/run.kvtdat", "/home/u/run.kvtdat.txt"},  // only the exact extension is removed
+      {"/home/u/run.kvtdat", "/home/u/run.txt"},  // the extension in any letter case
       {"/home/u/run.KvtDat.KvtDat", "/home/u/run.KvtDat.txt"},
+      {"/d/26-12-08 06.03.16. 1Sec.KvtDat", "/d/26-12-08 06.03.16. 1Sec.txt"},
   };
   for (const auto& [data, table] : cases) EXPECT_EQ(TextTablePathFor(data), table) << data;
+}
+
+TEST(FileExtension, AddedUnlessTheNameEndsWithItInAnyCase) {
+  struct Case {
+    std::string_view path, extension, written;
+  };
+  const Case cases[] = {
+      {"/d/26-12-08 06.03.16. 1Sec", kDataFileExtension, "/d/26-12-08 06.03.16. 1Sec.KvtDat"},
+      {"/d/run", kDataFileExtension, "/d/run.KvtDat"},
+      {"/d/run.KvtDat", kDataFileExtension, "/d/run.KvtDat"},
+      {"/d/run.KVTDAT", kDataFileExtension, "/d/run.KVTDAT"},
+      {"/d/run.txt", kDataFileExtension, "/d/run.txt.KvtDat"},
+      {"/d.KvtDat/run", kDataFileExtension, "/d.KvtDat/run.KvtDat"},  // the folder's name does not count
+      {"/d/run.2025", kSpreadsheetExtension, "/d/run.2025.xls"},
+      {"/d/run.XLS", kSpreadsheetExtension, "/d/run.XLS"},
+      {"", kSpreadsheetExtension, ""},  // no name chosen: nothing to write
+  };
+  for (const Case& c : cases) EXPECT_EQ(WithExtension(c.path, c.extension), c.written) << c.path;
 }
 
 TEST_F(AtomicSave, SaveAndExportWriteWhatTheFormatsDescribe) {

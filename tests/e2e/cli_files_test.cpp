@@ -318,5 +318,25 @@ TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
   }
 }
 
+TEST(CliFiles, EveryCommandAnswersHelpWithItsUsage) {
+  const QStringList commands = {QStringLiteral("info"), QStringLiteral("convert"), QStringLiteral("print"),
+                                QStringLiteral("record")};
+  for (const QString& command : commands) {
+    for (const QStringList& args :
+         {QStringList{command, QStringLiteral("--help")},
+          QStringList{command, QStringLiteral("run.KvtDat"), QStringLiteral("-h")}}) {
+      SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+      const Result r = RunCli(args);
+      EXPECT_EQ(r.exitCode, 0);
+      EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+      EXPECT_TRUE(r.out.startsWith("usage: pneuvista-cli " + command.toUtf8() + " ")) << r.out.toStdString();
+      EXPECT_TRUE(r.out.contains("exit status: 0")) << r.out.toStdString();
+    }
+  }
+  const Result all = RunCli({QStringLiteral("--help")});
+  EXPECT_EQ(all.exitCode, 0);
+  EXPECT_TRUE(all.out.contains("pneuvista-cli COMMAND --help")) << all.out.toStdString();
+}
+
 }  // namespace
 }  // namespace pv::e2e

@@ -57,7 +57,7 @@ using FaultWindow = LiveWindow;
 QString SaveThroughCommand(AppModel& model, const QString& path, bool exportSheet = false) {
   ui::RunFileCommands commands(model, nullptr);
   QString told;
-  commands.chooseFile = [&](const ui::FileDialogRequest&) { return path; };
+  commands.chooseFile = [&](const ui::FileDialogRequest&, std::string&) { return path; };
   commands.reportFailure = [&](const QString& message) { told = message; };
   if (exportSheet) {
     commands.exportExcel();

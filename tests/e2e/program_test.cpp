@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <memory>
+
+#include "app_model.h"
 #include "e2e_support.h"
+#include "files/datalogger_file.h"
 #include "sim/pty_meter.h"
 
 namespace pv::e2e {
@@ -35,11 +40,61 @@ TEST(Program, DemoRunsTheSimulatedMeterAndClosesCleanly) {
   EXPECT_EQ(program.terminate(), 0) << program.err.toStdString();
 }
 
-TEST(Program, WrongUsageExitsWithStatusTwo) {
-  Program program;
-  program.start(Binary("pneuvista"), {QStringLiteral("--bogus")});
-  ASSERT_TRUE(program.process.waitForFinished(15000));
-  EXPECT_EQ(program.process.exitCode(), 2);
+TEST(Program, UsageAndWrongUsage) {
+  struct Case {
+    QStringList args;
+    int status;
+    const char* mentions;
+  };
+  const Case cases[] = {
+      {{QStringLiteral("--help")}, 0, "Usage: pneuvista"},
+      {{QStringLiteral("--bogus")}, 2, "unknown argument: --bogus"},
+      {{QStringLiteral("a.KvtDat"), QStringLiteral("b.KvtDat")}, 2, "more than one file given: b.KvtDat"},
+  };
+  for (const Case& c : cases) {
+    Program program;
+    program.start(Binary("pneuvista"), c.args);
+    ASSERT_TRUE(program.process.waitForFinished(15000));
+    EXPECT_EQ(program.process.exitCode(), c.status);
+    const QByteArray text =
+        program.process.readAllStandardOutput() + program.err + program.process.readAllStandardError();
+    EXPECT_TRUE(text.contains(c.mentions)) << text.toStdString();
+  }
+}
+
+// A data-logger file named on the command line is opened as document open opens it; one
+// that cannot be read is told, and the program goes on talking to the meter.
+TEST(Program, OpensTheFileNamedOnTheCommandLine) {
+  QTemporaryDir dir;
+  const QString good = dir.filePath(QStringLiteral("run 1.5 bar.KvtDat"));
+  {
+    auto m = std::make_unique<AppModel>();
+    m->store.sampleCount = 3;
+    m->run.intervalMs = 1000;
+    const std::vector<std::uint8_t> bytes = EncodeDataLoggerFile(*m);
+    QFile f(good);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  }
+  const QString missing = dir.filePath(QStringLiteral("gone.KvtDat"));
+  struct Case {
+    QString path;
+    QByteArray told;
+  };
+  const Case cases[] = {
+      {good, "opened " + good.toUtf8() + ": 3 records"},
+      {missing, "pneuvista: The file could not be opened. " + missing.toUtf8()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    Program program;
+    program.start(Binary("pneuvista"), {QStringLiteral("--demo"), QStringLiteral("--trace"), c.path});
+    ASSERT_TRUE(WaitFor([&] { return program.err.contains(c.told); }, 15000)) << program.err.toStdString();
+    const int readings = program.count("reading ");
+    ASSERT_TRUE(WaitFor([&] { return program.count("reading ") >= readings + 2; }, 15000))
+        << program.err.toStdString();
+    EXPECT_EQ(program.terminate(), 0) << program.err.toStdString();
+  }
 }
 
 }  // namespace

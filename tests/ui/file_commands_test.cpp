@@ -38,7 +38,7 @@ struct Fixture {
   std::vector<QString> failures;
   Fixture() {
     FillRun(model);
-    files.chooseFile = [this](const FileDialogRequest& r) {
+    files.chooseFile = [this](const FileDialogRequest& r, std::string&) {
       requests.push_back(r);
       return chosen;
     };
@@ -49,11 +49,11 @@ struct Fixture {
 
 TEST(FileCommands, SaveWritesTheDataFileAndItsTextTableBesideIt) {
   Fixture f;
-  f.chosen = f.path("run");  // typed without an extension
+  f.chosen = f.path("run.KvtDat");
   f.files.saveRun();
   ASSERT_EQ(f.requests.size(), 1u);
   EXPECT_EQ(f.requests[0].filter, QStringLiteral("DataLogger Files (*.KvtDat)"));
-  EXPECT_EQ(f.requests[0].defaultSuffix, QStringLiteral("KvtDat"));
+  EXPECT_EQ(f.requests[0].extension, QStringLiteral(".KvtDat"));
   EXPECT_TRUE(f.failures.empty());
   EXPECT_TRUE(QFile::exists(f.path("run.KvtDat")));
   EXPECT_TRUE(QFile::exists(f.path("run.txt")));
@@ -98,7 +98,7 @@ TEST(FileCommands, AFailedSaveIsToldAndLeavesTheOldFileAndTheRun) {
 
 TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   Fixture f;
-  f.chosen = f.path("sheet");
+  f.chosen = f.path("sheet.xls");
   f.files.exportExcel();
   EXPECT_EQ(f.requests.back().filter, QStringLiteral("Data File(*.xls)"));
   QFile sheet(f.path("sheet.xls"));

@@ -204,7 +204,7 @@ TEST(LoggerGraphWindow, DocumentOpenShowsItsOwnPathAndHeaderOnScreenAndPaper) {
 
   QWidget mainWindow;
   RunFileCommands files(m, &mainWindow);
-  files.chooseFile = [&](const FileDialogRequest&) { return second; };
+  files.chooseFile = [&](const FileDialogRequest&, std::string&) { return second; };
   files.documentOpen();
   ASSERT_EQ(m.logger.recordCount, 10);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -175,15 +176,37 @@ FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSys
   return Succeeded();
 }
 
+namespace {
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  if (text.size() < tail.size()) return false;
+  text.remove_prefix(text.size() - tail.size());
+  for (std::size_t i = 0; i < tail.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(tail[i])))
+      return false;
+  return true;
+}
+
+std::string_view FileNameOf(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string WithExtension(std::string_view path, std::string_view extension) {
+  std::string out(path);
+  const std::string_view name = FileNameOf(path);
+  if (!name.empty() && !EndsWithNoCase(name, extension)) out += extension;
+  return out;
+}
+
 std::string TextTablePathFor(std::string_view dataPath) {
-  constexpr std::string_view kDataExtension = ".KvtDat";
-  const auto slash = dataPath.rfind('/');
-  const std::string_view folder =
-      slash == std::string_view::npos ? std::string_view{} : dataPath.substr(0, slash + 1);
-  std::string_view name = dataPath.substr(folder.size());
-  if (name.ends_with(kDataExtension)) name.remove_suffix(kDataExtension.size());
-  std::string out(folder);
-  out += name;
+  const std::string_view name = FileNameOf(dataPath);
+  std::string out(dataPath.substr(0, dataPath.size() - name.size()));
+  out += name.substr(
+      0, EndsWithNoCase(name, kDataFileExtension) ? name.size() - kDataFileExtension.size() : name.size());
   out += ".txt";
   return out;
 }

@@ -40,8 +40,18 @@ struct SaveSystemCalls {
 FileStatus SaveFilesAtomically(std::span<const FileToWrite> files,
                                const SaveSystemCalls& calls = SaveSystemCalls::Posix());
 
+inline constexpr std::string_view kDataFileExtension = ".KvtDat";
+inline constexpr std::string_view kSpreadsheetExtension = ".xls";
+
+// The path as the file will be written: a name that does not already end with the
+// extension (in any letter case) gets it, whatever dots the name holds otherwise
+// ("25-03-14 10.22.05. 1Sec" -> "25-03-14 10.22.05. 1Sec.KvtDat", "run.2025" ->
+// "run.2025.xls", "run.XLS" stays).
+std::string WithExtension(std::string_view path, std::string_view extension);
+
 // The text table that Save writes beside a data file: the data file's name without a
-// trailing ".KvtDat", plus ".txt", in the same folder ("/d/run.KvtDat" -> "/d/run.txt").
+// trailing ".KvtDat" (any letter case), plus ".txt", in the same folder
+// ("/d/run.KvtDat" -> "/d/run.txt").
 std::string TextTablePathFor(std::string_view dataPath);
 
 }  // namespace pv

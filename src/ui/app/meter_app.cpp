@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -19,10 +20,11 @@ namespace pv::ui {
 
 QString UsageText() {
   return QStringLiteral(
-      "Usage: pneuvista [--demo | --device PATH]\n"
+      "Usage: pneuvista [--demo | --device PATH] [FILE.KvtDat]\n"
+      "  FILE.KvtDat    open this data-logger file as document open (Ctrl+O) does\n"
       "  --demo         use the built-in simulated meter for this run\n"
       "  --device PATH  use this serial device for the configured port, this run only\n"
-      "  --trace        print readings received and commands the simulated meter saw\n");
+      "  --trace        print readings received, files opened and commands the simulated meter saw\n");
 }
 
 StartOptions ParseCommandLine(const QStringList& arguments) {
@@ -39,6 +41,10 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
       o.trace = true;
     } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
       o.help = true;
+    } else if (!a.startsWith(QLatin1Char('-')) && o.documentPath.isEmpty()) {
+      o.documentPath = a;
+    } else if (!a.startsWith(QLatin1Char('-'))) {
+      o.error = QStringLiteral("more than one file given: %1").arg(a);
     } else {
       o.error = QStringLiteral("unknown argument: %1").arg(a);
     }
@@ -57,6 +63,8 @@ MeterApp::~MeterApp() {
 bool MeterApp::initInstance() {
   model_ = std::make_unique<AppModel>();
   const std::string config = options_.configPath.empty() ? ConfigFilePath() : options_.configPath;
+  configPath_ = config;
+  model_->folders = keptFolders_ = ReadFileFolders(config);
   const std::string runDevice = options_.devicePath;
   if (options_.demo && runDevice.empty()) {
     error_ = QStringLiteral("The simulated meter was not started");
@@ -75,19 +83,7 @@ bool MeterApp::initInstance() {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
     }, Qt::QueuedConnection);
   }
-  auto* fileCommands = new RunFileCommands(*model_, frame_.get());
-  frame_->files.saveRun = [fileCommands] { fileCommands->saveRun(); };
-  frame_->files.exportExcel = [fileCommands] { fileCommands->exportExcel(); };
-  frame_->files.documentSave = [fileCommands] { fileCommands->documentSave(); };
-  frame_->files.documentOpen = [fileCommands] { fileCommands->documentOpen(); };
-  frame_->files.print = [this] { PrintPressureGraph(*model_, frame_.get()); };
-  // The logger window passes Print on to the main window, which prints the logger graph
-  // while the window is open.
-  frame_->files.openLogger = [this] {
-    RunLoggerGraph(*model_, frame_.get(), [this] {
-      if (frame_->files.print) frame_->files.print();
-    });
-  };
+  connectFileCommands();
   // Ctrl+C and SIGTERM end the program through the normal close sequence.
   auto* quit = new QuitSignals();
   QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });
@@ -98,6 +94,44 @@ bool MeterApp::initInstance() {
     frame_->showMaximized();
   }
   return true;
+}
+
+void MeterApp::connectFileCommands() {
+  auto* fileCommands = new RunFileCommands(*model_, frame_.get());
+  // Every command that may run a file dialog keeps the folder it was left in.
+  auto withFolders = [this](std::function<void()> command) {
+    return [this, command = std::move(command)] {
+      command();
+      keepFolders();
+    };
+  };
+  frame_->files.saveRun = withFolders([fileCommands] { fileCommands->saveRun(); });
+  frame_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });
+  frame_->files.documentSave = withFolders([fileCommands] { fileCommands->documentSave(); });
+  frame_->files.documentOpen = withFolders([fileCommands] { fileCommands->documentOpen(); });
+  frame_->files.print = [this] { PrintPressureGraph(*model_, frame_.get()); };
+  // The logger window passes Print on to the main window, which prints the logger graph
+  // while the window is open.
+  frame_->files.openLogger = withFolders([this] {
+    RunLoggerGraph(*model_, frame_.get(), [this] {
+      if (frame_->files.print) frame_->files.print();
+    });
+  });
+  if (options_.documentPath.isEmpty()) return;
+  // Once the window is up, so that a message about the file stands over it.
+  const QString path = options_.documentPath;
+  QTimer::singleShot(0, frame_.get(), [this, fileCommands, path] {
+    const bool loaded = fileCommands->openDocument(path);
+    if (options_.trace && loaded)
+      std::fprintf(stderr, "opened %s: %d records\n", qPrintable(path), model_->logger.recordCount);
+  });
+}
+
+void MeterApp::keepFolders() {
+  if (model_->folders == keptFolders_) return;
+  // Remembering folders is a convenience: a file that cannot be written costs the user
+  // nothing but a dialog that starts elsewhere next time, so it is not reported.
+  if (WriteFileFolders(configPath_, model_->folders).empty()) keptFolders_ = model_->folders;
 }
 
 }  // namespace pv::ui

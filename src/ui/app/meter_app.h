@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "files/file_folders.h"
+
 namespace pv {
 struct AppModel;
 class QtSerialPort;
@@ -24,6 +26,7 @@ struct StartOptions {
   QString error;             // set when the command line is wrong
   bool help = false;
   bool trace = false;        // print the link's traffic to standard error
+  QString documentPath;      // a data-logger file to open as document open does
 };
 
 StartOptions ParseCommandLine(const QStringList& arguments);
@@ -43,12 +46,18 @@ class MeterApp {
   QtSerialPort& port() { return *port_; }
 
  private:
+  void connectFileCommands();
+  // Writes the file dialogs' folders to the configuration file when they changed.
+  void keepFolders();
+
   StartOptions options_;
   QString error_;
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
   std::unique_ptr<MainWindow> frame_;
   std::unique_ptr<QObject> quitSignals_;
+  std::string configPath_;
+  FileFolders keptFolders_;
 };
 
 }  // namespace pv::ui

@@ -2,23 +2,24 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <cstdio>
 #include <ctime>
 
 #include "app_model.h"
+#include "files/atomic_save.h"
 #include "files/datalogger_file.h"
 #include "files/run_files.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"
-#include "files/atomic_save.h"
 #include "logger/logger_download.h"
 
 namespace pv::ui {
 namespace {
 
 const QString kDataFilter = QStringLiteral("DataLogger Files (*.KvtDat)");
+const QString kDataExtension = QString::fromLatin1(kDataFileExtension);
 
 // The wait cursor for as long as a file is being written or read.
 struct WaitCursor {
@@ -26,37 +27,26 @@ struct WaitCursor {
   ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QString RunDialog(QWidget* parent, const FileDialogRequest& r) {
-  QFileDialog dialog(parent, r.title, QDir::current().filePath(r.defaultName), r.filter);
-  dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (!r.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.defaultSuffix);
-  if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
-}
-
-// A typed name without an extension gets the default one, as the dialog would add it.
-QString WithSuffix(const QString& path, const QString& suffix) {
-  if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
-  return path + QLatin1Char('.') + suffix;
-}
-
 }  // namespace
 
 RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(window), model_(model), window_(window) {
-  chooseFile = [this](const FileDialogRequest& r) { return RunDialog(window_, r); };
+  chooseFile = [this](const FileDialogRequest& r, std::string& folder) {
+    return ChooseFile(window_, r, folder);
+  };
+  // Standard error gets the message too, for a program started from a terminal with a
+  // file on its command line, and for the log a session may be collected in.
   reportFailure = [this](const QString& message) {
+    std::fprintf(stderr, "pneuvista: %s\n",
+                 qPrintable(QString(message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
     QMessageBox::warning(window_, QStringLiteral("PNEUVISTA"), message);
   };
 }
 
 void RunFileCommands::saveRun() {
   const std::string name = DefaultSaveName(std::time(nullptr), model_.statsBar.interval);
-  const QString path = WithSuffix(
-      chooseFile({QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter,
-                  QStringLiteral("KvtDat"), true}),
-      QStringLiteral("KvtDat"));
+  const QString path = chooseFile(
+      {QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter, kDataExtension, true},
+      model_.folders.dataFiles);
   if (path.isEmpty()) return;
   FileStatus status = [&] {
     WaitCursor wait;
@@ -68,10 +58,10 @@ void RunFileCommands::saveRun() {
 
 void RunFileCommands::exportExcel() {
   if (model_.store.sampleCount <= 0) return;
-  const QString path = WithSuffix(chooseFile({QStringLiteral("Save As"),
-                                              QString::fromStdString(DefaultExportName(std::time(nullptr))),
-                                              QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"), true}),
-                                  QStringLiteral("xls"));
+  const QString path =
+      chooseFile({QStringLiteral("Save As"), QString::fromStdString(DefaultExportName(std::time(nullptr))),
+                  QStringLiteral("Data File(*.xls)"), QString::fromLatin1(kSpreadsheetExtension), true},
+                 model_.folders.spreadsheets);
   if (path.isEmpty()) return;
   FileStatus status = [&] {
     WaitCursor wait;
@@ -81,7 +71,9 @@ void RunFileCommands::exportExcel() {
 }
 
 void RunFileCommands::documentSave() {
-  const QString path = chooseFile({QStringLiteral("Save As"), QString(), QStringLiteral("All Files (*.*)"), QString(), true});
+  const QString path =
+      chooseFile({QStringLiteral("Save As"), QString(), QStringLiteral("All Files (*.*)"), QString(), true},
+                 model_.folders.dataFiles);
   if (path.isEmpty()) return;
   const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model_);
   const std::array<FileToWrite, 1> files{FileToWrite(path.toStdString(), std::span(data))};
@@ -93,8 +85,13 @@ void RunFileCommands::documentSave() {
 }
 
 void RunFileCommands::documentOpen() {
-  const QString path = chooseFile({QStringLiteral("Open"), QString(), QStringLiteral("All Files (*.*)"), QString(), false});
-  if (path.isEmpty()) return;
+  const QString path =
+      chooseFile({QStringLiteral("Open"), QString(), QStringLiteral("All Files (*.*)"), QString(), false},
+                 model_.folders.dataFiles);
+  if (!path.isEmpty()) openDocument(path);
+}
+
+bool RunFileCommands::openDocument(const QString& path) {
   // The same load as the logger graph's Download, so the graph and the printed page
   // show this file's path and records.
   const LoggerDownloadResult result = [&] {
@@ -103,9 +100,10 @@ void RunFileCommands::documentOpen() {
   }();
   if (!result.loaded) {
     reportFailure(QStringLiteral("The file could not be opened.\n%1").arg(QString::fromStdString(result.error)));
-    return;
+    return false;
   }
   if (loggerLoaded) loggerLoaded();
+  return true;
 }
 
 }  // namespace pv::ui

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "ui/files/file_dialog.h"
+
 class QWidget;
 
 namespace pv {
@@ -13,21 +15,14 @@ struct AppModel;
 
 namespace pv::ui {
 
-struct FileDialogRequest {
-  QString title;
-  QString defaultName;
-  QString filter;
-  QString defaultSuffix;  // added when the chosen name has none
-  bool save = true;
-};
-
 class RunFileCommands : public QObject {
   Q_OBJECT
  public:
   RunFileCommands(AppModel& model, QWidget* window);
 
-  // The file dialog; returns the chosen path, empty when cancelled. Tests replace it.
-  std::function<QString(const FileDialogRequest&)> chooseFile;
+  // The file dialog, started in the folder last used for the kind of file; returns the
+  // chosen path, empty when cancelled. Tests replace it.
+  std::function<QString(const FileDialogRequest&, std::string& folder)> chooseFile;
   // Tells the user that something failed; tests replace it.
   std::function<void(const QString& message)> reportFailure;
   // Called after the logger store was loaded from a file.
@@ -37,6 +32,9 @@ class RunFileCommands : public QObject {
   void exportExcel();
   void documentSave();
   void documentOpen();
+  // Loads a data-logger file into the logger store as document open does; a file that
+  // cannot be loaded is told through reportFailure. Returns whether it was loaded.
+  bool openDocument(const QString& path);
 
  private:
   AppModel& model_;

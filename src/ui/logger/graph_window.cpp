@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
 #include <QIcon>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -18,6 +17,7 @@
 #include "ui/common/display_list_painter.h"
 #include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
+#include "ui/files/file_dialog.h"
 
 namespace pv::ui {
 namespace {
@@ -53,8 +53,10 @@ GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
   });
 
   chooseFile = [this] {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
-                                        QStringLiteral("DataLogger Files (*.KvtDat)"));
+    return ChooseFile(
+        this,
+        {QStringLiteral("Open"), QString(), QStringLiteral("DataLogger Files (*.KvtDat)"), QString(), false},
+        model_.folders.dataFiles);
   };
   reportFailure = [this](const QString& message) {
     QMessageBox::warning(this, QStringLiteral("Graph"), message);

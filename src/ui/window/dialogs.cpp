@@ -21,6 +21,14 @@ IntegerDialog::IntegerDialog(QWidget* parent, bool unsignedOnly) : QDialog(paren
 void IntegerDialog::setValue(int v) {
   value_ = v;
   edit_->setText(QString::number(v));
+  edit_->selectAll();
+}
+
+// The offered value is selected, so that typing replaces it instead of adding to it.
+void IntegerDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  edit_->setFocus(Qt::OtherFocusReason);
+  edit_->selectAll();
 }
 
 void IntegerDialog::accept() {

@@ -18,6 +18,7 @@ class IntegerDialog : public QDialog {
 
  protected:
   IntegerDialog(QWidget* parent, bool unsignedOnly);
+  void showEvent(QShowEvent* event) override;
   QLineEdit* edit_ = nullptr;
 
  private:

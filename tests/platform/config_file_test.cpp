@@ -1,0 +1,61 @@
+// The configuration file: the folders of the file dialogs beside "COM num", every other
+// line kept as it was.
+#include "platform/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+namespace pv {
+namespace {
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(ConfigFile, FoldersGoInASectionOfTheirOwnAndEverythingElseStays) {
+  struct Case {
+    const char* name;
+    const char* before;  // nullptr: no file yet
+    FileFolders folders;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"no file", nullptr, {"/home/u/runs", ""}, "[Folders]\r\nDataLogger=/home/u/runs\r\n"},
+      {"beside the port",
+       "[COMInfo]\r\nCOM num=3\r\n; a note\r\n[Ports]\r\nCOM3=/dev/meter\r\n",
+       {"/d/runs", "/d/sheets"},
+       "[COMInfo]\r\nCOM num=3\r\n; a note\r\n[Ports]\r\nCOM3=/dev/meter\r\n"
+       "[Folders]\r\nDataLogger=/d/runs\r\nSpreadsheet=/d/sheets\r\n"},
+      {"replaced in place",
+       "[folders]\r\nspreadsheet=/old\r\nDataLogger=/old\r\n\r\n[COMInfo]\r\nCOM num=2\r\n",
+       {"/new runs", ""},
+       "[folders]\r\nspreadsheet=/old\r\nDataLogger=/new runs\r\n\r\n[COMInfo]\r\nCOM num=2\r\n"},
+      {"a line break is not stored",
+       "[COMInfo]\r\nCOM num=1\r\n",
+       {"/d/a\nb", ""},
+       "[COMInfo]\r\nCOM num=1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    if (c.before) std::ofstream(path, std::ios::binary) << c.before;
+    const int port = ReadComPort(path);
+    EXPECT_EQ(WriteFileFolders(path, c.folders), "");
+    EXPECT_EQ(Contents(path), c.after);
+    EXPECT_EQ(ReadComPort(path), port);
+    // Written again with the port at exit, the folders stay.
+    EXPECT_EQ(WriteComPort(path, 7), "");
+    const bool storable = c.folders.dataFiles.find('\n') == std::string::npos;
+    EXPECT_EQ(ReadFileFolders(path).dataFiles, storable ? c.folders.dataFiles : "");
+  }
+}
+
+}  // namespace
+}  // namespace pv

@@ -1,0 +1,76 @@
+// The sample-rate and port-number dialogs as Run and Other COM open them: the offered
+// value is selected, so what the user types replaces it.
+#include "ui/window/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "../core/recording_port.h"
+#include "app_model.h"
+#include "dialog_script.h"
+#include "ui/window/main_window.h"
+
+namespace pv::ui {
+namespace {
+
+using test::DialogScript;
+using test::VisibleTopLevel;
+
+// Waits for the dialog, types keys into its edit box as it opened and presses Return.
+template <typename Dialog>
+DialogScript::Step TypeIntoDialog(QString keys, QString& offered) {
+  return [keys, &offered] {
+    auto* dialog = VisibleTopLevel<Dialog>();
+    if (!dialog) return false;
+    offered = dialog->edit()->text();
+    QTest::keyClicks(dialog->edit(), keys);
+    test::PressLater(dialog->edit(), Qt::Key_Return);
+    return true;
+  };
+}
+
+TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
+  struct Case {
+    Command command;
+    bool sampleRate;  // else the port-number dialog
+    const char* keys;
+    const char* offered;
+    int result;  // the interval in seconds, or the port number
+  };
+  const Case cases[] = {
+      {Command::Run, true, "5", "1", 5},
+      {Command::Run, true, "30", "1", 30},
+      {Command::OtherPort, false, "7", "5", 7},
+      {Command::OtherPort, false, "12", "5", 12},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    QTemporaryDir dir;
+    AppModel model;
+    pv::test::RecordingPort port;
+    MainWindow window(model, port, nullptr, dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString(),
+                      [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
+    model.run.monitoring = true;
+    window.updateCommandStates();
+    QString offered;
+    DialogScript script({c.sampleRate
+                             ? TypeIntoDialog<SampleRateDialog>(QString::fromLatin1(c.keys), offered)
+                             : TypeIntoDialog<PortNumberDialog>(QString::fromLatin1(c.keys), offered)});
+    window.runCommand(c.command);
+    ASSERT_TRUE(script.finished());
+    EXPECT_EQ(offered, QString::fromLatin1(c.offered));
+    if (c.sampleRate) {
+      EXPECT_EQ(model.run.intervalMs, c.result * 1000);
+      EXPECT_EQ(model.statsBar.interval, std::to_string(c.result));
+    } else {
+      EXPECT_EQ(model.flags.portNumber, c.result);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pv::ui
