@@ -76,7 +76,7 @@ bool MeterApp::initInstance() {
     }, Qt::QueuedConnection);
   }
   auto* fileCommands = new RunFileCommands(*model_, frame_.get());
-  frame_->files.saveRun = [fileCommands] { fileCommands->saveRun(); };
+  frame_->files.saveRun = [fileCommands] { return fileCommands->saveRun(); };
   frame_->files.exportExcel = [fileCommands] { fileCommands->exportExcel(); };
   frame_->files.documentSave = [fileCommands] { fileCommands->documentSave(); };
   frame_->files.documentOpen = [fileCommands] { fileCommands->documentOpen(); };

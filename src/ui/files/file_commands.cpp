@@ -50,19 +50,20 @@ RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(win
   };
 }
 
-void RunFileCommands::saveRun() {
+bool RunFileCommands::saveRun() {
   const std::string name = DefaultSaveName(std::time(nullptr), model_.statsBar.interval);
   const QString path = WithSuffix(
       chooseFile({QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter,
                   QStringLiteral("KvtDat"), true}),
       QStringLiteral("KvtDat"));
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   FileStatus status = [&] {
     WaitCursor wait;
     return SaveRun(model_, path.toStdString());
   }();
   // The run stays in memory whatever happened, so it can be saved elsewhere.
   if (!status) reportFailure(QStringLiteral("The run was not saved.\n%1").arg(QString::fromStdString(status.error().message)));
+  return static_cast<bool>(status);
 }
 
 void RunFileCommands::exportExcel() {
