@@ -6,6 +6,9 @@ namespace pv {
 
 enum class PanelField { Reading, Unit, UnitMarks, HoldWord, DifWord, RecWord };
 
+// Why a run ended without the user's Stop.
+enum class RunEnd { LinkLost, StoreFull };
+
 class ModelObserver {
  public:
   virtual ~ModelObserver() = default;
@@ -25,6 +28,8 @@ class ModelObserver {
   virtual void commandsChanged() {}
   // The sample timer must be re-armed with this period (ms).
   virtual void armSampleTimer(int /*periodMs*/) {}
+  // A run ended by itself; its samples are held and can be saved and exported.
+  virtual void runEndedByItself(RunEnd) {}
 };
 
 // An observer that ignores everything.

@@ -195,7 +195,8 @@ TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
   ASSERT_TRUE(CommitTick(m, false, NullObserver()));
   EXPECT_EQ(m.store.sampleCount, kMaxSamples);
   EXPECT_TRUE(m.flags.running);  // the next block ends it
-  Feed(m, {0x01, 0x02}, kStart);
+  RecordingObserver seen;
+  IngestBlock(m, std::vector<std::uint8_t>{0x01, 0x02}, kStart, seen);
   EXPECT_FALSE(m.flags.running);
   EXPECT_TRUE(m.flags.stopped);
   EXPECT_FALSE(m.flags.recording);
@@ -203,7 +204,11 @@ TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
   EXPECT_FALSE(a.stop);
   EXPECT_TRUE(a.save);
   EXPECT_TRUE(a.print);
-  EXPECT_FALSE(m.statsBar.exportEnabled);  // only Stop enables the export
+  // Told once, and the run can be exported as after Stop.
+  EXPECT_EQ(seen.runEnds, std::vector<RunEnd>{RunEnd::StoreFull});
+  EXPECT_TRUE(m.statsBar.exportEnabled);
+  IngestBlock(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart, seen);
+  EXPECT_EQ(seen.runEnds.size(), 1u);
   // The store never grows past its committed maximum, even if a run is started again
   // before the first reading restarts it.
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart);
@@ -212,6 +217,21 @@ TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {
   EXPECT_EQ(m.store.sampleCount, kMaxSamples);
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"), kStart + 100);
   EXPECT_EQ(m.store.sampleCount, 0);
+}
+
+TEST_F(Acquisition, ARunThatEndsByItselfSaysWhyAndWhatIsHeld) {
+  struct Case {
+    RunEnd cause;
+    int samples;
+    const char* text;
+  };
+  const Case cases[] = {
+      {RunEnd::LinkLost, 11, "Run ended: the meter stopped answering at 22:13:25; 11 samples held"},
+      {RunEnd::LinkLost, 1, "Run ended: the meter stopped answering at 22:13:25; 1 sample held"},
+      {RunEnd::LinkLost, 0, "Run ended: the meter stopped answering at 22:13:25; 0 samples held"},
+      {RunEnd::StoreFull, kMaxSamples, "Run ended: the store is full (17278 samples)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RunEndedText(c.cause, kStart + 5, c.samples), c.text);
 }
 
 TEST_F(Acquisition, RunConfirmedOrCancelled) {

@@ -42,6 +42,8 @@ struct RecordingObserver : ModelObserver {
   void commandsChanged() override { ++commands; }
   std::vector<int> armedPeriods;
   void armSampleTimer(int periodMs) override { armedPeriods.push_back(periodMs); }
+  std::vector<RunEnd> runEnds;
+  void runEndedByItself(RunEnd cause) override { runEnds.push_back(cause); }
 };
 
 inline void Feed(AppModel& m, const std::vector<std::uint8_t>& block, std::time_t now = 1000) {

@@ -46,6 +46,36 @@ TEST(Watchdog, ASilentMeterIsDeclaredLostAndThePortReopened) {
   EXPECT_EQ(seen.panel, 1);
 }
 
+TEST(Watchdog, ALostLinkEndsAGoingRunAsStopWouldAndSaysSo) {
+  struct Case {
+    const char* state;
+    bool running, runRequested;
+    bool told;
+  };
+  const Case cases[] = {
+      {"running", true, false, true},
+      {"waiting for its first reading", true, true, true},
+      {"no run", false, false, false},
+  };
+  for (const auto& c : cases) {
+    AppModel m;
+    m.flags.initialise(1);
+    m.store.sampleCount = 11;
+    m.flags.running = c.running;
+    m.flags.runRequested = c.runRequested;
+    m.statsBar.exportEnabled = false;  // as Run leaves it
+    RecordingPort port;
+    RecordingObserver seen;
+    EXPECT_TRUE(WatchdogTick(m, port, seen));
+    EXPECT_EQ(seen.runEnds, c.told ? std::vector<RunEnd>{RunEnd::LinkLost} : std::vector<RunEnd>{}) << c.state;
+    EXPECT_EQ(m.statsBar.exportEnabled, c.told) << c.state;
+    EXPECT_EQ(m.store.sampleCount, 11) << c.state;
+    // Later silent ticks end nothing more.
+    EXPECT_TRUE(WatchdogTick(m, port, seen));
+    EXPECT_EQ(seen.runEnds.size(), c.told ? 1u : 0u) << c.state;
+  }
+}
+
 TEST(Watchdog, ALostLinkCancelsARunStillWaitingForItsFirstReading) {
   AppModel m;
   m.flags.initialise(1);

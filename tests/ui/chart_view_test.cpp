@@ -16,6 +16,7 @@
 #include "chart/zoom.h"
 #include "link/units.h"
 #include "ui/chart/chart_scroll_bar.h"
+#include "ui/chart/chart_view.h"
 #include "ui/window/main_window.h"
 
 namespace pv::ui {
@@ -65,6 +66,29 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
   for (int y = 111; y < 135; ++y)
     for (int x = 224; x < 294; ++x) labelInk += QColor(image.pixel(x, y)).lightness() < 100;
   EXPECT_GT(labelInk, 10);
+}
+
+TEST(ChartView, TheScrollBarUnderTheLiveChartShowsNoMovingThumb) {
+  QTemporaryDir dir;
+  AppModel model;
+  test::RecordingPort port;
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  model.run.fullScale = kUnits[kUnitPsi].fullScale;
+  model.run.intervalMs = 1000;
+  window.resize(1300, 900);
+  window.show();
+  QCoreApplication::processEvents();
+  QScrollBar* bar = window.view()->scrollStrip()->scrollBar();
+  auto barAt = [&](int samples) {
+    model.store.sampleCount = samples;
+    window.view()->repaint();
+    return bar->grab().toImage();
+  };
+  const QImage first = barAt(10);
+  for (int samples : {11, 150, 5000}) {
+    EXPECT_EQ(barAt(samples), first) << samples;
+    EXPECT_FALSE(bar->isEnabled());
+  }
 }
 
 TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {

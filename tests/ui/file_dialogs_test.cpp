@@ -108,7 +108,8 @@ TEST(FileDialogs, AcceptedNamesGetTheirExtensionWhateverDotsTheyHold) {
     f.model.folders.dataFiles = f.model.folders.spreadsheets = f.dir.path().toStdString();
     Seen seen;
     DialogScript script({AcceptFileDialog(seen, c.typed ? QString::fromUtf8(c.typed) : QString())});
-    c.save ? f.files.saveRun() : f.files.exportExcel();
+    if (c.save) f.files.saveRun();
+    else f.files.exportExcel();
     ASSERT_TRUE(script.finished());
     EXPECT_TRUE(f.failures.empty());
     QStringList expected = c.written;

@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "../core/recording_port.h"
@@ -12,6 +15,7 @@
 #include "ui/chart/statistics_bar.h"
 #include "ui/chart/chart_view.h"
 #include "ui/window/main_window.h"
+#include "modal_answers.h"
 
 namespace pv::ui {
 namespace {
@@ -26,7 +30,9 @@ struct Shell {
   std::unique_ptr<MainWindow> window;
   std::vector<QString> questions;
   bool answerYes = false;
+  bool saveSucceeds = true;
   int saves = 0;
+  UserPrompts realPrompts;
 
   explicit Shell(const char* configText = nullptr) {
     config = (dir.path() + QStringLiteral("/PNEUVISTAconfig.ini")).toStdString();
@@ -38,11 +44,19 @@ struct Shell {
     window = std::make_unique<MainWindow>(model, port, nullptr, config, [](int n) {
       return "/dev/ttyUSB" + std::to_string(n - 1);
     });
+    realPrompts = window->prompts;
     window->prompts.askYesNo = [this](const QString& q) {
       questions.push_back(q);
       return answerYes;
     };
-    window->files.saveRun = [this] { ++saves; };
+    window->prompts.askSaveOnClose = [this](const QString& q) {
+      questions.push_back(q);
+      return answerYes ? CloseAnswer::Save : CloseAnswer::DontSave;
+    };
+    window->files.saveRun = [this] {
+      ++saves;
+      return saveSucceeds;
+    };
   }
   QString caption(Command command) const { return window->action(command)->text().section(QLatin1Char('\t'), 0, 0); }
   bool enabled(Command command) const { return window->action(command)->isEnabled(); }
@@ -140,6 +154,88 @@ TEST(MainWindow, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) 
     }
     EXPECT_EQ(s.saves, samples >= 2 ? 1 : 0);
   }
+}
+
+TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
+  using testsupport::ModalAnswers;
+  auto escape = [](QWidget* box) {
+    QTest::keyClick(box, Qt::Key_Escape);
+    return true;
+  };
+  auto closeBox = [](QWidget* box) { return box->close(), true; };
+  auto yes = [](QWidget* box) { return testsupport::Click(box, QMessageBox::Yes); };
+  auto no = [](QWidget* box) { return testsupport::Click(box, QMessageBox::No); };
+  struct Case {
+    const char* answer;
+    ModalAnswers::Step step;
+    bool saveSucceeds;
+    bool closes;
+    int saves;
+  };
+  const Case cases[] = {
+      {"Escape", escape, true, false, 0},
+      {"the box closed", closeBox, true, false, 0},
+      {"Yes, Save cancelled or failed", yes, false, false, 1},
+      {"Yes, saved", yes, true, true, 1},
+      {"No", no, true, true, 0},
+  };
+  std::vector<std::string> goodbye(3, "12");
+  goodbye.insert(goodbye.end(), 6, "02");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Shell s;
+    s.window->prompts.askSaveOnClose = s.realPrompts.askSaveOnClose;
+    s.saveSucceeds = c.saveSucceeds;
+    s.model.store.sampleCount = 2;
+    s.window->show();
+    s.port.log.clear();
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    ModalAnswers answers;
+    answers.then([&](QWidget* w) {
+      QMessageBox* box = testsupport::AsMessageBox(w);
+      if (!box) return false;
+      text = box->text();
+      buttons = box->standardButtons();
+      return c.step(box);
+    });
+    EXPECT_EQ(s.window->close(), c.closes);
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_EQ(text, QStringLiteral("Do you want to save? "));
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(s.saves, c.saves);
+    EXPECT_EQ(s.window->isVisible(), !c.closes);
+    // Nothing reaches the meter or the configuration unless the program ends; then
+    // the goodbye is the last thing sent and no timer runs after it.
+    EXPECT_EQ(s.port.writes(), c.closes ? goodbye : std::vector<std::string>{});
+    EXPECT_EQ(QFile::exists(QString::fromStdString(s.config)), c.closes);
+    EXPECT_EQ(s.window->view()->linkWatchdogArmed(), !c.closes);
+  }
+}
+
+TEST(MainWindow, PowerOffShowsAPowerSymbol) {
+  Shell s;
+  QToolButton* button = nullptr;
+  for (QToolButton* b : s.window->toolBar()->findChildren<QToolButton*>())
+    if (b->defaultAction() == s.window->action(Command::PowerOff)) button = b;
+  ASSERT_NE(button, nullptr);
+  const QImage icon = button->icon().pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(icon.size(), QSize(16, 16));
+  auto inked = [&](int x, int y) { return qAlpha(icon.pixel(x, y)) > 128; };
+  auto reddish = [&](int x, int y) {
+    const QColor c = icon.pixelColor(x, y);
+    return c.alpha() > 128 && c.red() > c.green() + 60;
+  };
+  // A ring open at the top with a bar down through the gap; no red anywhere.
+  EXPECT_TRUE(inked(8, 1) && inked(8, 5)) << "the bar";
+  EXPECT_TRUE(inked(1, 8) && inked(14, 8) && inked(8, 14)) << "the ring's left, right and bottom";
+  EXPECT_TRUE(inked(4, 3) && inked(11, 3)) << "the ring's ends";
+  EXPECT_FALSE(inked(8, 11)) << "the ring is hollow below the bar";
+  EXPECT_FALSE(inked(6, 2) || inked(9, 2)) << "the gap either side of the bar";
+  int red = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) red += reddish(x, y);
+  EXPECT_EQ(red, 0);
 }
 
 TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {

@@ -97,9 +97,21 @@ void EndRun(AppModel& model) {
 
 bool StopIfStoreFull(AppModel& model, ModelObserver& observer) {
   if (model.store.sampleCount < kMaxSamples) return false;
+  const bool wasRunning = model.flags.running;
   EndRun(model);
+  if (wasRunning) {
+    model.statsBar.exportEnabled = true;
+    observer.statisticsChanged();
+    observer.runEndedByItself(RunEnd::StoreFull);
+  }
   observer.commandsChanged();
   return true;
+}
+
+std::string RunEndedText(RunEnd cause, std::time_t at, int samples) {
+  if (cause == RunEnd::StoreFull) return Format("Run ended: the store is full (%d samples)", samples);
+  return "Run ended: the meter stopped answering at " + FormatLocalTime(at, kClockFormat) + "; " +
+         Format(samples == 1 ? "%d sample held" : "%d samples held", samples);
 }
 
 int RunDialogPreset(const AppModel& model) {

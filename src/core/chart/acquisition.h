@@ -21,8 +21,13 @@ bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer)
 void StartRun(AppModel& model, std::time_t now, ModelObserver& observer);
 
 // A store holding kMaxSamples ends the run by itself; Stop becomes unavailable.
-// Returns whether it did.
+// Returns whether the store is full. A run that was going when it filled is
+// reported to the observer and Export Excel becomes available, as after Stop.
 bool StopIfStoreFull(AppModel& model, ModelObserver& observer);
+
+// The status line that tells why a run ended by itself: at is when it ended,
+// samples how many the store holds.
+std::string RunEndedText(RunEnd cause, std::time_t at, int samples);
 
 // Value the sample-rate dialog opens with: the current interval in seconds, or 1.
 int RunDialogPreset(const AppModel& model);

@@ -189,8 +189,10 @@ void ScrollTo(AppModel& model, int thumb, ModelObserver& observer) {
 ScrollBarState ChartScrollBarState(const AppModel& model) {
   const ChartState& c = model.chart;
   ScrollBarState bar;
-  bar.maximum = std::max(model.store.sampleCount, 0);
+  // The live chart shows the whole run: the bar has nothing to pan and shows no thumb
+  // that would move with every sample.
   if (!c.live) {
+    bar.maximum = std::max(model.store.sampleCount, 0);
     bar.enabled = true;
     bar.position = c.zoomLeft - c.scrollOffset;
   }

@@ -36,6 +36,7 @@ bool WatchdogTick(AppModel& model, SerialPort& port, ModelObserver& observer, st
   const bool lost = LinkSilent(flags);
   std::string error;
   if (lost) {
+    const bool runEnds = flags.running;
     ApplyLinkLostRow(model.panel);
     for (PanelField field : {PanelField::Reading, PanelField::Unit, PanelField::UnitMarks,
                              PanelField::HoldWord, PanelField::DifWord, PanelField::RecWord})
@@ -49,6 +50,12 @@ bool WatchdogTick(AppModel& model, SerialPort& port, ModelObserver& observer, st
     // meter's return would start a run nobody is recording, emptying the store.
     flags.runRequested = false;
     observer.panelChanged();
+    if (runEnds) {
+      // The samples are held as after Stop, and can be exported the same way.
+      model.statsBar.exportEnabled = true;
+      observer.statisticsChanged();
+      observer.runEndedByItself(RunEnd::LinkLost);
+    }
     error = Guarded([&] {
       if (port.isOpen()) port.close();
     });

@@ -105,7 +105,11 @@ void MeterApp::connectFileCommands() {
       keepFolders();
     };
   };
-  frame_->files.saveRun = withFolders([fileCommands] { fileCommands->saveRun(); });
+  frame_->files.saveRun = [this, fileCommands] {
+    const bool saved = fileCommands->saveRun();
+    keepFolders();
+    return saved;
+  };
   frame_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });
   frame_->files.documentSave = withFolders([fileCommands] { fileCommands->documentSave(); });
   frame_->files.documentOpen = withFolders([fileCommands] { fileCommands->documentOpen(); });

@@ -88,6 +88,11 @@ void ChartView::armSampleTimer(int periodMs) {
   sampleTimer_.start(periodMs);
 }
 
+void ChartView::stopTimers() {
+  sampleTimer_.stop();
+  linkWatchdog_.stop();
+}
+
 void ChartView::sampleTick() { CommitTick(model_, model_.chart.rubberBandShown, observer_); }
 
 void ChartView::watchdogTick() {

@@ -42,7 +42,10 @@ class ChartView : public QWidget {
   // Places the bars in the main window's client area (origin below its menu bar).
   void placeBars();
 
+  // Stops the sample timer and the link watchdog for good: the program is closing.
+  void stopTimers();
   int sampleTimerPeriod() const { return sampleTimer_.isActive() ? sampleTimer_.interval() : -1; }
+  bool linkWatchdogArmed() const { return linkWatchdog_.isActive(); }
   // Runs one tick of each timer at once (tests drive time this way).
   void sampleTick();
   void watchdogTick();

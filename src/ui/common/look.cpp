@@ -1,6 +1,8 @@
 #include "ui/common/look.h"
 
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QWidget>
 
 #include "ui/common/ui_constants.h"
@@ -41,6 +43,26 @@ QFont BarFont() { return ArialByCharHeight(14, 500); }
 
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style) {
   return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+}
+
+QIcon PowerSymbolIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal pen = size / 8.0;
+    p.setPen(QPen(QColor(48, 48, 48), pen, Qt::SolidLine, Qt::RoundCap));
+    const QRectF ring(pen, pen, size - 2 * pen, size - 2 * pen);
+    // Qt's angles are in sixteenths of a degree, counter-clockwise from three o'clock:
+    // the ring leaves 60 degrees open around twelve o'clock.
+    p.drawArc(ring, 120 * 16, 300 * 16);
+    p.drawLine(QPointF(size / 2.0, pen * 0.5), QPointF(size / 2.0, ring.center().y()));
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 }  // namespace pv::ui

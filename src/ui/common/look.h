@@ -27,4 +27,8 @@ QIcon AppIcon();
 // The desktop theme's icon of that name, else the style's standard pixmap.
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style);
 
+// The power symbol (a ring open at the top with a bar through the gap), drawn by the
+// program: the styles' own "stop" pixmaps are red crosses that read as "close".
+QIcon PowerSymbolIcon();
+
 }  // namespace pv::ui

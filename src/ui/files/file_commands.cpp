@@ -42,18 +42,19 @@ RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(win
   };
 }
 
-void RunFileCommands::saveRun() {
+bool RunFileCommands::saveRun() {
   const std::string name = DefaultSaveName(std::time(nullptr), model_.statsBar.interval);
   const QString path = chooseFile(
       {QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter, kDataExtension, true},
       model_.folders.dataFiles);
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   FileStatus status = [&] {
     WaitCursor wait;
     return SaveRun(model_, path.toStdString());
   }();
   // The run stays in memory whatever happened, so it can be saved elsewhere.
   if (!status) reportFailure(QStringLiteral("The run was not saved.\n%1").arg(QString::fromStdString(status.error().message)));
+  return static_cast<bool>(status);
 }
 
 void RunFileCommands::exportExcel() {

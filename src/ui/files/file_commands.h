@@ -28,7 +28,8 @@ class RunFileCommands : public QObject {
   // Called after the logger store was loaded from a file.
   std::function<void()> loggerLoaded;
 
-  void saveRun();
+  // True once the run is written; false when cancelled or failed (the failure told).
+  bool saveRun();
   void exportExcel();
   void documentSave();
   void documentOpen();

@@ -28,6 +28,7 @@
 #include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
+#include "ui/window/close_question.h"
 #include "ui/window/dialogs.h"
 #include "ui/panel/front_panel.h"
 
@@ -61,6 +62,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
     return QMessageBox::question(this, QStringLiteral("PNEUVISTA"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
   };
+  prompts.askSaveOnClose = [this](const QString& question) { return AskCloseQuestion(question, this); };
   prompts.askSampleRate = [this](int preset, int* value) {
     SampleRateDialog dlg(this);
     dlg.setValue(preset);
@@ -104,7 +106,8 @@ MainWindow::~MainWindow() = default;
 QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, Command command,
                                  std::function<void()> handler) {
   auto* a = new QAction(caption, this);
-  connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
+  connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
+    runEndShown_ = false;
     if (handler) handler();
   });
   if (menu) menu->addAction(a);
@@ -196,25 +199,24 @@ void MainWindow::createToolBar() {
   const QStyle* s = style();
   struct Button {
     Command command;
-    const char* theme;
-    QStyle::StandardPixmap fallback;
+    QIcon icon;
     const char* tip;
   };
   const Button buttons[] = {
-      {Command::SaveRun, "document-save", QStyle::SP_DialogSaveButton, "Save"},
-      {Command::Print, "document-print", QStyle::SP_FileDialogDetailedView, "Print"},
-      {Command::Run, "media-playback-start", QStyle::SP_MediaPlay, "Start"},
-      {Command::Stop, "media-playback-stop", QStyle::SP_MediaStop, "Stop"},
-      {Command::UndoZoom, "zoom-original", QStyle::SP_ArrowBack, "UndoZoom"},
-      {Command::PowerOff, "system-shutdown", QStyle::SP_BrowserStop, "PowerOff"},
-      {Command::HelpContents, "help-contents", QStyle::SP_DialogHelpButton, "Help"},
+      {Command::SaveRun, ThemeIcon("document-save", QStyle::SP_DialogSaveButton, s), "Save"},
+      {Command::Print, ThemeIcon("document-print", QStyle::SP_FileDialogDetailedView, s), "Print"},
+      {Command::Run, ThemeIcon("media-playback-start", QStyle::SP_MediaPlay, s), "Start"},
+      {Command::Stop, ThemeIcon("media-playback-stop", QStyle::SP_MediaStop, s), "Stop"},
+      {Command::UndoZoom, ThemeIcon("zoom-original", QStyle::SP_ArrowBack, s), "UndoZoom"},
+      {Command::PowerOff, PowerSymbolIcon(), "PowerOff"},
+      {Command::HelpContents, ThemeIcon("help-contents", QStyle::SP_DialogHelpButton, s), "Help"},
   };
   bool first = true;
   for (const auto& b : buttons) {
     if (!first) toolBar_->addSeparator();
     first = false;
     QAction* a = actions_[b.command];
-    a->setIcon(ThemeIcon(b.theme, b.fallback, s));
+    a->setIcon(b.icon);
     a->setToolTip(QString::fromLatin1(b.tip));
     toolBar_->addAction(a);
   }
@@ -277,6 +279,7 @@ void MainWindow::updateCommandStates() {
 }
 
 void MainWindow::reportPort(const std::string& error) {
+  runEndShown_ = false;
   if (error.empty()) {
     message_->setText(QStringLiteral("Ready"));
     return;
@@ -292,7 +295,8 @@ void MainWindow::reportPort(const std::string& error) {
 
 void MainWindow::onReceive() {
   OnReceiveNotification(model_, port_, std::time(nullptr), *this);
-  if (message_->text() != QStringLiteral("Ready") && port_.isOpen()) message_->setText(QStringLiteral("Ready"));
+  if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
+    message_->setText(QStringLiteral("Ready"));
 }
 
 void MainWindow::onRun() {
@@ -343,13 +347,20 @@ void MainWindow::onAbout() {
   dlg.exec();
 }
 
-void MainWindow::closeSequence() {
+bool MainWindow::closeSequence() {
+  if (ShouldAskSaveOnClose(model_)) {
+    const CloseAnswer answer = prompts.askSaveOnClose(QString::fromLatin1(kCloseSaveQuestion));
+    if (answer == CloseAnswer::Cancel) return false;
+    // A Save that was cancelled or failed (and said so) keeps the program and its run.
+    if (answer == CloseAnswer::Save && !(files.saveRun && files.saveRun())) return false;
+  }
+  // The close is certain: no timer may commit a sample or greet the meter again
+  // after the goodbye below.
+  view_->stopTimers();
   const std::string error = WriteComPort(configPath_, model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
   CloseSequencePortSteps(port_);
-  if (ShouldAskSaveOnClose(model_) && prompts.askYesNo(QString::fromLatin1(kCloseSaveQuestion))) {
-    if (files.saveRun) files.saveRun();
-  }
+  return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -357,8 +368,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  // Qt sends no second close event while this one is handled: a Ctrl+C or a second
+  // click on the window's close button during the question waits for its answer.
+  if (!closeSequence()) {
+    event->ignore();
+    return;
+  }
   closing_ = true;
-  closeSequence();
   event->accept();
   QCoreApplication::quit();
 }
@@ -395,5 +411,9 @@ void MainWindow::updateAllViews() {
 void MainWindow::invalidateChart(bool) { view_->update(); }
 void MainWindow::commandsChanged() { updateCommandStates(); }
 void MainWindow::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
+void MainWindow::runEndedByItself(RunEnd cause) {
+  message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
+  runEndShown_ = true;
+}
 
 }  // namespace pv::ui

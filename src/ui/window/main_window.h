@@ -30,16 +30,21 @@ inline constexpr const char* kRunSaveQuestion =
     "Real_time  graph ? ";
 inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
 
+// The answers to the save question at close. Escape, or closing the question box,
+// cancels the close.
+enum class CloseAnswer { Save, DontSave, Cancel };
+
 // Questions and dialogs the commands put to the user; tests replace them.
 struct UserPrompts {
   std::function<bool(const QString& question)> askYesNo;
+  std::function<CloseAnswer(const QString& question)> askSaveOnClose;
   std::function<bool(int preset, int* value)> askSampleRate;
   std::function<bool(int preset, int* value)> askPortNumber;
 };
 
 // File commands that live with the files, logger and printing code.
 struct FileCommands {
-  std::function<void()> saveRun;       // File > Save and the save questions
+  std::function<bool()> saveRun;       // File > Save and the save questions; true once written
   std::function<void()> print;         // File > Print
   std::function<void()> documentSave;  // Ctrl+S
   std::function<void()> documentOpen;  // Ctrl+O
@@ -73,8 +78,10 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QPoint clientOrigin() const;
   QRect clientRect() const;
 
-  // The close sequence without quitting (the close event runs it, then quits).
-  void closeSequence();
+  // The close sequence without quitting (the close event runs it, then quits): the
+  // save question first, then the goodbye to the meter. False when the user kept the
+  // program open; then nothing was written or sent.
+  bool closeSequence();
   // The port's receive notification.
   void onReceive();
   // A command's port error in the message pane ("Ready" when there was none).
@@ -89,6 +96,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void invalidateChart(bool erase) override;
   void commandsChanged() override;
   void armSampleTimer(int periodMs) override;
+  void runEndedByItself(RunEnd cause) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -122,6 +130,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   std::map<Command, QAction*> actions_;
   bool initialUpdateDone_ = false;
   bool closing_ = false;
+  bool runEndShown_ = false;  // the status bar tells why the run ended, until the next command
 };
 
 }  // namespace pv::ui

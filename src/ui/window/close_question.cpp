@@ -1,0 +1,40 @@
+#include "ui/window/close_question.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+namespace pv::ui {
+namespace {
+
+class CloseQuestionBox : public QMessageBox {
+ public:
+  CloseQuestionBox(const QString& question, QWidget* parent)
+      : QMessageBox(QMessageBox::Question, QStringLiteral("PNEUVISTA"), question, Yes | No, parent) {
+    setDefaultButton(Yes);
+  }
+
+ protected:
+  // A message box makes No its escape button; here Escape leaves both unanswered.
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->matches(QKeySequence::Cancel)) {
+      reject();
+      return;
+    }
+    QMessageBox::keyPressEvent(e);
+  }
+  // The dialog's own close: rejected, with no button clicked.
+  void closeEvent(QCloseEvent* e) override { QDialog::closeEvent(e); }
+};
+
+}  // namespace
+
+CloseAnswer AskCloseQuestion(const QString& question, QWidget* parent) {
+  CloseQuestionBox box(question, parent);
+  box.exec();
+  if (box.clickedButton() == box.button(QMessageBox::Yes)) return CloseAnswer::Save;
+  if (box.clickedButton() == box.button(QMessageBox::No)) return CloseAnswer::DontSave;
+  return CloseAnswer::Cancel;
+}
+
+}  // namespace pv::ui
