@@ -56,7 +56,7 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
 MeterApp::MeterApp(StartOptions options) : options_(std::move(options)) {}
 
 MeterApp::~MeterApp() {
-  frame_.reset();
+  window_.reset();
   port_.reset();
 }
 
@@ -77,27 +77,27 @@ bool MeterApp::initInstance() {
     return n == configured && !runDevice.empty() ? runDevice : ConfiguredPortPath(n);
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
-  frame_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
+  window_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
   if (options_.trace) {
-    QObject::connect(port_.get(), &QtSerialPort::dataReceived, frame_.get(), [this] {
+    QObject::connect(port_.get(), &QtSerialPort::dataReceived, window_.get(), [this] {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
     }, Qt::QueuedConnection);
   }
   connectFileCommands();
   // Ctrl+C and SIGTERM end the program through the normal close sequence.
   auto* quit = new QuitSignals();
-  QObject::connect(quit, &QuitSignals::quitRequested, frame_.get(), [this] { frame_->close(); });
+  QObject::connect(quit, &QuitSignals::quitRequested, window_.get(), [this] { window_->close(); });
   quitSignals_.reset(quit);
   if (options_.showWindow) {
     // Without a window manager "maximised" means nothing: take the screen's size first.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->setGeometry(screen->availableGeometry());
-    frame_->showMaximized();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) window_->setGeometry(screen->availableGeometry());
+    window_->showMaximized();
   }
   return true;
 }
 
 void MeterApp::connectFileCommands() {
-  auto* fileCommands = new RunFileCommands(*model_, frame_.get());
+  auto* fileCommands = new RunFileCommands(*model_, window_.get());
   // Every command that may run a file dialog keeps the folder it was left in.
   auto withFolders = [this](std::function<void()> command) {
     return [this, command = std::move(command)] {
@@ -105,26 +105,26 @@ void MeterApp::connectFileCommands() {
       keepFolders();
     };
   };
-  frame_->files.saveRun = [this, fileCommands] {
+  window_->files.saveRun = [this, fileCommands] {
     const bool saved = fileCommands->saveRun();
     keepFolders();
     return saved;
   };
-  frame_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });
-  frame_->files.documentSave = withFolders([fileCommands] { fileCommands->documentSave(); });
-  frame_->files.documentOpen = withFolders([fileCommands] { fileCommands->documentOpen(); });
-  frame_->files.print = [this] { PrintPressureGraph(*model_, frame_.get()); };
+  window_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });
+  window_->files.documentSave = withFolders([fileCommands] { fileCommands->documentSave(); });
+  window_->files.documentOpen = withFolders([fileCommands] { fileCommands->documentOpen(); });
+  window_->files.print = [this] { PrintPressureGraph(*model_, window_.get()); };
   // The logger window passes Print on to the main window, which prints the logger graph
   // while the window is open.
-  frame_->files.openLogger = withFolders([this] {
-    RunLoggerGraph(*model_, frame_.get(), [this] {
-      if (frame_->files.print) frame_->files.print();
+  window_->files.openLogger = withFolders([this] {
+    RunLoggerGraph(*model_, window_.get(), [this] {
+      if (window_->files.print) window_->files.print();
     });
   });
   if (options_.documentPath.isEmpty()) return;
   // Once the window is up, so that a message about the file stands over it.
   const QString path = options_.documentPath;
-  QTimer::singleShot(0, frame_.get(), [this, fileCommands, path] {
+  QTimer::singleShot(0, window_.get(), [this, fileCommands, path] {
     const bool loaded = fileCommands->openDocument(path);
     if (options_.trace && loaded)
       std::fprintf(stderr, "opened %s: %d records\n", qPrintable(path), model_->logger.recordCount);

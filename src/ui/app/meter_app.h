@@ -41,7 +41,7 @@ class MeterApp {
   bool initInstance();
   QString errorString() const { return error_; }
 
-  MainWindow* mainWindow() const { return frame_.get(); }
+  MainWindow* mainWindow() const { return window_.get(); }
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
 
@@ -54,7 +54,7 @@ class MeterApp {
   QString error_;
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
-  std::unique_ptr<MainWindow> frame_;
+  std::unique_ptr<MainWindow> window_;
   std::unique_ptr<QObject> quitSignals_;
   std::string configPath_;
   FileFolders keptFolders_;
