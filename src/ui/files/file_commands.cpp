@@ -34,7 +34,7 @@ RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(win
     return ChooseFile(window_, r, folder);
   };
   // Standard error gets the message too, for a program started from a terminal with a
-  // file on its command line, and for the log a session may be collected in.
+  // file on its command line, and for a desktop's log of what the program printed.
   reportFailure = [this](const QString& message) {
     std::fprintf(stderr, "pneuvista: %s\n",
                  qPrintable(QString(message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
