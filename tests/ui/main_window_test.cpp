@@ -279,6 +279,25 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   EXPECT_FALSE(s.enabled(Command::Run));
 }
 
+TEST(MainWindow, RunGoesNoFurtherWhenTheSaveItAskedForWasNotWritten) {
+  Shell s;
+  s.model.run.monitoring = true;
+  s.model.flags.graphHasData = true;
+  s.model.store.sampleCount = 5;
+  s.answerYes = true;
+  s.saveSucceeds = false;  // the Save dialog cancelled, or the disk full
+  s.window->updateCommandStates();
+  bool rateAsked = false;
+  s.window->prompts.askSampleRate = [&](int, int*) { return rateAsked = true; };
+  s.port.log.clear();
+  s.window->runCommand(Command::Run);
+  EXPECT_EQ(s.saves, 1);
+  EXPECT_FALSE(rateAsked);
+  EXPECT_TRUE(s.port.writes().empty());
+  EXPECT_FALSE(s.model.flags.runRequested);
+  EXPECT_EQ(s.model.store.sampleCount, 5);
+}
+
 TEST(MainWindow, OtherComAcceptsFiveToSixteenOnly) {
   struct Case {
     int entered;

@@ -301,7 +301,11 @@ void MainWindow::onReceive() {
 
 void MainWindow::onRun() {
   if (ShouldAskSaveOnRun(model_) && prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
-    if (files.saveRun) files.saveRun();
+    // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
+    if (files.saveRun && !files.saveRun()) {
+      updateCommandStates();
+      return;
+    }
   }
   int seconds = 0;
   if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) ConfirmRun(model_, seconds, *this);
