@@ -7,6 +7,7 @@
 
 #include "app_model.h"
 #include "link/units.h"
+#include "psi_run.h"
 #include "ui/files/file_commands.h"
 
 namespace pv::ui {
@@ -14,18 +15,9 @@ namespace {
 
 // A run of three psi samples.
 void FillRun(AppModel& m) {
-  m.store.sampleCount = 3;
-  m.run.intervalMs = 1000;
+  pv::test::FillPsiSamples(m, 3);
   m.run.startText = "10:00:00";
   m.run.endText = "10:00:02";
-  for (int i = 0; i < 3; ++i) {
-    m.store.values[i] = 1.5f + i;
-    m.store.texts[i] = {'+', '1', '.', '5', '0', '0'};
-    m.store.fullScaleAt[i] = 52.0f;
-    m.store.toPsiAt[i] = 1.0f;
-    m.store.unitAt[i] = kUnitPsi;
-    m.store.unitNameAt[i] = kUnits[kUnitPsi].name;
-  }
 }
 
 struct Fixture {

@@ -15,6 +15,7 @@
 #include "dialog_script.h"
 #include "link/units.h"
 #include "platform/config_file.h"
+#include "psi_run.h"
 #include "ui/app/meter_app.h"
 #include "ui/files/file_commands.h"
 #include "ui/window/main_window.h"
@@ -27,17 +28,8 @@ using test::FileNameEdit;
 using test::VisibleTopLevel;
 
 void FillRun(AppModel& m) {
-  m.store.sampleCount = 3;
-  m.run.intervalMs = 1000;
+  pv::test::FillPsiSamples(m, 3);
   m.statsBar.interval = "1";
-  for (int i = 0; i < 3; ++i) {
-    m.store.values[i] = 1.5f + i;
-    m.store.texts[i] = {'+', '1', '.', '5', '0', '0'};
-    m.store.fullScaleAt[i] = 52.0f;
-    m.store.toPsiAt[i] = 1.0f;
-    m.store.unitAt[i] = kUnitPsi;
-    m.store.unitNameAt[i] = kUnits[kUnitPsi].name;
-  }
 }
 
 // What the user saw in the file dialog before answering it.

@@ -1,13 +1,6 @@
 #include "logger/logger_geometry.h"
 
-#include "text_format.h"
-
 namespace pv {
-namespace {
-
-constexpr long long kSecondsPerDay = 86400;
-
-}  // namespace
 
 LoggerZoomGrid LoggerZoomGridOf(const LoggerGraphState& g, const LoggerPlot& r, int Z) {
   LoggerZoomGrid grid;
@@ -25,11 +18,6 @@ LoggerZoomGrid LoggerZoomGridOf(const LoggerGraphState& g, const LoggerPlot& r, 
     grid.step = TruncToInt(W * 0.25 / grid.dx);
   }
   return grid;
-}
-
-std::string FormatTimeOfDay(long long secondsOfDay) {
-  const long long t = (secondsOfDay % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
-  return Format("%02lld:%02lld:%02lld", t / 3600, t / 60 % 60, t % 60);
 }
 
 }  // namespace pv

@@ -10,6 +10,7 @@
 #include "app_model.h"
 #include "chart/chart_geometry.h"
 #include "display_list.h"
+#include "files/sample_rows.h"
 #include "link/units.h"
 
 namespace pv {
@@ -84,8 +85,5 @@ inline std::array<float, 5> LoggerFullViewValues(const LoggerGraphState& g) {
   return {top, static_cast<float>(top * 0.5) + 0.0f, 0.0f, static_cast<float>(top * -0.5) + 0.0f,
           g.rangeBottom + 0.0f};
 }
-
-// Seconds of the day as "%H:%M:%S".
-std::string FormatTimeOfDay(long long secondsOfDay);
 
 }  // namespace pv
