@@ -1,6 +1,7 @@
 #include "platform/config_file.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,8 @@ constexpr const char* kKey = "COM num";
 constexpr const char* kFoldersSection = "Folders";
 constexpr const char* kDataFilesKey = "DataLogger";
 constexpr const char* kSpreadsheetsKey = "Spreadsheet";
+constexpr const char* kHelpSection = "Help";
+constexpr const char* kHelpPlaceKey = "Window";
 
 std::string Trim(const std::string& s) {
   const char* ws = " \t\r\n";
@@ -151,6 +154,31 @@ std::string WriteFileFolders(const std::string& path, const FileFolders& folders
     SetValue(lines, kFoldersSection, kDataFilesKey, folders.dataFiles);
   if (!folders.spreadsheets.empty() && storable(folders.spreadsheets))
     SetValue(lines, kFoldersSection, kSpreadsheetsKey, folders.spreadsheets);
+  return WriteLines(path, lines);
+}
+
+std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path) {
+  const auto value = FindValue(ReadLines(path), kHelpSection, kHelpPlaceKey);
+  if (!value) return std::nullopt;
+  int numbers[4] = {};
+  const char* at = value->data();
+  const char* end = value->data() + value->size();
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0 && (at == end || *at++ != ',')) return std::nullopt;
+    const auto [next, error] = std::from_chars(at, end, numbers[i]);
+    if (error != std::errc()) return std::nullopt;
+    at = next;
+  }
+  const WindowPlace place{numbers[0], numbers[1], numbers[2], numbers[3]};
+  if (at != end || place.width <= 0 || place.height <= 0) return std::nullopt;
+  return place;
+}
+
+std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place) {
+  std::vector<std::string> lines = ReadLines(path);
+  const std::string value = std::to_string(place.x) + "," + std::to_string(place.y) + "," +
+                            std::to_string(place.width) + "," + std::to_string(place.height);
+  SetValue(lines, kHelpSection, kHelpPlaceKey, value);
   return WriteLines(path, lines);
 }
 

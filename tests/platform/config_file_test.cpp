@@ -57,5 +57,44 @@ TEST(ConfigFile, FoldersGoInASectionOfTheirOwnAndEverythingElseStays) {
   }
 }
 
+TEST(ConfigFile, TheHelpWindowPlaceIsReadOnlyWhenItIsFourNumbersWithASize) {
+  struct Case {
+    const char* line;
+    std::optional<WindowPlace> place;
+  };
+  const Case cases[] = {
+      {"Window=10,20,800,600", WindowPlace{10, 20, 800, 600}},
+      {"window = -1280,0,640,480", WindowPlace{-1280, 0, 640, 480}},
+      {"Window=10,20,0,600", std::nullopt},
+      {"Window=10,20,800", std::nullopt},
+      {"Window=10,20,800,600,7", std::nullopt},
+      {"Window=10,20,800,600x", std::nullopt},
+      {"Window=99999999999,20,800,600", std::nullopt},
+      {"Window=a,b,c,d", std::nullopt},
+      {"Window=", std::nullopt},
+      {"Other=1,2,3,4", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    std::ofstream(path, std::ios::binary) << "[COMInfo]\r\nCOM num=2\r\n[Help]\r\n" << c.line << "\r\n";
+    EXPECT_EQ(ReadHelpWindowPlace(path), c.place);
+  }
+}
+
+TEST(ConfigFile, TheHelpWindowPlaceIsKeptBesideEverythingElse) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+  std::ofstream(path, std::ios::binary) << "[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/meter\r\n";
+  EXPECT_EQ(ReadHelpWindowPlace(path), std::nullopt);
+  EXPECT_EQ(WriteHelpWindowPlace(path, {40, 50, 700, 500}), "");
+  EXPECT_EQ(WriteHelpWindowPlace(path, {41, 51, 701, 501}), "");
+  EXPECT_EQ(Contents(path),
+            "[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/meter\r\n[Help]\r\nWindow=41,51,701,501\r\n");
+  EXPECT_EQ(ReadHelpWindowPlace(path), (WindowPlace{41, 51, 701, 501}));
+  EXPECT_EQ(ReadComPort(path), 3);
+}
+
 }  // namespace
 }  // namespace pv

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -12,6 +13,7 @@
 
 #include "../core/recording_port.h"
 #include "app_model.h"
+#include "pneuvista_version.h"
 #include "ui/chart/chart_view.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/panel/front_panel.h"
@@ -110,7 +112,7 @@ TEST(WindowLook, HoldAndUnitsCarryTheDefaultButtonLook) {
   }
 }
 
-TEST(WindowLook, TheProgramHasItsOwnIconAndTheAboutBoxShowsIt) {
+TEST(WindowLook, TheProgramHasItsOwnIconAndTheAboutBoxShowsItWithTheVersion) {
   Window w;
   const QIcon icon = w.window->windowIcon();
   ASSERT_FALSE(icon.isNull());
@@ -128,6 +130,10 @@ TEST(WindowLook, TheProgramHasItsOwnIconAndTheAboutBoxShowsIt) {
     if (!label->pixmap().isNull()) shown = label;
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), image);
+  const auto* text = about.findChild<QLabel*>(QStringLiteral("aboutText"));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->text(), QStringLiteral("Q5716 Pneuvista Software Version %1 ").arg(QLatin1String(pneuvista::kVersion)));
+  EXPECT_TRUE(QString::fromLatin1(pneuvista::kVersion).contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+"))));
 }
 
 }  // namespace

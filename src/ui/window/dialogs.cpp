@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "ui/common/look.h"
+#include "pneuvista_version.h"
 #include "ui/common/ui_constants.h"
 
 namespace pv::ui {
@@ -75,14 +75,19 @@ PortNumberDialog::PortNumberDialog(QWidget* parent) : IntegerDialog(parent, true
   setValue(5);
 }
 
+QString AboutText() {
+  return QStringLiteral("Q5716 Pneuvista Software Version %1 ").arg(QString::fromLatin1(pneuvista::kVersion));
+}
+
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(235 * kDialogUnit, 55 * kDialogUnit);
+  // The icon of the window it belongs to, which is the program's icon.
   auto* icon = new QLabel(this);
-  icon->setPixmap(AppIcon().pixmap(32, 32));
+  icon->setPixmap(windowIcon().pixmap(32, 32));
   icon->setGeometry(Dlu(11, 17, 20, 20));
-  auto* text = new QLabel(QString::fromLatin1(kAboutText), this);
+  auto* text = new QLabel(AboutText(), this);
   text->setObjectName(QStringLiteral("aboutText"));
   text->setGeometry(Dlu(40, 10, 119, 8));
   auto* ok = new QPushButton(QStringLiteral("OK"), this);

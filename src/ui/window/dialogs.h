@@ -44,6 +44,7 @@ class AboutDialog : public QDialog {
   explicit AboutDialog(QWidget* parent);
 };
 
-inline constexpr const char* kAboutText = "Q5716 Pneuvista Software Version 2.0 ";
+// "Q5716 Pneuvista Software Version " and the program's version.
+QString AboutText();
 
 }  // namespace pv::ui

@@ -4,8 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -13,7 +11,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QUrl>
 #include <ctime>
 
 #include "app_model.h"
@@ -28,6 +25,7 @@
 #include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
+#include "ui/help/help_window.h"
 #include "ui/window/close_question.h"
 #include "ui/window/dialogs.h"
 #include "ui/panel/front_panel.h"
@@ -37,18 +35,6 @@ namespace {
 
 // The toolbar's strip at the top of the client area; docked at a side, its width.
 constexpr int kToolBarThickness = 30;
-
-// The help that comes with the program: "help.chm" beside it, else an HTML help
-// installed with it. Empty when there is none.
-QString FindHelp() {
-  const QString dir = QCoreApplication::applicationDirPath();
-  const QStringList candidates = {dir + QStringLiteral("/help.chm"), dir + QStringLiteral("/help/index.html"),
-                                  dir + QStringLiteral("/../share/pneuvista/help/index.html"),
-                                  QStringLiteral("/usr/share/doc/pneuvista/help/index.html")};
-  for (const QString& c : candidates)
-    if (QFileInfo::exists(c)) return QFileInfo(c).absoluteFilePath();
-  return {};
-}
 
 }  // namespace
 
@@ -342,8 +328,8 @@ void MainWindow::onOtherPort() {
 }
 
 void MainWindow::onHelp() {
-  const QString help = FindHelp();
-  if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+  if (!help_) help_ = new HelpWindow(configPath_, this);
+  help_->showAndRaise();
 }
 
 void MainWindow::onAbout() {

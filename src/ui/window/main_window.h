@@ -23,6 +23,7 @@ class SerialPort;
 namespace pv::ui {
 
 class ChartView;
+class HelpWindow;
 
 inline constexpr const char* kMainTitle = "Q5716 Pneuvista Software";
 inline constexpr const char* kRunSaveQuestion =
@@ -67,6 +68,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QAction* action(Command command) const;
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
+  // The help window once Help > Contents opened it, else null.
+  HelpWindow* helpWindow() const { return help_; }
   UserPrompts prompts;
   FileCommands files;
 
@@ -127,6 +130,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
+  HelpWindow* help_ = nullptr;
   std::map<Command, QAction*> actions_;
   bool initialUpdateDone_ = false;
   bool closing_ = false;
