@@ -20,7 +20,8 @@ static void RegisterGuideResource() {
 namespace pv::ui {
 namespace {
 
-constexpr QSize kFirstSize(820, 680);
+// Wide enough for the guide's screenshots of the main window.
+constexpr QSize kFirstSize(1080, 760);
 
 // A kept place is used only while some screen still shows its title bar.
 bool OnSomeScreen(const QRect& place) {
@@ -87,7 +88,8 @@ void HelpWindow::showAndRaise() {
 }
 
 void HelpWindow::restorePlace() {
-  resize(kFirstSize);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  resize(screen ? kFirstSize.boundedTo(screen->availableGeometry().size() * 9 / 10) : kFirstSize);
   const auto kept = ReadHelpWindowPlace(configPath_);
   if (!kept) return;
   const QRect place(kept->x, kept->y, kept->width, kept->height);
