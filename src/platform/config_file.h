@@ -1,9 +1,9 @@
 #pragma once
 // The configuration file "PNEUVISTAconfig.ini" in the user's configuration folder:
-// section "COMInfo", key "COM num", and the folders the file dialogs were last left in
-// (section "Folders") and the help window's place on the screen (section "Help"). It
-// is read and written as plain text so that the key keeps its
-// blank and any other lines of the file survive.
+// section "COMInfo", key "COM num", the folders the file dialogs were last left in
+// (section "Folders") and the help window's place on the screen (section "Help"). It is
+// read and written as plain text so that the key keeps its blank and any other lines of
+// the file survive.
 #include <optional>
 #include <string>
 
