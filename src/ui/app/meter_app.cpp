@@ -1,6 +1,7 @@
 #include "ui/app/meter_app.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QStringList>
 #include <QTimer>
