@@ -106,22 +106,54 @@ bool ClickButton(QWidget* w, const char* text, QString* question = nullptr) {
   return false;
 }
 
-// The window's part, in a process of its own that the test kills: the program as
-// main() builds it, Run at one sample a second, then nothing until the kill.
+// The program as main() builds it, offscreen, its journals in stateFolder, against the
+// meter on device or a simulated meter of its own; the sample-rate dialog answers 1 s.
+struct LiveApp {
+  QTemporaryDir dir;
+  std::unique_ptr<PtyMeter> meter;
+  std::unique_ptr<ui::MeterApp> app;
+
+  explicit LiveApp(const QString& stateFolder, std::string device = {}) {
+    if (device.empty()) {
+      meter = std::make_unique<PtyMeter>();
+      meter->setFramesPerSecond(4);
+      EXPECT_TRUE(meter->start()) << meter->errorString();
+      device = meter->devicePath();
+    }
+    ui::StartOptions options;
+    options.devicePath = device;
+    options.configPath = (dir.path() + QStringLiteral("/c.ini")).toStdString();
+    options.stateFolder = stateFolder.toStdString();
+    options.showWindow = false;
+    app = std::make_unique<ui::MeterApp>(options);
+    EXPECT_TRUE(app->initInstance());
+    window()->prompts.askSampleRate = [](int, int* seconds) {
+      *seconds = 1;
+      return true;
+    };
+  }
+  ui::MainWindow* window() { return app->mainWindow(); }
+  AppModel& model() { return app->model(); }
+  // Run once the meter answers; true once the new run (its first reading cleared the
+  // request) holds this many samples.
+  bool runFor(int samples) {
+    if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
+    window()->runCommand(ui::Command::Run);
+    return WaitFor([&] {
+      const AppModel& m = model();
+      return m.flags.running && !m.flags.runRequested && m.store.sampleCount >= samples;
+    }, 30000);
+  }
+};
+
+// The window's part, in a process of its own that the test kills: Run at one sample a
+// second, then nothing until the kill.
 TEST(JournalChild, RecordsInTheWindowUntilKilled) {
   const char* device = std::getenv(kChildDevice);
-  if (!device || !std::getenv(kChildState)) GTEST_SKIP() << "run by Journal.AWindowKilledMidRunOffersItsRunAtTheNextStart";
-  ui::StartOptions options;
-  options.devicePath = device;
-  options.stateFolder = std::getenv(kChildState);
-  ui::MeterApp app(options);
-  ASSERT_TRUE(app.initInstance());
-  app.mainWindow()->prompts.askSampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
-  ASSERT_TRUE(WaitFor([&] { return app.model().run.monitoring; }, 10000));
-  app.mainWindow()->runCommand(ui::Command::Run);
+  const char* state = std::getenv(kChildState);
+  if (!device || !state) GTEST_SKIP() << "run by Journal.AWindowKilledMidRunOffersItsRunAtTheNextStart";
+  LiveApp live(QString::fromLocal8Bit(state), device);
+  ASSERT_TRUE(live.runFor(1));
   WaitFor([] { return false; }, 120000);
 }
 
@@ -150,13 +182,7 @@ TEST(Journal, AWindowKilledMidRunOffersItsRunAtTheNextStart) {
   testsupport::ModalAnswers answers;
   answers.then([&](QWidget* w) { return ClickButton(w, ui::kRecoverButton, &question); })
       .then([&](QWidget* w) { return testsupport::ChooseInFileDialog(w, saved); });
-  ui::StartOptions options;
-  options.devicePath = meter.devicePath();
-  options.configPath = (dir.path() + QStringLiteral("/c.ini")).toStdString();
-  options.stateFolder = folder.toStdString();
-  options.showWindow = false;
-  ui::MeterApp app(options);
-  ASSERT_TRUE(app.initInstance());
+  LiveApp live(folder, meter.devicePath());
   ASSERT_TRUE(WaitFor([&] { return answers.pending() == 1; }, 10000));
   const int n = static_cast<int>(committed.values.size());
   EXPECT_TRUE(QRegularExpression(QStringLiteral("^A run of %1 samples started \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d was not saved\\.$").arg(n))
@@ -164,19 +190,51 @@ TEST(Journal, AWindowKilledMidRunOffersItsRunAtTheNextStart) {
                   .hasMatch())
       << question.toStdString();
   // As after Stop: the statistics bar, Save, Export.
-  const AppModel& model = app.model();
+  const AppModel& model = live.model();
   EXPECT_EQ(model.store.sampleCount, n);
   EXPECT_TRUE(model.flags.stopped);
   EXPECT_EQ(model.statsBar.sampleCount, std::to_string(n));
   EXPECT_FALSE(model.statsBar.startTime.empty());
   EXPECT_EQ(model.statsBar.interval, "1");
   EXPECT_TRUE(model.statsBar.exportEnabled);
-  EXPECT_TRUE(app.mainWindow()->action(ui::Command::SaveRun)->isEnabled());
-  EXPECT_TRUE(app.mainWindow()->action(ui::Command::Print)->isEnabled());
-  app.mainWindow()->runCommand(ui::Command::SaveRun);
+  EXPECT_TRUE(live.window()->action(ui::Command::SaveRun)->isEnabled());
+  EXPECT_TRUE(live.window()->action(ui::Command::Print)->isEnabled());
+  live.window()->runCommand(ui::Command::SaveRun);
   EXPECT_EQ(answers.pending(), 0);
   ExpectSavedValues(saved, committed.values);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(committed.path))) << "the saved run's journal stays";
+}
+
+TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QStringLiteral("/state/pneuvista");
+  LiveApp live(folder);
+  ui::MainWindow* window = live.window();
+  window->prompts.askYesNo = [](const QString&) { return false; };
+  window->prompts.askSaveOnClose = [](const QString&) { return ui::CloseAnswer::DontSave; };
+  auto journals = [&] { return QDir(folder).entryList({QStringLiteral("*.pvjournal")}, QDir::Files); };
+  ASSERT_TRUE(live.runFor(2));
+  window->runCommand(ui::Command::Stop);
+  const QStringList first = journals();
+  ASSERT_EQ(first.size(), 1);
+
+  // A Save that fails keeps the journal.
+  testsupport::ModalAnswers answers;
+  answers.then([&](QWidget* w) { return testsupport::ChooseInFileDialog(w, dir.path() + QStringLiteral("/gone/run")); })
+      .then([](QWidget* w) { return testsupport::Click(w, QMessageBox::Ok); });
+  window->runCommand(ui::Command::SaveRun);
+  EXPECT_EQ(answers.pending(), 0);
+  EXPECT_EQ(journals(), first);
+
+  // No to Run's question gives the run up; the new run has a journal of its own.
+  ASSERT_TRUE(live.runFor(2));
+  const QStringList second = journals();
+  ASSERT_EQ(second.size(), 1);
+  EXPECT_NE(second, first);
+
+  // No to the close question gives it up too.
+  EXPECT_TRUE(window->closeSequence());
+  EXPECT_TRUE(journals().isEmpty());
 }
 
 TEST(Journal, ARecordKilledMidRunIsWrittenByRecover) {
@@ -289,28 +347,12 @@ TEST(Journal, AFullOrReadOnlyStateFolderLeavesTheRunGoingAndSaysSoOnce) {
 }
 
 TEST(Journal, TheWindowsStatusBarSaysOnceThatARunIsNotJournaled) {
-  QTemporaryDir dir;
-  PtyMeter meter;
-  meter.setFramesPerSecond(4);
-  ASSERT_TRUE(meter.start()) << meter.errorString();
-  ui::StartOptions options;
-  options.devicePath = meter.devicePath();
-  options.configPath = (dir.path() + QStringLiteral("/c.ini")).toStdString();
   // A folder that cannot be made: /proc takes no new folders.
-  options.stateFolder = "/proc/pneuvista-state/pneuvista";
-  options.showWindow = false;
-  ui::MeterApp app(options);
-  ASSERT_TRUE(app.initInstance());
-  app.mainWindow()->prompts.askSampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
-  ASSERT_TRUE(WaitFor([&] { return app.model().run.monitoring; }, 10000));
-  app.mainWindow()->runCommand(ui::Command::Run);
-  ASSERT_TRUE(WaitFor([&] { return app.model().store.sampleCount >= 2; }, 30000));
-  const QString told = app.mainWindow()->messagePane()->text();
+  LiveApp live(QStringLiteral("/proc/pneuvista-state/pneuvista"));
+  ASSERT_TRUE(live.runFor(2));
+  const QString told = live.window()->messagePane()->text();
   EXPECT_TRUE(told.startsWith(QStringLiteral("The run is not journaled: /proc/pneuvista-state"))) << told.toStdString();
-  EXPECT_TRUE(app.model().flags.running);
+  EXPECT_TRUE(live.model().flags.running);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ JournalHeaderBytes EncodeJournalHeader(const JournalHeader& header) {
   RecordWriter out(bytes.data());
   out.putBytes(kJournalMagic.data(), kJournalMagic.size());
   out.put(kJournalVersion, 2);
-  out.put(12, 2);
+  out.put(kJournalHeaderFields, 2);
   out.put(static_cast<std::uint64_t>(static_cast<std::int64_t>(header.startTime)), 8);
   out.put(static_cast<std::uint32_t>(header.intervalMs), 4);
   out.seal();
@@ -136,7 +136,7 @@ FileResult<DecodedJournal> DecodeJournal(std::span<const std::uint8_t> bytes, Sa
   DecodedJournal result;
   result.header.startTime = static_cast<std::time_t>(static_cast<std::int64_t>(in.get(8)));
   result.header.intervalMs = static_cast<int>(static_cast<std::int32_t>(in.get(4)));
-  if (payload != 12 || !in.sealed() || result.header.intervalMs < 1000)
+  if (payload != kJournalHeaderFields || !in.sealed() || result.header.intervalMs < 1000)
     return FileError{"the journal's header is damaged"};
 
   std::size_t at = kJournalHeaderSize;

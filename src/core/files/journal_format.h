@@ -23,7 +23,8 @@ namespace pv {
 
 inline constexpr std::array<std::uint8_t, 8> kJournalMagic{'P', 'V', 'J', 'R', 'N', 'L', '\r', '\n'};
 inline constexpr std::uint16_t kJournalVersion = 1;
-inline constexpr std::size_t kJournalHeaderSize = 8 + 2 + 2 + 12 + 4;
+inline constexpr std::uint16_t kJournalHeaderFields = 12;  // start time and interval
+inline constexpr std::size_t kJournalHeaderSize = 8 + 2 + 2 + kJournalHeaderFields + 4;
 inline constexpr std::size_t kJournalSampleSize = 30;
 inline constexpr std::uint8_t kJournalSampleTag = 'S';
 inline constexpr std::uint8_t kNoUnitName = 0xFF;

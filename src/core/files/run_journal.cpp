@@ -41,6 +41,7 @@ FileResult<std::vector<std::uint8_t>> ReadBounded(int fd, const std::string& pat
   std::vector<std::uint8_t> bytes;
   struct stat st {};
   if (::fstat(fd, &st) != 0) return FileError{Failure(path, "cannot read", errno)};
+  if (!S_ISREG(st.st_mode)) return FileError{path + ": not a regular file"};
   bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxJournalBytes));
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -95,7 +96,8 @@ void JournalFile::remove() {
 }
 
 FileResult<HeldJournal> HoldJournal(const std::string& path, SampleStore& store) {
-  JournalFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW), path);
+  // Non-blocking, so that a pipe that carries a journal's name cannot hold the program up.
+  JournalFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK), path);
   if (!file.isOpen()) return FileError{Failure(path, "cannot open", errno)};
   if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) return FileError{path + ": a running program is recording this run"};
