@@ -105,7 +105,7 @@ int RunRecover(Args args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 const CliCommand kRecoverCommand{
-    "recover", "recover --list | recover [JOURNAL] --out FILE.KvtDat [--no-txt]",
+    "recover", "recover (--list | [JOURNAL] --out FILE.KvtDat [--no-txt])",
     "List the runs a crash or a kill left unsaved, or write one as Save does.", RunRecover, kDetails};
 
 }  // namespace pv::cli
