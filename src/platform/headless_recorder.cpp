@@ -190,7 +190,6 @@ void HeadlessRecorder::save() {
 void HeadlessRecorder::journalSamples() {
   if (!journal_) return;
   scheduleJournalSync(journal_->append(*model_, steadyClock_.elapsed()));
-  reportJournal();
 }
 
 void HeadlessRecorder::scheduleJournalSync(int inMs) {

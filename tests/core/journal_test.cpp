@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "chart/acquisition.h"
+#include "chart/chart_layout.h"
+#include "chart/cursors.h"
 #include "files/datalogger_file.h"
 #include "files/journal_format.h"
 #include "files/read_file.h"
@@ -378,6 +380,13 @@ TEST_F(JournalFolder, EachAnswerToTheRecoveryQuestion) {
     EXPECT_EQ(model->statsBar.sampleCount, "7");
     EXPECT_EQ(model->statsBar.interval, "2");
     for (int i = 0; i < 7; ++i) ExpectSameSample(original->store, model->store, i);
+    // The cursors work on it: 760 x 700 gives a plot from x = 294 at 4 px per sample.
+    LayoutChart(*model, 760, 700);
+    ASSERT_TRUE(RightRelease(*model, 294 + 8, 760, 700, NullObserver()));
+    EXPECT_EQ(model->chart.cursorA, 2);
+    LayoutChart(*model, 760, 700);
+    EXPECT_EQ(model->cursorBar.aValue, "ERR1");
+    EXPECT_EQ(model->cursorBar.aTime, "10:22:09");
   }
 }
 

@@ -47,7 +47,6 @@ class MeterApp {
   MainWindow* mainWindow() const { return window_.get(); }
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
-  RunJournal& journal() { return *journal_; }
 
   // The question per unsaved run at start; tests replace it.
   std::function<RecoveryAnswer(const QString& question)> askRecovery;
