@@ -95,6 +95,7 @@ inline ChildResult RunChild(const std::string& mode, const QStringList& extra, i
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+  env.insert(QStringLiteral("XDG_STATE_HOME"), config.path() + QStringLiteral("/state"));
   child.setProcessEnvironment(env);
   child.setProcessChannelMode(QProcess::SeparateChannels);
   QStringList args{QString::fromStdString(kChildFlag + mode)};

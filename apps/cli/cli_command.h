@@ -25,6 +25,7 @@ extern const CliCommand kInfoCommand;
 extern const CliCommand kConvertCommand;
 extern const CliCommand kPrintCommand;
 extern const CliCommand kRecordCommand;
+extern const CliCommand kRecoverCommand;
 
 // Prints "pneuvista-cli: " and the message as one line on err; returns the exit code.
 int Fail(std::ostream& err, int code, std::string_view message);

@@ -13,6 +13,7 @@ const CliCommand* const kCommands[] = {
     &kConvertCommand,
     &kPrintCommand,
     &kRecordCommand,
+    &kRecoverCommand,
 };
 
 void PrintUsage(std::ostream& out) {

@@ -18,6 +18,7 @@
 #include "chart/sample_store.h"
 #include "cli_command.h"
 #include "files/atomic_save.h"
+#include "files/run_journal.h"
 #include "files/sample_rows.h"
 #include "platform/headless_recorder.h"
 #include "platform/quit_signals.h"
@@ -51,6 +52,12 @@ constexpr std::string_view kDetails =
     "\n"
     "While standard error is a terminal, one line shows the samples taken, the time since\n"
     "the run started and the last value.\n"
+    "\n"
+    "While the run goes on, every sample taken is also appended to a journal in\n"
+    "$XDG_STATE_HOME/pneuvista (~/.local/state/pneuvista), synced at least once a second; it\n"
+    "is removed once the files are written. A run ended by SIGKILL or a power cut can then\n"
+    "be written with 'pneuvista-cli recover'. When the journal cannot be written, standard\n"
+    "error says so once and the run goes on.\n"
     "\n"
     "exit status: 0 the run ended as asked; 1 the port cannot be opened or the file cannot\n"
     "be written; 2 wrong usage; 3 the meter stopped answering (the samples taken are\n"
@@ -216,6 +223,7 @@ RecordOptions OptionsOf(const RecordArgs& r) {
   options.durationMs = r.durationMs;
   options.outPath = r.out;
   options.writeTextTable = r.textTable;
+  options.journalFolder = DefaultJournalFolder();
   return options;
 }
 
@@ -252,6 +260,10 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   QObject::connect(&recorder.port(), &QtSerialPort::portLost, [&](const QString& reason) {
     progress.close();
     err << "pneuvista-cli: " << reason.toStdString() << "\n";
+  });
+  QObject::connect(&recorder, &HeadlessRecorder::notJournaled, [&](const QString& why) {
+    progress.close();
+    err << "pneuvista-cli: " << why.toStdString() << "\n";
   });
   QObject::connect(&recorder, &HeadlessRecorder::finished, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);

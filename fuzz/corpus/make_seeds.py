@@ -6,6 +6,7 @@ valid data-logger files and chart sessions. Run again after changing an input la
 """
 import os
 import struct
+import zlib
 
 here = os.path.dirname(os.path.abspath(__file__))
 
@@ -160,3 +161,23 @@ write("fuzz_logger_graph", "one_record", graph(1, [bytes([2, 5])], [at(1, 300, 2
 write("fuzz_logger_graph", "full_store_wild",
       graph(17280, [bytes([0xC2, 0, 5]), bytes([0x42, 9, 7]), bytes([4, 200])],
             [at(0, 100, 100), at(1, 700, 400), at(3, -50, 900), at(2, 700, 400)]))
+
+
+# fuzz_journal: the run journal's header, then sample records, each sealed by CRC-32.
+def journal_header(start=1765190000, interval_ms=1000):
+    body = b"PVJRNL\r\n" + struct.pack("<HHqi", 1, 12, start, interval_ms)
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
+def journal_sample(i, value=12.5, unit=2, name=2, relative=0, text=b"+12.50", full_scale=52.0, to_psi=1.0):
+    body = struct.pack("<BIfff", ord("S"), i, value, full_scale, to_psi) + text + bytes([unit, name, relative])
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
+write("fuzz_journal", "header_only", journal_header())
+write("fuzz_journal", "six_samples", journal_header() + b"".join(journal_sample(i, 1.0 + i) for i in range(6)))
+write("fuzz_journal", "torn_tail", journal_header(interval_ms=60000) +
+      b"".join(journal_sample(i, unit=0, name=0, full_scale=3.5776, to_psi=14.5348835) for i in range(3)) +
+      journal_sample(3)[:17])
+write("fuzz_journal", "error_sample", journal_header() + journal_sample(0, value=5.1, name=2, relative=1,
+                                                                          full_scale=52.0, text=b" ERR1 "))

@@ -30,6 +30,10 @@ class ModelObserver {
   virtual void armSampleTimer(int /*periodMs*/) {}
   // A run ended by itself; its samples are held and can be saved and exported.
   virtual void runEndedByItself(RunEnd) {}
+  // A run started on its first reading: the store is empty and the start time set.
+  virtual void runStarted() {}
+  // The sample timer committed a sample of the running run.
+  virtual void sampleCommitted() {}
 };
 
 // An observer that ignores everything.

@@ -1,11 +1,8 @@
 #include "platform/headless_recorder.h"
 
-#include <array>
 #include <ctime>
 
 #include "chart/acquisition.h"
-#include "files/atomic_save.h"
-#include "files/datalogger_file.h"
 #include "files/run_files.h"
 #include "link/port_commands.h"
 #include "link/ingest.h"
@@ -60,6 +57,11 @@ HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
   deadline_.setSingleShot(true);
   deadline_.setTimerType(Qt::PreciseTimer);
   connect(&deadline_, &QTimer::timeout, this, [this] { finish(StopReason::Duration); });
+  if (!options_.journalFolder.empty()) journal_ = std::make_unique<RunJournal>(options_.journalFolder);
+  journalSync_.setSingleShot(true);
+  connect(&journalSync_, &QTimer::timeout, this,
+          [this] { scheduleJournalSync(journal_->syncIfDue(steadyClock_.elapsed())); });
+  steadyClock_.start();
 }
 
 HeadlessRecorder::~HeadlessRecorder() {
@@ -101,6 +103,10 @@ void HeadlessRecorder::onReceive() {
   if (!runStarted_ && !model_->flags.runRequested) {
     runStarted_ = true;
     runClock_.start();
+    if (journal_) {
+      journal_->begin(*model_, steadyClock_.elapsed());
+      reportJournal();
+    }
     emit runBegan();
   }
   // Ingestion ends the run by itself when the store is full.
@@ -123,6 +129,7 @@ void HeadlessRecorder::onSampleTick() {
   // Before the run's first reading a tick may commit into a store the run start then
   // resets; such a sample is not one of the run's.
   if (!committed || !runStarted_) return;
+  journalSamples();
   emit sampleCommitted(samples());
   if (isFinished()) return;
   // Ingestion would stop the run at the next reading; stopping here does not depend
@@ -161,6 +168,7 @@ void HeadlessRecorder::finish(StopReason reason) {
   sampleTimer_.stop();
   linkWatchdog_.stop();
   deadline_.stop();
+  journalSync_.stop();
   if (model_->flags.running) Stop(*model_, NullObserver());
   if (runStarted_) save();
   // As closing the window does: EXIT three times, DISCONNECT six times.
@@ -170,17 +178,27 @@ void HeadlessRecorder::finish(StopReason reason) {
 
 void HeadlessRecorder::save() {
   // Save is unavailable in the window while the run holds no sample.
+  if (samples() == 0 && journal_) journal_->giveUp();
   if (options_.outPath.empty() || samples() == 0) return;
-  FileStatus status = Succeeded();
-  if (options_.writeTextTable) {
-    status = SaveRun(*model_, options_.outPath);
-  } else {
-    const std::vector<std::uint8_t> data = EncodeDataLoggerFile(*model_);
-    const std::array<FileToWrite, 1> files{FileToWrite(options_.outPath, std::span(data))};
-    status = SaveFilesAtomically(files);
-  }
+  const FileStatus status = SaveRunFiles(*model_, options_.outPath, options_.writeTextTable);
   saved_ = status.ok();
   if (!status) saveError_ = status.error().message;
+  // A failed save keeps the journal: it is then the only copy of the run.
+  if (journal_ && saved_) journal_->runSaved(*model_);
+}
+
+void HeadlessRecorder::journalSamples() {
+  if (!journal_) return;
+  scheduleJournalSync(journal_->append(*model_, steadyClock_.elapsed()));
+}
+
+void HeadlessRecorder::scheduleJournalSync(int inMs) {
+  if (inMs >= 0) journalSync_.start(inMs);
+  reportJournal();
+}
+
+void HeadlessRecorder::reportJournal() {
+  if (const std::string why = journal_->takeFailure(); !why.empty()) emit notJournaled(QString::fromStdString(why));
 }
 
 QString DescribeStop(StopReason reason) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app_model.h"
+#include "files/run_journal.h"
 #include "platform/qt_serial_port.h"
 
 namespace pv {
@@ -27,6 +28,9 @@ struct RecordOptions {
   // comes 3 s after start-up, each further one 5 s later, and each reopens the port
   // and greets the meter again, so 2 gives the meter a second chance at 8 s.
   int lostTicksBeforeGivingUp = 2;
+  // The folder of the run's journal, which outlives a kill or a power cut until the run
+  // is saved; empty keeps no journal.
+  std::string journalFolder;
 };
 
 enum class StopReason {
@@ -78,6 +82,8 @@ class HeadlessRecorder : public QObject {
   void sampleCommitted(int count);
   // The recording ended; files are written and the meter has been told goodbye.
   void finished(pv::StopReason reason);
+  // The run's journal stopped working (said once); the run goes on in memory.
+  void notJournaled(const QString& why);
 
  private:
   void onReceive();
@@ -86,6 +92,9 @@ class HeadlessRecorder : public QObject {
   void beginRun();
   void finish(StopReason reason);
   void save();
+  void journalSamples();
+  void scheduleJournalSync(int inMs);
+  void reportJournal();
 
   RecordOptions options_;
   std::unique_ptr<AppModel> model_;
@@ -95,6 +104,9 @@ class HeadlessRecorder : public QObject {
   QTimer linkWatchdog_;
   QTimer deadline_;
   QElapsedTimer runClock_;
+  std::unique_ptr<RunJournal> journal_;
+  QTimer journalSync_;
+  QElapsedTimer steadyClock_;  // the journal's sync schedule
   StopReason reason_ = StopReason::None;
   bool runRequested_ = false;
   bool runStarted_ = false;

@@ -49,6 +49,7 @@ struct LiveProgram {
     ui::StartOptions options;
     options.devicePath = link;
     options.configPath = config.toStdString();
+    options.stateFolder = (dir.path() + QStringLiteral("/state")).toStdString();
     app = std::make_unique<ui::MeterApp>(options);
     EXPECT_TRUE(app->initInstance()) << app->errorString().toStdString();
     window()->prompts.askSampleRate = [](int, int* seconds) {

@@ -48,6 +48,7 @@ struct Program {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("XDG_STATE_HOME"), config.path() + QStringLiteral("/state"));
     process.setProcessEnvironment(env);
     QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
   }

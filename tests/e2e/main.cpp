@@ -6,6 +6,9 @@
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Runs' journals of the windows under test, and of the programs they start, never
+  // go into the user's own state folder.
+  qputenv("XDG_STATE_HOME", PNEUVISTA_TEST_STATE_HOME);
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   ::testing::InitGoogleTest(&argc, argv);

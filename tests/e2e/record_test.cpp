@@ -196,12 +196,16 @@ TEST(Record, SigtermSavesTheSamplesTakenSoFar) {
   r.start({QStringLiteral("--interval"), QStringLiteral("1")});
   const int shown = r.waitForSamples(3);
   ASSERT_GE(shown, 3) << r.log();
+  const QDir journals(r.program.config.path() + QStringLiteral("/state/pneuvista"), QStringLiteral("*.pvjournal"));
+  EXPECT_EQ(journals.entryList(QDir::Files).size(), 1);
   ASSERT_EQ(r.terminate(), 0) << r.log();
-  // Every sample taken before the signal is saved (one more may fall due meanwhile).
+  // Every sample taken before the signal is saved (one more may fall due meanwhile),
+  // and the run's journal goes with the saved run.
   const int reported = r.reportedSamples();
   EXPECT_GE(reported, shown) << r.log();
   EXPECT_EQ(InfoJson(r.out).value(QStringLiteral("count")).toInt(), reported);
   EXPECT_EQ(LineCount(r.txt), 1 + reported);
+  EXPECT_TRUE(journals.entryList(QDir::Files).isEmpty());
   ASSERT_TRUE(r.saidGoodbye()) << r.log();
   const std::vector<CommandRun> runs = r.meter.model().commandRuns();
   ASSERT_GE(runs.size(), 2u);

@@ -196,6 +196,7 @@ TEST(FileDialogs, TheProgramKeepsTheFolderInItsConfigurationFile) {
   }
   StartOptions options;
   options.configPath = config;
+  options.stateFolder = dir.filePath(QStringLiteral("state")).toStdString();
   options.showWindow = false;
   Seen seen;
   {

@@ -37,6 +37,23 @@ void ResetChartForRun(AppModel& model) {
   model.cursorBar.clearEnabled = false;
 }
 
+// The run's clock texts as the files and the statistics bar show them, for the
+// samples committed so far: the start, and the time of the last sample.
+void DescribeRunClock(AppModel& model) {
+  RunState& run = model.run;
+  std::tm start{};
+  if (localtime_r(&run.startTime, &start)) {
+    run.startHour = start.tm_hour;
+    run.startMinute = start.tm_min;
+    run.startSecond = start.tm_sec;
+  }
+  model.statsBar.startTime = FormatLocalTime(run.startTime, kBarStartFormat);
+  run.startText = FormatLocalTime(run.startTime, kClockFormat);
+  // Whole seconds per sample times the index, in calendar time: no 32-bit product.
+  run.endText = FormatLocalTime(run.sampleTime(model.store.sampleCount - 1), kClockFormat);
+  model.statsBar.sampleCount = Format("%d", model.store.sampleCount);
+}
+
 }  // namespace
 
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer) {
@@ -47,22 +64,13 @@ bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer)
   // not open a slot beyond the store.
   if (store.sampleCount >= kMaxSamples) return false;
   if (!rubberBandActive) observer.invalidateChart(false);
-  std::tm start{};
-  if (localtime_r(&run.startTime, &start)) {
-    run.startHour = start.tm_hour;
-    run.startMinute = start.tm_min;
-    run.startSecond = start.tm_sec;
-  }
-  model.statsBar.startTime = FormatLocalTime(run.startTime, kBarStartFormat);
-  run.startText = FormatLocalTime(run.startTime, kClockFormat);
-  // Whole seconds per sample times the index, in calendar time: no 32-bit product.
-  run.endText = FormatLocalTime(run.sampleTime(store.sampleCount), kClockFormat);
   store.sampleCount += 1;
-  model.statsBar.sampleCount = Format("%d", store.sampleCount);
+  DescribeRunClock(model);
   run.newSample = false;
   observer.statisticsChanged();
   observer.panelChanged();
   observer.commandsChanged();
+  observer.sampleCommitted();
   return true;
 }
 
@@ -79,6 +87,7 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   observer.statisticsChanged();
   observer.updateAllViews();
   observer.commandsChanged();
+  observer.runStarted();
 }
 
 namespace {
@@ -148,6 +157,27 @@ void Stop(AppModel& model, ModelObserver& observer) {
   EndRun(model);
   model.statsBar.exportEnabled = true;
   observer.statisticsChanged();
+  observer.commandsChanged();
+}
+
+void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& store, int samples,
+                ModelObserver& observer) {
+  EndRun(model);
+  model.flags.runRequested = false;
+  model.flags.graphHasData = true;
+  model.store = std::move(store);
+  model.store.sampleCount = std::clamp(samples, 0, kMaxSamples);
+  RunState& run = model.run;
+  run.startTime = header.startTime;
+  run.intervalMs = std::clamp(header.intervalMs, 1000, kMaxIntervalSeconds * 1000);
+  run.newSample = false;
+  model.statsBar.interval = Format("%d", run.intervalSeconds());
+  model.statsBar.exportEnabled = true;
+  ResetChartForRun(model);
+  DescribeRunClock(model);
+  observer.cursorBarChanged();
+  observer.statisticsChanged();
+  observer.updateAllViews();
   observer.commandsChanged();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app_model.h"
+#include "files/journal_format.h"
 #include "link/serial_port.h"
 #include "model_observer.h"
 
@@ -43,5 +44,11 @@ std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& o
 
 // Stop: the run ends, nothing is sent to the meter, Export Excel becomes available.
 void Stop(AppModel& model, ModelObserver& observer);
+
+// A run brought back from its journal, shown as after Stop: the samples, the start
+// time and interval, the statistics bar's texts, the chart back on its live display.
+// The meter's own state (unit, link, panel) stays as it is.
+void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& store, int samples,
+                ModelObserver& observer);
 
 }  // namespace pv

@@ -18,6 +18,13 @@ FileStatus SaveRun(const AppModel& model, const std::string& dataPath) {
   return SaveFilesAtomically(files);
 }
 
+FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool withTextTable) {
+  if (withTextTable) return SaveRun(model, dataPath);
+  const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model);
+  const std::array<FileToWrite, 1> files{FileToWrite(dataPath, std::span(data))};
+  return SaveFilesAtomically(files);
+}
+
 FileStatus ExportRun(const AppModel& model, const std::string& path) {
   if (model.store.sampleCount <= 0) return Succeeded();
   const std::string sheet = BuildSpreadsheet(LiveRunRows(model));

@@ -11,6 +11,9 @@ namespace pv {
 // The data-logger file at dataPath and its text table beside it, as one unit.
 FileStatus SaveRun(const AppModel& model, const std::string& dataPath);
 
+// SaveRun, or the data-logger file alone when withTextTable is false.
+FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool withTextTable);
+
 // The spreadsheet file; a run without samples writes nothing.
 FileStatus ExportRun(const AppModel& model, const std::string& path);
 

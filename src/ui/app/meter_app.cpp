@@ -1,6 +1,7 @@
 #include "ui/app/meter_app.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QStringList>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "ui/logger/graph_window.h"
 #include "ui/print/print_command.h"
 #include "ui/window/main_window.h"
+#include "ui/window/recovery_question.h"
 
 namespace pv::ui {
 
@@ -78,6 +80,9 @@ bool MeterApp::initInstance() {
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
   window_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
+  journal_ = std::make_unique<RunJournal>(options_.stateFolder.empty() ? DefaultJournalFolder() : options_.stateFolder);
+  window_->journal = journal_.get();
+  askRecovery = [this](const QString& question) { return AskRecoveryQuestion(question, window_.get()); };
   if (options_.trace) {
     QObject::connect(port_.get(), &QtSerialPort::dataReceived, window_.get(), [this] {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
@@ -93,7 +98,19 @@ bool MeterApp::initInstance() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) window_->setGeometry(screen->availableGeometry());
     window_->showMaximized();
   }
+  // After the window is up, so that the question stands over it.
+  QTimer::singleShot(0, window_.get(), [this] { offerRecovery(); });
   return true;
+}
+
+void MeterApp::offerRecovery() {
+  for (const UnsavedJournal& unsaved : FindUnsavedJournals(journal_->folder())) {
+    const RecoveryAnswer answer = askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
+    const RecoveryStep step = AnswerRecovery(unsaved, answer, *model_, *journal_, *window_);
+    if (!step.problem.empty()) window_->messagePane()->setText(QString::fromStdString(step.problem));
+    if (!step.askNext) break;
+  }
+  window_->updateCommandStates();
 }
 
 void MeterApp::connectFileCommands() {
@@ -108,6 +125,8 @@ void MeterApp::connectFileCommands() {
   window_->files.saveRun = [this, fileCommands] {
     const bool saved = fileCommands->saveRun();
     keepFolders();
+    // A Save that failed or was cancelled keeps the journal: it may be all there is.
+    if (saved) journal_->runSaved(*model_);
     return saved;
   };
   window_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });

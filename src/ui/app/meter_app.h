@@ -4,10 +4,12 @@
 // simulated meter and hands its device over (see apps/demo_meter.h).
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "files/file_folders.h"
+#include "files/run_recovery.h"
 
 namespace pv {
 struct AppModel;
@@ -27,6 +29,7 @@ struct StartOptions {
   bool help = false;
   bool trace = false;        // print the link's traffic to standard error
   QString documentPath;      // a data-logger file to open as document open does
+  std::string stateFolder;   // the runs' journals; empty: the user's state folder
 };
 
 StartOptions ParseCommandLine(const QStringList& arguments);
@@ -45,8 +48,13 @@ class MeterApp {
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
 
+  // The question per unsaved run at start; tests replace it.
+  std::function<RecoveryAnswer(const QString& question)> askRecovery;
+
  private:
   void connectFileCommands();
+  // Once the window is up: each run a kill or a crash left unsaved is offered back.
+  void offerRecovery();
   // Writes the file dialogs' folders to the configuration file when they changed.
   void keepFolders();
 
@@ -55,6 +63,7 @@ class MeterApp {
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<RunJournal> journal_;
   std::unique_ptr<QObject> quitSignals_;
   std::string configPath_;
   FileFolders keptFolders_;

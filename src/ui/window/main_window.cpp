@@ -11,11 +11,13 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <cstdio>
 #include <ctime>
 
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "chart/command_availability.h"
+#include "files/run_journal.h"
 #include "link/port_commands.h"
 #include "link/ingest.h"
 #include "platform/config_file.h"
@@ -75,6 +77,11 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   }
   createStatusBar();
   reportPort(StartupPortSteps(model_, port_));
+  steadyClock_.start();
+  journalSync_.setSingleShot(true);
+  connect(&journalSync_, &QTimer::timeout, this, [this] {
+    if (journal) scheduleJournalSync(journal->syncIfDue(steadyClock_.elapsed()));
+  });
 
   view_ = new ChartView(model_, port_, *this, this);
   setCentralWidget(view_);
@@ -286,9 +293,11 @@ void MainWindow::onReceive() {
 }
 
 void MainWindow::onRun() {
-  if (ShouldAskSaveOnRun(model_) && prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
-    // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
-    if (files.saveRun && !files.saveRun()) {
+  if (ShouldAskSaveOnRun(model_)) {
+    if (!prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
+      if (journal) journal->giveUp();
+    } else if (files.saveRun && !files.saveRun()) {
+      // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
       updateCommandStates();
       return;
     }
@@ -347,6 +356,9 @@ bool MainWindow::closeSequence() {
   // The close is certain: no timer may commit a sample or greet the meter again
   // after the goodbye below.
   view_->stopTimers();
+  journalSync_.stop();
+  // The run on show was saved or given up, or holds too little for the question.
+  if (journal) journal->giveUp();
   const std::string error = WriteComPort(configPath_, model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
   CloseSequencePortSteps(port_);
@@ -403,6 +415,29 @@ void MainWindow::commandsChanged() { updateCommandStates(); }
 void MainWindow::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
 void MainWindow::runEndedByItself(RunEnd cause) {
   message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
+  runEndShown_ = true;
+}
+
+void MainWindow::runStarted() {
+  if (!journal) return;
+  journal->begin(model_, steadyClock_.elapsed());
+  reportJournal();
+}
+
+void MainWindow::sampleCommitted() {
+  if (journal) scheduleJournalSync(journal->append(model_, steadyClock_.elapsed()));
+}
+
+void MainWindow::scheduleJournalSync(int inMs) {
+  if (inMs >= 0) journalSync_.start(inMs);
+  reportJournal();
+}
+
+void MainWindow::reportJournal() {
+  const std::string why = journal->takeFailure();
+  if (why.empty()) return;
+  std::fprintf(stderr, "pneuvista: %s\n", why.c_str());
+  message_->setText(QString::fromStdString(why));
   runEndShown_ = true;
 }
 

@@ -2,7 +2,9 @@
 // The main window: menus, toolbar, status bar and the main window's own commands
 // (Run, Stop, port choice, PowerOff, help, close). It owns the chart view, which
 // owns the bars, and it is the observer through which core changes reach widgets.
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,6 +19,7 @@ class QToolBar;
 namespace pv {
 struct AppModel;
 class QtSerialPort;
+class RunJournal;
 class SerialPort;
 }  // namespace pv
 
@@ -72,6 +75,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   HelpWindow* helpWindow() const { return help_; }
   UserPrompts prompts;
   FileCommands files;
+  // The journal that keeps each run until it is saved or given up; none when null.
+  RunJournal* journal = nullptr;
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
@@ -100,6 +105,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void commandsChanged() override;
   void armSampleTimer(int periodMs) override;
   void runEndedByItself(RunEnd cause) override;
+  void runStarted() override;
+  void sampleCommitted() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -121,6 +128,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void onHelp();
   void onAbout();
   void refreshPortCaptions();
+  void scheduleJournalSync(int inMs);
+  void reportJournal();
 
   AppModel& model_;
   SerialPort& port_;
@@ -134,7 +143,11 @@ class MainWindow : public QMainWindow, public ModelObserver {
   std::map<Command, QAction*> actions_;
   bool initialUpdateDone_ = false;
   bool closing_ = false;
-  bool runEndShown_ = false;  // the status bar tells why the run ended, until the next command
+  // The status bar holds a notice (why the run ended, a run not journaled) until the
+  // next command.
+  bool runEndShown_ = false;
+  QTimer journalSync_;
+  QElapsedTimer steadyClock_;  // the journal's sync schedule
 };
 
 }  // namespace pv::ui
