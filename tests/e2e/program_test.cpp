@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
 #include <memory>
 
 #include "app_model.h"
@@ -26,8 +27,8 @@ TEST(Program, GreetsTheMeterShowsItsReadingsAndSaysGoodbyeOnClose) {
   EXPECT_EQ(program.terminate(), 0) << program.err.toStdString();
   // EXIT three times, then DISCONNECT six times.
   ASSERT_TRUE(WaitFor([&] { return meter.model().commandLog().size() >= 9; }, 5000));
-  std::vector<std::uint8_t> expected(3, 0x12);
-  expected.insert(expected.end(), 6, 0x02);
+  std::vector<std::uint8_t> expected(9, 0x02);
+  std::fill_n(expected.begin(), 3, std::uint8_t{0x12});
   EXPECT_EQ(meter.model().commandLog(), expected);
 }
 
