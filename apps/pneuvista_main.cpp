@@ -48,6 +48,8 @@ int main(int argc, char* argv[]) {
   // files always use '.' as the decimal separator.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("PNEUVISTA"));
+  // Lets a desktop shell match the windows to the installed desktop entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("pneuvista"));
 
   pv::ui::StartOptions options = pv::ui::ParseCommandLine(QApplication::arguments());
   if (!options.error.isEmpty()) return Answer(options);
