@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "pneuvista_version.h"
 #include "sim/pty_meter.h"
 
 namespace {
@@ -25,10 +26,12 @@ void OnSignal(int) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("meter-sim");
+  QCoreApplication::setApplicationVersion(pneuvista::kVersion);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Simulated pressure meter on a pseudo-terminal.");
   parser.addHelpOption();
+  parser.addVersionOption();
   QCommandLineOption linkOption("link", "Keep a symbolic link at PATH pointing to the device.", "PATH");
   QCommandLineOption rateOption("rate", "Reading frames per second (at most 87).", "N", "2");
   parser.addOption(linkOption);

@@ -2,24 +2,57 @@
 #include <QApplication>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "demo_meter.h"
+#include "pneuvista_version.h"
 #include "ui/app/meter_app.h"
 
+namespace {
+
+// The answer to --help, --version or a wrong command line: no window.
+int Answer(const pv::ui::StartOptions& options) {
+  if (options.version) {
+    std::printf("pneuvista %s\n", pneuvista::kVersion);
+    return 0;
+  }
+  if (!options.error.isEmpty()) std::fprintf(stderr, "pneuvista: %s\n", qPrintable(options.error));
+  std::fputs(qPrintable(pv::ui::UsageText()), options.help ? stdout : stderr);
+  return options.help ? 0 : 2;
+}
+
+QStringList ArgumentList(int argc, char* argv[]) {
+  QStringList list;
+  for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+  return list;
+}
+
+// Help and the version are answered before Qt looks for a display, so they work on a
+// terminal without one. Everything else is parsed after QApplication has taken its own
+// arguments (-platform, -style ...) out of the list.
+bool AsksForHelpOrVersion(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--version"))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (AsksForHelpOrVersion(argc, argv)) return Answer(pv::ui::ParseCommandLine(ArgumentList(argc, argv)));
   QApplication app(argc, argv);
   // Qt takes the user's locale for the C library too; the meter's numbers and the
   // files always use '.' as the decimal separator.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("PNEUVISTA"));
+  // Lets a desktop shell match the windows to the installed desktop entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("pneuvista"));
 
   pv::ui::StartOptions options = pv::ui::ParseCommandLine(QApplication::arguments());
-  if (options.help || !options.error.isEmpty()) {
-    if (!options.error.isEmpty()) std::fprintf(stderr, "pneuvista: %s\n", qPrintable(options.error));
-    std::fputs(qPrintable(pv::ui::UsageText()), options.help ? stdout : stderr);
-    return options.help ? 0 : 2;
-  }
+  if (!options.error.isEmpty()) return Answer(options);
   QString demoError;
   const std::unique_ptr<pv::PtyMeter> demoMeter = pv::StartDemoMeter(options, demoError);
   if (!demoError.isEmpty()) {

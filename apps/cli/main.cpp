@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "pneuvista_version.h"
 
 namespace pv::cli {
 namespace {
@@ -17,7 +18,9 @@ const CliCommand* const kCommands[] = {
 };
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n       pneuvista-cli COMMAND --help\n\ncommands:\n";
+  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n       pneuvista-cli COMMAND --help\n       pneuvista-cli --version\n"
+         "\nThe pressure meter companion's data-logger files from a terminal: information, conversion,\n"
+         "printing and recording from a meter.\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
   out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
          "written, 2 wrong usage, 3 record: the meter stopped answering or never answered\n";
@@ -60,6 +63,10 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintUsage(std::cout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::cout << "pneuvista-cli " << pneuvista::kVersion << "\n";
     return kExitOk;
   }
   for (const CliCommand* c : kCommands) {

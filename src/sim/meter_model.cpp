@@ -70,7 +70,9 @@ std::string MeterModel::FormatMagnitude(float magnitude, int unit) {
     std::string text = std::to_string(whole);
     if (decimals > 0) {
       std::string digits = std::to_string(fraction);
-      text += "." + std::string(static_cast<std::size_t>(decimals) - digits.size(), '0') + digits;
+      text += '.';
+      text.append(static_cast<std::size_t>(decimals) - digits.size(), '0');
+      text += digits;
     }
     if (text.size() <= kMagnitudeChars) return std::string(kMagnitudeChars - text.size(), '0') + text;
   }

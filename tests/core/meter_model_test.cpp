@@ -17,8 +17,7 @@ namespace {
 std::vector<std::uint8_t> Frames(std::initializer_list<Command> commands) {
   std::vector<std::uint8_t> bytes;
   for (const auto c : commands) {
-    const auto f = CommandFrame(c);
-    bytes.insert(bytes.end(), f.begin(), f.end());
+    for (const std::uint8_t b : CommandFrame(c)) bytes.push_back(b);
   }
   return bytes;
 }

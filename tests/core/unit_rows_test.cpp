@@ -84,7 +84,7 @@ TEST(UnitRows, ThePanelShowsTheUnitsWidthAndLabel) {
     for (const auto& [chars, band] : magnitudes) {
       AppModel m;
       test::Feed(m, test::ReadingBytes(u, 0, 0, chars));
-      EXPECT_EQ(m.panel.reading, ("+" + std::string(chars)).substr(0, Expected(e, band)));
+      EXPECT_EQ(m.panel.reading, (std::string("+") + chars).substr(0, Expected(e, band)));
       EXPECT_EQ(m.panel.unit, kUnits[u].label);
     }
   }

@@ -71,8 +71,8 @@ struct LiveProgram {
 };
 
 std::vector<std::uint8_t> Goodbye() {
-  std::vector<std::uint8_t> frames(3, 0x12);  // EXIT
-  frames.insert(frames.end(), 6, 0x02);       // DISCONNECT
+  std::vector<std::uint8_t> frames(9, 0x02);           // DISCONNECT six times,
+  std::fill_n(frames.begin(), 3, std::uint8_t{0x12});  // after EXIT three times
   return frames;
 }
 

@@ -23,11 +23,11 @@ struct CliResult {
   QByteArray out, err;
 };
 
-// Runs pneuvista-cli to its end in the given environment.
-inline CliResult RunCli(const QStringList& args, const QProcessEnvironment& env) {
+// Runs one of the built programs to its end in the given environment.
+inline CliResult RunToEnd(const char* binary, const QStringList& args, const QProcessEnvironment& env) {
   QProcess p;
   p.setProcessEnvironment(env);
-  p.start(Binary("pneuvista-cli"), args);
+  p.start(Binary(binary), args);
   if (!p.waitForFinished(60000)) {
     p.kill();
     p.waitForFinished();
@@ -35,6 +35,10 @@ inline CliResult RunCli(const QStringList& args, const QProcessEnvironment& env)
   }
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, p.readAllStandardOutput(),
           p.readAllStandardError()};
+}
+
+inline CliResult RunCli(const QStringList& args, const QProcessEnvironment& env) {
+  return RunToEnd("pneuvista-cli", args, env);
 }
 
 // A program started offscreen with its own configuration folder; its standard error

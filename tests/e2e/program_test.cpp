@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
 #include <memory>
 
 #include "app_model.h"
 #include "e2e_support.h"
 #include "files/datalogger_file.h"
+#include "pneuvista_version.h"
 #include "sim/pty_meter.h"
 
 namespace pv::e2e {
@@ -26,8 +28,8 @@ TEST(Program, GreetsTheMeterShowsItsReadingsAndSaysGoodbyeOnClose) {
   EXPECT_EQ(program.terminate(), 0) << program.err.toStdString();
   // EXIT three times, then DISCONNECT six times.
   ASSERT_TRUE(WaitFor([&] { return meter.model().commandLog().size() >= 9; }, 5000));
-  std::vector<std::uint8_t> expected(3, 0x12);
-  expected.insert(expected.end(), 6, 0x02);
+  std::vector<std::uint8_t> expected(9, 0x02);
+  std::fill_n(expected.begin(), 3, std::uint8_t{0x12});
   EXPECT_EQ(meter.model().commandLog(), expected);
 }
 
@@ -59,6 +61,25 @@ TEST(Program, UsageAndWrongUsage) {
     const QByteArray text =
         program.process.readAllStandardOutput() + program.err + program.process.readAllStandardError();
     EXPECT_TRUE(text.contains(c.mentions)) << text.toStdString();
+  }
+}
+
+// Help and the version come on a terminal without a display, as when the man pages are
+// made at build time: Qt's X11 platform with no display to reach would abort the program.
+TEST(Program, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  for (const char* binary : {"pneuvista", "pneuvista-cli", "meter-sim"}) {
+    SCOPED_TRACE(binary);
+    const CliResult version = RunToEnd(binary, {QStringLiteral("--version")}, env);
+    EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
+    EXPECT_EQ(version.out.toStdString(), std::string(binary) + " " + pneuvista::kVersion + "\n");
+    const CliResult help = RunToEnd(binary, {QStringLiteral("--help")}, env);
+    EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
+    EXPECT_TRUE(help.out.toLower().startsWith("usage: ")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("--version")) << help.out.toStdString();
   }
 }
 

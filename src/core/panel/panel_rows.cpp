@@ -100,7 +100,7 @@ void ApplyRangeErrorRow(PanelState& panel) {
 
 void ApplyLinkLostRow(PanelState& panel) {
   panel.reading = kLinkLostReading;
-  panel.unit = " ";
+  panel.unit.assign(1, ' ');
   panel.holdWord.clear();
   panel.difWord.clear();
   panel.recWord.clear();

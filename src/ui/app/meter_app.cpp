@@ -23,10 +23,14 @@ namespace pv::ui {
 QString UsageText() {
   return QStringLiteral(
       "Usage: pneuvista [--demo | --device PATH] [FILE.KvtDat]\n"
+      "The desktop companion of a hand-held digital pressure meter on a serial line: its front panel,\n"
+      "a live strip chart of its readings, data-logger files, export and printing.\n\n"
       "  FILE.KvtDat    open this data-logger file as document open (Ctrl+O) does\n"
       "  --demo         use the built-in simulated meter for this run\n"
       "  --device PATH  use this serial device for the configured port, this run only\n"
-      "  --trace        print readings received, files opened and commands the simulated meter saw\n");
+      "  --trace        print readings received, files opened and commands the simulated meter saw\n"
+      "  -h, --help     print this help and exit\n"
+      "  --version      print the program's version and exit\n");
 }
 
 StartOptions ParseCommandLine(const QStringList& arguments) {
@@ -43,6 +47,8 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
       o.trace = true;
     } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
       o.help = true;
+    } else if (a == QStringLiteral("--version")) {
+      o.version = true;
     } else if (!a.startsWith(QLatin1Char('-')) && o.documentPath.isEmpty()) {
       o.documentPath = a;
     } else if (!a.startsWith(QLatin1Char('-'))) {

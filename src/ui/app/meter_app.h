@@ -27,6 +27,7 @@ struct StartOptions {
   std::string configPath;    // empty: the user's configuration file
   QString error;             // set when the command line is wrong
   bool help = false;
+  bool version = false;
   bool trace = false;        // print the link's traffic to standard error
   QString documentPath;      // a data-logger file to open as document open does
   std::string stateFolder;   // the runs' journals; empty: the user's state folder

@@ -18,7 +18,7 @@ namespace pv::ui {
 QIcon AppIcon() {
   static const bool registered = (RegisterIconResource(), true);
   (void)registered;
-  return QIcon(QStringLiteral(":/icons/pneuvista.xpm"));
+  return QIcon(QStringLiteral(":/icons/pneuvista.png"));
 }
 
 QFont ArialByCharHeight(int pixels, int weight) {
