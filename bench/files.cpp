@@ -9,6 +9,7 @@
 
 #include "app_model.h"
 #include "files/datalogger_file.h"
+#include "files/run_export.h"
 #include "files/run_files.h"
 #include "files/sample_rows.h"
 #include "files/spreadsheet.h"

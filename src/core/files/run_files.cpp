@@ -5,7 +5,6 @@
 #include "files/atomic_save.h"
 #include "files/datalogger_file.h"
 #include "files/sample_rows.h"
-#include "files/spreadsheet.h"
 #include "files/text_table.h"
 
 namespace pv {
@@ -15,13 +14,6 @@ FileStatus SaveRun(const AppModel& model, const std::string& dataPath) {
   const std::string table = BuildTextTable(LiveRunRows(model));
   const std::array<FileToWrite, 2> files{FileToWrite(dataPath, std::span(data)),
                                          FileToWrite(TextTablePathFor(dataPath), table)};
-  return SaveFilesAtomically(files);
-}
-
-FileStatus ExportRun(const AppModel& model, const std::string& path) {
-  if (model.store.sampleCount <= 0) return Succeeded();
-  const std::string sheet = BuildSpreadsheet(LiveRunRows(model));
-  const std::array<FileToWrite, 1> files{FileToWrite(path, sheet)};
   return SaveFilesAtomically(files);
 }
 

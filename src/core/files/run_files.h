@@ -1,5 +1,5 @@
 #pragma once
-// Save and Export Excel of the current run, written through the atomic save so that a
+// Save of the current run, written through the atomic save so that a
 // failing disk never leaves a half-written file in place of a good one.
 #include <string>
 
@@ -10,8 +10,5 @@ namespace pv {
 
 // The data-logger file at dataPath and its text table beside it, as one unit.
 FileStatus SaveRun(const AppModel& model, const std::string& dataPath);
-
-// The spreadsheet file; a run without samples writes nothing.
-FileStatus ExportRun(const AppModel& model, const std::string& path);
 
 }  // namespace pv
