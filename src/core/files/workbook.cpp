@@ -29,11 +29,12 @@ struct ColumnLook {
   double width;
 };
 constexpr std::array<ColumnLook, 5> kColumns{{
-    {"No", 7}, {"Time", 10}, {"Value", 10}, {"Unit", 7}, {"Reading", 10}}};
+    {"No", 7}, {"Time", 10}, {"Value", 10}, {"Unit", 7}, {"Reading", 12}}};
 
 // The chart starts one column right of the table, below the header.
 constexpr lxw_row_t kChartRow = 1;
 constexpr lxw_col_t kChartColumn = kReading + 2;
+constexpr int kTimeLabels = 8;
 
 // libxlsxwriter writes to a named file. A memory file gives it one without touching the
 // target folder, so that the bytes reach the disk through the atomic save as every
@@ -165,6 +166,10 @@ void AddChart(lxw_workbook* book, lxw_worksheet* sheet, int n, const std::vector
   chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
   chart_axis_set_name(chart->x_axis, kColumns[kTime].title);
   chart_axis_set_num_format(chart->x_axis, "hh:mm:ss");
+  // A label for every sample would overlap: about eight along the axis.
+  const auto every = static_cast<std::uint16_t>(std::clamp((n + kTimeLabels - 1) / kTimeLabels, 1, 0xFFFF));
+  chart_axis_set_interval_unit(chart->x_axis, every);
+  chart_axis_set_interval_tick(chart->x_axis, every);
   chart_axis_set_name(chart->y_axis, Joined(units).c_str());
   lxw_chart_options place{};
   place.x_scale = 1.6;
