@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "link/units.h"
-#include "text_format.h"
 
 namespace pv {
 namespace {
@@ -33,9 +32,9 @@ SampleRow LiveRunRows::row(int i) const {
   r.unitName = store.unitNameAt[i];
   r.relative = store.relativeAt[i] == 1;
   r.errorKind = ErrorKind(r.value, store.toPsiAt[i], kErrorToPsi);
-  r.time = FormatLocalTime(run.sampleTime(i), "%H:%M:%S");
   r.localSeconds = LocalWallClock(run.sampleTime(i));
   r.dated = true;
+  r.time = FormatTimeOfDay(r.localSeconds);
   return r;
 }
 
