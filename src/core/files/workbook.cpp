@@ -31,7 +31,7 @@ struct ColumnLook {
 constexpr std::array<ColumnLook, 5> kColumns{{
     {"No", 7}, {"Time", 10}, {"Value", 10}, {"Unit", 7}, {"Reading", 12}}};
 
-// The chart starts one column right of the table, below the header.
+// The chart stands beside the table, one empty column between, level with the first sample.
 constexpr lxw_row_t kChartRow = 1;
 constexpr lxw_col_t kChartColumn = kReading + 2;
 constexpr int kTimeLabels = 8;
@@ -59,7 +59,10 @@ class MemoryFile {
     while (done < out.size()) {
       const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(done));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;  // shorter than it was a moment ago
+        return false;
+      }
       done += static_cast<std::size_t>(n);
     }
     return true;
@@ -151,7 +154,8 @@ std::string Joined(const std::vector<std::string>& units) {
 
 void AddChart(lxw_workbook* book, lxw_worksheet* sheet, int n, const std::vector<std::string>& units) {
   lxw_chart* chart = workbook_add_chart(book, LXW_CHART_LINE);
-  lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+  lxw_chart_series* series = chart ? chart_add_series(chart, nullptr, nullptr) : nullptr;
+  if (!series) return;  // out of memory: the table alone
   const std::string sheetName(kWorkbookSheet);
   const auto last = static_cast<lxw_row_t>(n);
   chart_series_set_categories(series, sheetName.c_str(), 1, kTime, last, kTime);
