@@ -174,6 +174,9 @@ void AddChart(lxw_workbook* book, lxw_worksheet* sheet, int n, const std::vector
   const auto every = static_cast<std::uint16_t>(std::clamp((n + kTimeLabels - 1) / kTimeLabels, 1, 0xFFFF));
   chart_axis_set_interval_unit(chart->x_axis, every);
   chart_axis_set_interval_tick(chart->x_axis, every);
+  lxw_chart_font slanted{};
+  slanted.rotation = -45;
+  chart_axis_set_num_font(chart->x_axis, &slanted);
   chart_axis_set_name(chart->y_axis, Joined(units).c_str());
   lxw_chart_options place{};
   place.x_scale = 1.6;
