@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "files/csv_table.h"
 #include "files/datalogger_file.h"
 #include "files/logger_report.h"
 #include "files/sample_rows.h"

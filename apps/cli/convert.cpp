@@ -1,5 +1,5 @@
-// pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export
-// and CSV, by the same rules as the program's Save and Export Excel.
+// pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export,
+// the workbook and CSV, by the same rules as the program's Save and Export Excel.
 #include <optional>
 #include <ostream>
 #include <string>
@@ -7,22 +7,24 @@
 
 #include "cli_command.h"
 #include "files/atomic_save.h"
+#include "files/csv_table.h"
 #include "files/datalogger_file.h"
-#include "files/logger_report.h"
 #include "files/sample_rows.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"
+#include "files/workbook.h"
 
 namespace pv::cli {
 namespace {
 
 int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   std::string_view input;
-  std::optional<std::string> txt, xls, csv;
+  std::optional<std::string> txt, xls, xlsx, csv;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
     std::optional<std::string>* target = a == "--txt"   ? &txt
                                          : a == "--xls" ? &xls
+                                         : a == "--xlsx" ? &xlsx
                                          : a == "--csv" ? &csv
                                                         : nullptr;
     if (target) {
@@ -38,8 +40,8 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
     }
   }
   if (input.empty()) return UsageError(err, kConvertCommand, "no input file given");
-  if (!txt && !xls && !csv)
-    return UsageError(err, kConvertCommand, "no output given (--txt, --xls or --csv)");
+  if (!txt && !xls && !xlsx && !csv)
+    return UsageError(err, kConvertCommand, "no output given (--txt, --xls, --xlsx or --csv)");
 
   auto loaded = LoadDataLoggerFile(std::string(input));
   if (!loaded) return Fail(err, kExitBadFile, loaded.error().message);
@@ -51,9 +53,15 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   const LoggerFileRows rows(loaded.value().store);
   std::vector<std::string> contents;
   std::vector<FileToWrite> files;
-  contents.reserve(3);
+  contents.reserve(4);
   if (txt) files.emplace_back(*txt, contents.emplace_back(BuildTextTable(rows)));
   if (xls) files.emplace_back(*xls, contents.emplace_back(BuildSpreadsheet(rows)));
+  if (xlsx) {
+    // The file keeps no date: the document gets no creation time of the run.
+    auto book = BuildWorkbook(rows, 0);
+    if (!book) return Fail(err, kExitBadFile, *xlsx + ": " + book.error().message);
+    files.emplace_back(*xlsx, contents.emplace_back(book.value().begin(), book.value().end()));
+  }
   if (csv) files.emplace_back(*csv, contents.emplace_back(BuildCsv(rows)));
   const FileStatus saved = SaveFilesAtomically(files);
   if (!saved) return Fail(err, kExitBadFile, saved.error().message);
@@ -63,11 +71,13 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
 }  // namespace
 
 const CliCommand kConvertCommand{
-    "convert", "convert FILE.KvtDat [--txt OUT.txt] [--xls OUT.xls] [--csv OUT.csv]",
-    "Write the records as text table, spreadsheet and/or CSV (records taken as not relative).", RunConvert,
-    "  --txt OUT.txt  the text table, as Save writes it beside the data file\n"
-    "  --xls OUT.xls  the spreadsheet, as Export Excel writes it\n"
-    "  --csv OUT.csv  comma-separated values\n"
+    "convert", "convert FILE.KvtDat [--txt OUT.txt] [--xls OUT.xls] [--xlsx OUT.xlsx] [--csv OUT.csv]",
+    "Write the records as text table, spreadsheet, workbook and/or CSV (records taken as not relative).",
+    RunConvert,
+    "  --txt OUT.txt    the text table, as Save writes it beside the data file\n"
+    "  --xls OUT.xls    the spreadsheet, as Export Excel writes it\n"
+    "  --xlsx OUT.xlsx  the workbook with its Pressure Graph chart, as Export Excel writes it\n"
+    "  --csv OUT.csv    comma-separated values, as Export Excel writes them\n"
     "\n"
     "At least one output is needed. The outputs are written as one unit: each is replaced\n"
     "completely or, when one cannot be written, none is touched.\n"

@@ -11,6 +11,7 @@
 
 #include "files/datalogger_file.h"
 #include "files/read_file.h"
+#include "files/run_export.h"
 #include "files/run_files.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "files/csv_table.h"
 #include "files/logger_report.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"

@@ -197,6 +197,31 @@ TEST(CliFiles, ConvertWritesTheGoldenTableSpreadsheetAndCsv) {
   }
 }
 
+TEST(CliFiles, ConvertWritesTheWorkbookWithTheOtherOutputsAsOneUnit) {
+  QTemporaryDir dir;
+  const QString path = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const QString xlsx = dir.filePath(QStringLiteral("run.xlsx")), csv = dir.filePath(QStringLiteral("run.csv"));
+  const Result r = RunCli({QStringLiteral("convert"), path, QStringLiteral("--xlsx"), xlsx,
+                           QStringLiteral("--csv"), csv});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QByteArray book = ReadAll(xlsx);
+  EXPECT_TRUE(book.startsWith("PK\x03\x04"));
+  // A zip names its members unpacked: the sheet and its chart are there.
+  EXPECT_TRUE(book.contains("xl/worksheets/sheet1.xml"));
+  EXPECT_TRUE(book.contains("xl/charts/chart1.xml"));
+  EXPECT_TRUE(ReadAll(csv).startsWith("NO,TIME,VALUE,UNIT,DATA\r\n1,23:59:50,3.125,psi,+3.125\r\n"));
+
+  // The workbook cannot be written: nothing is, and one line says where.
+  const QString other = dir.filePath(QStringLiteral("other.csv"));
+  const QString gone = dir.filePath(QStringLiteral("gone/run.xlsx"));
+  const Result failed = RunCli({QStringLiteral("convert"), path, QStringLiteral("--csv"), other,
+                                QStringLiteral("--xlsx"), gone});
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_TRUE(failed.err.startsWith("pneuvista-cli: " + gone.toUtf8() + ": ")) << failed.err.toStdString();
+  EXPECT_EQ(failed.err.count('\n'), 1);
+  EXPECT_FALSE(QFile::exists(other));
+}
+
 // A valid file with the first bytes replaced, or cut after `keep` bytes.
 QByteArray Patched(QByteArray bytes, int at, const QByteArray& with) {
   return bytes.replace(at, with.size(), with);

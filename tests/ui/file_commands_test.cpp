@@ -92,7 +92,8 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   Fixture f;
   f.chosen = f.path("sheet.xls");
   f.files.exportExcel();
-  EXPECT_EQ(f.requests.back().filter, QStringLiteral("Data File(*.xls)"));
+  EXPECT_EQ(f.requests.back().filter,
+            QStringLiteral("Data File(*.xls);;Excel Workbook (*.xlsx);;CSV (*.csv)"));
   QFile sheet(f.path("sheet.xls"));
   ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
   EXPECT_TRUE(sheet.readAll().startsWith("NO\tDATA\tUNIT\tTIME\t\r\n"));

@@ -38,15 +38,17 @@ struct Seen {
   QString suggested;  // the name offered
 };
 
-// Waits for the file dialog, notes where it started, types name over the offered one
-// (keeps the offered one when name is empty) and presses Return.
-DialogScript::Step AcceptFileDialog(Seen& seen, QString name = {}) {
-  return [&seen, name] {
+// Waits for the file dialog, notes where it started, chooses the filter (when given),
+// types name over the offered one (keeps the offered one when name is empty) and
+// presses Return.
+DialogScript::Step AcceptFileDialog(Seen& seen, QString name = {}, QString filter = {}) {
+  return [&seen, name, filter] {
     auto* dialog = VisibleTopLevel<QFileDialog>();
     QLineEdit* edit = FileNameEdit(dialog);
     if (!edit) return false;
     seen.folder = dialog->directory().absolutePath();
     seen.suggested = edit->text();
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     if (!name.isEmpty()) edit->setText(name);
     test::PressLater(edit, Qt::Key_Return);
     return true;
@@ -85,6 +87,7 @@ TEST(FileDialogs, AcceptedNamesGetTheirExtensionWhateverDotsTheyHold) {
     bool save;          // Save, else Export Excel
     const char* typed;  // nullptr: the offered name, accepted with Return
     QStringList written;
+    const char* filter = nullptr;  // Export's filter; the first when nullptr
   };
   const Case cases[] = {
       {true, nullptr, {}},  // "yy-mm-dd hh.mm.ss. 1Sec": .KvtDat and .txt, checked below
@@ -93,13 +96,17 @@ TEST(FileDialogs, AcceptedNamesGetTheirExtensionWhateverDotsTheyHold) {
       {true, "tank 2.5 bar", {"tank 2.5 bar.KvtDat", "tank 2.5 bar.txt"}},
       {false, "run.2025", {"run.2025.xls"}},
       {false, "sheet.XLS", {"sheet.XLS"}},
+      {false, "run", {"run.xlsx"}, "Excel Workbook (*.xlsx)"},
+      {false, "run.2025", {"run.2025.csv"}, "CSV (*.csv)"},
+      {false, "run.xlsx", {"run.xlsx"}, "Data File(*.xls)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed ? c.typed : "offered name");
     Commands f;
     f.model.folders.dataFiles = f.model.folders.spreadsheets = f.dir.path().toStdString();
     Seen seen;
-    DialogScript script({AcceptFileDialog(seen, c.typed ? QString::fromUtf8(c.typed) : QString())});
+    DialogScript script({AcceptFileDialog(seen, c.typed ? QString::fromUtf8(c.typed) : QString(),
+                                          QString::fromUtf8(c.filter))});
     if (c.save) f.files.saveRun();
     else f.files.exportExcel();
     ASSERT_TRUE(script.finished());
@@ -110,6 +117,36 @@ TEST(FileDialogs, AcceptedNamesGetTheirExtensionWhateverDotsTheyHold) {
       expected = {seen.suggested + QStringLiteral(".KvtDat"), seen.suggested + QStringLiteral(".txt")};
     }
     EXPECT_EQ(FilesIn(f.dir.path()), expected.join(QStringLiteral(" | ")).toStdString());
+  }
+}
+
+TEST(FileDialogs, ExportWritesTheFormatOfTheFilterChosenForTheOfferedName) {
+  struct Case {
+    QString filter;
+    QString extension;
+    QByteArray starts;
+  };
+  const Case cases[] = {
+      {QStringLiteral("Data File(*.xls)"), QStringLiteral(".xls"), "NO\tDATA\tUNIT\tTIME\t\r\n"},
+      {QStringLiteral("Excel Workbook (*.xlsx)"), QStringLiteral(".xlsx"), "PK\x03\x04"},
+      {QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"), "NO,TIME,VALUE,UNIT,DATA\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter.toStdString());
+    Commands f;
+    f.model.folders.spreadsheets = f.dir.path().toStdString();
+    Seen seen;
+    DialogScript script({AcceptFileDialog(seen, {}, c.filter)});
+    f.files.exportExcel();
+    ASSERT_TRUE(script.finished());
+    EXPECT_TRUE(f.failures.empty());
+    const QStringList written = QDir(f.dir.path()).entryList(QDir::Files);
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(seen.suggested.endsWith(QStringLiteral(".xls"))) << seen.suggested.toStdString();
+    EXPECT_EQ(written[0], seen.suggested.chopped(4) + c.extension);
+    QFile file(f.dir.filePath(written[0]));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith(c.starts));
   }
 }
 

@@ -202,6 +202,10 @@ std::string WithExtension(std::string_view path, std::string_view extension) {
   return out;
 }
 
+bool HasExtension(std::string_view path, std::string_view extension) {
+  return EndsWithNoCase(FileNameOf(path), extension);
+}
+
 std::string TextTablePathFor(std::string_view dataPath) {
   const std::string_view name = FileNameOf(dataPath);
   std::string out(dataPath.substr(0, dataPath.size() - name.size()));

@@ -49,6 +49,9 @@ inline constexpr std::string_view kSpreadsheetExtension = ".xls";
 // "run.2025.xls", "run.XLS" stays).
 std::string WithExtension(std::string_view path, std::string_view extension);
 
+// Whether the path's file name ends with the extension, in any letter case.
+bool HasExtension(std::string_view path, std::string_view extension);
+
 // The text table that Save writes beside a data file: the data file's name without a
 // trailing ".KvtDat" (any letter case), plus ".txt", in the same folder
 // ("/d/run.KvtDat" -> "/d/run.txt").

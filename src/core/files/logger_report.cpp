@@ -45,19 +45,6 @@ std::string TextOf(const SampleText& text) {
   return Windows1252ToUtf8(std::string_view(text.data(), text.size()));
 }
 
-void AppendCsvField(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
-
 }  // namespace
 
 std::string LoggerFileJson(const LoggerStore& s) {
@@ -122,30 +109,6 @@ std::string LoggerFileSummary(const LoggerStore& s) {
     out += "\nlast:     " + last.time + "  " + DataText(last, DataStyle::TextTable) + " " + UnitText(last);
   }
   out += '\n';
-  return out;
-}
-
-std::string BuildCsv(const SampleRows& rows) {
-  std::string out = "NO,TIME,VALUE,UNIT,DATA\r\n";
-  const int n = rows.size();
-  out.reserve(out.size() + static_cast<std::size_t>(n) * 40);
-  for (int i = 0; i < n; ++i) {
-    const SampleRow r = rows.row(i);
-    out += std::to_string(i + 1);
-    out += ',';
-    out += r.time;
-    out += ',';
-    if (r.errorKind == 0 && std::isfinite(r.value)) {
-      char buffer[32];
-      const auto end = std::to_chars(buffer, buffer + sizeof buffer, r.value).ptr;
-      out.append(buffer, end);
-    }
-    out += ',';
-    AppendCsvField(out, UnitText(r));
-    out += ',';
-    AppendCsvField(out, Windows1252ToUtf8(DataText(r, DataStyle::TextTable)));
-    out += "\r\n";
-  }
   return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Texts that describe a loaded data-logger file outside the program: a JSON object, a
-// readable summary and a CSV table. Independent of the process locale.
+// readable summary. Independent of the process locale.
 #include <string>
 
 #include "files/sample_rows.h"
@@ -15,10 +15,5 @@ std::string LoggerFileJson(const LoggerStore& store);
 
 // A few lines for a person: times, interval, unit, record and error-record counts.
 std::string LoggerFileSummary(const LoggerStore& store);
-
-// Header "NO,TIME,VALUE,UNIT,DATA", then one CR LF line per sample. VALUE is the
-// shortest text that reads back as the same float, with '.' as decimal separator; error
-// samples have an empty VALUE and UNIT and the error word as DATA.
-std::string BuildCsv(const SampleRows& rows);
 
 }  // namespace pv

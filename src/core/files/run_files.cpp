@@ -5,7 +5,6 @@
 #include "files/atomic_save.h"
 #include "files/datalogger_file.h"
 #include "files/sample_rows.h"
-#include "files/spreadsheet.h"
 #include "files/text_table.h"
 
 namespace pv {
@@ -22,13 +21,6 @@ FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool
   if (withTextTable) return SaveRun(model, dataPath);
   const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model);
   const std::array<FileToWrite, 1> files{FileToWrite(dataPath, std::span(data))};
-  return SaveFilesAtomically(files);
-}
-
-FileStatus ExportRun(const AppModel& model, const std::string& path) {
-  if (model.store.sampleCount <= 0) return Succeeded();
-  const std::string sheet = BuildSpreadsheet(LiveRunRows(model));
-  const std::array<FileToWrite, 1> files{FileToWrite(path, sheet)};
   return SaveFilesAtomically(files);
 }
 

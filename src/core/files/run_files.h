@@ -1,5 +1,5 @@
 #pragma once
-// Save and Export Excel of the current run, written through the atomic save so that a
+// Save of the current run, written through the atomic save so that a
 // failing disk never leaves a half-written file in place of a good one.
 #include <string>
 
@@ -13,8 +13,5 @@ FileStatus SaveRun(const AppModel& model, const std::string& dataPath);
 
 // SaveRun, or the data-logger file alone when withTextTable is false.
 FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool withTextTable);
-
-// The spreadsheet file; a run without samples writes nothing.
-FileStatus ExportRun(const AppModel& model, const std::string& path);
 
 }  // namespace pv

@@ -1,11 +1,22 @@
 #include "files/sample_rows.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "link/units.h"
-#include "text_format.h"
 
 namespace pv {
+namespace {
+
+// The calendar time as local wall-clock seconds: the offset of that moment, so a run
+// across a change to summer time shows the clock as it was.
+std::int64_t LocalWallClock(std::time_t t) {
+  std::tm local{};
+  if (!localtime_r(&t, &local)) return t;
+  return std::int64_t{t} + local.tm_gmtoff;
+}
+
+}  // namespace
 
 int LiveRunRows::size() const {
   return std::clamp(model_.store.sampleCount, 0, kStoreCapacity);
@@ -21,7 +32,9 @@ SampleRow LiveRunRows::row(int i) const {
   r.unitName = store.unitNameAt[i];
   r.relative = store.relativeAt[i] == 1;
   r.errorKind = ErrorKind(r.value, store.toPsiAt[i], kErrorToPsi);
-  r.time = FormatLocalTime(run.sampleTime(i), "%H:%M:%S");
+  r.localSeconds = LocalWallClock(run.sampleTime(i));
+  r.dated = true;
+  r.time = FormatTimeOfDay(r.localSeconds);
   return r;
 }
 
@@ -39,7 +52,8 @@ SampleRow LoggerFileRows::row(int i) const {
   r.errorKind = ErrorKind(r.value, store_.fullScaleAt[i], kErrorFullScale);
   const std::int64_t start = std::int64_t{store_.startHour} * 3600 +
                              std::int64_t{store_.startMinute} * 60 + store_.startSecond;
-  r.time = FormatTimeOfDay(start + std::int64_t{i} * (store_.intervalMs / 1000));
+  r.localSeconds = start + std::int64_t{i} * (store_.intervalMs / 1000);
+  r.time = FormatTimeOfDay(r.localSeconds);
   return r;
 }
 

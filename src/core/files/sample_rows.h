@@ -20,6 +20,10 @@ struct SampleRow {
   bool relative = false;  // taken in DIF mode
   int errorKind = 0;      // 0, 1 for +5.1 ("ERR1"), 2 for -5.1 ("ERR2")
   std::string time;       // "%H:%M:%S"
+  // Local wall-clock seconds since 1970-01-01 00:00 when dated; otherwise (a data-logger
+  // file keeps no date) seconds since midnight of the run's first day, past 86400 after it.
+  std::int64_t localSeconds = 0;
+  bool dated = false;
 };
 
 class SampleRows {

@@ -10,6 +10,8 @@
 #include "app_model.h"
 #include "files/atomic_save.h"
 #include "files/datalogger_file.h"
+#include "files/export_format.h"
+#include "files/run_export.h"
 #include "files/run_files.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"
@@ -59,10 +61,14 @@ bool RunFileCommands::saveRun() {
 
 void RunFileCommands::exportExcel() {
   if (model_.store.sampleCount <= 0) return;
-  const QString path =
-      chooseFile({QStringLiteral("Save As"), QString::fromStdString(DefaultExportName(std::time(nullptr))),
-                  QStringLiteral("Data File(*.xls)"), QString::fromLatin1(kSpreadsheetExtension), true},
-                 model_.folders.spreadsheets);
+  FileDialogRequest request{QStringLiteral("Save As"),
+                            QString::fromStdString(DefaultExportName(std::time(nullptr))),
+                            QString::fromStdString(ExportFilters()), QString(), true};
+  // The filter chosen names the format through the extension it gives the file.
+  request.pathFor = [](const QString& typed, const QString& filter) {
+    return QString::fromStdString(ExportPath(typed.toStdString(), filter.toStdString()));
+  };
+  const QString path = chooseFile(request, model_.folders.spreadsheets);
   if (path.isEmpty()) return;
   FileStatus status = [&] {
     WaitCursor wait;

@@ -1,6 +1,7 @@
 #pragma once
 // The file commands of the main window and the statistics bar: Save (data file and
-// text table), the document's own save and open, and Export Excel.
+// text table), the document's own save and open, and Export Excel (spreadsheet,
+// workbook or CSV, as the dialog's filter chooses).
 #include <QObject>
 #include <QString>
 #include <functional>

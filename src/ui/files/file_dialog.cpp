@@ -16,6 +16,11 @@ QString WithExtension(const QString& path, const QString& extension) {
   return QString::fromStdString(pv::WithExtension(path.toStdString(), extension.toStdString()));
 }
 
+// The path a save writes for the name typed with a filter chosen.
+QString SavePath(const FileDialogRequest& r, const QString& typed, const QString& filter) {
+  return r.pathFor ? r.pathFor(typed, filter) : WithExtension(typed, r.extension);
+}
+
 bool AskToReplace(QWidget* parent, const QString& path) {
   return QMessageBox::warning(
              parent, QStringLiteral("Save As"),
@@ -30,7 +35,7 @@ bool AskToReplace(QWidget* parent, const QString& path) {
 class SaveDialog : public QFileDialog {
  public:
   SaveDialog(QWidget* parent, const FileDialogRequest& r, const QString& folder)
-      : QFileDialog(parent, r.title, folder, r.filter), extension_(r.extension) {}
+      : QFileDialog(parent, r.title, folder, r.filter), request_(r) {}
 
   QString chosenPath() const {
     if (!named_.isEmpty()) return named_;
@@ -39,10 +44,10 @@ class SaveDialog : public QFileDialog {
 
   void accept() override {
     const QStringList chosen = selectedFiles();
-    if (extension_.isEmpty() || acceptMode() != AcceptSave || chosen.size() != 1 ||
-        QFileInfo(chosen.front()).isDir())
+    if ((request_.extension.isEmpty() && !request_.pathFor) || acceptMode() != AcceptSave ||
+        chosen.size() != 1 || QFileInfo(chosen.front()).isDir())
       return QFileDialog::accept();
-    const QString named = WithExtension(chosen.front(), extension_);
+    const QString named = SavePath(request_, chosen.front(), selectedNameFilter());
     if (named == chosen.front()) return QFileDialog::accept();
     if (QFileInfo::exists(named) && !AskToReplace(this, named)) return;
     named_ = named;
@@ -50,7 +55,7 @@ class SaveDialog : public QFileDialog {
   }
 
  private:
-  QString extension_;
+  const FileDialogRequest& request_;
   QString named_;
 };
 
@@ -78,7 +83,7 @@ QString ChooseFile(QWidget* parent, const FileDialogRequest& r, std::string& fol
   if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
   if (dialog.exec() != QDialog::Accepted || dialog.chosenPath().isEmpty()) return {};
   const QString typed = dialog.chosenPath();
-  const QString path = r.save ? WithExtension(typed, r.extension) : typed;
+  const QString path = r.save ? SavePath(r, typed, dialog.selectedNameFilter()) : typed;
   if (r.save && !MayReplace(parent, typed, path)) return {};
   folder = QFileInfo(path).absolutePath().toStdString();
   return path;

@@ -1,0 +1,24 @@
+#pragma once
+// The workbook export (".xlsx"): the run's samples as a real spreadsheet, written with
+// libxlsxwriter. One sheet with the columns No, Time (a date-time cell shown hh:mm:ss),
+// Value (a number in the sample's unit, empty for error samples), Unit and Reading (the
+// text the table shows, or the error word), its header row frozen, and a line chart of
+// Value over Time beside the table.
+#include <cstdint>
+#include <ctime>
+#include <string_view>
+#include <vector>
+
+#include "files/file_result.h"
+#include "files/sample_rows.h"
+
+namespace pv {
+
+inline constexpr std::string_view kWorkbookSheet = "Run";
+inline constexpr std::string_view kWorkbookChartTitle = "Pressure Graph";
+
+// The workbook's bytes, to be written like any other export. runStart, when not 0, is
+// the document's creation time. A failure says what could not be done, without a path.
+FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart);
+
+}  // namespace pv

@@ -1,0 +1,57 @@
+// Writes a known run through Export as a workbook, and beside it what the workbook must
+// hold, for read_workbook.py to compare with what a real reader finds in the file.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "files/run_export.h"
+#include "files/text_table.h"
+#include "run_fixture.h"
+
+namespace {
+
+constexpr int kSamples = 1200;
+constexpr int kIntervalSeconds = 2;
+
+// A pressure curve in psi with the meter switched to mbar for a stretch, DIF samples,
+// and range errors of both signs.
+pv::test::SampleSpec SampleAt(int i) {
+  if (i % 97 == 13) return {5.1f, "+ERR1 ", pv::kUnitPsi};
+  if (i % 131 == 7) return {-5.1f, "-ERR2 ", pv::kUnitPsi, i % 2 == 0};
+  static std::string text;
+  const bool mbar = i >= 600 && i < 700;
+  const float value = mbar ? 20.0f + 0.1f * static_cast<float>(i % 50) : 1.5f + 0.001f * static_cast<float>(i % 900);
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, mbar ? "%-+6.1f" : "%+6.3f", value);
+  text = buffer;
+  return {value, text, mbar ? 4 : pv::kUnitPsi, i % 10 == 3};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: write_run_workbook OUT.xlsx EXPECTED.tsv\n");
+    return 2;
+  }
+  auto run = pv::test::MakeRun(kSamples, kIntervalSeconds);
+  for (int i = 0; i < kSamples; ++i) pv::test::PutSample(*run, i, SampleAt(i));
+  const pv::FileStatus saved = pv::ExportRun(*run, argv[1]);
+  if (!saved) {
+    std::fprintf(stderr, "%s\n", saved.error().message.c_str());
+    return 1;
+  }
+  // One line per sample: the value as "%.17g" (empty for errors), the unit cell and the
+  // reading; the first line gives the run start and the interval.
+  std::ofstream expected(argv[2], std::ios::binary);
+  expected << run->run.startTime << '\t' << kIntervalSeconds << '\n';
+  const pv::LiveRunRows rows(*run);
+  for (int i = 0; i < rows.size(); ++i) {
+    const pv::SampleRow r = rows.row(i);
+    char value[32] = "";
+    if (r.errorKind == 0) std::snprintf(value, sizeof value, "%.17g", static_cast<double>(r.value));
+    expected << value << '\t' << pv::UnitText(r) << '\t' << pv::DataText(r, pv::DataStyle::TextTable) << '\n';
+  }
+  return expected ? 0 : 1;
+}
