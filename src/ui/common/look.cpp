@@ -65,4 +65,26 @@ QIcon PowerSymbolIcon() {
   return icon;
 }
 
+QIcon HelpSymbolIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 96, 168));
+    p.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(size * 3 / 4);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
 }  // namespace pv::ui

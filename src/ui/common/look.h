@@ -31,4 +31,8 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle*
 // program: the styles' own "stop" pixmaps are red crosses that read as "close".
 QIcon PowerSymbolIcon();
 
+// A white question mark on a blue disc, for help: the styles' own help pixmap is not
+// recognisable at toolbar size.
+QIcon HelpSymbolIcon();
+
 }  // namespace pv::ui

@@ -202,7 +202,7 @@ void MainWindow::createToolBar() {
       {Command::Stop, ThemeIcon("media-playback-stop", QStyle::SP_MediaStop, s), "Stop"},
       {Command::UndoZoom, ThemeIcon("zoom-original", QStyle::SP_ArrowBack, s), "UndoZoom"},
       {Command::PowerOff, PowerSymbolIcon(), "PowerOff"},
-      {Command::HelpContents, ThemeIcon("help-contents", QStyle::SP_DialogHelpButton, s), "Help"},
+      {Command::HelpContents, QIcon::fromTheme(QStringLiteral("help-contents"), HelpSymbolIcon()), "Help"},
   };
   bool first = true;
   for (const auto& b : buttons) {
