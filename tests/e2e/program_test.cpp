@@ -83,7 +83,7 @@ TEST(Program, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
   }
 }
 
-// A data-logger file named on the command line is opened as document open opens it; one
+// A data-logger file named on the command line is loaded and shown in the Graph window; one
 // that cannot be read is told, and the program goes on talking to the meter.
 TEST(Program, OpensTheFileNamedOnTheCommandLine) {
   QTemporaryDir dir;

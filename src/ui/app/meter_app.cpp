@@ -25,7 +25,7 @@ QString UsageText() {
       "Usage: pneuvista [--demo | --device PATH] [FILE.KvtDat]\n"
       "The desktop companion of a hand-held digital pressure meter on a serial line: its front panel,\n"
       "a live strip chart of its readings, data-logger files, export and printing.\n\n"
-      "  FILE.KvtDat    open this data-logger file as document open (Ctrl+O) does\n"
+      "  FILE.KvtDat    show this data-logger file in the Graph window\n"
       "  --demo         use the built-in simulated meter for this run\n"
       "  --device PATH  use this serial device for the configured port, this run only\n"
       "  --trace        print readings received, files opened and commands the simulated meter saw\n"
@@ -151,8 +151,11 @@ void MeterApp::connectFileCommands() {
   const QString path = options_.documentPath;
   QTimer::singleShot(0, window_.get(), [this, fileCommands, path] {
     const bool loaded = fileCommands->openDocument(path);
-    if (options_.trace && loaded)
-      std::fprintf(stderr, "opened %s: %d records\n", qPrintable(path), model_->logger.recordCount);
+    if (!loaded) return;
+    if (options_.trace) std::fprintf(stderr, "opened %s: %d records\n", qPrintable(path), model_->logger.recordCount);
+    // A file opened from a file manager is there to be looked at: show it in the Graph
+    // window, as the Open button would after loading it.
+    if (options_.showWindow && window_->files.openLogger) window_->files.openLogger();
   });
 }
 
