@@ -126,12 +126,10 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   HeadlessRecorder stream(options);
 
   long long lines = 0;
-  bool readerGone = !Emit(out, StreamHeader(m.format));
   QObject::connect(&stream, &HeadlessRecorder::frameReceived, [&] {
     const auto reading = StreamReadingOf(stream.model(), stream.lastFrame());
     if (!reading) return;
     if (!Emit(out, StreamLine(m.format, *reading, IsoLocalTime(std::chrono::system_clock::now())))) {
-      readerGone = true;
       stream.requestStop(StopReason::Interrupted);
     } else if (++lines == m.count) {
       stream.requestStop(StopReason::SampleCount);
@@ -143,8 +141,8 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   QuitSignals quit;
   QObject::connect(&quit, &QuitSignals::quitRequested, [&] { stream.requestStop(StopReason::Interrupted); });
 
-  if (readerGone) return kExitOk;
   if (!stream.start()) return Fail(err, kExitBadFile, stream.portError());
+  if (!Emit(out, StreamHeader(m.format))) stream.requestStop(StopReason::Interrupted);
   app.exec();
   switch (stream.stopReason()) {
     case StopReason::NoReading:
