@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
+#include <QLockFile>
 #include <QMetaObject>
 #include <QSerialPortInfo>
 #include <QTimer>
@@ -34,7 +36,27 @@ std::map<std::string, std::string> StableNames(const std::string& folder) {
   return names;
 }
 
+namespace {
+
+// Qt's serial port locks a device with a lock file in the first usable of these
+// folders, "LCK.." and the path without "/dev/", its slashes made underscores.
+bool LockedByQtProgram(const std::string& path) {
+  std::string name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
+  std::replace(name.begin(), name.end(), '/', '_');
+  for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
+    const QString lockPath = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + QString::fromStdString(name);
+    if (!QFileInfo::exists(lockPath)) continue;
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(0)) return true;
+    lock.unlock();
+  }
+  return false;
+}
+
+}  // namespace
+
 bool DeviceBusy(const std::string& path) {
+  if (LockedByQtProgram(path)) return true;
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == EBUSY;
   ::close(fd);
