@@ -168,6 +168,20 @@ void MeterProbe::deviceDone() {
   if (pending_ > 0 && --pending_ == 0) emit finished();
 }
 
+std::vector<MeterChoice> MeterChoices(const std::vector<ProbeResult>& results,
+                                      const std::map<std::string, std::string>& stableNames) {
+  std::vector<MeterChoice> choices;
+  for (const ProbeResult& r : results) {
+    if (r.outcome != ProbeOutcome::Meter) continue;
+    std::error_code ec;
+    const std::string real = std::filesystem::canonical(r.path, ec).string();
+    auto it = stableNames.find(r.path);
+    if (it == stableNames.end() && !ec) it = stableNames.find(real);
+    choices.push_back({r.path, it != stableNames.end() ? it->second : r.path});
+  }
+  return choices;
+}
+
 std::string DescribeProbe(const ProbeResult& result) {
   switch (result.outcome) {
     case ProbeOutcome::Meter:

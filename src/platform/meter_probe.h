@@ -75,6 +75,17 @@ class MeterProbe : public QObject {
   int pending_ = 0;
 };
 
+// A meter the probe found, as the window offers it.
+struct MeterChoice {
+  std::string device;  // the path probed
+  std::string name;    // what the [Ports] section gets: the stable name when there is one
+};
+
+// The meters among results, each with its stable name from stableNames (device -> link,
+// as StableNames gives them) when the device, or what it links to, has one.
+std::vector<MeterChoice> MeterChoices(const std::vector<ProbeResult>& results,
+                                      const std::map<std::string, std::string>& stableNames);
+
 // A few words for a person: "meter", "not a meter", "busy", "cannot open: ...".
 std::string DescribeProbe(const ProbeResult& result);
 

@@ -61,3 +61,44 @@ TEST(ListSerialDevices, GivenPathsAreListedOnceWithTheirStableName) {
 
 }  // namespace
 }  // namespace pv
+
+namespace pv {
+namespace {
+
+TEST(MeterChoices, OfferOnlyMetersUnderTheirStableNameWhenTheyHaveOne) {
+  QTemporaryDir dir;
+  const std::string real = (dir.path() + QStringLiteral("/ttyUSB3")).toStdString();
+  std::ofstream(real) << "";
+  const std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
+  fs::create_symlink(real, link);
+  const std::map<std::string, std::string> stable{
+      {"/dev/ttyUSB0", "/dev/serial/by-id/usb-A"},
+      {real, "/dev/serial/by-id/usb-C"},
+  };
+  struct Case {
+    ProbeResult result;
+    const char* name;  // nullptr: not offered
+  };
+  const Case cases[] = {
+      {{"/dev/ttyUSB0", ProbeOutcome::Meter, ""}, "/dev/serial/by-id/usb-A"},
+      {{"/dev/ttyUSB1", ProbeOutcome::Meter, ""}, "/dev/ttyUSB1"},  // no stable name: the path
+      {{link, ProbeOutcome::Meter, ""}, "/dev/serial/by-id/usb-C"},  // a link to a device that has one
+      {{"/dev/ttyUSB0", ProbeOutcome::NotMeter, ""}, nullptr},
+      {{"/dev/ttyUSB0", ProbeOutcome::Busy, ""}, nullptr},
+      {{"/dev/ttyUSB0", ProbeOutcome::CannotOpen, "Permission denied"}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result.path);
+    const auto choices = MeterChoices({c.result}, stable);
+    if (!c.name) {
+      EXPECT_TRUE(choices.empty());
+      continue;
+    }
+    ASSERT_EQ(choices.size(), 1u);
+    EXPECT_EQ(choices[0].device, c.result.path);
+    EXPECT_EQ(choices[0].name, c.name);
+  }
+}
+
+}  // namespace
+}  // namespace pv
