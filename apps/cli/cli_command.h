@@ -26,6 +26,8 @@ extern const CliCommand kConvertCommand;
 extern const CliCommand kPrintCommand;
 extern const CliCommand kRecordCommand;
 extern const CliCommand kRecoverCommand;
+extern const CliCommand kMonitorCommand;
+extern const CliCommand kPortsCommand;
 
 // Prints "pneuvista-cli: " and the message as one line on err; returns the exit code.
 int Fail(std::ostream& err, int code, std::string_view message);

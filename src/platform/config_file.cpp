@@ -9,6 +9,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/port_paths.h"
+
 namespace pv {
 namespace {
 
@@ -135,6 +137,12 @@ int ReadComPort(const std::string& path) {
 std::string WriteComPort(const std::string& path, int port) {
   std::vector<std::string> lines = ReadLines(path);
   SetValue(lines, kSection, kKey, std::to_string(port));
+  return WriteLines(path, lines);
+}
+
+std::string WritePortPath(const std::string& path, int port, const std::string& device) {
+  std::vector<std::string> lines = ReadLines(path);
+  SetValue(lines, kPortsSection, ("COM" + std::to_string(port)).c_str(), device);
   return WriteLines(path, lines);
 }
 

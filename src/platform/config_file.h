@@ -32,6 +32,10 @@ int ReadComPort(const std::string& path);
 // error text, empty on success.
 std::string WriteComPort(const std::string& path, int port);
 
+// Writes "COM<port>=device" into the [Ports] section, keeping every other line of the
+// file. Returns an error text, empty on success.
+std::string WritePortPath(const std::string& path, int port, const std::string& device);
+
 // The remembered folders; empty ones where the file has none.
 FileFolders ReadFileFolders(const std::string& path);
 

@@ -1,6 +1,7 @@
 #include "platform/headless_recorder.h"
 
 #include <ctime>
+#include <variant>
 
 #include "chart/acquisition.h"
 #include "files/run_files.h"
@@ -77,6 +78,7 @@ bool HeadlessRecorder::start() {
     return false;
   }
   linkWatchdog_.start(kWatchdogFirstMs);
+  if (!options_.startRun && options_.durationMs > 0) deadline_.start(options_.durationMs);
   return true;
 }
 
@@ -94,7 +96,11 @@ qint64 HeadlessRecorder::runElapsedMs() const {
 
 void HeadlessRecorder::onReceive() {
   if (isFinished()) return;
-  OnReceiveNotification(*model_, *port_, std::time(nullptr), NullObserver());
+  const Decoded frame = OnReceiveNotification(*model_, *port_, std::time(nullptr), NullObserver());
+  if (!options_.startRun) {
+    passFrameOn(frame);
+    return;
+  }
   if (!runRequested_) {
     // Run is offered once the meter answers; the window's user chooses it then.
     if (model_->run.monitoring) beginRun();
@@ -112,6 +118,13 @@ void HeadlessRecorder::onReceive() {
   // Ingestion ends the run by itself when the store is full.
   if (runStarted_ && !model_->flags.running && model_->store.sampleCount >= kMaxSamples)
     finish(StopReason::StoreFull);
+}
+
+void HeadlessRecorder::passFrameOn(const Decoded& frame) {
+  if (std::holds_alternative<std::monostate>(frame)) return;
+  framesSeen_ = true;
+  lastFrame_ = frame;
+  emit frameReceived();
 }
 
 void HeadlessRecorder::beginRun() {
@@ -143,17 +156,18 @@ void HeadlessRecorder::onSampleTick() {
 
 void HeadlessRecorder::onWatchdogTick() {
   if (isFinished()) return;
+  const bool answered = runRequested_ || framesSeen_;
   // Giving up on a meter that never answered: the tick would only reopen the port and
   // greet it once more just before the goodbye.
-  if (!runRequested_ && LinkSilent(model_->flags) &&
+  if (!answered && LinkSilent(model_->flags) &&
       lostTicksWaiting_ + 1 >= options_.lostTicksBeforeGivingUp) {
     finish(StopReason::NoReading);
     return;
   }
   std::string error;
   if (WatchdogTick(*model_, *port_, NullObserver(), &error)) {
-    // The watchdog has ended the run; a new one would need Run again.
-    if (runRequested_) {
+    // The watchdog has ended the run (a new one would need Run again) or the stream.
+    if (answered) {
       finish(StopReason::LinkLost);
       return;
     }

@@ -11,6 +11,7 @@
 
 #include "app_model.h"
 #include "files/run_journal.h"
+#include "link/frame.h"
 #include "platform/qt_serial_port.h"
 
 namespace pv {
@@ -28,6 +29,10 @@ struct RecordOptions {
   // comes 3 s after start-up, each further one 5 s later, and each reopens the port
   // and greets the meter again, so 2 gives the meter a second chance at 8 s.
   int lostTicksBeforeGivingUp = 2;
+  // False only greets the meter and passes each frame on (frameReceived) without a run:
+  // no samples, no files, no journal. The watchdog then ends at the first silence after
+  // a frame, and the duration counts from start().
+  bool startRun = true;
   // The folder of the run's journal, which outlives a kill or a power cut until the run
   // is saved; empty keeps no journal.
   std::string journalFolder;
@@ -73,6 +78,9 @@ class HeadlessRecorder : public QObject {
   const std::string& saveError() const { return saveError_; }
   const RecordOptions& options() const { return options_; }
 
+  // The frame of the last frameReceived.
+  const Decoded& lastFrame() const { return lastFrame_; }
+
   const AppModel& model() const { return *model_; }
   QtSerialPort& port() { return *port_; }
 
@@ -80,6 +88,8 @@ class HeadlessRecorder : public QObject {
   // The first reading after Run arrived: sample 0 of the run is being taken.
   void runBegan();
   void sampleCommitted(int count);
+  // Without a run (startRun false): a reading or error frame arrived and was ingested.
+  void frameReceived();
   // The recording ended; files are written and the meter has been told goodbye.
   void finished(pv::StopReason reason);
   // The run's journal stopped working (said once); the run goes on in memory.
@@ -87,6 +97,7 @@ class HeadlessRecorder : public QObject {
 
  private:
   void onReceive();
+  void passFrameOn(const Decoded& frame);
   void onSampleTick();
   void onWatchdogTick();
   void beginRun();
@@ -110,6 +121,8 @@ class HeadlessRecorder : public QObject {
   StopReason reason_ = StopReason::None;
   bool runRequested_ = false;
   bool runStarted_ = false;
+  bool framesSeen_ = false;  // without a run: the meter has answered
+  Decoded lastFrame_;
   int lostTicksWaiting_ = 0;
   bool saved_ = false;
   std::string portError_;

@@ -1,6 +1,7 @@
 // The configuration file: the folders of the file dialogs beside "COM num", every other
 // line kept as it was.
 #include "platform/config_file.h"
+#include "platform/port_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,29 @@ TEST(ConfigFile, TheHelpWindowPlaceIsKeptBesideEverythingElse) {
             "[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/meter\r\n[Help]\r\nWindow=41,51,701,501\r\n");
   EXPECT_EQ(ReadHelpWindowPlace(path), (WindowPlace{41, 51, 701, 501}));
   EXPECT_EQ(ReadComPort(path), 3);
+}
+
+TEST(ConfigFile, AFoundMeterReplacesOrJoinsItsPortLineAndTheReaderSeesIt) {
+  struct Case {
+    const char* before;
+    int port;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"", 1, "[Ports]\r\nCOM1=/dev/serial/by-id/usb-M\r\n"},
+      {"[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/old\r\nCOM4=/dev/x\r\n", 3,
+       "[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/serial/by-id/usb-M\r\nCOM4=/dev/x\r\n"},
+      {"[Ports]\r\nCOM4=/dev/x\r\n[Help]\r\nWindow=1,2,3,4\r\n", 7,
+       "[Ports]\r\nCOM4=/dev/x\r\nCOM7=/dev/serial/by-id/usb-M\r\n[Help]\r\nWindow=1,2,3,4\r\n"},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    if (*c.before) std::ofstream(path, std::ios::binary) << c.before;
+    EXPECT_EQ(WritePortPath(path, c.port, "/dev/serial/by-id/usb-M"), "");
+    EXPECT_EQ(Contents(path), c.after) << c.before;
+    EXPECT_EQ(ReadPortPaths(path)[c.port], "/dev/serial/by-id/usb-M");
+  }
 }
 
 }  // namespace

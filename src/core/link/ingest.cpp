@@ -203,7 +203,7 @@ void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, M
 
 }  // namespace
 
-void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
+Decoded OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
   bool dataReceived = false;
   std::vector<std::uint8_t> block;
   Guarded([&] {
@@ -215,17 +215,19 @@ void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, M
     block = port.readAll();
     port.discardInput();
   });
-  if (dataReceived) IngestBlock(model, block, now, observer);
+  if (!dataReceived) return {};
+  return IngestBlock(model, block, now, observer);
 }
 
-void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
-                 ModelObserver& observer) {
+Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
+                    ModelObserver& observer) {
   const bool wasMonitoring = model.run.monitoring;
   const auto portMenuWas = model.flags.portMenuEnabled;
   const int i = model.store.sampleCount;
   // The open slot is always inside the store; a model in any other state is left alone.
+  Decoded decoded;
   if (i >= 0 && i < kStoreCapacity) {
-    const Decoded decoded = DecodeBlock(block);
+    decoded = DecodeBlock(block);
     if (const auto* reading = std::get_if<Reading>(&decoded)) {
       IngestReading(model, *reading, i, now, observer);
     } else if (const auto* error = std::get_if<MeterError>(&decoded)) {
@@ -237,6 +239,7 @@ void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time
   if (model.run.monitoring != wasMonitoring || model.flags.portMenuEnabled != portMenuWas)
     observer.commandsChanged();
   observer.statisticsChanged();
+  return decoded;
 }
 
 }  // namespace pv

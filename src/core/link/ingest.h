@@ -6,6 +6,7 @@
 #include <span>
 
 #include "app_model.h"
+#include "link/frame.h"
 #include "link/serial_port.h"
 #include "model_observer.h"
 
@@ -17,12 +18,14 @@ inline constexpr float kReadingLimit = 400.0f;
 
 // The port's data-received notification: refreshes the document's sample index, reads
 // the waiting block (or only discards when the last event was not data received), all
-// port steps in one error guard, then applies the block with IngestBlock.
-void OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer);
+// port steps in one error guard, then applies the block with IngestBlock. Returns the
+// frame the block held (nothing when none was read or decoded).
+Decoded OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer);
 
 // Applies one received block: a reading frame, an error frame, or nothing decodable
-// (which still runs the full-store check and the statistics bar transfer).
-void IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
+// (which still runs the full-store check and the statistics bar transfer). Returns the
+// decoded frame.
+Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
                  ModelObserver& observer);
 
 }  // namespace pv

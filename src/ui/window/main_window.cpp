@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QInputDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -20,7 +21,9 @@
 #include "files/run_journal.h"
 #include "link/port_commands.h"
 #include "link/ingest.h"
+#include "link/link.h"
 #include "platform/config_file.h"
+#include "platform/meter_probe.h"
 #include "platform/qt_serial_port.h"
 #include "ui/chart/cursor_bar.h"
 #include "ui/chart/chart_view.h"
@@ -64,6 +67,19 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
     if (dlg.exec() != QDialog::Accepted) return false;
     *value = dlg.value();
     return true;
+  };
+
+  prompts.askMeter = [this](const QStringList& meters) {
+    if (meters.isEmpty()) {
+      QMessageBox::information(this, QStringLiteral("Find meter"),
+                               QStringLiteral("No meter was found. Is it switched on and connected?"));
+      return -1;
+    }
+    bool ok = false;
+    const QString item = QInputDialog::getItem(this, QStringLiteral("Find meter"),
+                                               QStringLiteral("Use this meter for the current port:"), meters, 0,
+                                               false, &ok);
+    return ok ? static_cast<int>(meters.indexOf(item)) : -1;
   };
 
   // Creation, in the order the window is built: configuration, toolbar, port, status bar.
@@ -135,6 +151,9 @@ void MainWindow::createMenus() {
   }
   addCommand(ports, QStringLiteral("&Other COM"), Command::OtherPort, [this] { onOtherPort(); })
       ->setStatusTip(QStringLiteral("Other comports"));
+  ports->addSeparator();
+  ports->addAction(QStringLiteral("&Find meter\u2026"), this, &MainWindow::onFindMeter)
+      ->setStatusTip(QStringLiteral("Look for the meter on every serial device"));
   connect(ports, &QMenu::aboutToShow, this, &MainWindow::refreshPortCaptions);
   refreshPortCaptions();
 
@@ -334,6 +353,53 @@ void MainWindow::onOtherPort() {
   if (ChooseOtherPort(model_, port_, n, *this, &error)) reportPort(error);
   refreshPortCaptions();
   updateCommandStates();
+}
+
+// The probe runs on the event loop, so the window stays usable while it listens.
+void MainWindow::onFindMeter() {
+  if (probe_) return;
+  const std::string current = devicePath(model_.flags.portNumber);
+  // The window lets go of its own device so that it can be probed as well.
+  CloseIfOpen(port_);
+  std::vector<std::string> extra = meterSearch.extraPaths;
+  extra.push_back(current);
+  std::vector<std::string> paths;
+  for (const SerialDevice& d : ListSerialDevices(extra, meterSearch.stableFolder)) paths.push_back(d.path);
+  probe_ = new MeterProbe(this);
+  connect(probe_, &MeterProbe::finished, this, &MainWindow::onMeterProbeDone);
+  statusBar()->showMessage(QStringLiteral("Looking for the meter..."));
+  probe_->start(paths);
+}
+
+void MainWindow::onMeterProbeDone() {
+  const std::vector<MeterChoice> meters = MeterChoices(probe_->results(), StableNames(meterSearch.stableFolder));
+  probe_->deleteLater();
+  probe_ = nullptr;
+  statusBar()->clearMessage();
+  QStringList items;
+  for (const MeterChoice& m : meters)
+    items << (m.name == m.device ? QString::fromStdString(m.device)
+                                 : QStringLiteral("%1  (%2)").arg(QString::fromStdString(m.name),
+                                                                  QString::fromStdString(m.device)));
+  const int chosen = prompts.askMeter ? prompts.askMeter(items) : -1;
+  if (chosen >= 0 && chosen < static_cast<int>(meters.size())) {
+    const std::string error = WritePortPath(configPath_, model_.flags.portNumber, meters[chosen].name);
+    if (!error.empty()) reportPort(error);
+  }
+  reopenCurrentPort();
+}
+
+// The current port opened again: on the meter chosen, or on the device it had.
+void MainWindow::reopenCurrentPort() {
+  const int n = model_.flags.portNumber;
+  if (n >= kOtherComMin) {
+    std::string error;
+    if (ChooseOtherPort(model_, port_, n, *this, &error)) reportPort(error);
+    refreshPortCaptions();
+    updateCommandStates();
+  } else {
+    onChoosePort(n);
+  }
 }
 
 void MainWindow::onHelp() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "model_observer.h"
 #include "ui/common/ui_constants.h"
@@ -19,6 +20,7 @@ class QToolBar;
 namespace pv {
 struct AppModel;
 class QtSerialPort;
+class MeterProbe;
 class RunJournal;
 class SerialPort;
 }  // namespace pv
@@ -44,6 +46,16 @@ struct UserPrompts {
   std::function<CloseAnswer(const QString& question)> askSaveOnClose;
   std::function<bool(int preset, int* value)> askSampleRate;
   std::function<bool(int preset, int* value)> askPortNumber;
+  // COM Port > Find meter: the meters found; returns the index chosen, -1 for none. An
+  // empty list only says that no meter was found.
+  std::function<int(const QStringList& meters)> askMeter;
+};
+
+// Where COM Port > Find meter looks besides the devices the system lists; tests
+// point it at a simulated meter.
+struct MeterSearch {
+  std::string stableFolder = "/dev/serial/by-id";
+  std::vector<std::string> extraPaths;
 };
 
 // File commands that live with the files, logger and printing code.
@@ -74,6 +86,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
   UserPrompts prompts;
+  MeterSearch meterSearch;
   FileCommands files;
   // The journal that keeps each run until it is saved or given up; none when null.
   RunJournal* journal = nullptr;
@@ -120,6 +133,9 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void createStatusBar();
   QAction* addCommand(QMenu* menu, const QString& caption, Command command, std::function<void()> handler);
   std::string devicePath(int number) const;
+  void onFindMeter();
+  void onMeterProbeDone();
+  void reopenCurrentPort();
   void onRun();
   void onStop();
   void onPowerOff();
@@ -136,6 +152,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QtSerialPort* qtPort_;
   std::string configPath_;
   std::function<std::string(int)> pathOf_;
+  MeterProbe* probe_ = nullptr;  // while Find meter listens
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
