@@ -1,6 +1,7 @@
 // How long the logger graph takes to load a full data-logger file, lay out and build
-// the display list of its full view, and to repaint 99 zoom levels deep, where every
-// layout recomputes every level for every record. The drawing on screen comes on top.
+// the display list of its full view, and to repaint 99 zoom levels deep, where the
+// level tables are kept from the paint before and only the records across the window
+// are drawn. The drawing on screen comes on top.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
