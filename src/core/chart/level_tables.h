@@ -3,7 +3,7 @@
 // that changed. Level L + 1's table is level L's seen through one transform (its
 // selection and the plot size), so its entries stay valid while the transform and
 // the entries of level L they came from stay bit for bit the same. Level 0 is written
-// at every paint through NoteLevelZero, which compares each new entry with the old one.
+// at every paint through writeLevelZero, which compares each new entry with the old one.
 #include <algorithm>
 #include <array>
 #include <bit>
