@@ -1,15 +1,19 @@
 // The real-time chart drawn as the window draws it (display lists replayed by
 // QPainter into an off-screen image), against the floor of a bare QPainter drawing of
-// the same 17277 trace segments on the same image, in the same run.
+// the same 17277 trace segments on the same image, in the same run; and the Graph
+// window's paint of a full data-logger file, full view against 99 zoom levels deep.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <variant>
 
+#include "full_logger.h"
 #include "full_store.h"
 #include "app_model.h"
 #include "chart/chart_layout.h"
@@ -20,6 +24,8 @@
 namespace {
 
 using pv::bench::FullStore;
+using pv::bench::kGraphClientH;
+using pv::bench::kGraphClientW;
 using pv::bench::kClientH;
 using pv::bench::kClientW;
 using pv::bench::ZoomTo99;
@@ -72,6 +78,37 @@ void BM_ZoomedPaintDepth99(benchmark::State& state) {
   for (auto _ : state) PaintLikeTheView(*m, image);
 }
 BENCHMARK(BM_ZoomedPaintDepth99)->Unit(benchmark::kMillisecond);
+
+// The Graph window's paint: layout, display list, replayed into its picture.
+void PaintLikeTheGraphWindow(pv::AppModel& m, QImage& image) {
+  pv::LayoutLoggerGraph(m, kGraphClientW, kGraphClientH);
+  const pv::LoggerGraphFrame frame = pv::DrawLoggerGraph(m, kGraphClientW, kGraphClientH);
+  QPainter p(&image);
+  pv::ui::PaintSurface(p, frame.surface);
+}
+
+std::unique_ptr<pv::AppModel> FullLoggerFile(benchmark::State& state) {
+  const std::string path = pv::bench::WriteFullLoggerFile();
+  auto m = std::make_unique<pv::AppModel>();
+  if (!pv::LoggerDownload(*m, path).loaded) state.SkipWithError("file refused");
+  std::remove(path.c_str());
+  return m;
+}
+
+void BM_GraphPaintFullView(benchmark::State& state) {
+  auto m = FullLoggerFile(state);
+  QImage image(kGraphClientW, kGraphClientH, QImage::Format_RGB32);
+  for (auto _ : state) PaintLikeTheGraphWindow(*m, image);
+}
+BENCHMARK(BM_GraphPaintFullView)->Unit(benchmark::kMillisecond);
+
+void BM_GraphPaintZoomedDepth99(benchmark::State& state) {
+  auto m = FullLoggerFile(state);
+  if (!pv::bench::ZoomGraphTo99(*m)) state.SkipWithError("zoom levels refused");
+  QImage image(kGraphClientW, kGraphClientH, QImage::Format_RGB32);
+  for (auto _ : state) PaintLikeTheGraphWindow(*m, image);
+}
+BENCHMARK(BM_GraphPaintZoomedDepth99)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -49,24 +49,24 @@ enum class FontRole : std::uint8_t {
 
 struct Line {
   Point from, to;
-  Pen pen;
+  Pen pen;  friend bool operator==(const Line&, const Line&) = default;
 };
 
 // Consecutive segments sharing their ends; cheap for a thin pen (draw wide pens as Lines).
 struct Polyline {
   Pen pen;
-  std::vector<Point> points;
+  std::vector<Point> points;  friend bool operator==(const Polyline&, const Polyline&) = default;
 };
 
 // Single pixels of one colour (error marks).
 struct Pixels {
   Rgb colour;
-  std::vector<Point> points;
+  std::vector<Point> points;  friend bool operator==(const Pixels&, const Pixels&) = default;
 };
 
 struct FillRect {
   int x = 0, y = 0, width = 0, height = 0;
-  Brush brush;
+  Brush brush;  friend bool operator==(const FillRect&, const FillRect&) = default;
 };
 
 // Text whose top-left corner is at `at`; drawn opaque when background is set. A text
@@ -78,14 +78,14 @@ struct Text {
   FontRole font = FontRole::kChart;
   Rgb colour;
   std::optional<Brush> background;
-  int maxWidth = 0;
+  int maxWidth = 0;  friend bool operator==(const Text&, const Text&) = default;
 };
 
 // Limits the commands after it to a rectangle (within the surface) until the next
 // Clip; a Clip that is not `on` lifts the limit.
 struct Clip {
   bool on = false;
-  int x = 0, y = 0, width = 0, height = 0;
+  int x = 0, y = 0, width = 0, height = 0;  friend bool operator==(const Clip&, const Clip&) = default;
 };
 
 using DisplayCommand = std::variant<Line, Polyline, Pixels, FillRect, Text, Clip>;
@@ -104,6 +104,7 @@ struct DisplayList {
   void clip(int x, int y, int width, int height) { commands.emplace_back(Clip{true, x, y, width, height}); }
   void unclip() { commands.emplace_back(Clip{}); }
   bool empty() const { return commands.empty(); }
+  friend bool operator==(const DisplayList&, const DisplayList&) = default;
 };
 
 // An off-screen layer: filled with its background, drawn in its own coordinates
@@ -111,7 +112,7 @@ struct DisplayList {
 struct Surface {
   int x = 0, y = 0, width = 0, height = 0;
   Brush background;
-  DisplayList list;
+  DisplayList list;  friend bool operator==(const Surface&, const Surface&) = default;
 };
 
 }  // namespace pv

@@ -2,6 +2,7 @@
 // Geometry shared by the chart's paint, zoom and cursors: the plot rectangle, the
 // float-to-pixel rule, the chart's colours and the trace builder.
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app_model.h"
@@ -64,6 +65,27 @@ inline float SampleInCurrentUnit(const AppModel& m, int i) {
 // Committed samples as far as the store can hold them.
 inline int CommittedSamples(const AppModel& m) {
   return m.store.sampleCount < 0 ? 0 : (m.store.sampleCount > kMaxSamples ? kMaxSamples : m.store.sampleCount);
+}
+
+// Segment i of a trace runs from x(i) to x(i + 1), x never decreasing with i. Returns
+// the segments of [begin, end) that can leave anything on a surface `width` wide as
+// TraceBuilder draws it: those before lie left of it and so do their error marks,
+// those after lie right of it. Each end of the range keeps the sample beside it.
+template <class X>
+std::pair<int, int> SegmentsOnSurface(int begin, int end, int width, X x) {
+  const auto firstKept = [&](int lo, int hi, auto before) {
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (before(mid))
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  const int first = firstKept(begin, end, [&](int i) { return x(i + 1) < 0 && x(i) < -2; });
+  const int last = firstKept(first, end, [&](int i) { return x(i) <= width + 1; });
+  return {first, last};
 }
 
 // Collects trace segments into as few polylines as the drawing order allows, drops

@@ -53,7 +53,8 @@ void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
   float* y = m.chart.posY(0);
   const float* value = m.store.values.data();
   const float* fullScale = m.store.fullScaleAt.data();
-  for (int j = 0; j < samples; ++j) y[j] = half - 10.0f * value[j] * half / fullScale[j];
+  LevelTables<kZoomLevels>& tables = m.chart.levelTables;
+  for (int j = 0; j < samples; ++j) tables.writeLevelZero(y, j, half - 10.0f * value[j] * half / fullScale[j]);
 }
 
 // The chart never scrolls: when the trace reaches the right edge the run is squeezed
@@ -96,7 +97,7 @@ void ComputeLevelZeroPositions(ChartState& c, int samples, int W) {
   // Samples 0 and 1 always get an x, so that every level has a defined spacing.
   float* x = c.posX(0);
   const int count = std::max(samples, 2);
-  for (int i = 0; i < count; ++i) x[i] = static_cast<float>(i) * c.levelZeroStep;
+  for (int i = 0; i < count; ++i) c.levelTables.writeLevelZero(x, i, static_cast<float>(i) * c.levelZeroStep);
 }
 
 void ComputeLiveValueLabels(AppModel& m) {

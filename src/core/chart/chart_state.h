@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/level_tables.h"
 #include "chart/sample_store.h"
 #include "display_list.h"
 
@@ -44,6 +45,8 @@ struct ChartState {
   float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
+  // Which entries of the tables are up to date. Level 0 is written only through it.
+  LevelTables<kZoomLevels> levelTables;
 
   float levelZeroStep = 0.0f;  // level-0 step; frozen window size while zoomed
   int levelZeroWindowSamples = kInitialWindowSamples;

@@ -30,7 +30,9 @@ bool MouseActive(const AppModel& m, const PlotRect& r) {
   return m.store.sampleCount > 0 && r.drawable();
 }
 
-// Level j + 1 is level j seen through selection rectangle j.
+// Level j + 1 is level j seen through selection rectangle j. Every paint puts the
+// rectangle's pixels in order and derives the level's value labels; the positions
+// are recomputed only from the first entry the level tables hold as stale.
 void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
   const int W = r.width();
   const int H = r.height();
@@ -49,6 +51,9 @@ void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
   const float shiftY = Y1 - static_cast<float>(r.top);
   const float spanX = X2 - X1;
   const float spanY = Y2 - Y1;
+  const float w = static_cast<float>(W);
+  const float h = static_cast<float>(H);
+  const int from = c.levelTables.firstStale(j + 1, {shiftX, spanX, shiftY, spanY, w, h, 0.0f, 0.0f});
   const float* x = c.posX(j);
   const float* y = c.posY(j);
   float* nx = c.posX(j + 1);
@@ -56,20 +61,21 @@ void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
   const int count = std::max(samples, 2);
   // An accepted level never has an empty span; keep a degenerate one as identity.
   if (spanX > 0.0f) {
-    for (int i = 0; i < count; ++i) nx[i] = (x[i] - shiftX) * static_cast<float>(W) / spanX;
+    for (int i = from; i < count; ++i) nx[i] = (x[i] - shiftX) * w / spanX;
   } else {
-    std::copy(x, x + count, nx);
+    std::copy(x + std::min(from, count), x + count, nx + std::min(from, count));
   }
   if (spanY > 0.0f) {
-    for (int i = 0; i < samples; ++i) ny[i] = (y[i] - shiftY) * static_cast<float>(H) / spanY;
+    for (int i = from; i < samples; ++i) ny[i] = (y[i] - shiftY) * h / spanY;
   } else {
-    std::copy(y, y + samples, ny);
+    std::copy(y + std::min(from, samples), y + samples, ny + std::min(from, samples));
   }
+  c.levelTables.written(j + 1, from, samples);
 
   const float Lt = c.valueLabels[j][0];
   const float Lb = c.valueLabels[j][4];
-  const float top = Lt + shiftY * (Lb - Lt) / static_cast<float>(H);
-  const float bottom = Lb - (static_cast<float>(r.bottom) - Y2) * (Lb - Lt) / static_cast<float>(H);
+  const float top = Lt + shiftY * (Lb - Lt) / h;
+  const float bottom = Lb - (static_cast<float>(r.bottom) - Y2) * (Lb - Lt) / h;
   const float q = (top - bottom) * 0.25f;
   c.valueLabels[j + 1] = {top, top - q, top - 2 * q, top - 3 * q, top - 4 * q};
 }
@@ -254,12 +260,15 @@ void DrawZoomedDisplay(const AppModel& model, const PlotRect& r, DisplayList& su
   const int samples = CommittedSamples(model);
   if (samples <= 1) return;
   const float* y = c.posY(level.depth);
-  TraceBuilder trace(surface, W, H, samples);
-  for (int i = 1; i < samples; ++i) {
-    const Point a{TruncToInt(dx * static_cast<float>(i - 1 + o) + X0), TruncToInt(y[i - 1])};
-    const Point b{TruncToInt(dx * static_cast<float>(i + o) + X0), TruncToInt(y[i])};
+  const auto xAt = [&](int i) { return TruncToInt(dx * static_cast<float>(i + o) + X0); };
+  // Only the samples across the plot and one beside it on each side.
+  const auto [first, end] = SegmentsOnSurface(0, samples - 1, W, xAt);
+  TraceBuilder trace(surface, W, H, end - first + 1);
+  for (int i = first; i < end; ++i) {
+    const Point a{xAt(i), TruncToInt(y[i])};
+    const Point b{xAt(i + 1), TruncToInt(y[i + 1])};
     trace.segment(a, b);
-    if (SampleErrorKind(model, i - 1) != 0) trace.errorMark(a);
+    if (SampleErrorKind(model, i) != 0) trace.errorMark(a);
   }
 }
 

@@ -121,10 +121,13 @@ void ZoomTrace(const AppModel& m, int Z, int M, int clientW, int clientH, Displa
   const float* X = g.posX(Z);
   const float* Y = g.posY(Z);
   const int sh = g.scrollShift;
-  TraceBuilder trace(out, clientW, clientH, M);
   const int begin = std::max(0, -sh);
   const int end = std::min(M - 1, M - sh - 1);
-  for (int i = begin; i < end; ++i) {
+  // Only the records across the window and one beside it on each side.
+  const auto [first, last] =
+      SegmentsOnSurface(begin, end, clientW, [&](int i) { return TruncToInt(X[i + sh]); });
+  TraceBuilder trace(out, clientW, clientH, last - first + 1);
+  for (int i = first; i < last; ++i) {
     const Point a{TruncToInt(X[i + sh]), TruncToInt(Y[i])};
     trace.segment(a, {TruncToInt(X[i + sh + 1]), TruncToInt(Y[i + 1])});
     if (LoggerErrorKind(m.logger, i) != 0) trace.errorMark(a);

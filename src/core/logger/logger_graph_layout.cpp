@@ -21,8 +21,8 @@ void LevelZero(AppModel& m, const LoggerPlot& r, int M) {
   const float mid = (r.top + r.bottom) / 2;
   const float half = r.H() / 2;
   for (int i = 0; i < M; ++i) {
-    x[i] = r.left + static_cast<float>(i) * g.recordStep;
-    y[i] = mid - 10 * s.values[i] * half / s.fullScaleAt[i];
+    g.levelTables.writeLevelZero(x, i, r.left + static_cast<float>(i) * g.recordStep);
+    g.levelTables.writeLevelZero(y, i, mid - 10 * s.values[i] * half / s.fullScaleAt[i]);
   }
 }
 
@@ -38,7 +38,9 @@ void FullRange(AppModel& m, int M) {
                                  FormatSigned6Cut(v[4])};
 }
 
-// Level L + 1 is level L seen through its selection, stretched over the plot.
+// Level L + 1 is level L seen through its selection, stretched over the plot. The
+// selections are put in order at every layout; the positions are recomputed only from
+// the first entry the level tables hold as stale.
 void RebuildLevels(LoggerGraphState& g, const LoggerPlot& r, int Z, int M) {
   const float W = r.W();
   const float H = r.H();
@@ -48,21 +50,24 @@ void RebuildLevels(LoggerGraphState& g, const LoggerPlot& r, int Z, int M) {
     if (sel.y1 < sel.y0) std::swap(sel.y0, sel.y1);
     const float spanX = sel.x1 - sel.x0;
     const float spanY = sel.y1 - sel.y0;
+    const int from = std::min(
+        g.levelTables.firstStale(L + 1, {r.left, sel.x0, W, spanX, r.top, sel.y0, H, spanY}), M);
     const float* x = g.posX(L);
     const float* y = g.posY(L);
     float* nx = g.posX(L + 1);
     float* ny = g.posY(L + 1);
     // Accepted selections always have an area; a degenerate one would divide by zero.
     if (spanX > 0.0f) {
-      for (int i = 0; i < M; ++i) nx[i] = r.left + (x[i] - sel.x0) * W / spanX;
+      for (int i = from; i < M; ++i) nx[i] = r.left + (x[i] - sel.x0) * W / spanX;
     } else {
-      std::copy(x, x + M, nx);
+      std::copy(x + from, x + M, nx + from);
     }
     if (spanY > 0.0f) {
-      for (int i = 0; i < M; ++i) ny[i] = r.top + (y[i] - sel.y0) * H / spanY;
+      for (int i = from; i < M; ++i) ny[i] = r.top + (y[i] - sel.y0) * H / spanY;
     } else {
-      std::copy(y, y + M, ny);
+      std::copy(y + from, y + M, ny + from);
     }
+    g.levelTables.written(L + 1, from, M);
   }
 }
 

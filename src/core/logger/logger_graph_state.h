@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/level_tables.h"
 #include "chart/sample_store.h"
 #include "display_list.h"
 
@@ -42,6 +43,8 @@ struct LoggerGraphState {
   float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
+  // Which entries of the tables are up to date. Level 0 is written only through it.
+  LevelTables<kLoggerLevels> levelTables;
 
   std::array<LoggerSelection, kLoggerLevels> selections{};
 
