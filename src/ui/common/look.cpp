@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 
 #include "ui/common/ui_constants.h"
 
@@ -45,13 +46,27 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle*
   return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
 }
 
-QIcon PowerSymbolIcon() {
+namespace {
+
+// An icon drawn by the program at the toolbar and menu sizes.
+QIcon DrawnIcon(const std::function<void(QPainter&, int size)>& draw) {
   QIcon icon;
   for (int size : {16, 24, 32, 48}) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    draw(p, size);
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+}  // namespace
+
+QIcon PowerSymbolIcon() {
+  return DrawnIcon([](QPainter& p, int size) {
     const qreal pen = size / 8.0;
     p.setPen(QPen(QColor(48, 48, 48), pen, Qt::SolidLine, Qt::RoundCap));
     const QRectF ring(pen, pen, size - 2 * pen, size - 2 * pen);
@@ -59,19 +74,11 @@ QIcon PowerSymbolIcon() {
     // the ring leaves 60 degrees open around twelve o'clock.
     p.drawArc(ring, 120 * 16, 300 * 16);
     p.drawLine(QPointF(size / 2.0, pen * 0.5), QPointF(size / 2.0, ring.center().y()));
-    p.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  });
 }
 
 QIcon HelpSymbolIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 48}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
+  return DrawnIcon([](QPainter& p, int size) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 96, 168));
     p.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
@@ -81,10 +88,7 @@ QIcon HelpSymbolIcon() {
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
-    p.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  });
 }
 
 }  // namespace pv::ui
