@@ -2,10 +2,18 @@
 // real-time store (17278 samples, chart painted) and a full data-logger file (17280
 // records) loaded through the Graph window's Download and painted. The program starts
 // as it does for a user (MeterApp with its simulated meter, offscreen) in a fresh
-// process, which reports its VmHWM.
+// process, which reports its VmHWM. The same run measures a bare Qt main window (menu
+// bar, tool bar, status bar, the program's window size) in a fresh process the same
+// way, and the program's figure is reported as a ratio to it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -112,6 +120,47 @@ int MemoryChild(int argc, char** argv) {
   return 0;
 }
 
+// The floor: a bare main window with a menu, a tool bar and a status bar, sized as
+// MeterApp sizes the program's window, shown and painted once.
+int BareWindowChild(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QMainWindow window;
+  QMenu* menu = window.menuBar()->addMenu(QStringLiteral("&File"));
+  menu->addAction(QStringLiteral("&Open..."));
+  menu->addAction(QStringLiteral("E&xit"));
+  QToolBar* toolBar = window.addToolBar(QStringLiteral("Standard"));
+  toolBar->addAction(QStringLiteral("Open"));
+  toolBar->addAction(QStringLiteral("Save"));
+  window.statusBar()->showMessage(QStringLiteral("Ready"));
+  if (QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
+  window.show();
+  window.repaint();
+  RunEventsFor(300);
+  Report("peak_MB", ProcStatusMB("VmHWM:"));
+  Report("resident_MB", ProcStatusMB("VmRSS:"));
+  std::fflush(stdout);
+  return 0;
+}
+
+// The bare window's peak, measured before the program's so that the program's ratio
+// comes from the same run.
+double bareWindowPeakMB = -1;
+
+void BM_PeakMemoryBareMainWindow(benchmark::State& state) {
+  for (auto _ : state) {
+    const ChildResult r = RunChild("bare-window", {}, 60000);
+    if (!r.error.empty()) {
+      state.SkipWithError(r.error.c_str());
+      break;
+    }
+    state.SetIterationTime(MonotonicSeconds() - r.startedAt);
+    bareWindowPeakMB = r["peak_MB"];
+    state.counters["peak_MB"] = r["peak_MB"];
+    state.counters["resident_MB"] = r["resident_MB"];
+  }
+}
+BENCHMARK(BM_PeakMemoryBareMainWindow)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
 void BM_PeakMemoryFullStoreAndLoggerFile(benchmark::State& state) {
   QTemporaryDir dir;
   const QString file = dir.filePath(QStringLiteral("full.KvtDat"));
@@ -125,6 +174,7 @@ void BM_PeakMemoryFullStoreAndLoggerFile(benchmark::State& state) {
     state.SetIterationTime(MonotonicSeconds() - r.startedAt);
     state.counters["peak_MB"] = r["peak_MB"];
     state.counters["resident_MB"] = r["resident_MB"];
+    if (bareWindowPeakMB > 0) state.counters["x_bare_window"] = r["peak_MB"] / bareWindowPeakMB;
   }
 }
 BENCHMARK(BM_PeakMemoryFullStoreAndLoggerFile)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -132,5 +182,5 @@ BENCHMARK(BM_PeakMemoryFullStoreAndLoggerFile)->UseManualTime()->Iterations(1)->
 }  // namespace
 
 int main(int argc, char** argv) {
-  return ProgramBenchmarkMain(argc, argv, {{"memory", MemoryChild}});
+  return ProgramBenchmarkMain(argc, argv, {{"memory", MemoryChild}, {"bare-window", BareWindowChild}});
 }
