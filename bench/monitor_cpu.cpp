@@ -5,25 +5,18 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <cstdlib>
 
 #include "event_loop.h"
+#include "program_harness.h"
 #include "sim/pty_meter.h"
 
 namespace {
 
 using pv::testsupport::RunEventsFor;
 using pv::testsupport::WaitFor;
-
-// Seconds measured; PNEUVISTA_BENCH_SECONDS shortens it while investigating.
-int StreamSeconds() {
-  const char* s = std::getenv("PNEUVISTA_BENCH_SECONDS");
-  const int n = s ? std::atoi(s) : 0;
-  return n > 0 ? n : 60;
-}
+using pv::bench::StreamSeconds;
 
 // User + system seconds of a running process (fields 14 and 15 of its stat line); -1
 // when it cannot be read.
@@ -74,11 +67,4 @@ BENCHMARK(BM_MonitorCpuAt87FramesPerSecond)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return pv::bench::ProgramBenchmarkMain(argc, argv, {}); }

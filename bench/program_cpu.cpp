@@ -23,14 +23,6 @@ namespace {
 
 using namespace pv::bench;
 
-// Seconds of streaming measured by the CPU benchmark; PNEUVISTA_BENCH_SECONDS shortens
-// it while investigating.
-int StreamSeconds() {
-  const char* s = std::getenv("PNEUVISTA_BENCH_SECONDS");
-  const int n = s ? std::atoi(s) : 0;
-  return n > 0 ? n : 60;
-}
-
 int StreamChild(int argc, char** argv) {
   QApplication qapp(argc, argv);
   pv::ui::StartOptions options;

@@ -28,6 +28,14 @@ namespace pv::bench {
 
 inline constexpr const char* kChildFlag = "--program-child=";
 
+// Seconds of streaming measured by the CPU benchmarks; PNEUVISTA_BENCH_SECONDS shortens
+// it while investigating.
+inline int StreamSeconds() {
+  const char* s = std::getenv("PNEUVISTA_BENCH_SECONDS");
+  const int n = s ? std::atoi(s) : 0;
+  return n > 0 ? n : 60;
+}
+
 // Seconds on the system-wide monotonic clock, comparable between processes.
 inline double MonotonicSeconds() {
   timespec t{};

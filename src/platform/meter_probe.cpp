@@ -38,6 +38,20 @@ std::map<std::string, std::string> StableNames(const std::string& folder) {
 
 namespace {
 
+// The device a path names, through any links; the path itself when it cannot be resolved.
+std::string RealPath(const std::string& path) {
+  std::error_code ec;
+  const std::string real = std::filesystem::canonical(path, ec).string();
+  return ec ? path : real;
+}
+
+// The stable name of the device at path (or of what it links to); empty when it has none.
+std::string StableNameOf(const std::string& path, const std::map<std::string, std::string>& stableNames) {
+  auto it = stableNames.find(path);
+  if (it == stableNames.end()) it = stableNames.find(RealPath(path));
+  return it != stableNames.end() ? it->second : std::string();
+}
+
 // Qt's serial port locks a device with a lock file in the first usable of these
 // folders, "LCK.." and the path without "/dev/", its slashes made underscores.
 bool LockedByQtProgram(const std::string& path) {
@@ -77,20 +91,16 @@ std::vector<SerialDevice> ListSerialDevices(const std::vector<std::string>& extr
     devices.push_back(std::move(d));
   }
   for (const std::string& path : extraPaths) {
-    std::error_code ec;
-    const std::string real = std::filesystem::canonical(path, ec).string();
-    const bool known = std::any_of(devices.begin(), devices.end(), [&](const SerialDevice& d) {
-      return d.path == path || (!ec && d.path == real);
-    });
+    const std::string real = RealPath(path);
+    const bool known = std::any_of(devices.begin(), devices.end(),
+                                   [&](const SerialDevice& d) { return d.path == path || d.path == real; });
     if (known) continue;
     SerialDevice d;
     d.path = path;
     devices.push_back(std::move(d));
   }
   for (SerialDevice& d : devices) {
-    std::error_code ec;
-    const std::string real = std::filesystem::canonical(d.path, ec).string();
-    if (auto it = stable.find(ec ? d.path : real); it != stable.end()) d.stableName = it->second;
+    d.stableName = StableNameOf(d.path, stable);
     d.busy = DeviceBusy(d.path);
   }
   std::sort(devices.begin(), devices.end(),
@@ -173,11 +183,8 @@ std::vector<MeterChoice> MeterChoices(const std::vector<ProbeResult>& results,
   std::vector<MeterChoice> choices;
   for (const ProbeResult& r : results) {
     if (r.outcome != ProbeOutcome::Meter) continue;
-    std::error_code ec;
-    const std::string real = std::filesystem::canonical(r.path, ec).string();
-    auto it = stableNames.find(r.path);
-    if (it == stableNames.end() && !ec) it = stableNames.find(real);
-    choices.push_back({r.path, it != stableNames.end() ? it->second : r.path});
+    const std::string stable = StableNameOf(r.path, stableNames);
+    choices.push_back({r.path, stable.empty() ? r.path : stable});
   }
   return choices;
 }

@@ -22,16 +22,14 @@
 namespace pv::ui {
 namespace {
 
-TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
-  QTemporaryDir dir;
-  AppModel model;
-  test::RecordingPort port;
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+// A psi run of that many samples shown in a 1300 x 900 window and painted, first with
+// one sample and then with all of them, as a run grows.
+ChartView* ShowRun(MainWindow& window, AppModel& model, int samples, const std::function<float(int)>& value) {
   const UnitInfo& psi = kUnits[kUnitPsi];
   model.run.fullScale = psi.fullScale;
   model.run.intervalMs = 1000;
-  for (int i = 0; i < 10; ++i) {
-    model.store.values[i] = 2.6f;  // a quarter of the plot's height above the middle
+  for (int i = 0; i < samples; ++i) {
+    model.store.values[i] = value(i);
     model.store.fullScaleAt[i] = psi.fullScale;
     model.store.toPsiAt[i] = psi.toPsi;
   }
@@ -41,8 +39,18 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
   QCoreApplication::processEvents();
   ChartView* view = window.view();
   view->repaint();
-  model.store.sampleCount = 10;
+  model.store.sampleCount = samples;
   view->repaint();
+  return view;
+}
+
+TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
+  QTemporaryDir dir;
+  AppModel model;
+  test::RecordingPort port;
+  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  // A quarter of the plot's height above the middle.
+  ChartView* view = ShowRun(window, model, 10, [](int) { return 2.6f; });
   const QImage image = view->lastFrame();
   ASSERT_EQ(image.size(), view->size());
 
@@ -125,22 +133,7 @@ TEST(ChartView, TheZoomedChartFollowsArrowsPagesAndTheWheelOfItsScrollBar) {
   AppModel model;
   test::RecordingPort port;
   MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
-  const UnitInfo& psi = kUnits[kUnitPsi];
-  model.run.fullScale = psi.fullScale;
-  model.run.intervalMs = 1000;
-  for (int i = 0; i < 400; ++i) {
-    model.store.values[i] = static_cast<float>(i % 40) * 0.1f - 2.0f;
-    model.store.fullScaleAt[i] = psi.fullScale;
-    model.store.toPsiAt[i] = psi.toPsi;
-  }
-  model.store.sampleCount = 1;
-  window.resize(1300, 900);
-  window.show();
-  QCoreApplication::processEvents();
-  ChartView* view = window.view();
-  view->repaint();
-  model.store.sampleCount = 400;
-  view->repaint();
+  ChartView* view = ShowRun(window, model, 400, [](int i) { return static_cast<float>(i % 40) * 0.1f - 2.0f; });
   // Zoom into the middle of the run, as a drag over the plot does.
   const int w = view->width(), h = view->height();
   ASSERT_TRUE(LeftPress(model, {600, 200}, w, h));
