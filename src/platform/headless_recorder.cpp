@@ -59,10 +59,6 @@ HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
   deadline_.setTimerType(Qt::PreciseTimer);
   connect(&deadline_, &QTimer::timeout, this, [this] { finish(StopReason::Duration); });
   if (!options_.journalFolder.empty()) journal_ = std::make_unique<RunJournal>(options_.journalFolder);
-  journalSync_.setSingleShot(true);
-  connect(&journalSync_, &QTimer::timeout, this,
-          [this] { scheduleJournalSync(journal_->syncIfDue(steadyClock_.elapsed())); });
-  steadyClock_.start();
 }
 
 HeadlessRecorder::~HeadlessRecorder() {
@@ -109,10 +105,7 @@ void HeadlessRecorder::onReceive() {
   if (!runStarted_ && !model_->flags.runRequested) {
     runStarted_ = true;
     runClock_.start();
-    if (journal_) {
-      journal_->begin(*model_, steadyClock_.elapsed());
-      reportJournal();
-    }
+    if (journal_) journalSync_.begin(*journal_, *model_);
     emit runBegan();
   }
   // Ingestion ends the run by itself when the store is full.
@@ -142,7 +135,7 @@ void HeadlessRecorder::onSampleTick() {
   // Before the run's first reading a tick may commit into a store the run start then
   // resets; such a sample is not one of the run's.
   if (!committed || !runStarted_) return;
-  journalSamples();
+  if (journal_) journalSync_.append(*journal_, *model_);
   emit sampleCommitted(samples());
   if (isFinished()) return;
   // Ingestion would stop the run at the next reading; stopping here does not depend
@@ -199,20 +192,6 @@ void HeadlessRecorder::save() {
   if (!status) saveError_ = status.error().message;
   // A failed save keeps the journal: it is then the only copy of the run.
   if (journal_ && saved_) journal_->runSaved(*model_);
-}
-
-void HeadlessRecorder::journalSamples() {
-  if (!journal_) return;
-  scheduleJournalSync(journal_->append(*model_, steadyClock_.elapsed()));
-}
-
-void HeadlessRecorder::scheduleJournalSync(int inMs) {
-  if (inMs >= 0) journalSync_.start(inMs);
-  reportJournal();
-}
-
-void HeadlessRecorder::reportJournal() {
-  if (const std::string why = journal_->takeFailure(); !why.empty()) emit notJournaled(QString::fromStdString(why));
 }
 
 QString DescribeStop(StopReason reason) {

@@ -11,6 +11,7 @@
 
 #include "app_model.h"
 #include "files/run_journal.h"
+#include "platform/journal_sync.h"
 #include "link/frame.h"
 #include "platform/qt_serial_port.h"
 
@@ -103,9 +104,6 @@ class HeadlessRecorder : public QObject {
   void beginRun();
   void finish(StopReason reason);
   void save();
-  void journalSamples();
-  void scheduleJournalSync(int inMs);
-  void reportJournal();
 
   RecordOptions options_;
   std::unique_ptr<AppModel> model_;
@@ -116,8 +114,7 @@ class HeadlessRecorder : public QObject {
   QTimer deadline_;
   QElapsedTimer runClock_;
   std::unique_ptr<RunJournal> journal_;
-  QTimer journalSync_;
-  QElapsedTimer steadyClock_;  // the journal's sync schedule
+  JournalSync journalSync_{[this](const std::string& why) { emit notJournaled(QString::fromStdString(why)); }};
   StopReason reason_ = StopReason::None;
   bool runRequested_ = false;
   bool runStarted_ = false;

@@ -93,11 +93,6 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   }
   createStatusBar();
   reportPort(StartupPortSteps(model_, port_));
-  steadyClock_.start();
-  journalSync_.setSingleShot(true);
-  connect(&journalSync_, &QTimer::timeout, this, [this] {
-    if (journal) scheduleJournalSync(journal->syncIfDue(steadyClock_.elapsed()));
-  });
 
   view_ = new ChartView(model_, port_, *this, this);
   setCentralWidget(view_);
@@ -485,23 +480,14 @@ void MainWindow::runEndedByItself(RunEnd cause) {
 }
 
 void MainWindow::runStarted() {
-  if (!journal) return;
-  journal->begin(model_, steadyClock_.elapsed());
-  reportJournal();
+  if (journal) journalSync_.begin(*journal, model_);
 }
 
 void MainWindow::sampleCommitted() {
-  if (journal) scheduleJournalSync(journal->append(model_, steadyClock_.elapsed()));
+  if (journal) journalSync_.append(*journal, model_);
 }
 
-void MainWindow::scheduleJournalSync(int inMs) {
-  if (inMs >= 0) journalSync_.start(inMs);
-  reportJournal();
-}
-
-void MainWindow::reportJournal() {
-  const std::string why = journal->takeFailure();
-  if (why.empty()) return;
+void MainWindow::reportNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());
   message_->setText(QString::fromStdString(why));
   runEndShown_ = true;

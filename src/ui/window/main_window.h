@@ -2,7 +2,7 @@
 // The main window: menus, toolbar, status bar and the main window's own commands
 // (Run, Stop, port choice, PowerOff, help, close). It owns the chart view, which
 // owns the bars, and it is the observer through which core changes reach widgets.
-#include <QElapsedTimer>
+
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model_observer.h"
+#include "platform/journal_sync.h"
 #include "ui/common/ui_constants.h"
 
 class QAction;
@@ -144,8 +145,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void onHelp();
   void onAbout();
   void refreshPortCaptions();
-  void scheduleJournalSync(int inMs);
-  void reportJournal();
+  void reportNotJournaled(const std::string& why);
 
   AppModel& model_;
   SerialPort& port_;
@@ -163,8 +163,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // The status bar holds a notice (why the run ended, a run not journaled) until the
   // next command.
   bool runEndShown_ = false;
-  QTimer journalSync_;
-  QElapsedTimer steadyClock_;  // the journal's sync schedule
+  JournalSync journalSync_{[this](const std::string& why) { reportNotJournaled(why); }};
 };
 
 }  // namespace pv::ui
