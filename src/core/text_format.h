@@ -28,4 +28,23 @@ std::string FormatLocalTime(std::time_t t, const char* fmt);
 // The first n characters of text (all of it when shorter), like "%.*s".
 inline std::string_view Prefix(std::string_view text, std::size_t n) { return text.substr(0, n); }
 
+// text without its leading and trailing blanks.
+inline std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// One CSV field (RFC 4180): quoted, with its quotes doubled, only when it holds a comma,
+// a quote or a line break.
+inline std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
+}
+
 }  // namespace pv

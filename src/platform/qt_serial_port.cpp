@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/port_paths.h"
+#include "text_format.h"
 
 namespace pv {
 namespace {
@@ -38,12 +39,6 @@ std::string ReasonOf(const QSerialPort& serial) {
     default:
       return "serial port error " + std::to_string(static_cast<int>(serial.error()));
   }
-}
-
-std::string Trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return std::string(s);
 }
 
 }  // namespace
@@ -83,7 +78,7 @@ void QtSerialPort::setSettings(std::string_view settings) {
   std::size_t start = 0;
   while (true) {
     const auto comma = settings.find(',', start);
-    parts.push_back(Trimmed(settings.substr(start, comma - start)));
+    parts.push_back(std::string(TrimBlanks(settings.substr(start, comma - start))));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }

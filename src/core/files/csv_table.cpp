@@ -6,24 +6,9 @@
 
 #include "files/text_table.h"
 #include "files/windows1252.h"
+#include "text_format.h"
 
 namespace pv {
-namespace {
-
-void AppendCsvField(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
-
-}  // namespace
 
 std::string IsoLocalTime(const SampleRow& row) {
   if (!row.dated) return row.time;
@@ -52,9 +37,9 @@ std::string BuildCsv(const SampleRows& rows) {
       out.append(buffer, end);
     }
     out += ',';
-    AppendCsvField(out, UnitText(r));
+    out += CsvField(UnitText(r));
     out += ',';
-    AppendCsvField(out, Windows1252ToUtf8(DataText(r, DataStyle::TextTable)));
+    out += CsvField(Windows1252ToUtf8(DataText(r, DataStyle::TextTable)));
     out += "\r\n";
   }
   return out;

@@ -15,20 +15,6 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-// A CSV field quoted only when it has to be.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
 // A JSON string of printable ASCII.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
@@ -86,7 +72,7 @@ std::optional<StreamReading> StreamReadingOf(const AppModel& model, const Decode
   out.value = model.store.values[i];
   out.decimals = Decimals(unit);
   out.unit = unit.name;
-  out.text = Printable(Trimmed(model.panel.reading));
+  out.text = Printable(TrimBlanks(model.panel.reading));
   out.hold = (r->status & kStatusHold) != 0;
   out.dif = (r->status & kStatusRelative) != 0;
   out.rec = r->recording();
