@@ -214,8 +214,8 @@ class ReusableModel {
   // The same for a state with position tables, of which `levels` levels are in use.
   template <class T>
   static void ResetLevels(T& s, const T& fresh, int levels, std::size_t n) {
-    std::vector<float> x = std::move(s.xPositions);
-    std::vector<float> y = std::move(s.yPositions);
+    PositionTable x = std::move(s.xPositions);
+    PositionTable y = std::move(s.yPositions);
     for (int level = 0; level < levels; ++level) {
       std::copy_n(fresh.posX(level), n, x.begin() + std::ptrdiff_t(level) * kStoreCapacity);
       std::copy_n(fresh.posY(level), n, y.begin() + std::ptrdiff_t(level) * kStoreCapacity);

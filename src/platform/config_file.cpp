@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "platform/port_paths.h"
@@ -30,7 +30,20 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+// Sizes are compared too, so that a NUL inside a name does not end it early.
+bool EqualsNoCase(const std::string& a, const char* b) {
+  return a.size() == std::strlen(b) && strcasecmp(a.c_str(), b) == 0;
+}
+
+// "COM3" -> 3, in any letter case; nullopt for any other key.
+std::optional<int> PortKeyNumber(const std::string& key) {
+  if (key.size() < 4 || strncasecmp(key.c_str(), "COM", 3) != 0) return std::nullopt;
+  int number = 0;
+  const char* end = key.data() + key.size();
+  const auto [at, ec] = std::from_chars(key.data() + 3, end, number);
+  if (ec != std::errc() || at != end) return std::nullopt;
+  return number;
+}
 
 // "[name]" -> name, anything else -> nullopt.
 std::optional<std::string> SectionName(const std::string& line) {
@@ -47,15 +60,20 @@ std::optional<std::string> KeyOf(const std::string& line, std::string* value = n
   return Trim(line.substr(0, eq));
 }
 
+// A configuration file is a few lines; anything far larger is not ours and is not
+// read beyond this point.
+constexpr std::size_t kMaxConfigBytes = 1 << 20;
+
 std::vector<std::string> ReadLines(const std::string& path) {
-  std::vector<std::string> lines;
   std::ifstream in(path, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  std::string text;
+  char block[4096];
+  while (in && text.size() < kMaxConfigBytes) {
+    in.read(block, sizeof block);
+    text.append(block, static_cast<std::size_t>(in.gcount()));
   }
-  return lines;
+  if (text.size() > kMaxConfigBytes) text.resize(kMaxConfigBytes);
+  return SplitConfigLines(text);
 }
 
 // The value of key in section, or nullopt. Sections and keys match in any letter case,
@@ -125,8 +143,20 @@ std::string WriteLines(const std::string& path, const std::vector<std::string>& 
 
 }  // namespace
 
-int ReadComPort(const std::string& path) {
-  const auto value = FindValue(ReadLines(path), kSection, kKey);
+ConfigLines SplitConfigLines(std::string_view text) {
+  ConfigLines lines;
+  while (!text.empty()) {
+    const auto eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+  }
+  return lines;
+}
+
+int ComPortIn(const ConfigLines& lines) {
+  const auto value = FindValue(lines, kSection, kKey);
   if (!value) return kDefaultComPort;
   // Like the profile functions: the leading decimal digits, 0 when there are none.
   char* end = nullptr;
@@ -134,39 +164,68 @@ int ReadComPort(const std::string& path) {
   return end == value->c_str() ? 0 : static_cast<int>(n);
 }
 
-std::string WriteComPort(const std::string& path, int port) {
-  std::vector<std::string> lines = ReadLines(path);
+void SetComPort(ConfigLines& lines, int port) {
   SetValue(lines, kSection, kKey, std::to_string(port));
-  return WriteLines(path, lines);
 }
 
-std::string WritePortPath(const std::string& path, int port, const std::string& device) {
-  std::vector<std::string> lines = ReadLines(path);
-  SetValue(lines, kPortsSection, ("COM" + std::to_string(port)).c_str(), device);
-  return WriteLines(path, lines);
+PortPathMap PortPathsIn(const ConfigLines& lines) {
+  PortPathMap paths;
+  bool inSection = false;
+  for (const std::string& line : lines) {
+    if (auto name = SectionName(line)) {
+      inSection = EqualsNoCase(*name, kPortsSection);
+      continue;
+    }
+    std::string value;
+    const auto key = KeyOf(line, &value);
+    if (!inSection || !key) continue;
+    const auto number = PortKeyNumber(*key);
+    if (!number) continue;
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    if (!value.empty()) paths.emplace(*number, value);  // the first line for a port counts
+  }
+  return paths;
 }
 
-FileFolders ReadFileFolders(const std::string& path) {
-  const std::vector<std::string> lines = ReadLines(path);
+void SetPortPath(ConfigLines& lines, int port, const std::string& device) {
+  const std::string key = "COM" + std::to_string(port);
+  SetValue(lines, kPortsSection, key.c_str(), device);
+  // Any other line of the section for the same port ("COM03", a second "COM3") would
+  // leave the file saying two things; the one just written is the only one kept.
+  bool inSection = false, kept = false;
+  std::erase_if(lines, [&](const std::string& line) {
+    if (auto name = SectionName(line)) {
+      inSection = EqualsNoCase(*name, kPortsSection);
+      return false;
+    }
+    const auto k = KeyOf(line);
+    if (!inSection || !k || PortKeyNumber(*k) != port) return false;
+    if (!kept && EqualsNoCase(*k, key.c_str())) return !(kept = true);
+    return true;
+  });
+}
+
+FileFolders FileFoldersIn(const ConfigLines& lines) {
   FileFolders folders;
   folders.dataFiles = FindValue(lines, kFoldersSection, kDataFilesKey).value_or(std::string());
   folders.spreadsheets = FindValue(lines, kFoldersSection, kSpreadsheetsKey).value_or(std::string());
   return folders;
 }
 
-std::string WriteFileFolders(const std::string& path, const FileFolders& folders) {
-  std::vector<std::string> lines = ReadLines(path);
-  // A line break cannot be kept in a line of the file; such a folder is not remembered.
-  auto storable = [](const std::string& f) { return f.find_first_of("\r\n") == std::string::npos; };
-  if (!folders.dataFiles.empty() && storable(folders.dataFiles))
-    SetValue(lines, kFoldersSection, kDataFilesKey, folders.dataFiles);
-  if (!folders.spreadsheets.empty() && storable(folders.spreadsheets))
+void SetFileFolders(ConfigLines& lines, const FileFolders& folders) {
+  // A line break cannot be kept in a line of the file, and blanks at either end are
+  // trimmed when it is read; such a folder is not remembered rather than remembered wrong.
+  auto storable = [](const std::string& f) {
+    return !f.empty() && f.find_first_of("\r\n") == std::string::npos && Trim(f) == f;
+  };
+  if (storable(folders.dataFiles)) SetValue(lines, kFoldersSection, kDataFilesKey, folders.dataFiles);
+  if (storable(folders.spreadsheets))
     SetValue(lines, kFoldersSection, kSpreadsheetsKey, folders.spreadsheets);
-  return WriteLines(path, lines);
 }
 
-std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path) {
-  const auto value = FindValue(ReadLines(path), kHelpSection, kHelpPlaceKey);
+std::optional<WindowPlace> HelpWindowPlaceIn(const ConfigLines& lines) {
+  const auto value = FindValue(lines, kHelpSection, kHelpPlaceKey);
   if (!value) return std::nullopt;
   int numbers[4] = {};
   const char* at = value->data();
@@ -182,12 +241,54 @@ std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path) {
   return place;
 }
 
-std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place) {
-  std::vector<std::string> lines = ReadLines(path);
+void SetHelpWindowPlace(ConfigLines& lines, const WindowPlace& place) {
   const std::string value = std::to_string(place.x) + "," + std::to_string(place.y) + "," +
                             std::to_string(place.width) + "," + std::to_string(place.height);
   SetValue(lines, kHelpSection, kHelpPlaceKey, value);
+}
+
+namespace {
+
+// Reads the file's lines, lets change edit them and replaces the file with the result.
+template <class Change>
+std::string EditFile(const std::string& path, Change change) {
+  ConfigLines lines = ReadLines(path);
+  change(lines);
   return WriteLines(path, lines);
+}
+
+}  // namespace
+
+int ReadComPort(const std::string& path) {
+  return ComPortIn(ReadLines(path));
+}
+
+std::string WriteComPort(const std::string& path, int port) {
+  return EditFile(path, [&](ConfigLines& lines) { SetComPort(lines, port); });
+}
+
+PortPathMap ReadPortPaths(const std::string& iniFile) {
+  return PortPathsIn(ReadLines(iniFile));
+}
+
+std::string WritePortPath(const std::string& path, int port, const std::string& device) {
+  return EditFile(path, [&](ConfigLines& lines) { SetPortPath(lines, port, device); });
+}
+
+FileFolders ReadFileFolders(const std::string& path) {
+  return FileFoldersIn(ReadLines(path));
+}
+
+std::string WriteFileFolders(const std::string& path, const FileFolders& folders) {
+  return EditFile(path, [&](ConfigLines& lines) { SetFileFolders(lines, folders); });
+}
+
+std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path) {
+  return HelpWindowPlaceIn(ReadLines(path));
+}
+
+std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place) {
+  return EditFile(path, [&](ConfigLines& lines) { SetHelpWindowPlace(lines, place); });
 }
 
 }  // namespace pv

@@ -6,6 +6,8 @@
 // the file survive.
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "files/file_folders.h"
 #include "platform/port_paths.h"  // ConfigFilePath
@@ -32,9 +34,14 @@ int ReadComPort(const std::string& path);
 // error text, empty on success.
 std::string WriteComPort(const std::string& path, int port);
 
-// Writes "COM<port>=device" into the [Ports] section, keeping every other line of the
-// file. Returns an error text, empty on success.
+// Writes "COM<port>=device" into the [Ports] section in place of any line there for the
+// same port, keeping every other line of the file. Returns an error text, empty on success.
 std::string WritePortPath(const std::string& path, int port, const std::string& device);
+
+// The "COM<n>=path" lines of the [Ports] section, the first for each port; a path in
+// double quotes loses them. A missing or unreadable file gives an empty map; lines
+// that are not of that form are ignored.
+PortPathMap ReadPortPaths(const std::string& iniFile);
 
 // The remembered folders; empty ones where the file has none.
 FileFolders ReadFileFolders(const std::string& path);
@@ -50,5 +57,19 @@ std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path);
 // Writes the help window's place, keeping every other line of the file. Returns an
 // error text, empty on success.
 std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place);
+
+// The same on the file's lines, for whoever holds the text: the functions above are
+// these with the file read before and replaced after. Lines are split at LF, with a CR
+// before it dropped; the file is written back with CRLF.
+using ConfigLines = std::vector<std::string>;
+ConfigLines SplitConfigLines(std::string_view text);
+int ComPortIn(const ConfigLines& lines);
+void SetComPort(ConfigLines& lines, int port);
+PortPathMap PortPathsIn(const ConfigLines& lines);
+void SetPortPath(ConfigLines& lines, int port, const std::string& device);
+FileFolders FileFoldersIn(const ConfigLines& lines);
+void SetFileFolders(ConfigLines& lines, const FileFolders& folders);
+std::optional<WindowPlace> HelpWindowPlaceIn(const ConfigLines& lines);
+void SetHelpWindowPlace(ConfigLines& lines, const WindowPlace& place);
 
 }  // namespace pv

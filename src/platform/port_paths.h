@@ -18,10 +18,6 @@ std::string ConfigFilePath();
 // Port n is /dev/ttyUSB{n-1}. Numbers below 1 have no device: the result is empty.
 std::string DefaultDevicePath(int number);
 
-// The "COM<n>=path" lines of the [Ports] section of an INI file. A missing or
-// unreadable file gives an empty map; lines that are not of that form are ignored.
-PortPathMap ReadPortPaths(const std::string& iniFile);
-
 // The configured path of port n when there is one, else the default.
 std::string ResolvePortPath(int number, const PortPathMap& configured);
 

@@ -11,6 +11,7 @@
 
 #include "app_model.h"
 #include "e2e_support.h"
+#include "platform/config_file.h"
 #include "platform/port_paths.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"

@@ -41,6 +41,10 @@ TEST(ConfigFile, FoldersGoInASectionOfTheirOwnAndEverythingElseStays) {
        "[COMInfo]\r\nCOM num=1\r\n",
        {"/d/a\nb", ""},
        "[COMInfo]\r\nCOM num=1\r\n"},
+      {"a blank at the end would be lost on reading, so it is not stored",
+       "[COMInfo]\r\nCOM num=1\r\n",
+       {"/d/run ", ""},
+       "[COMInfo]\r\nCOM num=1\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -53,7 +57,8 @@ TEST(ConfigFile, FoldersGoInASectionOfTheirOwnAndEverythingElseStays) {
     EXPECT_EQ(ReadComPort(path), port);
     // Written again with the port at exit, the folders stay.
     EXPECT_EQ(WriteComPort(path, 7), "");
-    const bool storable = c.folders.dataFiles.find('\n') == std::string::npos;
+    const std::string& folder = c.folders.dataFiles;
+    const bool storable = folder.find('\n') == std::string::npos && folder.back() != ' ';
     EXPECT_EQ(ReadFileFolders(path).dataFiles, storable ? c.folders.dataFiles : "");
   }
 }
@@ -109,6 +114,11 @@ TEST(ConfigFile, AFoundMeterReplacesOrJoinsItsPortLineAndTheReaderSeesIt) {
        "[COMInfo]\r\nCOM num=3\r\n[Ports]\r\nCOM3=/dev/serial/by-id/usb-M\r\nCOM4=/dev/x\r\n"},
       {"[Ports]\r\nCOM4=/dev/x\r\n[Help]\r\nWindow=1,2,3,4\r\n", 7,
        "[Ports]\r\nCOM4=/dev/x\r\nCOM7=/dev/serial/by-id/usb-M\r\n[Help]\r\nWindow=1,2,3,4\r\n"},
+      // Other lines for the same port would leave two paths; only the written one stays.
+      {"[Ports]\r\nCOM03=/dev/a\r\nCOM4=/dev/x\r\ncom3=/dev/b\r\nCOM3=/dev/c\r\n"
+       "[Other]\r\nCOM3=/dev/d\r\n",
+       3,
+       "[Ports]\r\nCOM4=/dev/x\r\nCOM3=/dev/serial/by-id/usb-M\r\n[Other]\r\nCOM3=/dev/d\r\n"},
   };
   for (const Case& c : cases) {
     QTemporaryDir dir;

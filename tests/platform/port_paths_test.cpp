@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "platform/config_file.h"
 #include "platform/qt_serial_port.h"
 
 namespace pv {

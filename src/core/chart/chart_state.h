@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chart/level_tables.h"
+#include "chart/position_table.h"
 #include "chart/sample_store.h"
 #include "display_list.h"
 
@@ -39,8 +40,8 @@ struct ChartState {
   std::array<float, kZoomLevels> zoomPixelX1{}, zoomPixelY1{}, zoomPixelX2{}, zoomPixelY2{};
 
   // Position of every sample at every level in plot-surface pixels, allocated once.
-  std::vector<float> xPositions = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
-  std::vector<float> yPositions = std::vector<float>(std::size_t{kZoomLevels} * kStoreCapacity, 0.0f);
+  PositionTable xPositions{std::size_t{kZoomLevels} * kStoreCapacity};
+  PositionTable yPositions{std::size_t{kZoomLevels} * kStoreCapacity};
   float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
   float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }

@@ -51,25 +51,37 @@ std::vector<std::uint8_t> EncodeDataLoggerFile(const AppModel& model) {
 }
 
 FileResult<DecodedLoggerFile> DecodeDataLoggerFile(std::span<const std::uint8_t> bytes) {
-  DecodedLoggerFile result;
-  LoggerStore& s = result.store;
   ArchiveReader in(bytes);
 
+  // The header is read and checked before the record arrays are allocated, so that a
+  // file that is not one costs no more than its header.
   std::int32_t count = 0;
   if (in.readInt32(count, "sample count") && (count < 0 || count > kMaxLoggerRecords)) {
     in.fail("sample count", 0,
             std::to_string(count) + " is outside 0.." + std::to_string(kMaxLoggerRecords) + " records");
   }
-  in.readText(s.header, "header text");
-  in.readText(s.startText, "start time");
-  in.readText(s.endText, "end time");
-  in.readText(s.unitName, "unit name");
-  in.readInt32(s.startHour, "start hour");
-  in.readInt32(s.startMinute, "start minute");
-  in.readInt32(s.startSecond, "start second");
-  in.readInt32(s.intervalMs, "sample interval");
+  std::string header, startText, endText, unitName;
+  std::int32_t startHour = 0, startMinute = 0, startSecond = 0, intervalMs = 0;
+  in.readText(header, "header text");
+  in.readText(startText, "start time");
+  in.readText(endText, "end time");
+  in.readText(unitName, "unit name");
+  in.readInt32(startHour, "start hour");
+  in.readInt32(startMinute, "start minute");
+  in.readInt32(startSecond, "start second");
+  in.readInt32(intervalMs, "sample interval");
   if (!in.ok()) return FileError{in.error()->message()};
 
+  DecodedLoggerFile result;
+  LoggerStore& s = result.store;
+  s.header = std::move(header);
+  s.startText = std::move(startText);
+  s.endText = std::move(endText);
+  s.unitName = std::move(unitName);
+  s.startHour = startHour;
+  s.startMinute = startMinute;
+  s.startSecond = startSecond;
+  s.intervalMs = intervalMs;
   const auto m = static_cast<std::size_t>(count);
   in.readFloats(std::span(s.values).first(m), "values");
   in.readFloats(std::span(s.fullScaleAt).first(m), "full-scale values");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chart/level_tables.h"
+#include "chart/position_table.h"
 #include "chart/sample_store.h"
 #include "display_list.h"
 
@@ -36,9 +37,9 @@ struct LoggerGraphState {
   // Plot rectangle of the last layout, in client pixels.
   float plotLeft = 0.0f, plotTop = 0.0f, plotRight = 0.0f, plotBottom = 0.0f;
 
-  // x and y of every record at every level, allocated once.
-  std::vector<float> xPositions = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
-  std::vector<float> yPositions = std::vector<float>(std::size_t{kLoggerLevels} * kStoreCapacity, 0.0f);
+  // x and y of every record at every level, allocated once (see PositionTable).
+  PositionTable xPositions{std::size_t{kLoggerLevels} * kStoreCapacity};
+  PositionTable yPositions{std::size_t{kLoggerLevels} * kStoreCapacity};
   float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
   float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
   const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
