@@ -23,6 +23,9 @@ struct IngestState {
   bool heldFrozen = false;
   float fullScaleHistory[2] = {0.0f, 0.0f};
   int fullScaleSlot = 0;
+  // Frames taken in since start, readings and error frames alike: what a long session
+  // is checked against the meter's count with.
+  long long framesIngested = 0;
 };
 
 struct AppModel {

@@ -1,5 +1,5 @@
-// The front panel's display at the line's rate: a notification repaints it once when
-// its texts changed and not at all when they did not, and what the window shows is
+// The front panel's display at the line's rate: a notification has it repainted once
+// when its texts changed and not at all when they did not, and what the window shows is
 // always what a full paint would show.
 #include <QApplication>
 #include <QImage>
@@ -60,6 +60,7 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
     model.panel.recWord = s.rec;
     count.count = 0;
     Notify(panel);
+    QApplication::processEvents();  // the paint asked for comes when the notification returns
     EXPECT_EQ(count.count, s.paints);
 
     const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);

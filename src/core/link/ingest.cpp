@@ -229,8 +229,10 @@ Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::t
   if (i >= 0 && i < kStoreCapacity) {
     decoded = DecodeBlock(block);
     if (const auto* reading = std::get_if<Reading>(&decoded)) {
+      ++model.ingest.framesIngested;
       IngestReading(model, *reading, i, now, observer);
     } else if (const auto* error = std::get_if<MeterError>(&decoded)) {
+      ++model.ingest.framesIngested;
       IngestError(model, *error, i, now, observer);
     }
   }

@@ -79,13 +79,19 @@ StatisticsBar::StatisticsBar(const AppModel& model, QWidget* parent) : QWidget(p
 }
 
 void StatisticsBar::transferToControls() {
+  shown_.resize(boxes_.size());
   std::size_t i = 0;
   for (const auto& b : kBoxes) {
-    const QString text = QString::fromStdString(model_.statsBar.*(b.text));
-    QLineEdit* edit = boxes_[i++];
-    if (edit->text() != text) edit->setText(text);
+    const std::string& text = model_.statsBar.*(b.text);
+    QLineEdit* edit = boxes_[i];
+    if (shown_[i] != text) {  // the boxes are read-only: only this sets their texts
+      edit->setText(QString::fromStdString(text));
+      shown_[i] = text;
+    }
+    ++i;
   }
-  export_->setEnabled(model_.statsBar.exportEnabled);
+  if (export_->testAttribute(Qt::WA_Disabled) == model_.statsBar.exportEnabled)
+    export_->setEnabled(model_.statsBar.exportEnabled);
 }
 
 }  // namespace pv::ui

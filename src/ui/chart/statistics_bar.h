@@ -31,6 +31,9 @@ class StatisticsBar : public QWidget {
   QPushButton* open_ = nullptr;
   QPushButton* export_ = nullptr;
   std::vector<QLineEdit*> boxes_;  // in the order of kBoxes
+  // The texts last given to the boxes: every reading asks for a transfer, and most
+  // change nothing, which is found without building a QString.
+  std::vector<std::string> shown_;
 };
 
 }  // namespace pv::ui

@@ -46,13 +46,6 @@ std::array<std::string, 5> DisplayTexts(const PanelState& s) {
 
 const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
 
-// Text with its top-left corner at (x, y), opaque on the display green.
-void TextAt(QPainter& p, int x, int y, const QString& text) {
-  if (text.isEmpty()) return;
-  QFontMetrics m(p.font());
-  p.drawText(x, y + m.ascent(), text);
-}
-
 // The unit label and the marks beside it.
 constexpr int kUnitLabelX = 73;
 constexpr int kUnitLabelY = 203;
@@ -84,6 +77,13 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   fontLabel_ = ArialByCharHeight(19, 100);
   fontTitle_ = ArialByCharHeight(25, 100);
   fontSmall_ = ArialByCharHeight(10, 100);
+  const auto measure = [this](const QFont& font) {
+    const QFontMetrics m(font, this);
+    return LineMetrics{m.ascent(), m.height()};
+  };
+  readingMetrics_ = measure(fontReading_);
+  labelMetrics_ = measure(fontLabel_);
+  smallMetrics_ = measure(fontSmall_);
 
   auto* caption = new QLabel(kCaption, this);
   caption->setGeometry(Dlu(8, 20, 69, 11));
@@ -110,52 +110,77 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
 }
 
 void FrontPanel::syncKeys() {
+  // Called for every reading: only a key whose state differs is touched.
   for (int i = 0; i < kKeyCount; ++i) {
     const KeyState& s = model_.panel.keys[i];
-    buttons_[i]->setVisible(s.shown);
-    buttons_[i]->setEnabled(s.enabled);
+    QPushButton* b = buttons_[i];
+    if (b->isHidden() == s.shown) b->setVisible(s.shown);
+    if (b->testAttribute(Qt::WA_Disabled) == s.enabled) b->setEnabled(s.enabled);
   }
 }
 
 void FrontPanel::paintEvent(QPaintEvent* event) {
   noteShownTexts(event->region());
   QPainter p(this);
-  p.fillRect(rect(), kPanelBackground);
-  paintDisplay(p);
+  const QRect area = event->rect();
+  p.fillRect(area, kPanelBackground);
+  paintDisplay(p, area);
   // The frame and border are controls of their own, so they lie over the display.
   p.setBackgroundMode(Qt::TransparentMode);
-  for (const auto& r : kBlackRects) p.fillRect(Dlu(r[0], r[1], r[2], r[3]), Qt::black);
+  for (const auto& r : kBlackRects) {
+    const QRect black = Dlu(r[0], r[1], r[2], r[3]);
+    if (black.intersects(area)) p.fillRect(black, Qt::black);
+  }
 }
 
-void FrontPanel::paintDisplay(QPainter& p) const {
+FrontPanel::LineMetrics FrontPanel::lineOf(const QFont& font) const {
+  if (&font == &fontReading_) return readingMetrics_;
+  if (&font == &fontSmall_) return smallMetrics_;
+  return labelMetrics_;
+}
+
+void FrontPanel::textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y,
+                        const QString& text) const {
+  if (text.isEmpty()) return;
+  const LineMetrics line = lineOf(font);
+  // Glyphs may overhang their line a little; the margin keeps them.
+  if (!QRect(x - 8, y - 4, width() - x + 8, line.height + 8).intersects(area)) return;
+  p.setFont(font);
+  p.drawText(x, y + line.ascent, text);
+}
+
+void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   const PanelState& s = model_.panel;
-  p.fillRect(QRect(20, 95, width() - 45, 135), kDisplayGreen);
+  p.fillRect(QRect(20, 95, width() - 45, 135) & area, kDisplayGreen);
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  p.setFont(fontReading_);
-  TextAt(p, 23, 125, QString::fromStdString(s.reading));
-  p.setFont(fontLabel_);
-  TextAt(p, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
-  paintUnitMarks(p);
-  p.setFont(fontLabel_);
-  TextAt(p, 22, 100, QString::fromStdString(s.holdWord));
-  TextAt(p, 120, 100, QString::fromStdString(s.difWord));
-  TextAt(p, 22, 185, QString::fromStdString(s.recWord));
+  textAt(p, area, fontReading_, 23, 125, QString::fromStdString(s.reading));
+  textAt(p, area, fontLabel_, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
+  paintUnitMarks(p, area);
+  textAt(p, area, fontLabel_, 22, 100, QString::fromStdString(s.holdWord));
+  textAt(p, area, fontLabel_, 120, 100, QString::fromStdString(s.difWord));
+  textAt(p, area, fontLabel_, 22, 185, QString::fromStdString(s.recWord));
 }
 
-void FrontPanel::paintUnitMarks(QPainter& p) const {
-  for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit)) {
-    p.setFont(m.smallFont ? fontSmall_ : fontLabel_);
-    TextAt(p, m.x, m.y, QString(QLatin1Char(m.text)));
-  }
+void FrontPanel::paintUnitMarks(QPainter& p, const QRect& area) const {
+  for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit))
+    textAt(p, area, m.smallFont ? fontSmall_ : fontLabel_, m.x, m.y, QString(QLatin1Char(m.text)));
 }
 
 void FrontPanel::refresh() {
   syncKeys();
   // The keys repaint themselves when their state changes and the rest of the panel
   // never changes: only the display may need a repaint.
-  if (!shownTexts_ || *shownTexts_ != DisplayTexts(model_.panel)) update(displayArea());
+  askForDisplayPaint();
+}
+
+void FrontPanel::askForDisplayPaint() {
+  const auto texts = DisplayTexts(model_.panel);
+  if (shownTexts_ && *shownTexts_ == texts) return;
+  // Most readings change the reading alone; its line is then all that changes.
+  const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
+  update(readingOnly ? readingLine() : displayArea());
 }
 
 QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
@@ -163,7 +188,7 @@ QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142);
 QRect FrontPanel::readingLine() const {
   // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
   // (and a little more for glyphs that overhang) holds every pixel it touches.
-  return QRect(14, 125, width() - 14, QFontMetrics(fontReading_, this).height() + 4) & displayArea();
+  return QRect(14, 125, width() - 14, readingMetrics_.height + 4) & displayArea();
 }
 
 void FrontPanel::noteShownTexts(const QRegion& painted) {
@@ -190,17 +215,14 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
 }
 
 void FrontPanel::redrawField(PanelField field) {
-  // Every field lies inside the display window: repainting that area at once shows
-  // the change before the next notification is handled. A reading announces six
-  // fields, and a steady pressure repeats the same texts many times a second: the
-  // display is repainted once for the first field that differs from what it shows,
-  // and not at all when nothing differs.
+  // Every field lies inside the display window. The repaint is asked for, not done
+  // here: it comes when the notification being handled returns, before the next one
+  // is read, together with whatever else the reading changed in the window, so that
+  // the window is painted and flushed once per reading. A reading announces six
+  // fields, and a steady pressure repeats the same texts many times a second: nothing
+  // is asked for when the display already shows the texts.
   (void)field;
-  const auto texts = DisplayTexts(model_.panel);
-  if (shownTexts_ && *shownTexts_ == texts) return;
-  // Most notifications change the reading alone; its line is then all that changes.
-  const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
-  repaint(readingOnly ? readingLine() : displayArea());
+  askForDisplayPaint();
 }
 
 bool FrontPanel::eventFilter(QObject* watched, QEvent* event) {

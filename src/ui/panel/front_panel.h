@@ -34,7 +34,8 @@ class FrontPanel : public QWidget {
   // Takes over the key states and, when they differ from what the display shows, the
   // display texts (repainted with the next update).
   void refresh();
-  // Redraws one display field at once, unless the display already shows it.
+  // Asks for a repaint of the display field's area, unless the display already shows
+  // it; the paint comes as soon as the notification being handled returns.
   void redrawField(PanelField field);
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
@@ -47,15 +48,28 @@ class FrontPanel : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void paintDisplay(QPainter& p) const;
-  void paintUnitMarks(QPainter& p) const;
+  // Paints what of the display lies in `area` (the paint's bounding rectangle).
+  void paintDisplay(QPainter& p, const QRect& area) const;
+  void paintUnitMarks(QPainter& p, const QRect& area) const;
+  // Text with its top-left corner at (x, y), opaque on the display green; skipped when
+  // no line of that font there can reach `area`.
+  void textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y, const QString& text) const;
   QRect displayArea() const;
   QRect readingLine() const;
+  // Asks for a repaint of what of the display differs from the texts it shows.
+  void askForDisplayPaint();
   // Keeps track of what the display shows after a paint of the given region.
   void noteShownTexts(const QRegion& painted);
 
   const AppModel& model_;
   QFont fontReading_, fontLabel_, fontTitle_, fontSmall_;
+  // Ascent and line height of each of the fonts above, measured once.
+  struct LineMetrics {
+    int ascent = 0;
+    int height = 0;
+  };
+  LineMetrics lineOf(const QFont& font) const;
+  LineMetrics readingMetrics_, labelMetrics_, smallMetrics_;
   std::array<QPushButton*, kKeyCount> buttons_{};
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).
