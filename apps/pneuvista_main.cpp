@@ -43,6 +43,7 @@ bool AsksForHelpOrVersion(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (AsksForHelpOrVersion(argc, argv)) return Answer(pv::ui::ParseCommandLine(ArgumentList(argc, argv)));
+  pv::ui::PreferQtEventDispatcher();
   QApplication app(argc, argv);
   // Qt takes the user's locale for the C library too; the meter's numbers and the
   // files always use '.' as the decimal separator.

@@ -66,6 +66,7 @@ class PaintGaps : public QObject {
 };
 
 int EnduranceChild(int argc, char** argv) {
+  pv::ui::PreferQtEventDispatcher();
   QApplication qapp(argc, argv);
   pv::ui::StartOptions options;
   options.devicePath = ChildDevice(argc, argv);

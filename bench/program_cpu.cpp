@@ -24,6 +24,7 @@ namespace {
 using namespace pv::bench;
 
 int StreamChild(int argc, char** argv) {
+  pv::ui::PreferQtEventDispatcher();
   QApplication qapp(argc, argv);
   pv::ui::StartOptions options;
   options.devicePath = ChildDevice(argc, argv);

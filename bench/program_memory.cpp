@@ -80,6 +80,7 @@ bool WriteFullLoggerFile(const std::string& path) {
 }
 
 int MemoryChild(int argc, char** argv) {
+  pv::ui::PreferQtEventDispatcher();
   QApplication qapp(argc, argv);
   pv::ui::StartOptions options;
   options.demo = true;  // the program with its simulated meter on a pseudo-terminal
@@ -123,6 +124,7 @@ int MemoryChild(int argc, char** argv) {
 // The floor: a bare main window with a menu, a tool bar and a status bar, sized as
 // MeterApp sizes the program's window, shown and painted once.
 int BareWindowChild(int argc, char** argv) {
+  pv::ui::PreferQtEventDispatcher();
   QApplication qapp(argc, argv);
   QMainWindow window;
   QMenu* menu = window.menuBar()->addMenu(QStringLiteral("&File"));

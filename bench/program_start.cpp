@@ -18,6 +18,7 @@ using namespace pv::bench;
 
 int FirstPaintChild(int argc, char** argv) {
   const double entered = MonotonicSeconds();
+  pv::ui::PreferQtEventDispatcher();
   QApplication qapp(argc, argv);
   pv::ui::StartOptions options;
   options.devicePath = ChildDevice(argc, argv);

@@ -4,11 +4,14 @@
 #include <clocale>
 #include <gtest/gtest.h>
 
+#include "ui/app/meter_app.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Runs' journals of the windows under test, and of the programs they start, never
   // go into the user's own state folder.
   qputenv("XDG_STATE_HOME", PNEUVISTA_TEST_STATE_HOME);
+  pv::ui::PreferQtEventDispatcher();
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   ::testing::InitGoogleTest(&argc, argv);

@@ -166,4 +166,10 @@ void MeterApp::keepFolders() {
   if (WriteFileFolders(configPath_, model_->folders).empty()) keptFolders_ = model_->folders;
 }
 
+void PreferQtEventDispatcher() {
+  if (qEnvironmentVariableIsSet("QT_NO_GLIB")) return;
+  if (qEnvironmentVariable("QT_QPA_PLATFORMTHEME").contains(QLatin1String("gtk"), Qt::CaseInsensitive)) return;
+  qputenv("QT_NO_GLIB", "1");
+}
+
 }  // namespace pv::ui

@@ -34,6 +34,12 @@ struct StartOptions {
 };
 
 StartOptions ParseCommandLine(const QStringList& arguments);
+
+// To be called before the QApplication is made. The program wakes up for every frame
+// the meter sends, 87 times a second, and Qt's own event dispatcher does less per
+// wake-up than its GLib one, so it is chosen (QT_NO_GLIB) unless the user set
+// QT_NO_GLIB or asked for a GTK platform theme, whose native dialogs need GLib's loop.
+void PreferQtEventDispatcher();
 QString UsageText();
 
 class MeterApp {
