@@ -71,5 +71,28 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
   }
 }
 
+TEST(FrontPanelRedraw, WithinAReadingTheDisplayIsPaintedOnceAtItsEnd) {
+  PanelFixture f;
+  f.panel.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.panel));
+  QApplication::processEvents();
+  testsupport::PaintCounter count(&f.panel);
+
+  for (const char* reading : {"+2.001", "+2.002"}) {
+    SCOPED_TRACE(reading);
+    count.count = 0;
+    f.panel.beginReading();
+    f.model.panel.reading = reading;
+    Notify(f.panel);
+    f.model.panel.holdWord = f.model.panel.holdWord.empty() ? "HOLD" : "";
+    Notify(f.panel);
+    EXPECT_EQ(count.count, 0) << "painted before the reading was handled";
+    f.panel.endReading();
+    EXPECT_EQ(count.count, 1) << "not painted at once at the reading's end";
+    QApplication::processEvents();
+    EXPECT_EQ(count.count, 1) << "a second paint through the event loop";
+  }
+}
+
 }  // namespace
 }  // namespace pv::ui

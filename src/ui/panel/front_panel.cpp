@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <utility>
 #include <algorithm>
 
 #include "app_model.h"
@@ -180,7 +181,21 @@ void FrontPanel::askForDisplayPaint() {
   if (shownTexts_ && *shownTexts_ == texts) return;
   // Most readings change the reading alone; its line is then all that changes.
   const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
-  update(readingOnly ? readingLine() : displayArea());
+  const QRect area = readingOnly ? readingLine() : displayArea();
+  if (inReading_) {
+    heldPaint_ += area;
+  } else {
+    update(area);
+  }
+}
+
+void FrontPanel::beginReading() { inReading_ = true; }
+
+void FrontPanel::endReading() {
+  inReading_ = false;
+  if (heldPaint_.isEmpty()) return;
+  const QRegion held = std::exchange(heldPaint_, QRegion());
+  repaint(held);
 }
 
 QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }

@@ -2,6 +2,7 @@
 // The front panel: the meter's display (reading, unit, HOLD/DIF/REC words) and its
 // nine keys, mirroring the meter and sending its key frames.
 #include <QFont>
+#include <QRegion>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -37,6 +38,12 @@ class FrontPanel : public QWidget {
   // Asks for a repaint of the display field's area, unless the display already shows
   // it; the paint comes as soon as the notification being handled returns.
   void redrawField(PanelField field);
+
+  // While the window handles a notification from the meter, the display's repaints are
+  // gathered and done at its end, at once: one paint and flush per reading, without a
+  // round through the event loop, which would cost the process a wake-up of its own.
+  void beginReading();
+  void endReading();
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
   const QFont& titleFont() const { return fontTitle_; }
@@ -74,6 +81,8 @@ class FrontPanel : public QWidget {
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).
   std::optional<std::array<std::string, 5>> shownTexts_;
+  bool inReading_ = false;
+  QRegion heldPaint_;  // what to repaint at the end of the reading being handled
 };
 
 // A mark drawn beside the panel's unit label: a "2" in the small font, or the "O" of a

@@ -301,6 +301,12 @@ void MainWindow::reportPort(const std::string& error) {
 }
 
 void MainWindow::onReceive() {
+  FrontPanel* panel = view_->panel();
+  panel->beginReading();
+  struct EndReading {
+    FrontPanel* panel;
+    ~EndReading() { panel->endReading(); }
+  } endReading{panel};
   OnReceiveNotification(model_, port_, std::time(nullptr), *this);
   if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
     message_->setText(QStringLiteral("Ready"));
