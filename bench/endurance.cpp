@@ -72,23 +72,9 @@ int EnduranceChild(int argc, char** argv) {
   options.devicePath = ChildDevice(argc, argv);
   auto app = StartProgram(options);
   if (!app) return 1;
+  if (!StartOneSecondRun(*app.app, options.devicePath)) return 1;
   pv::ui::MainWindow* mainWindow = app->mainWindow();
-  pv::AppModel& model = app->model();
-  mainWindow->prompts.askSampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
-  mainWindow->prompts.askYesNo = [](const QString&) { return false; };
-
-  if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
-    std::fprintf(stderr, "no readings from %s\n", options.devicePath.c_str());
-    return 1;
-  }
-  mainWindow->runCommand(pv::ui::Command::Run);
-  if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
-    std::fprintf(stderr, "the run did not start\n");
-    return 1;
-  }
+  const pv::AppModel& model = app->model();
   PaintGaps chartPaints(mainWindow->view());
 
   const int seconds = ArgInt(argc, argv, "--seconds", 120);

@@ -32,35 +32,18 @@ int StreamChild(int argc, char** argv) {
   if (ArgInt(argc, argv, "--journal", 1) == 0) options.stateFolder = "/proc/pneuvista-no-journal";
   auto app = StartProgram(options);
   if (!app) return 1;
+  if (!StartOneSecondRun(*app.app, options.devicePath)) return 1;
   pv::ui::MainWindow* mainWindow = app->mainWindow();
-  pv::AppModel& model = app->model();
-  // The user chooses Run and a one-second sample rate.
-  mainWindow->prompts.askSampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
-  mainWindow->prompts.askYesNo = [](const QString&) { return false; };
-
-  int frames = 0;
-  QObject::connect(&app->port(), &pv::QtSerialPort::dataReceived, [&frames] { ++frames; });
+  const pv::AppModel& model = app->model();
   PaintCounter chart(mainWindow->view());
   PaintCounter panel(mainWindow->view()->panel());
   PaintCounter bar(mainWindow->view()->statisticsBar());
   PaintCounter window(mainWindow);
-
-  if (!WaitFor([&] { return frames >= 20; }, 20000)) {
-    std::fprintf(stderr, "no readings from %s\n", options.devicePath.c_str());
-    return 1;
-  }
-  mainWindow->runCommand(pv::ui::Command::Run);
-  if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
-    std::fprintf(stderr, "the run did not start\n");
-    return 1;
-  }
   RunEventsFor(2000);
 
   const int seconds = ArgInt(argc, argv, "--seconds", 60);
-  const int frames0 = frames, chart0 = chart.count, panel0 = panel.count, bar0 = bar.count,
+  const long long frames0 = model.ingest.framesIngested;
+  const int chart0 = chart.count, panel0 = panel.count, bar0 = bar.count,
             window0 = window.count, samples0 = model.store.sampleCount;
   const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
   RunEventsFor(seconds * 1000);
@@ -68,7 +51,7 @@ int StreamChild(int argc, char** argv) {
 
   Report("cpu_seconds", cpu);
   Report("wall_seconds", wall);
-  Report("frames", frames - frames0);
+  Report("frames", static_cast<double>(model.ingest.framesIngested - frames0));
   Report("samples", model.store.sampleCount - samples0);
   Report("chart_paints", chart.count - chart0);
   Report("panel_paints", panel.count - panel0);

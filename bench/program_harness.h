@@ -22,7 +22,9 @@
 
 #include "demo_meter.h"
 #include "event_loop.h"
+#include "app_model.h"
 #include "ui/app/meter_app.h"
+#include "ui/window/main_window.h"
 
 namespace pv::bench {
 
@@ -167,6 +169,29 @@ inline StartedProgram StartProgram(ui::StartOptions options) {
     return {};
   }
   return program;
+}
+
+// The user starts a run at one sample a second once the meter is heard, answering No
+// to saving a run before: where the streaming benchmarks measure from. False, with the
+// reason on standard error, when the meter stays silent or the run does not start.
+inline bool StartOneSecondRun(ui::MeterApp& app, const std::string& device) {
+  ui::MainWindow* mainWindow = app.mainWindow();
+  const AppModel& model = app.model();
+  mainWindow->prompts.askSampleRate = [](int, int* seconds) {
+    *seconds = 1;
+    return true;
+  };
+  mainWindow->prompts.askYesNo = [](const QString&) { return false; };
+  if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
+    std::fprintf(stderr, "no readings from %s\n", device.c_str());
+    return false;
+  }
+  mainWindow->runCommand(ui::Command::Run);
+  if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
+    std::fprintf(stderr, "the run did not start\n");
+    return false;
+  }
+  return true;
 }
 
 // main() of a whole-program benchmark: a child mode runs the program's part, else
