@@ -7,8 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <utility>
 #include <algorithm>
+#include <utility>
 
 #include "app_model.h"
 #include "ui/common/look.h"
