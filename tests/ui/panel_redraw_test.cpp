@@ -3,7 +3,6 @@
 // always what a full paint would show.
 #include <QApplication>
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -12,8 +11,6 @@
 #include "app_model.h"
 #include "event_loop.h"
 #include "panel_fixture.h"
-#include "ui/common/look.h"
-#include "ui/common/plain_text.h"
 #include "ui/panel/front_panel.h"
 
 namespace pv::ui {
@@ -94,37 +91,6 @@ TEST(FrontPanelRedraw, WithinAReadingTheDisplayIsPaintedOnceAtItsEnd) {
     EXPECT_EQ(count.count, 1) << "not painted at once at the reading's end";
     QApplication::processEvents();
     EXPECT_EQ(count.count, 1) << "a second paint through the event loop";
-  }
-}
-
-TEST(FrontPanelRedraw, TheReadingDrawnFromItsGlyphsIsWhatDrawTextDraws) {
-  const char* const texts[] = {"+4.203", "-0.001", "+12.345", "  - - - - ", "OL", "+1", "-1111.1",
-                               "+0.000", "ERR1",   "1111",   "AVWT.",      "é"};
-  for (const QFont& font : {ArialByCharHeight(55, 100), ArialByCharHeight(19, 100)}) {
-    const PlainTextPainter plain(font);
-    for (const char* text : texts) {
-      for (const Qt::BGMode mode : {Qt::OpaqueMode, Qt::TransparentMode}) {
-        SCOPED_TRACE(std::string(text) + (mode == Qt::OpaqueMode ? ", opaque" : ", transparent"));
-        const QString s = QString::fromUtf8(text);
-        auto paint = [&](auto draw) {
-          // The background differs from the page, so that the opaque box shows.
-          QImage image(420, 100, QImage::Format_RGB32);
-          image.fill(Qt::white);
-          QPainter p(&image);
-          p.setPen(Qt::black);
-          p.setBackgroundMode(mode);
-          p.setBackground(QColor(0xA8, 0xC0, 0xA0));
-          draw(p, QPointF(23.0, 70.0));
-          return image;
-        };
-        const QImage shaped = paint([&](QPainter& p, QPointF at) {
-          p.setFont(font);
-          p.drawText(at, s);
-        });
-        const QImage fromGlyphs = paint([&](QPainter& p, QPointF at) { plain.draw(p, at, s); });
-        EXPECT_TRUE(shaped == fromGlyphs);
-      }
-    }
   }
 }
 

@@ -71,8 +71,7 @@ std::vector<UnitLabelMark> UnitLabelMarks(std::string_view label) {
   return {};
 }
 
-FrontPanel::FrontPanel(const AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), readingText_(ArialByCharHeight(55, 100)) {
+FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("FrontPanel"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   fontReading_ = ArialByCharHeight(55, 100);
@@ -141,16 +140,12 @@ FrontPanel::LineMetrics FrontPanel::lineOf(const QFont& font) const {
   return labelMetrics_;
 }
 
-void FrontPanel::textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y, const QString& text,
-                        const PlainTextPainter* plain) const {
+void FrontPanel::textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y,
+                        const QString& text) const {
   if (text.isEmpty()) return;
   const LineMetrics line = lineOf(font);
   // Glyphs may overhang their line a little; the margin keeps them.
   if (!QRect(x - 8, y - 4, width() - x + 8, line.height + 8).intersects(area)) return;
-  if (plain) {
-    plain->draw(p, QPointF(x, y + line.ascent), text);
-    return;
-  }
   p.setFont(font);
   p.drawText(x, y + line.ascent, text);
 }
@@ -161,7 +156,7 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  textAt(p, area, fontReading_, 23, 125, QString::fromStdString(s.reading), &readingText_);
+  textAt(p, area, fontReading_, 23, 125, QString::fromStdString(s.reading));
   textAt(p, area, fontLabel_, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
   paintUnitMarks(p, area);
   textAt(p, area, fontLabel_, 22, 100, QString::fromStdString(s.holdWord));

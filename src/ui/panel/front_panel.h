@@ -13,7 +13,6 @@
 
 #include "model_observer.h"
 #include "panel/panel_state.h"
-#include "ui/common/plain_text.h"
 
 class QPushButton;
 
@@ -59,10 +58,9 @@ class FrontPanel : public QWidget {
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   void paintUnitMarks(QPainter& p, const QRect& area) const;
-  // Text with its top-left corner at (x, y), opaque on the display green, through
-  // `plain` when given; skipped when no line of that font there can reach `area`.
-  void textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y, const QString& text,
-              const PlainTextPainter* plain = nullptr) const;
+  // Text with its top-left corner at (x, y), opaque on the display green; skipped when
+  // no line of that font there can reach `area`.
+  void textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y, const QString& text) const;
   QRect displayArea() const;
   QRect readingLine() const;
   // Asks for a repaint of what of the display differs from the texts it shows.
@@ -79,7 +77,6 @@ class FrontPanel : public QWidget {
   };
   LineMetrics lineOf(const QFont& font) const;
   LineMetrics readingMetrics_, labelMetrics_, smallMetrics_;
-  PlainTextPainter readingText_;  // the reading, redrawn for every frame
   std::array<QPushButton*, kKeyCount> buttons_{};
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).
