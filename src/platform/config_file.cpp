@@ -64,17 +64,28 @@ std::optional<std::string> KeyOf(const std::string& line, std::string* value = n
 // read beyond this point.
 constexpr std::size_t kMaxConfigBytes = 1 << 20;
 
-std::vector<std::string> ReadLines(const std::string& path) {
+// The file's lines, up to kMaxConfigBytes; `whole` is false when there was more.
+struct FileLines {
+  ConfigLines lines;
+  bool whole = true;
+};
+
+FileLines ReadFileLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string text;
   char block[4096];
-  while (in && text.size() < kMaxConfigBytes) {
+  while (in && text.size() <= kMaxConfigBytes) {
     in.read(block, sizeof block);
     text.append(block, static_cast<std::size_t>(in.gcount()));
   }
-  if (text.size() > kMaxConfigBytes) text.resize(kMaxConfigBytes);
-  return SplitConfigLines(text);
+  FileLines read;
+  read.whole = text.size() <= kMaxConfigBytes;
+  if (!read.whole) text.resize(kMaxConfigBytes);
+  read.lines = SplitConfigLines(text);
+  return read;
 }
+
+ConfigLines ReadLines(const std::string& path) { return ReadFileLines(path).lines; }
 
 // The value of key in section, or nullopt. Sections and keys match in any letter case,
 // as the profile functions match them.
@@ -252,9 +263,11 @@ namespace {
 // Reads the file's lines, lets change edit them and replaces the file with the result.
 template <class Change>
 std::string EditFile(const std::string& path, Change change) {
-  ConfigLines lines = ReadLines(path);
-  change(lines);
-  return WriteLines(path, lines);
+  FileLines read = ReadFileLines(path);
+  // Writing back what was read of a larger file would cut off the rest of it.
+  if (!read.whole) return path + ": larger than 1 MB, not a configuration file; left as it is";
+  change(read.lines);
+  return WriteLines(path, read.lines);
 }
 
 }  // namespace

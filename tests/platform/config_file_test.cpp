@@ -130,5 +130,16 @@ TEST(ConfigFile, AFoundMeterReplacesOrJoinsItsPortLineAndTheReaderSeesIt) {
   }
 }
 
+TEST(ConfigFile, AFileTooLargeToReadWholeIsNeverWrittenBack) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+  const std::string big = "[COMInfo]\r\nCOM num=3\r\n" + std::string(1 << 20, ';') + "\r\nkept=yes\r\n";
+  std::ofstream(path, std::ios::binary) << big;
+  EXPECT_EQ(ReadComPort(path), 3);
+  EXPECT_NE(WriteComPort(path, 7), "");
+  EXPECT_NE(WritePortPath(path, 1, "/dev/ttyS0"), "");
+  EXPECT_EQ(Contents(path), big);
+}
+
 }  // namespace
 }  // namespace pv
