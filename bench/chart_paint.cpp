@@ -35,11 +35,7 @@ void PaintLikeTheView(pv::AppModel& m, QImage& image) {
   pv::LayoutChart(m, kClientW, kClientH);
   const pv::ChartFrame chart = pv::DrawChart(m, kClientW, kClientH);
   QPainter p(&image);
-  p.fillRect(image.rect(), Qt::lightGray);
-  pv::ui::PaintSurface(p, chart.plot);
-  pv::ui::PaintSurface(p, chart.leftStrip);
-  pv::ui::PaintSurface(p, chart.rightStrip);
-  pv::ui::PaintDisplayList(p, chart.mainWindow);
+  pv::ui::PaintChartFrame(p, image.rect(), chart, QGuiApplication::palette(), QPoint());
 }
 
 void BM_BareQPainterFloor(benchmark::State& state) {

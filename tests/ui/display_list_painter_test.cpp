@@ -136,5 +136,34 @@ TEST(DisplayListPainter, AChartFrameRendersItsTraceOnBlack) {
   EXPECT_EQ(At(image, 294 + 300, 118 + 300), 0x000000u);
 }
 
+TEST(DisplayListPainter, AChartFrameCoversEveryPixelOfItsPicture) {
+  // The ground is filled only where no surface lies: a gap would leave whatever the
+  // picture held before. Magenta stands for that.
+  struct Case {
+    int w, h;
+    bool plotDrawn;
+  };
+  for (const Case c : {Case{1000, 700, true}, Case{40, 30, false}}) {
+    auto m = std::make_unique<AppModel>();
+    LayoutChart(*m, c.w, c.h);
+    const ChartFrame f = DrawChart(*m, c.w, c.h);
+    ASSERT_EQ(f.plotDrawn, c.plotDrawn) << c.w << "x" << c.h;
+    QImage image(c.w, c.h, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    {
+      QPainter p(&image);
+      PaintChartFrame(p, image.rect(), f, ButtonFace(QColor(1, 2, 3)), QPoint());
+    }
+    int left = 0;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) left += At(image, x, y) == 0xFF00FFu;
+    EXPECT_EQ(left, 0) << c.w << "x" << c.h;
+    EXPECT_EQ(At(image, 0, 0), 0x010203u) << c.w << "x" << c.h;
+    if (c.plotDrawn) {
+      EXPECT_EQ(At(image, f.plot.x + 1, f.plot.y + 1), 0x000000u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pv::ui

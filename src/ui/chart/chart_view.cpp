@@ -139,17 +139,9 @@ void ChartView::paintEvent(QPaintEvent*) {
   if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
   {
     QPainter p(&frame_);
-    const QPalette& pal = palette();
-    p.fillRect(frame_.rect(), pal.color(QPalette::Button));
-    if (chart.plotDrawn) {
-      PaintSurface(p, chart.plot, pal);
-      PaintSurface(p, chart.leftStrip, pal);
-      PaintSurface(p, chart.rightStrip, pal);
-    }
     // Time labels are laid out in the main window's coordinates; the view shows them
     // where they fall on it, higher than the plot by the view's offset.
-    p.translate(-offsetInFrame());
-    PaintDisplayList(p, chart.mainWindow, pal);
+    PaintChartFrame(p, frame_.rect(), chart, palette(), offsetInFrame());
   }
   QPainter(this).drawImage(0, 0, frame_);
 

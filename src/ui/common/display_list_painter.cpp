@@ -6,8 +6,11 @@
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <QRect>
+#include <QRegion>
 #include <vector>
 
+#include "chart/chart_layout.h"
 #include "ui/common/look.h"
 
 namespace pv::ui {
@@ -154,6 +157,27 @@ void PaintSurface(QPainter& painter, const Surface& surface, const QPalette& pal
 
 void PaintSurface(QPainter& painter, const Surface& surface) {
   PaintSurface(painter, surface, QGuiApplication::palette());
+}
+
+void PaintChartFrame(QPainter& painter, const QRect& area, const ChartFrame& chart, const QPalette& palette,
+                     const QPoint& mainWindowOffset) {
+  QRegion ground(area);
+  if (chart.plotDrawn) {
+    for (const Surface* s : {&chart.plot, &chart.leftStrip, &chart.rightStrip})
+      ground -= QRect(s->x, s->y, s->width, s->height);
+  }
+  // The plot covers most of the picture: filling the ground beneath it too would
+  // write every one of its pixels twice.
+  for (const QRect& r : ground) painter.fillRect(r, palette.color(QPalette::Button));
+  if (chart.plotDrawn) {
+    PaintSurface(painter, chart.plot, palette);
+    PaintSurface(painter, chart.leftStrip, palette);
+    PaintSurface(painter, chart.rightStrip, palette);
+  }
+  painter.save();
+  painter.translate(-mainWindowOffset);
+  PaintDisplayList(painter, chart.mainWindow, palette);
+  painter.restore();
 }
 
 }  // namespace pv::ui

@@ -6,7 +6,14 @@
 
 #include "display_list.h"
 
+class QRect;
+class QPoint;
+
 class QPainter;
+
+namespace pv {
+struct ChartFrame;
+}
 
 namespace pv::ui {
 
@@ -23,5 +30,11 @@ void PaintDisplayList(QPainter& painter, const DisplayList& list);
 // to (x, y) and clipped to the rectangle, as an off-screen layer copied in place.
 void PaintSurface(QPainter& painter, const Surface& surface, const QPalette& palette);
 void PaintSurface(QPainter& painter, const Surface& surface);
+
+// Paints a whole drawn chart into `area`: the ground in the palette's button colour
+// where no surface lies (each pixel is filled once), the plot and its strips, then the
+// labels laid out in the main window's coordinates, shifted by `mainWindowOffset`.
+void PaintChartFrame(QPainter& painter, const QRect& area, const ChartFrame& chart, const QPalette& palette,
+                     const QPoint& mainWindowOffset);
 
 }  // namespace pv::ui
