@@ -74,21 +74,18 @@ std::vector<UnitLabelMark> UnitLabelMarks(std::string_view label) {
 FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
   setObjectName(QStringLiteral("FrontPanel"));
   setAttribute(Qt::WA_OpaquePaintEvent);
-  fontReading_ = ArialByCharHeight(55, 100);
-  fontLabel_ = ArialByCharHeight(19, 100);
-  fontTitle_ = ArialByCharHeight(25, 100);
-  fontSmall_ = ArialByCharHeight(10, 100);
-  const auto measure = [this](const QFont& font) {
+  const auto measured = [this](const QFont& font) {
     const QFontMetrics m(font, this);
-    return LineMetrics{m.ascent(), m.height()};
+    return DisplayFont{font, m.ascent(), m.height()};
   };
-  readingMetrics_ = measure(fontReading_);
-  labelMetrics_ = measure(fontLabel_);
-  smallMetrics_ = measure(fontSmall_);
+  reading_ = measured(ArialByCharHeight(55, 100));
+  label_ = measured(ArialByCharHeight(19, 100));
+  small_ = measured(ArialByCharHeight(10, 100));
+  fontTitle_ = ArialByCharHeight(25, 100);
 
   auto* caption = new QLabel(kCaption, this);
   caption->setGeometry(Dlu(8, 20, 69, 11));
-  caption->setFont(fontLabel_);
+  caption->setFont(label_.font);
   caption->setAutoFillBackground(true);
   QPalette pal = caption->palette();
   pal.setColor(QPalette::Window, Qt::black);
@@ -134,20 +131,13 @@ void FrontPanel::paintEvent(QPaintEvent* event) {
   }
 }
 
-FrontPanel::LineMetrics FrontPanel::lineOf(const QFont& font) const {
-  if (&font == &fontReading_) return readingMetrics_;
-  if (&font == &fontSmall_) return smallMetrics_;
-  return labelMetrics_;
-}
-
-void FrontPanel::textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y,
+void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y,
                         const QString& text) const {
   if (text.isEmpty()) return;
-  const LineMetrics line = lineOf(font);
   // Glyphs may overhang their line a little; the margin keeps them.
-  if (!QRect(x - 8, y - 4, width() - x + 8, line.height + 8).intersects(area)) return;
-  p.setFont(font);
-  p.drawText(x, y + line.ascent, text);
+  if (!QRect(x - 8, y - 4, width() - x + 8, font.height + 8).intersects(area)) return;
+  p.setFont(font.font);
+  p.drawText(x, y + font.ascent, text);
 }
 
 void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
@@ -156,17 +146,17 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  textAt(p, area, fontReading_, 23, 125, QString::fromStdString(s.reading));
-  textAt(p, area, fontLabel_, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
+  textAt(p, area, reading_, 23, 125, QString::fromStdString(s.reading));
+  textAt(p, area, label_, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
   paintUnitMarks(p, area);
-  textAt(p, area, fontLabel_, 22, 100, QString::fromStdString(s.holdWord));
-  textAt(p, area, fontLabel_, 120, 100, QString::fromStdString(s.difWord));
-  textAt(p, area, fontLabel_, 22, 185, QString::fromStdString(s.recWord));
+  textAt(p, area, label_, 22, 100, QString::fromStdString(s.holdWord));
+  textAt(p, area, label_, 120, 100, QString::fromStdString(s.difWord));
+  textAt(p, area, label_, 22, 185, QString::fromStdString(s.recWord));
 }
 
 void FrontPanel::paintUnitMarks(QPainter& p, const QRect& area) const {
   for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit))
-    textAt(p, area, m.smallFont ? fontSmall_ : fontLabel_, m.x, m.y, QString(QLatin1Char(m.text)));
+    textAt(p, area, m.smallFont ? small_ : label_, m.x, m.y, QString(QLatin1Char(m.text)));
 }
 
 void FrontPanel::refresh() {
@@ -203,7 +193,7 @@ QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142);
 QRect FrontPanel::readingLine() const {
   // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
   // (and a little more for glyphs that overhang) holds every pixel it touches.
-  return QRect(14, 125, width() - 14, readingMetrics_.height + 4) & displayArea();
+  return QRect(14, 125, width() - 14, reading_.height + 4) & displayArea();
 }
 
 void FrontPanel::noteShownTexts(const QRegion& painted) {

@@ -47,7 +47,7 @@ class FrontPanel : public QWidget {
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
   const QFont& titleFont() const { return fontTitle_; }
-  const QFont& smallFont() const { return fontSmall_; }
+  const QFont& smallFont() const { return small_.font; }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -60,7 +60,8 @@ class FrontPanel : public QWidget {
   void paintUnitMarks(QPainter& p, const QRect& area) const;
   // Text with its top-left corner at (x, y), opaque on the display green; skipped when
   // no line of that font there can reach `area`.
-  void textAt(QPainter& p, const QRect& area, const QFont& font, int x, int y, const QString& text) const;
+  struct DisplayFont;
+  void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, const QString& text) const;
   QRect displayArea() const;
   QRect readingLine() const;
   // Asks for a repaint of what of the display differs from the texts it shows.
@@ -69,14 +70,14 @@ class FrontPanel : public QWidget {
   void noteShownTexts(const QRegion& painted);
 
   const AppModel& model_;
-  QFont fontReading_, fontLabel_, fontTitle_, fontSmall_;
-  // Ascent and line height of each of the fonts above, measured once.
-  struct LineMetrics {
+  // A font the display draws in, with its ascent and line height measured once.
+  struct DisplayFont {
+    QFont font;
     int ascent = 0;
     int height = 0;
   };
-  LineMetrics lineOf(const QFont& font) const;
-  LineMetrics readingMetrics_, labelMetrics_, smallMetrics_;
+  DisplayFont reading_, label_, small_;
+  QFont fontTitle_;
   std::array<QPushButton*, kKeyCount> buttons_{};
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).
