@@ -55,12 +55,18 @@ class FrontPanel : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A font the display draws in, with its ascent and line height measured once.
+  struct DisplayFont {
+    QFont font;
+    int ascent = 0;
+    int height = 0;
+  };
+
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   void paintUnitMarks(QPainter& p, const QRect& area) const;
   // Text with its top-left corner at (x, y), opaque on the display green; skipped when
   // no line of that font there can reach `area`.
-  struct DisplayFont;
   void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, const QString& text) const;
   QRect displayArea() const;
   QRect readingLine() const;
@@ -70,12 +76,6 @@ class FrontPanel : public QWidget {
   void noteShownTexts(const QRegion& painted);
 
   const AppModel& model_;
-  // A font the display draws in, with its ascent and line height measured once.
-  struct DisplayFont {
-    QFont font;
-    int ascent = 0;
-    int height = 0;
-  };
   DisplayFont reading_, label_, small_;
   QFont fontTitle_;
   std::array<QPushButton*, kKeyCount> buttons_{};
