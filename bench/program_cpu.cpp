@@ -67,32 +67,16 @@ int StreamChild(int argc, char** argv) {
 // reading in every frame. Argument journal: 1 the run is journaled as always, 0 its
 // journal cannot be created, for the journal's share of the figure.
 void BM_CpuWhileStreaming87PerSecond(benchmark::State& state) {
-  pv::PtyMeter meter;
-  meter.setFramesPerSecond(pv::PtyMeter::kMaxFramesPerSecond);
-  if (state.range(0) == 1) meter.model().setCurve(12.5f, 0.0f, 20.0, 0.0f);
-  if (!meter.start()) state.SkipWithError(meter.errorString().c_str());
-  const QString device = QString::fromStdString(meter.devicePath());
-  const int seconds = StreamSeconds();
-  for (auto _ : state) {
-    const ChildResult r = RunChild("stream",
-                                   {QStringLiteral("--device"), device, QStringLiteral("--seconds"),
-                                    QString::number(seconds), QStringLiteral("--journal"),
-                                    QString::number(state.range(1))},
-                                   (seconds + 90) * 1000);
-    if (!r.error.empty()) {
-      state.SkipWithError(r.error.c_str());
-      break;
-    }
-    const double wall = r["wall_seconds"];
-    state.SetIterationTime(r["cpu_seconds"] / wall);
-    state.counters["cpu_pct"] = 100 * r["cpu_seconds"] / wall;
-    state.counters["frames_per_s"] = r["frames"] / wall;
-    state.counters["samples"] = r["samples"];
-    state.counters["chart_paints_per_s"] = r["chart_paints"] / wall;
-    state.counters["panel_paints_per_s"] = r["panel_paints"] / wall;
-    state.counters["bar_paints_per_s"] = r["bar_paints"] / wall;
-    state.counters["window_paints_per_s"] = r["window_paints"] / wall;
-  }
+  MeasureCpuWhileStreaming(state, state.range(0) == 1, "stream",
+                           {QStringLiteral("--journal"), QString::number(state.range(1))}, 90,
+                           [&](const ChildResult& r, double wall) {
+                             state.counters["frames_per_s"] = r["frames"] / wall;
+                             state.counters["samples"] = r["samples"];
+                             state.counters["chart_paints_per_s"] = r["chart_paints"] / wall;
+                             state.counters["panel_paints_per_s"] = r["panel_paints"] / wall;
+                             state.counters["bar_paints_per_s"] = r["bar_paints"] / wall;
+                             state.counters["window_paints_per_s"] = r["window_paints"] / wall;
+                           });
 }
 BENCHMARK(BM_CpuWhileStreaming87PerSecond)
     ->ArgNames({"steady", "journal"})

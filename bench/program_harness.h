@@ -16,11 +16,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "demo_meter.h"
+#include "sim/pty_meter.h"
 #include "event_loop.h"
 #include "app_model.h"
 #include "ui/app/meter_app.h"
@@ -140,6 +142,39 @@ inline const char* ArgText(int argc, char** argv, const char* name) {
   for (int i = 1; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
   return "";
+}
+
+// CPU of a child while the simulated meter streams at the line's limit (87 frames a
+// second; `steady`: the same reading in every frame): each iteration runs child `mode`
+// on the meter's device for StreamSeconds() with `extra` arguments. The child reports
+// cpu_seconds and wall_seconds; the iteration's time is the CPU share of one core (the
+// figure reads as milliseconds per second, so 10 ms is 1 %), and `more` adds counters
+// from the child's other figures, given the wall seconds they cover.
+inline void MeasureCpuWhileStreaming(benchmark::State& state, bool steady, const std::string& mode,
+                                     const QStringList& extra, int slackSeconds,
+                                     const std::function<void(const ChildResult&, double)>& more) {
+  PtyMeter meter;
+  meter.setFramesPerSecond(PtyMeter::kMaxFramesPerSecond);
+  if (steady) meter.model().setCurve(12.5f, 0.0f, 20.0, 0.0f);
+  if (!meter.start()) {
+    state.SkipWithError(meter.errorString().c_str());
+    return;
+  }
+  const int seconds = StreamSeconds();
+  QStringList args{QStringLiteral("--device"), QString::fromStdString(meter.devicePath()),
+                   QStringLiteral("--seconds"), QString::number(seconds)};
+  args += extra;
+  for (auto _ : state) {
+    const ChildResult r = RunChild(mode, args, (seconds + slackSeconds) * 1000);
+    if (!r.error.empty()) {
+      state.SkipWithError(r.error.c_str());
+      break;
+    }
+    const double wall = r["wall_seconds"];
+    state.SetIterationTime(r["cpu_seconds"] / wall);
+    state.counters["cpu_pct"] = 100 * r["cpu_seconds"] / wall;
+    more(r, wall);
+  }
 }
 
 // The started program: the application and, with --demo, the simulated meter it

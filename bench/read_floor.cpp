@@ -1,0 +1,99 @@
+// The floor under the program's CPU figures (bench_program_cpu): what waking up for
+// every frame as it arrives costs on this machine, before anything is done with it. A
+// fresh process does nothing but wait for the simulated meter's bytes (87 frames a
+// second, a steady pressure) and read them; its own user + system time over the
+// measured span is the figure. Argument qt: 0 a bare poll() and read() loop; 1 a Qt
+// event loop (the dispatcher the program uses) woken by a socket notifier on the device.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include "program_harness.h"
+#include "sim/pty_meter.h"
+
+namespace {
+
+using namespace pv::bench;
+
+// The child: it opens the device and reads whatever arrives, as soon as it arrives.
+int FloorChild(int argc, char** argv) {
+  const std::string device = ChildDevice(argc, argv);
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "cannot open %s\n", device.c_str());
+    return 1;
+  }
+  termios t{};
+  if (tcgetattr(fd, &t) == 0) {
+    cfmakeraw(&t);
+    tcsetattr(fd, TCSANOW, &t);
+  }
+  long long bytes = 0;
+  char buffer[512];
+  const auto drain = [&] {
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes += n;
+  };
+  const int seconds = ArgInt(argc, argv, "--seconds", 60);
+  double cpu = 0, wall = 0;
+  if (ArgInt(argc, argv, "--qt", 0) == 0) {
+    const auto loopFor = [&](double span) -> bool {
+      const double end = MonotonicSeconds() + span;
+      for (double now; (now = MonotonicSeconds()) < end;) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>((end - now) * 1000) + 1) <= 0) continue;
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return false;  // the meter went away
+        drain();
+      }
+      return true;
+    };
+    bool heard = loopFor(2);
+    bytes = 0;
+    const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
+    heard = heard && loopFor(seconds);
+    cpu = ProcessCpuSeconds() - cpu0, wall = MonotonicSeconds() - wall0;
+    if (!heard) {
+      std::fprintf(stderr, "%s went away\n", device.c_str());
+      return 1;
+    }
+  } else {
+    pv::ui::PreferQtEventDispatcher();
+    QCoreApplication qapp(argc, argv);
+    QSocketNotifier notifier(fd, QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, drain);
+    RunEventsFor(2000);
+    bytes = 0;
+    const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
+    RunEventsFor(seconds * 1000);
+    cpu = ProcessCpuSeconds() - cpu0, wall = MonotonicSeconds() - wall0;
+  }
+  ::close(fd);
+  Report("cpu_seconds", cpu);
+  Report("wall_seconds", wall);
+  Report("bytes", static_cast<double>(bytes));
+  std::fflush(stdout);
+  return 0;
+}
+
+void BM_FloorReadEveryFrame87PerSecond(benchmark::State& state) {
+  MeasureCpuWhileStreaming(
+      state, true, "floor", {QStringLiteral("--qt"), QString::number(state.range(0))}, 30,
+      [&](const ChildResult& r, double wall) { state.counters["bytes_per_s"] = r["bytes"] / wall; });
+}
+BENCHMARK(BM_FloorReadEveryFrame87PerSecond)
+    ->ArgName("qt")
+    ->DenseRange(0, 1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return ProgramBenchmarkMain(argc, argv, {{"floor", FloorChild}});
+}
