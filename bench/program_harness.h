@@ -216,7 +216,7 @@ inline bool StartOneSecondRun(ui::MeterApp& app, const std::string& device) {
     *seconds = 1;
     return true;
   };
-  mainWindow->prompts.askYesNo = [](const QString&) { return false; };
+  mainWindow->prompts.askSaveOnRun = [](const QString&) { return ui::SaveAnswer::DontSave; };
   if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
     std::fprintf(stderr, "no readings from %s\n", device.c_str());
     return false;

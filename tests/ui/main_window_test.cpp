@@ -45,14 +45,11 @@ struct Shell {
       return "/dev/ttyUSB" + std::to_string(n - 1);
     });
     realPrompts = window->prompts;
-    window->prompts.askYesNo = [this](const QString& q) {
+    window->prompts.askSaveOnRun = [this](const QString& q) {
       questions.push_back(q);
-      return answerYes;
+      return answerYes ? SaveAnswer::Save : SaveAnswer::DontSave;
     };
-    window->prompts.askSaveOnClose = [this](const QString& q) {
-      questions.push_back(q);
-      return answerYes ? CloseAnswer::Save : CloseAnswer::DontSave;
-    };
+    window->prompts.askSaveOnClose = window->prompts.askSaveOnRun;
     window->files.saveRun = [this] {
       ++saves;
       return saveSucceeds;
@@ -279,23 +276,61 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   EXPECT_FALSE(s.enabled(Command::Run));
 }
 
-TEST(MainWindow, RunGoesNoFurtherWhenTheSaveItAskedForWasNotWritten) {
-  Shell s;
-  s.model.run.monitoring = true;
-  s.model.flags.graphHasData = true;
-  s.model.store.sampleCount = 5;
-  s.answerYes = true;
-  s.saveSucceeds = false;  // the Save dialog cancelled, or the disk full
-  s.window->updateCommandStates();
-  bool rateAsked = false;
-  s.window->prompts.askSampleRate = [&](int, int*) { return rateAsked = true; };
-  s.port.log.clear();
-  s.window->runCommand(Command::Run);
-  EXPECT_EQ(s.saves, 1);
-  EXPECT_FALSE(rateAsked);
-  EXPECT_TRUE(s.port.writes().empty());
-  EXPECT_FALSE(s.model.flags.runRequested);
-  EXPECT_EQ(s.model.store.sampleCount, 5);
+TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritten) {
+  // Escape or the box's close button on the save question, or a Save dialog cancelled
+  // (or a full disk): the run on show stays as it was and nothing is sent.
+  using testsupport::ModalAnswers;
+  struct Case {
+    const char* answer;
+    ModalAnswers::Step step;  // on the real question box; none: the stub answers Yes
+    int saves;
+  };
+  const Case cases[] = {
+      {"Escape",
+       [](QWidget* box) {
+         QTest::keyClick(box, Qt::Key_Escape);
+         return true;
+       },
+       0},
+      {"the box closed", [](QWidget* box) { return box->close(), true; }, 0},
+      {"Yes, Save cancelled or failed", nullptr, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Shell s;
+    s.model.run.monitoring = true;
+    s.model.flags.graphHasData = true;
+    s.model.store.sampleCount = 5;
+    s.answerYes = true;
+    s.saveSucceeds = false;
+    ModalAnswers answers;
+    QString text;
+    if (c.step) {
+      s.window->prompts.askSaveOnRun = s.realPrompts.askSaveOnRun;
+      s.window->show();
+      answers.then([&](QWidget* w) {
+        QMessageBox* box = testsupport::AsMessageBox(w);
+        if (!box) return false;
+        text = box->text();
+        return c.step(box);
+      });
+    }
+    s.window->updateCommandStates();
+    bool rateAsked = false;
+    s.window->prompts.askSampleRate = [&](int, int*) { return rateAsked = true; };
+    s.port.log.clear();
+    s.window->runCommand(Command::Run);
+    EXPECT_EQ(answers.pending(), 0);
+    if (c.step) {
+      EXPECT_EQ(text.toStdString(), kRunSaveQuestion);
+    }
+    EXPECT_EQ(s.saves, c.saves);
+    EXPECT_FALSE(rateAsked);
+    EXPECT_TRUE(s.port.writes().empty());
+    EXPECT_FALSE(s.model.flags.runRequested);
+    EXPECT_TRUE(s.model.flags.graphHasData);
+    EXPECT_EQ(s.model.store.sampleCount, 5);
+  }
 }
 
 TEST(MainWindow, OtherComAcceptsFiveToSixteenOnly) {

@@ -31,7 +31,7 @@
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/help/help_window.h"
-#include "ui/window/close_question.h"
+#include "ui/window/save_question.h"
 #include "ui/window/dialogs.h"
 #include "ui/panel/front_panel.h"
 
@@ -49,11 +49,8 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
   setWindowIcon(AppIcon());
-  prompts.askYesNo = [this](const QString& question) {
-    return QMessageBox::question(this, QStringLiteral("PNEUVISTA"), question, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
-  };
-  prompts.askSaveOnClose = [this](const QString& question) { return AskCloseQuestion(question, this); };
+  prompts.askSaveOnRun = [this](const QString& question) { return AskSaveQuestion(question, this); };
+  prompts.askSaveOnClose = prompts.askSaveOnRun;
   prompts.askSampleRate = [this](int preset, int* value) {
     SampleRateDialog dlg(this);
     dlg.setValue(preset);
@@ -314,7 +311,10 @@ void MainWindow::onReceive() {
 
 void MainWindow::onRun() {
   if (ShouldAskSaveOnRun(model_)) {
-    if (!prompts.askYesNo(QString::fromLatin1(kRunSaveQuestion))) {
+    const SaveAnswer answer = prompts.askSaveOnRun(QString::fromLatin1(kRunSaveQuestion));
+    // Escape leaves the run on show as it was, journal and all: only No gives it up.
+    if (answer == SaveAnswer::Cancel) return;
+    if (answer == SaveAnswer::DontSave) {
       if (journal) journal->giveUp();
     } else if (files.saveRun && !files.saveRun()) {
       // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
@@ -415,10 +415,10 @@ void MainWindow::onAbout() {
 
 bool MainWindow::closeSequence() {
   if (ShouldAskSaveOnClose(model_)) {
-    const CloseAnswer answer = prompts.askSaveOnClose(QString::fromLatin1(kCloseSaveQuestion));
-    if (answer == CloseAnswer::Cancel) return false;
+    const SaveAnswer answer = prompts.askSaveOnClose(QString::fromLatin1(kCloseSaveQuestion));
+    if (answer == SaveAnswer::Cancel) return false;
     // A Save that was cancelled or failed (and said so) keeps the program and its run.
-    if (answer == CloseAnswer::Save && !(files.saveRun && files.saveRun())) return false;
+    if (answer == SaveAnswer::Save && !(files.saveRun && files.saveRun())) return false;
   }
   // The close is certain: no timer may commit a sample or greet the meter again
   // after the goodbye below.

@@ -37,14 +37,14 @@ inline constexpr const char* kRunSaveQuestion =
     "Real_time  graph ? ";
 inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
 
-// The answers to the save question at close. Escape, or closing the question box,
-// cancels the close.
-enum class CloseAnswer { Save, DontSave, Cancel };
+// The answers to the save questions put before Run resets the chart and when the window
+// closes. Escape, or closing the question box, cancels the command that asked.
+enum class SaveAnswer { Save, DontSave, Cancel };
 
 // Questions and dialogs the commands put to the user; tests replace them.
 struct UserPrompts {
-  std::function<bool(const QString& question)> askYesNo;
-  std::function<CloseAnswer(const QString& question)> askSaveOnClose;
+  std::function<SaveAnswer(const QString& question)> askSaveOnRun;
+  std::function<SaveAnswer(const QString& question)> askSaveOnClose;
   std::function<bool(int preset, int* value)> askSampleRate;
   std::function<bool(int preset, int* value)> askPortNumber;
   // COM Port > Find meter: the meters found; returns the index chosen, -1 for none. An

@@ -1,4 +1,4 @@
-#include "ui/window/close_question.h"
+#include "ui/window/save_question.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -7,9 +7,9 @@
 namespace pv::ui {
 namespace {
 
-class CloseQuestionBox : public QMessageBox {
+class SaveQuestionBox : public QMessageBox {
  public:
-  CloseQuestionBox(const QString& question, QWidget* parent)
+  SaveQuestionBox(const QString& question, QWidget* parent)
       : QMessageBox(QMessageBox::Question, QStringLiteral("PNEUVISTA"), question, Yes | No, parent) {
     setDefaultButton(Yes);
   }
@@ -29,12 +29,12 @@ class CloseQuestionBox : public QMessageBox {
 
 }  // namespace
 
-CloseAnswer AskCloseQuestion(const QString& question, QWidget* parent) {
-  CloseQuestionBox box(question, parent);
+SaveAnswer AskSaveQuestion(const QString& question, QWidget* parent) {
+  SaveQuestionBox box(question, parent);
   box.exec();
-  if (box.clickedButton() == box.button(QMessageBox::Yes)) return CloseAnswer::Save;
-  if (box.clickedButton() == box.button(QMessageBox::No)) return CloseAnswer::DontSave;
-  return CloseAnswer::Cancel;
+  if (box.clickedButton() == box.button(QMessageBox::Yes)) return SaveAnswer::Save;
+  if (box.clickedButton() == box.button(QMessageBox::No)) return SaveAnswer::DontSave;
+  return SaveAnswer::Cancel;
 }
 
 }  // namespace pv::ui
