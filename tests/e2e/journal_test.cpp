@@ -226,6 +226,17 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   EXPECT_EQ(answers.pending(), 0);
   EXPECT_EQ(journals(), first);
 
+  // No to Run's question, then the sample-rate dialog cancelled: the run stays, and so
+  // does its journal.
+  auto rate = window->prompts.askSampleRate;
+  int asked = 0;
+  window->prompts.askSampleRate = [&](int, int*) { return ++asked, false; };
+  ASSERT_TRUE(WaitFor([&] { return live.model().run.monitoring; }, 10000));
+  window->runCommand(ui::Command::Run);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(journals(), first);
+  window->prompts.askSampleRate = rate;
+
   // No to Run's question gives the run up; the new run has a journal of its own.
   ASSERT_TRUE(live.runFor(2));
   const QStringList second = journals();

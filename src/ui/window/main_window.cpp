@@ -310,20 +310,25 @@ void MainWindow::onReceive() {
 }
 
 void MainWindow::onRun() {
+  bool givenUp = false;
   if (ShouldAskSaveOnRun(model_)) {
     const SaveAnswer answer = prompts.askSaveOnRun(QString::fromLatin1(kRunSaveQuestion));
-    // Escape leaves the run on show as it was, journal and all: only No gives it up.
+    // Escape leaves the run on show as it was, journal and all.
     if (answer == SaveAnswer::Cancel) return;
-    if (answer == SaveAnswer::DontSave) {
-      if (journal) journal->giveUp();
-    } else if (files.saveRun && !files.saveRun()) {
+    givenUp = answer == SaveAnswer::DontSave;
+    if (!givenUp && files.saveRun && !files.saveRun()) {
       // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
       updateCommandStates();
       return;
     }
   }
   int seconds = 0;
-  if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) ConfirmRun(model_, seconds, *this);
+  if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) {
+    // No gives the old run up once the new one is confirmed; cancelled here, the old run
+    // stays on show and keeps its journal.
+    if (givenUp && journal) journal->giveUp();
+    ConfirmRun(model_, seconds, *this);
+  }
   reportPort(FinishRunCommand(model_, port_, *this));
   view_->statisticsBar()->transferToControls();
   view_->update();
