@@ -59,11 +59,7 @@ void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
   }
 }
 // The figure is CPU milliseconds per second of streaming: 10 ms is 1 % of one core.
-BENCHMARK(BM_MonitorCpuAt87FramesPerSecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonitorCpuAt87FramesPerSecond)->Apply(pv::bench::CpuWhileStreamingRuns);
 
 }  // namespace
 

@@ -12,7 +12,6 @@
 #include "app_model.h"
 #include "platform/qt_serial_port.h"
 #include "program_harness.h"
-#include "sim/pty_meter.h"
 #include "ui/chart/chart_view.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
@@ -81,10 +80,7 @@ void BM_CpuWhileStreaming87PerSecond(benchmark::State& state) {
 BENCHMARK(BM_CpuWhileStreaming87PerSecond)
     ->ArgNames({"steady", "journal"})
     ->ArgsProduct({{0, 1}, {1, 0}})
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(CpuWhileStreamingRuns);
 
 }  // namespace
 

@@ -177,6 +177,13 @@ inline void MeasureCpuWhileStreaming(benchmark::State& state, bool steady, const
   }
 }
 
+// The settings every whole-program CPU benchmark registers with: one child run per
+// repetition, timed by the CPU share it reports, three repetitions. Usage:
+// BENCHMARK(BM_X)->Apply(CpuWhileStreamingRuns).
+inline void CpuWhileStreamingRuns(benchmark::internal::Benchmark* b) {
+  b->UseManualTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+}
+
 // The started program: the application and, with --demo, the simulated meter it
 // opens, which outlives it.
 struct StartedProgram {
@@ -216,7 +223,7 @@ inline bool StartOneSecondRun(ui::MeterApp& app, const std::string& device) {
     *seconds = 1;
     return true;
   };
-  mainWindow->prompts.askSaveOnRun = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  mainWindow->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
   if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
     std::fprintf(stderr, "no readings from %s\n", device.c_str());
     return false;

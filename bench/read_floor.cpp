@@ -18,7 +18,6 @@
 
 #include "platform/qt_serial_port.h"
 #include "program_harness.h"
-#include "sim/pty_meter.h"
 
 namespace {
 
@@ -109,10 +108,7 @@ void BM_FloorReadEveryFrame87PerSecond(benchmark::State& state) {
 BENCHMARK(BM_FloorReadEveryFrame87PerSecond)
     ->ArgName("qt")
     ->DenseRange(0, 2)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(CpuWhileStreamingRuns);
 
 }  // namespace
 

@@ -210,8 +210,7 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   const QString folder = dir.path() + QStringLiteral("/state/pneuvista");
   LiveApp live(folder);
   ui::MainWindow* window = live.window();
-  window->prompts.askSaveOnRun = [](const QString&) { return ui::SaveAnswer::DontSave; };
-  window->prompts.askSaveOnClose = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  window->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
   auto journals = [&] { return QDir(folder).entryList({QStringLiteral("*.pvjournal")}, QDir::Files); };
   ASSERT_TRUE(live.runFor(2));
   window->runCommand(ui::Command::Stop);

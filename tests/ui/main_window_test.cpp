@@ -45,11 +45,10 @@ struct Shell {
       return "/dev/ttyUSB" + std::to_string(n - 1);
     });
     realPrompts = window->prompts;
-    window->prompts.askSaveOnRun = [this](const QString& q) {
+    window->prompts.askToSave = [this](const QString& q) {
       questions.push_back(q);
       return answerYes ? SaveAnswer::Save : SaveAnswer::DontSave;
     };
-    window->prompts.askSaveOnClose = window->prompts.askSaveOnRun;
     window->files.saveRun = [this] {
       ++saves;
       return saveSucceeds;
@@ -153,13 +152,15 @@ TEST(MainWindow, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) 
   }
 }
 
+// Answers to a save question box that leave it unanswered: Escape, or its close button.
+bool PressEscape(QWidget* box) {
+  QTest::keyClick(box, Qt::Key_Escape);
+  return true;
+}
+bool CloseBox(QWidget* box) { return box->close(), true; }
+
 TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
   using testsupport::ModalAnswers;
-  auto escape = [](QWidget* box) {
-    QTest::keyClick(box, Qt::Key_Escape);
-    return true;
-  };
-  auto closeBox = [](QWidget* box) { return box->close(), true; };
   auto yes = [](QWidget* box) { return testsupport::Click(box, QMessageBox::Yes); };
   auto no = [](QWidget* box) { return testsupport::Click(box, QMessageBox::No); };
   struct Case {
@@ -170,8 +171,8 @@ TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
     int saves;
   };
   const Case cases[] = {
-      {"Escape", escape, true, false, 0},
-      {"the box closed", closeBox, true, false, 0},
+      {"Escape", PressEscape, true, false, 0},
+      {"the box closed", CloseBox, true, false, 0},
       {"Yes, Save cancelled or failed", yes, false, false, 1},
       {"Yes, saved", yes, true, true, 1},
       {"No", no, true, true, 0},
@@ -181,7 +182,7 @@ TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
     Shell s;
-    s.window->prompts.askSaveOnClose = s.realPrompts.askSaveOnClose;
+    s.window->prompts.askToSave = s.realPrompts.askToSave;
     s.saveSucceeds = c.saveSucceeds;
     s.model.store.sampleCount = 2;
     s.window->show();
@@ -286,13 +287,8 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
     int saves;
   };
   const Case cases[] = {
-      {"Escape",
-       [](QWidget* box) {
-         QTest::keyClick(box, Qt::Key_Escape);
-         return true;
-       },
-       0},
-      {"the box closed", [](QWidget* box) { return box->close(), true; }, 0},
+      {"Escape", PressEscape, 0},
+      {"the box closed", CloseBox, 0},
       {"Yes, Save cancelled or failed", nullptr, 1},
   };
   for (const auto& c : cases) {
@@ -306,7 +302,7 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
     ModalAnswers answers;
     QString text;
     if (c.step) {
-      s.window->prompts.askSaveOnRun = s.realPrompts.askSaveOnRun;
+      s.window->prompts.askToSave = s.realPrompts.askToSave;
       s.window->show();
       answers.then([&](QWidget* w) {
         QMessageBox* box = testsupport::AsMessageBox(w);

@@ -49,8 +49,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
   setWindowIcon(AppIcon());
-  prompts.askSaveOnRun = [this](const QString& question) { return AskSaveQuestion(question, this); };
-  prompts.askSaveOnClose = prompts.askSaveOnRun;
+  prompts.askToSave = [this](const QString& question) { return AskSaveQuestion(question, this); };
   prompts.askSampleRate = [this](int preset, int* value) {
     SampleRateDialog dlg(this);
     dlg.setValue(preset);
@@ -312,7 +311,7 @@ void MainWindow::onReceive() {
 void MainWindow::onRun() {
   bool givenUp = false;
   if (ShouldAskSaveOnRun(model_)) {
-    const SaveAnswer answer = prompts.askSaveOnRun(QString::fromLatin1(kRunSaveQuestion));
+    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kRunSaveQuestion));
     // Escape leaves the run on show as it was, journal and all.
     if (answer == SaveAnswer::Cancel) return;
     givenUp = answer == SaveAnswer::DontSave;
@@ -420,7 +419,7 @@ void MainWindow::onAbout() {
 
 bool MainWindow::closeSequence() {
   if (ShouldAskSaveOnClose(model_)) {
-    const SaveAnswer answer = prompts.askSaveOnClose(QString::fromLatin1(kCloseSaveQuestion));
+    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kCloseSaveQuestion));
     if (answer == SaveAnswer::Cancel) return false;
     // A Save that was cancelled or failed (and said so) keeps the program and its run.
     if (answer == SaveAnswer::Save && !(files.saveRun && files.saveRun())) return false;

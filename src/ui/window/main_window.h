@@ -43,8 +43,8 @@ enum class SaveAnswer { Save, DontSave, Cancel };
 
 // Questions and dialogs the commands put to the user; tests replace them.
 struct UserPrompts {
-  std::function<SaveAnswer(const QString& question)> askSaveOnRun;
-  std::function<SaveAnswer(const QString& question)> askSaveOnClose;
+  // Run's and the close's save questions, told apart by their text.
+  std::function<SaveAnswer(const QString& question)> askToSave;
   std::function<bool(int preset, int* value)> askSampleRate;
   std::function<bool(int preset, int* value)> askPortNumber;
   // COM Port > Find meter: the meters found; returns the index chosen, -1 for none. An
