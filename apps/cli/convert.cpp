@@ -58,7 +58,7 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   if (xls) files.emplace_back(*xls, contents.emplace_back(BuildSpreadsheet(rows)));
   if (xlsx) {
     // The file keeps no date: the document gets no creation time of the run.
-    auto book = BuildWorkbook(rows, 0);
+    auto book = BuildWorkbook(rows, 0, FolderOf(*xlsx));
     if (!book) return Fail(err, kExitBadFile, *xlsx + ": " + book.error().message);
     files.emplace_back(*xlsx, contents.emplace_back(book.value().begin(), book.value().end()));
   }

@@ -1,12 +1,16 @@
 // pneuvista-cli monitor: the meter's readings as a stream of lines for other programs,
 // greeted, watched and sent off as `record` does, without a run.
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <clocale>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -49,7 +53,8 @@ constexpr std::string_view kDetails =
     "sent EXIT and DISCONNECT.\n"
     "\n"
     "exit status: 0 the stream ended as asked or its reader went away; 1 the port cannot be\n"
-    "opened; 2 wrong usage; 3 the meter stopped answering or never answered\n";
+    "opened or the readings cannot be written; 2 wrong usage; 3 the meter stopped answering\n"
+    "or never answered\n";
 
 struct MonitorArgs {
   std::string device;
@@ -96,14 +101,22 @@ std::string ParseMonitorArgs(Args args, MonitorArgs& m) {
   return {};
 }
 
-// Writes one line and flushes it; false once the reader has gone.
-bool Emit(std::ostream& out, const std::string& line) {
+// Writes one line and flushes it; false once the stream cannot take it, with the
+// system's reason in *failure (EPIPE when the reader went away).
+bool Emit(std::ostream& out, const std::string& line, int* failure) {
+  errno = 0;
   out << line << std::flush;
-  return static_cast<bool>(out);
+  if (out) return true;
+  if (*failure == 0) *failure = errno != 0 ? errno : EIO;
+  return false;
 }
 
 // Streams with the event loop running until the stream ends; returns the exit status.
 int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
+  // With standard output closed, the next descriptor opened (the port's) would become
+  // it and receive the readings.
+  if (::fcntl(STDOUT_FILENO, F_GETFD) < 0 && errno == EBADF)
+    return Fail(err, kExitBadFile, "cannot write the readings: standard output is closed");
   int argc = 1;
   char name[] = "pneuvista-cli";
   char* argv[] = {name, nullptr};
@@ -126,10 +139,12 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   HeadlessRecorder stream(options);
 
   long long lines = 0;
+  int writeFailure = 0;
   QObject::connect(&stream, &HeadlessRecorder::frameReceived, [&] {
     const auto reading = StreamReadingOf(stream.model(), stream.lastFrame());
     if (!reading) return;
-    if (!Emit(out, StreamLine(m.format, *reading, IsoLocalTime(std::chrono::system_clock::now())))) {
+    if (!Emit(out, StreamLine(m.format, *reading, IsoLocalTime(std::chrono::system_clock::now())),
+              &writeFailure)) {
       stream.requestStop(StopReason::Interrupted);
     } else if (++lines == m.count) {
       stream.requestStop(StopReason::SampleCount);
@@ -142,8 +157,12 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   QObject::connect(&quit, &QuitSignals::quitRequested, [&] { stream.requestStop(StopReason::Interrupted); });
 
   if (!stream.start()) return Fail(err, kExitBadFile, stream.portError());
-  if (!Emit(out, StreamHeader(m.format))) stream.requestStop(StopReason::Interrupted);
+  if (!Emit(out, StreamHeader(m.format), &writeFailure)) stream.requestStop(StopReason::Interrupted);
   app.exec();
+  // A reader that went away ends the stream as asked; any other failed write (a full
+  // disk, a closed standard output) lost readings.
+  if (writeFailure != 0 && writeFailure != EPIPE)
+    return Fail(err, kExitBadFile, std::string("cannot write the readings: ") + std::strerror(writeFailure));
   switch (stream.stopReason()) {
     case StopReason::NoReading:
       return Fail(err, kExitNoMeter, m.device + ": no reading from the meter (is it switched on and connected?)");

@@ -1,5 +1,6 @@
 // pneuvista-cli record: an acquisition run without the window, through the same
 // start-up, Run, sample timer, watchdog, Save and close sequence as the window.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,8 +44,9 @@ constexpr std::string_view kDetails =
     "  --duration SECONDS  stop this long after the run was started\n"
     "  --no-txt            do not write the text table FILE.txt beside the data file\n"
     "\n"
-    "The run ends after N samples, after the duration, on Ctrl+C or SIGTERM, when the store\n"
-    "is full (17278 samples), or when the meter stops answering for 5 to 10 seconds. The\n"
+    "The run ends after N samples, after the duration, on Ctrl+C, SIGTERM or SIGHUP (the\n"
+    "terminal closed), when the store is full (17278 samples), or when the meter stops\n"
+    "answering for 5 to 10 seconds. The\n"
     "samples taken are then written (each file is replaced as a whole or not at all) and\n"
     "the meter is sent EXIT and DISCONNECT. A run that holds no sample writes no file.\n"
     "If the meter sends no reading within 8 seconds of start-up, no run is started and no\n"
@@ -235,6 +237,9 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   char* argv[] = {name, nullptr};
   QCoreApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
+  // A reader of the progress or of the closing line that went away (record ... | true)
+  // is no failed recording: the write fails quietly and the run is saved all the same.
+  ::signal(SIGPIPE, SIG_IGN);
 
   std::unique_ptr<PtyMeter> meter;
   if (r.demo) {
@@ -268,8 +273,9 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   QObject::connect(&recorder, &HeadlessRecorder::finished, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
 
-  // Ctrl+C and SIGTERM end the run like Stop, so the samples taken are saved.
-  QuitSignals quit;
+  // Ctrl+C, SIGTERM and SIGHUP (the terminal closed) end the run like Stop, so the
+  // samples taken are saved.
+  QuitSignals quit(QuitSignals::kWithHangUp);
   QObject::connect(&quit, &QuitSignals::quitRequested,
                    [&] { recorder.requestStop(StopReason::Interrupted); });
 

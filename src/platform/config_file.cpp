@@ -1,14 +1,19 @@
 #include "platform/config_file.h"
 
+#include <unistd.h>
+
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
+#include "files/atomic_save.h"
+#include "files/read_file.h"
 #include "platform/port_paths.h"
 
 namespace pv {
@@ -64,23 +69,44 @@ std::optional<std::string> KeyOf(const std::string& line, std::string* value = n
 // read beyond this point.
 constexpr std::size_t kMaxConfigBytes = 1 << 20;
 
-// The file's lines, up to kMaxConfigBytes; `whole` is false when there was more.
+// Some editors start a UTF-8 file with a byte-order mark; it is no part of the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The file's lines, up to kMaxConfigBytes; `whole` is false when there was more. The
+// byte-order mark and the line ends the file had are written back as they were.
 struct FileLines {
   ConfigLines lines;
   bool whole = true;
+  bool byteOrderMark = false;
+  std::string lineEnd = "\r\n";
 };
 
-FileLines ReadFileLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+// Up to limit + 1 bytes of the file; nothing for a file that is missing, unreadable or
+// not a regular file (a FIFO there would otherwise block the program's start).
+std::string ReadConfigText(const std::string& path, std::size_t limit) {
+  const auto opened = OpenRegularFile(path);
+  if (!opened) return {};
+  const int fd = opened.value();
   std::string text;
   char block[4096];
-  while (in && text.size() <= kMaxConfigBytes) {
-    in.read(block, sizeof block);
-    text.append(block, static_cast<std::size_t>(in.gcount()));
+  while (text.size() <= limit) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(block, static_cast<std::size_t>(n));
   }
+  ::close(fd);
+  return text;
+}
+
+FileLines ReadFileLines(const std::string& path) {
+  std::string text = ReadConfigText(path, kMaxConfigBytes);
   FileLines read;
   read.whole = text.size() <= kMaxConfigBytes;
   if (!read.whole) text.resize(kMaxConfigBytes);
+  read.byteOrderMark = text.starts_with(kByteOrderMark);
+  if (const auto eol = text.find('\n'); eol != std::string::npos && (eol == 0 || text[eol - 1] != '\r'))
+    read.lineEnd = "\n";
   read.lines = SplitConfigLines(text);
   return read;
 }
@@ -132,29 +158,27 @@ void SetValue(std::vector<std::string>& lines, const char* section, const char* 
   lines.push_back(entry);
 }
 
-// Replaces the file as a whole, so that a failed write leaves the old one.
-std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+// Replaces the file as a whole through the atomic save, so that a failed write leaves
+// the old one and a replaced file keeps its mode.
+std::string WriteLines(const std::string& path, const FileLines& file) {
+  if (path.empty()) return NoConfigFolderMessage();
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return path + ": " + std::strerror(errno);
-    for (const auto& l : lines) out << l << "\r\n";
-    out.flush();
-    if (!out) return path + ": " + std::strerror(errno);
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::string err = path + ": " + std::strerror(errno);
-    std::remove(temp.c_str());
-    return err;
-  }
-  return {};
+  std::string text = file.byteOrderMark ? std::string(kByteOrderMark) : std::string();
+  for (const auto& l : file.lines) text += l + file.lineEnd;
+  const std::array<FileToWrite, 1> files{FileToWrite(path, text)};
+  const FileStatus saved = SaveFilesAtomically(files);
+  return saved ? std::string() : saved.error().message;
 }
 
 }  // namespace
 
+std::string NoConfigFolderMessage() {
+  return "no configuration folder ($XDG_CONFIG_HOME and $HOME are not set): settings are not kept";
+}
+
 ConfigLines SplitConfigLines(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   ConfigLines lines;
   while (!text.empty()) {
     const auto eol = text.find('\n');
@@ -169,13 +193,19 @@ ConfigLines SplitConfigLines(std::string_view text) {
 int ComPortIn(const ConfigLines& lines) {
   const auto value = FindValue(lines, kSection, kKey);
   if (!value) return kDefaultComPort;
-  // Like the profile functions: the leading decimal digits, 0 when there are none.
+  // Like the profile functions: the leading decimal digits, 0 when there are none. A
+  // number no port can have counts as no number at all.
   char* end = nullptr;
+  errno = 0;
   const long n = std::strtol(value->c_str(), &end, 10);
+  if (errno == ERANGE || n < INT_MIN || n > INT_MAX) return kDefaultComPort;
   return end == value->c_str() ? 0 : static_cast<int>(n);
 }
 
 void SetComPort(ConfigLines& lines, int port) {
+  // The user's own line stays when it already means this port ("COM num= 3", or a
+  // number out of range that stands for the default).
+  if (FindValue(lines, kSection, kKey) && ComPortIn(lines) == port) return;
   SetValue(lines, kSection, kKey, std::to_string(port));
 }
 
@@ -267,7 +297,7 @@ std::string EditFile(const std::string& path, Change change) {
   // Writing back what was read of a larger file would cut off the rest of it.
   if (!read.whole) return path + ": larger than 1 MB, not a configuration file; left as it is";
   change(read.lines);
-  return WriteLines(path, read.lines);
+  return WriteLines(path, read);
 }
 
 }  // namespace

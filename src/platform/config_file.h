@@ -27,11 +27,15 @@ struct WindowPlace {
 };
 
 // "COM num" of the file; the default when the file, the section or the key is
-// missing or the value is not a number. No range test: the port refuses bad numbers.
+// missing or the value is a number past the integer range. No other range test: the
+// port refuses bad numbers. A leading UTF-8 byte-order mark is skipped.
 int ReadComPort(const std::string& path);
 
-// Writes "COM num" = port ("%d"), keeping every other line of the file. Returns an
-// error text, empty on success.
+// Writes "COM num" = port ("%d"), keeping every other line of the file, and the key's
+// own line when it already reads as that port. Every writer below replaces the file
+// through the atomic save, keeping its mode, its line ends and its byte-order mark; with
+// an empty path (no configuration folder) nothing is written. Returns an error text,
+// empty on success.
 std::string WriteComPort(const std::string& path, int port);
 
 // Writes "COM<port>=device" into the [Ports] section in place of any line there for the
@@ -60,9 +64,10 @@ std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& pla
 
 // The same on the file's lines, for whoever holds the text: the functions above are
 // these with the file read before and replaced after. Lines are split at LF, with a CR
-// before it dropped; the file is written back with CRLF.
+// before it dropped; the file is written back with the line ends it had (CRLF for a new one).
 using ConfigLines = std::vector<std::string>;
-ConfigLines SplitConfigLines(std::string_view text);
+ConfigLines SplitConfigLines(std::string_view text);  // without a leading byte-order mark
+std::string NoConfigFolderMessage();
 int ComPortIn(const ConfigLines& lines);
 void SetComPort(ConfigLines& lines, int port);
 PortPathMap PortPathsIn(const ConfigLines& lines);

@@ -18,6 +18,7 @@
 #include "link/ingest.h"
 #include "link/link.h"
 #include "link/port_commands.h"
+#include "platform/port_paths.h"
 #include "platform/qt_serial_port.h"
 
 namespace pv {
@@ -38,17 +39,10 @@ std::map<std::string, std::string> StableNames(const std::string& folder) {
 
 namespace {
 
-// The device a path names, through any links; the path itself when it cannot be resolved.
-std::string RealPath(const std::string& path) {
-  std::error_code ec;
-  const std::string real = std::filesystem::canonical(path, ec).string();
-  return ec ? path : real;
-}
-
 // The stable name of the device at path (or of what it links to); empty when it has none.
 std::string StableNameOf(const std::string& path, const std::map<std::string, std::string>& stableNames) {
   auto it = stableNames.find(path);
-  if (it == stableNames.end()) it = stableNames.find(RealPath(path));
+  if (it == stableNames.end()) it = stableNames.find(RealDevicePath(path));
   return it != stableNames.end() ? it->second : std::string();
 }
 
@@ -70,8 +64,10 @@ bool LockedByQtProgram(const std::string& path) {
 }  // namespace
 
 bool DeviceBusy(const std::string& path) {
-  if (LockedByQtProgram(path)) return true;
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  // Under its real name: a program that opened it through a link locked that name.
+  const std::string device = RealDevicePath(path);
+  if (LockedByQtProgram(device)) return true;
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == EBUSY;
   ::close(fd);
   return false;
@@ -91,7 +87,7 @@ std::vector<SerialDevice> ListSerialDevices(const std::vector<std::string>& extr
     devices.push_back(std::move(d));
   }
   for (const std::string& path : extraPaths) {
-    const std::string real = RealPath(path);
+    const std::string real = RealDevicePath(path);
     const bool known = std::any_of(devices.begin(), devices.end(),
                                    [&](const SerialDevice& d) { return d.path == path || d.path == real; });
     if (known) continue;

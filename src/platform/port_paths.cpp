@@ -1,6 +1,7 @@
 #include "platform/port_paths.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/config_file.h"
 
@@ -8,7 +9,9 @@ namespace pv {
 
 std::string ConfigFilePath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg) return std::string(xdg) + "/" + kConfigFileName;
+  // A relative folder is ignored, as the XDG rules ask: it would depend on where the
+  // program happens to be started.
+  if (xdg && *xdg == '/') return std::string(xdg) + "/" + kConfigFileName;
   const char* home = std::getenv("HOME");
   if (home && *home) return std::string(home) + "/.config/" + kConfigFileName;
   return {};
@@ -22,6 +25,12 @@ std::string DefaultDevicePath(int number) {
 std::string ResolvePortPath(int number, const PortPathMap& configured) {
   if (const auto it = configured.find(number); it != configured.end()) return it->second;
   return DefaultDevicePath(number);
+}
+
+std::string RealDevicePath(const std::string& path) {
+  std::error_code ec;
+  const std::string real = std::filesystem::canonical(path, ec).string();
+  return ec ? path : real;
 }
 
 std::string ConfiguredPortPath(int number) {

@@ -11,8 +11,9 @@ using PortPathMap = std::map<int, std::string>;
 inline constexpr const char* kConfigFileName = "PNEUVISTAconfig.ini";
 inline constexpr const char* kPortsSection = "Ports";
 
-// "$XDG_CONFIG_HOME/PNEUVISTAconfig.ini", with ~/.config when the variable is unset or
-// empty. Empty when neither that nor $HOME is known.
+// "$XDG_CONFIG_HOME/PNEUVISTAconfig.ini", with ~/.config when the variable is unset,
+// empty or not an absolute path. Empty when neither that nor $HOME is known: there is
+// then no configuration file to read or write.
 std::string ConfigFilePath();
 
 // Port n is /dev/ttyUSB{n-1}. Numbers below 1 have no device: the result is empty.
@@ -20,6 +21,11 @@ std::string DefaultDevicePath(int number);
 
 // The configured path of port n when there is one, else the default.
 std::string ResolvePortPath(int number, const PortPathMap& configured);
+
+// The device a path names, through any symlinks (a /dev/serial/by-id name); the path
+// itself when it cannot be resolved. A port is locked and checked for being busy under
+// this name, so that two names of one device count as one port.
+std::string RealDevicePath(const std::string& path);
 
 // ResolvePortPath with the [Ports] section of the user's configuration file, read now.
 std::string ConfiguredPortPath(int number);

@@ -173,7 +173,8 @@ void QtSerialPort::open() {
   if (path.empty())
     fail("COM" + std::to_string(number_) + ": no serial device for port number " + std::to_string(number_));
 
-  serial_.setPortName(QString::fromStdString(path));
+  // Opened (and so locked) under the device's real name, whatever link names it.
+  serial_.setPortName(QString::fromStdString(RealDevicePath(path)));
   applyLineSettings();
   lost_ = false;
   lastEventData_ = false;

@@ -18,7 +18,7 @@ void OnSignal(int number) {
 
 }  // namespace
 
-QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
+QuitSignals::QuitSignals(HangUp hangUp, QObject* parent) : QObject(parent), hangUp_(hangUp == kWithHangUp) {
   if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) return;
   notifier_ = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] {
@@ -31,11 +31,13 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  if (hangUp_) sigaction(SIGHUP, &action, nullptr);
 }
 
 QuitSignals::~QuitSignals() {
   signal(SIGINT, SIG_DFL);
   signal(SIGTERM, SIG_DFL);
+  if (hangUp_) signal(SIGHUP, SIG_DFL);
 }
 
 }  // namespace pv

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -110,9 +111,9 @@ TEST_F(AtomicSave, AFailureLeavesExistingFilesIntact) {
 
 TEST_F(AtomicSave, AFailedRenameSaysWhatWasAlreadySaved) {
   SaveSystemCalls calls = SaveSystemCalls::Posix();
-  calls.rename = [n = 0](const char* from, const char* to) mutable {
+  calls.rename = [n = 0](int folder, const char* from, const char* to) mutable {
     if (++n == 2) return errno = EXDEV, -1;
-    return ::rename(from, to);
+    return ::renameat(folder, from, folder, to);
   };
   const std::vector<FileToWrite> files = {{path("a.KvtDat"), "data"}, {path("b.txt"), "table"}};
   const FileStatus status = SaveFilesAtomically(files, calls);
@@ -149,6 +150,68 @@ TEST_F(AtomicSave, ReplacingAFileKeepsItsPermissions) {
   ASSERT_TRUE(SaveFilesAtomically(files));
   EXPECT_EQ(fs::status(path("a.txt")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A symlink at the target is replaced by the new file: what it points to keeps its
+// contents and mode, and the new file gets the program's own mode.
+TEST_F(AtomicSave, ASymlinkAtTheTargetIsReplacedNeverWrittenThrough) {
+  Write(path("victim"), "keep");
+  fs::permissions(path("victim"), fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                                      ~fs::perms::others_exec);  // 0666
+  fs::create_symlink(path("victim"), path("a.KvtDat"));
+  const mode_t mask = ::umask(022);
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "new"}};
+  const FileStatus status = SaveFilesAtomically(files);
+  ::umask(mask);
+  ASSERT_TRUE(status) << status.error().message;
+  EXPECT_EQ(Read(path("victim")), "keep");
+  EXPECT_EQ(fs::status(path("victim")).permissions(), static_cast<fs::perms>(0666));
+  EXPECT_FALSE(fs::is_symlink(path("a.KvtDat")));
+  EXPECT_EQ(Read(path("a.KvtDat")), "new");
+  EXPECT_EQ(fs::status(path("a.KvtDat")).permissions(), static_cast<fs::perms>(0644));
+}
+
+// The renames reach the disk with their folder's sync, done before the save returns,
+// so a journal given up after a save never goes before the new names are on disk.
+TEST_F(AtomicSave, TheFolderIsSyncedAfterTheRenamesBeforeTheSaveReturns) {
+  std::vector<std::string> steps;
+  SaveSystemCalls calls = SaveSystemCalls::Posix();
+  calls.fsync = [&](int fd) {
+    struct stat info {};
+    ::fstat(fd, &info);
+    steps.push_back(S_ISDIR(info.st_mode) ? "sync folder" : "sync file");
+    return ::fsync(fd);
+  };
+  calls.rename = [&](int folder, const char* from, const char* to) {
+    steps.push_back("rename");
+    return ::renameat(folder, from, folder, to);
+  };
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "data"}, {path("a.txt"), "table"}};
+  ASSERT_TRUE(SaveFilesAtomically(files, calls));
+  EXPECT_EQ(steps, std::vector<std::string>({"sync file", "sync file", "rename", "rename", "sync folder"}));
+}
+
+// Temporaries that killed saves left are removed when their process is gone; names
+// planted to block the next save's temporaries do not block it.
+TEST_F(AtomicSave, StaleTemporariesGoAndPlantedNamesDoNotBlock) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string self = std::to_string(::getpid());
+  struct Case {
+    std::string name;
+    bool stays;
+  };
+  std::vector<Case> cases = {{".a.KvtDat.tmp-" + std::to_string(gone) + "-7f3a", false},
+                             {".a.KvtDat.tmp-1-7f3a", true},       // its process lives
+                             {".b.KvtDat.tmp-" + std::to_string(gone) + "-1", true}};  // another file's
+  for (int i = 0; i < 100; ++i) cases.push_back({".a.KvtDat.tmp-" + self + "-" + std::to_string(i), true});
+  for (const Case& c : cases) Write(path(c.name), "left");
+  const std::vector<FileToWrite> files = {{path("a.KvtDat"), "data"}};
+  const FileStatus status = SaveFilesAtomically(files);
+  ASSERT_TRUE(status) << status.error().message;
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(path(c.name)), c.stays) << c.name;
+  EXPECT_EQ(Names().size(), cases.size());  // the stale one went, the new file came
 }
 
 TEST_F(AtomicSave, DevicesAndFoldersAreNeverReplaced) {

@@ -4,13 +4,17 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <locale>
 
 #include "files/csv_table.h"
 #include "files/export_format.h"
 #include "files/run_export.h"
+#include "files/read_file.h"
 #include "files/workbook.h"
+#include "files/workbook_check.h"
 #include "run_fixture.h"
+#include "small_disk.h"
 
 namespace pv {
 namespace {
@@ -138,9 +142,42 @@ TEST_F(ExportFolder, EveryFormatIsWrittenWholeOrNotAtAll) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
 }
 
+// The library packs the workbook's parts through temporary files: a full /tmp gives no
+// broken workbook, and a full target folder fails as Save fails, keeping the old file.
+TEST_F(ExportFiles, AFullDiskNeverGivesABrokenWorkbook) {
+  const auto m = test::MakeRun(300);
+  char pattern[] = "/var/tmp/pneuvista-book-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern, book = dir + "/run.xlsx";
+  ::unsetenv("TMPDIR");
+  struct Case {
+    const char* what;
+    std::string fullFolder;
+    bool saves;
+  };
+  const Case cases[] = {{"/tmp full, the target's folder with room", "/tmp", true},
+                        {"the target's folder full", dir, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PV_ON_SMALL_DISK(c.fullFolder, [&] {
+      std::ofstream(book) << "old workbook";
+      testsupport::FillUp(c.fullFolder);
+      const FileStatus status = ExportRun(*m, book);
+      const auto bytes = ReadWholeFile(book);
+      if (!bytes) return bytes.error().message;
+      if (static_cast<bool>(status) != c.saves) return status ? "saved" : status.error().message;
+      if (!c.saves) return std::string(bytes.value().begin(), bytes.value().end()) == "old workbook"
+                               ? std::string()
+                               : std::string("the old workbook was replaced");
+      return IncompleteWorkbookPart(bytes.value()).value_or("");
+    });
+  }
+  fs::remove_all(dir);
+}
+
 TEST_F(ExportFiles, AnEmptyRunGivesAWorkbookWithTheHeaderAlone) {
   auto m = test::MakeRun(0);
-  const auto book = BuildWorkbook(LiveRunRows(*m), 0);
+  const auto book = BuildWorkbook(LiveRunRows(*m), 0, {});
   ASSERT_TRUE(book) << book.error().message;
   EXPECT_GT(book.value().size(), 1000u);
 }

@@ -2,6 +2,8 @@
 // truncated and hostile files: exact outputs, exit statuses and one-line messages.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -310,6 +312,65 @@ TEST(CliFiles, AnOutputThatCannotBeWrittenFailsAndLeavesTheOthersUnwritten) {
   EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains("run.csv")) << r.err.toStdString();
   EXPECT_FALSE(QFile::exists(txt));
+}
+
+// The type and permissions of what is at path, not of what a link there points to.
+mode_t ModeOf(const QString& path) {
+  struct stat info {};
+  return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & (S_IFMT | 07777) : 0;
+}
+
+// A symlink at an output is replaced by the new file, whichever command writes it: what
+// it points to keeps its contents and mode, and the new file gets 0644 less the umask.
+TEST(CliFiles, ASymlinkAtAnOutputIsReplacedNeverWrittenThrough) {
+  QTemporaryDir dir;
+  const QString input = WriteBytes(dir, "run.KvtDat", ToBytes(EncodeRecords()));
+  const char* const commands[][2] = {{"print", "--pdf"}, {"convert", "--txt"}, {"convert", "--xlsx"}};
+  const mode_t mask = ::umask(022);
+  for (const auto& [command, option] : commands) {
+    SCOPED_TRACE(std::string(command) + " " + option);
+    const QString victim = WriteBytes(dir, "victim", "keep");
+    ::chmod(QFile::encodeName(victim).constData(), 0666);
+    const QString link = dir.filePath(QStringLiteral("out"));
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(victim, link));
+    const Result r = RunCli({QString::fromLatin1(command), input, QString::fromLatin1(option), link});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(ReadAll(victim), "keep");
+    EXPECT_EQ(ModeOf(victim), S_IFREG | 0666);
+    EXPECT_EQ(ModeOf(link), S_IFREG | 0644);
+  }
+  ::umask(mask);
+}
+
+// A FIFO or a device given as the data file is refused at once, never waited on.
+TEST(CliFiles, AnInputThatIsNoRegularFileIsRefusedAtOnce) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath(QStringLiteral("run.KvtDat"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+  const QString out = dir.filePath(QStringLiteral("out"));
+  const QStringList commands[] = {{QStringLiteral("info"), fifo},
+                                  {QStringLiteral("convert"), fifo, QStringLiteral("--txt"), out},
+                                  {QStringLiteral("print"), fifo, QStringLiteral("--pdf"), out}};
+  for (const QStringList& args : commands) {
+    const Result r = RunCli(args);
+    EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(r.err, "pneuvista-cli: " + fifo.toUtf8() + ": not a regular file\n");
+  }
+  EXPECT_FALSE(QFile::exists(out));
+}
+
+// The file's texts reach the terminal with their control characters escaped.
+TEST(CliFiles, InfoEscapesControlCharactersOfTheFilesTexts) {
+  QTemporaryDir dir;
+  QByteArray bytes = ToBytes(EncodeRecords());
+  bytes = Patched(bytes, 6, "\x1b[31mRED");        // the start time's eight characters
+  bytes = Patched(bytes, 15, QByteArray("00:\x07\x00:25", 8));  // the end time's
+  const Result r = RunCli({QStringLiteral("info"), WriteBytes(dir, "run.KvtDat", bytes)});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("start:    \\x1b[31mRED\n")) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains("end:      00:\\x07\\x00:25\n")) << r.out.toStdString();
+  for (const char control : {'\x1b', '\x07', '\0'}) EXPECT_FALSE(r.out.contains(control));
 }
 
 TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {

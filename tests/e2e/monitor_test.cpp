@@ -101,6 +101,19 @@ TEST(Monitor, AReaderThatClosesThePipeEndsItQuietlyWithStatusZero) {
   ASSERT_TRUE(m.saidGoodbye());
 }
 
+// A stream that cannot be written (a full disk, standard output closed) is an error:
+// status 1 and one message, not a quiet end.
+TEST(Monitor, AStreamThatCannotBeWrittenExitsWithStatusOneAndOneMessage) {
+  for (const char* redirect : {" > /dev/full", " >&-"}) {
+    Monitoring m;
+    m.program.start(QStringLiteral("/bin/bash"),
+                    {QStringLiteral("-c"), Binary("pneuvista-cli") + " monitor --device " + m.device() + redirect});
+    EXPECT_EQ(m.finish(), 1) << redirect << m.log();
+    EXPECT_EQ(m.program.err.count('\n'), 1) << m.log();
+    EXPECT_TRUE(m.program.err.contains("cannot write the readings")) << m.log();
+  }
+}
+
 TEST(Monitor, EndsAtTheDurationOrWithStatusThreeWhenTheMeterGoesAway) {
   {
     Monitoring m;

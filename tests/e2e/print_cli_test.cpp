@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "app_model.h"
 #include "e2e_support.h"
 #include "files/datalogger_file.h"
 #include "link/units.h"
+#include "small_disk.h"
 
 namespace pv::e2e {
 namespace {
@@ -131,6 +135,31 @@ TEST(PrintCli, BadFilesAndWrongUsageAreToldWithTheirStatus) {
     EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
   }
+}
+
+// A PDF that cannot be written whole leaves the file that was there and fails, naming
+// the file and the reason; a device is never written as if it were the PDF.
+TEST(PrintCli, APdfThatCannotBeWrittenWholeLeavesTheOldFileAndFails) {
+  QTemporaryDir dir;
+  const std::string run = WriteRun(dir, "run.KvtDat", 40).toStdString();
+  const std::string disk = dir.filePath(QStringLiteral("disk")).toStdString();
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(disk)));
+  const std::string cli = Binary("pneuvista-cli").toStdString();
+  PV_ON_SMALL_DISK(disk, [&] {
+    const std::string pdf = disk + "/old.pdf";
+    std::ofstream(pdf) << "the old PDF";
+    testsupport::FillUp(disk);
+    const auto [status, said] = testsupport::RunShell("'" + cli + "' print '" + run + "' --pdf '" + pdf + "'");
+    std::ifstream kept(pdf);
+    const std::string old((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    if (status != 1) return "exit status " + std::to_string(status) + ": " + said;
+    if (said != "pneuvista-cli: " + pdf + ": cannot write: No space left on device\n") return "said: " + said;
+    return old == "the old PDF" ? std::string() : "the old PDF became: " + old.substr(0, 40);
+  });
+  const Result full = RunCli({QStringLiteral("print"), QString::fromStdString(run), QStringLiteral("--pdf"),
+                              QStringLiteral("/dev/full")});
+  EXPECT_EQ(full.exitCode, 1);
+  EXPECT_EQ(full.err, "pneuvista-cli: /dev/full: not a regular file; choose another name\n");
 }
 
 }  // namespace

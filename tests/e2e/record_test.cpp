@@ -2,6 +2,7 @@
 // the meter is told, what is written, and how each way of stopping ends.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -211,6 +212,28 @@ TEST(Record, SigtermSavesTheSamplesTakenSoFar) {
   ASSERT_GE(runs.size(), 2u);
   EXPECT_EQ(runs[runs.size() - 2], RunOf(Command::Exit, 3));
   EXPECT_EQ(runs.back(), RunOf(Command::Disconnect, 6));
+}
+
+// A reader of the output that went away, or the terminal closing (SIGHUP), is no failed
+// recording: the samples taken are saved and the status is 0.
+TEST(Record, APipeWithoutReaderOrAHangUpStillSavesTheRun) {
+  for (const bool hangUp : {false, true}) {
+    SCOPED_TRACE(hangUp ? "SIGHUP" : "record | true");
+    Recording r;
+    r.terminal.attach(r.program.process);
+    const QString record = Binary("pneuvista-cli") + " record --interval 1 --device " +
+                           QString::fromStdString(r.meter.devicePath()) + " --out " + r.out;
+    r.program.start(QStringLiteral("/bin/bash"),
+                    {QStringLiteral("-c"), hangUp ? "exec " + record : record + " --samples 2 | true; exit ${PIPESTATUS[0]}"});
+    r.program.process.waitForStarted();
+    r.terminal.detach();
+    if (hangUp) {
+      ASSERT_GE(r.waitForSamples(2), 2) << r.log();
+      ::kill(static_cast<pid_t>(r.program.process.processId()), SIGHUP);
+    }
+    ASSERT_EQ(r.finish(60000), 0) << r.log();
+    EXPECT_GE(InfoJson(r.out).value(QStringLiteral("count")).toInt(), 2) << r.log();
+  }
 }
 
 TEST(Record, UnpluggedMeterEndsTheRunWithStatusThreeAndKeepsItsSamples) {

@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace pv {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string Contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -139,6 +142,77 @@ TEST(ConfigFile, AFileTooLargeToReadWholeIsNeverWrittenBack) {
   EXPECT_NE(WriteComPort(path, 7), "");
   EXPECT_NE(WritePortPath(path, 1, "/dev/ttyS0"), "");
   EXPECT_EQ(Contents(path), big);
+}
+
+// The file as the user's editor left it: a byte-order mark is skipped, a number past
+// the integer range is the default, and a line that already says the port stays.
+TEST(ConfigFile, TheUsersOwnLinesAreReadAsMeantAndLeftAsWritten) {
+  struct Case {
+    const char* before;
+    int read, written;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF[COMInfo]\r\nCOM num=3\r\n", 3, 3, "\xEF\xBB\xBF[COMInfo]\r\nCOM num=3\r\n"},
+      {"\xEF\xBB\xBF[COMInfo]\r\nCOM num=3\r\n", 3, 4, "\xEF\xBB\xBF[COMInfo]\r\nCOM num=4\r\n"},
+      {"[COMInfo]\r\nCOM num=10000000000000000000000\r\n", 1, 1,
+       "[COMInfo]\r\nCOM num=10000000000000000000000\r\n"},
+      {"[COMInfo]\r\nCOM num=-99999999999\r\n", 1, 1, "[COMInfo]\r\nCOM num=-99999999999\r\n"},
+      {"[COMInfo]\r\nCOM num= 2 \r\n", 2, 2, "[COMInfo]\r\nCOM num= 2 \r\n"},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    std::ofstream(path, std::ios::binary) << c.before;
+    EXPECT_EQ(ReadComPort(path), c.read) << c.before;
+    EXPECT_EQ(WriteComPort(path, c.written), "");
+    EXPECT_EQ(Contents(path), c.after) << c.before;
+  }
+}
+
+// Written as any save: a symlink planted at the old fixed temporary name is not
+// followed, and the file keeps its mode and its line ends.
+TEST(ConfigFile, WrittenLikeAnySave) {
+  struct Case {
+    const char* before;
+    fs::perms mode;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"[COMInfo]\r\nCOM num=2\r\n", fs::perms::owner_read | fs::perms::owner_write,
+       "[COMInfo]\r\nCOM num=7\r\n"},
+      {"[COMInfo]\nCOM num=2\n[Help]\nWindow=1,2,3,4\n", static_cast<fs::perms>(0640),
+       "[COMInfo]\nCOM num=7\n[Help]\nWindow=1,2,3,4\n"},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    const std::string victim = dir.filePath(QStringLiteral("victim")).toStdString();
+    std::ofstream(path, std::ios::binary) << c.before;
+    fs::permissions(path, c.mode);
+    std::ofstream(victim) << "keep";
+    fs::create_symlink(victim, path + ".tmp");
+    EXPECT_EQ(WriteComPort(path, 7), "");
+    EXPECT_EQ(Contents(path), c.after);
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(fs::status(path).permissions(), c.mode);
+    EXPECT_EQ(Contents(victim), "keep");
+  }
+}
+
+// Without a configuration folder nothing is written, least of all into the folder the
+// program was started in.
+TEST(ConfigFile, WithoutAConfigurationFolderNothingIsWritten) {
+  QTemporaryDir dir;
+  const std::string started = dir.path().toStdString();
+  const fs::path before = fs::current_path();
+  fs::current_path(started);
+  std::ofstream(".tmp") << "the user's own";
+  EXPECT_EQ(WriteComPort("", 3), NoConfigFolderMessage());
+  EXPECT_EQ(WriteFileFolders("", {"/d", "/e"}), NoConfigFolderMessage());
+  fs::current_path(before);
+  EXPECT_EQ(Contents(started + "/.tmp"), "the user's own");
+  EXPECT_EQ(std::distance(fs::directory_iterator(started), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -66,6 +66,10 @@ TEST(PortPaths, ConfigurationFileLivesInTheUsersConfigFolder) {
   qputenv("XDG_CONFIG_HOME", "");
   qputenv("HOME", "/home/someone");
   EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/PNEUVISTAconfig.ini");
+  qputenv("XDG_CONFIG_HOME", "relative/xdg");  // ignored, as the XDG rules say
+  EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/PNEUVISTAconfig.ini");
+  qunsetenv("HOME");
+  EXPECT_EQ(ConfigFilePath(), "");
 
   // The serial port resolves through that file unless told otherwise.
   QTemporaryDir dir;

@@ -6,10 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 #include "link/frame.h"
 #include "link/link.h"
+#include "platform/meter_probe.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 
@@ -215,6 +217,26 @@ TEST(SerialPortErrors, ABusyPortAndMisuseAreRefused) {
   first.setSettings(kLineSettings);
   first.close();
   EXPECT_NO_THROW(second.open());
+}
+
+// A meter held through a link (a /dev/serial/by-id name) is busy under its real name
+// and the other way round: a port is one port whatever its name.
+TEST(SerialPortErrors, APortIsOnePortWhateverItsName) {
+  QTemporaryDir dir;
+  PtyMeter meter;
+  ASSERT_TRUE(meter.start());
+  const std::string link = dir.filePath(QStringLiteral("usb-Meter-if00")).toStdString();
+  std::filesystem::create_symlink(meter.devicePath(), link);
+  const std::pair<std::string, std::string> holderAndOther[] = {{link, meter.devicePath()},
+                                                                {meter.devicePath(), link}};
+  for (const auto& [held, other] : holderAndOther) {
+    QtSerialPort holder([&](int) { return held; }), second([&](int) { return other; });
+    holder.open();
+    EXPECT_TRUE(DeviceBusy(other)) << other;
+    EXPECT_THROW(second.open(), PortError) << other;
+    EXPECT_NE(second.lastError().find(other + ": in use by another program"), std::string::npos)
+        << second.lastError();
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "files/run_export.h"
 #include "files/text_table.h"
+#include "link/units.h"
 #include "run_fixture.h"
 
 namespace {
@@ -42,15 +43,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", saved.error().message.c_str());
     return 1;
   }
-  // One line per sample: the value as "%.17g" (empty for errors), the unit cell and the
-  // reading; the first line gives the run start and the interval.
+  // One line per sample: the value as the decimal its reading shows (empty for errors),
+  // the unit cell and the reading; the first line gives the run start and the interval.
   std::ofstream expected(argv[2], std::ios::binary);
   expected << run->run.startTime << '\t' << kIntervalSeconds << '\n';
   const pv::LiveRunRows rows(*run);
   for (int i = 0; i < rows.size(); ++i) {
     const pv::SampleRow r = rows.row(i);
     char value[32] = "";
-    if (r.errorKind == 0) std::snprintf(value, sizeof value, "%.17g", static_cast<double>(r.value));
+    if (r.errorKind == 0)
+      std::snprintf(value, sizeof value, "%.*f", pv::Decimals(pv::kUnits[static_cast<std::size_t>(r.unitCode)]),
+                    static_cast<double>(r.value));
     expected << value << '\t' << pv::UnitText(r) << '\t' << pv::DataText(r, pv::DataStyle::TextTable) << '\n';
   }
   return expected ? 0 : 1;

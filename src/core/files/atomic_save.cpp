@@ -4,52 +4,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <vector>
 
+#include "files/save_temporaries.h"
+
 namespace pv {
 namespace {
 
-struct Pending {
-  const FileToWrite* file = nullptr;
-  std::string temporary;
+// A target folder, held open so that every step of the save works in the same folder
+// whatever happens to its path meanwhile.
+struct Folder {
+  std::string path;
   int fd = -1;
 };
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+struct Pending {
+  const FileToWrite* file = nullptr;
+  int folderFd = -1;
+  std::string name;
+  std::string temporary;  // a name in the folder; empty once renamed or removed
+  int fd = -1;
+};
 
 std::string NameOf(const std::string& path) {
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FileError Failure(const std::string& path, const char* doing, int err) {
+FileError Failure(const std::string& path, const std::string& doing, int err) {
   return FileError{path + ": " + doing + ": " + std::strerror(err)};
-}
-
-// A name of our own beside the target, created exclusively so it never clobbers
-// anything; mode 0666 lets the umask decide, as for any new file.
-int CreateTemporary(const std::string& target, std::string& temporary, int& err) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem =
-      FolderOf(target) + "/." + NameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = stem + std::to_string(counter++);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) break;
-  }
-  err = errno;
-  return -1;
 }
 
 bool WriteAll(const SaveSystemCalls& calls, int fd, std::string_view data, int& err) {
@@ -67,13 +55,60 @@ bool WriteAll(const SaveSystemCalls& calls, int fd, std::string_view data, int& 
   return true;
 }
 
-void Discard(std::vector<Pending>& pending) {
+void Discard(std::span<Pending> pending) {
   for (Pending& p : pending) {
     if (p.fd >= 0) ::close(p.fd);
     p.fd = -1;
-    if (!p.temporary.empty()) ::unlink(p.temporary.c_str());
+    if (!p.temporary.empty()) ::unlinkat(p.folderFd, p.temporary.c_str(), 0);
+    p.temporary.clear();
   }
 }
+
+// The folders of all targets, each opened once, and every target named in its folder.
+class SaveFolders {
+ public:
+  SaveFolders() = default;
+  SaveFolders(const SaveFolders&) = delete;
+  SaveFolders& operator=(const SaveFolders&) = delete;
+  ~SaveFolders() {
+    for (const Folder& f : folders_) ::close(f.fd);
+  }
+
+  std::optional<FileError> open(std::span<const FileToWrite> files, std::vector<Pending>& pending) {
+    for (const FileToWrite& file : files) {
+      Pending& p = pending.emplace_back();
+      p.file = &file;
+      p.name = NameOf(file.path);
+      if (p.name.empty() || p.name == "." || p.name == "..") return FileError{file.path + ": no file name given"};
+      const std::string folder = FolderOf(file.path);
+      auto known = std::find_if(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == folder; });
+      if (known == folders_.end()) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return Failure(file.path, "cannot create a file in " + folder, errno);
+        known = folders_.insert(folders_.end(), Folder{folder, fd});
+      }
+      p.folderFd = known->fd;
+    }
+    return std::nullopt;
+  }
+
+  // The renames reach the disk only with their folder's own sync. Some file systems
+  // cannot sync a folder at all; there it is the file system's promise, not ours.
+  std::optional<FileError> sync(const SaveSystemCalls& calls, const std::vector<Pending>& pending) const {
+    for (const Folder& f : folders_) {
+      if (calls.fsync(f.fd) == 0 || errno == EINVAL || errno == ENOTSUP) continue;
+      const int err = errno;
+      std::string saved;
+      for (const Pending& p : pending) saved += " " + p.file->path;
+      return FileError{f.path + ": cannot write the folder to disk: " + std::strerror(err) +
+                       " (saved but not yet safe from a power cut:" + saved + ")"};
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::vector<Folder> folders_;
+};
 
 }  // namespace
 
@@ -81,62 +116,57 @@ SaveSystemCalls SaveSystemCalls::Posix() {
   return SaveSystemCalls{
       [](int fd, const void* data, std::size_t n) { return ::write(fd, data, n); },
       [](int fd) { return ::fsync(fd); },
-      [](const char* from, const char* to) { return ::rename(from, to); },
+      [](int folder, const char* from, const char* to) { return ::renameat(folder, from, folder, to); },
   };
 }
 
 namespace {
 
-// Only regular files are replaced: renaming over a device, a pipe or a folder would
-// replace it (as root even /dev/full).
-std::optional<FileError> RefuseTargets(std::span<const FileToWrite> files) {
-  for (const FileToWrite& file : files) {
-    if (NameOf(file.path).empty()) return FileError{file.path + ": no file name given"};
+// Only regular files and symlinks are replaced: renaming over a device, a pipe or a
+// folder would replace it (as root even /dev/full). A symlink itself is replaced by
+// the new file; what it points to is left alone.
+std::optional<FileError> RefuseTargets(const std::vector<Pending>& pending) {
+  for (const Pending& p : pending) {
     struct stat target {};
-    if (::stat(file.path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
-      return FileError{file.path + ": not a regular file; choose another name"};
+    if (::fstatat(p.folderFd, p.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(target.st_mode) &&
+        !S_ISLNK(target.st_mode))
+      return FileError{p.file->path + ": not a regular file; choose another name"};
   }
   return std::nullopt;
 }
 
 // Every file into a temporary beside its target, written and synced.
-std::optional<FileError> WriteTemporaries(std::span<const FileToWrite> files, const SaveSystemCalls& calls,
-                                          std::vector<Pending>& pending) {
-  for (const FileToWrite& file : files) {
-    Pending& p = pending.emplace_back();
-    p.file = &file;
-    int err = 0;
-    p.fd = CreateTemporary(file.path, p.temporary, err);
+std::optional<FileError> WriteTemporaries(const SaveSystemCalls& calls, std::vector<Pending>& pending) {
+  for (Pending& p : pending) {
+    RemoveStaleTemporaries(p.folderFd, p.name);
+    p.fd = CreateSaveTemporary(p.folderFd, p.name, p.temporary);
     if (p.fd < 0) {
+      const int err = errno;
       p.temporary.clear();
       Discard(pending);
-      return Failure(file.path, ("cannot create a file in " + FolderOf(file.path)).c_str(), err);
+      return Failure(p.file->path, "cannot create a file in " + FolderOf(p.file->path), err);
     }
-    // Replacing a file keeps its permissions.
+    // Replacing a regular file keeps its permissions; a symlink's target lends none.
     struct stat existing {};
-    if (::stat(file.path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    if (::fstatat(p.folderFd, p.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode))
       ::fchmod(p.fd, existing.st_mode & 07777);
-    }
-    if (!WriteAll(calls, p.fd, file.contents, err)) {
+    int err = 0;
+    if (!WriteAll(calls, p.fd, p.file->contents, err)) {
       Discard(pending);
-      return Failure(file.path, "cannot write", err);
+      return Failure(p.file->path, "cannot write", err);
     }
   }
 
   // Syncing after all files are written lets the first sync carry the others' data in
   // the same journal commit, so two files cost little more than one.
   for (Pending& p : pending) {
-    if (calls.fsync(p.fd) != 0) {
-      const int err = errno;
-      Discard(pending);
-      return Failure(p.file->path, "cannot write to disk", err);
-    }
     const int fd = p.fd;
+    const bool synced = calls.fsync(fd) == 0;
+    const int err = errno;
     p.fd = -1;
-    if (::close(fd) != 0) {
-      const int err = errno;
+    if (!synced || ::close(fd) != 0) {
       Discard(pending);
-      return Failure(p.file->path, "cannot write to disk", err);
+      return Failure(p.file->path, "cannot write to disk", synced ? errno : err);
     }
   }
   return std::nullopt;
@@ -146,10 +176,9 @@ std::optional<FileError> WriteTemporaries(std::span<const FileToWrite> files, co
 std::optional<FileError> RenameIntoPlace(std::vector<Pending>& pending, const SaveSystemCalls& calls) {
   for (std::size_t i = 0; i < pending.size(); ++i) {
     Pending& p = pending[i];
-    if (calls.rename(p.temporary.c_str(), p.file->path.c_str()) != 0) {
+    if (calls.rename(p.folderFd, p.temporary.c_str(), p.name.c_str()) != 0) {
       const int err = errno;
-      std::vector<Pending> rest(pending.begin() + static_cast<std::ptrdiff_t>(i), pending.end());
-      Discard(rest);
+      Discard(std::span(pending).subspan(i));
       std::string message = p.file->path + ": cannot replace: " + std::strerror(err);
       if (i > 0) {
         message += " (already saved:";
@@ -158,6 +187,7 @@ std::optional<FileError> RenameIntoPlace(std::vector<Pending>& pending, const Sa
       }
       return FileError{message};
     }
+    p.temporary.clear();
   }
   return std::nullopt;
 }
@@ -165,14 +195,16 @@ std::optional<FileError> RenameIntoPlace(std::vector<Pending>& pending, const Sa
 }  // namespace
 
 FileStatus SaveFilesAtomically(std::span<const FileToWrite> files, const SaveSystemCalls& calls) {
-  if (auto refused = RefuseTargets(files)) return *refused;
+  SaveFolders folders;
   std::vector<Pending> pending;
   pending.reserve(files.size());
-  if (auto failed = WriteTemporaries(files, calls, pending)) return *failed;
+  if (auto failed = folders.open(files, pending)) return *failed;
+  if (auto refused = RefuseTargets(pending)) return *refused;
+  if (auto failed = WriteTemporaries(calls, pending)) return *failed;
   if (auto failed = RenameIntoPlace(pending, calls)) return *failed;
-  // The folder is not synced: a crash before the file system commits the renames
-  // leaves the previous files, which is the promise; syncing it would double the
-  // time the user waits.
+  // Whoever gives up another copy of the data after a save (a run's journal) may do so
+  // once this returns: the folder holds the new names on disk by then.
+  if (auto failed = folders.sync(calls, pending)) return *failed;
   return Succeeded();
 }
 
@@ -194,6 +226,13 @@ std::string_view FileNameOf(std::string_view path) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
 
 std::string WithExtension(std::string_view path, std::string_view extension) {
   std::string out(path);

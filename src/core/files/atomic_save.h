@@ -1,7 +1,9 @@
 #pragma once
 // Writing one or more files as a unit: either every file gets its new contents or none
 // is touched. Each file is written and synced under a temporary name in its target
-// folder, and only when all are complete are they renamed into place.
+// folder, and only when all are complete are they renamed into place; the folders are
+// synced last, so that the new names are on disk when the save returns. A symlink at a
+// target is replaced by the new file, never written through.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -24,11 +26,12 @@ struct FileToWrite {
 };
 
 // The system calls whose failure a save must survive; tests replace them to simulate
-// a full disk or a failing device.
+// a full disk or a failing device. fsync syncs the files and, after the renames, their
+// folders; rename renames a temporary to its target inside one open folder.
 struct SaveSystemCalls {
   std::function<ssize_t(int, const void*, std::size_t)> write;
   std::function<int(int)> fsync;
-  std::function<int(const char*, const char*)> rename;
+  std::function<int(int folder, const char* from, const char* to)> rename;
 
   static SaveSystemCalls Posix();
 };
@@ -36,9 +39,13 @@ struct SaveSystemCalls {
 // On failure the temporaries are removed, existing files keep their contents, and the
 // error names the file and the system's reason ("x.txt: cannot write: No space left on
 // device"). Renames run only after every file is on disk; should one of them still
-// fail, the files already renamed keep their new contents and the error says so.
+// fail, the files already renamed keep their new contents and the error says so. A new
+// file gets mode 0644 less the umask; a replaced regular file keeps its mode.
 FileStatus SaveFilesAtomically(std::span<const FileToWrite> files,
                                const SaveSystemCalls& calls = SaveSystemCalls::Posix());
+
+// The folder a file of that path is written in: "." for a bare name.
+std::string FolderOf(const std::string& path);
 
 inline constexpr std::string_view kDataFileExtension = ".KvtDat";
 inline constexpr std::string_view kSpreadsheetExtension = ".xls";

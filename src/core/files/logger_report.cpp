@@ -45,6 +45,27 @@ std::string TextOf(const SampleText& text) {
   return Windows1252ToUtf8(std::string_view(text.data(), text.size()));
 }
 
+// A text from the file as it may reach a terminal: in UTF-8, with every control
+// character (C0, DEL and C1, which a terminal would act on) shown as \xHH.
+std::string Shown(std::string_view windows1252) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const std::string utf8 = Windows1252ToUtf8(windows1252);
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    auto b = static_cast<unsigned char>(utf8[i]);
+    const bool c1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+    if (c1) b = static_cast<unsigned char>(utf8[++i]);
+    if (b < 0x20 || b == 0x7F || c1) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string LoggerFileJson(const LoggerStore& s) {
@@ -95,18 +116,20 @@ std::string LoggerFileSummary(const LoggerStore& s) {
   std::string out;
   out += "records:  " + std::to_string(s.recordCount);
   if (errors > 0) out += " (" + std::to_string(errors) + (errors == 1 ? " error record)" : " error records)");
-  out += "\nstart:    " + s.startText;
-  out += "\nend:      " + s.endText;
+  out += "\nstart:    " + Shown(s.startText);
+  out += "\nend:      " + Shown(s.endText);
   out += "\ninterval: " + std::to_string(s.intervalMs / 1000) + " s (" +
          std::to_string(s.intervalMs) + " ms)";
-  out += "\nunit:     " + s.unitName;
+  out += "\nunit:     " + Shown(s.unitName);
   if (mixedUnits) out += " (records in several units)";
-  if (!s.header.empty()) out += "\nheader:   " + s.header;
+  if (!s.header.empty()) out += "\nheader:   " + Shown(s.header);
   if (rows.size() > 0) {
-    out += "\nfirst:    " + rows.row(0).time + "  " + DataText(rows.row(0), DataStyle::TextTable) + " " +
-           UnitText(rows.row(0));
+    const SampleRow first = rows.row(0);
+    out += "\nfirst:    " + first.time + "  " + Shown(DataText(first, DataStyle::TextTable)) + " " +
+           Shown(UnitText(first));
     const SampleRow last = rows.row(rows.size() - 1);
-    out += "\nlast:     " + last.time + "  " + DataText(last, DataStyle::TextTable) + " " + UnitText(last);
+    out += "\nlast:     " + last.time + "  " + Shown(DataText(last, DataStyle::TextTable)) + " " +
+           Shown(UnitText(last));
   }
   out += '\n';
   return out;

@@ -13,7 +13,9 @@ namespace pv {
 // give them; values that are not finite become null, which JSON can hold.
 std::string LoggerFileJson(const LoggerStore& store);
 
-// A few lines for a person: times, interval, unit, record and error-record counts.
+// A few lines for a person: times, interval, unit, record and error-record counts. The
+// file's texts are shown in UTF-8 with control characters as \\xHH, so that none reaches
+// the terminal.
 std::string LoggerFileSummary(const LoggerStore& store);
 
 }  // namespace pv

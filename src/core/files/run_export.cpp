@@ -22,7 +22,7 @@ FileResult<std::string> ExportContents(const AppModel& model, const std::string&
     case ExportFormat::Workbook:
       break;
   }
-  auto book = BuildWorkbook(rows, model.run.startTime);
+  auto book = BuildWorkbook(rows, model.run.startTime, FolderOf(path));
   if (!book) return FileError{path + ": " + book.error().message};
   return std::string(book.value().begin(), book.value().end());
 }

@@ -1,8 +1,5 @@
 #include "files/workbook.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -12,8 +9,11 @@
 #include <xlsxwriter.h>
 
 #include "files/csv_table.h"
+#include "files/memory_file.h"
 #include "files/text_table.h"
 #include "files/windows1252.h"
+#include "files/workbook_check.h"
+#include "link/units.h"
 
 namespace pv {
 namespace {
@@ -36,42 +36,6 @@ constexpr lxw_row_t kChartRow = 1;
 constexpr lxw_col_t kChartColumn = kReading + 2;
 constexpr int kTimeLabels = 8;
 
-// libxlsxwriter writes to a named file. A memory file gives it one without touching the
-// target folder, so that the bytes reach the disk through the atomic save as every
-// other export does.
-class MemoryFile {
- public:
-  MemoryFile() : fd_(::memfd_create("pneuvista-workbook", MFD_CLOEXEC)) {}
-  ~MemoryFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-
-  bool ok() const { return fd_ >= 0; }
-  std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-  bool read(std::vector<std::uint8_t>& out) const {
-    const off_t size = ::lseek(fd_, 0, SEEK_END);
-    if (size < 0) return false;
-    out.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < out.size()) {
-      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n == 0) errno = EIO;  // shorter than it was a moment ago
-        return false;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-};
-
 double SerialTime(const SampleRow& r) {
   return static_cast<double>(r.localSeconds) / kSecondsPerDay + (r.dated ? kUnixEpochSerial : 0.0);
 }
@@ -82,6 +46,14 @@ std::string CellText(std::string_view windows1252) {
   for (char& c : utf8)
     if (static_cast<unsigned char>(c) < 0x20) c = '?';
   return utf8;
+}
+
+// The decimal the reading shows: the value rounded to its unit's resolution, so that the
+// cell holds 4.423 and not the float's 4.4229998588562.
+double ShownValue(const SampleRow& r) {
+  if (!IsUnitCode(r.unitCode)) return static_cast<double>(r.value);
+  const double steps = kUnits[static_cast<std::size_t>(r.unitCode)].resolution;
+  return std::round(static_cast<double>(r.value) * steps) / steps;
 }
 
 int DecimalsOf(std::string_view reading) {
@@ -136,7 +108,7 @@ lxw_error WriteRows(lxw_worksheet* sheet, const Formats& f, const SampleRows& ro
     keep(worksheet_write_number(sheet, row, kNo, i + 1, nullptr));
     keep(worksheet_write_number(sheet, row, kTime, SerialTime(r), f.time));
     if (r.errorKind == 0 && std::isfinite(r.value))
-      keep(worksheet_write_number(sheet, row, kValue, r.value, f.decimals[DecimalsOf(reading)]));
+      keep(worksheet_write_number(sheet, row, kValue, ShownValue(r), f.decimals[DecimalsOf(reading)]));
     if (!unit.empty()) {
       keep(worksheet_write_string(sheet, row, kUnit, unit.c_str(), nullptr));
       if (std::find(units.begin(), units.end(), unit) == units.end()) units.push_back(unit);
@@ -198,13 +170,19 @@ FileError Failed(const char* what, const std::string& reason) {
 
 }  // namespace
 
-FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart) {
-  const MemoryFile file;
+FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart,
+                                                    const std::string& scratchFolder) {
+  const MemoryFile file("pneuvista-workbook");
   if (!file.ok()) return Failed("cannot build the workbook", std::strerror(errno));
   lxw_workbook_options options{};
   // Rows go straight to a temporary file instead of a tree of cells: a third faster
   // and a fraction of the memory for a full run.
   options.constant_memory = LXW_TRUE;
+  // The library packs every part through an unnamed temporary file, and does not notice
+  // when writing one fails: they go where the workbook goes, never into a /tmp that may
+  // be full, and the parts are checked below.
+  std::string scratch = scratchFolder;
+  if (!scratch.empty()) options.tmpdir = scratch.data();
   lxw_workbook* book = workbook_new_opt(file.path().c_str(), &options);
   if (!book) return Failed("cannot build the workbook", "out of memory");
 
@@ -227,6 +205,8 @@ FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std:
 
   std::vector<std::uint8_t> bytes;
   if (!file.read(bytes)) return Failed("cannot build the workbook", std::strerror(errno));
+  if (const auto broken = IncompleteWorkbookPart(bytes))
+    return Failed("cannot build the workbook", "its part " + *broken + " was cut short (is the disk full?)");
   return bytes;
 }
 

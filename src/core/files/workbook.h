@@ -6,6 +6,7 @@
 // Value over Time beside the table.
 #include <cstdint>
 #include <ctime>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,7 +19,11 @@ inline constexpr std::string_view kWorkbookSheet = "Run";
 inline constexpr std::string_view kWorkbookChartTitle = "Pressure Graph";
 
 // The workbook's bytes, to be written like any other export. runStart, when not 0, is
-// the document's creation time. A failure says what could not be done, without a path.
-FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart);
+// the document's creation time. The library's temporary files go to scratchFolder (the
+// folder the workbook is saved in; empty: the system's). Each value is the decimal its
+// reading shows. A part that could not be written whole fails the build. A failure says
+// what could not be done, without a path.
+FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart,
+                                                    const std::string& scratchFolder);
 
 }  // namespace pv

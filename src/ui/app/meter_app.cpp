@@ -104,6 +104,12 @@ bool MeterApp::initInstance() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) window_->setGeometry(screen->availableGeometry());
     window_->showMaximized();
   }
+  if (config.empty()) {
+    // Said once here; the writers at exit and elsewhere then write nothing.
+    const QString why = QString::fromStdString(NoConfigFolderMessage());
+    std::fprintf(stderr, "pneuvista: %s\n", qPrintable(why));
+    window_->messagePane()->setText(why);
+  }
   // After the window is up, so that the question stands over it.
   QTimer::singleShot(0, window_.get(), [this] { offerRecovery(); });
   return true;

@@ -4,6 +4,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "ui/print/pdf_file.h"
 #include "ui/print/print_painter.h"
 
 namespace pv::ui {
@@ -25,7 +26,10 @@ PrintOutcome PrintPressureGraph(const AppModel& model, QWidget* parent, const As
   printer.setDocName(QStringLiteral("Pressure Graph"));
   printer.setCreator(QStringLiteral("Pneuvista"));
   if (!ask(printer, parent)) return PrintOutcome::kCancelled;
-  return PrintPageOn(printer, model, now, error) ? PrintOutcome::kPrinted : PrintOutcome::kFailed;
+  // The dialog's "print to file" names the PDF to write.
+  const bool printed = printer.outputFileName().isEmpty() ? PrintPageOn(printer, model, now, error)
+                                                          : PrintPageToPdfFile(printer, model, now, error);
+  return printed ? PrintOutcome::kPrinted : PrintOutcome::kFailed;
 }
 
 void PrintPressureGraph(const AppModel& model, QWidget* parent) {

@@ -11,6 +11,7 @@
 
 #include "app_model.h"
 #include "print/print_page.h"
+#include "ui/print/pdf_file.h"
 #include "ui/common/display_list_painter.h"
 #include "ui/common/look.h"
 
@@ -128,7 +129,7 @@ bool PrintToPdf(const AppModel& model, const QString& pdfPath, std::time_t now, 
   printer.setPageLayout(PressureGraphPageLayout());
   printer.setDocName(QStringLiteral("Pressure Graph"));
   printer.setCreator(QStringLiteral("Pneuvista"));
-  return PrintPageOn(printer, model, now, error);
+  return PrintPageToPdfFile(printer, model, now, error);
 }
 
 }  // namespace pv::ui

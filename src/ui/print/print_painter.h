@@ -55,7 +55,8 @@ QPageLayout PressureGraphPageLayout();
 // page. False with a message in *error when the printer cannot be drawn on.
 bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QString* error);
 
-// Prints the model's page to a one-page PDF file at the printer's high resolution.
+// Prints the model's page to a one-page PDF file at the printer's high resolution,
+// replacing the file only once the page is complete (PrintPageToPdfFile).
 bool PrintToPdf(const AppModel& model, const QString& pdfPath, std::time_t now, QString* error);
 
 }  // namespace pv::ui
