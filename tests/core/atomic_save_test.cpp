@@ -203,7 +203,7 @@ TEST_F(AtomicSave, StaleTemporariesGoAndPlantedNamesDoNotBlock) {
     bool stays;
   };
   std::vector<Case> cases = {{".a.KvtDat.tmp-" + std::to_string(gone) + "-7f3a", false},
-                             {".a.KvtDat.tmp-1-7f3a", true},       // its process lives
+                             {".a.KvtDat.tmp-1-7f3a", true},                           // its process lives
                              {".b.KvtDat.tmp-" + std::to_string(gone) + "-1", true}};  // another file's
   for (int i = 0; i < 100; ++i) cases.push_back({".a.KvtDat.tmp-" + self + "-" + std::to_string(i), true});
   for (const Case& c : cases) Write(path(c.name), "left");

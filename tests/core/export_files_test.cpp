@@ -9,8 +9,8 @@
 
 #include "files/csv_table.h"
 #include "files/export_format.h"
-#include "files/run_export.h"
 #include "files/read_file.h"
+#include "files/run_export.h"
 #include "files/workbook.h"
 #include "files/workbook_check.h"
 #include "run_fixture.h"
@@ -166,9 +166,10 @@ TEST_F(ExportFiles, AFullDiskNeverGivesABrokenWorkbook) {
       const auto bytes = ReadWholeFile(book);
       if (!bytes) return bytes.error().message;
       if (static_cast<bool>(status) != c.saves) return status ? "saved" : status.error().message;
-      if (!c.saves) return std::string(bytes.value().begin(), bytes.value().end()) == "old workbook"
-                               ? std::string()
-                               : std::string("the old workbook was replaced");
+      if (!c.saves)
+        return std::string(bytes.value().begin(), bytes.value().end()) == "old workbook"
+                   ? std::string()
+                   : std::string("the old workbook was replaced");
       return IncompleteWorkbookPart(bytes.value()).value_or("");
     });
   }

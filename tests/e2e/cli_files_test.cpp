@@ -1,7 +1,6 @@
 // pneuvista-cli info and convert on files written by the program's own encoder, and on
 // truncated and hostile files: exact outputs, exit statuses and one-line messages.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QDir>
@@ -364,7 +363,7 @@ TEST(CliFiles, AnInputThatIsNoRegularFileIsRefusedAtOnce) {
 TEST(CliFiles, InfoEscapesControlCharactersOfTheFilesTexts) {
   QTemporaryDir dir;
   QByteArray bytes = ToBytes(EncodeRecords());
-  bytes = Patched(bytes, 6, "\x1b[31mRED");        // the start time's eight characters
+  bytes = Patched(bytes, 6, "\x1b[31mRED");                     // the start time's eight characters
   bytes = Patched(bytes, 15, QByteArray("00:\x07\x00:25", 8));  // the end time's
   const Result r = RunCli({QStringLiteral("info"), WriteBytes(dir, "run.KvtDat", bytes)});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();

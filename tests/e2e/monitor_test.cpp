@@ -106,8 +106,9 @@ TEST(Monitor, AReaderThatClosesThePipeEndsItQuietlyWithStatusZero) {
 TEST(Monitor, AStreamThatCannotBeWrittenExitsWithStatusOneAndOneMessage) {
   for (const char* redirect : {" > /dev/full", " >&-"}) {
     Monitoring m;
-    m.program.start(QStringLiteral("/bin/bash"),
-                    {QStringLiteral("-c"), Binary("pneuvista-cli") + " monitor --device " + m.device() + redirect});
+    m.program.start(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"), Binary("pneuvista-cli") + " monitor --device " + m.device() + redirect});
     EXPECT_EQ(m.finish(), 1) << redirect << m.log();
     EXPECT_EQ(m.program.err.count('\n'), 1) << m.log();
     EXPECT_TRUE(m.program.err.contains("cannot write the readings")) << m.log();

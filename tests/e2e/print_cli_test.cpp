@@ -149,7 +149,8 @@ TEST(PrintCli, APdfThatCannotBeWrittenWholeLeavesTheOldFileAndFails) {
     const std::string pdf = disk + "/old.pdf";
     std::ofstream(pdf) << "the old PDF";
     testsupport::FillUp(disk);
-    const auto [status, said] = testsupport::RunShell("'" + cli + "' print '" + run + "' --pdf '" + pdf + "'");
+    const auto [status, said] =
+        testsupport::RunShell("'" + cli + "' print '" + run + "' --pdf '" + pdf + "'");
     std::ifstream kept(pdf);
     const std::string old((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
     if (status != 1) return "exit status " + std::to_string(status) + ": " + said;
@@ -160,7 +161,8 @@ TEST(PrintCli, APdfThatCannotBeWrittenWholeLeavesTheOldFileAndFails) {
   const Result full = RunCli({QStringLiteral("print"), QString::fromStdString(run), QStringLiteral("--pdf"),
                               QStringLiteral("/dev/full")});
   EXPECT_EQ(full.exitCode, 1);
-  EXPECT_TRUE(full.err.contains("pneuvista-cli: /dev/full: not a regular file; choose another name\n")) << full.err.toStdString();
+  EXPECT_TRUE(full.err.contains("pneuvista-cli: /dev/full: not a regular file; choose another name\n"))
+      << full.err.toStdString();
 }
 
 }  // namespace

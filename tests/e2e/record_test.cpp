@@ -224,7 +224,8 @@ TEST(Record, APipeWithoutReaderOrAHangUpStillSavesTheRun) {
     const QString record = Binary("pneuvista-cli") + " record --interval 1 --device " +
                            QString::fromStdString(r.meter.devicePath()) + " --out " + r.out;
     r.program.start(QStringLiteral("/bin/bash"),
-                    {QStringLiteral("-c"), hangUp ? "exec " + record : record + " --samples 2 | true; exit ${PIPESTATUS[0]}"});
+                    {QStringLiteral("-c"),
+                     hangUp ? "exec " + record : record + " --samples 2 | true; exit ${PIPESTATUS[0]}"});
     r.program.process.waitForStarted();
     r.terminal.detach();
     if (hangUp) {

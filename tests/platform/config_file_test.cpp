@@ -1,7 +1,6 @@
 // The configuration file: the folders of the file dialogs beside "COM num", every other
 // line kept as it was.
 #include "platform/config_file.h"
-#include "platform/port_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "platform/port_paths.h"
 
 namespace pv {
 namespace {

@@ -36,7 +36,8 @@ inline SmallDiskRun OnSmallDisk(const std::string& folder, const std::function<s
     std::string report;
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size) != 0) {
-      report = std::string("S") + "cannot mount a small tmpfs in a private namespace: " + std::strerror(errno);
+      report =
+          std::string("S") + "cannot mount a small tmpfs in a private namespace: " + std::strerror(errno);
     } else {
       report = "R" + body();
     }
@@ -84,9 +85,9 @@ inline std::pair<int, std::string> RunShell(const std::string& command) {
 
 // Runs body on a small tmpfs over folder: skips when it cannot, fails with what the
 // body reported.
-#define PV_ON_SMALL_DISK(folder, ...)                                  \
-  do {                                                                 \
+#define PV_ON_SMALL_DISK(folder, ...)                                        \
+  do {                                                                       \
     const auto run_ = ::pv::testsupport::OnSmallDisk((folder), __VA_ARGS__); \
-    if (!run_.mounted) GTEST_SKIP() << run_.problem;                   \
-    EXPECT_EQ(run_.problem, "");                                       \
+    if (!run_.mounted) GTEST_SKIP() << run_.problem;                         \
+    EXPECT_EQ(run_.problem, "");                                             \
   } while (false)

@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     const pv::SampleRow r = rows.row(i);
     char value[32] = "";
     if (r.errorKind == 0)
-      std::snprintf(value, sizeof value, "%.*f", pv::Decimals(pv::kUnits[static_cast<std::size_t>(r.unitCode)]),
+      std::snprintf(value, sizeof value, "%.*f",
+                    pv::Decimals(pv::kUnits[static_cast<std::size_t>(r.unitCode)]),
                     static_cast<double>(r.value));
     expected << value << '\t' << pv::UnitText(r) << '\t' << pv::DataText(r, pv::DataStyle::TextTable) << '\n';
   }

@@ -79,9 +79,11 @@ class SaveFolders {
       Pending& p = pending.emplace_back();
       p.file = &file;
       p.name = NameOf(file.path);
-      if (p.name.empty() || p.name == "." || p.name == "..") return FileError{file.path + ": no file name given"};
+      if (p.name.empty() || p.name == "." || p.name == "..")
+        return FileError{file.path + ": no file name given"};
       const std::string folder = FolderOf(file.path);
-      auto known = std::find_if(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == folder; });
+      auto known =
+          std::find_if(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == folder; });
       if (known == folders_.end()) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return Failure(file.path, "cannot create a file in " + folder, errno);
@@ -128,8 +130,8 @@ namespace {
 std::optional<FileError> RefuseTargets(const std::vector<Pending>& pending) {
   for (const Pending& p : pending) {
     struct stat target {};
-    if (::fstatat(p.folderFd, p.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(target.st_mode) &&
-        !S_ISLNK(target.st_mode))
+    if (::fstatat(p.folderFd, p.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode))
       return FileError{p.file->path + ": not a regular file; choose another name"};
   }
   return std::nullopt;
@@ -148,7 +150,8 @@ std::optional<FileError> WriteTemporaries(const SaveSystemCalls& calls, std::vec
     }
     // Replacing a regular file keeps its permissions; a symlink's target lends none.
     struct stat existing {};
-    if (::fstatat(p.folderFd, p.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode))
+    if (::fstatat(p.folderFd, p.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(existing.st_mode))
       ::fchmod(p.fd, existing.st_mode & 07777);
     int err = 0;
     if (!WriteAll(calls, p.fd, p.file->contents, err)) {

@@ -28,7 +28,8 @@ std::string RandomPart() {
   std::uint64_t bits = 0;
   if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits)) {
     static std::atomic<std::uint64_t> counter{0};
-    bits = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15u ^
+    bits = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) *
+               0x9E3779B97F4A7C15u ^
            ++counter;
   }
   char hex[17];
@@ -42,7 +43,8 @@ pid_t OwnerPid(std::string_view entry, std::string_view prefix) {
   entry.remove_prefix(prefix.size());
   long long pid = 0;
   std::size_t i = 0;
-  for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9' && pid < (1LL << 31); ++i) pid = pid * 10 + (entry[i] - '0');
+  for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9' && pid < (1LL << 31); ++i)
+    pid = pid * 10 + (entry[i] - '0');
   if (i == 0 || i >= entry.size() || entry[i] != '-' || pid <= 0 || pid >= (1LL << 31)) return 0;
   return static_cast<pid_t>(pid);
 }
@@ -53,7 +55,8 @@ int CreateSaveTemporary(int folderFd, const std::string& name, std::string& temp
   const std::string stem = PrefixOf(name) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 8; ++attempt) {
     temporary = stem + RandomPart();
-    const int fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;

@@ -27,7 +27,8 @@ class Bytes {
   std::span<const std::uint8_t> b_;
 };
 
-std::optional<std::string> Inflated(std::span<const std::uint8_t> in, std::uint32_t method, std::size_t size) {
+std::optional<std::string> Inflated(std::span<const std::uint8_t> in, std::uint32_t method,
+                                    std::size_t size) {
   if (method == 0) return std::string(in.begin(), in.end());
   if (method != Z_DEFLATED || size > kLargestPart) return std::nullopt;
   std::string out(size, '\0');
@@ -46,13 +47,15 @@ std::optional<std::string> Inflated(std::span<const std::uint8_t> in, std::uint3
 // Whether an XML part ends with the end of the element it starts with.
 bool EndsItsRoot(std::string_view xml) {
   std::size_t open = xml.find('<');
-  while (open != std::string_view::npos && open + 1 < xml.size() && (xml[open + 1] == '?' || xml[open + 1] == '!'))
+  while (open != std::string_view::npos && open + 1 < xml.size() &&
+         (xml[open + 1] == '?' || xml[open + 1] == '!'))
     open = xml.find('<', open + 1);
   if (open == std::string_view::npos) return false;
   const std::size_t nameEnd = xml.find_first_of(" \t\r\n/>", open + 1);
   if (nameEnd == std::string_view::npos) return false;
   const std::string_view root = xml.substr(open + 1, nameEnd - open - 1);
-  while (!xml.empty() && (xml.back() == '\n' || xml.back() == '\r' || xml.back() == ' ')) xml.remove_suffix(1);
+  while (!xml.empty() && (xml.back() == '\n' || xml.back() == '\r' || xml.back() == ' '))
+    xml.remove_suffix(1);
   if (xml.ends_with("/>") && xml.find('<', open + 1) == std::string_view::npos) return true;
   return xml.ends_with("</" + std::string(root) + ">");
 }

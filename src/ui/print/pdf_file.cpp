@@ -23,7 +23,8 @@ bool PrintPageToPdfFile(QPrinter& printer, const AppModel& model, std::time_t no
     return false;
   };
   auto systemFailure = [&](int err) {
-    return fail(QStringLiteral("%1: cannot print: %2").arg(target, QString::fromLocal8Bit(std::strerror(err))));
+    return fail(
+        QStringLiteral("%1: cannot print: %2").arg(target, QString::fromLocal8Bit(std::strerror(err))));
   };
   const MemoryFile pdf("pneuvista-pdf");
   if (!pdf.ok()) return systemFailure(errno);

@@ -11,9 +11,9 @@
 
 #include "app_model.h"
 #include "print/print_page.h"
-#include "ui/print/pdf_file.h"
 #include "ui/common/display_list_painter.h"
 #include "ui/common/look.h"
+#include "ui/print/pdf_file.h"
 
 namespace pv::ui {
 namespace {
