@@ -4,7 +4,7 @@
 // in their order.
 //
 // Input: one byte choosing the write, a few bytes for the value it writes, then the
-// file's bytes. The file layer around these (read the lines, write them back with CRLF)
+// file's bytes. The file layer around these (read the lines, write them back with their line ends)
 // is left out so that the fuzzer is not timing the disk.
 #include <algorithm>
 #include <cstddef>

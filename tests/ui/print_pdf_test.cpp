@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QImage>
 #include <QPrinter>
@@ -165,6 +166,29 @@ TEST(PrintCommand, TheDialogDecidesAndExactlyOnePageIsPrinted) {
       EXPECT_EQ(Pages(target), 1);
     }
   }
+}
+
+// The print dialog's "print to file" writes as Save does: a symlink at the name is
+// replaced by the PDF, and what it points to is left alone.
+TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
+  QTemporaryDir dir;
+  const QString victim = dir.filePath(QStringLiteral("victim")), target = dir.filePath(QStringLiteral("out.pdf"));
+  QFile f(victim);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("keep");
+  f.close();
+  ASSERT_TRUE(QFile::link(victim, target));
+  auto ask = [&](QPrinter& printer, QWidget*) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(target);
+    return true;
+  };
+  QString error;
+  EXPECT_EQ(PrintPressureGraph(*OzinRun(), nullptr, ask, kNow, &error), PrintOutcome::kPrinted) << error.toStdString();
+  EXPECT_FALSE(QFileInfo(target).isSymLink());
+  EXPECT_GT(QFileInfo(target).size(), 1000);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "keep");
 }
 
 }  // namespace
