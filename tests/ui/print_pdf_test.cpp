@@ -172,7 +172,8 @@ TEST(PrintCommand, TheDialogDecidesAndExactlyOnePageIsPrinted) {
 // replaced by the PDF, and what it points to is left alone.
 TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
   QTemporaryDir dir;
-  const QString victim = dir.filePath(QStringLiteral("victim")), target = dir.filePath(QStringLiteral("out.pdf"));
+  const QString victim = dir.filePath(QStringLiteral("victim")),
+                target = dir.filePath(QStringLiteral("out.pdf"));
   QFile f(victim);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("keep");
@@ -184,7 +185,8 @@ TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
     return true;
   };
   QString error;
-  EXPECT_EQ(PrintPressureGraph(*OzinRun(), nullptr, ask, kNow, &error), PrintOutcome::kPrinted) << error.toStdString();
+  EXPECT_EQ(PrintPressureGraph(*OzinRun(), nullptr, ask, kNow, &error), PrintOutcome::kPrinted)
+      << error.toStdString();
   EXPECT_FALSE(QFileInfo(target).isSymLink());
   EXPECT_GT(QFileInfo(target).size(), 1000);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -21,6 +21,7 @@ namespace {
 struct Folder {
   std::string path;
   int fd = -1;
+  bool readable = true;  // a drop folder (write without read) cannot be synced
 };
 
 struct Pending {
@@ -85,9 +86,11 @@ class SaveFolders {
       auto known =
           std::find_if(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == folder; });
       if (known == folders_.end()) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool readable = fd >= 0;
+        if (!readable && errno == EACCES) fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return Failure(file.path, "cannot create a file in " + folder, errno);
-        known = folders_.insert(folders_.end(), Folder{folder, fd});
+        known = folders_.insert(folders_.end(), Folder{folder, fd, readable});
       }
       p.folderFd = known->fd;
     }
@@ -98,7 +101,7 @@ class SaveFolders {
   // cannot sync a folder at all; there it is the file system's promise, not ours.
   std::optional<FileError> sync(const SaveSystemCalls& calls, const std::vector<Pending>& pending) const {
     for (const Folder& f : folders_) {
-      if (calls.fsync(f.fd) == 0 || errno == EINVAL || errno == ENOTSUP) continue;
+      if (!f.readable || calls.fsync(f.fd) == 0 || errno == EINVAL || errno == ENOTSUP) continue;
       const int err = errno;
       std::string saved;
       for (const Pending& p : pending) saved += " " + p.file->path;

@@ -1,12 +1,13 @@
 #include "files/workbook.h"
 
+#include <xlsxwriter.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <xlsxwriter.h>
 
 #include "files/csv_table.h"
 #include "files/memory_file.h"
