@@ -246,6 +246,11 @@ TEST(LoggerGraph, AClickOrACancelledDragDoesNotZoom) {
   EXPECT_EQ(LoggerLeftRelease(*m, {400, 300}), ZoomOutcome::kNone);
   EXPECT_EQ(m->loggerGraph.zoomLevel, 0);
 
+  // A release that no press began (the press fell elsewhere) takes no second step.
+  ASSERT_EQ(Drag(*m, {100, 100}, {800, 500}), ZoomOutcome::kAccepted);
+  EXPECT_EQ(LoggerLeftRelease(*m, {800, 500}), ZoomOutcome::kNone);
+  EXPECT_EQ(m->loggerGraph.zoomLevel, 1);
+
   // Without a file a drag does nothing at all.
   AppModel empty;
   LayoutLoggerGraph(empty, kW, kH);

@@ -65,9 +65,9 @@ struct ZoomDrag {
 // A zoom step asked for by a selection made on level `depth`.
 struct ZoomStep {
   int depth = 0;
-  bool hasArea = false;   // the selection can be stretched over the plot
-  float spacing = 0.0f;   // pixels between two samples of the level
-  float maxSpacing = 0.0f;  // a level whose samples lie this far apart is deep enough
+  bool hasArea = false;             // the selection can be stretched over the plot
+  float spacing = 0.0f;             // pixels between two samples of the level
+  float maxSpacing = 0.0f;          // a level whose samples lie this far apart is deep enough
   std::optional<double> valueSpan;  // the values the selection covers, where they count
 };
 

@@ -24,11 +24,21 @@ struct KeyChange {
   Gate gate;
 };
 
-constexpr KeyChange Disable(Key key) { return {key, KeyOp::Disable, {}}; }
-constexpr KeyChange Enable(Key key, Gate gate = {}) { return {key, KeyOp::Enable, gate}; }
-constexpr KeyChange Show(Key key) { return {key, KeyOp::Show, {}}; }
-constexpr KeyChange ShowDisabled(Key key) { return {key, KeyOp::ShowDisabled, {}}; }
-constexpr KeyChange Hide(Key key) { return {key, KeyOp::Hide, {}}; }
+constexpr KeyChange Disable(Key key) {
+  return {key, KeyOp::Disable, {}};
+}
+constexpr KeyChange Enable(Key key, Gate gate = {}) {
+  return {key, KeyOp::Enable, gate};
+}
+constexpr KeyChange Show(Key key) {
+  return {key, KeyOp::Show, {}};
+}
+constexpr KeyChange ShowDisabled(Key key) {
+  return {key, KeyOp::ShowDisabled, {}};
+}
+constexpr KeyChange Hide(Key key) {
+  return {key, KeyOp::Hide, {}};
+}
 
 struct RowDef {
   PanelRow row;
@@ -39,32 +49,36 @@ struct RowDef {
   std::span<const KeyChange> keys;
 };
 
-constexpr KeyChange kHoldModeKeys[] = {Disable(Key::Rec), Disable(Key::Dif), Disable(Key::Zero),
-                                   Disable(Key::Units), Show(Key::Unhold), Hide(Key::Hold)};
-constexpr KeyChange kRecModeKeys[] = {Disable(Key::Hold), Disable(Key::Dif), Disable(Key::Zero),
-                                  Disable(Key::Units), Show(Key::Unrec), Hide(Key::Rec)};
+constexpr KeyChange kHoldModeKeys[] = {Disable(Key::Rec),   Disable(Key::Dif), Disable(Key::Zero),
+                                       Disable(Key::Units), Show(Key::Unhold), Hide(Key::Hold)};
+constexpr KeyChange kRecModeKeys[] = {Disable(Key::Hold),  Disable(Key::Dif), Disable(Key::Zero),
+                                      Disable(Key::Units), Show(Key::Unrec),  Hide(Key::Rec)};
 constexpr KeyChange kDifModeKeys[] = {Disable(Key::Rec), Disable(Key::Zero), Disable(Key::Units),
-                                  Show(Key::Undif), Hide(Key::Dif)};
-constexpr KeyChange kPlainKeys[] = {Show(Key::Hold), Show(Key::Dif), Show(Key::Rec),
-                                Enable(Key::Units), Enable(Key::Light), Enable(Key::Zero, {kMonitoring}),
-                                Hide(Key::Unrec), Hide(Key::Unhold), Hide(Key::Undif)};
+                                      Show(Key::Undif), Hide(Key::Dif)};
+constexpr KeyChange kPlainKeys[] = {Show(Key::Hold),    Show(Key::Dif),     Show(Key::Rec),
+                                    Enable(Key::Units), Enable(Key::Light), Enable(Key::Zero, {kMonitoring}),
+                                    Hide(Key::Unrec),   Hide(Key::Unhold),  Hide(Key::Undif)};
 constexpr KeyChange kRelativeKeys[] = {Show(Key::Hold), Hide(Key::Unhold)};
 constexpr KeyChange kHoldingRelativeKeys[] = {ShowDisabled(Key::Undif), Show(Key::Unhold), Hide(Key::Hold)};
-constexpr KeyChange kRangeErrorKeys[] = {Disable(Key::Hold), Disable(Key::Unhold), Disable(Key::Rec),
-                                     Disable(Key::Unrec), Disable(Key::Zero), Disable(Key::Units),
-                                     Disable(Key::Dif), Disable(Key::Undif)};
-constexpr KeyChange kLinkLostKeys[] = {Disable(Key::Hold), Disable(Key::Unhold), Disable(Key::Rec),
-                                   Disable(Key::Unrec), Disable(Key::Light), Disable(Key::Zero),
-                                   Disable(Key::Units), Disable(Key::Dif), Disable(Key::Undif)};
+constexpr KeyChange kRangeErrorKeys[] = {Disable(Key::Hold),  Disable(Key::Unhold), Disable(Key::Rec),
+                                         Disable(Key::Unrec), Disable(Key::Zero),   Disable(Key::Units),
+                                         Disable(Key::Dif),   Disable(Key::Undif)};
+constexpr KeyChange kLinkLostKeys[] = {Disable(Key::Hold),  Disable(Key::Unhold), Disable(Key::Rec),
+                                       Disable(Key::Unrec), Disable(Key::Light),  Disable(Key::Zero),
+                                       Disable(Key::Units), Disable(Key::Dif),    Disable(Key::Undif)};
 // A HOLD pressed in DIF locks UNDIF too; the meter's hold-and-relative row agrees.
 constexpr KeyChange kHoldKeyExtra[] = {Disable(Key::Undif)};
-constexpr KeyChange kUnholdKeyKeys[] = {Enable(Key::Rec, {0, kRelative}), Enable(Key::Dif), Enable(Key::Undif),
-                                    Enable(Key::Zero, {kMonitoring, kRelative}),
-                                    Enable(Key::Units, {0, kRelative}), Show(Key::Hold), Hide(Key::Unhold)};
-constexpr KeyChange kUnrecKeyKeys[] = {Enable(Key::Hold), Enable(Key::Dif), Enable(Key::Zero, {kMonitoring}),
-                                   Enable(Key::Units), Show(Key::Rec), Hide(Key::Unrec)};
+constexpr KeyChange kUnholdKeyKeys[] = {Enable(Key::Rec, {0, kRelative}),
+                                        Enable(Key::Dif),
+                                        Enable(Key::Undif),
+                                        Enable(Key::Zero, {kMonitoring, kRelative}),
+                                        Enable(Key::Units, {0, kRelative}),
+                                        Show(Key::Hold),
+                                        Hide(Key::Unhold)};
+constexpr KeyChange kUnrecKeyKeys[] = {Enable(Key::Hold),  Enable(Key::Dif), Enable(Key::Zero, {kMonitoring}),
+                                       Enable(Key::Units), Show(Key::Rec),   Hide(Key::Unrec)};
 constexpr KeyChange kUndifKeyKeys[] = {Enable(Key::Rec), Enable(Key::Zero, {kMonitoring}), Enable(Key::Units),
-                                   Show(Key::Dif), Hide(Key::Undif)};
+                                       Show(Key::Dif), Hide(Key::Undif)};
 
 constexpr Turn Keep = Turn::Leave;
 constexpr Turn On = Turn::On;

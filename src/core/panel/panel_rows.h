@@ -39,7 +39,7 @@ enum class PanelRow {
   RecMode,
   DifMode,
   // What the meter reports.
-  Plain,  // record state 0, neither hold nor relative: plain measuring
+  Plain,      // record state 0, neither hold nor relative: plain measuring
   Recording,  // record state 1..4; also the REC key
   Holding,
   Relative,
@@ -62,8 +62,12 @@ void ApplyPanelRowFlags(AppModel& model, PanelRow row);
 void ApplyPanelRowDisplay(AppModel& model, PanelRow row, std::vector<PanelField>* changedWords = nullptr);
 
 // The rows ingestion and the watchdog apply.
-inline void ApplyPlainRow(AppModel& model) { ApplyPanelRow(model, PanelRow::Plain); }
-inline void ApplyRecRow(AppModel& model) { ApplyPanelRow(model, PanelRow::Recording); }
+inline void ApplyPlainRow(AppModel& model) {
+  ApplyPanelRow(model, PanelRow::Plain);
+}
+inline void ApplyRecRow(AppModel& model) {
+  ApplyPanelRow(model, PanelRow::Recording);
+}
 // The hold/relative field of the status byte (0x20, 0x02 or 0x22; 0 does nothing).
 void ApplyHoldRelativeRow(AppModel& model, std::uint8_t mode);
 void ApplyRangeErrorRow(PanelState& panel);
