@@ -36,13 +36,13 @@ inline std::string WriteFullLoggerFile() {
 // before it draws. Returns whether every level was accepted.
 inline bool ZoomGraphTo99(AppModel& m) {
   LayoutLoggerGraph(m, kGraphClientW, kGraphClientH);
-  for (int level = 0; level < kLoggerMaxZoom; ++level) {
+  for (int level = 0; level < kMaxZoomDepth; ++level) {
     LoggerLeftPress(m, {77, 61});
     LoggerMouseMove(m, {884, 536});
     LoggerLeftRelease(m, {884, 536});
     LayoutLoggerGraph(m, kGraphClientW, kGraphClientH);
   }
-  return m.loggerGraph.zoomLevel == kLoggerMaxZoom;
+  return m.loggerGraph.zoomLevel == kMaxZoomDepth;
 }
 
 }  // namespace pv::bench

@@ -106,7 +106,7 @@ int MemoryChild(int argc, char** argv) {
   QString failure;
   window.chooseFile = [file] { return file; };
   window.reportFailure = [&failure](const QString& message) { failure = message; };
-  model.loggerView.graphClosed = 0;
+  model.loggerView.graphClosed = false;
   window.show();
   window.download();
   window.repaint();

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const LoggerStore& s = decoded.value().store;
   PV_FUZZ_CHECK(s.recordCount >= 0 && s.recordCount <= kMaxLoggerRecords);
-  PV_FUZZ_CHECK(s.loaded == 1);
+  PV_FUZZ_CHECK(s.loaded);
 
   LoggerFileRows rows(s);
   PV_FUZZ_CHECK(rows.size() == s.recordCount);

@@ -43,7 +43,7 @@ void FillStore(LoggerStore& s, fuzz::Input& in, int count) {
   }
   s.recordCount = count;
   s.unitName = count > 0 ? std::string(kUnits[unit[(count - 1) / stride % patternLength]].name) : "";
-  s.loaded = 1;
+  s.loaded = true;
 }
 
 // The window's paint: the layout, then the drawing.
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default: break;
     }
     reusable.note();
-    PV_FUZZ_CHECK(m.loggerGraph.zoomLevel >= 0 && m.loggerGraph.zoomLevel <= kLoggerMaxZoom);
+    PV_FUZZ_CHECK(m.loggerGraph.zoomLevel >= 0 && m.loggerGraph.zoomLevel <= kMaxZoomDepth);
     PV_FUZZ_CHECK(fuzz::Bounded(m.loggerGraph.readout) && fuzz::Bounded(m.loggerGraph.cursorTime));
     if ((op & 0x40) && budget.allow(count, m.loggerGraph.zoomLevel)) {
       CheckFrame(Paint(m, w, h));

@@ -105,8 +105,7 @@ class NullPort : public SerialPort {
   std::vector<std::uint8_t> pending;
 
   void selectPort(int) override { step(); }
-  void setSettings(std::string_view) override { step(); }
-  void setBinaryInput() override { step(); }
+  void setLineSettings(const LineSettings&) override { step(); }
   void setReceiveThreshold(int) override { step(); }
   void setReadLength(int) override { step(); }
   void discardInput() override { step(); }
@@ -125,10 +124,11 @@ class NullPort : public SerialPort {
     return std::exchange(pending, {});
   }
   bool lastEventIsDataReceived() const override { return true; }
+  PortErrorKind lastFailure() const override { return PortErrorKind::None; }
 
  private:
   void step() {
-    if (std::exchange(failNext, false)) throw PortError("refused");
+    if (std::exchange(failNext, false)) throw PortError(PortErrorKind::Other, "refused");
   }
   bool open_ = false;
 };
@@ -157,7 +157,7 @@ class ReusableModel {
     ResetKeeping(m.logger, p.logger, n, &LoggerStore::values, &LoggerStore::fullScaleAt,
                  &LoggerStore::texts, &LoggerStore::unitAt);
     ResetLevels(m.chart, p.chart, std::min(kZoomLevels, deepest_ + 2), n);
-    ResetLevels(m.loggerGraph, p.loggerGraph, std::min(kLoggerLevels, deepestGraph_ + 2), n);
+    ResetLevels(m.loggerGraph, p.loggerGraph, std::min(kZoomLevels, deepestGraph_ + 2), n);
     m.flags = p.flags;
     m.panel = p.panel;
     m.stats = p.stats;
@@ -199,8 +199,8 @@ class ReusableModel {
   static void Empty(LoggerStore& s) {
     s.values = {}, s.fullScaleAt = {}, s.texts = {}, s.unitAt = {};
   }
-  static void Empty(ChartState& c) { c.xPositions = {}, c.yPositions = {}; }
-  static void Empty(LoggerGraphState& g) { g.xPositions = {}, g.yPositions = {}; }
+  static void Empty(ChartState& c) { c.levels.xPositions = {}, c.levels.yPositions = {}; }
+  static void Empty(LoggerGraphState& g) { g.levels.xPositions = {}, g.levels.yPositions = {}; }
 
   // Puts s back to fresh: the scalars copied from a fresh T (its per-sample arrays
   // left out), and the first n slots of each listed array from the fresh one's.
@@ -214,15 +214,15 @@ class ReusableModel {
   // The same for a state with position tables, of which `levels` levels are in use.
   template <class T>
   static void ResetLevels(T& s, const T& fresh, int levels, std::size_t n) {
-    PositionTable x = std::move(s.xPositions);
-    PositionTable y = std::move(s.yPositions);
+    PositionTable x = std::move(s.levels.xPositions);
+    PositionTable y = std::move(s.levels.yPositions);
     for (int level = 0; level < levels; ++level) {
-      std::copy_n(fresh.posX(level), n, x.begin() + std::ptrdiff_t(level) * kStoreCapacity);
-      std::copy_n(fresh.posY(level), n, y.begin() + std::ptrdiff_t(level) * kStoreCapacity);
+      std::copy_n(fresh.levels.posX(level), n, x.begin() + std::ptrdiff_t(level) * kStoreCapacity);
+      std::copy_n(fresh.levels.posY(level), n, y.begin() + std::ptrdiff_t(level) * kStoreCapacity);
     }
     s = Scalars<T>();
-    s.xPositions = std::move(x);
-    s.yPositions = std::move(y);
+    s.levels.xPositions = std::move(x);
+    s.levels.yPositions = std::move(y);
   }
 
   std::unique_ptr<AppModel> model_;

@@ -52,7 +52,7 @@ int RunPrint(Args args, std::ostream&, std::ostream& err) {
   // The model as it stands while the logger window shows this file in its full view.
   auto model = std::make_unique<AppModel>();
   AdoptLoggerFile(model->logger, std::move(loaded).value());
-  model->loggerView.graphClosed = 0;
+  model->loggerView.graphClosed = false;
   model->loggerView.printValueLabels = LoggerFullViewPrintLabels(model->logger);
   model->loggerView.shownPath = PathAsShown(input);
   if (ChoosePrintPage(*model) != PrintPageKind::kLogger) {

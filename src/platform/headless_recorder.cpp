@@ -47,8 +47,6 @@ HeadlessRecorder::HeadlessRecorder(RecordOptions options, QObject* parent)
   model_->flags.initialise(kRecordPort);
   port_ = std::make_unique<QtSerialPort>([path = options_.devicePath](int) { return path; });
   connect(port_.get(), &QtSerialPort::dataReceived, this, &HeadlessRecorder::onReceive);
-  connect(port_.get(), &QtSerialPort::portLost, this,
-          [this](const QString& reason) { lossReason_ = reason.toStdString(); });
 
   // The same timers as the chart view's sample timer and link watchdog.
   sampleTimer_.setTimerType(Qt::PreciseTimer);

@@ -72,8 +72,6 @@ class HeadlessRecorder : public QObject {
   // Milliseconds since the run started (the first reading after Run); 0 before.
   qint64 runElapsedMs() const;
   const std::string& portError() const { return portError_; }
-  // The port's reason when the device went away during the recording.
-  const std::string& lossReason() const { return lossReason_; }
   // Whether the files were written on finishing, and why not when they failed.
   bool saved() const { return saved_; }
   const std::string& saveError() const { return saveError_; }
@@ -123,7 +121,6 @@ class HeadlessRecorder : public QObject {
   int lostTicksWaiting_ = 0;
   bool saved_ = false;
   std::string portError_;
-  std::string lossReason_;
   std::string saveError_;
 };
 

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "platform/port_paths.h"
-#include "text_format.h"
 
 namespace pv {
 namespace {
@@ -23,22 +22,42 @@ bool HeldByAnotherProgram(const QSerialPort& serial) {
   return ::access(path.constData(), R_OK | W_OK) == 0;
 }
 
-std::string ReasonOf(const QSerialPort& serial) {
-  if (HeldByAnotherProgram(serial)) return "in use by another program";
-  std::string text = serial.errorString().toStdString();
-  if (!text.empty() && text != "Unknown error" && text != "No error") return text;
+// Qt's error code and text of a failed open or transfer.
+struct Failure {
+  PortErrorKind kind;
+  std::string reason;
+};
+
+Failure FailureOf(const QSerialPort& serial) {
+  if (HeldByAnotherProgram(serial)) return {PortErrorKind::Busy, "in use by another program"};
+  const std::string text = serial.errorString().toStdString();
   switch (serial.error()) {
     case QSerialPort::DeviceNotFoundError:
-      return "No such file or directory";
+      return {PortErrorKind::NotFound, text};
     case QSerialPort::PermissionError:
-      return "Permission denied";
+      return {PortErrorKind::Permission, text};
     case QSerialPort::OpenError:
-      return "already open";
+      return {PortErrorKind::AlreadyOpen, text};
     case QSerialPort::ResourceError:
-      return "device removed or no longer available";
+      return {PortErrorKind::Gone, text};
+    case QSerialPort::NotOpenError:
+      return {PortErrorKind::NotOpen, text};
     default:
-      return "serial port error " + std::to_string(static_cast<int>(serial.error()));
+      return {PortErrorKind::Other, text};
   }
+}
+
+// QSerialPort's names for the framing the port interface describes.
+QSerialPort::Parity QtParity(Parity parity) {
+  switch (parity) {
+    case Parity::Even:
+      return QSerialPort::EvenParity;
+    case Parity::Odd:
+      return QSerialPort::OddParity;
+    case Parity::None:
+      break;
+  }
+  return QSerialPort::NoParity;
 }
 
 }  // namespace
@@ -54,9 +73,10 @@ QtSerialPort::QtSerialPort(PathResolver resolver, QObject* parent)
 
 QtSerialPort::~QtSerialPort() = default;
 
-void QtSerialPort::fail(const std::string& reason) {
+void QtSerialPort::fail(PortErrorKind kind, const std::string& reason) {
   lastError_ = reason;
-  throw PortError(reason);
+  lastFailure_ = kind;
+  throw PortError(kind, reason);
 }
 
 std::string QtSerialPort::devicePath() const {
@@ -68,92 +88,35 @@ void QtSerialPort::setDevicePathOverride(std::string path) {
 }
 
 void QtSerialPort::selectPort(int number) {
-  if (isOpen()) fail(openPath_ + ": port already open");
+  if (isOpen()) fail(PortErrorKind::AlreadyOpen, openPath_ + ": port already open");
   number_ = number;
 }
 
-void QtSerialPort::setSettings(std::string_view settings) {
-  // "baud,parity,data,stop" as in "9600,n,8,1".
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (true) {
-    const auto comma = settings.find(',', start);
-    parts.push_back(std::string(TrimBlanks(settings.substr(start, comma - start))));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  const std::string bad = "invalid line settings \"" + std::string(settings) + "\"";
-  if (parts.size() != 4) fail(bad);
-
-  qint32 baud = 0;
-  try {
-    std::size_t used = 0;
-    baud = std::stoi(parts[0], &used);
-    if (used != parts[0].size() || baud <= 0) fail(bad);
-  } catch (const std::logic_error&) {
-    fail(bad);
-  }
-  QSerialPort::Parity parity;
-  if (parts[1] == "n" || parts[1] == "N")
-    parity = QSerialPort::NoParity;
-  else if (parts[1] == "e" || parts[1] == "E")
-    parity = QSerialPort::EvenParity;
-  else if (parts[1] == "o" || parts[1] == "O")
-    parity = QSerialPort::OddParity;
-  else if (parts[1] == "m" || parts[1] == "M")
-    parity = QSerialPort::MarkParity;
-  else if (parts[1] == "s" || parts[1] == "S")
-    parity = QSerialPort::SpaceParity;
-  else
-    fail(bad);
-  QSerialPort::DataBits data;
-  if (parts[2] == "5")
-    data = QSerialPort::Data5;
-  else if (parts[2] == "6")
-    data = QSerialPort::Data6;
-  else if (parts[2] == "7")
-    data = QSerialPort::Data7;
-  else if (parts[2] == "8")
-    data = QSerialPort::Data8;
-  else
-    fail(bad);
-  QSerialPort::StopBits stop;
-  if (parts[3] == "1")
-    stop = QSerialPort::OneStop;
-  else if (parts[3] == "1.5")
-    stop = QSerialPort::OneAndHalfStop;
-  else if (parts[3] == "2")
-    stop = QSerialPort::TwoStop;
-  else
-    fail(bad);
-
-  baud_ = baud;
-  parity_ = parity;
-  dataBits_ = data;
-  stopBits_ = stop;
+void QtSerialPort::setLineSettings(const LineSettings& settings) {
+  const bool valid = settings.baud > 0 && settings.dataBits >= 5 && settings.dataBits <= 8 &&
+                     (settings.stopBits == 1 || settings.stopBits == 2);
+  if (!valid) fail(PortErrorKind::Invalid, "invalid line settings");
+  line_ = settings;
   if (isOpen()) applyLineSettings();
 }
 
 void QtSerialPort::applyLineSettings() {
   // A pseudo-terminal ignores the rate; failures to set a line property are left to
   // show up as missing data rather than refusing a device that otherwise works.
-  serial_.setBaudRate(baud_);
-  serial_.setParity(parity_);
-  serial_.setDataBits(dataBits_);
-  serial_.setStopBits(stopBits_);
+  serial_.setBaudRate(line_.baud);
+  serial_.setParity(QtParity(line_.parity));
+  serial_.setDataBits(static_cast<QSerialPort::DataBits>(line_.dataBits));
+  serial_.setStopBits(line_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
   serial_.setFlowControl(QSerialPort::NoFlowControl);
 }
 
-// QSerialPort is always binary; the operation exists for the port interface.
-void QtSerialPort::setBinaryInput() {}
-
 void QtSerialPort::setReceiveThreshold(int bytes) {
-  if (bytes < 0) fail("invalid receive threshold " + std::to_string(bytes));
+  if (bytes < 0) fail(PortErrorKind::Invalid, "invalid receive threshold " + std::to_string(bytes));
   threshold_ = bytes;
 }
 
 void QtSerialPort::setReadLength(int bytes) {
-  if (bytes < 0) fail("invalid read length " + std::to_string(bytes));
+  if (bytes < 0) fail(PortErrorKind::Invalid, "invalid read length " + std::to_string(bytes));
   readLength_ = bytes;
 }
 
@@ -166,12 +129,13 @@ void QtSerialPort::discardInput() {
 }
 
 void QtSerialPort::open() {
-  if (isOpen()) fail(openPath_ + ": port already open");
+  if (isOpen()) fail(PortErrorKind::AlreadyOpen, openPath_ + ": port already open");
   if (serial_.isOpen()) serial_.close();  // a lost device not yet shut down
 
   const std::string path = devicePath();
   if (path.empty())
-    fail("COM" + std::to_string(number_) + ": no serial device for port number " + std::to_string(number_));
+    fail(PortErrorKind::NotFound,
+         "COM" + std::to_string(number_) + ": no serial device for port number " + std::to_string(number_));
 
   // Opened (and so locked) under the device's real name, whatever link names it.
   serial_.setPortName(QString::fromStdString(RealDevicePath(path)));
@@ -179,13 +143,14 @@ void QtSerialPort::open() {
   lost_ = false;
   lastEventData_ = false;
   if (!serial_.open(QIODevice::ReadWrite)) {
-    const std::string reason = ReasonOf(serial_);
+    const Failure failure = FailureOf(serial_);
     serial_.clearError();
-    fail(path + ": " + reason);
+    fail(failure.kind, path + ": " + failure.reason);
   }
   serial_.clearError();
   openPath_ = path;
   lastError_.clear();
+  lastFailure_ = PortErrorKind::None;
   ++openCount_;
 }
 
@@ -200,17 +165,20 @@ bool QtSerialPort::isOpen() const {
 }
 
 void QtSerialPort::write(std::span<const std::uint8_t> bytes) {
-  if (!isOpen()) fail((openPath_.empty() ? devicePath() : openPath_) + ": port not open");
+  if (!isOpen()) fail(PortErrorKind::NotOpen, (openPath_.empty() ? devicePath() : openPath_) + ": port not open");
   const auto written =
       serial_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-  if (written != static_cast<qint64>(bytes.size())) fail(openPath_ + ": " + ReasonOf(serial_));
+  if (written != static_cast<qint64>(bytes.size())) {
+    const Failure failure = FailureOf(serial_);
+    fail(failure.kind, openPath_ + ": " + failure.reason);
+  }
   // Hand the block to the device now rather than at the next turn of the event loop,
   // so that a command written just before exit still leaves.
   serial_.flush();
 }
 
 std::vector<std::uint8_t> QtSerialPort::readAll() {
-  if (!isOpen()) fail((openPath_.empty() ? devicePath() : openPath_) + ": port not open");
+  if (!isOpen()) fail(PortErrorKind::NotOpen, (openPath_.empty() ? devicePath() : openPath_) + ": port not open");
   const QByteArray data = readLength_ > 0 ? serial_.read(readLength_) : serial_.readAll();
   return {data.begin(), data.end()};
 }
@@ -245,13 +213,12 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
       if (lost_ || !serial_.isOpen()) return;
       lost_ = true;
       lastEventData_ = false;
-      {
-        // A hung-up device often leaves errno from an earlier modem-line ioctl; such a
-        // reason would only mislead.
-        const std::string detail = ReasonOf(serial_);
-        lastError_ = openPath_ + ": device disconnected";
-        if (detail.find("ioctl") == std::string::npos) lastError_ += " (" + detail + ")";
-      }
+      lastFailure_ = PortErrorKind::Gone;
+      lastError_ = openPath_ + ": device disconnected";
+      // Qt tells a read the system refused (EIO) as a resource error with the system's
+      // reason. A hung-up device only reads nothing: Qt then calls it a read error and
+      // its text is whatever an earlier modem-line ioctl left, which would mislead.
+      if (error == QSerialPort::ResourceError) lastError_ += " (" + FailureOf(serial_).reason + ")";
       const QString reason = QString::fromStdString(lastError_);
       QMetaObject::invokeMethod(
           this,
@@ -266,7 +233,11 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     }
     default:
       // Open failures are reported by open() itself, with the path it tried.
-      if (serial_.isOpen()) lastError_ = openPath_ + ": " + ReasonOf(serial_);
+      if (serial_.isOpen()) {
+        const Failure failure = FailureOf(serial_);
+        lastError_ = openPath_ + ": " + failure.reason;
+        lastFailure_ = failure.kind;
+      }
       return;
   }
 }

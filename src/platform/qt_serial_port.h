@@ -1,7 +1,8 @@
 #pragma once
 // The program's serial port on a real device, built on QSerialPort. It only moves
 // bytes: 9600 8N1 binary, a notification once a whole frame's worth is waiting, and
-// every failure as a PortError carrying the device path and the system's reason.
+// every failure as a PortError of its kind carrying the device path and the system's
+// reason.
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
@@ -25,8 +26,7 @@ class QtSerialPort : public QObject, public SerialPort {
 
   // SerialPort
   void selectPort(int number) override;  // refused while open
-  void setSettings(std::string_view settings) override;
-  void setBinaryInput() override;
+  void setLineSettings(const LineSettings& settings) override;  // refuses what QSerialPort cannot do
   void setReceiveThreshold(int bytes) override;  // 0 turns the notification off
   void setReadLength(int bytes) override;
   void discardInput() override;
@@ -36,12 +36,12 @@ class QtSerialPort : public QObject, public SerialPort {
   void write(std::span<const std::uint8_t> bytes) override;
   std::vector<std::uint8_t> readAll() override;
   bool lastEventIsDataReceived() const override;
+  PortErrorKind lastFailure() const override { return lastFailure_; }
 
   int portNumber() const { return number_; }
   // Uses this path instead of the selected number's for as long as it is set (for
   // --device and --demo); an empty path returns to the number's path.
   void setDevicePathOverride(std::string path);
-  const std::string& devicePathOverride() const { return override_; }
   // The device the next open uses.
   std::string devicePath() const;
   // Why the last open failed or the open port was lost; empty after a good open.
@@ -58,20 +58,18 @@ class QtSerialPort : public QObject, public SerialPort {
   void onReadyRead();
   void onError(QSerialPort::SerialPortError error);
   void applyLineSettings();
-  [[noreturn]] void fail(const std::string& reason);
+  [[noreturn]] void fail(PortErrorKind kind, const std::string& reason);
 
   QSerialPort serial_;
   PathResolver resolver_;
   std::string override_;
   std::string openPath_;
   std::string lastError_;
+  PortErrorKind lastFailure_ = PortErrorKind::None;
   int number_ = 1;
   int threshold_ = 11;
   int readLength_ = 0;
-  qint32 baud_ = 9600;
-  QSerialPort::Parity parity_ = QSerialPort::NoParity;
-  QSerialPort::DataBits dataBits_ = QSerialPort::Data8;
-  QSerialPort::StopBits stopBits_ = QSerialPort::OneStop;
+  LineSettings line_ = kLineSettings;
   bool lastEventData_ = false;
   // Set when the device failed under us; the port then counts as closed even while
   // the QSerialPort is still being shut down.

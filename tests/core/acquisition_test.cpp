@@ -184,7 +184,7 @@ TEST_F(Acquisition, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   // The next right click places cursor A again.
   ASSERT_TRUE(RightRelease(m, 294 + 6, kW, kH, none));
   EXPECT_EQ(c.cursorA, 1);
-  EXPECT_TRUE(c.awaitingCursorB);
+  EXPECT_EQ(c.cursorStage, CursorStage::kAPlaced);
 }
 
 TEST_F(Acquisition, AFullStoreEndsTheRunByItself) {

@@ -69,7 +69,7 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   auto m = Chart(psi, 2);
   ModelObserver o;
   ASSERT_TRUE(RightRelease(*m, 294 + 40, kW, kH, o));  // A at 10
-  EXPECT_TRUE(m->chart.awaitingCursorB);
+  EXPECT_EQ(m->chart.cursorStage, CursorStage::kAPlaced);
   EXPECT_TRUE(LayoutChart(*m, kW, kH).cursorBarChanged);
   ChartFrame f = DrawChart(*m, kW, kH);
   EXPECT_EQ(m->cursorBar.aValue, "2.000 ");
@@ -81,7 +81,7 @@ TEST(ChartCursors, CursorsAlternateAndReadOutBetweenThem) {
   EXPECT_EQ(LinesIn(f.plot.list, kCursorAColour)[0]->to, (Point{40, 432}));
 
   ASSERT_TRUE(RightRelease(*m, 294 + 20, kW, kH, o));  // B at 5
-  EXPECT_FALSE(m->chart.awaitingCursorB);
+  EXPECT_EQ(m->chart.cursorStage, CursorStage::kBothPlaced);
   f = Paint(*m, kW, kH);
   EXPECT_EQ(LinesIn(f.plot.list, kCursorBColour).size(), 1u);
   const CursorBarTexts& t = m->cursorBar;
@@ -181,7 +181,7 @@ TEST(ChartCursors, ClearIsRefusedBetweenPlacingAAndB) {
   // The next click goes on with the alternation: A again.
   RightRelease(*m, 342, kW, kH, o);
   EXPECT_EQ(m->chart.cursorA, 12);
-  EXPECT_TRUE(m->chart.awaitingCursorB);
+  EXPECT_EQ(m->chart.cursorStage, CursorStage::kAPlaced);
 }
 
 TEST(ChartCursors, CursorsOutsideTheStoreAreNeverReadOut) {
@@ -216,7 +216,7 @@ TEST(ChartCursors, CursorsFollowTheZoomedLevel) {
   MouseMove(*m, {591, 550}, kW, kH);
   ASSERT_EQ(LeftRelease(*m, {591, 550}, kW, kH, o), ZoomOutcome::kAccepted);
   Paint(*m, kW, kH);
-  ASSERT_EQ(m->chart.posX(1)[1] - m->chart.posX(1)[0], 8.0f);
+  ASSERT_EQ(m->chart.levels.posX(1)[1] - m->chart.levels.posX(1)[0], 8.0f);
   ASSERT_TRUE(RightRelease(*m, 294 + 2, kW, kH, o));
   EXPECT_EQ(m->chart.cursorA, 25);  // x = 8 x 25 - 198 = 2
   ScrollTo(*m, m->chart.zoomLeft - 1, o);

@@ -74,7 +74,7 @@ TEST(ChartPaint, APaintThatComesLateCompressesUntilTheRunFits) {
   EXPECT_EQ(m->chart.windowSamples, 321);
   EXPECT_EQ(m->chart.step, static_cast<float>(583.0 / 294));  // eleven twelfths of 636 px
   EXPECT_EQ(m->chart.levelZeroStep, m->chart.step);
-  EXPECT_EQ(m->chart.posX(0)[299], 299.0f * m->chart.step);
+  EXPECT_EQ(m->chart.levels.posX(0)[299], 299.0f * m->chart.step);
 }
 
 TEST(ChartPaint, ValueLabelsFollowTheCurrentUnit) {

@@ -72,7 +72,7 @@ TEST(ChartZoom, RefusedLevelsStillSwitchToTheZoomedDisplay) {
     SCOPED_TRACE(c.name);
     auto m = LiveChart(50);
     m->chart.zoomDepth = c.depth;
-    if (c.spacing > 0) m->chart.posX(c.depth)[1] = m->chart.posX(c.depth)[0] + c.spacing;
+    if (c.spacing > 0) m->chart.levels.posX(c.depth)[1] = m->chart.levels.posX(c.depth)[0] + c.spacing;
     EXPECT_EQ(Drag(*m, c.from, c.to), ZoomOutcome::kRefused);
     EXPECT_EQ(m->chart.zoomDepth, c.depth);
     EXPECT_FALSE(m->chart.live);
@@ -97,7 +97,7 @@ TEST(ChartZoom, AClickWithoutMovingChangesNothing) {
   EXPECT_TRUE(m->chart.live);
   EXPECT_EQ(m->chart.zoomDepth, 0);
   EXPECT_TRUE(o.invalidations.empty());
-  EXPECT_FALSE(m->chart.dragging);
+  EXPECT_FALSE(m->chart.drag.dragging);
 }
 
 TEST(ChartZoom, AMirroredDragGivesTheSameZoom) {
@@ -120,8 +120,8 @@ TEST(ChartZoom, ZoomedDisplayMapsTheSelectionOntoThePlot) {
   auto m = LiveChart(99);
   EXPECT_EQ(Drag(*m, {453, 118}, {771, 550}), ZoomOutcome::kAccepted);
   const ChartFrame f = Paint(*m, 1000, 700);
-  EXPECT_EQ(m->chart.posX(1)[0], -318.0f);
-  EXPECT_NEAR(m->chart.posX(1)[1] - m->chart.posX(1)[0], 12.8485f, 1e-3f);
+  EXPECT_EQ(m->chart.levels.posX(1)[0], -318.0f);
+  EXPECT_NEAR(m->chart.levels.posX(1)[1] - m->chart.levels.posX(1)[0], 12.8485f, 1e-3f);
   EXPECT_EQ(m->chart.zoomLeft, 24);
   // 49 samples across: a quarter of the plot is 12 whole samples.
   for (int n = 0; n < 10; ++n) {
@@ -136,7 +136,7 @@ TEST(ChartZoom, ZoomedDisplayMapsTheSelectionOntoThePlot) {
   // The trace starts left of the plot: segments that cannot show are left out.
   const auto points = TracePoints(f.plot.list);
   ASSERT_FALSE(points.empty());
-  EXPECT_EQ(points.front(), (Point{-9, TruncToInt(m->chart.posY(1)[24])}));  // 24 x 12.85 - 318
+  EXPECT_EQ(points.front(), (Point{-9, TruncToInt(m->chart.levels.posY(1)[24])}));  // 24 x 12.85 - 318
   EXPECT_EQ(ChartScrollBarState(*m), (ScrollBarState{true, 0, 99, 24}));
   EXPECT_EQ(m->chart.valueLabelTexts[0], "5.2000");
 }
@@ -157,7 +157,7 @@ TEST(ChartZoom, UndoReturnsToTheLiveDisplayFromAnyDepth) {
   EXPECT_EQ(o.invalidations.back(), false);
   const ChartFrame f = Paint(*m, 1000, 700);
   EXPECT_FALSE(ChartScrollBarState(*m).enabled);
-  EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{0, TruncToInt(m->chart.posY(0)[0])}));
+  EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{0, TruncToInt(m->chart.levels.posY(0)[0])}));
 }
 
 TEST(ChartZoom, TheScrollBarPansTheZoomedTrace) {
@@ -174,7 +174,7 @@ TEST(ChartZoom, TheScrollBarPansTheZoomedTrace) {
   EXPECT_EQ(ChartScrollBarState(*m).position, 21);
   EXPECT_EQ(m->chart.timeLabels[0], kRunStart + 21);
   // The trace sits three samples further right: sample 21 where sample 24 was.
-  EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{-9, TruncToInt(m->chart.posY(1)[21])}));
+  EXPECT_EQ(TracePoints(f.plot.list).front(), (Point{-9, TruncToInt(m->chart.levels.posY(1)[21])}));
   // A page of the bar is the samples across the plot (49 of 12.85 pixels in 636).
   EXPECT_EQ(ChartScrollPage(*m, 636), 49);
   ScrollTo(*m, 1000, o);  // the bar only reports 0 .. sampleCount
@@ -207,7 +207,7 @@ TEST(ChartZoom, DragWatchCancelsADragThatLeavesThePlotBand) {
     LeftPress(*m, {400, 200}, 1000, 700);
     MouseMove(*m, {500, 300}, 1000, 700);
     EXPECT_EQ(DragWatchTick(*m, pointer, 1000, 700, o), cancels);
-    EXPECT_EQ(m->chart.dragging, !cancels);
+    EXPECT_EQ(m->chart.drag.dragging, !cancels);
     EXPECT_EQ(m->chart.rubberBandShown, !cancels);
     EXPECT_EQ(LeftRelease(*m, {500, 300}, 1000, 700, o),
               cancels ? ZoomOutcome::kNone : ZoomOutcome::kAccepted);

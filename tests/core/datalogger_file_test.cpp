@@ -90,7 +90,7 @@ TEST(DataLoggerFile, EmptyRunHasAnEmptyUnitAndLoads) {
   auto loaded = DecodeDataLoggerFile(file);
   ASSERT_TRUE(loaded) << loaded.error().message;
   EXPECT_EQ(loaded.value().store.recordCount, 0);
-  EXPECT_EQ(loaded.value().store.loaded, 1);
+  EXPECT_TRUE(loaded.value().store.loaded);
 }
 
 TEST(DataLoggerFile, FullRunSurvivesARoundTripBitForBit) {
@@ -210,7 +210,7 @@ TEST(DataLoggerFile, AFailedLoadLeavesTheShownStoreAlone) {
   auto loaded = DecodeDataLoggerFile(bad);
   ASSERT_FALSE(loaded);
   EXPECT_EQ(model.logger.recordCount, 3);
-  EXPECT_EQ(model.logger.loaded, 1);
+  EXPECT_TRUE(model.logger.loaded);
 
   auto missing = LoadDataLoggerFile("/nonexistent/run.KvtDat");
   ASSERT_FALSE(missing);

@@ -163,13 +163,13 @@ TEST(Ingest, ErrorFramesStoreErrorSamplesAndLockTheKeys) {
     const char* shown;
     float value;
     int relative;
-    int rangeError;
+    RangeError rangeError;
   };
   const Case cases[] = {
-      {0x10, "ERR1", 5.1f, 0, 1},
-      {0x11, "ERR2", -5.1f, 0, 2},
-      {0x12, "ERR3", 5.1f, 1, 1},
-      {0x13, "ERR4", -5.1f, 1, 2},
+      {0x10, "ERR1", 5.1f, 0, RangeError::High},
+      {0x11, "ERR2", -5.1f, 0, RangeError::Low},
+      {0x12, "ERR3", 5.1f, 1, RangeError::High},
+      {0x13, "ERR4", -5.1f, 1, RangeError::Low},
   };
   for (const auto& c : cases) {
     AppModel m;
@@ -194,7 +194,7 @@ TEST(Ingest, ErrorFramesStoreErrorSamplesAndLockTheKeys) {
       EXPECT_EQ(m.panel.keys[k].enabled, static_cast<Key>(k) == Key::Light) << k;
     // The next reading clears the range error.
     Feed(m, ReadingBytes(kMbar, 0, 0, "12.34"));
-    EXPECT_EQ(m.run.rangeError, 0);
+    EXPECT_EQ(m.run.rangeError, RangeError::None);
     EXPECT_EQ(m.panel.reading, "+12.3");
   }
   AppModel m;  // an unknown code does only the common steps
@@ -203,7 +203,7 @@ TEST(Ingest, ErrorFramesStoreErrorSamplesAndLockTheKeys) {
   Feed(m, ErrorBytes(0x20));
   EXPECT_EQ(Bits(m.store.values[0]), Bits(1.0f));
   EXPECT_EQ(m.panel.reading, "+1.000");
-  EXPECT_EQ(m.run.rangeError, 0);
+  EXPECT_EQ(m.run.rangeError, RangeError::None);
   EXPECT_FALSE(m.flags.recording);
   EXPECT_TRUE(m.run.newSample);
 }

@@ -20,13 +20,13 @@ TEST(Link, SequencesRunInTheirExactOrder) {
   };
   const std::vector<Case> cases = {
       {"full set-up", false, [](RecordingPort& p) { FullSetup(p, 3); },
-       {"select 3", "binary", "settings 9600,n,8,1", "threshold 11", "readlen 0", "discard", "open"}},
+       {"select 3", "settings 9600,n,8,1", "threshold 11", "readlen 0", "discard", "open"}},
       {"port change and CONNECT", false, [](RecordingPort& p) { ReopenAndConnect(p, 5); },
-       {"select 5", "binary", "readlen 0", "discard", "open", kConnect, kConnect, kConnect}},
+       {"select 5", "readlen 0", "discard", "open", kConnect, kConnect, kConnect}},
       {"panel key", false, [](RecordingPort& p) { SendCommand(p, Command::Rec, SendPrep::Key); },
-       {"open", "binary", "readlen 0", "discard", "write 55 AA 07", "write 55 AA 07", "write 55 AA 07"}},
+       {"open", "readlen 0", "discard", "write 55 AA 07", "write 55 AA 07", "write 55 AA 07"}},
       {"key on an open port", true, [](RecordingPort& p) { SendCommand(p, Command::Unrec, SendPrep::Key); },
-       {"binary", "readlen 0", "discard", "write 55 AA 08", "write 55 AA 08", "write 55 AA 08"}},
+       {"readlen 0", "discard", "write 55 AA 08", "write 55 AA 08", "write 55 AA 08"}},
       {"exit", false, [](RecordingPort& p) { SendCommand(p, Command::Exit, SendPrep::Exit); },
        {"open", "readlen 0", "discard", "write 55 AA 12", "write 55 AA 12", "write 55 AA 12"}},
       {"run", true, [](RecordingPort& p) { SendCommand(p, Command::Run, SendPrep::OpenOnly); },
@@ -52,7 +52,7 @@ TEST(Link, HoldIsWrittenSixTimes) {
 TEST(Link, AFailingStepEndsTheGroupAndEscapesNowhere) {
   // Fail each step of the port-change sequence in turn: nothing after it runs, the
   // error is swallowed by the guard and reported as text.
-  const int steps = 8;  // select, binary, readlen, discard, open, 3 writes
+  const int steps = 7;  // select, readlen, discard, open, 3 writes
   for (int failAt = 0; failAt < steps; ++failAt) {
     RecordingPort port;
     port.failAt = failAt;

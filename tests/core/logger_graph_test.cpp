@@ -58,7 +58,7 @@ std::unique_ptr<AppModel> Loaded(const std::vector<Rec>& records) {
   s.startHour = 10;
   s.intervalMs = 5000;
   s.unitName = "psi";
-  s.loaded = 1;
+  s.loaded = true;
   return m;
 }
 
@@ -85,7 +85,7 @@ LoggerGraphFrame Paint(AppModel& m) {
   return DrawLoggerGraph(m, kW, kH);
 }
 
-LoggerZoom Drag(AppModel& m, Point from, Point to) {
+ZoomOutcome Drag(AppModel& m, Point from, Point to) {
   LoggerLeftPress(m, from);
   LoggerMouseMove(m, to);
   return LoggerLeftRelease(m, to);
@@ -175,7 +175,7 @@ TEST(LoggerGraph, RecordsOfOnePressureInDifferentUnitsShareARow) {
   for (int u = 0; u < kUnitCount; ++u) records.push_back({1.0f / kUnits[u].toPsi, u});
   auto m = Loaded(records);
   LayoutLoggerGraph(*m, kW, kH);
-  const float* y = m->loggerGraph.posY(0);
+  const float* y = m->loggerGraph.levels.posY(0);
   for (int u = 0; u < kUnitCount; ++u) EXPECT_LE(std::abs(y[u] - y[kUnitPsi]), 1.0f) << kUnits[u].name;
   // One psi is a tenth of the way from the middle (298.4) towards the top edge.
   EXPECT_EQ(static_cast<int>(y[kUnitPsi]), 252);
@@ -197,7 +197,7 @@ TEST(LoggerGraph, ErrorRecordsAreMarkedExceptTheLast) {
     EXPECT_EQ(CountPixels(Paint(*m).surface.list, kWhite), 9 * c.marks);
     // The same at a zoom level covering the whole plot.
     if (c.records.size() < 2) continue;
-    ASSERT_EQ(Drag(*m, {76, 60}, {884, 536}), LoggerZoom::kAccepted);
+    ASSERT_EQ(Drag(*m, {76, 60}, {884, 536}), ZoomOutcome::kAccepted);
     EXPECT_EQ(CountPixels(Paint(*m).surface.list, kWhite), 9 * c.marks);
   }
 }
@@ -207,23 +207,23 @@ TEST(LoggerGraph, ZoomStepsFollowTheLevelRules) {
     const char* what;
     int startLevel;  // zoom steps taken first with a large downward selection
     Point from, to;
-    LoggerZoom outcome;
+    ZoomOutcome outcome;
     int level;
   };
   const Case cases[] = {
-      {"upward at level 0 zooms", 0, {300, 400}, {500, 200}, LoggerZoom::kAccepted, 1},
-      {"downward at level 0 zooms", 0, {300, 200}, {500, 400}, LoggerZoom::kAccepted, 1},
-      {"upward at level 1 repaints only", 1, {300, 400}, {500, 200}, LoggerZoom::kRefused, 1},
-      {"downward at level 1 zooms", 1, {300, 200}, {500, 400}, LoggerZoom::kAccepted, 2},
-      {"no width", 0, {300, 200}, {300, 400}, LoggerZoom::kRefused, 0},
-      {"no height", 1, {300, 200}, {500, 200}, LoggerZoom::kRefused, 1},
-      {"press and release clamp to one corner", 0, {10, 10}, {20, 30}, LoggerZoom::kNone, 0},
+      {"upward at level 0 zooms", 0, {300, 400}, {500, 200}, ZoomOutcome::kAccepted, 1},
+      {"downward at level 0 zooms", 0, {300, 200}, {500, 400}, ZoomOutcome::kAccepted, 1},
+      {"upward at level 1 repaints only", 1, {300, 400}, {500, 200}, ZoomOutcome::kRefused, 1},
+      {"downward at level 1 zooms", 1, {300, 200}, {500, 400}, ZoomOutcome::kAccepted, 2},
+      {"no width", 0, {300, 200}, {300, 400}, ZoomOutcome::kRefused, 0},
+      {"no height", 1, {300, 200}, {500, 200}, ZoomOutcome::kRefused, 1},
+      {"press and release clamp to one corner", 0, {10, 10}, {20, 30}, ZoomOutcome::kNone, 0},
   };
   for (const Case& c : cases) {
     auto m = Loaded(Flat(200, 1.0f));
     LayoutLoggerGraph(*m, kW, kH);
     for (int i = 0; i < c.startLevel; ++i) {
-      ASSERT_EQ(Drag(*m, {100, 100}, {800, 500}), LoggerZoom::kAccepted);
+      ASSERT_EQ(Drag(*m, {100, 100}, {800, 500}), ZoomOutcome::kAccepted);
       LayoutLoggerGraph(*m, kW, kH);
     }
     EXPECT_EQ(Drag(*m, c.from, c.to), c.outcome) << c.what;
@@ -236,20 +236,25 @@ TEST(LoggerGraph, AClickOrACancelledDragDoesNotZoom) {
   auto m = Loaded(Flat(200, 1.0f));
   LayoutLoggerGraph(*m, kW, kH);
   LoggerLeftPress(*m, {300, 200});
-  EXPECT_EQ(LoggerLeftRelease(*m, {300, 200}), LoggerZoom::kNone);
+  EXPECT_EQ(LoggerLeftRelease(*m, {300, 200}), ZoomOutcome::kNone);
 
   LoggerLeftPress(*m, {300, 200});
   EXPECT_TRUE(LoggerMouseMove(*m, {400, 300}).band.visible);
   EXPECT_FALSE(LoggerDragWatchTick(*m, {400, 300}));  // inside the watch area
   EXPECT_FALSE(LoggerDragWatchTick(*m, {934, 300}));  // right + 50 is 934.8
   EXPECT_TRUE(LoggerDragWatchTick(*m, {935, 300}));
-  EXPECT_EQ(LoggerLeftRelease(*m, {400, 300}), LoggerZoom::kNone);
+  EXPECT_EQ(LoggerLeftRelease(*m, {400, 300}), ZoomOutcome::kNone);
   EXPECT_EQ(m->loggerGraph.zoomLevel, 0);
+
+  // A release that no press began (the press fell elsewhere) takes no second step.
+  ASSERT_EQ(Drag(*m, {100, 100}, {800, 500}), ZoomOutcome::kAccepted);
+  EXPECT_EQ(LoggerLeftRelease(*m, {800, 500}), ZoomOutcome::kNone);
+  EXPECT_EQ(m->loggerGraph.zoomLevel, 1);
 
   // Without a file a drag does nothing at all.
   AppModel empty;
   LayoutLoggerGraph(empty, kW, kH);
-  EXPECT_FALSE(Drag(empty, {100, 100}, {800, 500}) == LoggerZoom::kAccepted);
+  EXPECT_FALSE(Drag(empty, {100, 100}, {800, 500}) == ZoomOutcome::kAccepted);
   EXPECT_TRUE(empty.loggerGraph.fullView);
 }
 
@@ -263,7 +268,7 @@ TEST(LoggerGraph, ASelectionSpanningNoMoreThanFiveThousandthsAddsNoLevel) {
   for (const Case c : {Case{10, 1}, Case{11, 2}, Case{12, 2}, Case{400, 2}}) {
     auto m = Loaded(Flat(200, 1.0f));
     LayoutLoggerGraph(*m, kW, kH);
-    ASSERT_EQ(Drag(*m, {100, 200}, {800, 210}), LoggerZoom::kAccepted);
+    ASSERT_EQ(Drag(*m, {100, 200}, {800, 210}), ZoomOutcome::kAccepted);
     LayoutLoggerGraph(*m, kW, kH);
     Drag(*m, {100, 100}, {800, 100 + c.rows});
     EXPECT_EQ(m->loggerGraph.zoomLevel, c.level) << c.rows;
@@ -274,18 +279,18 @@ TEST(LoggerGraph, NoLevelBeyondOneRecordStepOrLevel99) {
   // Two records: the plot already holds one step, level 0 refuses.
   auto two = Loaded(Flat(2, 1.0f));
   LayoutLoggerGraph(*two, kW, kH);
-  EXPECT_EQ(Drag(*two, {100, 100}, {800, 500}), LoggerZoom::kRefused);
+  EXPECT_EQ(Drag(*two, {100, 100}, {800, 500}), ZoomOutcome::kRefused);
   EXPECT_TRUE(two->loggerGraph.fullView);
 
   // Slight zooms all the way down: 99 levels, then refused; the paint stays sound.
   auto m = Loaded(Flat(17278, 1.0f));
   LayoutLoggerGraph(*m, kW, kH);
-  for (int level = 1; level <= kLoggerMaxZoom; ++level) {
-    ASSERT_EQ(Drag(*m, {77, 61}, {884, 536}), LoggerZoom::kAccepted) << level;
+  for (int level = 1; level <= kMaxZoomDepth; ++level) {
+    ASSERT_EQ(Drag(*m, {77, 61}, {884, 536}), ZoomOutcome::kAccepted) << level;
     LayoutLoggerGraph(*m, kW, kH);
   }
-  EXPECT_EQ(Drag(*m, {77, 61}, {884, 536}), LoggerZoom::kRefused);
-  EXPECT_EQ(m->loggerGraph.zoomLevel, kLoggerMaxZoom);
+  EXPECT_EQ(Drag(*m, {77, 61}, {884, 536}), ZoomOutcome::kRefused);
+  EXPECT_EQ(m->loggerGraph.zoomLevel, kMaxZoomDepth);
   const LoggerGraphFrame f = Paint(*m);
   EXPECT_FALSE(TracePoints(f.surface.list).empty());
   EXPECT_TRUE(f.scrollBar.enabled);
@@ -301,7 +306,7 @@ TEST(LoggerGraph, TheCursorSnapsToTheNearestRecordWithTiesToTheLeft) {
   auto m = Loaded(Flat(5, 1.0f));
   LayoutLoggerGraph(*m, kW, kH);
   // Records at 100, 200, 300...: positions set by hand to make exact ties.
-  for (int i = 0; i < 5; ++i) m->loggerGraph.posX(0)[i] = 100.0f * (i + 1);
+  for (int i = 0; i < 5; ++i) m->loggerGraph.levels.posX(0)[i] = 100.0f * (i + 1);
   struct Case {
     int x;
     int index;
@@ -382,7 +387,7 @@ TEST(LoggerGraph, OnlyOzinAndKgcmCarryASuperscript) {
 TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   auto m = Loaded(Flat(101, 0.0f));  // records 8.086 px apart
   LayoutLoggerGraph(*m, kW, kH);
-  ASSERT_EQ(Drag(*m, {480, 200}, {682, 400}), LoggerZoom::kAccepted);
+  ASSERT_EQ(Drag(*m, {480, 200}, {682, 400}), ZoomOutcome::kAccepted);
   const LoggerGraphFrame f = Paint(*m);
   const LoggerGraphState& g = m->loggerGraph;
   // x 480 is record 49.9: the first record inside the plot is 50.
@@ -408,9 +413,9 @@ TEST(LoggerGraph, ZoomedViewStretchesTheSelectionAndLabelsItsTimes) {
   ASSERT_TRUE(LoggerScrollTo(*m, 40));
   EXPECT_EQ(g.scrollShift, 9);
   EXPECT_EQ(Paint(*m).scrollBar.position, 40);
-  LoggerMouseMove(*m, {TruncToInt(g.posX(1)[58]) + 1, 300});
+  LoggerMouseMove(*m, {TruncToInt(g.levels.posX(1)[58]) + 1, 300});
   EXPECT_EQ(g.cursorRecord, 49);
-  EXPECT_EQ(g.cursorX, TruncToInt(g.posX(1)[58]));
+  EXPECT_EQ(g.cursorX, TruncToInt(g.levels.posX(1)[58]));
   EXPECT_EQ(g.cursorTime, "10:04:05");
 }
 
@@ -424,7 +429,7 @@ TEST(LoggerGraph, OneRecordStandsAtTheLeftEdgeWithAReadout) {
   LoggerMouseMove(*m, {500, 300});
   EXPECT_EQ(m->loggerGraph.readout, "2.600");
   EXPECT_EQ(m->loggerGraph.cursorX, 76);
-  EXPECT_EQ(Drag(*m, {100, 100}, {800, 500}), LoggerZoom::kRefused);
+  EXPECT_EQ(Drag(*m, {100, 100}, {800, 500}), ZoomOutcome::kRefused);
   EXPECT_TRUE(m->loggerGraph.fullView);
 }
 
@@ -472,7 +477,7 @@ TEST(LoggerGraph, DownloadReplacesTheGraphOnlyWithACompleteFile) {
   const std::vector<std::string> texts = TextsOf(f.surface.list);
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "0.0000"), 5);
   EXPECT_FALSE(LoggerMouseMove(m, {300, 300}).cursorMoved);
-  EXPECT_EQ(Drag(m, {100, 100}, {800, 500}), LoggerZoom::kRefused);
+  EXPECT_EQ(Drag(m, {100, 100}, {800, 500}), ZoomOutcome::kRefused);
   std::remove(many.c_str());
   std::remove(few.c_str());
   std::remove(none.c_str());
@@ -547,8 +552,8 @@ auto LaidOut(const AppModel& m) {
   const std::array<float, 11> scalars{g.plotLeft,    g.plotTop,     g.plotRight,   g.plotBottom,
                                       g.rangeTop,    g.rangeMiddle, g.rangeBottom, g.valueTop,
                                       g.valueMiddle, g.valueBottom, g.recordStep};
-  return std::tuple{g.xPositions,
-                    g.yPositions,
+  return std::tuple{g.levels.xPositions,
+                    g.levels.yPositions,
                     selections,
                     scalars,
                     g.firstVisible,

@@ -55,7 +55,7 @@ std::unique_ptr<AppModel> LoggerModel(int n, int unit = kUnitPsi) {
   auto m = std::make_unique<AppModel>();
   LoggerStore& log = m->logger;
   log.recordCount = n;
-  log.loaded = 1;
+  log.loaded = true;
   log.startText = "23:59:50";
   log.endText = "00:00:30";
   log.unitName = std::string(kUnits[unit].name);
@@ -64,7 +64,7 @@ std::unique_ptr<AppModel> LoggerModel(int n, int unit = kUnitPsi) {
   log.startSecond = 50;
   log.intervalMs = 5000;
   for (int i = 0; i < n; ++i) log.fullScaleAt[i] = kUnits[unit].fullScale;
-  m->loggerView.graphClosed = 0;
+  m->loggerView.graphClosed = false;
   m->loggerView.shownPath = "/data/tank.KvtDat";
   return m;
 }
@@ -77,12 +77,12 @@ TEST(PrintPage, WithoutARunOrALoadedFileOnlyTheFixedPartsArePrinted) {
   std::vector<Case> cases;
   cases.push_back({"fresh program", std::make_unique<AppModel>()});
   cases.push_back({"logger window open, nothing loaded", LoggerModel(5)});
-  cases.back().model->logger.loaded = 0;
+  cases.back().model->logger.loaded = false;
   cases.push_back({"logger file of one record", LoggerModel(1)});
   cases.push_back({"logger window open over a run", LoggerModel(0)});
   CommitTo(*cases.back().model, 10);
   cases.push_back({"file loaded but window closed, no run", LoggerModel(5)});
-  cases.back().model->loggerView.graphClosed = 1;
+  cases.back().model->loggerView.graphClosed = true;
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

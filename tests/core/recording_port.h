@@ -15,18 +15,24 @@ class RecordingPort : public SerialPort {
   std::vector<std::string> log;
   int failAt = -1;  // index in log of the operation that throws
   bool opened = false;
+  PortErrorKind failKind = PortErrorKind::Other;  // of the failure at failAt
+  bool failed = false;                             // since the last good open
   bool dataEvent = true;
   std::deque<std::vector<std::uint8_t>> incoming;  // one block per readAll
 
   void selectPort(int n) override { step("select " + std::to_string(n)); }
-  void setSettings(std::string_view s) override { step("settings " + std::string(s)); }
-  void setBinaryInput() override { step("binary"); }
+  void setLineSettings(const LineSettings& s) override {
+    const char parity = s.parity == Parity::None ? 'n' : s.parity == Parity::Even ? 'e' : 'o';
+    step("settings " + std::to_string(s.baud) + "," + parity + "," + std::to_string(s.dataBits) + "," +
+         std::to_string(s.stopBits));
+  }
   void setReceiveThreshold(int n) override { step("threshold " + std::to_string(n)); }
   void setReadLength(int n) override { step("readlen " + std::to_string(n)); }
   void discardInput() override { step("discard"); }
   void open() override {
     step("open");
     opened = true;
+    failed = false;
   }
   void close() override {
     step("close");
@@ -50,6 +56,7 @@ class RecordingPort : public SerialPort {
     return block;
   }
   bool lastEventIsDataReceived() const override { return dataEvent; }
+  PortErrorKind lastFailure() const override { return failed ? failKind : PortErrorKind::None; }
 
   // The writes only, as "XX" command codes.
   std::vector<std::string> writes() const {
@@ -63,7 +70,8 @@ class RecordingPort : public SerialPort {
   void step(std::string what) {
     if (static_cast<int>(log.size()) == failAt) {
       log.push_back(what + " !");
-      throw PortError("refused");
+      failed = true;
+      throw PortError(failKind, "refused");
     }
     log.push_back(std::move(what));
   }

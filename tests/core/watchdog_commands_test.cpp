@@ -16,7 +16,7 @@ const std::string kConnect = "write 55 AA 01";
 
 Log ReopenLog(int port) {
   return {
-      "close", "select " + std::to_string(port), "binary", "readlen 0", "discard", "open", kConnect, kConnect,
+      "close", "select " + std::to_string(port), "readlen 0", "discard", "open", kConnect, kConnect,
       kConnect};
 }
 
@@ -215,7 +215,7 @@ TEST(PortCommands, PortSequencesWriteTheirFramesInOrder) {
       {"power off", false, [](RecordingPort& p) { return PowerOff(p); }, join({"open"}, writes("03", 3))},
       {"power off, open port", true, [](RecordingPort& p) { return PowerOff(p); }, writes("03", 3)},
       {"start-up", false, [&](RecordingPort& p) { return StartupPortSteps(m, p); },
-       join({"select 4", "binary", "settings 9600,n,8,1", "threshold 11", "readlen 0", "discard", "open"},
+       join({"select 4", "settings 9600,n,8,1", "threshold 11", "readlen 0", "discard", "open"},
             writes("01", 3))},
   };
   for (const auto& c : cases) {

@@ -36,7 +36,7 @@ DisplayList EveryChartSegment(const AppModel& m, const PlotRect& r) {
   const ShownLevel level = CurrentLevel(m);
   const int samples = CommittedSamples(m);
   if (!level.usable() || samples <= 1) return out;
-  const float* y = m.chart.posY(level.depth);
+  const float* y = m.chart.levels.posY(level.depth);
   TraceBuilder trace(out, r.width(), r.height(), samples);
   for (int i = 1; i < samples; ++i) {
     const float fa = level.dx * static_cast<float>(i - 1 + level.offset) + level.x0;
@@ -66,7 +66,7 @@ void ExpectSameTables(const float* a, const float* b, int n) {
 // and compares the two, and the zoomed trace with every segment walked.
 void ExpectChartAsRebuilt(AppModel& m, Size s) {
   auto rebuilt = std::make_unique<AppModel>(m);
-  rebuilt->chart.levelTables = {};
+  rebuilt->chart.levels.tables = {};
   const ChartFrame kept = testing::Paint(m, s.w, s.h);
   const ChartFrame fresh = testing::Paint(*rebuilt, s.w, s.h);
   EXPECT_EQ(kept.plot, fresh.plot);
@@ -77,8 +77,8 @@ void ExpectChartAsRebuilt(AppModel& m, Size s) {
   const int n = std::max(CommittedSamples(m), 2);
   for (int level = 0; level <= depth; ++level) {
     SCOPED_TRACE("level " + std::to_string(level));
-    ExpectSameTables(m.chart.posX(level), rebuilt->chart.posX(level), n);
-    ExpectSameTables(m.chart.posY(level), rebuilt->chart.posY(level), CommittedSamples(m));
+    ExpectSameTables(m.chart.levels.posX(level), rebuilt->chart.levels.posX(level), n);
+    ExpectSameTables(m.chart.levels.posY(level), rebuilt->chart.levels.posY(level), CommittedSamples(m));
   }
   if (m.chart.live) return;
   const PlotRect r = ChartPlotRect(s.w, s.h);
@@ -170,9 +170,9 @@ TEST(ZoomTables, ChartPaintsAsIfEveryLevelWereRebuilt) {
 DisplayList EveryLoggerSegment(const AppModel& m, int clientW, int clientH) {
   DisplayList out;
   const LoggerGraphState& g = m.loggerGraph;
-  const int Z = std::min(g.zoomLevel, kLoggerMaxZoom);
-  const float* X = g.posX(Z);
-  const float* Y = g.posY(Z);
+  const int Z = std::min(g.zoomLevel, kMaxZoomDepth);
+  const float* X = g.levels.posX(Z);
+  const float* Y = g.levels.posY(Z);
   const int M = LoggerRecords(m);
   const int sh = g.scrollShift;
   TraceBuilder trace(out, clientW, clientH, M);
@@ -186,17 +186,17 @@ DisplayList EveryLoggerSegment(const AppModel& m, int clientW, int clientH) {
 
 void ExpectGraphAsRebuilt(AppModel& m, Size s) {
   auto rebuilt = std::make_unique<AppModel>(m);
-  rebuilt->loggerGraph.levelTables = {};
+  rebuilt->loggerGraph.levels.tables = {};
   LayoutLoggerGraph(m, s.w, s.h);
   LayoutLoggerGraph(*rebuilt, s.w, s.h);
   const LoggerGraphFrame kept = DrawLoggerGraph(m, s.w, s.h);
   EXPECT_EQ(kept.surface, DrawLoggerGraph(*rebuilt, s.w, s.h).surface);
   const LoggerGraphState& g = m.loggerGraph;
   const int M = LoggerRecords(m);
-  for (int level = 0; level <= std::min(g.zoomLevel, kLoggerMaxZoom); ++level) {
+  for (int level = 0; level <= std::min(g.zoomLevel, kMaxZoomDepth); ++level) {
     SCOPED_TRACE("level " + std::to_string(level));
-    ExpectSameTables(g.posX(level), rebuilt->loggerGraph.posX(level), M);
-    ExpectSameTables(g.posY(level), rebuilt->loggerGraph.posY(level), M);
+    ExpectSameTables(g.levels.posX(level), rebuilt->loggerGraph.levels.posX(level), M);
+    ExpectSameTables(g.levels.posY(level), rebuilt->loggerGraph.levels.posY(level), M);
   }
   if (LoggerZoomShown(g, M)) {
     EXPECT_EQ(TraceOf(kept.surface.list), EveryLoggerSegment(m, s.w, s.h));
@@ -215,7 +215,7 @@ void LoadRecords(AppModel& m, int n, int unit, int errorEvery) {
   s.startText = "10:00:00";
   s.intervalMs = 1000;
   s.unitName = std::string(kUnits[unit].name);
-  s.loaded = 1;
+  s.loaded = true;
 }
 
 void GraphDrag(AppModel& m, Point from, Point to) {

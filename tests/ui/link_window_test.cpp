@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "../core/live_fixtures.h"
 #include "../core/recording_port.h"
@@ -31,7 +32,12 @@ struct Shell {
   test::RecordingPort port;
   std::unique_ptr<MainWindow> window;
 
-  Shell() {
+  // startupFailure: the start-up's first port step fails with that kind.
+  explicit Shell(std::optional<PortErrorKind> startupFailure = {}) {
+    if (startupFailure) {
+      port.failKind = *startupFailure;
+      port.failAt = 0;
+    }
     window = std::make_unique<MainWindow>(model, port, nullptr,
                                           (dir.path() + QStringLiteral("/c.ini")).toStdString(),
                                           [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
@@ -96,6 +102,19 @@ TEST(LinkWindow, PortErrorsOfTheKeysAndTheWatchdogReachTheStatusBar) {
     s.port.failAt = static_cast<int>(s.port.log.size());
     c.act(s);
     EXPECT_EQ(s.status(), "COM1 (/dev/ttyUSB0): refused");
+  }
+}
+
+TEST(LinkWindow, ThePermissionAdviceFollowsTheKindOfTheErrorNotItsWords) {
+  const std::pair<PortErrorKind, const char*> cases[] = {
+      {PortErrorKind::Permission,
+       "COM1 (/dev/ttyUSB0): refused - add your user to the dialout group and log in again"},
+      {PortErrorKind::Busy, "COM1 (/dev/ttyUSB0): refused"},
+      {PortErrorKind::Other, "COM1 (/dev/ttyUSB0): refused"},
+  };
+  for (const auto& [kind, status] : cases) {
+    Shell s(kind);
+    EXPECT_EQ(s.status(), status);
   }
 }
 

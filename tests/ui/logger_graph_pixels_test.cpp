@@ -37,7 +37,7 @@ void Fill(AppModel& m, int n, int unit, F valueAt) {
   s.startHour = 10;
   s.intervalMs = 1000;
   s.unitName = std::string(kUnits[unit].name);
-  s.loaded = 1;
+  s.loaded = true;
 }
 
 void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::NoButton) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -40,7 +42,7 @@ void Fill(AppModel& m, int n, int error = -1) {
   s.startHour = 10;
   s.intervalMs = 1000;
   s.unitName = "psi";
-  s.loaded = 1;
+  s.loaded = true;
 }
 
 void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::NoButton) {
@@ -144,7 +146,7 @@ TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   w.action(Command::LoggerDownload)->trigger();
   EXPECT_TRUE(failures.empty());
   EXPECT_EQ(m.logger.recordCount, 3);
-  EXPECT_EQ(m.logger.loaded, 1);
+  EXPECT_TRUE(m.logger.loaded);
   EXPECT_EQ(w.composedImage().pixelColor(500, 390), kRed);  // -2 psi: 298.4 + 91.7
 
   chosen = dir.filePath(QStringLiteral("missing.KvtDat"));
@@ -218,7 +220,7 @@ TEST(LoggerGraphWindow, DocumentOpenShowsItsOwnPathAndHeaderOnScreenAndPaper) {
   EXPECT_TRUE(m.loggerGraph.fullView);
   EXPECT_EQ(m.loggerGraph.scrollShift, 0);
 
-  m.loggerView.graphClosed = 0;
+  m.loggerView.graphClosed = false;
   const std::vector<std::string> printed = Texts(BuildPrintPage(m, 0).list);
   EXPECT_TRUE(Contains(printed, second.toStdString()));
   EXPECT_FALSE(Contains(printed, first.toStdString()));
@@ -259,14 +261,14 @@ TEST(LoggerGraphWindow, OpenRunsTheWindowModallyAndClosingResetsTheView) {
   Fill(m, 200);
   m.loggerGraph.fullView = false;
   m.loggerGraph.zoomLevel = 3;
-  int closedWhileOpen = -1;
+  std::optional<bool> closedWhileOpen;
   QTimer::singleShot(0, [&] {
     closedWhileOpen = m.loggerView.graphClosed;
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
   RunLoggerGraph(m, nullptr, {});
-  EXPECT_EQ(closedWhileOpen, 0);
-  EXPECT_EQ(m.loggerView.graphClosed, 1);
+  EXPECT_EQ(closedWhileOpen, false);
+  EXPECT_TRUE(m.loggerView.graphClosed);
   EXPECT_TRUE(m.loggerGraph.fullView);
   EXPECT_EQ(m.loggerGraph.zoomLevel, 0);
 }

@@ -30,9 +30,7 @@ void ResetChartForRun(AppModel& model) {
   c.cursorA = -1;
   c.cursorB = -1;
   c.cursorsHidden = true;
-  c.awaitingCursorB = false;
-  c.cursorClicks = 1;
-  c.onlyCursorA = true;
+  c.cursorStage = CursorStage::kNonePlaced;
   model.cursorBar.clearTexts();
   model.cursorBar.clearEnabled = false;
 }

@@ -22,38 +22,38 @@ constexpr int kTimeBandExtraWidth = 140;
 constexpr int kTimeBandHeight = 29;
 constexpr int kTimeLabelDy = 40;
 
-void DrawGrid(const ChartState& c, int samples, int W, int H, int k, DisplayList& plot) {
+void DrawGrid(const ChartState& c, int samples, int width, int height, int k, DisplayList& plot) {
   if (samples == 0) {
     for (int i = 0; i < kVerticalGridEmpty; ++i) {
-      const int x = TruncToInt(i * W * kTwelfth);
-      plot.line({x, H}, {x, 0}, kGridPen);
+      const int x = TruncToInt(i * width * kTwelfth);
+      plot.line({x, height}, {x, 0}, kGridPen);
     }
   } else if (c.live) {
     for (int i = 0; i < kVerticalGridLive; ++i) {
       const int x = TruncToInt(static_cast<float>(k * i) * c.step);
-      plot.line({x, H}, {x, 0}, kGridPen);
+      plot.line({x, height}, {x, 0}, kGridPen);
     }
   }
   // The last one lies on the bottom edge, just outside the surface.
   for (int i = 1; i <= kHorizontalGrid; ++i) {
-    const int y = TruncToInt(i * H * kTwelfth);
-    plot.line({0, y}, {W, y}, kGridPen);
+    const int y = TruncToInt(i * height * kTwelfth);
+    plot.line({0, y}, {width, y}, kGridPen);
   }
 }
 
 // Samples per live grid cell: as many whole steps as fit in a twelfth of the width.
-int SamplesPerCell(int W, float step) {
-  return TruncToInt(static_cast<float>(W / 12) / step);
+int SamplesPerCell(int width, float step) {
+  return TruncToInt(static_cast<float>(width / 12) / step);
 }
 
 // Level-0 heights: one tenth of each sample's own full scale reaches from the middle
 // to the edge, so samples of different units share one vertical scale.
-void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
-  const float half = static_cast<float>(H / 2);
-  float* y = m.chart.posY(0);
+void ComputeLevelZeroHeights(AppModel& m, int samples, int height) {
+  const float half = static_cast<float>(height / 2);
+  float* y = m.chart.levels.posY(0);
   const float* value = m.store.values.data();
   const float* fullScale = m.store.fullScaleAt.data();
-  LevelTables<kZoomLevels>& tables = m.chart.levelTables;
+  LevelTables<kZoomLevels>& tables = m.chart.levels.tables;
   for (int j = 0; j < samples; ++j) tables.writeLevelZero(y, j, half - 10.0f * value[j] * half / fullScale[j]);
 }
 
@@ -61,11 +61,11 @@ void ComputeLevelZeroHeights(AppModel& m, int samples, int H) {
 // into eleven twelfths of the width, leaving room for new samples. The test is made
 // once per trace segment, so a paint that comes late may compress more than once.
 // Returns whether the window was compressed.
-bool CompressLiveWindow(ChartState& c, int samples, int W) {
+bool CompressLiveWindow(ChartState& c, int samples, int width) {
   bool compressed = false;
   for (int i = 1; i < samples && samples >= c.windowSamples + 1; ++i) {
-    c.step = static_cast<float>((W - W * kTwelfth) / c.windowSamples);
-    c.windowSamples = TruncToInt(static_cast<float>(W) / c.step + 1.0);
+    c.step = static_cast<float>((width - width * kTwelfth) / c.windowSamples);
+    c.windowSamples = TruncToInt(static_cast<float>(width) / c.step + 1.0);
     compressed = true;
   }
   return compressed;
@@ -73,10 +73,10 @@ bool CompressLiveWindow(ChartState& c, int samples, int W) {
 
 // The live trace as the layout left the step: one segment per pair of samples, a
 // cross at the start of each segment that begins on an error sample.
-void DrawLiveTrace(const AppModel& m, int samples, int W, int H, DisplayList& plot) {
+void DrawLiveTrace(const AppModel& m, int samples, int width, int height, DisplayList& plot) {
   const ChartState& c = m.chart;
-  const float* y = c.posY(0);
-  TraceBuilder trace(plot, W, H, samples);
+  const float* y = c.levels.posY(0);
+  TraceBuilder trace(plot, width, height, samples);
   for (int i = 1; i < samples; ++i) {
     const Point a{TruncToInt(static_cast<float>(i - 1) * c.step), TruncToInt(y[i - 1])};
     const Point b{TruncToInt(static_cast<float>(i) * c.step), TruncToInt(y[i])};
@@ -87,17 +87,17 @@ void DrawLiveTrace(const AppModel& m, int samples, int W, int H, DisplayList& pl
 
 // Level 0 of the zoom tables keeps one step for all samples: the live one, or while
 // zoomed the one of the window size frozen at the moment of zooming.
-void ComputeLevelZeroPositions(ChartState& c, int samples, int W) {
+void ComputeLevelZeroPositions(ChartState& c, int samples, int width) {
   if (c.live) {
     c.levelZeroStep = c.step;
     c.levelZeroWindowSamples = c.windowSamples;
   } else {
-    c.levelZeroStep = static_cast<float>(W) / static_cast<float>(std::max(c.levelZeroWindowSamples - 1, 1));
+    c.levelZeroStep = static_cast<float>(width) / static_cast<float>(std::max(c.levelZeroWindowSamples - 1, 1));
   }
   // Samples 0 and 1 always get an x, so that every level has a defined spacing.
-  float* x = c.posX(0);
+  float* x = c.levels.posX(0);
   const int count = std::max(samples, 2);
-  for (int i = 0; i < count; ++i) c.levelTables.writeLevelZero(x, i, static_cast<float>(i) * c.levelZeroStep);
+  for (int i = 0; i < count; ++i) c.levels.tables.writeLevelZero(x, i, static_cast<float>(i) * c.levelZeroStep);
 }
 
 void ComputeLiveValueLabels(AppModel& m) {
@@ -106,9 +106,9 @@ void ComputeLiveValueLabels(AppModel& m) {
   for (int k = 0; k < kValueLabels; ++k) c.printValueLabels[k] = FormatSigned6Cut(c.valueLabels[0][k]);
 }
 
-void DrawValueLabels(const ChartState& c, int H, Surface& left, Surface& right) {
+void DrawValueLabels(const ChartState& c, int height, Surface& left, Surface& right) {
   const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
-  const int h = H + kStripOverhang;
+  const int h = height + kStripOverhang;
   const int ys[kValueLabels] = {0, (h - 15) / 4, (h - 8) / 2, 3 * ((h - 5) / 4), h - 15};
   for (int k = 0; k < kValueLabels; ++k) {
     const int indent = TruncToInt(ValueLabelIndentClass(c.valueLabels[depth][k]) * 7.5);
@@ -148,7 +148,7 @@ ChartLayoutResult LayoutChart(AppModel& m, int clientW, int clientH) {
   ChartLayoutResult result;
   ChartState& c = m.chart;
   const PlotRect r = ChartPlotRect(clientW, clientH);
-  const int W = r.width();
+  const int width = r.width();
   const int samples = CommittedSamples(m);
   const bool drawable = r.drawable();
 
@@ -156,11 +156,11 @@ ChartLayoutResult LayoutChart(AppModel& m, int clientW, int clientH) {
   // while labels and readouts still follow the store.
   int k = 0;
   if (drawable) {
-    c.step = static_cast<float>(W) / static_cast<float>(c.windowSamples - 1);
-    k = SamplesPerCell(W, c.step);
+    c.step = static_cast<float>(width) / static_cast<float>(c.windowSamples - 1);
+    k = SamplesPerCell(width, c.step);
     ComputeLevelZeroHeights(m, samples, r.height());
-    result.repaintWithErase = CompressLiveWindow(c, samples, W);
-    ComputeLevelZeroPositions(c, samples, W);
+    result.repaintWithErase = CompressLiveWindow(c, samples, width);
+    ComputeLevelZeroPositions(c, samples, width);
   }
 
   ComputeLiveValueLabels(m);
@@ -186,28 +186,28 @@ ChartFrame DrawChart(const AppModel& m, int clientW, int clientH) {
   ChartFrame frame;
   const ChartState& c = m.chart;
   const PlotRect r = ChartPlotRect(clientW, clientH);
-  const int W = r.width();
-  const int H = r.height();
+  const int width = r.width();
+  const int height = r.height();
   const int samples = CommittedSamples(m);
   const bool drawable = r.drawable();
   frame.plotDrawn = drawable;
-  const int k = drawable ? SamplesPerCell(W, c.step) : 0;
+  const int k = drawable ? SamplesPerCell(width, c.step) : 0;
   if (drawable) {
-    frame.plot = Surface{r.left, r.top, W, H, Brush::Solid(kPlotBackground), {}};
+    frame.plot = Surface{r.left, r.top, width, height, Brush::Solid(kPlotBackground), {}};
     frame.leftStrip = Surface{kLabelStripX,       r.top - kStripOverhang, kLabelStripWidth,
-                              H + kStripOverhang, Brush::ButtonFace(),    {}};
+                              height + kStripOverhang, Brush::ButtonFace(),    {}};
     frame.rightStrip = Surface{
-        r.right, r.top - kStripOverhang, kRightStripWidth, H + kStripOverhang, Brush::ButtonFace(), {}};
-    DrawGrid(c, samples, W, H, k, frame.plot.list);
+        r.right, r.top - kStripOverhang, kRightStripWidth, height + kStripOverhang, Brush::ButtonFace(), {}};
+    DrawGrid(c, samples, width, height, k, frame.plot.list);
     if (c.live)
-      DrawLiveTrace(m, samples, W, H, frame.plot.list);
+      DrawLiveTrace(m, samples, width, height, frame.plot.list);
     else
       DrawZoomedDisplay(m, r, frame.plot.list);
-    if (samples >= 1) DrawValueLabels(c, H, frame.leftStrip, frame.rightStrip);
+    if (samples >= 1) DrawValueLabels(c, height, frame.leftStrip, frame.rightStrip);
   }
 
-  if (r.bottom > r.top && W + kTimeBandExtraWidth > 0) {
-    frame.mainWindow.fill(kTimeBandX, r.bottom + kTimeBandDy, W + kTimeBandExtraWidth, kTimeBandHeight,
+  if (r.bottom > r.top && width + kTimeBandExtraWidth > 0) {
+    frame.mainWindow.fill(kTimeBandX, r.bottom + kTimeBandDy, width + kTimeBandExtraWidth, kTimeBandHeight,
                           Brush::ButtonFace());
   }
   if (drawable && samples >= 1) {

@@ -7,18 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "chart/level_tables.h"
-#include "chart/position_table.h"
 #include "chart/sample_store.h"
+#include "chart/zoom_engine.h"
+#include "chart/zoom_levels.h"
 #include "display_list.h"
 
 namespace pv {
 
-inline constexpr int kZoomLevels = 100;  // level 0 (live geometry) and 99 zoom steps
-inline constexpr int kMaxZoomDepth = 99;
 inline constexpr int kValueLabels = 5;  // top, upper quarter, middle, lower quarter, bottom
 inline constexpr int kTimeLabels = 10;
 inline constexpr int kInitialWindowSamples = 100;
+
+// How far the right clicks have got with the measuring cursors. Clicks alternate
+// between A and B; B counts only once placed after the latest A.
+enum class CursorStage {
+  kNonePlaced,  // the next click places A
+  kAPlaced,     // A placed last: the next click places B, and Clear waits for it
+  kBothPlaced,  // B placed after A: both show, the next click moves A
+};
 
 struct ChartState {
   // Live display.
@@ -39,15 +45,9 @@ struct ChartState {
   std::array<double, kZoomLevels> zoomX1{}, zoomY1{}, zoomX2{}, zoomY2{};
   std::array<float, kZoomLevels> zoomPixelX1{}, zoomPixelY1{}, zoomPixelX2{}, zoomPixelY2{};
 
-  // Position of every sample at every level in plot-surface pixels, allocated once.
-  PositionTable xPositions{std::size_t{kZoomLevels} * kStoreCapacity};
-  PositionTable yPositions{std::size_t{kZoomLevels} * kStoreCapacity};
-  float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
-  float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
-  // Which entries of the tables are up to date. Level 0 is written only through it.
-  LevelTables<kZoomLevels> levelTables;
+  // Position of every sample at every level in plot-surface pixels; level 0 follows
+  // the live display.
+  ZoomLevels levels;
 
   float levelZeroStep = 0.0f;  // level-0 step; frozen window size while zoomed
   int levelZeroWindowSamples = kInitialWindowSamples;
@@ -57,18 +57,14 @@ struct ChartState {
   std::array<int, kTimeLabels> labelSamples{};
 
   // Left-button drag (view client coordinates).
-  Point dragStart;
-  bool dragging = false;
-  bool dragUnmoved = true;  // no move since the press, or cancelled: a release does not zoom
+  ZoomDrag drag;
   bool rubberBandShown = false;  // a rubber band is showing; the sample timer leaves the chart alone
 
   // Measuring cursors.
   int cursorA = -1;
   int cursorB = -1;
   bool cursorsHidden = true;
-  bool awaitingCursorB = false;
-  int cursorClicks = 1;  // odd places A, even places B
-  bool onlyCursorA = true;
+  CursorStage cursorStage = CursorStage::kNonePlaced;
   int cursorLo = 0, cursorHi = 0;
 };
 

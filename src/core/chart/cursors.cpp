@@ -63,6 +63,11 @@ void FillStatistics(const AppModel& m, int lo, int hi, CursorBarTexts& t) {
   extreme(minIndex, t.minimum, t.minimumTime);
 }
 
+// Cursor B shows only once placed after the latest A.
+bool CursorBShown(const ChartState& c) {
+  return c.cursorStage == CursorStage::kBothPlaced;
+}
+
 float CursorX(const PlotRect& r, const ShownLevel& level, int index) {
   return static_cast<float>(r.left) + level.x0 + level.dx * static_cast<float>(index + level.offset);
 }
@@ -97,23 +102,20 @@ bool RightRelease(AppModel& model, int x, int clientW, int clientH, ModelObserve
     p = CursorX(r, level, idx);
   }
 
-  if (c.cursorClicks % 2 != 0) {
-    c.cursorA = idx;
-    c.onlyCursorA = true;
-    c.awaitingCursorB = true;
-  } else {
+  if (c.cursorStage == CursorStage::kAPlaced) {
     c.cursorB = idx;
-    c.onlyCursorA = false;
-    c.awaitingCursorB = false;
+    c.cursorStage = CursorStage::kBothPlaced;
+  } else {
+    c.cursorA = idx;
+    c.cursorStage = CursorStage::kAPlaced;
   }
-  c.cursorClicks += 1;
   observer.invalidateChart(false);
   return true;
 }
 
 bool ClearCursors(AppModel& model, ModelObserver& observer) {
   ChartState& c = model.chart;
-  if (c.awaitingCursorB) return false;
+  if (c.cursorStage == CursorStage::kAPlaced) return false;
   c.cursorsHidden = true;
   model.cursorBar.clearTexts();
   model.cursorBar.clearEnabled = false;
@@ -128,13 +130,13 @@ bool LayoutCursors(AppModel& model) {
   const CursorBarTexts before = model.cursorBar;
   CursorBarTexts& t = model.cursorBar;
 
-  t.clearEnabled = !c.onlyCursorA;
+  t.clearEnabled = CursorBShown(c);
 
   // Every text is rebuilt, so a cursor that no longer lies on a committed sample
   // (for instance after a new run started) shows nothing rather than an old value.
   const int samples = CommittedSamples(model);
   const bool aReadable = c.cursorA >= 0 && c.cursorA < samples;
-  const bool bReadable = !c.onlyCursorA && c.cursorB >= 0 && c.cursorB < samples;
+  const bool bReadable = CursorBShown(c) && c.cursorB >= 0 && c.cursorB < samples;
   t.clearTexts();
   if (aReadable) {
     c.cursorLo = c.cursorA;
@@ -162,7 +164,7 @@ void DrawCursors(const AppModel& model, const PlotRect& r, DisplayList& surface)
     surface.line({x, 0}, {x, r.height()}, Pen{colour, 1, PenStyle::kSolid});
   };
   draw(c.cursorA, kCursorAColour);
-  if (!c.onlyCursorA) draw(c.cursorB, kCursorBColour);
+  if (CursorBShown(c)) draw(c.cursorB, kCursorBColour);
 }
 
 }  // namespace pv

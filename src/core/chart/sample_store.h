@@ -31,6 +31,9 @@ struct SampleStore {
   SampleStore() { values[0] = -500.0f; }
 };
 
+// A range error the meter reports: the pressure above or below what it measures.
+enum class RangeError { None, High, Low };
+
 // The run's scalars: its clock, the unit in force and the acquisition's flags.
 struct RunState {
   bool newSample = false;
@@ -47,7 +50,7 @@ struct RunState {
 
   bool monitoring = false;
   bool canStop = false;
-  int rangeError = 0;  // 0 none, 1 high, 2 low
+  RangeError rangeError = RangeError::None;
   std::string heldReading;
 
   // Whole seconds between samples, as the time axis and the files use it.

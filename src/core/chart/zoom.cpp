@@ -13,17 +13,14 @@ namespace {
 constexpr float kRangeTop = 118.0f;
 constexpr float kRangeBottom = 490.0f;
 constexpr float kRangeScale = 0.0026881720f;
-constexpr double kMinValueSpan = 0.005;
 constexpr float kMaxSampleSpacing = 671.0f;
 
-// The drag watch's band around the plot, from the client edges.
-constexpr int kWatchBelow = 130;
-constexpr int kWatchAbove = 115;
-constexpr int kWatchRight = 20;
-constexpr int kWatchLeft = 244;
+// The drag watch's band around the plot: 3 pixels above, 20 below, 50 each side.
+constexpr WatchBand kChartWatchBand{3.0f, 20.0f, 50.0f, 50.0f};
 
-Point ClampToPlot(Point p, const PlotRect& r) {
-  return {std::clamp(p.x, r.left, r.right), std::clamp(p.y, r.top, r.bottom)};
+ZoomPlot EdgesOf(const PlotRect& r) {
+  return {static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
+          static_cast<float>(r.bottom)};
 }
 
 bool MouseActive(const AppModel& m, const PlotRect& r) {
@@ -34,12 +31,12 @@ bool MouseActive(const AppModel& m, const PlotRect& r) {
 // rectangle's pixels in order and derives the level's value labels; the positions
 // are recomputed only from the first entry the level tables hold as stale.
 void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
-  const int W = r.width();
-  const int H = r.height();
-  float X1 = static_cast<float>(r.left + W * c.zoomX1[j]);
-  float X2 = static_cast<float>(r.left + W * c.zoomX2[j]);
-  float Y1 = static_cast<float>(r.top + H * c.zoomY1[j]);
-  float Y2 = static_cast<float>(r.top + H * c.zoomY2[j]);
+  const int width = r.width();
+  const int height = r.height();
+  float X1 = static_cast<float>(r.left + width * c.zoomX1[j]);
+  float X2 = static_cast<float>(r.left + width * c.zoomX2[j]);
+  float Y1 = static_cast<float>(r.top + height * c.zoomY1[j]);
+  float Y2 = static_cast<float>(r.top + height * c.zoomY2[j]);
   if (X2 < X1) std::swap(X1, X2);
   if (Y2 < Y1) std::swap(Y1, Y2);
   c.zoomPixelX1[j] = X1;
@@ -49,28 +46,10 @@ void ComputeLevel(ChartState& c, int j, int samples, const PlotRect& r) {
 
   const float shiftX = X1 - static_cast<float>(r.left);
   const float shiftY = Y1 - static_cast<float>(r.top);
-  const float spanX = X2 - X1;
-  const float spanY = Y2 - Y1;
-  const float w = static_cast<float>(W);
-  const float h = static_cast<float>(H);
-  const int from = c.levelTables.firstStale(j + 1, {shiftX, spanX, shiftY, spanY, w, h, 0.0f, 0.0f});
-  const float* x = c.posX(j);
-  const float* y = c.posY(j);
-  float* nx = c.posX(j + 1);
-  float* ny = c.posY(j + 1);
-  const int count = std::max(samples, 2);
-  // An accepted level never has an empty span; keep a degenerate one as identity.
-  if (spanX > 0.0f) {
-    for (int i = from; i < count; ++i) nx[i] = (x[i] - shiftX) * w / spanX;
-  } else {
-    std::copy(x + std::min(from, count), x + count, nx + std::min(from, count));
-  }
-  if (spanY > 0.0f) {
-    for (int i = from; i < samples; ++i) ny[i] = (y[i] - shiftY) * h / spanY;
-  } else {
-    std::copy(y + std::min(from, samples), y + samples, ny + std::min(from, samples));
-  }
-  c.levelTables.written(j + 1, from, samples);
+  const float h = static_cast<float>(height);
+  // Level positions are on the plot surface: its top-left corner is the origin.
+  c.levels.derive(j, {0.0f, shiftX, static_cast<float>(width), X2 - X1, 0.0f, shiftY, h, Y2 - Y1},
+                  std::max(samples, 2), samples);
 
   const float Lt = c.valueLabels[j][0];
   const float Lb = c.valueLabels[j][4];
@@ -86,8 +65,8 @@ ShownLevel CurrentLevel(const AppModel& model) {
   const ChartState& c = model.chart;
   ShownLevel level;
   level.depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
-  level.x0 = c.posX(level.depth)[0];
-  level.dx = c.posX(level.depth)[1] - level.x0;
+  level.x0 = c.levels.posX(level.depth)[0];
+  level.dx = c.levels.posX(level.depth)[1] - level.x0;
   level.offset = c.scrollOffset;
   return level;
 }
@@ -96,80 +75,65 @@ bool LeftPress(AppModel& model, Point p, int clientW, int clientH) {
   const PlotRect r = ChartPlotRect(clientW, clientH);
   if (!MouseActive(model, r)) return false;
   ChartState& c = model.chart;
-  p = ClampToPlot(p, r);
+  p = ClampToPlot(p, EdgesOf(r));
   const int d = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   c.zoomPixelX1[d] = static_cast<float>(p.x);
   c.zoomPixelY1[d] = static_cast<float>(p.y);
   c.zoomX1[d] = static_cast<double>(p.x - r.left) / r.width();
   c.zoomY1[d] = static_cast<double>(p.y - r.top) / r.height();
-  c.dragStart = p;
-  c.dragging = true;
-  c.dragUnmoved = true;
+  c.drag.press(p);
   return true;
 }
 
 RubberBand MouseMove(AppModel& model, Point p, int clientW, int clientH) {
   const PlotRect r = ChartPlotRect(clientW, clientH);
   ChartState& c = model.chart;
-  if (!MouseActive(model, r) || !c.dragging) return {};
-  p = ClampToPlot(p, r);
+  if (!MouseActive(model, r) || !c.drag.dragging) return {};
   c.rubberBandShown = true;
-  RubberBand band;
-  if (p != c.dragStart) {
-    c.dragUnmoved = false;
-    const Point s = c.dragStart;
-    band = {true, std::min(s.x, p.x), std::min(s.y, p.y), std::max(s.x, p.x), std::max(s.y, p.y)};
-  }
-  return band;
+  return c.drag.move(ClampToPlot(p, EdgesOf(r)));
 }
 
 ZoomOutcome LeftRelease(AppModel& model, Point p, int clientW, int clientH, ModelObserver& observer) {
   const PlotRect r = ChartPlotRect(clientW, clientH);
   if (!MouseActive(model, r)) return ZoomOutcome::kNone;
   ChartState& c = model.chart;
-  p = ClampToPlot(p, r);
+  p = ClampToPlot(p, EdgesOf(r));
   const int d = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   c.zoomPixelX2[d] = static_cast<float>(p.x);
   c.zoomPixelY2[d] = static_cast<float>(p.y);
   c.zoomX2[d] = static_cast<double>(p.x - r.left) / r.width();
   c.zoomY2[d] = static_cast<double>(p.y - r.top) / r.height();
   c.rubberBandShown = false;
-  c.dragging = false;
-  if (c.dragUnmoved) return ZoomOutcome::kNone;
+  if (!c.drag.release()) return ZoomOutcome::kNone;
 
   if (c.zoomPixelX2[d] < c.zoomPixelX1[d]) std::swap(c.zoomPixelX1[d], c.zoomPixelX2[d]);
   if (c.zoomPixelY2[d] < c.zoomPixelY1[d]) std::swap(c.zoomPixelY1[d], c.zoomPixelY2[d]);
-  const float Lt = c.valueLabels[d][0];
-  const float Lb = c.valueLabels[d][4];
-  const float newTop = Lt + (Lb - Lt) * (c.zoomPixelY1[d] - kRangeTop) * kRangeScale;
-  const float newBottom = Lb - (Lb - Lt) * (kRangeBottom - c.zoomPixelY2[d]) * kRangeScale;
+  const float top = c.valueLabels[d][0];
+  const float bottom = c.valueLabels[d][4];
+  const float newTop = top + (bottom - top) * (c.zoomPixelY1[d] - kRangeTop) * kRangeScale;
+  const float newBottom = bottom - (bottom - top) * (kRangeBottom - c.zoomPixelY2[d]) * kRangeScale;
   if (d < kMaxZoomDepth) {
     c.valueLabels[d + 1][0] = newTop;
     c.valueLabels[d + 1][4] = newBottom;
   }
-  const float spacing = c.posX(d)[1] - c.posX(d)[0];
   // A rectangle without width would divide every later position by zero.
-  const bool accepted = d<kMaxZoomDepth&& static_cast<double>(newTop - newBottom)> kMinValueSpan &&
-                        spacing < kMaxSampleSpacing && c.zoomPixelX2[d] > c.zoomPixelX1[d];
+  const bool accepted = TakesZoomStep({d, c.zoomPixelX2[d] > c.zoomPixelX1[d],
+                                       c.levels.posX(d)[1] - c.levels.posX(d)[0], kMaxSampleSpacing,
+                                       static_cast<double>(newTop - newBottom)});
   if (accepted) c.zoomDepth = d + 1;
 
   c.live = false;
   c.zoomLeftValid = false;
   observer.invalidateChart(false);
   observer.commandsChanged();
-  c.dragUnmoved = true;
   return accepted ? ZoomOutcome::kAccepted : ZoomOutcome::kRefused;
 }
 
 bool DragWatchTick(AppModel& model, Point pointer, int clientW, int clientH, ModelObserver& observer) {
   ChartState& c = model.chart;
-  const bool outside = pointer.y >= clientH - kWatchBelow || pointer.y <= kWatchAbove ||
-                       pointer.x >= clientW - kWatchRight || pointer.x <= kWatchLeft;
-  if (!outside || !c.dragging) return false;
+  if (!c.drag.watch(pointer, EdgesOf(ChartPlotRect(clientW, clientH)), kChartWatchBand)) return false;
   observer.invalidateChart(false);
-  c.dragging = false;
   c.rubberBandShown = false;
-  c.dragUnmoved = true;
   return true;
 }
 
@@ -216,9 +180,9 @@ int ChartScrollPage(const AppModel& model, int plotWidth) {
 void LayoutZoomedDisplay(AppModel& model, const PlotRect& r) {
   ChartState& c = model.chart;
   const int samples = CommittedSamples(model);
-  const int D = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
+  const int depth = std::clamp(c.zoomDepth, 0, kMaxZoomDepth);
   const std::time_t s = model.run.intervalSeconds();
-  for (int j = 0; j < D; ++j) ComputeLevel(c, j, samples, r);
+  for (int j = 0; j < depth; ++j) ComputeLevel(c, j, samples, r);
 
   const ShownLevel level = CurrentLevel(model);
   if (!level.usable()) return;
@@ -230,11 +194,11 @@ void LayoutZoomedDisplay(AppModel& model, const PlotRect& r) {
   c.timeLabels[0] = model.run.startTime + std::time_t{c.zoomLeft - level.offset} * s;
 
   // Ten grid lines a whole number of samples apart, about a quarter of the plot.
-  const int W = r.width();
-  const int m = TruncToInt(static_cast<float>(W) / dx);
+  const int width = r.width();
+  const int m = TruncToInt(static_cast<float>(width) / dx);
   int k = 1;
   if (m >= 2) {
-    const int cell = W / std::min(m, 4);
+    const int cell = width / std::min(m, 4);
     k = TruncToInt(static_cast<float>(cell) / dx);
   }
   for (int n = 0; n < kTimeLabels; ++n) {
@@ -250,20 +214,20 @@ void DrawZoomedDisplay(const AppModel& model, const PlotRect& r, DisplayList& su
   const float dx = level.dx;
   const float X0 = level.x0;
   const int o = level.offset;
-  const int W = r.width();
-  const int H = r.height();
+  const int width = r.width();
+  const int height = r.height();
   for (int n = 0; n < kTimeLabels; ++n) {
     const int x = TruncToInt(dx * static_cast<float>(c.labelSamples[n]) + X0);
-    surface.line({x, H}, {x, 0}, kGridPen);
+    surface.line({x, height}, {x, 0}, kGridPen);
   }
 
   const int samples = CommittedSamples(model);
   if (samples <= 1) return;
-  const float* y = c.posY(level.depth);
+  const float* y = c.levels.posY(level.depth);
   const auto xAt = [&](int i) { return TruncToInt(dx * static_cast<float>(i + o) + X0); };
   // Only the samples across the plot and one beside it on each side.
-  const auto [first, end] = SegmentsOnSurface(0, samples - 1, W, xAt);
-  TraceBuilder trace(surface, W, H, end - first + 1);
+  const auto [first, end] = SegmentsOnSurface(0, samples - 1, width, xAt);
+  TraceBuilder trace(surface, width, height, end - first + 1);
   for (int i = first; i < end; ++i) {
     const Point a{xAt(i), TruncToInt(y[i])};
     const Point b{xAt(i + 1), TruncToInt(y[i + 1])};

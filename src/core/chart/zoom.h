@@ -4,25 +4,11 @@
 // zoomed display the chart shows while zoomed.
 #include "app_model.h"
 #include "chart/chart_geometry.h"
+#include "chart/zoom_engine.h"
 #include "display_list.h"
 #include "model_observer.h"
 
 namespace pv {
-
-inline constexpr int kDragWatchPeriodMs = 10;  // the chart's drag watch
-
-// A rubber-band outline in view client coordinates (left <= right, top <= bottom).
-struct RubberBand {
-  bool visible = false;
-  int left = 0, top = 0, right = 0, bottom = 0;
-  friend bool operator==(const RubberBand&, const RubberBand&) = default;
-};
-
-enum class ZoomOutcome {
-  kNone,      // a click, a cancelled drag or an empty store: nothing changed
-  kRefused,   // the chart switched to the zoomed display of the current depth
-  kAccepted,  // one level deeper
-};
 
 // The horizontal scroll bar under a zoomed chart.
 struct ScrollBarState {

@@ -101,7 +101,7 @@ FileResult<DecodedLoggerFile> DecodeDataLoggerFile(std::span<const std::uint8_t>
   }
 
   s.recordCount = count;
-  s.loaded = 1;
+  s.loaded = true;
   result.trailingBytes = in.remaining();
   return result;
 }
@@ -116,7 +116,7 @@ FileResult<DecodedLoggerFile> LoadDataLoggerFile(const std::string& path) {
 
 void AdoptLoggerFile(LoggerStore& shown, DecodedLoggerFile&& loaded) {
   shown = std::move(loaded.store);
-  shown.loaded = 1;
+  shown.loaded = true;
 }
 
 }  // namespace pv

@@ -59,7 +59,7 @@ std::string ShownText(const SampleText& text, std::size_t n) {
 // held reading, and the frame's unit becomes the unit in force.
 void TakeOverPreviousReading(AppModel& model, const Reading& r, int i) {
   IngestState& ingest = model.ingest;
-  model.run.rangeError = 0;
+  model.run.rangeError = RangeError::None;
   const float last = ingest.lastReading;
   if (last > -kReadingLimit && last < kReadingLimit) {
     if (!ingest.wasRelative) model.flags.relativeRef = last;
@@ -173,7 +173,7 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.updateAllViews();
 
   ShowReading(model, i, observer);
-  if (flags.recording) StatisticsStep(model.stats, model.statsBar, x, run.rangeError, now);
+  if (flags.recording) StatisticsStep(model.stats, model.statsBar, x, run.rangeError != RangeError::None, now);
 }
 
 void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, ModelObserver& observer) {
@@ -189,7 +189,7 @@ void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, M
     store.fullScaleAt[i] = kErrorFullScale;
     store.unitNameAt[i] = kUnits[kUnitPsi].name;
     store.toPsiAt[i] = kErrorToPsi;
-    run.rangeError = high ? 1 : 2;
+    run.rangeError = high ? RangeError::High : RangeError::Low;
     if (flags.hold) flags.holdError = n;
     if (n <= 2 && flags.recording) StatisticsRangeReport(model.stats, model.statsBar, n, now);
   }

@@ -11,8 +11,7 @@ void OpenIfClosed(SerialPort& port) {
 
 void FullSetup(SerialPort& port, int comPort) {
   port.selectPort(comPort);
-  port.setBinaryInput();
-  port.setSettings(kLineSettings);
+  port.setLineSettings(kLineSettings);
   port.setReceiveThreshold(kFrameLength);
   port.setReadLength(0);
   port.discardInput();
@@ -21,7 +20,6 @@ void FullSetup(SerialPort& port, int comPort) {
 
 void ReopenAndConnect(SerialPort& port, int comPort) {
   port.selectPort(comPort);
-  port.setBinaryInput();
   port.setReadLength(0);
   port.discardInput();
   OpenIfClosed(port);
@@ -43,7 +41,6 @@ void SendCommand(SerialPort& port, Command command, SendPrep prep) {
       break;
     case SendPrep::Key:
       OpenIfClosed(port);
-      port.setBinaryInput();
       port.setReadLength(0);
       port.discardInput();
       break;

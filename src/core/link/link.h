@@ -23,16 +23,16 @@ std::string Guarded(Steps&& steps) {
 // How a command's sender prepares the port before writing.
 enum class SendPrep {
   OpenOnly,  // POWEROFF and RUN
-  Key,       // panel keys: open, binary input, read length 0, discard
+  Key,       // panel keys: open, read length 0, discard
   Exit,      // the close sequence: open, read length 0, discard
   None,      // CONNECT, after a full set-up or port change
 };
 
-// Start-up: select, binary, settings, threshold 11, read length 0, discard, open.
+// Start-up: select, line settings, threshold 11, read length 0, discard, open.
 void FullSetup(SerialPort& port, int comPort);
 
-// Port change after the port has been closed: select, binary, read length 0,
-// discard, open, then CONNECT three times. Settings and threshold stay.
+// Port change after the port has been closed: select, read length 0, discard, open,
+// then CONNECT three times. Settings and threshold stay.
 void ReopenAndConnect(SerialPort& port, int comPort);
 
 // Closes the port when it is open; errors are swallowed.

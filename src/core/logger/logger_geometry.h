@@ -9,6 +9,7 @@
 
 #include "app_model.h"
 #include "chart/chart_geometry.h"
+#include "chart/zoom_engine.h"
 #include "display_list.h"
 #include "files/sample_rows.h"
 #include "link/units.h"
@@ -18,15 +19,8 @@ namespace pv {
 inline constexpr Rgb kLoggerBackground{217, 218, 212};
 inline constexpr int kLoggerToolBarHeight = 23;
 
-struct LoggerPlot {
-  float left, top, right, bottom;
-  float W() const { return right - left; }
-  float H() const { return bottom - top; }
-  bool usable() const { return right > left && bottom > top; }
-};
-
 // The plot rectangle as the last layout placed it.
-inline LoggerPlot LoggerPlotOf(const LoggerGraphState& g) {
+inline ZoomPlot LoggerPlotOf(const LoggerGraphState& g) {
   return {g.plotLeft, g.plotTop, g.plotRight, g.plotBottom};
 }
 
@@ -36,7 +30,7 @@ inline int LoggerRecords(const AppModel& m) {
 }
 
 inline int LoggerLevelShown(const LoggerGraphState& g) {
-  return g.fullView ? 0 : std::clamp(g.zoomLevel, 0, kLoggerMaxZoom);
+  return g.fullView ? 0 : std::clamp(g.zoomLevel, 0, kMaxZoomDepth);
 }
 
 // A zoom level needs two records for its spacing; the release never leaves the full
@@ -59,14 +53,6 @@ inline long long LoggerIntervalSeconds(const LoggerStore& s) {
   return s.intervalMs / 1000;
 }
 
-inline Point ClampToLoggerPlot(Point p, const LoggerPlot& r) {
-  if (p.x < r.left) p.x = TruncToInt(r.left);
-  if (p.x > r.right) p.x = TruncToInt(r.right);
-  if (p.y < r.top) p.y = TruncToInt(r.top);
-  if (p.y > r.bottom) p.y = TruncToInt(r.bottom);
-  return p;
-}
-
 // The spacing of zoom level Z's position table and the grid it gives: n records fit
 // across the plot; from two on, a mark every `step` records (four marks across, or
 // fewer when fewer records fit), otherwise one per record.
@@ -76,7 +62,7 @@ struct LoggerZoomGrid {
   int n = 0;
   int step = 1;
 };
-LoggerZoomGrid LoggerZoomGridOf(const LoggerGraphState& g, const LoggerPlot& r, int Z);
+LoggerZoomGrid LoggerZoomGridOf(const LoggerGraphState& g, const ZoomPlot& r, int level);
 
 // The five full-view labels, top to bottom. Adding zero turns the -0 of an empty
 // file's scale into 0, so no label reads "-0.0000".

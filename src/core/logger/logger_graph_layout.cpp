@@ -12,24 +12,24 @@ namespace {
 // Level 0: a record at +fullScale/10 of its own unit lands on the top edge, so records
 // of different units share one plot. With a single record there is no step; it
 // stands at the left edge.
-void LevelZero(AppModel& m, const LoggerPlot& r, int M) {
+void LevelZero(AppModel& m, const ZoomPlot& r, int records) {
   LoggerGraphState& g = m.loggerGraph;
   const LoggerStore& s = m.logger;
-  g.recordStep = M > 1 ? r.W() / static_cast<float>(M - 1) : 0.0f;
-  float* x = g.posX(0);
-  float* y = g.posY(0);
+  g.recordStep = records > 1 ? r.W() / static_cast<float>(records - 1) : 0.0f;
+  float* x = g.levels.posX(0);
+  float* y = g.levels.posY(0);
   const float mid = (r.top + r.bottom) / 2;
   const float half = r.H() / 2;
-  for (int i = 0; i < M; ++i) {
-    g.levelTables.writeLevelZero(x, i, r.left + static_cast<float>(i) * g.recordStep);
-    g.levelTables.writeLevelZero(y, i, mid - 10 * s.values[i] * half / s.fullScaleAt[i]);
+  for (int i = 0; i < records; ++i) {
+    g.levels.tables.writeLevelZero(x, i, r.left + static_cast<float>(i) * g.recordStep);
+    g.levels.tables.writeLevelZero(y, i, mid - 10 * s.values[i] * half / s.fullScaleAt[i]);
   }
 }
 
 // The full range from the last record's scale, and the labels the printed page repeats.
-void FullRange(AppModel& m, int M) {
+void FullRange(AppModel& m, int records) {
   LoggerGraphState& g = m.loggerGraph;
-  const float fullScale = M > 0 ? m.logger.fullScaleAt[M - 1] : 0.0f;
+  const float fullScale = records > 0 ? m.logger.fullScaleAt[records - 1] : 0.0f;
   g.rangeTop = static_cast<float>(fullScale * 0.1);
   g.rangeMiddle = 0.0f;
   g.rangeBottom = static_cast<float>(fullScale * -0.1);
@@ -41,71 +41,51 @@ void FullRange(AppModel& m, int M) {
 // Level L + 1 is level L seen through its selection, stretched over the plot. The
 // selections are put in order at every layout; the positions are recomputed only from
 // the first entry the level tables hold as stale.
-void RebuildLevels(LoggerGraphState& g, const LoggerPlot& r, int Z, int M) {
-  const float W = r.W();
-  const float H = r.H();
-  for (int L = 0; L < Z; ++L) {
-    LoggerSelection& sel = g.selections[L];
+void RebuildLevels(LoggerGraphState& g, const ZoomPlot& r, int depth, int records) {
+  for (int level = 0; level < depth; ++level) {
+    LoggerSelection& sel = g.selections[level];
     if (sel.x1 < sel.x0) std::swap(sel.x0, sel.x1);
     if (sel.y1 < sel.y0) std::swap(sel.y0, sel.y1);
-    const float spanX = sel.x1 - sel.x0;
-    const float spanY = sel.y1 - sel.y0;
-    const int from = std::min(
-        g.levelTables.firstStale(L + 1, {r.left, sel.x0, W, spanX, r.top, sel.y0, H, spanY}), M);
-    const float* x = g.posX(L);
-    const float* y = g.posY(L);
-    float* nx = g.posX(L + 1);
-    float* ny = g.posY(L + 1);
-    // Accepted selections always have an area; a degenerate one would divide by zero.
-    if (spanX > 0.0f) {
-      for (int i = from; i < M; ++i) nx[i] = r.left + (x[i] - sel.x0) * W / spanX;
-    } else {
-      std::copy(x + from, x + M, nx + from);
-    }
-    if (spanY > 0.0f) {
-      for (int i = from; i < M; ++i) ny[i] = r.top + (y[i] - sel.y0) * H / spanY;
-    } else {
-      std::copy(y + from, y + M, ny + from);
-    }
-    g.levelTables.written(L + 1, from, M);
+    g.levels.derive(level, {r.left, sel.x0, r.W(), sel.x1 - sel.x0, r.top, sel.y0, r.H(), sel.y1 - sel.y0},
+                    records, records);
   }
 }
 
 // The record at the plot's left edge (once per zoom step, so scrolling keeps it) and
 // the ten grid marks from it: their records and times of day.
-void GridMarks(LoggerGraphState& g, const LoggerStore& s, const LoggerPlot& r, int Z) {
-  const LoggerZoomGrid grid = LoggerZoomGridOf(g, r, Z);
+void GridMarks(LoggerGraphState& g, const LoggerStore& s, const ZoomPlot& r, int level) {
+  const LoggerZoomGrid grid = LoggerZoomGridOf(g, r, level);
   if (!grid.spaced) return;
-  const float* X = g.posX(Z);
+  const float* levelX = g.levels.posX(level);
   const float dx = grid.dx;
   const int sh = g.scrollShift;
   if (!g.firstVisibleValid) {
-    g.firstVisible = std::max(0, TruncToInt((r.left - (X[0] + static_cast<float>(sh) * dx)) / dx + sh));
+    g.firstVisible = std::max(0, TruncToInt((r.left - (levelX[0] + static_cast<float>(sh) * dx)) / dx + sh));
     g.firstVisibleValid = true;
   }
   const int first = g.firstVisible;
-  const long long I = LoggerIntervalSeconds(s);
-  const long long base = LoggerStartSeconds(s) + static_cast<long long>(first - sh) * I;
+  const long long interval = LoggerIntervalSeconds(s);
+  const long long base = LoggerStartSeconds(s) + static_cast<long long>(first - sh) * interval;
   for (int k = 0; k < kLoggerGridMarks; ++k) {
     g.markRecords[k] = first + k * grid.step;
-    g.markTimes[k] = static_cast<std::time_t>(base + static_cast<long long>(k) * grid.step * I);
+    g.markTimes[k] = static_cast<std::time_t>(base + static_cast<long long>(k) * grid.step * interval);
   }
 }
 
 // The level range: the selection that made this level, read against the range below.
-void LevelRange(LoggerGraphState& g, const LoggerPlot& r, int Z) {
-  const LoggerSelection& sel = g.selections[Z - 1];
+void LevelRange(LoggerGraphState& g, const ZoomPlot& r, int level) {
+  const LoggerSelection& sel = g.selections[level - 1];
   const float span = g.rangeBottom - g.rangeTop;
   g.valueTop = g.rangeTop + (sel.y0 - r.top) * span / r.H();
   g.valueBottom = g.rangeBottom - (r.bottom - sel.y1) * span / r.H();
   g.valueMiddle = (g.valueTop + g.valueBottom) / 2;
 }
 
-void LastRecordsUnit(AppModel& m, int M) {
+void LastRecordsUnit(AppModel& m, int records) {
   LoggerStore& s = m.logger;
   m.loggerGraph.unitFieldName = s.unitName;
-  if (M > 0 && IsUnitCode(s.unitAt[M - 1]))
-    s.unitName = std::string(kUnits[s.unitAt[M - 1]].name);
+  if (records > 0 && IsUnitCode(s.unitAt[records - 1]))
+    s.unitName = std::string(kUnits[s.unitAt[records - 1]].name);
 }
 
 }  // namespace
@@ -116,21 +96,21 @@ void LayoutLoggerGraph(AppModel& m, int clientW, int clientH) {
   g.plotTop = static_cast<float>(0 + 60);
   g.plotRight = static_cast<float>(clientW - 61.2);
   g.plotBottom = static_cast<float>(clientH - 61.2);
-  const LoggerPlot r = LoggerPlotOf(g);
+  const ZoomPlot r = LoggerPlotOf(g);
   if (!r.usable()) return;
 
-  const int M = LoggerRecords(m);
-  const bool loaded = m.logger.loaded == 1;
-  LevelZero(m, r, M);
-  if (LoggerZoomShown(g, M)) {
-    const int Z = std::min(g.zoomLevel, kLoggerMaxZoom);
-    RebuildLevels(g, r, Z, M);
-    GridMarks(g, m.logger, r, Z);
-    LevelRange(g, r, Z);
+  const int records = LoggerRecords(m);
+  const bool loaded = m.logger.loaded;
+  LevelZero(m, r, records);
+  if (LoggerZoomShown(g, records)) {
+    const int level = std::min(g.zoomLevel, kMaxZoomDepth);
+    RebuildLevels(g, r, level, records);
+    GridMarks(g, m.logger, r, level);
+    LevelRange(g, r, level);
   } else if (loaded) {
-    FullRange(m, M);
+    FullRange(m, records);
   }
-  if (loaded) LastRecordsUnit(m, M);
+  if (loaded) LastRecordsUnit(m, records);
 }
 
 }  // namespace pv

@@ -3,12 +3,10 @@
 // selects a zoom step. Each operation returns what the window has to redraw; the
 // geometry it reads is the last layout's.
 #include "app_model.h"
-#include "chart/zoom.h"
+#include "chart/zoom_engine.h"
 #include "display_list.h"
 
 namespace pv {
-
-inline constexpr int kLoggerDragWatchMs = 10;  // the logger window's drag watch
 
 // Mouse move: the texts drawn straight onto the window (readout, time, path, unit),
 // whether the cursor line moved, and the rubber band to show.
@@ -18,17 +16,12 @@ struct LoggerMove {
   RubberBand band;
 };
 
-enum class LoggerZoom {
-  kNone,      // a click, a cancelled drag or no file: nothing to repaint
-  kRefused,   // no new level, but the window repaints (and leaves the full view if zoomed)
-  kAccepted,  // one level deeper
-};
-
 // Left-button press anywhere in the client area; the drag watch starts.
 void LoggerLeftPress(AppModel& model, Point p);
 LoggerMove LoggerMouseMove(AppModel& model, Point p);
 // Left-button release: ends the drag (hide the rubber band) and takes a zoom step.
-LoggerZoom LoggerLeftRelease(AppModel& model, Point p);
+// kNone asks for no repaint; kRefused repaints (and leaves the full view if zoomed).
+ZoomOutcome LoggerLeftRelease(AppModel& model, Point p);
 // Tick of the drag watch with the pointer in client coordinates. True when the drag was
 // cancelled: repaint, hide the rubber band and stop the timer.
 bool LoggerDragWatchTick(AppModel& model, Point pointer);

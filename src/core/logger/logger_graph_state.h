@@ -9,15 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "chart/level_tables.h"
-#include "chart/position_table.h"
 #include "chart/sample_store.h"
+#include "chart/zoom_engine.h"
+#include "chart/zoom_levels.h"
 #include "display_list.h"
 
 namespace pv {
 
-inline constexpr int kLoggerLevels = 100;  // level 0 (full view) and 99 zoom steps
-inline constexpr int kLoggerMaxZoom = kLoggerLevels - 1;
 inline constexpr int kLoggerGridMarks = 10;
 
 // A selection as the mouse made it: press point (x0, y0) and release point (x1, y1),
@@ -32,22 +30,14 @@ struct LoggerGraphState {
   int zoomLevel = 0;
   int scrollShift = 0;  // record i is drawn where record i + shift lies
   bool cursorHidden = true;
-  bool dragUnmoved = true;  // no move since the press: the release does not zoom
 
   // Plot rectangle of the last layout, in client pixels.
   float plotLeft = 0.0f, plotTop = 0.0f, plotRight = 0.0f, plotBottom = 0.0f;
 
-  // x and y of every record at every level, allocated once (see PositionTable).
-  PositionTable xPositions{std::size_t{kLoggerLevels} * kStoreCapacity};
-  PositionTable yPositions{std::size_t{kLoggerLevels} * kStoreCapacity};
-  float* posX(int level) { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
-  float* posY(int level) { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posX(int level) const { return xPositions.data() + std::size_t(level) * kStoreCapacity; }
-  const float* posY(int level) const { return yPositions.data() + std::size_t(level) * kStoreCapacity; }
-  // Which entries of the tables are up to date. Level 0 is written only through it.
-  LevelTables<kLoggerLevels> levelTables;
+  // x and y of every record at every level, in client pixels; level 0 is the full view.
+  ZoomLevels levels;
 
-  std::array<LoggerSelection, kLoggerLevels> selections{};
+  std::array<LoggerSelection, kZoomLevels> selections{};
 
   // Full range: the last record's scale in the full view; while zoomed, the range of
   // the level below the one shown. Level range: the range of the level shown.
@@ -72,8 +62,7 @@ struct LoggerGraphState {
   std::string unitFieldName;
 
   // Left-button drag, clamped to the plot.
-  bool dragging = false;
-  Point dragAnchor;
+  ZoomDrag drag;
 };
 
 }  // namespace pv

@@ -9,7 +9,7 @@ void LoggerZoomOut(AppModel& m) {
   g.fullView = true;
   g.cursorHidden = true;
   g.zoomLevel = 0;
-  g.dragUnmoved = true;
+  g.drag.unmoved = true;
   g.scrollShift = 0;
 }
 
@@ -23,7 +23,7 @@ bool LoggerScrollTo(AppModel& m, int thumb) {
 
 void LoggerResetView(AppModel& m) {
   LoggerZoomOut(m);
-  m.loggerGraph.dragging = false;
+  m.loggerGraph.drag.dragging = false;
 }
 
 }  // namespace pv

@@ -70,7 +70,7 @@ void LoggerPaintHeader(const LoggerGraphState& g, const std::string& fieldUnit,
   LoggerLabel(out, {kCloseX, kHeaderY}, ")", kPressureX - kCloseX);
 }
 
-void LoggerReadoutTexts(const LoggerGraphState& g, const LoggerPlot& r, DisplayList& out) {
+void LoggerReadoutTexts(const LoggerGraphState& g, const ZoomPlot& r, DisplayList& out) {
   LoggerClear(out, kReadoutClearX, kHeaderY, kClearWidth, kClearHeight);
   LoggerLabel(out, {kReadoutX, kHeaderY}, g.readout, kUnitX - kReadoutX);
   HeaderTime(g, out);
@@ -82,7 +82,7 @@ void LoggerHeaderUnit(const std::string& unitName, DisplayList& out) {
   UnitName(out, unitName, kUnitX, kAtX);
 }
 
-void LoggerPathLine(const LoggerGraphState& g, const LoggerPlot& r, DisplayList& out) {
+void LoggerPathLine(const LoggerGraphState& g, const ZoomPlot& r, DisplayList& out) {
   LoggerLabel(out, {TruncToInt(r.right - 500), TruncToInt(r.top - 20)}, g.filePath);
 }
 

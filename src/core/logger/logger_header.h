@@ -22,10 +22,10 @@ void LoggerClear(DisplayList& out, int x, int y, int w, int h);
 void LoggerPaintHeader(const LoggerGraphState& g, const std::string& fieldUnit,
                        const std::string& bracketUnit, DisplayList& out);
 // What a mouse move on a record writes: the readout, its time and the path line.
-void LoggerReadoutTexts(const LoggerGraphState& g, const LoggerPlot& r, DisplayList& out);
+void LoggerReadoutTexts(const LoggerGraphState& g, const ZoomPlot& r, DisplayList& out);
 // The unit field beside the readout, cleared first, with its superscript.
 void LoggerHeaderUnit(const std::string& unitName, DisplayList& out);
 // The logger file path, 20 px above the plot and ending 500 px left of its right edge.
-void LoggerPathLine(const LoggerGraphState& g, const LoggerPlot& r, DisplayList& out);
+void LoggerPathLine(const LoggerGraphState& g, const ZoomPlot& r, DisplayList& out);
 
 }  // namespace pv

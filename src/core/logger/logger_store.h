@@ -24,8 +24,8 @@ struct LoggerStore {
   std::vector<SampleText> texts = std::vector<SampleText>(kStoreCapacity, SampleText{});
   std::vector<std::uint8_t> unitAt = std::vector<std::uint8_t>(kStoreCapacity, 0);
 
-  // 1 once a file has been loaded completely; it stays 1 so the last file stays on show.
-  int loaded = 0;
+  // Set once a file has been loaded completely; it stays so the last file stays on show.
+  bool loaded = false;
 };
 
 }  // namespace pv

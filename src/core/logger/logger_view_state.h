@@ -12,8 +12,8 @@ struct LoggerViewState {
   std::array<std::string, 4> printValueLabels;
   // The logger file path as last drawn by the cursor readout.
   std::string shownPath;
-  // 1 while the logger window is closed; printing then prints the real-time run.
-  int graphClosed = 1;
+  // While the logger window is closed printing prints the real-time run.
+  bool graphClosed = true;
 };
 
 }  // namespace pv

@@ -135,10 +135,10 @@ void DrawGrid(DisplayList& list) {
 }  // namespace
 
 PrintPageKind ChoosePrintPage(const AppModel& m) {
-  if (m.loggerView.graphClosed == 1) {
+  if (m.loggerView.graphClosed) {
     return m.store.sampleCount >= 1 ? PrintPageKind::kRealTime : PrintPageKind::kFixedOnly;
   }
-  if (m.loggerView.graphClosed == 0 && m.logger.loaded == 1 && m.logger.recordCount > 1) {
+  if (!m.loggerView.graphClosed && m.logger.loaded && m.logger.recordCount > 1) {
     return PrintPageKind::kLogger;
   }
   return PrintPageKind::kFixedOnly;

@@ -23,18 +23,18 @@ void ResetStatistics(RecStatistics& stats, StatisticsBarTexts& bar) {
   ClearStatisticsTexts(bar);
 }
 
-void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, int rangeError,
+void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, bool rangeErrorShown,
                     std::time_t now) {
   ++stats.count;
   // Strict comparisons: a tie keeps the time of the first reading that reached it.
-  if (stats.maximum < value && stats.error != 1 && rangeError == 0) {
+  if (stats.maximum < value && stats.error != 1 && !rangeErrorShown) {
     stats.maximum = value;
     stats.maximumTime = now;
     bar.maximum = ThreeDecimals(value);
   }
   bool skipAverage = false;
   if (stats.minimum > value && stats.error != 2) {
-    if (rangeError != 0) {
+    if (rangeErrorShown) {
       skipAverage = true;
     } else {
       stats.minimum = value;
@@ -42,7 +42,7 @@ void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, 
       bar.minimum = ThreeDecimals(value);
     }
   }
-  if (!skipAverage && rangeError == 0 && stats.error == 0) {
+  if (!skipAverage && !rangeErrorShown && stats.error == 0) {
     stats.sum += static_cast<double>(value);
     bar.average = ThreeDecimals(stats.sum / stats.count);
   }

@@ -11,8 +11,8 @@ namespace pv {
 // the five statistics texts empty.
 void ResetStatistics(RecStatistics& stats, StatisticsBarTexts& bar);
 
-// One reading taken in REC mode. rangeError is the view's rangeError.
-void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, int rangeError,
+// One reading taken in REC mode, while a range error shows or not.
+void StatisticsStep(RecStatistics& stats, StatisticsBarTexts& bar, float value, bool rangeErrorShown,
                     std::time_t now);
 
 // An ERR1 (errorNumber 1) or ERR2 (2) report during REC freezes the maximum or the

@@ -38,8 +38,6 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
   panelEdge_ = new ClientEdge(mainWindow);
   panel_ = new FrontPanel(model_, panelEdge_);
   panelEdge_->setBar(panel_);
-  spacer_ = new QWidget(mainWindow);  // never placed
-  spacer_->hide();
   scrollStrip_ = new ChartScrollBar(mainWindow);
   panel_->onKey = [this](Key key) {
     std::string error;

@@ -33,7 +33,6 @@ class ChartView : public QWidget {
   CursorBar* cursorBar() const { return cursorBar_; }
   FrontPanel* panel() const { return panel_; }
   ChartScrollBar* scrollStrip() const { return scrollStrip_; }
-  QWidget* spacerBar() const { return spacer_; }
 
   // Arms the sample timer and the link watchdog (first tick after 3 s).
   void initialUpdate();
@@ -78,7 +77,6 @@ class ChartView : public QWidget {
   CursorBar* cursorBar_;
   ClientEdge* panelEdge_;
   FrontPanel* panel_;
-  QWidget* spacer_;
   ChartScrollBar* scrollStrip_;
   QTimer sampleTimer_;    // commits a sample every interval
   QTimer linkWatchdog_;   // notices a silent meter

@@ -20,7 +20,6 @@ class CursorBar : public QWidget {
 
   // The nine texts in the order of CursorBarTexts::boxes().
   void transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled);
-  QPushButton* clearButton() const { return clear_; }
 
  private:
   std::array<QLineEdit*, 9> boxes_{};

@@ -23,7 +23,6 @@ class StatisticsBar : public QWidget {
 
   // Copies the model's texts into the boxes and the Export Excel enabling.
   void transferToControls();
-  QPushButton* openButton() const { return open_; }
   QPushButton* exportButton() const { return export_; }
 
  private:

@@ -175,7 +175,7 @@ void GraphWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
   const QPoint p = event->position().toPoint();
   LoggerLeftPress(model_, {p.x(), p.y()});
-  if (dragWatch_ == 0) dragWatch_ = startTimer(kLoggerDragWatchMs);
+  if (dragWatch_ == 0) dragWatch_ = startTimer(kDragWatchPeriodMs);
 }
 
 void GraphWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -194,10 +194,10 @@ void GraphWindow::mouseMoveEvent(QMouseEvent* event) {
 void GraphWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QDialog::mouseReleaseEvent(event);
   const QPoint p = event->position().toPoint();
-  const LoggerZoom outcome = LoggerLeftRelease(model_, {p.x(), p.y()});
+  const ZoomOutcome outcome = LoggerLeftRelease(model_, {p.x(), p.y()});
   band_ = {};
   stopDragWatch();
-  if (outcome == LoggerZoom::kNone) {
+  if (outcome == ZoomOutcome::kNone) {
     update();
   } else {
     repaintNow();
@@ -222,9 +222,9 @@ void GraphWindow::stopDragWatch() {
 void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint) {
   GraphWindow window(model, parent);
   window.onPrint = std::move(onPrint);
-  model.loggerView.graphClosed = 0;
+  model.loggerView.graphClosed = false;
   window.exec();
-  model.loggerView.graphClosed = 1;
+  model.loggerView.graphClosed = true;
   LoggerResetView(model);
 }
 

@@ -81,7 +81,6 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   reading_ = measured(ArialByCharHeight(55, 100));
   label_ = measured(ArialByCharHeight(19, 100));
   small_ = measured(ArialByCharHeight(10, 100));
-  fontTitle_ = ArialByCharHeight(25, 100);
 
   auto* caption = new QLabel(kCaption, this);
   caption->setGeometry(Dlu(8, 20, 69, 11));

@@ -46,7 +46,6 @@ class FrontPanel : public QWidget {
   void endReading();
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
-  const QFont& titleFont() const { return fontTitle_; }
   const QFont& smallFont() const { return small_.font; }
 
  protected:
@@ -77,7 +76,6 @@ class FrontPanel : public QWidget {
 
   const AppModel& model_;
   DisplayFont reading_, label_, small_;
-  QFont fontTitle_;
   std::array<QPushButton*, kKeyCount> buttons_{};
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).

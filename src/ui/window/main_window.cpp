@@ -291,7 +291,7 @@ void MainWindow::reportPort(const std::string& error) {
                      .arg(model_.flags.portNumber)
                      .arg(QString::fromStdString(devicePath(model_.flags.portNumber)),
                           QString::fromStdString(error));
-  if (text.contains(QStringLiteral("ermission")))
+  if (port_.lastFailure() == PortErrorKind::Permission)
     text += QStringLiteral(" - add your user to the dialout group and log in again");
   message_->setText(text);
 }
