@@ -17,6 +17,7 @@
 #include "ui/chart/chart_view.h"
 #include "ui/panel/front_panel.h"
 #include "ui/window/main_window.h"
+#include "window_services.h"
 
 namespace pv::ui {
 namespace {
@@ -32,9 +33,10 @@ struct Shell {
   std::unique_ptr<MainWindow> window;
 
   Shell() {
-    window = std::make_unique<MainWindow>(model, port, nullptr,
-                                          (dir.path() + QStringLiteral("/c.ini")).toStdString(),
-                                          [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
+    UserPrompts prompts;
+    prompts.askSampleRate = [](int, int* value) { return *value = 1, true; };
+    window = std::make_unique<MainWindow>(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()),
+                                          PortsAt([](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); }, prompts));
   }
   // The meter's block arrives and the port announces it.
   void receive(std::vector<std::uint8_t> block) {
@@ -42,7 +44,7 @@ struct Shell {
     window->onReceive();
   }
   std::string status() const { return window->messagePane()->text().toStdString(); }
-  bool portMenuEnabled() const { return window->action(Command::Com1)->isEnabled(); }
+  bool portMenuEnabled() const { return window->action(WindowCommand::Com1)->isEnabled(); }
 };
 
 // A pseudo-terminal whose device another program could hold; closed with the test.
@@ -66,7 +68,7 @@ TEST(LinkWindow, APortHeldByAnotherProgramIsToldAsInUseWithoutThePermissionAdvic
   QTemporaryDir dir;
   AppModel model;
   QtSerialPort port(resolver);
-  MainWindow window(model, port, &port, (dir.path() + QStringLiteral("/c.ini")).toStdString(), resolver);
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()), PortsAt(resolver));
   const QString text = window.messagePane()->text();
   EXPECT_TRUE(text.contains(QString::fromStdString(pty.path) + QStringLiteral(": in use by another program")))
       << text.toStdString();
@@ -115,7 +117,7 @@ TEST(LinkWindow, AnErrorFrameFirstDisablesThePortMenuAtOnce) {
     ASSERT_TRUE(s.portMenuEnabled());
     s.receive(ErrorBytes(0x10));
     EXPECT_FALSE(s.portMenuEnabled());
-    EXPECT_FALSE(s.window->action(Command::OtherPort)->isEnabled());
+    EXPECT_FALSE(s.window->action(WindowCommand::OtherPort)->isEnabled());
   }
 }
 
@@ -127,11 +129,7 @@ TEST(LinkWindow, TheZeroKeyShowsAtOnceWhatIngestionMakesOfIt) {
   ASSERT_TRUE(zero->isEnabled());
   // Run confirmed: monitoring ends and ZERO is refused from the next frame on, even
   // one whose record byte names none of the meter's modes.
-  s.window->prompts.askSampleRate = [](int, int* value) {
-    *value = 1;
-    return true;
-  };
-  s.window->runCommand(Command::Run);
+  s.window->runCommand(WindowCommand::Run);
   s.receive(ReadingBytes(test::kPsi, 5, 0, "1.000"));
   ASSERT_FALSE(s.model.panel.key(Key::Zero).enabled);
   EXPECT_FALSE(zero->isEnabled());

@@ -85,7 +85,7 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   ResetChartForRun(model);
   observer.cursorBarChanged();
   observer.statisticsChanged();
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
   observer.runStarted();
 }
@@ -137,7 +137,7 @@ void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer) {
     run.monitoring = false;
     run.canStop = true;
   }
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   model.flags.runRequested = true;
   model.flags.running = true;
   model.flags.graphHasData = true;
@@ -177,7 +177,7 @@ void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& stor
   DescribeRunClock(model);
   observer.cursorBarChanged();
   observer.statisticsChanged();
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
 }
 
