@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QWindow>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -496,6 +498,25 @@ TEST(MainWindow, ACloseWhileADialogIsOpenAnswersItCancelBeforeAskingItsOwnQuesti
     EXPECT_EQ(s.questions, std::vector<QString>{QString::fromLatin1(kCloseSaveQuestion)});
     EXPECT_TRUE(s.window->isVisible());
   }
+}
+
+TEST(MainWindow, TheCloseBoxDuringTheCloseQuestionWaitsForItsAnswer) {
+  Shell s;
+  s.model.store.sampleCount = 2;
+  s.window->show();
+  s.port.log.clear();
+  bool secondCloseAccepted = true;
+  s.script.askToSave = [&](const QString&) {
+    // As the window manager sends it for a click on the close box.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(s.window->windowHandle(), &close);
+    secondCloseAccepted = close.isAccepted();
+    return SaveAnswer::Cancel;
+  };
+  EXPECT_FALSE(s.window->close());
+  EXPECT_FALSE(secondCloseAccepted);
+  EXPECT_TRUE(s.window->isVisible());
+  EXPECT_TRUE(s.port.writes().empty());
 }
 
 }  // namespace

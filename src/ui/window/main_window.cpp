@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QThread>
+#include <QWindow>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -331,9 +332,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  // Qt sends no second close event while this one is handled: a Ctrl+C or a second
-  // click on the window's close button during the question waits for its answer.
-  if (!closeSequence()) {
+  // A Ctrl+C or a second click on the window's close button during the question waits
+  // for its answer (see eventFilter).
+  closeSequenceRunning_ = true;
+  const bool closes = closeSequence();
+  closeSequenceRunning_ = false;
+  if (!closes) {
     event->ignore();
     return;
   }
@@ -368,8 +372,19 @@ void MainWindow::paintEvent(QPaintEvent*) {
   p.fillRect(QRect(o.x() + 290, o.y() + 142, c.width() - 350, 7), face);
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Qt takes a window manager's close that comes while the close sequence runs as
+  // accepted, and the window would go without its goodbye or the save it asked for.
+  if (watched == windowHandle() && event->type() == QEvent::Close && closeSequenceRunning_) {
+    event->ignore();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (windowHandle()) windowHandle()->installEventFilter(this);
   if (!timersStarted_) {
     timersStarted_ = true;
     placeBars();

@@ -105,6 +105,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void createMenus(MeterSearch meterSearch);
@@ -140,6 +141,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   std::map<WindowCommand, QAction*> actions_;
   bool timersStarted_ = false;
   bool closing_ = false;
+  bool closeSequenceRunning_ = false;
   // The status bar holds a notice (why the run ended, a run not journaled) until the
   // next command.
   bool runEndShown_ = false;
