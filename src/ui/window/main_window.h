@@ -1,7 +1,8 @@
 #pragma once
 // The main window: menus, toolbar, status bar and the main window's own commands
-// (Run, Stop, port choice, PowerOff, help, close). It owns the chart view, which
-// owns the bars, and it is the observer through which core changes reach widgets.
+// (Run, Stop, PowerOff, help, close; the port menu is a PortMenu). It owns the chart
+// view, which owns the bars, and it is the observer through which core changes reach
+// widgets.
 
 #include <QMainWindow>
 #include <QTimer>
