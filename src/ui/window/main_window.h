@@ -63,7 +63,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QLabel* messagePane() const { return message_; }
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
-  PortMenu* portMenu() const { return portMenu_; }
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();

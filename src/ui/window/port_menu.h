@@ -48,7 +48,6 @@ class PortMenu : public QObject {
   void updateStates();
   // The device of a port number as the menus show it.
   std::string devicePath(int number) const { return pathOf_(number); }
-  bool searching() const { return probe_ != nullptr; }
 
  signals:
   // A port step's error (empty: none) for the status bar.
