@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   pv::ui::MeterApp meterApp(options);
-  if (!meterApp.initInstance()) {
+  if (!meterApp.start()) {
     std::fprintf(stderr, "pneuvista: %s\n", qPrintable(meterApp.errorString()));
     return 1;
   }

@@ -205,8 +205,15 @@ inline StartedProgram StartProgram(ui::StartOptions options) {
     std::fprintf(stderr, "%s\n", qPrintable(demoError));
     return {};
   }
-  program.app = std::make_unique<ui::MeterApp>(std::move(options));
-  if (!program.app->initInstance()) {
+  // The benchmarks' user answers Run's questions: No to saving, one sample a second.
+  ui::UserPrompts prompts;
+  prompts.askSampleRate = [](int, int* seconds) {
+    *seconds = 1;
+    return true;
+  };
+  prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  program.app = std::make_unique<ui::MeterApp>(std::move(options), std::move(prompts));
+  if (!program.app->start()) {
     std::fprintf(stderr, "%s\n", qPrintable(program.app->errorString()));
     return {};
   }
@@ -219,16 +226,11 @@ inline StartedProgram StartProgram(ui::StartOptions options) {
 inline bool StartOneSecondRun(ui::MeterApp& app, const std::string& device) {
   ui::MainWindow* mainWindow = app.mainWindow();
   const AppModel& model = app.model();
-  mainWindow->prompts.askSampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
-  mainWindow->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
   if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
     std::fprintf(stderr, "no readings from %s\n", device.c_str());
     return false;
   }
-  mainWindow->runCommand(ui::Command::Run);
+  mainWindow->runCommand(ui::WindowCommand::Run);
   if (!WaitFor([&] { return model.store.sampleCount >= 1; }, 10000)) {
     std::fprintf(stderr, "the run did not start\n");
     return false;

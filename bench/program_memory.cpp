@@ -92,7 +92,7 @@ int MemoryChild(int argc, char** argv) {
 
   FillFullRun(model, std::time(nullptr));
   mainWindow->updateCommandStates();
-  mainWindow->view()->statisticsBar()->transferToControls();
+  mainWindow->view()->statisticsBar()->refresh();
   mainWindow->view()->repaint();
   if (mainWindow->view()->lastFrame().isNull()) {
     std::fprintf(stderr, "the chart was not painted\n");

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ++now;
       if (std::exchange(viaPort, false)) {
         port.pending = last;
-        OnReceiveNotification(m, port, now, o);
+        ReadAndIngest(m, port, now, o);
       } else {
         IngestBlock(m, block, now, o);
       }

@@ -20,8 +20,8 @@ class ModelObserver {
   virtual void statisticsChanged() {}
   // The cursor bar's texts changed.
   virtual void cursorBarChanged() {}
-  // The document's update-all-views: the chart repaints.
-  virtual void updateAllViews() {}
+  // The run or the port changed: the chart repaints and the commands' enabling follows.
+  virtual void chartAndCommandsChanged() {}
   // Invalidate the chart; erase = true asks for a fresh paint after compression.
   virtual void invalidateChart(bool /*erase*/) {}
   // Menu and toolbar enabling may have changed.

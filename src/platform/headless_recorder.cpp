@@ -90,7 +90,7 @@ qint64 HeadlessRecorder::runElapsedMs() const {
 
 void HeadlessRecorder::onReceive() {
   if (isFinished()) return;
-  const Decoded frame = OnReceiveNotification(*model_, *port_, std::time(nullptr), NullObserver());
+  const Decoded frame = ReadAndIngest(*model_, *port_, std::time(nullptr), NullObserver());
   if (!options_.startRun) {
     passFrameOn(frame);
     return;

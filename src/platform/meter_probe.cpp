@@ -46,12 +46,14 @@ std::string StableNameOf(const std::string& path, const std::map<std::string, st
   return it != stableNames.end() ? it->second : std::string();
 }
 
+constexpr const char* kLockFolders[] = {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"};
+
 // Qt's serial port locks a device with a lock file in the first usable of these
 // folders, "LCK.." and the path without "/dev/", its slashes made underscores.
 bool LockedByQtProgram(const std::string& path) {
   std::string name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
   std::replace(name.begin(), name.end(), '/', '_');
-  for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
+  for (const char* folder : kLockFolders) {
     const QString lockPath = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + QString::fromStdString(name);
     if (!QFileInfo::exists(lockPath)) continue;
     QLockFile lock(lockPath);
@@ -61,12 +63,42 @@ bool LockedByQtProgram(const std::string& path) {
   return false;
 }
 
+// Whether process pid has the device open: one of its descriptors resolves to it.
+bool ProcessHolds(qint64 pid, const std::string& realPath) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (const fs::directory_entry& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+    std::error_code linkError;
+    if (fs::read_symlink(fd.path(), linkError) == realPath) return true;
+  }
+  return false;
+}
+
+// A program that opened the device through a link (a stable name, the window's
+// configured path) locks the link's name, not the device's: any live lock whose owner
+// holds the device counts, the program's own included.
+bool LockedUnderAnotherName(const std::string& path) {
+  namespace fs = std::filesystem;
+  const std::string real = RealDevicePath(path);
+  for (const char* folder : kLockFolders) {
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+      if (entry.path().filename().string().rfind("LCK..", 0) != 0) continue;
+      qint64 pid = 0;
+      QString host, application;
+      QLockFile lock(QString::fromStdString(entry.path().string()));
+      if (lock.getLockInfo(&pid, &host, &application) && pid > 0 && ProcessHolds(pid, real)) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool DeviceBusy(const std::string& path) {
   // Under its real name: a program that opened it through a link locked that name.
   const std::string device = RealDevicePath(path);
-  if (LockedByQtProgram(device)) return true;
+  if (LockedByQtProgram(device) || LockedUnderAnotherName(device)) return true;
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == EBUSY;
   ::close(fd);
@@ -130,7 +162,7 @@ class MeterProbe::DeviceProbe {
  private:
   void onReceive() {
     if (done_) return;
-    const Decoded frame = OnReceiveNotification(model_, port_, std::time(nullptr), NullObserver());
+    const Decoded frame = ReadAndIngest(model_, port_, std::time(nullptr), NullObserver());
     // A reading the program would count, not merely bytes that happen to decode.
     if (std::holds_alternative<Reading>(frame) && model_.run.monitoring) end(ProbeOutcome::Meter);
   }

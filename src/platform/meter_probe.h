@@ -26,9 +26,10 @@ inline constexpr const char* kStableNameFolder = "/dev/serial/by-id";
 // "/dev/serial/by-id/usb-...". A missing folder gives nothing; dangling links are left out.
 std::map<std::string, std::string> StableNames(const std::string& folder);
 
-// Whether another program holds the device: a live lock file of Qt's serial port (this
-// program's and every Qt program's), or an exclusive open (EBUSY). Opens the device
-// without touching its settings and closes it at once.
+// Whether a program holds the device: a live lock file of Qt's serial port (this
+// program's and every Qt program's, under the device's name or a link's), or an
+// exclusive open (EBUSY). Opens the device without touching its settings and closes it
+// at once.
 bool DeviceBusy(const std::string& path);
 
 // The serial devices the system enumerates, then each of extraPaths not among them (a

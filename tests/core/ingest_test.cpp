@@ -315,7 +315,7 @@ TEST(Ingest, TheReceiveNotificationReadsOnlyOnDataEvents) {
     port.dataEvent = c.dataEvent;
     port.failAt = c.failAt;
     port.incoming.push_back(ReadingBytes(kPsi, 0, 0, "2.500"));
-    EXPECT_NO_THROW(OnReceiveNotification(m, port, 0, NullObserver()));
+    EXPECT_NO_THROW(ReadAndIngest(m, port, 0, NullObserver()));
     EXPECT_EQ(port.log, c.log);
     EXPECT_EQ(m.store.sampleCount, 7);
     EXPECT_EQ(m.run.monitoring, c.decoded);

@@ -37,7 +37,7 @@ struct RecordingObserver : ModelObserver {
   void panelChanged() override { ++panel; }
   void statisticsChanged() override { ++statistics; }
   void cursorBarChanged() override { ++cursorBar; }
-  void updateAllViews() override { ++views; }
+  void chartAndCommandsChanged() override { ++views; }
   void invalidateChart(bool) override { ++invalidations; }
   void commandsChanged() override { ++commands; }
   std::vector<int> armedPeriods;

@@ -42,6 +42,10 @@ struct LiveProgram {
   QString config = dir.path() + QStringLiteral("/c.ini");
   PtyMeter meter{link};
   std::unique_ptr<ui::MeterApp> app;
+  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) {
+    *seconds = 1;
+    return true;
+  };
 
   LiveProgram() {
     meter.setFramesPerSecond(4);
@@ -50,12 +54,10 @@ struct LiveProgram {
     options.devicePath = link;
     options.configPath = config.toStdString();
     options.stateFolder = (dir.path() + QStringLiteral("/state")).toStdString();
-    app = std::make_unique<ui::MeterApp>(options);
-    EXPECT_TRUE(app->initInstance()) << app->errorString().toStdString();
-    window()->prompts.askSampleRate = [](int, int* seconds) {
-      *seconds = 1;
-      return true;
-    };
+    ui::UserPrompts prompts;
+    prompts.askSampleRate = [this](int preset, int* seconds) { return sampleRate(preset, seconds); };
+    app = std::make_unique<ui::MeterApp>(options, prompts);
+    EXPECT_TRUE(app->start()) << app->errorString().toStdString();
   }
   ui::MainWindow* window() { return app->mainWindow(); }
   AppModel& model() { return app->model(); }
@@ -64,7 +66,7 @@ struct LiveProgram {
   // Starts a run at one sample a second and waits for its first samples.
   bool runFor(int samples) {
     if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
-    window()->runCommand(ui::Command::Run);
+    window()->runCommand(ui::WindowCommand::Run);
     return WaitFor([&] { return model().store.sampleCount >= samples; }, 30000);
   }
   const std::vector<std::uint8_t>& received() { return meter.model().commandLog(); }
@@ -195,8 +197,8 @@ TEST(RunEnd, AMeterThatStopsAnsweringEndsTheRunAndTheStatusBarSaysSo) {
   // left unconfirmed.
   ModalAnswers answers;
   answers.then([](QWidget* w) { return testsupport::Click(w, QMessageBox::No); });
-  p.window()->prompts.askSampleRate = [](int, int*) { return false; };
-  p.window()->runCommand(ui::Command::Run);
+  p.sampleRate = [](int, int*) { return false; };
+  p.window()->runCommand(ui::WindowCommand::Run);
   EXPECT_EQ(answers.pending(), 0);
   EXPECT_EQ(p.status().toStdString(), "Ready");
 }

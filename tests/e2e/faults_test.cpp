@@ -94,7 +94,7 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
   ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
   for (int cycle = 0; cycle < cycles; ++cycle) {
     SCOPED_TRACE(cycle);
-    w.window->runCommand(ui::Command::Run);
+    w.window->runCommand(ui::WindowCommand::Run);
     // The run starts with the next reading; the previous run's samples count only until then.
     ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; },
                         kWatchdogWaitMs));
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, UnplugDuringRuns, ::testing::Range(0, static_ca
 TEST(Faults, BrokenFramesAtTheLineLimitLeaveTheRunAndTheLinkWhole) {
   FaultWindow w(PtyMeter::kMaxFramesPerSecond);
   ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
-  w.window->runCommand(ui::Command::Run);
+  w.window->runCommand(ui::WindowCommand::Run);
   ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 1; },
                       kWatchdogWaitMs));
   const std::vector<float> before = Samples(w.model);
@@ -154,7 +154,7 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveTheRunAndTheLinkWhole) {
     EXPECT_LT(w.model.store.unitAt[i], kUnitCount) << i;
   }
   // The run still saves whole, and the link is alive once the broken frames stop.
-  w.window->runCommand(ui::Command::Stop);
+  w.window->runCommand(ui::WindowCommand::Stop);
   EXPECT_EQ(SavedAndLoaded(w.model, w.dir.path() + QStringLiteral("/run.KvtDat")), Samples(w.model));
   ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
 }

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "app_model.h"
 #include "e2e_support.h"
@@ -15,6 +17,7 @@
 #include "platform/port_paths.h"
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
+#include "ui/app/meter_app.h"
 #include "ui/window/main_window.h"
 
 namespace pv::e2e {
@@ -29,64 +32,113 @@ QAction* FindMeterAction(ui::MainWindow& window) {
   return nullptr;
 }
 
+// A window on a port that resolves through pathOf; Find meter's choice is made by choose.
+struct FindMeterWindow {
+  QTemporaryDir dir;
+  std::string ini = (dir.path() + QStringLiteral("/c.ini")).toStdString();
+  AppModel model;
+  std::unique_ptr<QtSerialPort> port;
+  std::unique_ptr<ui::MainWindow> window;
+  QStringList offered;
+  int asked = 0;
+  std::function<int(const QStringList&)> choose = [](const QStringList&) { return -1; };
+
+  // pathOf unset: the ports follow the [Ports] section of the test's own file.
+  FindMeterWindow(std::function<std::string(int)> pathOf, ui::MeterSearch search, std::string runOnly = {}) {
+    if (!pathOf) pathOf = [file = ini](int n) { return ResolvePortPath(n, ReadPortPaths(file)); };
+    port = std::make_unique<QtSerialPort>(pathOf);
+    ui::WindowServices services;
+    services.pathOf = pathOf;
+    services.meterSearch = std::move(search);
+    services.prompts.askMeter = [this](const QStringList& meters) {
+      offered = meters;
+      ++asked;
+      return choose(meters);
+    };
+    services.prompts.askSampleRate = [](int, int* seconds) { return *seconds = 1, true; };
+    window = std::make_unique<ui::MainWindow>(model, *port, SettingsFile(ini, std::move(runOnly)), std::move(services));
+    ui::ConnectPortToWindow(*port, *window);
+  }
+  // Only a guard against a hang: the probe listens 1.5 s.
+  bool findMeter() {
+    const int before = asked;
+    QAction* find = FindMeterAction(*window);
+    if (!find) return false;
+    find->trigger();
+    return WaitFor([&] { return asked > before; }, 20000);
+  }
+};
+
+int Offered(const QStringList& meters, const std::string& device) {
+  for (int i = 0; i < meters.size(); ++i)
+    if (meters[i].contains(QString::fromStdString(device))) return static_cast<int>(i);
+  return -1;
+}
+
 TEST(FindMeter, TheChosenMeterBecomesTheCurrentPortUnderItsStableName) {
   QTemporaryDir dir;
   PtyMeter meter;
   ASSERT_TRUE(meter.start()) << meter.errorString();
-  const std::string ini = (dir.path() + QStringLiteral("/c.ini")).toStdString();
   const std::string byId = (dir.path() + QStringLiteral("/by-id")).toStdString();
   std::filesystem::create_directories(byId);
   const std::string stable = byId + "/usb-Sim_Meter_1-if00-port0";
   std::filesystem::create_symlink(meter.slavePath(), stable);
 
-  // The port follows the [Ports] section of the test's own file; COM1 starts elsewhere.
-  auto path = [ini](int n) { return ResolvePortPath(n, ReadPortPaths(ini)); };
-  AppModel model;
-  QtSerialPort port(path);
-  ui::MainWindow window(model, port, &port, ini, path);
-  window.meterSearch.stableFolder = byId;
-  window.meterSearch.extraPaths = {meter.slavePath()};
-  QStringList offered;
-  window.prompts.askMeter = [&](const QStringList& meters) {
-    offered = meters;
-    for (int i = 0; i < meters.size(); ++i)
-      if (meters[i].contains(QString::fromStdString(meter.slavePath()))) return i;
-    return -1;
-  };
-  window.show();
-
-  QAction* find = FindMeterAction(window);
-  ASSERT_NE(find, nullptr);
-  find->trigger();
-  // Only a guard against a hang: the probe listens 1.5 s.
-  ASSERT_TRUE(WaitFor([&] { return !offered.isEmpty(); }, 20000));
-  EXPECT_TRUE(offered[0].startsWith(QString::fromStdString(stable))) << offered[0].toStdString();
-  EXPECT_EQ(ReadPortPaths(ini)[model.flags.portNumber], stable);
+  // COM1 starts elsewhere.
+  FindMeterWindow w(nullptr, {byId, {meter.slavePath()}});
+  const std::string& ini = w.ini;
+  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.window->show();
+  ASSERT_TRUE(w.findMeter());
+  ASSERT_FALSE(w.offered.isEmpty());
+  EXPECT_TRUE(w.offered[0].startsWith(QString::fromStdString(stable))) << w.offered[0].toStdString();
+  EXPECT_EQ(ReadPortPaths(ini)[w.model.flags.portNumber], stable);
   // The probe said goodbye; the window then greets the meter and hears it.
   EXPECT_EQ(meter.model().commandCount(Command::Exit), 3);
-  ASSERT_TRUE(WaitFor([&] { return model.run.monitoring; }, 20000));
-  EXPECT_EQ(port.devicePath(), stable);
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 20000));
+  EXPECT_EQ(w.port->devicePath(), stable);
 }
 
 TEST(FindMeter, NoMeterLeavesThePortsSectionAlone) {
   QTemporaryDir dir;
-  const std::string ini = (dir.path() + QStringLiteral("/c.ini")).toStdString();
-  auto path = [ini](int n) { return ResolvePortPath(n, ReadPortPaths(ini)); };
-  AppModel model;
-  QtSerialPort port(path);
-  ui::MainWindow window(model, port, &port, ini, path);
-  window.meterSearch.stableFolder = (dir.path() + QStringLiteral("/none")).toStdString();
-  int asked = 0;
-  window.prompts.askMeter = [&](const QStringList& meters) {
-    ++asked;
-    EXPECT_TRUE(meters.isEmpty());
-    return -1;
-  };
-  QAction* find = FindMeterAction(window);
-  ASSERT_NE(find, nullptr);
-  find->trigger();
-  ASSERT_TRUE(WaitFor([&] { return asked > 0; }, 20000));
-  EXPECT_TRUE(ReadPortPaths(ini).empty());
+  FindMeterWindow w(nullptr, {(dir.path() + QStringLiteral("/none")).toStdString(), {}});
+  ASSERT_TRUE(w.findMeter());
+  EXPECT_TRUE(w.offered.isEmpty());
+  EXPECT_TRUE(ReadPortPaths(w.ini).empty());
+}
+
+TEST(FindMeter, ARunOnTheProgramsOwnMeterGoesOnWithoutAGoodbye) {
+  PtyMeter meter;
+  ASSERT_TRUE(meter.start()) << meter.errorString();
+  FindMeterWindow w([&](int) { return meter.slavePath(); }, {"/nonexistent", {}});
+  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.window->show();
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
+  w.window->runCommand(ui::WindowCommand::Run);
+  ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 1; }, 20000));
+  ASSERT_TRUE(w.findMeter());
+  EXPECT_GE(Offered(w.offered, meter.slavePath()), 0) << "the meter in use is a meter";
+  const int samples = w.model.store.sampleCount;
+  EXPECT_TRUE(WaitFor([&] { return w.model.store.sampleCount > samples + 1; }, 20000)) << "the run goes on";
+  EXPECT_EQ(meter.model().commandCount(Command::Exit), 0);
+  EXPECT_TRUE(w.model.flags.running);
+}
+
+TEST(FindMeter, TheSimulatedMeterOfDemoIsNeverKeptInTheFile) {
+  PtyMeter meter;
+  ASSERT_TRUE(meter.start()) << meter.errorString();
+  // --demo's meter stands in for the configured port in this run only.
+  FindMeterWindow w([&](int) { return meter.slavePath(); }, {"/nonexistent", {meter.slavePath()}}, meter.slavePath());
+  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.window->show();
+  for (bool answering : {true, false}) {
+    SCOPED_TRACE(answering ? "the meter answering" : "the meter silent");
+    if (answering) ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
+    else w.model.run.monitoring = false;
+    ASSERT_TRUE(w.findMeter());
+    EXPECT_GE(Offered(w.offered, meter.slavePath()), 0);
+    EXPECT_TRUE(ReadPortPaths(w.ini).empty());
+  }
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "sim/pty_meter.h"
 #include "ui/app/meter_app.h"
 #include "ui/window/main_window.h"
+#include "ui/window/save_question.h"
 #include "ui/window/recovery_question.h"
 
 namespace pv::e2e {
@@ -112,6 +113,12 @@ struct LiveApp {
   QTemporaryDir dir;
   std::unique_ptr<PtyMeter> meter;
   std::unique_ptr<ui::MeterApp> app;
+  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) {
+    *seconds = 1;
+    return true;
+  };
+  // Unset: the question box itself.
+  std::function<ui::SaveAnswer(const QString&)> saveAnswer;
 
   explicit LiveApp(const QString& stateFolder, std::string device = {}) {
     if (device.empty()) {
@@ -125,12 +132,11 @@ struct LiveApp {
     options.configPath = (dir.path() + QStringLiteral("/c.ini")).toStdString();
     options.stateFolder = stateFolder.toStdString();
     options.showWindow = false;
-    app = std::make_unique<ui::MeterApp>(options);
-    EXPECT_TRUE(app->initInstance());
-    window()->prompts.askSampleRate = [](int, int* seconds) {
-      *seconds = 1;
-      return true;
-    };
+    ui::UserPrompts prompts;
+    prompts.askSampleRate = [this](int preset, int* seconds) { return sampleRate(preset, seconds); };
+    prompts.askToSave = [this](const QString& q) { return saveAnswer ? saveAnswer(q) : ui::AskSaveQuestion(q, window()); };
+    app = std::make_unique<ui::MeterApp>(options, prompts);
+    EXPECT_TRUE(app->start());
   }
   ui::MainWindow* window() { return app->mainWindow(); }
   AppModel& model() { return app->model(); }
@@ -138,7 +144,7 @@ struct LiveApp {
   // request) holds this many samples.
   bool runFor(int samples) {
     if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
-    window()->runCommand(ui::Command::Run);
+    window()->runCommand(ui::WindowCommand::Run);
     return WaitFor([&] {
       const AppModel& m = model();
       return m.flags.running && !m.flags.runRequested && m.store.sampleCount >= samples;
@@ -197,9 +203,9 @@ TEST(Journal, AWindowKilledMidRunOffersItsRunAtTheNextStart) {
   EXPECT_FALSE(model.statsBar.startTime.empty());
   EXPECT_EQ(model.statsBar.interval, "1");
   EXPECT_TRUE(model.statsBar.exportEnabled);
-  EXPECT_TRUE(live.window()->action(ui::Command::SaveRun)->isEnabled());
-  EXPECT_TRUE(live.window()->action(ui::Command::Print)->isEnabled());
-  live.window()->runCommand(ui::Command::SaveRun);
+  EXPECT_TRUE(live.window()->action(ui::WindowCommand::SaveRun)->isEnabled());
+  EXPECT_TRUE(live.window()->action(ui::WindowCommand::Print)->isEnabled());
+  live.window()->runCommand(ui::WindowCommand::SaveRun);
   EXPECT_EQ(answers.pending(), 0);
   ExpectSavedValues(saved, committed.values);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(committed.path))) << "the saved run's journal stays";
@@ -210,10 +216,10 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   const QString folder = dir.path() + QStringLiteral("/state/pneuvista");
   LiveApp live(folder);
   ui::MainWindow* window = live.window();
-  window->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  live.saveAnswer = [](const QString&) { return ui::SaveAnswer::DontSave; };
   auto journals = [&] { return QDir(folder).entryList({QStringLiteral("*.pvjournal")}, QDir::Files); };
   ASSERT_TRUE(live.runFor(2));
-  window->runCommand(ui::Command::Stop);
+  window->runCommand(ui::WindowCommand::Stop);
   const QStringList first = journals();
   ASSERT_EQ(first.size(), 1);
 
@@ -221,20 +227,20 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   testsupport::ModalAnswers answers;
   answers.then([&](QWidget* w) { return testsupport::ChooseInFileDialog(w, dir.path() + QStringLiteral("/gone/run")); })
       .then([](QWidget* w) { return testsupport::Click(w, QMessageBox::Ok); });
-  window->runCommand(ui::Command::SaveRun);
+  window->runCommand(ui::WindowCommand::SaveRun);
   EXPECT_EQ(answers.pending(), 0);
   EXPECT_EQ(journals(), first);
 
   // No to Run's question, then the sample-rate dialog cancelled: the run stays, and so
   // does its journal.
-  auto rate = window->prompts.askSampleRate;
+  auto rate = live.sampleRate;
   int asked = 0;
-  window->prompts.askSampleRate = [&](int, int*) { return ++asked, false; };
+  live.sampleRate = [&](int, int*) { return ++asked, false; };
   ASSERT_TRUE(WaitFor([&] { return live.model().run.monitoring; }, 10000));
-  window->runCommand(ui::Command::Run);
+  window->runCommand(ui::WindowCommand::Run);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(journals(), first);
-  window->prompts.askSampleRate = rate;
+  live.sampleRate = rate;
 
   // No to Run's question gives the run up; the new run has a journal of its own.
   ASSERT_TRUE(live.runFor(2));

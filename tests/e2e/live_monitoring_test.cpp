@@ -47,16 +47,12 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
 TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   LiveWindow w;
   ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
-  w.window->prompts.askSampleRate = [](int, int* v) {
-    *v = 1;
-    return true;
-  };
   int sent = 0, received = 0;
   QObject::connect(&w.meter, &PtyMeter::frameSent, [&sent] { ++sent; });
   QObject::connect(w.port.get(), &QtSerialPort::dataReceived, [&received] { ++received; });
   QElapsedTimer sinceRun;
   sinceRun.start();
-  w.window->runCommand(ui::Command::Run);
+  w.window->runCommand(ui::WindowCommand::Run);
   ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 3; }, 30000))
       << "samples " << w.model.store.sampleCount << ", running " << w.model.flags.running << ", frames sent "
       << sent << ", received " << received << ", meter awake " << w.meter.model().awake() << ", port open "
@@ -65,7 +61,7 @@ TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   // test looks (half a second spare for the timer's rounding).
   EXPECT_LE(w.model.store.sampleCount, (sinceRun.elapsed() + 500) / 1000);
   EXPECT_TRUE(w.model.run.canStop);
-  w.window->runCommand(ui::Command::Stop);
+  w.window->runCommand(ui::WindowCommand::Stop);
   const int n = w.model.store.sampleCount;
   RunEventsFor(1500);
   EXPECT_EQ(w.model.store.sampleCount, n);
@@ -77,11 +73,11 @@ TEST(LiveMonitoring, UnpluggingShowsTheLostLinkAndReplugRestoresThePanel) {
   w.meter.unplug();
   ASSERT_TRUE(WaitFor([&] { return w.model.panel.reading == "  - - - - "; }, kWatchdogWaitMs));
   for (int k = 0; k < kKeyCount; ++k) EXPECT_FALSE(w.key(static_cast<Key>(k))->isEnabled()) << k;
-  EXPECT_TRUE(w.window->action(ui::Command::Com1)->isEnabled());  // the port menu is usable again
+  EXPECT_TRUE(w.window->action(ui::WindowCommand::Com1)->isEnabled());  // the port menu is usable again
 
   ASSERT_TRUE(w.meter.plugIn());
   ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
-  EXPECT_FALSE(w.window->action(ui::Command::Com1)->isEnabled());
+  EXPECT_FALSE(w.window->action(ui::WindowCommand::Com1)->isEnabled());
 }
 
 }  // namespace

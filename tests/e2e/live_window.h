@@ -12,6 +12,7 @@
 #include "platform/qt_serial_port.h"
 #include "sim/pty_meter.h"
 #include "ui/chart/chart_view.h"
+#include "ui/app/meter_app.h"
 #include "ui/window/main_window.h"
 #include "ui/panel/front_panel.h"
 
@@ -30,13 +31,16 @@ struct LiveWindow {
     EXPECT_TRUE(meter.start()) << meter.errorString();
     auto path = [this](int) { return link; };
     port = std::make_unique<QtSerialPort>(path);
-    window = std::make_unique<ui::MainWindow>(model, *port, port.get(),
-                                             (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
-    window->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
-    window->prompts.askSampleRate = [](int, int* v) {
+    ui::WindowServices services;
+    services.prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+    services.prompts.askSampleRate = [](int, int* v) {
       *v = 1;
       return true;
     };
+    services.pathOf = path;
+    window = std::make_unique<ui::MainWindow>(model, *port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()),
+                                             std::move(services));
+    ui::ConnectPortToWindow(*port, *window);
     window->resize(1200, 800);
     window->show();
   }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include "e2e_support.h"
 #include "sim/pty_meter.h"
@@ -100,6 +101,25 @@ TEST(Ports, ListsGivenPathsAndTellsBusyOnesWithoutProbingThem) {
 
   PortsRun wrong;
   EXPECT_EQ(wrong.run({QStringLiteral("--bogus")}), 2);
+}
+
+TEST(Ports, AMeterHeldThroughALinkIsBusyAndNotGreeted) {
+  // The window opens a configured or stable name, a link to the device the system lists.
+  QTemporaryDir dir;
+  const std::string link = (dir.path() + QStringLiteral("/meter")).toStdString();
+  PtyMeter meter{link};
+  ASSERT_TRUE(meter.start()) << meter.errorString();
+  Program holder;
+  holder.start(Binary("pneuvista-cli"), {QStringLiteral("monitor"), QStringLiteral("--device"), QString::fromStdString(link)});
+  holder.process.setReadChannel(QProcess::StandardOutput);
+  ASSERT_TRUE(WaitFor([&] { return holder.process.canReadLine(); }, 10000));
+
+  const QString device = QString::fromStdString(meter.slavePath());
+  PortsRun probe;
+  ASSERT_EQ(probe.run({QStringLiteral("--probe"), device}), 1) << probe.out.toStdString();
+  EXPECT_EQ(LineOf(probe.out, device).value(6), QStringLiteral("busy")) << probe.out.toStdString();
+  EXPECT_EQ(meter.model().commandCount(Command::Exit), 0);
+  EXPECT_EQ(holder.terminate(), 0);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(ChartView, PaintsThePlotGridAndTraceWhereTheSamplesLie) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
   // A quarter of the plot's height above the middle.
   ChartView* view = ShowRun(window, model, 10, [](int) { return 2.6f; });
   const QImage image = view->lastFrame();
@@ -80,7 +80,7 @@ TEST(ChartView, TheScrollBarUnderTheLiveChartShowsNoMovingThumb) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
   model.run.fullScale = kUnits[kUnitPsi].fullScale;
   model.run.intervalMs = 1000;
   window.resize(1300, 900);
@@ -103,7 +103,7 @@ TEST(ChartView, ATinyClientSkipsThePlotWithoutFailing) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
   model.store.sampleCount = 5;
   for (QSize size : {QSize(0, 0), QSize(300, 200), QSize(294, 118)}) {
     window.view()->resize(size);
@@ -132,7 +132,7 @@ TEST(ChartView, TheZoomedChartFollowsArrowsPagesAndTheWheelOfItsScrollBar) {
   QTemporaryDir dir;
   AppModel model;
   test::RecordingPort port;
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString());
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
   ChartView* view = ShowRun(window, model, 400, [](int i) { return static_cast<float>(i % 40) * 0.1f - 2.0f; });
   // Zoom into the middle of the run, as a drag over the plot does.
   const int w = view->width(), h = view->height();

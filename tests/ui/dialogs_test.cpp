@@ -13,6 +13,7 @@
 #include "app_model.h"
 #include "dialog_script.h"
 #include "ui/window/main_window.h"
+#include "window_services.h"
 
 namespace pv::ui {
 namespace {
@@ -35,25 +36,24 @@ DialogScript::Step TypeIntoDialog(QString keys, QString& offered) {
 
 TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
   struct Case {
-    Command command;
+    WindowCommand command;
     bool sampleRate;  // else the port-number dialog
     const char* keys;
     const char* offered;
     int result;  // the interval in seconds, or the port number
   };
   const Case cases[] = {
-      {Command::Run, true, "5", "1", 5},
-      {Command::Run, true, "30", "1", 30},
-      {Command::OtherPort, false, "7", "5", 7},
-      {Command::OtherPort, false, "12", "5", 12},
+      {WindowCommand::Run, true, "5", "1", 5},
+      {WindowCommand::Run, true, "30", "1", 30},
+      {WindowCommand::OtherPort, false, "7", "5", 7},
+      {WindowCommand::OtherPort, false, "12", "5", 12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keys);
     QTemporaryDir dir;
     AppModel model;
     pv::test::RecordingPort port;
-    MainWindow window(model, port, nullptr, dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString(),
-                      [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
+    MainWindow window(model, port, SettingsFile(dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString()), PortsAt([](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); }));
     model.run.monitoring = true;
     window.updateCommandStates();
     QString offered;

@@ -57,7 +57,7 @@ TEST(FileCommands, CancelledDialogsWriteNothing) {
   Fixture f;
   f.files.saveRun();
   f.files.exportExcel();
-  f.files.documentSave();
+  f.files.documentOpen();
   EXPECT_EQ(f.requests.size(), 3u);
   EXPECT_TRUE(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
   EXPECT_TRUE(f.failures.empty());
@@ -98,8 +98,8 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
   EXPECT_TRUE(sheet.readAll().startsWith("NO\tDATA\tUNIT\tTIME\t\r\n"));
 
-  f.chosen = f.path("doc.bin");
-  f.files.documentSave();
+  f.chosen = f.path("doc.KvtDat");
+  f.files.saveRun();
   bool loaded = false;
   f.files.loggerLoaded = [&] { loaded = true; };
   f.files.documentOpen();

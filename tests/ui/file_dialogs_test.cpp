@@ -238,11 +238,11 @@ TEST(FileDialogs, TheProgramKeepsTheFolderInItsConfigurationFile) {
   Seen seen;
   {
     MeterApp app(options);
-    ASSERT_TRUE(app.initInstance());
+    ASSERT_TRUE(app.start());
     FillRun(app.model());
     DialogScript script({AcceptFileDialog(seen, second + QStringLiteral("/run"))});
     app.mainWindow()->updateCommandStates();
-    app.mainWindow()->runCommand(Command::SaveRun);
+    app.mainWindow()->runCommand(WindowCommand::SaveRun);
     ASSERT_TRUE(script.finished());
   }
   EXPECT_EQ(seen.folder.toStdString(), first.toStdString());
@@ -252,7 +252,7 @@ TEST(FileDialogs, TheProgramKeepsTheFolderInItsConfigurationFile) {
   EXPECT_EQ(ReadPortPaths(config).at(3), "/dev/meter");
 
   MeterApp again(options);
-  ASSERT_TRUE(again.initInstance());
+  ASSERT_TRUE(again.start());
   EXPECT_EQ(again.model().folders.dataFiles, second.toStdString());
 }
 

@@ -11,16 +11,19 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
+#include <functional>
 #include <memory>
 
 #include "../core/recording_port.h"
 #include "app_model.h"
 #include "platform/config_file.h"
 #include "ui/window/main_window.h"
+#include "window_services.h"
 
 namespace pv::ui {
 namespace {
@@ -34,12 +37,12 @@ struct Program {
 
   Program() { open(); }
   void open() {
-    window = std::make_unique<MainWindow>(model, port, nullptr, config,
-                                          [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
+    window = std::make_unique<MainWindow>(model, port, SettingsFile(config),
+                                          PortsAt([](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); }));
     window->show();
   }
   HelpWindow* helpContents() {
-    window->runCommand(Command::HelpContents);
+    window->runCommand(WindowCommand::HelpContents);
     return window->helpWindow();
   }
 };
@@ -123,7 +126,7 @@ TEST(HelpWindow, ALinkIsFollowedAndBackReturns) {
   HelpWindow* help = p.helpContents();
   QTextBrowser* browser = help->browser();
   QList<QAction*> buttons = help->toolBar()->actions();
-  ASSERT_EQ(buttons.size(), 3);  // Back, Forward, Contents
+  ASSERT_EQ(buttons.size(), 5);  // Back, Forward, Contents, the gap, Close
   EXPECT_FALSE(buttons[0]->isEnabled());
 
   browser->setSource(QUrl(QStringLiteral("#troubleshooting")));
@@ -154,6 +157,29 @@ TEST(HelpWindow, ItsPlaceIsKeptForTheNextTime) {
 
     p.open();
     EXPECT_EQ(p.helpContents()->geometry(), place);
+  }
+}
+
+TEST(HelpWindow, EscapeCtrlWAndItsCloseButtonCloseTheGuide) {
+  struct Case {
+    const char* how;
+    std::function<void(HelpWindow*)> close;
+  };
+  const Case cases[] = {
+      {"Escape", [](HelpWindow* help) { QTest::keyClick(help->browser(), Qt::Key_Escape); }},
+      {"Ctrl+W", [](HelpWindow* help) { QTest::keyClick(help->browser(), Qt::Key_W, Qt::ControlModifier); }},
+      {"the Close button", [](HelpWindow* help) {
+         for (QAction* a : help->toolBar()->actions())
+           if (a->text() == QStringLiteral("Close")) a->trigger();
+       }},
+  };
+  Program p;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    HelpWindow* help = p.helpContents();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    c.close(help);
+    EXPECT_FALSE(help->isVisible());
   }
 }
 

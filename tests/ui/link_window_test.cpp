@@ -18,6 +18,7 @@
 #include "ui/chart/chart_view.h"
 #include "ui/panel/front_panel.h"
 #include "ui/window/main_window.h"
+#include "window_services.h"
 
 namespace pv::ui {
 namespace {
@@ -38,9 +39,10 @@ struct Shell {
       port.failKind = *startupFailure;
       port.failAt = 0;
     }
-    window = std::make_unique<MainWindow>(model, port, nullptr,
-                                          (dir.path() + QStringLiteral("/c.ini")).toStdString(),
-                                          [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
+    UserPrompts prompts;
+    prompts.askSampleRate = [](int, int* value) { return *value = 1, true; };
+    window = std::make_unique<MainWindow>(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()),
+                                          PortsAt([](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); }, prompts));
   }
   // The meter's block arrives and the port announces it.
   void receive(std::vector<std::uint8_t> block) {
@@ -48,7 +50,7 @@ struct Shell {
     window->onReceive();
   }
   std::string status() const { return window->messagePane()->text().toStdString(); }
-  bool portMenuEnabled() const { return window->action(Command::Com1)->isEnabled(); }
+  bool portMenuEnabled() const { return window->action(WindowCommand::Com1)->isEnabled(); }
 };
 
 // A pseudo-terminal whose device another program could hold; closed with the test.
@@ -72,7 +74,7 @@ TEST(LinkWindow, APortHeldByAnotherProgramIsToldAsInUseWithoutThePermissionAdvic
   QTemporaryDir dir;
   AppModel model;
   QtSerialPort port(resolver);
-  MainWindow window(model, port, &port, (dir.path() + QStringLiteral("/c.ini")).toStdString(), resolver);
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()), PortsAt(resolver));
   const QString text = window.messagePane()->text();
   EXPECT_TRUE(text.contains(QString::fromStdString(pty.path) + QStringLiteral(": in use by another program")))
       << text.toStdString();
@@ -134,7 +136,7 @@ TEST(LinkWindow, AnErrorFrameFirstDisablesThePortMenuAtOnce) {
     ASSERT_TRUE(s.portMenuEnabled());
     s.receive(ErrorBytes(0x10));
     EXPECT_FALSE(s.portMenuEnabled());
-    EXPECT_FALSE(s.window->action(Command::OtherPort)->isEnabled());
+    EXPECT_FALSE(s.window->action(WindowCommand::OtherPort)->isEnabled());
   }
 }
 
@@ -146,11 +148,7 @@ TEST(LinkWindow, TheZeroKeyShowsAtOnceWhatIngestionMakesOfIt) {
   ASSERT_TRUE(zero->isEnabled());
   // Run confirmed: monitoring ends and ZERO is refused from the next frame on, even
   // one whose record byte names none of the meter's modes.
-  s.window->prompts.askSampleRate = [](int, int* value) {
-    *value = 1;
-    return true;
-  };
-  s.window->runCommand(Command::Run);
+  s.window->runCommand(WindowCommand::Run);
   s.receive(ReadingBytes(test::kPsi, 5, 0, "1.000"));
   ASSERT_FALSE(s.model.panel.key(Key::Zero).enabled);
   EXPECT_FALSE(zero->isEnabled());

@@ -64,7 +64,7 @@ TEST(LoggerGraphWindow, PrintReachesItsHandlerAndTheFullViewDoesNotScroll) {
   EXPECT_FALSE(w.scrollBar()->isEnabled());
   int printed = 0;
   w.onPrint = [&] { ++printed; };
-  w.action(Command::Print)->trigger();
+  w.action(WindowCommand::Print)->trigger();
   EXPECT_EQ(printed, 1);
 }
 
@@ -114,7 +114,7 @@ TEST(LoggerGraphWindow, CursorFollowsTheMouseAndZoomHidesTheMargins) {
   EXPECT_EQ(zoomed.pixelColor(900, 300), kBackground);  // right margin covers the right axis
   EXPECT_EQ(zoomed.pixelColor(100, 70), kBlack);
 
-  w.action(Command::LoggerZoomOut)->trigger();
+  w.action(WindowCommand::LoggerZoomOut)->trigger();
   EXPECT_FALSE(w.scrollBar()->isEnabled());
   EXPECT_EQ(w.composedImage().pixelColor(884, 300), kRed);
 }
@@ -143,14 +143,14 @@ TEST(LoggerGraphWindow, DownloadLoadsTheChosenFileOrSaysWhatIsWrong) {
   std::vector<QString> failures;
   w.chooseFile = [&] { return chosen; };
   w.reportFailure = [&](const QString& message) { failures.push_back(message); };
-  w.action(Command::LoggerDownload)->trigger();
+  w.action(WindowCommand::LoggerDownload)->trigger();
   EXPECT_TRUE(failures.empty());
   EXPECT_EQ(m.logger.recordCount, 3);
   EXPECT_TRUE(m.logger.loaded);
   EXPECT_EQ(w.composedImage().pixelColor(500, 390), kRed);  // -2 psi: 298.4 + 91.7
 
   chosen = dir.filePath(QStringLiteral("missing.KvtDat"));
-  w.action(Command::LoggerDownload)->trigger();
+  w.action(WindowCommand::LoggerDownload)->trigger();
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_TRUE(failures[0].startsWith(chosen));
   EXPECT_EQ(m.logger.recordCount, 3);

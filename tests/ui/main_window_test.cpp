@@ -1,11 +1,20 @@
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QWindow>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QMenu>
 #include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "../core/recording_port.h"
@@ -15,12 +24,17 @@
 #include "ui/chart/statistics_bar.h"
 #include "ui/chart/chart_view.h"
 #include "ui/window/main_window.h"
+#include "window_services.h"
 #include "modal_answers.h"
+#include "event_loop.h"
+#include "panel/keys.h"
+#include "ui/help/help_window.h"
 
 namespace pv::ui {
 namespace {
 
 using test::RecordingPort;
+using testsupport::WaitFor;
 
 struct Shell {
   QTemporaryDir dir;
@@ -32,7 +46,9 @@ struct Shell {
   bool answerYes = false;
   bool saveSucceeds = true;
   int saves = 0;
-  UserPrompts realPrompts;
+  UserPrompts realPrompts;  // the program's own dialogs
+  UserPrompts script;
+  std::function<bool()> saveRun;  // unset: saveSucceeds says
 
   explicit Shell(const char* configText = nullptr) {
     config = (dir.path() + QStringLiteral("/PNEUVISTAconfig.ini")).toStdString();
@@ -41,21 +57,26 @@ struct Shell {
       f.open(QIODevice::WriteOnly);
       f.write(configText);
     }
-    window = std::make_unique<MainWindow>(model, port, nullptr, config, [](int n) {
-      return "/dev/ttyUSB" + std::to_string(n - 1);
-    });
-    realPrompts = window->prompts;
-    window->prompts.askToSave = [this](const QString& q) {
+    // The window asks through the script, which tests change as they go.
+    WindowServices services;
+    services.prompts.askToSave = [this](const QString& q) { return script.askToSave(q); };
+    services.prompts.askSampleRate = [this](int preset, int* v) { return script.askSampleRate(preset, v); };
+    services.prompts.askPortNumber = [this](int preset, int* v) { return script.askPortNumber(preset, v); };
+    services.saveRun = [this] {
+      ++saves;
+      return saveRun ? saveRun() : saveSucceeds;
+    };
+    services.pathOf = [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); };
+    window = std::make_unique<MainWindow>(model, port, SettingsFile(config), std::move(services));
+    realPrompts = WithDialogs({}, window.get());
+    script = realPrompts;
+    script.askToSave = [this](const QString& q) {
       questions.push_back(q);
       return answerYes ? SaveAnswer::Save : SaveAnswer::DontSave;
     };
-    window->files.saveRun = [this] {
-      ++saves;
-      return saveSucceeds;
-    };
   }
-  QString caption(Command command) const { return window->action(command)->text().section(QLatin1Char('\t'), 0, 0); }
-  bool enabled(Command command) const { return window->action(command)->isEnabled(); }
+  QString caption(WindowCommand command) const { return window->action(command)->text().section(QLatin1Char('\t'), 0, 0); }
+  bool enabled(WindowCommand command) const { return window->action(command)->isEnabled(); }
 };
 
 std::string ReadFile(const std::string& path) {
@@ -85,13 +106,13 @@ TEST(MainWindow, CommandsFollowTheAcquisitionState) {
     s.model.run.canStop = c.canStop;
     s.model.store.sampleCount = c.samples;
     s.window->updateCommandStates();
-    EXPECT_EQ(s.enabled(Command::Run), c.run) << c.state;
-    EXPECT_EQ(s.enabled(Command::PowerOff), c.run) << c.state;
-    EXPECT_EQ(s.enabled(Command::Stop), c.stop) << c.state;
-    EXPECT_EQ(s.enabled(Command::SaveRun), c.save) << c.state;
-    EXPECT_EQ(s.enabled(Command::Print), c.save) << c.state;
-    EXPECT_TRUE(s.enabled(Command::Exit));
-    EXPECT_TRUE(s.enabled(Command::About));
+    EXPECT_EQ(s.enabled(WindowCommand::Run), c.run) << c.state;
+    EXPECT_EQ(s.enabled(WindowCommand::PowerOff), c.run) << c.state;
+    EXPECT_EQ(s.enabled(WindowCommand::Stop), c.stop) << c.state;
+    EXPECT_EQ(s.enabled(WindowCommand::SaveRun), c.save) << c.state;
+    EXPECT_EQ(s.enabled(WindowCommand::Print), c.save) << c.state;
+    EXPECT_TRUE(s.enabled(WindowCommand::Exit));
+    EXPECT_TRUE(s.enabled(WindowCommand::About));
   }
 }
 
@@ -121,7 +142,7 @@ TEST(MainWindow, ConfigurationGivesThePortAndItsRadioMark) {
 
 TEST(MainWindow, ClosingWritesThePortBackKeepingOtherLines) {
   Shell s("; a comment\r\n[Ports]\r\nCOM9=/dev/serial/by-id/meter\r\n[COMInfo]\r\nCOM num=2\r\n");
-  s.window->runCommand(Command::Com3);
+  s.window->runCommand(WindowCommand::Com3);
   s.window->closeSequence();
   const std::string text = ReadFile(s.config);
   EXPECT_NE(text.find("; a comment"), std::string::npos);
@@ -182,7 +203,7 @@ TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
     Shell s;
-    s.window->prompts.askToSave = s.realPrompts.askToSave;
+    s.script.askToSave = s.realPrompts.askToSave;
     s.saveSucceeds = c.saveSucceeds;
     s.model.store.sampleCount = 2;
     s.window->show();
@@ -215,7 +236,7 @@ TEST(MainWindow, PowerOffShowsAPowerSymbol) {
   Shell s;
   QToolButton* button = nullptr;
   for (QToolButton* b : s.window->toolBar()->findChildren<QToolButton*>())
-    if (b->defaultAction() == s.window->action(Command::PowerOff)) button = b;
+    if (b->defaultAction() == s.window->action(WindowCommand::PowerOff)) button = b;
   ASSERT_NE(button, nullptr);
   const QImage icon = button->icon().pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(icon.size(), QSize(16, 16));
@@ -241,16 +262,16 @@ TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
   s.model.run.monitoring = true;
   s.model.statsBar.exportEnabled = true;
   s.window->updateCommandStates();
-  s.window->prompts.askSampleRate = [](int preset, int*) {
+  s.script.askSampleRate = [](int preset, int*) {
     EXPECT_EQ(preset, 1);
     return false;
   };
   s.port.log.clear();
-  s.window->runCommand(Command::Run);
+  s.window->runCommand(WindowCommand::Run);
   EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
   EXPECT_FALSE(s.window->view()->statisticsBar()->exportButton()->isEnabled());
   EXPECT_FALSE(s.model.flags.runRequested);
-  EXPECT_FALSE(s.enabled(Command::Stop));
+  EXPECT_FALSE(s.enabled(WindowCommand::Stop));
   EXPECT_EQ(s.window->view()->sampleTimerPeriod(), -1);  // no interval chosen yet: stopped
   EXPECT_TRUE(s.questions.empty());
 }
@@ -261,11 +282,11 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   s.model.flags.graphHasData = true;
   s.answerYes = true;
   s.window->updateCommandStates();
-  s.window->prompts.askSampleRate = [](int, int* value) {
+  s.script.askSampleRate = [](int, int* value) {
     *value = 0;  // below 1 counts as 1
     return true;
   };
-  s.window->runCommand(Command::Run);
+  s.window->runCommand(WindowCommand::Run);
   ASSERT_EQ(s.questions.size(), 1u);
   EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
   EXPECT_EQ(s.saves, 1);
@@ -273,8 +294,8 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   // Run itself arms the sample timer with the new period; no paint is needed for it.
   EXPECT_EQ(s.window->view()->sampleTimerPeriod(), 1000);
   EXPECT_TRUE(s.model.flags.runRequested);
-  EXPECT_TRUE(s.enabled(Command::Stop));
-  EXPECT_FALSE(s.enabled(Command::Run));
+  EXPECT_TRUE(s.enabled(WindowCommand::Stop));
+  EXPECT_FALSE(s.enabled(WindowCommand::Run));
 }
 
 TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritten) {
@@ -302,7 +323,7 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
     ModalAnswers answers;
     QString text;
     if (c.step) {
-      s.window->prompts.askToSave = s.realPrompts.askToSave;
+      s.script.askToSave = s.realPrompts.askToSave;
       s.window->show();
       answers.then([&](QWidget* w) {
         QMessageBox* box = testsupport::AsMessageBox(w);
@@ -313,9 +334,9 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
     }
     s.window->updateCommandStates();
     bool rateAsked = false;
-    s.window->prompts.askSampleRate = [&](int, int*) { return rateAsked = true; };
+    s.script.askSampleRate = [&](int, int*) { return rateAsked = true; };
     s.port.log.clear();
-    s.window->runCommand(Command::Run);
+    s.window->runCommand(WindowCommand::Run);
     EXPECT_EQ(answers.pending(), 0);
     if (c.step) {
       EXPECT_EQ(text.toStdString(), kRunSaveQuestion);
@@ -336,17 +357,17 @@ TEST(MainWindow, OtherComAcceptsFiveToSixteenOnly) {
   };
   for (const Case& c : {Case{17, false}, Case{4, false}, Case{5, true}, Case{16, true}}) {
     Shell s;
-    s.window->prompts.askPortNumber = [&](int preset, int* value) {
+    s.script.askPortNumber = [&](int preset, int* value) {
       EXPECT_EQ(preset, 5);
       *value = c.entered;
       return true;
     };
     s.port.log.clear();
-    s.window->runCommand(Command::OtherPort);
+    s.window->runCommand(WindowCommand::OtherPort);
     if (!c.changes) {
       EXPECT_TRUE(s.port.log.empty()) << c.entered;
       EXPECT_EQ(s.model.flags.portNumber, 1);
-      EXPECT_TRUE(s.window->action(Command::Com1)->isChecked());
+      EXPECT_TRUE(s.window->action(WindowCommand::Com1)->isChecked());
       continue;
     }
     EXPECT_EQ(s.model.flags.portNumber, c.entered);
@@ -363,9 +384,124 @@ TEST(MainWindow, AFailingPortIsNamedInTheStatusBar) {
   AppModel model;
   RecordingPort port;
   port.failAt = 6;  // the open of the start-up set-up
-  MainWindow window(model, port, nullptr, (dir.path() + QStringLiteral("/c.ini")).toStdString(),
-                    [](int) { return std::string("/dev/ttyUSB0"); });
+  MainWindow window(model, port, SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()),
+                    PortsAt([](int) { return std::string("/dev/ttyUSB0"); }));
   EXPECT_EQ(window.messagePane()->text(), QStringLiteral("COM1 (/dev/ttyUSB0): refused"));
+}
+
+// Presses keys in the window as the user would, the window being the active one.
+bool PressIn(QWidget* window, const QKeySequence& keys) {
+  window->show();
+  window->activateWindow();
+  if (!QTest::qWaitForWindowActive(window)) return false;
+  QTest::keySequence(window, keys);
+  return true;
+}
+
+bool OnAMenu(const QAction* action) {
+  const QList<QObject*> holders = action->associatedObjects();
+  return std::any_of(holders.begin(), holders.end(), [](QObject* o) { return qobject_cast<QMenu*>(o); });
+}
+
+TEST(MainWindow, EachShortcutIsShownOnItsMenuItemAndDoesWhatTheItemDoes) {
+  struct Case {
+    WindowCommand command;
+    QKeySequence keys;
+    std::function<bool(Shell&)> done;  // what pressing the keys did, where the test looks
+  };
+  const Case cases[] = {
+      {WindowCommand::SaveRun, QKeySequence(Qt::CTRL | Qt::Key_S), [](Shell& s) { return s.saves == 1; }},
+      {WindowCommand::OpenDocument, QKeySequence(Qt::CTRL | Qt::Key_O), nullptr},
+      {WindowCommand::Print, QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
+      {WindowCommand::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q),
+       [](Shell& s) { return s.questions == std::vector<QString>{QString::fromLatin1(kCloseSaveQuestion)}; }},
+      {WindowCommand::HelpContents, QKeySequence(Qt::Key_F1),
+       [](Shell& s) { return s.window->helpWindow() && s.window->helpWindow()->isVisible(); }},
+      {WindowCommand::Run, QKeySequence(Qt::Key_F5), nullptr},
+      {WindowCommand::Stop, QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys.toString().toStdString());
+    Shell s;
+    s.model.store.sampleCount = 2;
+    s.window->updateCommandStates();
+    EXPECT_EQ(s.window->action(c.command)->shortcut(), c.keys);
+    EXPECT_TRUE(OnAMenu(s.window->action(c.command)));
+    if (c.done) {
+      ASSERT_TRUE(PressIn(s.window.get(), c.keys));
+      EXPECT_TRUE(c.done(s));
+    }
+  }
+  // One command per key, and none on a letter that names a key of the meter's panel.
+  Shell s;
+  QSet<QKeySequence> used;
+  for (const QAction* a : s.window->findChildren<QAction*>()) {
+    if (a->shortcut().isEmpty()) continue;
+    EXPECT_FALSE(used.contains(a->shortcut())) << a->shortcut().toString().toStdString();
+    used.insert(a->shortcut());
+    for (int k = 0; k < kKeyCount; ++k)
+      EXPECT_NE(a->shortcut()[0].key(), Qt::Key_A + (KeyRowOf(static_cast<Key>(k)).caption[0] - 'A'));
+  }
+}
+
+TEST(MainWindow, ACloseWhileADialogIsOpenAnswersItCancelBeforeAskingItsOwnQuestion) {
+  // The close box, Ctrl+C or SIGTERM while a command's dialog is open.
+  struct Case {
+    const char* dialog;
+    WindowCommand command;
+  };
+  for (const Case& c : {Case{"File > Save's dialog", WindowCommand::SaveRun},
+                        Case{"Run's sample-rate dialog", WindowCommand::Run}}) {
+    SCOPED_TRACE(c.dialog);
+    Shell s;
+    s.model.store.sampleCount = 2;
+    s.model.run.monitoring = true;
+    s.window->updateCommandStates();
+    s.window->show();
+    int result = -1;
+    auto openDialog = [&] {
+      QDialog dialog(s.window.get());
+      QTimer::singleShot(0, s.window.get(), [&] { s.window->close(); });
+      result = dialog.exec();
+      return false;
+    };
+    s.saveRun = openDialog;
+    s.script.askSampleRate = [&](int, int*) { return openDialog(); };
+    bool questionOverADialog = false;
+    s.script.askToSave = [&](const QString& q) {
+      s.questions.push_back(q);
+      if (QDialog* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        questionOverADialog = true;
+        open->reject();
+      }
+      return SaveAnswer::Cancel;
+    };
+    s.window->runCommand(c.command);
+    ASSERT_TRUE(WaitFor([&] { return !s.questions.empty(); }, 10000));
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_FALSE(questionOverADialog);
+    EXPECT_EQ(s.questions, std::vector<QString>{QString::fromLatin1(kCloseSaveQuestion)});
+    EXPECT_TRUE(s.window->isVisible());
+  }
+}
+
+TEST(MainWindow, TheCloseBoxDuringTheCloseQuestionWaitsForItsAnswer) {
+  Shell s;
+  s.model.store.sampleCount = 2;
+  s.window->show();
+  s.port.log.clear();
+  bool secondCloseAccepted = true;
+  s.script.askToSave = [&](const QString&) {
+    // As the window manager sends it for a click on the close box.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(s.window->windowHandle(), &close);
+    secondCloseAccepted = close.isAccepted();
+    return SaveAnswer::Cancel;
+  };
+  EXPECT_FALSE(s.window->close());
+  EXPECT_FALSE(secondCloseAccepted);
+  EXPECT_TRUE(s.window->isVisible());
+  EXPECT_TRUE(s.port.writes().empty());
 }
 
 }  // namespace

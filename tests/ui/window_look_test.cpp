@@ -30,8 +30,8 @@ struct Window {
   std::unique_ptr<MainWindow> window;
 
   Window() {
-    window = std::make_unique<MainWindow>(model, port, nullptr,
-                                          (dir.path() + QStringLiteral("/c.ini")).toStdString());
+    window = std::make_unique<MainWindow>(model, port,
+                                          SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
     window->resize(1200, 800);
     window->show();
     QCoreApplication::processEvents();
@@ -47,7 +47,7 @@ TEST(WindowLook, TheToolbarHasItsGripperAndDocksOnEverySideOrFloats) {
   // The gripper comes before the first button.
   const int grip = bar->style()->pixelMetric(QStyle::PM_ToolBarHandleExtent, nullptr, bar);
   EXPECT_GT(grip, 0);
-  EXPECT_GE(bar->widgetForAction(w.window->action(Command::SaveRun))->x(), grip);
+  EXPECT_GE(bar->widgetForAction(w.window->action(WindowCommand::SaveRun))->x(), grip);
 
   // Docked at a side it stands upright at the toolbar's thickness; back on top it is
   // the 30-pixel strip the bars are placed below.

@@ -83,7 +83,7 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   ResetChartForRun(model);
   observer.cursorBarChanged();
   observer.statisticsChanged();
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
   observer.runStarted();
 }
@@ -135,7 +135,7 @@ void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer) {
     run.monitoring = false;
     run.canStop = true;
   }
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   model.flags.runRequested = true;
   model.flags.running = true;
   model.flags.graphHasData = true;
@@ -175,7 +175,7 @@ void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& stor
   DescribeRunClock(model);
   observer.cursorBarChanged();
   observer.statisticsChanged();
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
 }
 

@@ -170,7 +170,7 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   // A change of full scale between two readings rescales the chart.
   ingest.fullScaleHistory[ingest.fullScaleSlot] = model.store.fullScaleAt[i];
   ingest.fullScaleSlot ^= 1;
-  if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.updateAllViews();
+  if (ingest.fullScaleHistory[0] != ingest.fullScaleHistory[1]) observer.chartAndCommandsChanged();
 
   ShowReading(model, i, observer);
   if (flags.recording) StatisticsStep(model.stats, model.statsBar, x, run.rangeError != RangeError::None, now);
@@ -203,7 +203,7 @@ void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, M
 
 }  // namespace
 
-Decoded OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
+Decoded ReadAndIngest(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
   bool dataReceived = false;
   std::vector<std::uint8_t> block;
   Guarded([&] {

@@ -20,7 +20,7 @@ inline constexpr float kReadingLimit = 400.0f;
 // the waiting block (or only discards when the last event was not data received), all
 // port steps in one error guard, then applies the block with IngestBlock. Returns the
 // frame the block held (nothing when none was read or decoded).
-Decoded OnReceiveNotification(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer);
+Decoded ReadAndIngest(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer);
 
 // Applies one received block: a reading frame, an error frame, or nothing decodable
 // (which still runs the full-store check and the statistics bar transfer). Returns the

@@ -34,7 +34,7 @@ std::string ChoosePort(AppModel& model, SerialPort& port, int k, ModelObserver& 
   std::string error = Guarded([&] { ReopenAndConnect(port, k); });
   flags.awaiting.menu[k - 1] = true;
   for (int i = 0; i < kMenuPorts; ++i) flags.portChecked[i] = i == k - 1;
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
   return error.empty() ? closeError : error;
 }
@@ -52,7 +52,7 @@ bool ChooseOtherPort(AppModel& model, SerialPort& port, int n, ModelObserver& ob
   flags.awaiting.number[n] = true;
   std::string error = ChangePort(port, n);
   flags.portChecked.fill(false);
-  observer.updateAllViews();
+  observer.chartAndCommandsChanged();
   observer.commandsChanged();
   if (portError) *portError = std::move(error);
   return true;

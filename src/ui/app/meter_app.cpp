@@ -16,7 +16,6 @@
 #include "ui/logger/graph_window.h"
 #include "ui/print/print_command.h"
 #include "ui/window/main_window.h"
-#include "ui/window/recovery_question.h"
 
 namespace pv::ui {
 
@@ -61,14 +60,21 @@ StartOptions ParseCommandLine(const QStringList& arguments) {
   return o;
 }
 
-MeterApp::MeterApp(StartOptions options) : options_(std::move(options)) {}
+MeterApp::MeterApp(StartOptions options, UserPrompts prompts)
+    : options_(std::move(options)), prompts_(std::move(prompts)) {}
 
 MeterApp::~MeterApp() {
   window_.reset();
   port_.reset();
 }
 
-bool MeterApp::initInstance() {
+void ConnectPortToWindow(QtSerialPort& port, MainWindow& window) {
+  QObject::connect(&port, &QtSerialPort::dataReceived, &window, &MainWindow::onReceive);
+  QObject::connect(&port, &QtSerialPort::portLost, &window,
+                   [&window](const QString& reason) { window.reportPort(reason.toStdString()); });
+}
+
+bool MeterApp::start() {
   model_ = std::make_unique<AppModel>();
   const std::string config = options_.configPath.empty() ? ConfigFilePath() : options_.configPath;
   configPath_ = config;
@@ -85,10 +91,15 @@ bool MeterApp::initInstance() {
     return n == configured && !runDevice.empty() ? runDevice : ConfiguredPortPath(n);
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
-  window_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
   journal_ = std::make_unique<RunJournal>(options_.stateFolder.empty() ? DefaultJournalFolder() : options_.stateFolder);
-  window_->journal = journal_.get();
-  askRecovery = [this](const QString& question) { return AskRecoveryQuestion(question, window_.get()); };
+  WindowServices services;
+  services.prompts = prompts_;
+  services.saveRun = [this] { return saveRun(); };
+  services.journal = journal_.get();
+  services.pathOf = pathOf;
+  window_ = std::make_unique<MainWindow>(*model_, *port_, SettingsFile(config, options_.demo ? runDevice : ""),
+                                         std::move(services));
+  ConnectPortToWindow(*port_, *window_);
   if (options_.trace) {
     QObject::connect(port_.get(), &QtSerialPort::dataReceived, window_.get(), [this] {
       std::fprintf(stderr, "reading %s %s\n", model_->panel.reading.c_str(), model_->panel.unit.c_str());
@@ -116,8 +127,9 @@ bool MeterApp::initInstance() {
 }
 
 void MeterApp::offerRecovery() {
+  const UserPrompts prompts = WithDialogs(prompts_, window_.get());
   for (const UnsavedJournal& unsaved : FindUnsavedJournals(journal_->folder())) {
-    const RecoveryAnswer answer = askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
+    const RecoveryAnswer answer = prompts.askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
     const RecoveryStep step = AnswerRecovery(unsaved, answer, *model_, *journal_, *window_);
     if (!step.problem.empty()) window_->messagePane()->setText(QString::fromStdString(step.problem));
     if (!step.askNext) break;
@@ -125,44 +137,46 @@ void MeterApp::offerRecovery() {
   window_->updateCommandStates();
 }
 
+bool MeterApp::saveRun() {
+  const bool saved = fileCommands_->saveRun();
+  keepFolders();
+  // A Save that failed or was cancelled keeps the journal: it may be all there is.
+  if (saved) journal_->runSaved(*model_);
+  return saved;
+}
+
 void MeterApp::connectFileCommands() {
-  auto* fileCommands = new RunFileCommands(*model_, window_.get());
+  fileCommands_ = new RunFileCommands(*model_, window_.get());
+  MainWindow* window = window_.get();
   // Every command that may run a file dialog keeps the folder it was left in.
-  auto withFolders = [this](std::function<void()> command) {
-    return [this, command = std::move(command)] {
-      command();
-      keepFolders();
-    };
-  };
-  window_->files.saveRun = [this, fileCommands] {
-    const bool saved = fileCommands->saveRun();
+  QObject::connect(window, &MainWindow::exportRequested, window, [this] {
+    fileCommands_->exportExcel();
     keepFolders();
-    // A Save that failed or was cancelled keeps the journal: it may be all there is.
-    if (saved) journal_->runSaved(*model_);
-    return saved;
-  };
-  window_->files.exportExcel = withFolders([fileCommands] { fileCommands->exportExcel(); });
-  window_->files.documentSave = withFolders([fileCommands] { fileCommands->documentSave(); });
-  window_->files.documentOpen = withFolders([fileCommands] { fileCommands->documentOpen(); });
-  window_->files.print = [this] { PrintPressureGraph(*model_, window_.get()); };
+  });
+  QObject::connect(window, &MainWindow::openRequested, window, [this] {
+    fileCommands_->documentOpen();
+    keepFolders();
+  });
+  QObject::connect(window, &MainWindow::printRequested, window, [this] { PrintPressureGraph(*model_, window_.get()); });
   // The logger window passes Print on to the main window, which prints the logger graph
   // while the window is open.
-  window_->files.openLogger = withFolders([this] {
-    RunLoggerGraph(*model_, window_.get(), [this] {
-      if (window_->files.print) window_->files.print();
-    });
-  });
+  QObject::connect(window, &MainWindow::loggerRequested, window, [this] { showLoggerGraph(); });
   if (options_.documentPath.isEmpty()) return;
   // Once the window is up, so that a message about the file stands over it.
   const QString path = options_.documentPath;
-  QTimer::singleShot(0, window_.get(), [this, fileCommands, path] {
-    const bool loaded = fileCommands->openDocument(path);
+  QTimer::singleShot(0, window, [this, path] {
+    const bool loaded = fileCommands_->openDocument(path);
     if (!loaded) return;
     if (options_.trace) std::fprintf(stderr, "opened %s: %d records\n", qPrintable(path), model_->logger.recordCount);
     // A file opened from a file manager is there to be looked at: show it in the Graph
     // window, as the Open button would after loading it.
-    if (options_.showWindow && window_->files.openLogger) window_->files.openLogger();
+    if (options_.showWindow) showLoggerGraph();
   });
+}
+
+void MeterApp::showLoggerGraph() {
+  RunLoggerGraph(*model_, window_.get(), [this] { PrintPressureGraph(*model_, window_.get()); });
+  keepFolders();
 }
 
 void MeterApp::keepFolders() {

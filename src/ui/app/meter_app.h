@@ -4,12 +4,12 @@
 // simulated meter and hands its device over (see apps/demo_meter.h).
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "files/file_folders.h"
 #include "files/run_recovery.h"
+#include "ui/window/dialogs.h"
 
 namespace pv {
 struct AppModel;
@@ -19,6 +19,10 @@ class QtSerialPort;
 namespace pv::ui {
 
 class MainWindow;
+class RunFileCommands;
+
+// The port's notifications (data received, the device lost) reach the window.
+void ConnectPortToWindow(QtSerialPort& port, MainWindow& window);
 
 struct StartOptions {
   bool demo = false;         // use the built-in simulated meter (its device in devicePath)
@@ -44,28 +48,31 @@ QString UsageText();
 
 class MeterApp {
  public:
-  explicit MeterApp(StartOptions options);
+  // prompts: the questions tests answer; the others are asked with dialogs.
+  explicit MeterApp(StartOptions options, UserPrompts prompts = {});
   ~MeterApp();
 
   // Builds everything; false (with errorString) when start-up must end.
-  bool initInstance();
+  bool start();
   QString errorString() const { return error_; }
 
   MainWindow* mainWindow() const { return window_.get(); }
   AppModel& model() { return *model_; }
   QtSerialPort& port() { return *port_; }
 
-  // The question per unsaved run at start; tests replace it.
-  std::function<RecoveryAnswer(const QString& question)> askRecovery;
-
  private:
   void connectFileCommands();
+  bool saveRun();
+  // The Graph window over the main window, its Print printing the logger graph.
+  void showLoggerGraph();
   // Once the window is up: each run a kill or a crash left unsaved is offered back.
   void offerRecovery();
   // Writes the file dialogs' folders to the configuration file when they changed.
   void keepFolders();
 
   StartOptions options_;
+  UserPrompts prompts_;
+  RunFileCommands* fileCommands_ = nullptr;  // a child of the window
   QString error_;
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;

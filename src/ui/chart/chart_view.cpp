@@ -18,12 +18,11 @@
 #include "ui/common/client_edge.h"
 #include "ui/common/display_list_painter.h"
 #include "ui/panel/front_panel.h"
-#include "ui/window/main_window.h"
 
 namespace pv::ui {
 
 ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow)
-    : QWidget(mainWindow), model_(model), port_(port), observer_(observer), mainWindow_(mainWindow) {
+    : QWidget(mainWindow), model_(model), port_(port), observer_(observer) {
   setObjectName(QStringLiteral("ChartView"));
   // Every paint covers every pixel: no background erase, no flicker.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -39,18 +38,17 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
   panel_ = new FrontPanel(model_, panelEdge_);
   panelEdge_->setBar(panel_);
   scrollStrip_ = new ChartScrollBar(mainWindow);
-  panel_->onKey = [this](Key key) {
+  connect(panel_, &FrontPanel::keyPressed, this, [this](Key key) {
     std::string error;
     const bool accepted = PressKey(model_, port_, key, observer_, &error);
     panel_->syncKeys();
     // A key that went out reports like a menu command; a refused one sent nothing.
-    if (accepted) reportPort(error);
-  };
-
-  cursorBar_->onClear = [this] {
+    if (accepted) emit portReported(error);
+  });
+  connect(cursorBar_, &CursorBar::clearClicked, this, [this] {
     ClearCursors(model_, observer_);
-    transferCursorBar();
-  };
+    refreshCursorBar();
+  });
   // Every way of moving the thumb (dragging it, an arrow, a page click, the wheel, the
   // keys) reports its new position here before the bar takes it as its value.
   QScrollBar* bar = scrollStrip_->scrollBar();
@@ -69,9 +67,8 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
   connect(&linkWatchdog_, &QTimer::timeout, this, &ChartView::watchdogTick);
 }
 
-void ChartView::initialUpdate() {
+void ChartView::startTimers() {
   update();
-  placeBars();
   armSampleTimer(model_.run.intervalMs);
   linkWatchdog_.start(kWatchdogFirstMs);
 }
@@ -98,15 +95,15 @@ void ChartView::watchdogTick() {
   WatchdogTick(model_, port_, observer_, &error);
   panel_->syncKeys();
   // A good reopen says nothing yet: the status bar turns "Ready" with the meter's data.
-  if (!error.empty()) reportPort(error);
-  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->updateCommandStates();
+  if (!error.empty()) emit portReported(error);
+  observer_.commandsChanged();
   linkWatchdog_.start(kWatchdogPeriodMs);
 }
 
-void ChartView::placeBars() {
-  auto* window = qobject_cast<MainWindow*>(mainWindow_);
-  const QPoint o = window ? window->clientOrigin() : QPoint();
-  const QRect c = window ? window->clientRect() : mainWindow_->rect();
+void ChartView::placeBars(QPoint clientOrigin, QRect clientRect) {
+  offsetInFrame_ = pos() - clientOrigin;
+  const QPoint o = clientOrigin;
+  const QRect c = clientRect;
   const int L = c.left(), T = c.top(), R = c.left() + c.width(), B = c.top() + c.height();
   auto place = [&](QWidget* w, int x, int y, int width, int height) {
     w->setGeometry(o.x() + x, o.y() + y, std::max(0, width), std::max(0, height));
@@ -119,16 +116,9 @@ void ChartView::placeBars() {
   if (T + 142 < B - 142) place(scrollStrip_, L + 228, B - 142, R - L - 238, 25);
 }
 
-void ChartView::resizeEvent(QResizeEvent*) { placeBars(); }
+void ChartView::resizeEvent(QResizeEvent*) { emit geometryChanged(); }
 
-void ChartView::reportPort(const std::string& error) {
-  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->reportPort(error);
-}
-
-QPoint ChartView::offsetInFrame() const {
-  auto* window = qobject_cast<MainWindow*>(mainWindow_);
-  return window ? pos() - window->clientOrigin() : QPoint();
-}
+void ChartView::moveEvent(QMoveEvent*) { emit geometryChanged(); }
 
 void ChartView::paintEvent(QPaintEvent*) {
   const ChartLayoutResult layout = LayoutChart(model_, width(), height());
@@ -139,18 +129,18 @@ void ChartView::paintEvent(QPaintEvent*) {
     QPainter p(&frame_);
     // Time labels are laid out in the main window's coordinates; the view shows them
     // where they fall on it, higher than the plot by the view's offset.
-    PaintChartFrame(p, frame_.rect(), chart, palette(), offsetInFrame());
+    PaintChartFrame(p, frame_.rect(), chart, palette(), offsetInFrame_);
   }
   QPainter(this).drawImage(0, 0, frame_);
 
-  if (layout.cursorBarChanged) transferCursorBar();
+  if (layout.cursorBarChanged) refreshCursorBar();
   syncScrollBar();
-  statisticsBar_->transferToControls();
+  statisticsBar_->refresh();
   if (layout.repaintWithErase) update();
 }
 
-void ChartView::transferCursorBar() {
-  cursorBar_->transferToControls(model_.cursorBar.boxes(), model_.cursorBar.clearEnabled);
+void ChartView::refreshCursorBar() {
+  cursorBar_->setTexts(model_.cursorBar.boxes(), model_.cursorBar.clearEnabled);
 }
 
 void ChartView::syncScrollBar() {
@@ -194,7 +184,7 @@ void ChartView::mouseReleaseEvent(QMouseEvent* e) {
   } else if (e->button() == Qt::RightButton) {
     if (RightRelease(model_, p.x(), width(), height(), observer_)) repaint();
   }
-  if (auto* window = qobject_cast<MainWindow*>(mainWindow_)) window->updateCommandStates();
+  observer_.commandsChanged();
 }
 
 void ChartView::dragWatchTick() {

@@ -27,6 +27,7 @@ class StatisticsBar;
 class ChartView : public QWidget {
   Q_OBJECT
  public:
+  // The bars are made children of mainWindow, which places them with placeBars.
   ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow);
 
   StatisticsBar* statisticsBar() const { return statisticsBar_; }
@@ -34,12 +35,14 @@ class ChartView : public QWidget {
   FrontPanel* panel() const { return panel_; }
   ChartScrollBar* scrollStrip() const { return scrollStrip_; }
 
-  // Arms the sample timer and the link watchdog (first tick after 3 s).
-  void initialUpdate();
+  // Arms the sample timer and the link watchdog (first tick after 3 s) once the window
+  // is first shown.
+  void startTimers();
   // Re-arms the sample timer with a new period.
   void armSampleTimer(int periodMs);
-  // Places the bars in the main window's client area (origin below its menu bar).
-  void placeBars();
+  // Places the bars in the main window's client area: its origin in the window and its
+  // rectangle; the bars follow the client area's edges.
+  void placeBars(QPoint clientOrigin, QRect clientRect);
 
   // Stops the sample timer and the link watchdog for good: the program is closing.
   void stopTimers();
@@ -54,15 +57,22 @@ class ChartView : public QWidget {
   void undoZoom();
   bool zoomed() const;
   // The cursor bar's and the scroll bar's state as the model has them.
-  void transferCursorBar();
+  void refreshCursorBar();
   void syncScrollBar();
   QRubberBand* rubberBand() const { return rubberBand_; }
   // The last frame as drawn (for tests and screenshots).
   const QImage& lastFrame() const { return frame_; }
 
+ signals:
+  // The view moved or changed size: the bars around it must be placed again.
+  void geometryChanged();
+  // A port error of a key or the watchdog (empty: none), for the status bar.
+  void portReported(const std::string& error);
+
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
+  void moveEvent(QMoveEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
@@ -71,7 +81,6 @@ class ChartView : public QWidget {
   AppModel& model_;
   SerialPort& port_;
   ModelObserver& observer_;
-  QWidget* mainWindow_;
   ClientEdge* statisticsEdge_;
   StatisticsBar* statisticsBar_;
   CursorBar* cursorBar_;
@@ -85,9 +94,7 @@ class ChartView : public QWidget {
   QImage frame_;
   // Where the view lies in the main window's client area: the time labels are
   // placed in the main window's coordinates.
-  QPoint offsetInFrame() const;
-  // A port error of a key or the watchdog, shown as the main window shows its own.
-  void reportPort(const std::string& error);
+  QPoint offsetInFrame_;
 };
 
 }  // namespace pv::ui

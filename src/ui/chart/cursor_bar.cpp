@@ -63,12 +63,10 @@ CursorBar::CursorBar(QWidget* parent) : QWidget(parent) {
   clear_->setFont(font);
   clear_->setGeometry(284, 64, 80, 24);
   clear_->setEnabled(false);
-  connect(clear_, &QPushButton::clicked, this, [this] {
-    if (onClear) onClear();
-  });
+  connect(clear_, &QPushButton::clicked, this, &CursorBar::clearClicked);
 }
 
-void CursorBar::transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled) {
+void CursorBar::setTexts(const std::array<std::string, 9>& texts, bool clearEnabled) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const QString t = QString::fromStdString(texts[i]);
     if (boxes_[i]->text() != t) boxes_[i]->setText(t);

@@ -3,7 +3,6 @@
 // minimum and average between them, with the Clear button.
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <string>
 
 class QLineEdit;
@@ -16,10 +15,12 @@ class CursorBar : public QWidget {
  public:
   explicit CursorBar(QWidget* parent);
 
-  std::function<void()> onClear;
 
   // The nine texts in the order of CursorBarTexts::boxes().
-  void transferToControls(const std::array<std::string, 9>& texts, bool clearEnabled);
+  void setTexts(const std::array<std::string, 9>& texts, bool clearEnabled);
+
+ signals:
+  void clearClicked();
 
  private:
   std::array<QLineEdit*, 9> boxes_{};

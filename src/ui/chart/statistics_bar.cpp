@@ -69,16 +69,12 @@ StatisticsBar::StatisticsBar(const AppModel& model, QWidget* parent) : QWidget(p
   export_->setGeometry(Dlu(71, 12, 61, 13));
   export_->setFont(font);
   export_->setEnabled(false);
-  connect(open_, &QPushButton::clicked, this, [this] {
-    if (onOpen) onOpen();
-  });
-  connect(export_, &QPushButton::clicked, this, [this] {
-    if (onExport) onExport();
-  });
-  transferToControls();
+  connect(open_, &QPushButton::clicked, this, &StatisticsBar::openClicked);
+  connect(export_, &QPushButton::clicked, this, &StatisticsBar::exportClicked);
+  refresh();
 }
 
-void StatisticsBar::transferToControls() {
+void StatisticsBar::refresh() {
   shown_.resize(boxes_.size());
   std::size_t i = 0;
   for (const auto& b : kBoxes) {

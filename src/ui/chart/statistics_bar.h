@@ -2,7 +2,6 @@
 // The statistics bar above the chart: run start, sample count, interval, battery and
 // the REC statistics, with the Open and Export Excel buttons.
 #include <QWidget>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -18,12 +17,14 @@ class StatisticsBar : public QWidget {
  public:
   StatisticsBar(const AppModel& model, QWidget* parent);
 
-  std::function<void()> onOpen;
-  std::function<void()> onExport;
 
   // Copies the model's texts into the boxes and the Export Excel enabling.
-  void transferToControls();
+  void refresh();
   QPushButton* exportButton() const { return export_; }
+
+ signals:
+  void openClicked();
+  void exportClicked();
 
  private:
   const AppModel& model_;

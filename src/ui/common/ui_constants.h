@@ -16,7 +16,7 @@ inline const QColor kDisplayGreen(168, 191, 163);
 inline const QColor kBarBackground(240, 240, 240);
 
 // The commands of the menus, the toolbar and the logger window.
-enum class Command {
+enum class WindowCommand {
   SaveRun,
   Print,
   Exit,
@@ -34,12 +34,11 @@ enum class Command {
   ComputerCommand,
   NewDocument,
   OpenDocument,
-  SaveDocument,
   LoggerDownload,
   LoggerZoomOut,
 };
 
 // COM1..COM4 of the port menu, k = 1..4.
-constexpr Command PortCommand(int k) { return static_cast<Command>(static_cast<int>(Command::Com1) + k - 1); }
+constexpr WindowCommand PortCommand(int k) { return static_cast<WindowCommand>(static_cast<int>(WindowCommand::Com1) + k - 1); }
 
 }  // namespace pv::ui

@@ -77,20 +77,6 @@ void RunFileCommands::exportExcel() {
   if (!status) reportFailure(QStringLiteral("The run was not exported.\n%1").arg(QString::fromStdString(status.error().message)));
 }
 
-void RunFileCommands::documentSave() {
-  const QString path =
-      chooseFile({QStringLiteral("Save As"), QString(), QStringLiteral("All Files (*.*)"), QString(), true},
-                 model_.folders.dataFiles);
-  if (path.isEmpty()) return;
-  const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model_);
-  const std::array<FileToWrite, 1> files{FileToWrite(path.toStdString(), std::span(data))};
-  FileStatus status = [&] {
-    WaitCursor wait;
-    return SaveFilesAtomically(files);
-  }();
-  if (!status) reportFailure(QStringLiteral("The file was not saved.\n%1").arg(QString::fromStdString(status.error().message)));
-}
-
 void RunFileCommands::documentOpen() {
   const QString path =
       chooseFile({QStringLiteral("Open"), QString(), QStringLiteral("All Files (*.*)"), QString(), false},

@@ -1,7 +1,7 @@
 #pragma once
 // The file commands of the main window and the statistics bar: Save (data file and
-// text table), the document's own save and open, and Export Excel (spreadsheet,
-// workbook or CSV, as the dialog's filter chooses).
+// text table), Open (a data-logger file into the Graph window's store) and Export
+// Excel (spreadsheet, workbook or CSV, as the dialog's filter chooses).
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -32,7 +32,6 @@ class RunFileCommands : public QObject {
   // True once the run is written; false when cancelled or failed (the failure told).
   bool saveRun();
   void exportExcel();
-  void documentSave();
   void documentOpen();
   // Loads a data-logger file into the logger store as document open does; a file that
   // cannot be loaded is told through reportFailure. Returns whether it was loaded.

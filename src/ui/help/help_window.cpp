@@ -77,6 +77,16 @@ void HelpWindow::createToolBar() {
   connect(home, &QAction::triggered, browser_, &QTextBrowser::home);
   connect(browser_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
   connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+
+  // Close at the far end; Escape and Ctrl+W close the guide as they close other windows.
+  auto* gap = new QWidget(toolBar_);
+  gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  toolBar_->addWidget(gap);
+  QAction* closeGuide =
+      toolBar_->addAction(ThemeIcon("window-close", QStyle::SP_DialogCloseButton, s), QStringLiteral("Close"));
+  closeGuide->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+  closeGuide->setShortcutContext(Qt::WindowShortcut);
+  connect(closeGuide, &QAction::triggered, this, &QWidget::close);
 }
 
 void HelpWindow::showAndRaise() {

@@ -87,13 +87,13 @@ void GraphWindow::createToolBar() {
   }
 }
 
-QAction* GraphWindow::action(Command command) const {
+QAction* GraphWindow::action(WindowCommand command) const {
   switch (command) {
-    case Command::Print:
+    case WindowCommand::Print:
       return print_;
-    case Command::LoggerDownload:
+    case WindowCommand::LoggerDownload:
       return download_;
-    case Command::LoggerZoomOut:
+    case WindowCommand::LoggerZoomOut:
       return zoomOut_;
     default:
       return nullptr;

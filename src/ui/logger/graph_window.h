@@ -38,7 +38,7 @@ class GraphWindow : public QDialog {
 
   QToolBar* toolBar() const { return toolBar_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
-  QAction* action(Command command) const;
+  QAction* action(WindowCommand command) const;
 
   void download();
   void zoomOut();

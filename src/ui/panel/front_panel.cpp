@@ -98,9 +98,7 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
     b->setFocusPolicy(Qt::StrongFocus);
     b->installEventFilter(this);
     const Key key = place.key;
-    connect(b, &QPushButton::clicked, this, [this, key] {
-      if (onKey) onKey(key);
-    });
+    connect(b, &QPushButton::clicked, this, [this, key] { emit keyPressed(key); });
     buttons_[static_cast<int>(place.key)] = b;
   }
   syncKeys();

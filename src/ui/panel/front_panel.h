@@ -5,7 +5,6 @@
 #include <QRegion>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,9 +26,6 @@ class FrontPanel : public QWidget {
  public:
   FrontPanel(const AppModel& model, QWidget* parent);
 
-  // Called when a key is clicked; the owner runs the key's logic.
-  std::function<void(Key)> onKey;
-
   // Takes over the key states of the model (the data transfer to the controls).
   void syncKeys();
   // Takes over the key states and, when they differ from what the display shows, the
@@ -47,6 +43,10 @@ class FrontPanel : public QWidget {
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
   const QFont& smallFont() const { return small_.font; }
+
+ signals:
+  // A key was clicked; the owner runs the key's logic.
+  void keyPressed(Key key);
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -1,6 +1,7 @@
 #include "ui/window/dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -9,6 +10,8 @@
 
 #include "pneuvista_version.h"
 #include "ui/common/ui_constants.h"
+#include "ui/window/recovery_question.h"
+#include "ui/window/save_question.h"
 
 namespace pv::ui {
 
@@ -94,6 +97,45 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   ok->setGeometry(Dlu(178, 7, 50, 14));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+namespace {
+
+// An integer dialog run modally, preset; the value entered when confirmed.
+template <class Dialog>
+bool AskInteger(QWidget* parent, int preset, int* value) {
+  Dialog dialog(parent);
+  dialog.setValue(preset);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  *value = dialog.value();
+  return true;
+}
+
+int AskMeter(QWidget* parent, const QStringList& meters) {
+  const QString title = QStringLiteral("Find meter");
+  if (meters.isEmpty()) {
+    QMessageBox::information(parent, title, QStringLiteral("No meter was found. Is it switched on and connected?"));
+    return -1;
+  }
+  bool ok = false;
+  const QString item =
+      QInputDialog::getItem(parent, title, QStringLiteral("Use this meter for the current port:"), meters, 0, false, &ok);
+  return ok ? static_cast<int>(meters.indexOf(item)) : -1;
+}
+
+}  // namespace
+
+UserPrompts WithDialogs(UserPrompts prompts, QWidget* parent) {
+  if (!prompts.askToSave) prompts.askToSave = [parent](const QString& q) { return AskSaveQuestion(q, parent); };
+  if (!prompts.askSampleRate) prompts.askSampleRate = [parent](int preset, int* value) {
+    return AskInteger<SampleRateDialog>(parent, preset, value);
+  };
+  if (!prompts.askPortNumber) prompts.askPortNumber = [parent](int preset, int* value) {
+    return AskInteger<PortNumberDialog>(parent, preset, value);
+  };
+  if (!prompts.askMeter) prompts.askMeter = [parent](const QStringList& meters) { return AskMeter(parent, meters); };
+  if (!prompts.askRecovery) prompts.askRecovery = [parent](const QString& q) { return AskRecoveryQuestion(q, parent); };
+  return prompts;
 }
 
 }  // namespace pv::ui

@@ -1,6 +1,11 @@
 #pragma once
-// The main window's small dialogs: the sample rate, the other port number and About.
+// The main window's small dialogs (the sample rate, the other port number, About) and
+// the questions its commands put to the user, with the dialogs that ask them.
 #include <QDialog>
+#include <QStringList>
+#include <functional>
+
+#include "files/run_recovery.h"
 
 class QLineEdit;
 
@@ -46,5 +51,27 @@ class AboutDialog : public QDialog {
 
 // "Q5716 Pneuvista Software Version " and the program's version.
 QString AboutText();
+
+// The answers to the save questions put before Run resets the chart and when the window
+// closes. Escape, or closing the question box, cancels the command that asked.
+enum class SaveAnswer { Save, DontSave, Cancel };
+
+// The questions the commands put to the user. The program asks them with its dialogs;
+// tests answer them with a script.
+struct UserPrompts {
+  // Run's and the close's save questions, told apart by their text.
+  std::function<SaveAnswer(const QString& question)> askToSave;
+  std::function<bool(int preset, int* value)> askSampleRate;
+  std::function<bool(int preset, int* value)> askPortNumber;
+  // COM Port > Find meter: the meters found; returns the index chosen, -1 for none. An
+  // empty list only says that no meter was found.
+  std::function<int(const QStringList& meters)> askMeter;
+  // At start, for each run a crash or a kill left unsaved.
+  std::function<RecoveryAnswer(const QString& question)> askRecovery;
+};
+
+// prompts with each question it does not answer asked by the program's own dialog,
+// standing over parent.
+UserPrompts WithDialogs(UserPrompts prompts, QWidget* parent);
 
 }  // namespace pv::ui

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QInputDialog>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QThread>
+#include <QWindow>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -22,9 +24,7 @@
 #include "link/port_commands.h"
 #include "link/ingest.h"
 #include "link/link.h"
-#include "platform/config_file.h"
-#include "platform/meter_probe.h"
-#include "platform/qt_serial_port.h"
+#include "platform/port_paths.h"
 #include "ui/chart/cursor_bar.h"
 #include "ui/chart/chart_view.h"
 #include "ui/common/look.h"
@@ -40,70 +40,42 @@ namespace {
 
 // The toolbar's strip at the top of the client area; docked at a side, its width.
 constexpr int kToolBarThickness = 30;
+// How soon a close put off for a dialog looks again whether the dialog is gone.
+constexpr int kCloseRetryMs = 50;
 
 }  // namespace
 
-MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
-                       std::function<std::string(int)> pathOf)
-    : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
+MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings, WindowServices services)
+    : model_(model),
+      port_(port),
+      settings_(std::move(settings)),
+      prompts_(WithDialogs(std::move(services.prompts), this)),
+      saveRun_(std::move(services.saveRun)),
+      journal_(services.journal),
+      pathOf_(std::move(services.pathOf)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
   setWindowIcon(AppIcon());
-  prompts.askToSave = [this](const QString& question) { return AskSaveQuestion(question, this); };
-  prompts.askSampleRate = [this](int preset, int* value) {
-    SampleRateDialog dlg(this);
-    dlg.setValue(preset);
-    if (dlg.exec() != QDialog::Accepted) return false;
-    *value = dlg.value();
-    return true;
-  };
-  prompts.askPortNumber = [this](int preset, int* value) {
-    PortNumberDialog dlg(this);
-    dlg.setValue(preset);
-    if (dlg.exec() != QDialog::Accepted) return false;
-    *value = dlg.value();
-    return true;
-  };
-
-  prompts.askMeter = [this](const QStringList& meters) {
-    if (meters.isEmpty()) {
-      QMessageBox::information(this, QStringLiteral("Find meter"),
-                               QStringLiteral("No meter was found. Is it switched on and connected?"));
-      return -1;
-    }
-    bool ok = false;
-    const QString item = QInputDialog::getItem(this, QStringLiteral("Find meter"),
-                                               QStringLiteral("Use this meter for the current port:"), meters, 0,
-                                               false, &ok);
-    return ok ? static_cast<int>(meters.indexOf(item)) : -1;
-  };
 
   // Creation, in the order the window is built: configuration, toolbar, port, status bar.
-  model_.flags.initialise(ReadComPort(configPath_));
-  createMenus();
+  model_.flags.initialise(settings_.portNumber());
+  createMenus(std::move(services.meterSearch));
   createToolBar();
-  if (qtPort_) {
-    connect(qtPort_, &QtSerialPort::dataReceived, this, &MainWindow::onReceive);
-    connect(qtPort_, &QtSerialPort::portLost, this,
-            [this](const QString& reason) { reportPort(reason.toStdString()); });
-  }
   createStatusBar();
   reportPort(StartupPortSteps(model_, port_));
 
   view_ = new ChartView(model_, port_, *this, this);
   setCentralWidget(view_);
-  view_->statisticsBar()->onExport = [this] {
-    if (files.exportExcel) files.exportExcel();
-  };
-  view_->statisticsBar()->onOpen = [this] {
-    if (files.openLogger) files.openLogger();
-  };
+  connect(view_, &ChartView::geometryChanged, this, &MainWindow::placeBars);
+  connect(view_, &ChartView::portReported, this, &MainWindow::reportPort);
+  connect(view_->statisticsBar(), &StatisticsBar::exportClicked, this, &MainWindow::exportRequested);
+  connect(view_->statisticsBar(), &StatisticsBar::openClicked, this, &MainWindow::loggerRequested);
   updateCommandStates();
 }
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, Command command,
+QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, WindowCommand command,
                                  std::function<void()> handler) {
   auto* a = new QAction(caption, this);
   connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
@@ -115,68 +87,52 @@ QAction* MainWindow::addCommand(QMenu* menu, const QString& caption, Command com
   return a;
 }
 
-void MainWindow::createMenus() {
+void MainWindow::createMenus(MeterSearch meterSearch) {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File(f)"));
-  addCommand(file, QStringLiteral("&Save"), Command::SaveRun, [this] {
-    if (files.saveRun) files.saveRun();
-  });
-  addCommand(file, QStringLiteral("&Print"), Command::Print, [this] {
-    if (files.print) files.print();
-  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  addCommand(file, QStringLiteral("&Save"), WindowCommand::SaveRun, [this] {
+    if (saveRun_) saveRun_();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  addCommand(file, QStringLiteral("&Open\u2026"), WindowCommand::OpenDocument, [this] { emit openRequested(); })
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  addCommand(file, QStringLiteral("&Print"), WindowCommand::Print, [this] { emit printRequested(); })
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   file->addSeparator();
-  addCommand(file, QStringLiteral("&Exit"), Command::Exit, [this] { close(); });
+  addCommand(file, QStringLiteral("&Exit"), WindowCommand::Exit, [this] { close(); })
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+  // Run and Stop take function keys: the letters belong to the meter's keys (HOLD,
+  // REC, LIGHT, ZERO, UNITS, DIF).
   QMenu* realTime = menuBar()->addMenu(QStringLiteral("&RealTime(R)"));
-  addCommand(realTime, QStringLiteral("&Run"), Command::Run, [this] { onRun(); });
-  addCommand(realTime, QStringLiteral("&Stop"), Command::Stop, [this] { onStop(); });
-  addCommand(realTime, QStringLiteral("&UndoZoom"), Command::UndoZoom, [this] {
+  addCommand(realTime, QStringLiteral("&Run"), WindowCommand::Run, [this] { onRun(); })->setShortcut(Qt::Key_F5);
+  addCommand(realTime, QStringLiteral("&Stop"), WindowCommand::Stop, [this] { onStop(); })
+      ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+  addCommand(realTime, QStringLiteral("&UndoZoom"), WindowCommand::UndoZoom, [this] {
     view_->undoZoom();
     updateCommandStates();
   });
-  addCommand(realTime, QStringLiteral("&PowerOff"), Command::PowerOff, [this] { onPowerOff(); });
+  addCommand(realTime, QStringLiteral("&PowerOff"), WindowCommand::PowerOff, [this] { onPowerOff(); });
 
   QMenu* ports = menuBar()->addMenu(QStringLiteral("&COM Port"));
-  for (int k = 1; k <= 4; ++k) {
-    QAction* a = addCommand(ports, QStringLiteral("&COM%1").arg(k), PortCommand(k), [this, k] { onChoosePort(k); });
-    a->setCheckable(true);
-  }
-  addCommand(ports, QStringLiteral("&Other COM"), Command::OtherPort, [this] { onOtherPort(); })
-      ->setStatusTip(QStringLiteral("Other comports"));
-  ports->addSeparator();
-  ports->addAction(QStringLiteral("&Find meter\u2026"), this, &MainWindow::onFindMeter)
-      ->setStatusTip(QStringLiteral("Look for the meter on every serial device"));
-  connect(ports, &QMenu::aboutToShow, this, &MainWindow::refreshPortCaptions);
-  refreshPortCaptions();
+  portMenu_ = new PortMenu(ports, model_, port_, *this, settings_, pathOf_, prompts_, std::move(meterSearch), this);
+  connect(ports, &QMenu::triggered, this, [this] { runEndShown_ = false; });
+  connect(portMenu_, &PortMenu::portReported, this, &MainWindow::reportPort);
+  connect(portMenu_, &PortMenu::searchChanged, this, [this](bool searching) {
+    if (searching) statusBar()->showMessage(QStringLiteral("Looking for the meter..."));
+    else statusBar()->clearMessage();
+  });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help(H)"));
-  addCommand(help, QStringLiteral("&About"), Command::About, [this] { onAbout(); });
-  addCommand(help, QStringLiteral("&Contents"), Command::HelpContents, [this] { onHelp(); });
+  addCommand(help, QStringLiteral("&About"), WindowCommand::About, [this] { onAbout(); });
+  addCommand(help, QStringLiteral("&Contents"), WindowCommand::HelpContents, [this] { onHelp(); })
+      ->setShortcut(Qt::Key_F1);
 
-  QAction* computer = addCommand(nullptr, QStringLiteral("&Computer Command"), Command::ComputerCommand, nullptr);
+  QAction* computer = addCommand(nullptr, QStringLiteral("&Computer Command"), WindowCommand::ComputerCommand, nullptr);
   computer->setEnabled(false);
   menuBar()->addAction(computer);
 
-  // Accelerators that are not on a menu item.
-  addCommand(nullptr, QStringLiteral("New"), Command::NewDocument, nullptr)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  addCommand(nullptr, QStringLiteral("Open"), Command::OpenDocument, [this] {
-    if (files.documentOpen) files.documentOpen();
-  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  addCommand(nullptr, QStringLiteral("Save"), Command::SaveDocument, [this] {
-    if (files.documentSave) files.documentSave();
-  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  for (Command c : {Command::NewDocument, Command::OpenDocument, Command::SaveDocument}) addAction(actions_[c]);
-}
-
-void MainWindow::refreshPortCaptions() {
-  // The device each number stands for, beside the caption in the shortcut column.
-  for (int k = 1; k <= 4; ++k) {
-    actions_[PortCommand(k)]->setText(
-        QStringLiteral("&COM%1\t%2").arg(k).arg(QString::fromStdString(devicePath(k))));
-  }
-  const int n = model_.flags.portNumber;
-  QString other = QStringLiteral("&Other COM");
-  if (n >= kOtherComMin) other += QStringLiteral("\tCOM%1 %2").arg(n).arg(QString::fromStdString(devicePath(n)));
-  actions_[Command::OtherPort]->setText(other);
+  // An accelerator that is not on a menu item.
+  addCommand(nullptr, QStringLiteral("New"), WindowCommand::NewDocument, nullptr)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  addAction(actions_[WindowCommand::NewDocument]);
 }
 
 std::string MainWindow::devicePath(int number) const { return pathOf_(number); }
@@ -201,18 +157,18 @@ void MainWindow::createToolBar() {
   connect(toolBar_, &QToolBar::orientationChanged, this, fitToolBar);
   const QStyle* s = style();
   struct Button {
-    Command command;
+    WindowCommand command;
     QIcon icon;
     const char* tip;
   };
   const Button buttons[] = {
-      {Command::SaveRun, ThemeIcon("document-save", QStyle::SP_DialogSaveButton, s), "Save"},
-      {Command::Print, ThemeIcon("document-print", QStyle::SP_FileDialogDetailedView, s), "Print"},
-      {Command::Run, ThemeIcon("media-playback-start", QStyle::SP_MediaPlay, s), "Start"},
-      {Command::Stop, ThemeIcon("media-playback-stop", QStyle::SP_MediaStop, s), "Stop"},
-      {Command::UndoZoom, ThemeIcon("zoom-original", QStyle::SP_ArrowBack, s), "UndoZoom"},
-      {Command::PowerOff, PowerSymbolIcon(), "PowerOff"},
-      {Command::HelpContents, QIcon::fromTheme(QStringLiteral("help-contents"), HelpSymbolIcon()), "Help"},
+      {WindowCommand::SaveRun, ThemeIcon("document-save", QStyle::SP_DialogSaveButton, s), "Save"},
+      {WindowCommand::Print, ThemeIcon("document-print", QStyle::SP_FileDialogDetailedView, s), "Print"},
+      {WindowCommand::Run, ThemeIcon("media-playback-start", QStyle::SP_MediaPlay, s), "Start"},
+      {WindowCommand::Stop, ThemeIcon("media-playback-stop", QStyle::SP_MediaStop, s), "Stop"},
+      {WindowCommand::UndoZoom, ThemeIcon("zoom-original", QStyle::SP_ArrowBack, s), "UndoZoom"},
+      {WindowCommand::PowerOff, PowerSymbolIcon(), "PowerOff"},
+      {WindowCommand::HelpContents, QIcon::fromTheme(QStringLiteral("help-contents"), HelpSymbolIcon()), "Help"},
   };
   bool first = true;
   for (const auto& b : buttons) {
@@ -237,12 +193,12 @@ void MainWindow::createStatusBar() {
   }
 }
 
-QAction* MainWindow::action(Command command) const {
+QAction* MainWindow::action(WindowCommand command) const {
   auto it = actions_.find(command);
-  return it == actions_.end() ? nullptr : it->second;
+  return it != actions_.end() ? it->second : portMenu_->action(command);
 }
 
-void MainWindow::runCommand(Command command) {
+void MainWindow::runCommand(WindowCommand command) {
   if (QAction* a = action(command); a && a->isEnabled()) a->trigger();
 }
 
@@ -268,17 +224,13 @@ QRect MainWindow::clientRect() const {
 
 void MainWindow::updateCommandStates() {
   const CommandAvailability c = Commands(model_, view_ && view_->zoomed());
-  action(Command::SaveRun)->setEnabled(c.save);
-  action(Command::Print)->setEnabled(c.print);
-  action(Command::Run)->setEnabled(c.run);
-  action(Command::Stop)->setEnabled(c.stop);
-  action(Command::UndoZoom)->setEnabled(c.undoZoom);
-  action(Command::PowerOff)->setEnabled(c.powerOff);
-  for (int k = 0; k < 4; ++k) {
-    action(PortCommand(k + 1))->setEnabled(model_.flags.portMenuEnabled[k]);
-    action(PortCommand(k + 1))->setChecked(model_.flags.portChecked[k]);
-  }
-  action(Command::OtherPort)->setEnabled(model_.flags.portMenuEnabled[4]);
+  action(WindowCommand::SaveRun)->setEnabled(c.save);
+  action(WindowCommand::Print)->setEnabled(c.print);
+  action(WindowCommand::Run)->setEnabled(c.run);
+  action(WindowCommand::Stop)->setEnabled(c.stop);
+  action(WindowCommand::UndoZoom)->setEnabled(c.undoZoom);
+  action(WindowCommand::PowerOff)->setEnabled(c.powerOff);
+  portMenu_->updateStates();
 }
 
 void MainWindow::reportPort(const std::string& error) {
@@ -303,7 +255,7 @@ void MainWindow::onReceive() {
     FrontPanel* panel;
     ~EndReading() { panel->endReading(); }
   } endReading{panel};
-  OnReceiveNotification(model_, port_, std::time(nullptr), *this);
+  ReadAndIngest(model_, port_, std::time(nullptr), *this);
   if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
     message_->setText(QStringLiteral("Ready"));
 }
@@ -311,104 +263,39 @@ void MainWindow::onReceive() {
 void MainWindow::onRun() {
   bool givenUp = false;
   if (ShouldAskSaveOnRun(model_)) {
-    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kRunSaveQuestion));
+    const SaveAnswer answer = prompts_.askToSave(QString::fromLatin1(kRunSaveQuestion));
     // Escape leaves the run on show as it was, journal and all.
     if (answer == SaveAnswer::Cancel) return;
     givenUp = answer == SaveAnswer::DontSave;
-    if (!givenUp && files.saveRun && !files.saveRun()) {
+    if (!givenUp && saveRun_ && !saveRun_()) {
       // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
       updateCommandStates();
       return;
     }
   }
   int seconds = 0;
-  if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) {
+  if (prompts_.askSampleRate(RunDialogPreset(model_), &seconds)) {
     // No gives the old run up once the new one is confirmed; cancelled here, the old run
     // stays on show and keeps its journal.
-    if (givenUp && journal) journal->giveUp();
+    if (givenUp && journal_) journal_->giveUp();
     ConfirmRun(model_, seconds, *this);
   }
   reportPort(FinishRunCommand(model_, port_, *this));
-  view_->statisticsBar()->transferToControls();
+  view_->statisticsBar()->refresh();
   view_->update();
   updateCommandStates();
 }
 
 void MainWindow::onStop() {
   Stop(model_, *this);
-  view_->statisticsBar()->transferToControls();
+  view_->statisticsBar()->refresh();
   updateCommandStates();
 }
 
 void MainWindow::onPowerOff() { reportPort(PowerOff(port_)); }
 
-void MainWindow::onChoosePort(int k) {
-  reportPort(ChoosePort(model_, port_, k, *this));
-  refreshPortCaptions();
-  updateCommandStates();
-}
-
-void MainWindow::onOtherPort() {
-  int n = 0;
-  if (!prompts.askPortNumber(OtherPortDialogPreset(model_), &n)) {
-    updateCommandStates();
-    return;
-  }
-  std::string error;
-  if (ChooseOtherPort(model_, port_, n, *this, &error)) reportPort(error);
-  refreshPortCaptions();
-  updateCommandStates();
-}
-
-// The probe runs on the event loop, so the window stays usable while it listens.
-void MainWindow::onFindMeter() {
-  if (probe_) return;
-  const std::string current = devicePath(model_.flags.portNumber);
-  // The window lets go of its own device so that it can be probed as well.
-  CloseIfOpen(port_);
-  std::vector<std::string> extra = meterSearch.extraPaths;
-  extra.push_back(current);
-  std::vector<std::string> paths;
-  for (const SerialDevice& d : ListSerialDevices(extra, meterSearch.stableFolder)) paths.push_back(d.path);
-  probe_ = new MeterProbe(this);
-  connect(probe_, &MeterProbe::finished, this, &MainWindow::onMeterProbeDone);
-  statusBar()->showMessage(QStringLiteral("Looking for the meter..."));
-  probe_->start(paths);
-}
-
-void MainWindow::onMeterProbeDone() {
-  const std::vector<MeterChoice> meters = MeterChoices(probe_->results(), StableNames(meterSearch.stableFolder));
-  probe_->deleteLater();
-  probe_ = nullptr;
-  statusBar()->clearMessage();
-  QStringList items;
-  for (const MeterChoice& m : meters)
-    items << (m.name == m.device ? QString::fromStdString(m.device)
-                                 : QStringLiteral("%1  (%2)").arg(QString::fromStdString(m.name),
-                                                                  QString::fromStdString(m.device)));
-  const int chosen = prompts.askMeter ? prompts.askMeter(items) : -1;
-  if (chosen >= 0 && chosen < static_cast<int>(meters.size())) {
-    const std::string error = WritePortPath(configPath_, model_.flags.portNumber, meters[chosen].name);
-    if (!error.empty()) reportPort(error);
-  }
-  reopenCurrentPort();
-}
-
-// The current port opened again: on the meter chosen, or on the device it had.
-void MainWindow::reopenCurrentPort() {
-  const int n = model_.flags.portNumber;
-  if (n >= kOtherComMin) {
-    std::string error;
-    if (ChooseOtherPort(model_, port_, n, *this, &error)) reportPort(error);
-    refreshPortCaptions();
-    updateCommandStates();
-  } else {
-    onChoosePort(n);
-  }
-}
-
 void MainWindow::onHelp() {
-  if (!help_) help_ = new HelpWindow(configPath_, this);
+  if (!help_) help_ = new HelpWindow(settings_.path(), this);
   help_->showAndRaise();
 }
 
@@ -419,18 +306,18 @@ void MainWindow::onAbout() {
 
 bool MainWindow::closeSequence() {
   if (ShouldAskSaveOnClose(model_)) {
-    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kCloseSaveQuestion));
+    const SaveAnswer answer = prompts_.askToSave(QString::fromLatin1(kCloseSaveQuestion));
     if (answer == SaveAnswer::Cancel) return false;
     // A Save that was cancelled or failed (and said so) keeps the program and its run.
-    if (answer == SaveAnswer::Save && !(files.saveRun && files.saveRun())) return false;
+    if (answer == SaveAnswer::Save && !(saveRun_ && saveRun_())) return false;
   }
   // The close is certain: no timer may commit a sample or greet the meter again
   // after the goodbye below.
   view_->stopTimers();
   journalSync_.stop();
   // The run on show was saved or given up, or holds too little for the question.
-  if (journal) journal->giveUp();
-  const std::string error = WriteComPort(configPath_, model_.flags.portNumber);
+  if (journal_) journal_->giveUp();
+  const std::string error = settings_.keepPortNumber(model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
   CloseSequencePortSteps(port_);
   return true;
@@ -441,9 +328,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // Qt sends no second close event while this one is handled: a Ctrl+C or a second
-  // click on the window's close button during the question waits for its answer.
-  if (!closeSequence()) {
+  if (putOffCloseForDialog()) {
+    event->ignore();
+    return;
+  }
+  // A Ctrl+C or a second click on the window's close button during the question waits
+  // for its answer (see eventFilter).
+  closeSequenceRunning_ = true;
+  const bool closes = closeSequence();
+  closeSequenceRunning_ = false;
+  if (!closes) {
     event->ignore();
     return;
   }
@@ -451,6 +345,22 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   QCoreApplication::quit();
 }
+
+// One dialog at a time: a close that comes while a dialog is open (the close box, Ctrl+C
+// or SIGTERM during a Save dialog) answers that dialog Cancel, the safe answer of every
+// dialog, and goes on once the command that opened it has returned, so that the close
+// question never stands over another dialog.
+bool MainWindow::putOffCloseForDialog() {
+  QWidget* modal = QApplication::activeModalWidget();
+  // A dialog's own event loop may still be unwinding after it was answered.
+  if (!modal && QThread::currentThread()->loopLevel() <= 1) return false;
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+  else if (modal) modal->close();
+  QTimer::singleShot(kCloseRetryMs, this, [this] { close(); });
+  return true;
+}
+
+void MainWindow::placeBars() { view_->placeBars(clientOrigin(), clientRect()); }
 
 void MainWindow::paintEvent(QPaintEvent*) {
   // The two strips of the window's own client area not covered by its children.
@@ -462,22 +372,34 @@ void MainWindow::paintEvent(QPaintEvent*) {
   p.fillRect(QRect(o.x() + 290, o.y() + 142, c.width() - 350, 7), face);
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Qt takes a window manager's close that comes while the close sequence runs as
+  // accepted, and the window would go without its goodbye or the save it asked for.
+  if (watched == windowHandle() && event->type() == QEvent::Close && closeSequenceRunning_) {
+    event->ignore();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!initialUpdateDone_) {
-    initialUpdateDone_ = true;
-    view_->initialUpdate();
+  if (windowHandle()) windowHandle()->installEventFilter(this);
+  if (!timersStarted_) {
+    timersStarted_ = true;
+    placeBars();
+    view_->startTimers();
   }
 }
 
 // ModelObserver: core changes reach the widgets here.
 void MainWindow::panelFieldChanged(PanelField field) { view_->panel()->redrawField(field); }
 void MainWindow::panelChanged() { view_->panel()->refresh(); }
-void MainWindow::statisticsChanged() { view_->statisticsBar()->transferToControls(); }
+void MainWindow::statisticsChanged() { view_->statisticsBar()->refresh(); }
 void MainWindow::cursorBarChanged() {
-  view_->transferCursorBar();
+  view_->refreshCursorBar();
 }
-void MainWindow::updateAllViews() {
+void MainWindow::chartAndCommandsChanged() {
   view_->update();
   updateCommandStates();
 }
@@ -490,11 +412,11 @@ void MainWindow::runEndedByItself(RunEnd cause) {
 }
 
 void MainWindow::runStarted() {
-  if (journal) journalSync_.begin(*journal, model_);
+  if (journal_) journalSync_.begin(*journal_, model_);
 }
 
 void MainWindow::sampleCommitted() {
-  if (journal) journalSync_.append(*journal, model_);
+  if (journal_) journalSync_.append(*journal_, model_);
 }
 
 void MainWindow::reportNotJournaled(const std::string& why) {

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: menus, toolbar, status bar and the main window's own commands
-// (Run, Stop, port choice, PowerOff, help, close). It owns the chart view, which
-// owns the bars, and it is the observer through which core changes reach widgets.
+// (Run, Stop, PowerOff, help, close; the port menu is a PortMenu). It owns the chart
+// view, which owns the bars, and it is the observer through which core changes reach
+// widgets.
 
 #include <QMainWindow>
 #include <QTimer>
@@ -12,7 +13,10 @@
 
 #include "model_observer.h"
 #include "platform/journal_sync.h"
+#include "platform/settings_file.h"
 #include "ui/common/ui_constants.h"
+#include "ui/window/dialogs.h"
+#include "ui/window/port_menu.h"
 
 class QAction;
 class QLabel;
@@ -20,8 +24,6 @@ class QToolBar;
 
 namespace pv {
 struct AppModel;
-class QtSerialPort;
-class MeterProbe;
 class RunJournal;
 class SerialPort;
 }  // namespace pv
@@ -37,65 +39,35 @@ inline constexpr const char* kRunSaveQuestion =
     "Real_time  graph ? ";
 inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
 
-// The answers to the save questions put before Run resets the chart and when the window
-// closes. Escape, or closing the question box, cancels the command that asked.
-enum class SaveAnswer { Save, DontSave, Cancel };
-
-// Questions and dialogs the commands put to the user; tests replace them.
-struct UserPrompts {
-  // Run's and the close's save questions, told apart by their text.
-  std::function<SaveAnswer(const QString& question)> askToSave;
-  std::function<bool(int preset, int* value)> askSampleRate;
-  std::function<bool(int preset, int* value)> askPortNumber;
-  // COM Port > Find meter: the meters found; returns the index chosen, -1 for none. An
-  // empty list only says that no meter was found.
-  std::function<int(const QStringList& meters)> askMeter;
-};
-
-// Where COM Port > Find meter looks besides the devices the system lists; tests
-// point it at a simulated meter.
-struct MeterSearch {
-  std::string stableFolder = "/dev/serial/by-id";
-  std::vector<std::string> extraPaths;
-};
-
-// File commands that live with the files, logger and printing code.
-struct FileCommands {
-  std::function<bool()> saveRun;       // File > Save and the save questions; true once written
-  std::function<void()> print;         // File > Print
-  std::function<void()> documentSave;  // Ctrl+S
-  std::function<void()> documentOpen;  // Ctrl+O
-  std::function<void()> exportExcel;   // the statistics bar's Export Excel
-  std::function<void()> openLogger;    // the statistics bar's Open
+// What the window's commands use of the program around it, given at construction.
+struct WindowServices {
+  UserPrompts prompts;             // the questions it leaves out are asked with dialogs
+  std::function<bool()> saveRun;   // File > Save and the save questions; true once written
+  RunJournal* journal = nullptr;   // keeps each run until it is saved or given up; none when null
+  // The device of a port number (the menus show it); by default the user's configuration.
+  std::function<std::string(int)> pathOf;
+  MeterSearch meterSearch;
 };
 
 class MainWindow : public QMainWindow, public ModelObserver {
   Q_OBJECT
  public:
-  // qtPort, when given, is the same port as port: its notifications and device paths
-  // reach the window. Tests pass a recording port alone.
-  // pathOf names the device of a port number (the menus show it); by default the
-  // user's configuration decides.
-  MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
-             std::function<std::string(int)> pathOf = {});
+  // The port's notifications reach onReceive and reportPort through whoever made the
+  // port (ConnectPortToWindow for the program's own).
+  MainWindow(AppModel& model, SerialPort& port, SettingsFile settings, WindowServices services = {});
   ~MainWindow() override;
 
   ChartView* view() const { return view_; }
-  QAction* action(Command command) const;
+  QAction* action(WindowCommand command) const;
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
-  UserPrompts prompts;
-  MeterSearch meterSearch;
-  FileCommands files;
-  // The journal that keeps each run until it is saved or given up; none when null.
-  RunJournal* journal = nullptr;
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
   // Runs a menu command by id as the user would.
-  void runCommand(Command command);
+  void runCommand(WindowCommand command);
   // The frame's client rectangle origin in window coordinates (below the menu bar).
   QPoint clientOrigin() const;
   QRect clientRect() const;
@@ -114,7 +86,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void panelChanged() override;
   void statisticsChanged() override;
   void cursorBarChanged() override;
-  void updateAllViews() override;
+  void chartAndCommandsChanged() override;
   void invalidateChart(bool erase) override;
   void commandsChanged() override;
   void armSampleTimer(int periodMs) override;
@@ -122,44 +94,54 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void runStarted() override;
   void sampleCommitted() override;
 
+ signals:
+  // Commands the files, logger and printing code carry out.
+  void printRequested();      // File > Print
+  void openRequested();       // File > Open
+  void exportRequested();     // the statistics bar's Export Excel
+  void loggerRequested();     // the statistics bar's Open
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void createMenus();
+  void createMenus(MeterSearch meterSearch);
   void createToolBar();
   bool toolBarOnTop() const;
   void createStatusBar();
-  QAction* addCommand(QMenu* menu, const QString& caption, Command command, std::function<void()> handler);
+  QAction* addCommand(QMenu* menu, const QString& caption, WindowCommand command, std::function<void()> handler);
   std::string devicePath(int number) const;
-  void onFindMeter();
-  void onMeterProbeDone();
-  void reopenCurrentPort();
   void onRun();
   void onStop();
   void onPowerOff();
-  void onChoosePort(int k);
-  void onOtherPort();
   void onHelp();
   void onAbout();
-  void refreshPortCaptions();
   void reportNotJournaled(const std::string& why);
+  // Places the bars around the chart in the client area; the chart view asks after
+  // every change of its geometry.
+  void placeBars();
+  // A close that comes while a dialog is open; true when it was put off.
+  bool putOffCloseForDialog();
 
   AppModel& model_;
   SerialPort& port_;
-  QtSerialPort* qtPort_;
-  std::string configPath_;
+  SettingsFile settings_;
+  UserPrompts prompts_;
+  std::function<bool()> saveRun_;
+  RunJournal* journal_;
   std::function<std::string(int)> pathOf_;
-  MeterProbe* probe_ = nullptr;  // while Find meter listens
+  PortMenu* portMenu_ = nullptr;
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
   HelpWindow* help_ = nullptr;
-  std::map<Command, QAction*> actions_;
-  bool initialUpdateDone_ = false;
+  std::map<WindowCommand, QAction*> actions_;
+  bool timersStarted_ = false;
   bool closing_ = false;
+  bool closeSequenceRunning_ = false;
   // The status bar holds a notice (why the run ended, a run not journaled) until the
   // next command.
   bool runEndShown_ = false;

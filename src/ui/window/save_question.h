@@ -3,7 +3,7 @@
 // with a run on show.
 #include <QString>
 
-#include "ui/window/main_window.h"
+#include "ui/window/dialogs.h"
 
 class QWidget;
 
