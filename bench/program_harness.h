@@ -223,7 +223,7 @@ inline bool StartOneSecondRun(ui::MeterApp& app, const std::string& device) {
     *seconds = 1;
     return true;
   };
-  mainWindow->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  mainWindow->prompts.askToSave = [](const QString&) { return SaveAnswer::DontSave; };
   if (!WaitFor([&] { return model.ingest.framesIngested >= 20; }, 20000)) {
     std::fprintf(stderr, "no readings from %s\n", device.c_str());
     return false;

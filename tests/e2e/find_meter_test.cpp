@@ -64,7 +64,7 @@ TEST(FindMeter, TheChosenMeterBecomesTheCurrentPortUnderItsStableName) {
   EXPECT_EQ(ReadPortPaths(ini)[model.flags.portNumber], stable);
   // The probe said goodbye; the window then greets the meter and hears it.
   EXPECT_EQ(meter.model().commandCount(Command::Exit), 3);
-  ASSERT_TRUE(WaitFor([&] { return model.run.monitoring; }, 20000));
+  ASSERT_TRUE(WaitFor([&] { return model.run.phase == RunPhase::Monitoring; }, 20000));
   EXPECT_EQ(port.devicePath(), stable);
 }
 

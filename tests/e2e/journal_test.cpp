@@ -137,11 +137,11 @@ struct LiveApp {
   // Run once the meter answers; true once the new run (its first reading cleared the
   // request) holds this many samples.
   bool runFor(int samples) {
-    if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
+    if (!WaitFor([&] { return model().run.phase == RunPhase::Monitoring; }, 10000)) return false;
     window()->runCommand(ui::Command::Run);
     return WaitFor([&] {
       const AppModel& m = model();
-      return m.flags.running && !m.flags.runRequested && m.store.sampleCount >= samples;
+      return m.run.phase == RunPhase::Running && m.store.sampleCount >= samples;
     }, 30000);
   }
 };
@@ -192,11 +192,11 @@ TEST(Journal, AWindowKilledMidRunOffersItsRunAtTheNextStart) {
   // As after Stop: the statistics bar, Save, Export.
   const AppModel& model = live.model();
   EXPECT_EQ(model.store.sampleCount, n);
-  EXPECT_TRUE(model.flags.stopped);
+  EXPECT_FALSE(RunGoing(model.run.phase));
   EXPECT_EQ(model.statsBar.sampleCount, std::to_string(n));
   EXPECT_FALSE(model.statsBar.startTime.empty());
   EXPECT_EQ(model.statsBar.interval, "1");
-  EXPECT_TRUE(model.statsBar.exportEnabled);
+  EXPECT_TRUE(RunOnShow(model.run.phase, model.store.sampleCount));
   EXPECT_TRUE(live.window()->action(ui::Command::SaveRun)->isEnabled());
   EXPECT_TRUE(live.window()->action(ui::Command::Print)->isEnabled());
   live.window()->runCommand(ui::Command::SaveRun);
@@ -210,7 +210,7 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   const QString folder = dir.path() + QStringLiteral("/state/pneuvista");
   LiveApp live(folder);
   ui::MainWindow* window = live.window();
-  window->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  window->prompts.askToSave = [](const QString&) { return SaveAnswer::DontSave; };
   auto journals = [&] { return QDir(folder).entryList({QStringLiteral("*.pvjournal")}, QDir::Files); };
   ASSERT_TRUE(live.runFor(2));
   window->runCommand(ui::Command::Stop);
@@ -230,7 +230,7 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   auto rate = window->prompts.askSampleRate;
   int asked = 0;
   window->prompts.askSampleRate = [&](int, int*) { return ++asked, false; };
-  ASSERT_TRUE(WaitFor([&] { return live.model().run.monitoring; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return live.model().run.phase == RunPhase::Monitoring; }, 10000));
   window->runCommand(ui::Command::Run);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(journals(), first);
@@ -362,7 +362,7 @@ TEST(Journal, TheWindowsStatusBarSaysOnceThatARunIsNotJournaled) {
   ASSERT_TRUE(live.runFor(2));
   const QString told = live.window()->messagePane()->text();
   EXPECT_TRUE(told.startsWith(QStringLiteral("The run is not journaled: /proc/pneuvista-state"))) << told.toStdString();
-  EXPECT_TRUE(live.model().flags.running);
+  EXPECT_TRUE(RunGoing(live.model().run.phase));
 }
 
 }  // namespace

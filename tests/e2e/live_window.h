@@ -32,7 +32,7 @@ struct LiveWindow {
     port = std::make_unique<QtSerialPort>(path);
     window = std::make_unique<ui::MainWindow>(model, *port, port.get(),
                                              (dir.path() + QStringLiteral("/c.ini")).toStdString(), path);
-    window->prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+    window->prompts.askToSave = [](const QString&) { return SaveAnswer::DontSave; };
     window->prompts.askSampleRate = [](int, int* v) {
       *v = 1;
       return true;

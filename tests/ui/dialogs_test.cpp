@@ -54,7 +54,7 @@ TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
     pv::test::RecordingPort port;
     MainWindow window(model, port, nullptr, dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString(),
                       [](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); });
-    model.run.monitoring = true;
+    model.run.phase = RunPhase::Monitoring;
     window.updateCommandStates();
     QString offered;
     DialogScript script({c.sampleRate

@@ -10,6 +10,7 @@
 
 #include "../core/recording_port.h"
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "platform/config_file.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
@@ -67,22 +68,20 @@ std::string ReadFile(const std::string& path) {
 TEST(MainWindow, CommandsFollowTheAcquisitionState) {
   struct Case {
     const char* state;
-    bool monitoring, running, canStop;
+    RunPhase phase;
     int samples;
     bool run, stop, save;
   };
   const Case cases[] = {
-      {"no meter", false, false, false, 0, false, false, false},
-      {"idle", true, false, false, 0, true, false, false},
-      {"requested", false, true, true, 0, false, true, false},
-      {"running", false, true, true, 5, false, true, true},
-      {"stopped with a run", true, false, false, 5, true, false, true},
+      {"no meter", RunPhase::Idle, 0, false, false, false},
+      {"idle", RunPhase::Monitoring, 0, true, false, false},
+      {"requested", RunPhase::Requested, 0, false, true, false},
+      {"running", RunPhase::Running, 5, false, true, true},
+      {"stopped with a run", RunPhase::Monitoring, 5, true, false, true},
   };
   for (const auto& c : cases) {
     Shell s;
-    s.model.run.monitoring = c.monitoring;
-    s.model.flags.running = c.running;
-    s.model.run.canStop = c.canStop;
+    s.model.run.phase = c.phase;
     s.model.store.sampleCount = c.samples;
     s.window->updateCommandStates();
     EXPECT_EQ(s.enabled(Command::Run), c.run) << c.state;
@@ -207,7 +206,7 @@ TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
     // the goodbye is the last thing sent and no timer runs after it.
     EXPECT_EQ(s.port.writes(), c.closes ? goodbye : std::vector<std::string>{});
     EXPECT_EQ(QFile::exists(QString::fromStdString(s.config)), c.closes);
-    EXPECT_EQ(s.window->view()->linkWatchdogArmed(), !c.closes);
+    EXPECT_EQ(s.window->driver().watchdogDueIn() >= 0, !c.closes);
   }
 }
 
@@ -236,29 +235,33 @@ TEST(MainWindow, PowerOffShowsAPowerSymbol) {
   EXPECT_EQ(red, 0);
 }
 
+// Cancelled at the sample-rate dialog, Run still sends RUN and starts nothing; a run on
+// show stays exportable.
 TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
-  Shell s;
-  s.model.run.monitoring = true;
-  s.model.statsBar.exportEnabled = true;
-  s.window->updateCommandStates();
-  s.window->prompts.askSampleRate = [](int preset, int*) {
-    EXPECT_EQ(preset, 1);
-    return false;
-  };
-  s.port.log.clear();
-  s.window->runCommand(Command::Run);
-  EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
-  EXPECT_FALSE(s.window->view()->statisticsBar()->exportButton()->isEnabled());
-  EXPECT_FALSE(s.model.flags.runRequested);
-  EXPECT_FALSE(s.enabled(Command::Stop));
-  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), -1);  // no interval chosen yet: stopped
-  EXPECT_TRUE(s.questions.empty());
+  for (const int samples : {0, 5}) {
+    Shell s;
+    s.model.run.phase = RunPhase::Monitoring;
+    s.model.store.sampleCount = samples;
+    s.window->updateCommandStates();
+    s.window->prompts.askSampleRate = [](int preset, int*) {
+      EXPECT_EQ(preset, 1);
+      return false;
+    };
+    s.port.log.clear();
+    s.window->runCommand(Command::Run);
+    EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
+    EXPECT_EQ(s.window->view()->statisticsBar()->exportButton()->isEnabled(), samples > 0);
+    EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring);
+    EXPECT_FALSE(s.enabled(Command::Stop));
+    EXPECT_EQ(s.window->driver().sampleTimerDueIn(), -1);
+    EXPECT_EQ(s.questions.size(), samples > 0 ? 1u : 0u);
+  }
 }
 
 TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   Shell s;
-  s.model.run.monitoring = true;
-  s.model.flags.graphHasData = true;
+  s.model.run.phase = RunPhase::Monitoring;
+  s.model.store.sampleCount = 3;
   s.answerYes = true;
   s.window->updateCommandStates();
   s.window->prompts.askSampleRate = [](int, int* value) {
@@ -270,9 +273,7 @@ TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
   EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
   EXPECT_EQ(s.saves, 1);
   EXPECT_EQ(s.model.run.intervalMs, 1000);
-  // Run itself arms the sample timer with the new period; no paint is needed for it.
-  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), 1000);
-  EXPECT_TRUE(s.model.flags.runRequested);
+  EXPECT_EQ(s.model.run.phase, RunPhase::Requested);
   EXPECT_TRUE(s.enabled(Command::Stop));
   EXPECT_FALSE(s.enabled(Command::Run));
 }
@@ -294,8 +295,7 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
     Shell s;
-    s.model.run.monitoring = true;
-    s.model.flags.graphHasData = true;
+    s.model.run.phase = RunPhase::Monitoring;
     s.model.store.sampleCount = 5;
     s.answerYes = true;
     s.saveSucceeds = false;
@@ -323,8 +323,7 @@ TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritt
     EXPECT_EQ(s.saves, c.saves);
     EXPECT_FALSE(rateAsked);
     EXPECT_TRUE(s.port.writes().empty());
-    EXPECT_FALSE(s.model.flags.runRequested);
-    EXPECT_TRUE(s.model.flags.graphHasData);
+    EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring);
     EXPECT_EQ(s.model.store.sampleCount, 5);
   }
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "session/run_phase.h"
+
 namespace pv {
 
 inline constexpr int kStoreCapacity = 17280;  // slots of every per-sample array
@@ -31,7 +33,7 @@ struct SampleStore {
   SampleStore() { values[0] = -500.0f; }
 };
 
-// The run's scalars: its clock, the unit in force and the acquisition's flags.
+// The run's scalars: its clock, the unit in force and where the acquisition stands.
 struct RunState {
   bool newSample = false;
   std::time_t startTime = 0;
@@ -45,8 +47,7 @@ struct RunState {
   float fullScale = 0.0f;
   int resolution = 1000;
 
-  bool monitoring = false;
-  bool canStop = false;
+  RunPhase phase = RunPhase::Idle;
   int rangeError = 0;  // 0 none, 1 high, 2 low
   std::string heldReading;
 

@@ -27,7 +27,7 @@ void ApplyPlainRow(AppModel& model) {
   SetKey(panel, Key::Rec, true, true);
   EnableKey(panel, Key::Units, true);
   EnableKey(panel, Key::Light, true);
-  EnableKey(panel, Key::Zero, model.run.monitoring);
+  EnableKey(panel, Key::Zero, model.run.phase == RunPhase::Monitoring);
   panel.key(Key::Unrec).shown = false;
   panel.key(Key::Unhold).shown = false;
   panel.key(Key::Undif).shown = false;

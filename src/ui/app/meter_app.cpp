@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "platform/config_file.h"
 #include "platform/qt_serial_port.h"
 #include "platform/quit_signals.h"
@@ -85,9 +86,8 @@ bool MeterApp::initInstance() {
     return n == configured && !runDevice.empty() ? runDevice : ConfiguredPortPath(n);
   };
   port_ = std::make_unique<QtSerialPort>(pathOf);
-  window_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf);
   journal_ = std::make_unique<RunJournal>(options_.stateFolder.empty() ? DefaultJournalFolder() : options_.stateFolder);
-  window_->journal = journal_.get();
+  window_ = std::make_unique<MainWindow>(*model_, *port_, port_.get(), config, pathOf, journal_.get());
   askRecovery = [this](const QString& question) { return AskRecoveryQuestion(question, window_.get()); };
   if (options_.trace) {
     QObject::connect(port_.get(), &QtSerialPort::dataReceived, window_.get(), [this] {
@@ -112,7 +112,7 @@ bool MeterApp::initInstance() {
 void MeterApp::offerRecovery() {
   for (const UnsavedJournal& unsaved : FindUnsavedJournals(journal_->folder())) {
     const RecoveryAnswer answer = askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
-    const RecoveryStep step = AnswerRecovery(unsaved, answer, *model_, *journal_, *window_);
+    const RecoveryStep step = window_->driver().session().recover(unsaved, answer);
     if (!step.problem.empty()) window_->messagePane()->setText(QString::fromStdString(step.problem));
     if (!step.askNext) break;
   }

@@ -18,9 +18,8 @@
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "chart/command_availability.h"
-#include "files/run_journal.h"
+#include "driver/session_driver.h"
 #include "link/port_commands.h"
-#include "link/ingest.h"
 #include "link/link.h"
 #include "platform/config_file.h"
 #include "platform/meter_probe.h"
@@ -44,8 +43,13 @@ constexpr int kToolBarThickness = 30;
 }  // namespace
 
 MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
-                       std::function<std::string(int)> pathOf)
-    : model_(model), port_(port), qtPort_(qtPort), configPath_(std::move(configPath)), pathOf_(std::move(pathOf)) {
+                       std::function<std::string(int)> pathOf, RunJournal* journal)
+    : model_(model),
+      port_(port),
+      qtPort_(qtPort),
+      configPath_(std::move(configPath)),
+      pathOf_(std::move(pathOf)),
+      driver_(new SessionDriver(model_, port_, qtPort_, *this, journal, this)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
   setWindowIcon(AppIcon());
@@ -83,14 +87,14 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, 
   createMenus();
   createToolBar();
   if (qtPort_) {
-    connect(qtPort_, &QtSerialPort::dataReceived, this, &MainWindow::onReceive);
     connect(qtPort_, &QtSerialPort::portLost, this,
             [this](const QString& reason) { reportPort(reason.toStdString()); });
   }
   createStatusBar();
-  reportPort(StartupPortSteps(model_, port_));
+  reportPort(driver_->session().greet());
 
   view_ = new ChartView(model_, port_, *this, this);
+  connectSession();
   setCentralWidget(view_);
   view_->statisticsBar()->onExport = [this] {
     if (files.exportExcel) files.exportExcel();
@@ -296,48 +300,52 @@ void MainWindow::reportPort(const std::string& error) {
   message_->setText(text);
 }
 
-void MainWindow::onReceive() {
-  FrontPanel* panel = view_->panel();
-  panel->beginReading();
-  struct EndReading {
-    FrontPanel* panel;
-    ~EndReading() { panel->endReading(); }
-  } endReading{panel};
-  OnReceiveNotification(model_, port_, std::time(nullptr), *this);
-  if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
-    message_->setText(QStringLiteral("Ready"));
+// The session's events as the window shows them.
+void MainWindow::connectSession() {
+  connect(driver_, &SessionDriver::receiving, this, [this] { view_->panel()->beginReading(); });
+  connect(driver_, &SessionDriver::received, this, [this] {
+    view_->panel()->endReading();
+    if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
+      message_->setText(QStringLiteral("Ready"));
+  });
+  connect(driver_, &SessionDriver::watchdogTicked, this, [this](const WatchdogOutcome& outcome) {
+    view_->panel()->syncKeys();
+    // A good reopen says nothing yet: the status bar turns "Ready" with the meter's data.
+    if (!outcome.portError.empty()) reportPort(outcome.portError);
+    updateCommandStates();
+  });
 }
 
 void MainWindow::onRun() {
-  bool givenUp = false;
-  if (ShouldAskSaveOnRun(model_)) {
-    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kRunSaveQuestion));
-    // Escape leaves the run on show as it was, journal and all.
-    if (answer == SaveAnswer::Cancel) return;
-    givenUp = answer == SaveAnswer::DontSave;
-    if (!givenUp && files.saveRun && !files.saveRun()) {
-      // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
-      updateCommandStates();
-      return;
-    }
-  }
-  int seconds = 0;
-  if (prompts.askSampleRate(RunDialogPreset(model_), &seconds)) {
-    // No gives the old run up once the new one is confirmed; cancelled here, the old run
-    // stays on show and keeps its journal.
-    if (givenUp && journal) journal->giveUp();
-    ConfirmRun(model_, seconds, *this);
-  }
-  reportPort(FinishRunCommand(model_, port_, *this));
+  const RunOutcome outcome = driver_->session().run(*this);
+  if (outcome.sent) reportPort(outcome.portError);
   view_->statisticsBar()->transferToControls();
   view_->update();
   updateCommandStates();
 }
 
 void MainWindow::onStop() {
-  Stop(model_, *this);
+  driver_->session().stop();
   view_->statisticsBar()->transferToControls();
   updateCommandStates();
+}
+
+SaveAnswer MainWindow::askToSave(SaveQuestion question) {
+  return prompts.askToSave(QString::fromLatin1(question == SaveQuestion::BeforeRun ? kRunSaveQuestion
+                                                                                     : kCloseSaveQuestion));
+}
+
+bool MainWindow::saveRun() {
+  const bool saved = files.saveRun && files.saveRun();
+  // A Save that was cancelled or failed leaves the run on show.
+  if (!saved) updateCommandStates();
+  return saved;
+}
+
+std::optional<int> MainWindow::askInterval(int preset) {
+  int seconds = 0;
+  if (!prompts.askSampleRate(preset, &seconds)) return std::nullopt;
+  return seconds;
 }
 
 void MainWindow::onPowerOff() { reportPort(PowerOff(port_)); }
@@ -418,21 +426,11 @@ void MainWindow::onAbout() {
 }
 
 bool MainWindow::closeSequence() {
-  if (ShouldAskSaveOnClose(model_)) {
-    const SaveAnswer answer = prompts.askToSave(QString::fromLatin1(kCloseSaveQuestion));
-    if (answer == SaveAnswer::Cancel) return false;
-    // A Save that was cancelled or failed (and said so) keeps the program and its run.
-    if (answer == SaveAnswer::Save && !(files.saveRun && files.saveRun())) return false;
-  }
-  // The close is certain: no timer may commit a sample or greet the meter again
-  // after the goodbye below.
-  view_->stopTimers();
-  journalSync_.stop();
-  // The run on show was saved or given up, or holds too little for the question.
-  if (journal) journal->giveUp();
+  // The session asks, saves, and says goodbye to the meter once the close is certain;
+  // its timers stop for good then.
+  if (!driver_->session().close(*this)) return false;
   const std::string error = WriteComPort(configPath_, model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
-  CloseSequencePortSteps(port_);
   return true;
 }
 
@@ -467,6 +465,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!initialUpdateDone_) {
     initialUpdateDone_ = true;
     view_->initialUpdate();
+    driver_->session().watchLink();
   }
 }
 
@@ -483,21 +482,12 @@ void MainWindow::updateAllViews() {
 }
 void MainWindow::invalidateChart(bool) { view_->update(); }
 void MainWindow::commandsChanged() { updateCommandStates(); }
-void MainWindow::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
 void MainWindow::runEndedByItself(RunEnd cause) {
   message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
   runEndShown_ = true;
 }
 
-void MainWindow::runStarted() {
-  if (journal) journalSync_.begin(*journal, model_);
-}
-
-void MainWindow::sampleCommitted() {
-  if (journal) journalSync_.append(*journal, model_);
-}
-
-void MainWindow::reportNotJournaled(const std::string& why) {
+void MainWindow::runNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());
   message_->setText(QString::fromStdString(why));
   runEndShown_ = true;

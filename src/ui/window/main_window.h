@@ -7,11 +7,12 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model_observer.h"
-#include "platform/journal_sync.h"
+#include "session/session_interfaces.h"
 #include "ui/common/ui_constants.h"
 
 class QAction;
@@ -24,6 +25,7 @@ class QtSerialPort;
 class MeterProbe;
 class RunJournal;
 class SerialPort;
+class SessionDriver;
 }  // namespace pv
 
 namespace pv::ui {
@@ -36,10 +38,6 @@ inline constexpr const char* kRunSaveQuestion =
     "There  are  datas  in  Real_Time  graph,  it  have  to  reset  the  graph. Do  you  want  to  save  the  "
     "Real_time  graph ? ";
 inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
-
-// The answers to the save questions put before Run resets the chart and when the window
-// closes. Escape, or closing the question box, cancels the command that asked.
-enum class SaveAnswer { Save, DontSave, Cancel };
 
 // Questions and dialogs the commands put to the user; tests replace them.
 struct UserPrompts {
@@ -69,15 +67,16 @@ struct FileCommands {
   std::function<void()> openLogger;    // the statistics bar's Open
 };
 
-class MainWindow : public QMainWindow, public ModelObserver {
+class MainWindow : public QMainWindow, public ModelObserver, private SessionPrompts {
   Q_OBJECT
  public:
   // qtPort, when given, is the same port as port: its notifications and device paths
   // reach the window. Tests pass a recording port alone.
   // pathOf names the device of a port number (the menus show it); by default the
-  // user's configuration decides.
+  // user's configuration decides. journal, when given, keeps each run until it is saved
+  // or given up.
   MainWindow(AppModel& model, SerialPort& port, QtSerialPort* qtPort, std::string configPath,
-             std::function<std::string(int)> pathOf = {});
+             std::function<std::string(int)> pathOf = {}, RunJournal* journal = nullptr);
   ~MainWindow() override;
 
   ChartView* view() const { return view_; }
@@ -89,8 +88,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   UserPrompts prompts;
   MeterSearch meterSearch;
   FileCommands files;
-  // The journal that keeps each run until it is saved or given up; none when null.
-  RunJournal* journal = nullptr;
+  // The meter session the window drives: its timers and the port's notification.
+  SessionDriver& driver() const { return *driver_; }
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
@@ -104,8 +103,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // save question first, then the goodbye to the meter. False when the user kept the
   // program open; then nothing was written or sent.
   bool closeSequence();
-  // The port's receive notification.
-  void onReceive();
   // A command's port error in the message pane ("Ready" when there was none).
   void reportPort(const std::string& error);
 
@@ -117,10 +114,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void updateAllViews() override;
   void invalidateChart(bool erase) override;
   void commandsChanged() override;
-  void armSampleTimer(int periodMs) override;
   void runEndedByItself(RunEnd cause) override;
-  void runStarted() override;
-  void sampleCommitted() override;
+  void runNotJournaled(const std::string& why) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -145,7 +140,11 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void onHelp();
   void onAbout();
   void refreshPortCaptions();
-  void reportNotJournaled(const std::string& why);
+  void connectSession();
+  // SessionPrompts: Run's and the close's questions and dialogs.
+  SaveAnswer askToSave(SaveQuestion question) override;
+  bool saveRun() override;
+  std::optional<int> askInterval(int preset) override;
 
   AppModel& model_;
   SerialPort& port_;
@@ -163,7 +162,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // The status bar holds a notice (why the run ended, a run not journaled) until the
   // next command.
   bool runEndShown_ = false;
-  JournalSync journalSync_{[this](const std::string& why) { reportNotJournaled(why); }};
+  SessionDriver* driver_ = nullptr;
 };
 
 }  // namespace pv::ui
