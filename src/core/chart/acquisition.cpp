@@ -99,12 +99,12 @@ void EndRun(ProgramFlags& flags, RunState& run) {
 
 }  // namespace
 
-bool StopIfStoreFull(AppModel& model, ModelObserver& observer) {
-  if (model.store.sampleCount < kMaxSamples) return false;
+bool StopIfStoreFull(const SampleStore& store, ProgramFlags& flags, RunState& run, ModelObserver& observer) {
+  if (store.sampleCount < kMaxSamples) return false;
   // A Run waiting for its first reading goes on: that reading empties the store.
-  if (model.run.phase == RunPhase::Requested) return true;
-  const bool wasRunning = model.run.phase == RunPhase::Running;
-  EndRun(model.flags, model.run);
+  if (run.phase == RunPhase::Requested) return true;
+  const bool wasRunning = run.phase == RunPhase::Running;
+  EndRun(flags, run);
   if (wasRunning) {
     observer.statisticsChanged();
     observer.runEndedByItself(RunEnd::StoreFull);
@@ -124,11 +124,10 @@ int RunDialogPreset(const RunState& run) {
   return seconds >= 1 ? seconds : 1;
 }
 
-void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer) {
+void ConfirmRun(RunState& run, StatisticsBarTexts& statsBar, int enteredSeconds, ModelObserver& observer) {
   const int seconds = std::clamp(enteredSeconds, 1, kMaxIntervalSeconds);
-  RunState& run = model.run;
   run.intervalMs = seconds * 1000;
-  model.statsBar.interval = Format("%d", seconds);
+  statsBar.interval = Format("%d", seconds);
   run.phase = RunPhase::Requested;
   observer.updateAllViews();
   observer.statisticsChanged();

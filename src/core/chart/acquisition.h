@@ -24,7 +24,7 @@ void StartRun(AppModel& model, std::time_t start, ModelObserver& observer);
 // A store holding kMaxSamples ends a running run by itself; Stop becomes unavailable.
 // Returns whether the store is full. A run that was running when it filled is
 // reported to the observer and can be exported, as after Stop.
-bool StopIfStoreFull(AppModel& model, ModelObserver& observer);
+bool StopIfStoreFull(const SampleStore& store, ProgramFlags& flags, RunState& run, ModelObserver& observer);
 
 // The status line that tells why a run ended by itself: at is when it ended,
 // samples how many the store holds.
@@ -35,7 +35,7 @@ int RunDialogPreset(const RunState& run);
 
 // Run, after the user confirmed the sample-rate dialog with enteredSeconds (values
 // below 1 count as 1).
-void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer);
+void ConfirmRun(RunState& run, StatisticsBarTexts& statsBar, int enteredSeconds, ModelObserver& observer);
 
 // Run, after the dialog whether confirmed or not: RUN three times. Returns the port's
 // error text.

@@ -227,7 +227,7 @@ Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::t
       IngestError(model, *error, i, now, observer);
     }
   }
-  StopIfStoreFull(model, observer);
+  StopIfStoreFull(model.store, model.flags, model.run, observer);
   // A first frame disables the port menu, whether it is a reading or an error.
   if (model.run.phase != phaseWas || model.flags.portMenuEnabled != portMenuWas)
     observer.commandsChanged();

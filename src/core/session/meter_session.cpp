@@ -75,7 +75,7 @@ bool MeterSession::sampleTick(Millis now) {
     observer_.sampleCommitted();
   }
   // The commit that fills the store ends the run; it need not wait for a reading.
-  if (StopIfStoreFull(model_, observer_)) {
+  if (StopIfStoreFull(model_.store, model_.flags, model_.run, observer_)) {
     endSampling();
     return committed;
   }
@@ -135,7 +135,7 @@ RunOutcome MeterSession::run(SessionPrompts& prompts) {
     // No gives the old run up once the new one is confirmed; cancelled here, the old
     // run stays on show and keeps its journal.
     if (givenUp && journal_) journal_->giveUp();
-    ConfirmRun(model_, *seconds, observer_);
+    ConfirmRun(model_.run, model_.statsBar, *seconds, observer_);
   }
   outcome.sent = true;
   outcome.portError = SendRun(port_, observer_);
