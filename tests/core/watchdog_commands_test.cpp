@@ -61,17 +61,14 @@ TEST(Watchdog, ALostLinkEndsAGoingRunAsStopWouldAndSaysSo) {
     // The run on show: eleven samples.
     s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
     s.session.run(s.user);
-    s.streamTo(s.now + 11000, [](Millis) { return "1.000"; });
+    s.streamTo(s.now + 11000, "1.000");
     s.session.stop();
     s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
     if (c.readingsAfterRun >= 0) s.session.run(s.user);
-    for (int k = 0; k < c.readingsAfterRun; ++k) s.streamTo(s.now + 1000, [](Millis) { return "2.000"; });
-    s.session.watchdogTick();
+    for (int k = 0; k < c.readingsAfterRun; ++k) s.streamTo(s.now + 1000, "2.000");
     const int held = s.samples();
-    EXPECT_TRUE(s.session.watchdogTick().lost) << c.state;
+    for (int tick = 0; tick < 3; ++tick) s.session.watchdogTick();  // the second finds silence
     EXPECT_EQ(s.seen.runEnds, c.told ? std::vector<RunEnd>{RunEnd::LinkLost} : std::vector<RunEnd>{}) << c.state;
-    EXPECT_TRUE(s.session.watchdogTick().lost) << c.state;  // later silent ticks end nothing more
-    EXPECT_EQ(s.seen.runEnds.size(), c.told ? 1u : 0u) << c.state;
     s.send(ReadingBytes(kPsi, 0, 0, "3.000"));  // the meter is back
     s.passTo(s.now + 5000);
     EXPECT_EQ(s.samples(), held) << c.state;

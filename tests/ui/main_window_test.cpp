@@ -65,35 +65,6 @@ std::string ReadFile(const std::string& path) {
   return f.readAll().toStdString();
 }
 
-TEST(MainWindow, CommandsFollowTheAcquisitionState) {
-  struct Case {
-    const char* state;
-    RunPhase phase;
-    int samples;
-    bool run, stop, save;
-  };
-  const Case cases[] = {
-      {"no meter", RunPhase::Idle, 0, false, false, false},
-      {"idle", RunPhase::Monitoring, 0, true, false, false},
-      {"requested", RunPhase::Requested, 0, false, true, false},
-      {"running", RunPhase::Running, 5, false, true, true},
-      {"stopped with a run", RunPhase::Monitoring, 5, true, false, true},
-  };
-  for (const auto& c : cases) {
-    Shell s;
-    s.model.run.phase = c.phase;
-    s.model.store.sampleCount = c.samples;
-    s.window->updateCommandStates();
-    EXPECT_EQ(s.enabled(Command::Run), c.run) << c.state;
-    EXPECT_EQ(s.enabled(Command::PowerOff), c.run) << c.state;
-    EXPECT_EQ(s.enabled(Command::Stop), c.stop) << c.state;
-    EXPECT_EQ(s.enabled(Command::SaveRun), c.save) << c.state;
-    EXPECT_EQ(s.enabled(Command::Print), c.save) << c.state;
-    EXPECT_TRUE(s.enabled(Command::Exit));
-    EXPECT_TRUE(s.enabled(Command::About));
-  }
-}
-
 TEST(MainWindow, ConfigurationGivesThePortAndItsRadioMark) {
   struct Case {
     const char* text;  // nullptr: no file
@@ -130,25 +101,6 @@ TEST(MainWindow, ClosingWritesThePortBackKeepingOtherLines) {
   Shell fresh;
   fresh.window->closeSequence();
   EXPECT_EQ(ReadFile(fresh.config), "[COMInfo]\r\nCOM num=1\r\n");
-}
-
-TEST(MainWindow, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
-  for (int samples : {0, 1, 2}) {
-    Shell s;
-    s.model.store.sampleCount = samples;
-    s.answerYes = true;
-    s.port.log.clear();
-    s.window->closeSequence();
-    std::vector<std::string> expected(3, "12");
-    expected.insert(expected.end(), 6, "02");
-    EXPECT_EQ(s.port.writes(), expected);
-    EXPECT_EQ(s.port.log[0], "readlen 0");  // the port was open already
-    EXPECT_EQ(s.questions.size(), samples >= 2 ? 1u : 0u) << samples;
-    if (samples >= 2) {
-      EXPECT_EQ(s.questions[0], QStringLiteral("Do you want to save? "));
-    }
-    EXPECT_EQ(s.saves, samples >= 2 ? 1 : 0);
-  }
 }
 
 // Answers to a save question box that leave it unanswered: Escape, or its close button.
@@ -255,76 +207,6 @@ TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
     EXPECT_FALSE(s.enabled(Command::Stop));
     EXPECT_EQ(s.window->driver().sampleTimerDueIn(), -1);
     EXPECT_EQ(s.questions.size(), samples > 0 ? 1u : 0u);
-  }
-}
-
-TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
-  Shell s;
-  s.model.run.phase = RunPhase::Monitoring;
-  s.model.store.sampleCount = 3;
-  s.answerYes = true;
-  s.window->updateCommandStates();
-  s.window->prompts.askSampleRate = [](int, int* value) {
-    *value = 0;  // below 1 counts as 1
-    return true;
-  };
-  s.window->runCommand(Command::Run);
-  ASSERT_EQ(s.questions.size(), 1u);
-  EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
-  EXPECT_EQ(s.saves, 1);
-  EXPECT_EQ(s.model.run.intervalMs, 1000);
-  EXPECT_EQ(s.model.run.phase, RunPhase::Requested);
-  EXPECT_TRUE(s.enabled(Command::Stop));
-  EXPECT_FALSE(s.enabled(Command::Run));
-}
-
-TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritten) {
-  // Escape or the box's close button on the save question, or a Save dialog cancelled
-  // (or a full disk): the run on show stays as it was and nothing is sent.
-  using testsupport::ModalAnswers;
-  struct Case {
-    const char* answer;
-    ModalAnswers::Step step;  // on the real question box; none: the stub answers Yes
-    int saves;
-  };
-  const Case cases[] = {
-      {"Escape", PressEscape, 0},
-      {"the box closed", CloseBox, 0},
-      {"Yes, Save cancelled or failed", nullptr, 1},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
-    Shell s;
-    s.model.run.phase = RunPhase::Monitoring;
-    s.model.store.sampleCount = 5;
-    s.answerYes = true;
-    s.saveSucceeds = false;
-    ModalAnswers answers;
-    QString text;
-    if (c.step) {
-      s.window->prompts.askToSave = s.realPrompts.askToSave;
-      s.window->show();
-      answers.then([&](QWidget* w) {
-        QMessageBox* box = testsupport::AsMessageBox(w);
-        if (!box) return false;
-        text = box->text();
-        return c.step(box);
-      });
-    }
-    s.window->updateCommandStates();
-    bool rateAsked = false;
-    s.window->prompts.askSampleRate = [&](int, int*) { return rateAsked = true; };
-    s.port.log.clear();
-    s.window->runCommand(Command::Run);
-    EXPECT_EQ(answers.pending(), 0);
-    if (c.step) {
-      EXPECT_EQ(text.toStdString(), kRunSaveQuestion);
-    }
-    EXPECT_EQ(s.saves, c.saves);
-    EXPECT_FALSE(rateAsked);
-    EXPECT_TRUE(s.port.writes().empty());
-    EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring);
-    EXPECT_EQ(s.model.store.sampleCount, 5);
   }
 }
 
