@@ -20,7 +20,7 @@ std::unique_ptr<pv::AppModel> FullRun() {
   auto m = std::make_unique<pv::AppModel>();
   m->run.startTime = 1741947725;
   m->run.intervalMs = 1000;
-  m->flags.running = true;
+  m->run.phase = pv::RunPhase::Running;
   for (int i = 0; i < pv::kMaxSamples; ++i) {
     const int unit = i % 7 == 0 ? 4 : 2;
     m->store.values[i] = unit == 4 ? 123.4f : 1.234f + static_cast<float>(i % 100) * 0.001f;

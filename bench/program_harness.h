@@ -211,7 +211,7 @@ inline StartedProgram StartProgram(ui::StartOptions options) {
     *seconds = 1;
     return true;
   };
-  prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  prompts.askToSave = [](const QString&) { return SaveAnswer::DontSave; };
   program.app = std::make_unique<ui::MeterApp>(std::move(options), std::move(prompts));
   if (!program.app->start()) {
     std::fprintf(stderr, "%s\n", qPrintable(program.app->errorString()));

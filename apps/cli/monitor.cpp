@@ -17,7 +17,7 @@
 
 #include "cli_command.h"
 #include "link/stream_line.h"
-#include "platform/headless_recorder.h"
+#include "headless_recorder.h"
 #include "platform/quit_signals.h"
 #include "sim/pty_meter.h"
 

@@ -21,7 +21,7 @@
 #include "files/atomic_save.h"
 #include "files/run_journal.h"
 #include "files/sample_rows.h"
-#include "platform/headless_recorder.h"
+#include "headless_recorder.h"
 #include "platform/quit_signals.h"
 #include "sim/pty_meter.h"
 #include "text_format.h"
@@ -283,7 +283,7 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   if (terminal) progress.show("waiting for the meter on " + r.device + " ...");
   app.exec();
   clock.stop();
-  if (terminal && recorder.runStarted()) progress.show(ProgressText(recorder));
+  if (terminal && recorder.hasRun()) progress.show(ProgressText(recorder));
   progress.close();
   return Report(recorder, r, out, err);
 }

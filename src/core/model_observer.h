@@ -1,6 +1,7 @@
 #pragma once
 // How core operations tell the widgets what changed. Core never calls Qt; the
 // windowed program implements this, tests record it, the command-line tool ignores it.
+#include <string>
 
 namespace pv {
 
@@ -26,14 +27,14 @@ class ModelObserver {
   virtual void invalidateChart(bool /*erase*/) {}
   // Menu and toolbar enabling may have changed.
   virtual void commandsChanged() {}
-  // The sample timer must be re-armed with this period (ms).
-  virtual void armSampleTimer(int /*periodMs*/) {}
   // A run ended by itself; its samples are held and can be saved and exported.
   virtual void runEndedByItself(RunEnd) {}
   // A run started on its first reading: the store is empty and the start time set.
   virtual void runStarted() {}
   // The sample timer committed a sample of the running run.
   virtual void sampleCommitted() {}
+  // The run's journal stopped working (told once per failure); the run goes on.
+  virtual void runNotJournaled(const std::string& /*why*/) {}
 };
 
 // An observer that ignores everything.

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's flags: the meter's modes as last reported, the acquisition's
-// state, the port in use and the watchdog's and port menu's flag sets.
+// The main window's flags: the meter's modes as last reported, the port in use and
+// the watchdog's and port menu's flag sets.
 #include <array>
 
 namespace pv {
@@ -18,16 +18,12 @@ struct AwaitingFlags {
 };
 
 struct ProgramFlags {
-  bool running = false;
-  bool runRequested = false;
-  bool stopped = true;
   bool recording = false;
   bool hold = false;
   bool relative = false;
   int holdError = 0;
   float relativeRef = 0.0f;
   int portNumber = 1;
-  bool graphHasData = false;
   std::array<bool, kMenuPorts> portChecked{};
   std::array<bool, kPortMenuItems> portMenuEnabled{true, true, true, true, true};
   AwaitingFlags awaiting;

@@ -162,9 +162,12 @@ class MeterProbe::DeviceProbe {
  private:
   void onReceive() {
     if (done_) return;
-    const Decoded frame = ReadAndIngest(model_, port_, std::time(nullptr), NullObserver());
+    const auto block = ReceiveBlock(port_);
+    if (!block) return;
+    const Decoded frame = IngestBlock(model_, *block, std::time(nullptr), NullObserver());
     // A reading the program would count, not merely bytes that happen to decode.
-    if (std::holds_alternative<Reading>(frame) && model_.run.monitoring) end(ProbeOutcome::Meter);
+    if (std::holds_alternative<Reading>(frame) && model_.run.phase == RunPhase::Monitoring)
+      end(ProbeOutcome::Meter);
   }
 
   void end(ProbeOutcome outcome) {

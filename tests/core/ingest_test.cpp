@@ -7,6 +7,7 @@
 #include "live_fixtures.h"
 #include "panel/keys.h"
 #include "recording_port.h"
+#include "session_script.h"
 
 namespace pv {
 namespace {
@@ -54,7 +55,7 @@ TEST(Ingest, ReadingsAreCutToTheUnitResolutionAndShownAtTheTableLength) {
     EXPECT_EQ(Bits(m.store.values[0]), Bits(c.value)) << m.store.values[0];
     EXPECT_EQ(m.panel.reading, c.shown);
     EXPECT_EQ(m.run.newSample, c.counts);
-    EXPECT_EQ(m.run.monitoring, c.counts);
+    EXPECT_EQ(m.run.phase == RunPhase::Monitoring, c.counts);
     EXPECT_EQ(Bits(m.ingest.lastReading), Bits(c.value));
   }
 }
@@ -259,10 +260,9 @@ TEST(Ingest, AfterALostLinkOnlyAPlainReadingEnablesLight) {
 
 TEST(Ingest, ZeroIsDisabledWhileAcquisitionRuns) {
   AppModel m;
-  m.flags.running = true;
-  m.flags.stopped = false;
+  m.run.phase = RunPhase::Running;
   Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
-  EXPECT_FALSE(m.run.monitoring);
+  EXPECT_EQ(m.run.phase, RunPhase::Running);
   EXPECT_FALSE(m.panel.key(Key::Zero).enabled);
   EXPECT_TRUE(m.panel.key(Key::Hold).enabled);
 }
@@ -309,16 +309,15 @@ TEST(Ingest, TheReceiveNotificationReadsOnlyOnDataEvents) {
       {true, 1, {"read", "discard !"}, true},  // the block was read: it still counts
   };
   for (const auto& c : cases) {
-    AppModel m;
-    m.store.sampleCount = 7;
-    RecordingPort port;
-    port.dataEvent = c.dataEvent;
-    port.failAt = c.failAt;
-    port.incoming.push_back(ReadingBytes(kPsi, 0, 0, "2.500"));
-    EXPECT_NO_THROW(ReadAndIngest(m, port, 0, NullObserver()));
-    EXPECT_EQ(port.log, c.log);
-    EXPECT_EQ(m.store.sampleCount, 7);
-    EXPECT_EQ(m.run.monitoring, c.decoded);
+    SessionScript s;
+    s.model.store.sampleCount = 7;
+    s.port.dataEvent = c.dataEvent;
+    s.port.failAt = c.failAt;
+    s.port.incoming.push_back(ReadingBytes(kPsi, 0, 0, "2.500"));
+    EXPECT_NO_THROW(s.session.bytesArrived(0));
+    EXPECT_EQ(s.port.log, c.log);
+    EXPECT_EQ(s.samples(), 7);
+    EXPECT_EQ(s.model.run.phase == RunPhase::Monitoring, c.decoded);
   }
 }
 

@@ -181,8 +181,7 @@ class JournalFolder : public ::testing::Test {
   // A run going with this many samples committed.
   static std::unique_ptr<AppModel> Running(int samples) {
     auto m = MixedRun(samples);
-    m->flags.running = true;
-    m->flags.stopped = false;
+    m->run.phase = RunPhase::Running;
     return m;
   }
 
@@ -304,8 +303,8 @@ TEST_F(JournalFolder, GoesOnlyWhenTheRunIsSavedOrGivenUp) {
   };
   const Case cases[] = {
       {"saved while the run goes on", [](RunJournal& j, AppModel& m) { j.runSaved(m); }, true},
-      {"saved after Stop", [](RunJournal& j, AppModel& m) { Stop(m, NullObserver()); j.runSaved(m); }, false},
-      {"a save that failed", [](RunJournal&, AppModel& m) { Stop(m, NullObserver()); }, true},
+      {"saved after Stop", [](RunJournal& j, AppModel& m) { Stop(m.flags, m.run, NullObserver()); j.runSaved(m); }, false},
+      {"a save that failed", [](RunJournal&, AppModel& m) { Stop(m.flags, m.run, NullObserver()); }, true},
       {"No to a save question", [](RunJournal& j, AppModel&) { j.giveUp(); }, false},
       {"a next run starts", [](RunJournal& j, AppModel& m) { j.begin(m, 5000); }, true},
       {"the program ends", [](RunJournal&, AppModel&) {}, true},
@@ -372,10 +371,8 @@ TEST_F(JournalFolder, EachAnswerToTheRecoveryQuestion) {
     EXPECT_EQ(FindUnsavedJournals(dir_).size(), c.journalLeft ? 1u : 0u);
     if (c.answer != RecoveryAnswer::Recover) continue;
     // Shown as after Stop.
-    EXPECT_TRUE(model->flags.stopped);
-    EXPECT_FALSE(model->flags.running);
-    EXPECT_TRUE(model->flags.graphHasData);
-    EXPECT_TRUE(model->statsBar.exportEnabled);
+    EXPECT_EQ(model->run.phase, RunPhase::Idle);
+    EXPECT_TRUE(RunOnShow(model->run.phase, model->store.sampleCount));
     EXPECT_EQ(model->statsBar.startTime, "14/03/25 10:22:05");
     EXPECT_EQ(model->statsBar.sampleCount, "7");
     EXPECT_EQ(model->statsBar.interval, "2");
@@ -403,7 +400,7 @@ TEST_F(JournalFolder, ARecoveredRunSavesByteForByteAsTheRunWould) {
     ASSERT_TRUE(CommitTick(*m, false, NullObserver()));
     writer.append(*m, n * 1000);
   }
-  Stop(*m, NullObserver());
+  Stop(m->flags, m->run, NullObserver());
   ASSERT_TRUE(SaveRun(*m, dir_ + "/original.KvtDat").ok());
   const std::string journalPath = writer.path();
   writer = RunJournal(dir_, calls_);

@@ -40,10 +40,10 @@ struct RecordingObserver : ModelObserver {
   void chartAndCommandsChanged() override { ++views; }
   void invalidateChart(bool) override { ++invalidations; }
   void commandsChanged() override { ++commands; }
-  std::vector<int> armedPeriods;
-  void armSampleTimer(int periodMs) override { armedPeriods.push_back(periodMs); }
   std::vector<RunEnd> runEnds;
   void runEndedByItself(RunEnd cause) override { runEnds.push_back(cause); }
+  std::vector<std::string> notJournaled;
+  void runNotJournaled(const std::string& why) override { notJournaled.push_back(why); }
 };
 
 inline void Feed(AppModel& m, const std::vector<std::uint8_t>& block, std::time_t now = 1000) {

@@ -28,31 +28,31 @@ struct Mode {
 
 const Mode kModes[] = {
     {"no meter", [](AppModel&) {}},
-    {"monitoring", [](AppModel& m) { m.run.monitoring = true; }},
-    {"running", [](AppModel& m) { m.flags.running = true; }},
+    {"monitoring", [](AppModel& m) { m.run.phase = RunPhase::Monitoring; }},
+    {"running", [](AppModel& m) { m.run.phase = RunPhase::Running; }},
     {"hold",
      [](AppModel& m) {
-       m.run.monitoring = true;
+       m.run.phase = RunPhase::Monitoring;
        m.flags.hold = true;
      }},
     {"relative",
      [](AppModel& m) {
-       m.run.monitoring = true;
+       m.run.phase = RunPhase::Monitoring;
        m.flags.relative = true;
      }},
     {"hold and relative",
      [](AppModel& m) {
-       m.run.monitoring = true;
+       m.run.phase = RunPhase::Monitoring;
        m.flags.hold = m.flags.relative = true;
      }},
     {"recording",
      [](AppModel& m) {
-       m.run.monitoring = true;
+       m.run.phase = RunPhase::Monitoring;
        m.flags.recording = true;
      }},
     {"range error",
      [](AppModel& m) {
-       m.run.monitoring = true;
+       m.run.phase = RunPhase::Monitoring;
        m.run.rangeError = RangeError::High;
      }},
 };
@@ -116,7 +116,7 @@ TEST(PanelKeys, AcceptedKeysSwitchThePanelAtOnce) {
   };
   for (const auto& c : cases) {
     AppModel m;
-    m.run.monitoring = true;
+    m.run.phase = RunPhase::Monitoring;
     ApplyPlainRow(m);
     RecordingPort port;
     RecordingObserver seen;
@@ -153,7 +153,7 @@ TEST(PanelKeys, ModeKeysRedrawTheirWordAndThePanel) {
       {Key::Unrec, {PanelField::RecWord}, 1, 1},
   };
   AppModel m;
-  m.run.monitoring = true;
+  m.run.phase = RunPhase::Monitoring;
   ApplyPlainRow(m);
   RecordingPort port;
   for (const auto& c : cases) {
@@ -174,8 +174,7 @@ TEST(PanelKeys, EndingAModeEnablesZeroOnlyWhileMonitoring) {
   for (const bool monitoring : {false, true}) {
     for (const auto& [on, off] : modes) {
       AppModel m;
-      m.flags.running = !monitoring;
-      m.run.monitoring = monitoring;
+      m.run.phase = monitoring ? RunPhase::Monitoring : RunPhase::Running;
       ApplyPlainRow(m);
       RecordingPort port;
       ASSERT_TRUE(PressKey(m, port, on, NullObserver()));
@@ -189,7 +188,7 @@ TEST(PanelKeys, EndingAModeEnablesZeroOnlyWhileMonitoring) {
 
 TEST(PanelKeys, UnholdWhileRelativeLeavesRecZeroAndUnitsDisabled) {
   AppModel m;
-  m.run.monitoring = true;
+  m.run.phase = RunPhase::Monitoring;
   ApplyPlainRow(m);
   ApplyHoldRelativeRow(m, 0x02);
   EXPECT_EQ(KeyStates(m.panel), "EhdhEddhE");
@@ -207,7 +206,7 @@ TEST(PanelKeys, UnholdWhileRelativeLeavesRecZeroAndUnitsDisabled) {
 
 TEST(PanelKeys, APortFailureStillSwitchesThePanel) {
   AppModel m;
-  m.run.monitoring = true;
+  m.run.phase = RunPhase::Monitoring;
   ApplyPlainRow(m);
   RecordingPort port;
   port.opened = true;

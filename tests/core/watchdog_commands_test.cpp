@@ -5,6 +5,7 @@
 #include "live_fixtures.h"
 #include "panel/panel_rows.h"
 #include "recording_port.h"
+#include "session_script.h"
 
 namespace pv {
 namespace {
@@ -20,74 +21,60 @@ Log ReopenLog(int port) {
       kConnect};
 }
 
+// The meter answers, in HOLD, a run takes samples, then the meter falls silent.
 TEST(Watchdog, ASilentMeterIsDeclaredLostAndThePortReopened) {
-  AppModel m;
-  m.flags.initialise(1);
-  m.run.monitoring = true;
-  m.flags.running = true;
-  m.flags.stopped = false;
-  m.run.canStop = true;
-  m.panel.reading = "+1.000";
-  m.panel.holdWord = "HOLD";
-  m.flags.portMenuEnabled.fill(false);
-  RecordingPort port;
-  port.opened = true;
-  RecordingObserver seen;
-  EXPECT_TRUE(WatchdogTick(m, port, seen));
-  EXPECT_EQ(port.log, ReopenLog(1));
-  EXPECT_EQ(m.panel.reading, "  - - - - ");
-  EXPECT_EQ(m.panel.unit, " ");
-  EXPECT_TRUE(m.panel.holdWord.empty() && m.panel.difWord.empty() && m.panel.recWord.empty());
-  for (const auto& k : m.panel.keys) EXPECT_FALSE(k.enabled);
-  for (bool e : m.flags.portMenuEnabled) EXPECT_TRUE(e);
-  EXPECT_FALSE(m.run.monitoring || m.flags.running || m.run.canStop);
-  EXPECT_TRUE(m.flags.stopped);
-  EXPECT_EQ(seen.fields.front(), PanelField::Reading);
-  EXPECT_EQ(seen.panel, 1);
+  SessionScript s;
+  s.send(ReadingBytes(kPsi, 0, kHold, "1.000"));
+  s.session.run(s.user);
+  s.send(ReadingBytes(kPsi, 0, kHold, "1.000"));
+  EXPECT_FALSE(s.session.watchdogTick().lost);  // a frame since the last tick
+  s.port.log.clear();
+  s.seen = RecordingObserver{};
+  EXPECT_TRUE(s.session.watchdogTick().lost);
+  EXPECT_EQ(s.port.log, ReopenLog(1));
+  const PanelState& panel = s.model.panel;
+  EXPECT_EQ(panel.reading, "  - - - - ");
+  EXPECT_EQ(panel.unit, " ");
+  EXPECT_TRUE(panel.holdWord.empty() && panel.difWord.empty() && panel.recWord.empty());
+  for (const auto& k : panel.keys) EXPECT_FALSE(k.enabled);
+  for (bool e : s.model.flags.portMenuEnabled) EXPECT_TRUE(e);
+  EXPECT_EQ(s.model.run.phase, RunPhase::Idle);
+  EXPECT_EQ(s.seen.fields.front(), PanelField::Reading);
+  EXPECT_EQ(s.seen.panel, 1);
 }
 
+// A lost link ends a going run as Stop would, and says so once; a Run still waiting for
+// its first reading ends too, so the meter's return starts no run nobody records.
 TEST(Watchdog, ALostLinkEndsAGoingRunAsStopWouldAndSaysSo) {
   struct Case {
     const char* state;
-    bool running, runRequested;
+    int readingsAfterRun;  // -1: no Run
     bool told;
   };
   const Case cases[] = {
-      {"running", true, false, true},
-      {"waiting for its first reading", true, true, true},
-      {"no run", false, false, false},
+      {"running", 12, true},
+      {"waiting for its first reading", 0, true},
+      {"no run", -1, false},
   };
   for (const auto& c : cases) {
-    AppModel m;
-    m.flags.initialise(1);
-    m.store.sampleCount = 11;
-    m.flags.running = c.running;
-    m.flags.runRequested = c.runRequested;
-    m.statsBar.exportEnabled = false;  // as Run leaves it
-    RecordingPort port;
-    RecordingObserver seen;
-    EXPECT_TRUE(WatchdogTick(m, port, seen));
-    EXPECT_EQ(seen.runEnds, c.told ? std::vector<RunEnd>{RunEnd::LinkLost} : std::vector<RunEnd>{}) << c.state;
-    EXPECT_EQ(m.statsBar.exportEnabled, c.told) << c.state;
-    EXPECT_EQ(m.store.sampleCount, 11) << c.state;
-    // Later silent ticks end nothing more.
-    EXPECT_TRUE(WatchdogTick(m, port, seen));
-    EXPECT_EQ(seen.runEnds.size(), c.told ? 1u : 0u) << c.state;
+    SessionScript s;
+    // The run on show: eleven samples.
+    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    s.session.run(s.user);
+    s.streamTo(s.now + 11000, "1.000");
+    s.session.stop();
+    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    if (c.readingsAfterRun >= 0) s.session.run(s.user);
+    for (int k = 0; k < c.readingsAfterRun; ++k) s.streamTo(s.now + 1000, "2.000");
+    const int held = s.samples();
+    for (int tick = 0; tick < 3; ++tick) s.session.watchdogTick();  // the second finds silence
+    EXPECT_EQ(s.seen.runEnds, c.told ? std::vector<RunEnd>{RunEnd::LinkLost} : std::vector<RunEnd>{}) << c.state;
+    s.send(ReadingBytes(kPsi, 0, 0, "3.000"));  // the meter is back
+    s.passTo(s.now + 5000);
+    EXPECT_EQ(s.samples(), held) << c.state;
+    EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring) << c.state;
+    EXPECT_EQ(std::string(s.model.store.texts[0].data() + 1, 5), c.readingsAfterRun > 0 ? "2.000" : "1.000");
   }
-}
-
-TEST(Watchdog, ALostLinkCancelsARunStillWaitingForItsFirstReading) {
-  AppModel m;
-  m.flags.initialise(1);
-  m.store.sampleCount = 40;  // the previous run, still on show
-  m.flags.runRequested = m.flags.running = true;
-  RecordingPort port;
-  EXPECT_TRUE(WatchdogTick(m, port, NullObserver()));
-  EXPECT_FALSE(m.flags.runRequested);
-  // The meter's return leaves the previous run alone: no run was started.
-  Feed(m, ReadingBytes(kPsi, 0, 0, "1.000"));
-  EXPECT_EQ(m.store.sampleCount, 40);
-  EXPECT_TRUE(m.run.monitoring);
 }
 
 TEST(Watchdog, OnlyATickWithoutFramesDeclaresTheLinkLost) {

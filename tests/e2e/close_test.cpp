@@ -12,6 +12,8 @@
 #include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
+
+#include "driver/session_driver.h"
 #include <memory>
 
 #include "app_model.h"
@@ -65,7 +67,7 @@ struct LiveProgram {
   bool exportEnabled() { return window()->view()->statisticsBar()->exportButton()->isEnabled(); }
   // Starts a run at one sample a second and waits for its first samples.
   bool runFor(int samples) {
-    if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
+    if (!WaitFor([&] { return model().run.phase == RunPhase::Monitoring; }, 10000)) return false;
     window()->runCommand(ui::WindowCommand::Run);
     return WaitFor([&] { return model().store.sampleCount >= samples; }, 30000);
   }
@@ -129,7 +131,7 @@ TEST(Closing, ACancelledCloseKeepsTheProgramTheRunAndTheLink) {
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_TRUE(p.window()->isVisible());
     EXPECT_GE(p.model().store.sampleCount, held);
-    EXPECT_TRUE(p.model().flags.running);
+    EXPECT_TRUE(RunGoing(p.model().run.phase));
     // Nothing was said to the meter and the port number was not written (a file
     // dialog that was shown may have kept its folder in the configuration).
     EXPECT_EQ(p.received(), std::vector<std::uint8_t>{});
@@ -170,8 +172,8 @@ TEST(Closing, TheGoodbyeIsTheLastThingTheMeterHearsHoweverLongTheQuestionWaits) 
   ASSERT_TRUE(WaitFor([&] { return !p.window()->isVisible(); }, 60000));
   ASSERT_TRUE(WaitFor([&] { return p.received().size() >= 9; }, 5000));
   EXPECT_EQ(p.received(), Goodbye());
-  EXPECT_FALSE(p.window()->view()->linkWatchdogArmed());
-  EXPECT_EQ(p.window()->view()->sampleTimerPeriod(), -1);
+  EXPECT_EQ(p.window()->driver().watchdogDueIn(), -1);
+  EXPECT_EQ(p.window()->driver().sampleTimerDueIn(), -1);
 }
 
 TEST(RunEnd, AMeterThatStopsAnsweringEndsTheRunAndTheStatusBarSaysSo) {
@@ -179,7 +181,7 @@ TEST(RunEnd, AMeterThatStopsAnsweringEndsTheRunAndTheStatusBarSaysSo) {
   ASSERT_TRUE(p.runFor(2));
   EXPECT_FALSE(p.exportEnabled());
   p.meter.model().setAwake(false);  // silent until the watchdog's CONNECT wakes it
-  ASSERT_TRUE(WaitFor([&] { return !p.model().flags.running; }, kWatchdogWaitMs));
+  ASSERT_TRUE(WaitFor([&] { return !RunGoing(p.model().run.phase); }, kWatchdogWaitMs));
   const QString told = p.status();
   EXPECT_TRUE(QRegularExpression(QStringLiteral("^Run ended: the meter stopped answering at \\d\\d:\\d\\d:\\d\\d; %1 samples held$")
                                      .arg(p.model().store.sampleCount))
@@ -191,7 +193,7 @@ TEST(RunEnd, AMeterThatStopsAnsweringEndsTheRunAndTheStatusBarSaysSo) {
   // The meter answers again; the status keeps saying why the run ended.
   int readings = 0;
   QObject::connect(&p.app->port(), &QtSerialPort::dataReceived, [&readings] { ++readings; });
-  ASSERT_TRUE(WaitFor([&] { return p.model().run.monitoring && readings >= 3; }, kWatchdogWaitMs));
+  ASSERT_TRUE(WaitFor([&] { return p.model().run.phase == RunPhase::Monitoring && readings >= 3; }, kWatchdogWaitMs));
   EXPECT_EQ(p.status().toStdString(), told.toStdString());
   // Until the next command: Run, its save question answered No and its sample rate
   // left unconfirmed.
@@ -213,7 +215,7 @@ TEST(RunEnd, AFullStoreEndsTheRunAndTheStatusBarSaysSo) {
   std::fill(s.fullScaleAt.begin() + 1, s.fullScaleAt.begin() + kMaxSamples, s.fullScaleAt[0]);
   std::fill(s.toPsiAt.begin() + 1, s.toPsiAt.begin() + kMaxSamples, s.toPsiAt[0]);
   s.sampleCount = kMaxSamples - 1;
-  ASSERT_TRUE(WaitFor([&] { return !p.model().flags.running; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return !RunGoing(p.model().run.phase); }, 10000));
   EXPECT_EQ(s.sampleCount, kMaxSamples);
   EXPECT_EQ(p.status().toStdString(), "Run ended: the store is full (17278 samples)");
   EXPECT_TRUE(p.exportEnabled());

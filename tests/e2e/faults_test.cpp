@@ -96,11 +96,11 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
     SCOPED_TRACE(cycle);
     w.window->runCommand(ui::WindowCommand::Run);
     // The run starts with the next reading; the previous run's samples count only until then.
-    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 2; },
+    ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Running && w.model.store.sampleCount >= 2; },
                         kWatchdogWaitMs));
 
     w.meter.unplug();
-    ASSERT_TRUE(WaitFor([&] { return !w.model.flags.running; }, kWatchdogWaitMs));
+    ASSERT_TRUE(WaitFor([&] { return !RunGoing(w.model.run.phase); }, kWatchdogWaitMs));
     EXPECT_EQ(w.model.panel.reading, kLinkLostReading);
 
     // The samples committed before the cable went stay, and can be saved.
@@ -123,7 +123,7 @@ TEST(Faults, BrokenFramesAtTheLineLimitLeaveTheRunAndTheLinkWhole) {
   FaultWindow w(PtyMeter::kMaxFramesPerSecond);
   ASSERT_TRUE(WaitFor([&] { return w.linked(); }, kWatchdogWaitMs));
   w.window->runCommand(ui::WindowCommand::Run);
-  ASSERT_TRUE(WaitFor([&] { return !w.model.flags.runRequested && w.model.store.sampleCount >= 1; },
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Running && w.model.store.sampleCount >= 1; },
                       kWatchdogWaitMs));
   const std::vector<float> before = Samples(w.model);
 

@@ -95,7 +95,7 @@ TEST(FindMeter, TheChosenMeterBecomesTheCurrentPortUnderItsStableName) {
   EXPECT_EQ(ReadPortPaths(ini)[w.model.flags.portNumber], stable);
   // The probe said goodbye; the window then greets the meter and hears it.
   EXPECT_EQ(meter.model().commandCount(Command::Exit), 3);
-  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 20000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 20000));
   EXPECT_EQ(w.port->devicePath(), stable);
 }
 
@@ -113,7 +113,7 @@ TEST(FindMeter, ARunOnTheProgramsOwnMeterGoesOnWithoutAGoodbye) {
   FindMeterWindow w([&](int) { return meter.slavePath(); }, {"/nonexistent", {}});
   w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
   w.window->show();
-  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 10000));
   w.window->runCommand(ui::WindowCommand::Run);
   ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 1; }, 20000));
   ASSERT_TRUE(w.findMeter());
@@ -121,7 +121,7 @@ TEST(FindMeter, ARunOnTheProgramsOwnMeterGoesOnWithoutAGoodbye) {
   const int samples = w.model.store.sampleCount;
   EXPECT_TRUE(WaitFor([&] { return w.model.store.sampleCount > samples + 1; }, 20000)) << "the run goes on";
   EXPECT_EQ(meter.model().commandCount(Command::Exit), 0);
-  EXPECT_TRUE(w.model.flags.running);
+  EXPECT_TRUE(RunGoing(w.model.run.phase));
 }
 
 TEST(FindMeter, TheSimulatedMeterOfDemoIsNeverKeptInTheFile) {
@@ -133,8 +133,8 @@ TEST(FindMeter, TheSimulatedMeterOfDemoIsNeverKeptInTheFile) {
   w.window->show();
   for (bool answering : {true, false}) {
     SCOPED_TRACE(answering ? "the meter answering" : "the meter silent");
-    if (answering) ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
-    else w.model.run.monitoring = false;
+    if (answering) ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 10000));
+    else w.model.run.phase = RunPhase::Idle;
     ASSERT_TRUE(w.findMeter());
     EXPECT_GE(Offered(w.offered, meter.slavePath()), 0);
     EXPECT_TRUE(ReadPortPaths(w.ini).empty());

@@ -118,7 +118,7 @@ struct LiveApp {
     return true;
   };
   // Unset: the question box itself.
-  std::function<ui::SaveAnswer(const QString&)> saveAnswer;
+  std::function<SaveAnswer(const QString&)> saveAnswer;
 
   explicit LiveApp(const QString& stateFolder, std::string device = {}) {
     if (device.empty()) {
@@ -143,11 +143,11 @@ struct LiveApp {
   // Run once the meter answers; true once the new run (its first reading cleared the
   // request) holds this many samples.
   bool runFor(int samples) {
-    if (!WaitFor([&] { return model().run.monitoring; }, 10000)) return false;
+    if (!WaitFor([&] { return model().run.phase == RunPhase::Monitoring; }, 10000)) return false;
     window()->runCommand(ui::WindowCommand::Run);
     return WaitFor([&] {
       const AppModel& m = model();
-      return m.flags.running && !m.flags.runRequested && m.store.sampleCount >= samples;
+      return m.run.phase == RunPhase::Running && m.store.sampleCount >= samples;
     }, 30000);
   }
 };
@@ -198,11 +198,11 @@ TEST(Journal, AWindowKilledMidRunOffersItsRunAtTheNextStart) {
   // As after Stop: the statistics bar, Save, Export.
   const AppModel& model = live.model();
   EXPECT_EQ(model.store.sampleCount, n);
-  EXPECT_TRUE(model.flags.stopped);
+  EXPECT_FALSE(RunGoing(model.run.phase));
   EXPECT_EQ(model.statsBar.sampleCount, std::to_string(n));
   EXPECT_FALSE(model.statsBar.startTime.empty());
   EXPECT_EQ(model.statsBar.interval, "1");
-  EXPECT_TRUE(model.statsBar.exportEnabled);
+  EXPECT_TRUE(RunOnShow(model.run.phase, model.store.sampleCount));
   EXPECT_TRUE(live.window()->action(ui::WindowCommand::SaveRun)->isEnabled());
   EXPECT_TRUE(live.window()->action(ui::WindowCommand::Print)->isEnabled());
   live.window()->runCommand(ui::WindowCommand::SaveRun);
@@ -216,7 +216,7 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   const QString folder = dir.path() + QStringLiteral("/state/pneuvista");
   LiveApp live(folder);
   ui::MainWindow* window = live.window();
-  live.saveAnswer = [](const QString&) { return ui::SaveAnswer::DontSave; };
+  live.saveAnswer = [](const QString&) { return SaveAnswer::DontSave; };
   auto journals = [&] { return QDir(folder).entryList({QStringLiteral("*.pvjournal")}, QDir::Files); };
   ASSERT_TRUE(live.runFor(2));
   window->runCommand(ui::WindowCommand::Stop);
@@ -236,7 +236,7 @@ TEST(Journal, TheWindowKeepsAJournalUntilItsRunIsSavedOrGivenUp) {
   auto rate = live.sampleRate;
   int asked = 0;
   live.sampleRate = [&](int, int*) { return ++asked, false; };
-  ASSERT_TRUE(WaitFor([&] { return live.model().run.monitoring; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return live.model().run.phase == RunPhase::Monitoring; }, 10000));
   window->runCommand(ui::WindowCommand::Run);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(journals(), first);
@@ -368,7 +368,7 @@ TEST(Journal, TheWindowsStatusBarSaysOnceThatARunIsNotJournaled) {
   ASSERT_TRUE(live.runFor(2));
   const QString told = live.window()->messagePane()->text();
   EXPECT_TRUE(told.startsWith(QStringLiteral("The run is not journaled: /proc/pneuvista-state"))) << told.toStdString();
-  EXPECT_TRUE(live.model().flags.running);
+  EXPECT_TRUE(RunGoing(live.model().run.phase));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(LiveMonitoring, PanelFollowsTheMeterAndItsKeysReachIt) {
 
 TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   LiveWindow w;
-  ASSERT_TRUE(WaitFor([&] { return w.model.run.monitoring; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 10000));
   int sent = 0, received = 0;
   QObject::connect(&w.meter, &PtyMeter::frameSent, [&sent] { ++sent; });
   QObject::connect(w.port.get(), &QtSerialPort::dataReceived, [&received] { ++received; });
@@ -54,13 +54,13 @@ TEST(LiveMonitoring, RunCommitsOneSamplePerSecond) {
   sinceRun.start();
   w.window->runCommand(ui::WindowCommand::Run);
   ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 3; }, 30000))
-      << "samples " << w.model.store.sampleCount << ", running " << w.model.flags.running << ", frames sent "
+      << "samples " << w.model.store.sampleCount << ", running " << RunGoing(w.model.run.phase) << ", frames sent "
       << sent << ", received " << received << ", meter awake " << w.meter.model().awake() << ", port open "
       << w.port->isOpen() << ", commands " << w.meter.model().commandLog().size();
   // Four readings a second, but no more than one sample a second, however late the
   // test looks (half a second spare for the timer's rounding).
   EXPECT_LE(w.model.store.sampleCount, (sinceRun.elapsed() + 500) / 1000);
-  EXPECT_TRUE(w.model.run.canStop);
+  EXPECT_TRUE(CanStop(w.model.run.phase));
   w.window->runCommand(ui::WindowCommand::Stop);
   const int n = w.model.store.sampleCount;
   RunEventsFor(1500);

@@ -32,7 +32,7 @@ struct LiveWindow {
     auto path = [this](int) { return link; };
     port = std::make_unique<QtSerialPort>(path);
     ui::WindowServices services;
-    services.prompts.askToSave = [](const QString&) { return ui::SaveAnswer::DontSave; };
+    services.prompts.askToSave = [](const QString&) { return SaveAnswer::DontSave; };
     services.prompts.askSampleRate = [](int, int* v) {
       *v = 1;
       return true;

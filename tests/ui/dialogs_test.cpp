@@ -54,7 +54,7 @@ TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
     AppModel model;
     pv::test::RecordingPort port;
     MainWindow window(model, port, SettingsFile(dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString()), PortsAt([](int n) { return "/dev/ttyUSB" + std::to_string(n - 1); }));
-    model.run.monitoring = true;
+    model.run.phase = RunPhase::Monitoring;
     window.updateCommandStates();
     QString offered;
     DialogScript script({c.sampleRate

@@ -14,6 +14,7 @@
 #include "../core/live_fixtures.h"
 #include "../core/recording_port.h"
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "platform/qt_serial_port.h"
 #include "ui/chart/chart_view.h"
 #include "ui/panel/front_panel.h"
@@ -47,7 +48,7 @@ struct Shell {
   // The meter's block arrives and the port announces it.
   void receive(std::vector<std::uint8_t> block) {
     port.incoming.push_back(std::move(block));
-    window->onReceive();
+    window->driver().receive();
   }
   std::string status() const { return window->messagePane()->text().toStdString(); }
   bool portMenuEnabled() const { return window->action(WindowCommand::Com1)->isEnabled(); }
@@ -89,7 +90,7 @@ TEST(LinkWindow, PortErrorsOfTheKeysAndTheWatchdogReachTheStatusBar) {
   };
   const Case cases[] = {
       {"a panel key's send", [](Shell& s) { s.window->view()->panel()->keyButton(Key::Light)->click(); }},
-      {"the watchdog's reopen", [](Shell& s) { s.window->view()->watchdogTick(); }},
+      {"the watchdog's reopen", [](Shell& s) { s.window->driver().watchdogTick(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -98,7 +99,7 @@ TEST(LinkWindow, PortErrorsOfTheKeysAndTheWatchdogReachTheStatusBar) {
     // that found it alive: the next tick finds it silent.
     s.receive(ReadingBytes(test::kPsi, 0, 0, "1.000"));
     s.receive(ReadingBytes(test::kPsi, 0, 0, "1.000"));
-    s.window->view()->watchdogTick();
+    s.window->driver().watchdogTick();
     ASSERT_TRUE(s.window->view()->panel()->keyButton(Key::Light)->isEnabled());
     ASSERT_EQ(s.status(), "Ready");
     s.port.failAt = static_cast<int>(s.port.log.size());
@@ -130,8 +131,8 @@ TEST(LinkWindow, AnErrorFrameFirstDisablesThePortMenuAtOnce) {
     Shell s;
     if (c.linkLostFirst) {
       s.receive(ReadingBytes(test::kPsi, 0, 0, "1.000"));
-      s.window->view()->watchdogTick();
-      s.window->view()->watchdogTick();  // nothing since the last tick: lost
+      s.window->driver().watchdogTick();
+      s.window->driver().watchdogTick();  // nothing since the last tick: lost
     }
     ASSERT_TRUE(s.portMenuEnabled());
     s.receive(ErrorBytes(0x10));

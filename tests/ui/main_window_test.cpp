@@ -19,6 +19,7 @@
 
 #include "../core/recording_port.h"
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "platform/config_file.h"
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
@@ -85,37 +86,6 @@ std::string ReadFile(const std::string& path) {
   return f.readAll().toStdString();
 }
 
-TEST(MainWindow, CommandsFollowTheAcquisitionState) {
-  struct Case {
-    const char* state;
-    bool monitoring, running, canStop;
-    int samples;
-    bool run, stop, save;
-  };
-  const Case cases[] = {
-      {"no meter", false, false, false, 0, false, false, false},
-      {"idle", true, false, false, 0, true, false, false},
-      {"requested", false, true, true, 0, false, true, false},
-      {"running", false, true, true, 5, false, true, true},
-      {"stopped with a run", true, false, false, 5, true, false, true},
-  };
-  for (const auto& c : cases) {
-    Shell s;
-    s.model.run.monitoring = c.monitoring;
-    s.model.flags.running = c.running;
-    s.model.run.canStop = c.canStop;
-    s.model.store.sampleCount = c.samples;
-    s.window->updateCommandStates();
-    EXPECT_EQ(s.enabled(WindowCommand::Run), c.run) << c.state;
-    EXPECT_EQ(s.enabled(WindowCommand::PowerOff), c.run) << c.state;
-    EXPECT_EQ(s.enabled(WindowCommand::Stop), c.stop) << c.state;
-    EXPECT_EQ(s.enabled(WindowCommand::SaveRun), c.save) << c.state;
-    EXPECT_EQ(s.enabled(WindowCommand::Print), c.save) << c.state;
-    EXPECT_TRUE(s.enabled(WindowCommand::Exit));
-    EXPECT_TRUE(s.enabled(WindowCommand::About));
-  }
-}
-
 TEST(MainWindow, ConfigurationGivesThePortAndItsRadioMark) {
   struct Case {
     const char* text;  // nullptr: no file
@@ -152,25 +122,6 @@ TEST(MainWindow, ClosingWritesThePortBackKeepingOtherLines) {
   Shell fresh;
   fresh.window->closeSequence();
   EXPECT_EQ(ReadFile(fresh.config), "[COMInfo]\r\nCOM num=1\r\n");
-}
-
-TEST(MainWindow, CloseSequenceSendsExitThenDisconnectAndAsksOnlyWithTwoSamples) {
-  for (int samples : {0, 1, 2}) {
-    Shell s;
-    s.model.store.sampleCount = samples;
-    s.answerYes = true;
-    s.port.log.clear();
-    s.window->closeSequence();
-    std::vector<std::string> expected(3, "12");
-    expected.insert(expected.end(), 6, "02");
-    EXPECT_EQ(s.port.writes(), expected);
-    EXPECT_EQ(s.port.log[0], "readlen 0");  // the port was open already
-    EXPECT_EQ(s.questions.size(), samples >= 2 ? 1u : 0u) << samples;
-    if (samples >= 2) {
-      EXPECT_EQ(s.questions[0], QStringLiteral("Do you want to save? "));
-    }
-    EXPECT_EQ(s.saves, samples >= 2 ? 1 : 0);
-  }
 }
 
 // Answers to a save question box that leave it unanswered: Escape, or its close button.
@@ -228,7 +179,7 @@ TEST(MainWindow, TheCloseQuestionEndsTheProgramOnlyOnNoOrASuccessfulSave) {
     // the goodbye is the last thing sent and no timer runs after it.
     EXPECT_EQ(s.port.writes(), c.closes ? goodbye : std::vector<std::string>{});
     EXPECT_EQ(QFile::exists(QString::fromStdString(s.config)), c.closes);
-    EXPECT_EQ(s.window->view()->linkWatchdogArmed(), !c.closes);
+    EXPECT_EQ(s.window->driver().watchdogDueIn() >= 0, !c.closes);
   }
 }
 
@@ -257,96 +208,26 @@ TEST(MainWindow, PowerOffShowsAPowerSymbol) {
   EXPECT_EQ(red, 0);
 }
 
+// Cancelled at the sample-rate dialog, Run still sends RUN and starts nothing; a run on
+// show stays exportable.
 TEST(MainWindow, RunThenCancelStillSendsRunAndStartsNothing) {
-  Shell s;
-  s.model.run.monitoring = true;
-  s.model.statsBar.exportEnabled = true;
-  s.window->updateCommandStates();
-  s.script.askSampleRate = [](int preset, int*) {
-    EXPECT_EQ(preset, 1);
-    return false;
-  };
-  s.port.log.clear();
-  s.window->runCommand(WindowCommand::Run);
-  EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
-  EXPECT_FALSE(s.window->view()->statisticsBar()->exportButton()->isEnabled());
-  EXPECT_FALSE(s.model.flags.runRequested);
-  EXPECT_FALSE(s.enabled(WindowCommand::Stop));
-  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), -1);  // no interval chosen yet: stopped
-  EXPECT_TRUE(s.questions.empty());
-}
-
-TEST(MainWindow, RunConfirmedAfterARunAsksToSaveFirst) {
-  Shell s;
-  s.model.run.monitoring = true;
-  s.model.flags.graphHasData = true;
-  s.answerYes = true;
-  s.window->updateCommandStates();
-  s.script.askSampleRate = [](int, int* value) {
-    *value = 0;  // below 1 counts as 1
-    return true;
-  };
-  s.window->runCommand(WindowCommand::Run);
-  ASSERT_EQ(s.questions.size(), 1u);
-  EXPECT_EQ(s.questions[0].toStdString(), kRunSaveQuestion);
-  EXPECT_EQ(s.saves, 1);
-  EXPECT_EQ(s.model.run.intervalMs, 1000);
-  // Run itself arms the sample timer with the new period; no paint is needed for it.
-  EXPECT_EQ(s.window->view()->sampleTimerPeriod(), 1000);
-  EXPECT_TRUE(s.model.flags.runRequested);
-  EXPECT_TRUE(s.enabled(WindowCommand::Stop));
-  EXPECT_FALSE(s.enabled(WindowCommand::Run));
-}
-
-TEST(MainWindow, RunGoesNoFurtherWhenItsSaveQuestionIsCancelledOrTheSaveNotWritten) {
-  // Escape or the box's close button on the save question, or a Save dialog cancelled
-  // (or a full disk): the run on show stays as it was and nothing is sent.
-  using testsupport::ModalAnswers;
-  struct Case {
-    const char* answer;
-    ModalAnswers::Step step;  // on the real question box; none: the stub answers Yes
-    int saves;
-  };
-  const Case cases[] = {
-      {"Escape", PressEscape, 0},
-      {"the box closed", CloseBox, 0},
-      {"Yes, Save cancelled or failed", nullptr, 1},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
+  for (const int samples : {0, 5}) {
     Shell s;
-    s.model.run.monitoring = true;
-    s.model.flags.graphHasData = true;
-    s.model.store.sampleCount = 5;
-    s.answerYes = true;
-    s.saveSucceeds = false;
-    ModalAnswers answers;
-    QString text;
-    if (c.step) {
-      s.script.askToSave = s.realPrompts.askToSave;
-      s.window->show();
-      answers.then([&](QWidget* w) {
-        QMessageBox* box = testsupport::AsMessageBox(w);
-        if (!box) return false;
-        text = box->text();
-        return c.step(box);
-      });
-    }
+    s.model.run.phase = RunPhase::Monitoring;
+    s.model.store.sampleCount = samples;
     s.window->updateCommandStates();
-    bool rateAsked = false;
-    s.script.askSampleRate = [&](int, int*) { return rateAsked = true; };
+    s.script.askSampleRate = [](int preset, int*) {
+      EXPECT_EQ(preset, 1);
+      return false;
+    };
     s.port.log.clear();
     s.window->runCommand(WindowCommand::Run);
-    EXPECT_EQ(answers.pending(), 0);
-    if (c.step) {
-      EXPECT_EQ(text.toStdString(), kRunSaveQuestion);
-    }
-    EXPECT_EQ(s.saves, c.saves);
-    EXPECT_FALSE(rateAsked);
-    EXPECT_TRUE(s.port.writes().empty());
-    EXPECT_FALSE(s.model.flags.runRequested);
-    EXPECT_TRUE(s.model.flags.graphHasData);
-    EXPECT_EQ(s.model.store.sampleCount, 5);
+    EXPECT_EQ(s.port.writes(), std::vector<std::string>(3, "11"));
+    EXPECT_EQ(s.window->view()->statisticsBar()->exportButton()->isEnabled(), samples > 0);
+    EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring);
+    EXPECT_FALSE(s.enabled(WindowCommand::Stop));
+    EXPECT_EQ(s.window->driver().sampleTimerDueIn(), -1);
+    EXPECT_EQ(s.questions.size(), samples > 0 ? 1u : 0u);
   }
 }
 
@@ -455,7 +336,7 @@ TEST(MainWindow, ACloseWhileADialogIsOpenAnswersItCancelBeforeAskingItsOwnQuesti
     SCOPED_TRACE(c.dialog);
     Shell s;
     s.model.store.sampleCount = 2;
-    s.model.run.monitoring = true;
+    s.model.run.phase = RunPhase::Monitoring;
     s.window->updateCommandStates();
     s.window->show();
     int result = -1;

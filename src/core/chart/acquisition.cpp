@@ -57,7 +57,7 @@ void DescribeRunClock(AppModel& model) {
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer) {
   SampleStore& store = model.store;
   RunState& run = model.run;
-  if (!run.newSample || !model.flags.running) return false;
+  if (!run.newSample || run.phase != RunPhase::Running) return false;
   // The run stops at kMaxSamples; a tick that comes before the stop takes effect must
   // not open a slot beyond the store.
   if (store.sampleCount >= kMaxSamples) return false;
@@ -68,15 +68,13 @@ bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer)
   observer.statisticsChanged();
   observer.panelChanged();
   observer.commandsChanged();
-  observer.sampleCommitted();
   return true;
 }
 
-void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
-  model.flags.runRequested = false;
-  model.flags.stopped = false;
+void StartRun(AppModel& model, std::time_t start, ModelObserver& observer) {
+  model.run.phase = RunPhase::Running;
   model.store.sampleCount = 0;
-  model.run.startTime = now;
+  model.run.startTime = start;
   model.statsBar.startTime.clear();
   model.statsBar.sampleCount.clear();
   model.run.endText.clear();
@@ -85,29 +83,27 @@ void StartRun(AppModel& model, std::time_t now, ModelObserver& observer) {
   observer.statisticsChanged();
   observer.chartAndCommandsChanged();
   observer.commandsChanged();
-  observer.runStarted();
 }
 
 namespace {
 
-// What Stop and a full store share: the run ends, its samples stay.
-void EndRun(AppModel& model) {
-  ProgramFlags& flags = model.flags;
-  flags.stopped = true;
-  flags.running = false;
+// What Stop, a full store and a restored run share: a going run ends, its samples
+// stay; Run waits for the next reading.
+void EndRun(ProgramFlags& flags, RunState& run) {
   flags.recording = false;
   flags.hold = false;
-  model.run.canStop = false;
+  if (RunGoing(run.phase)) run.phase = RunPhase::Idle;
 }
 
 }  // namespace
 
-bool StopIfStoreFull(AppModel& model, ModelObserver& observer) {
-  if (model.store.sampleCount < kMaxSamples) return false;
-  const bool wasRunning = model.flags.running;
-  EndRun(model);
+bool StopIfStoreFull(const SampleStore& store, ProgramFlags& flags, RunState& run, ModelObserver& observer) {
+  if (store.sampleCount < kMaxSamples) return false;
+  // A Run waiting for its first reading goes on: that reading empties the store.
+  if (run.phase == RunPhase::Requested) return true;
+  const bool wasRunning = run.phase == RunPhase::Running;
+  EndRun(flags, run);
   if (wasRunning) {
-    model.statsBar.exportEnabled = true;
     observer.statisticsChanged();
     observer.runEndedByItself(RunEnd::StoreFull);
   }
@@ -121,48 +117,36 @@ std::string RunEndedText(RunEnd cause, std::time_t at, int samples) {
          Format(samples == 1 ? "%d sample held" : "%d samples held", samples);
 }
 
-int RunDialogPreset(const AppModel& model) {
-  const int seconds = model.run.intervalMs / 1000;
+int RunDialogPreset(const RunState& run) {
+  const int seconds = run.intervalMs / 1000;
   return seconds >= 1 ? seconds : 1;
 }
 
-void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer) {
+void ConfirmRun(RunState& run, StatisticsBarTexts& statsBar, int enteredSeconds, ModelObserver& observer) {
   const int seconds = std::clamp(enteredSeconds, 1, kMaxIntervalSeconds);
-  RunState& run = model.run;
   run.intervalMs = seconds * 1000;
-  model.statsBar.interval = Format("%d", seconds);
-  if (run.monitoring) {
-    run.monitoring = false;
-    run.canStop = true;
-  }
+  statsBar.interval = Format("%d", seconds);
+  run.phase = RunPhase::Requested;
   observer.chartAndCommandsChanged();
-  model.flags.runRequested = true;
-  model.flags.running = true;
-  model.flags.graphHasData = true;
   observer.statisticsChanged();
   observer.commandsChanged();
 }
 
-std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& observer) {
+std::string SendRun(SerialPort& port, ModelObserver& observer) {
   std::string error = Guarded([&] { SendCommand(port, Command::Run, SendPrep::OpenOnly); });
-  model.statsBar.exportEnabled = false;
-  observer.armSampleTimer(model.run.intervalMs);
   observer.statisticsChanged();
   return error;
 }
 
-void Stop(AppModel& model, ModelObserver& observer) {
-  EndRun(model);
-  model.statsBar.exportEnabled = true;
+void Stop(ProgramFlags& flags, RunState& run, ModelObserver& observer) {
+  EndRun(flags, run);
   observer.statisticsChanged();
   observer.commandsChanged();
 }
 
 void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& store, int samples,
                 ModelObserver& observer) {
-  EndRun(model);
-  model.flags.runRequested = false;
-  model.flags.graphHasData = true;
+  EndRun(model.flags, model.run);
   model.store = std::move(store);
   model.store.sampleCount = std::clamp(samples, 0, kMaxSamples);
   RunState& run = model.run;
@@ -170,7 +154,6 @@ void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& stor
   run.intervalMs = std::clamp(header.intervalMs, 1000, kMaxIntervalSeconds * 1000);
   run.newSample = false;
   model.statsBar.interval = Format("%d", run.intervalSeconds());
-  model.statsBar.exportEnabled = true;
   ResetChartForRun(model);
   DescribeRunClock(model);
   observer.cursorBarChanged();

@@ -11,39 +11,38 @@
 
 namespace pv {
 
-// Tick of the sample timer: commits the open slot when a new reading arrived and a run
-// is going. rubberBandActive: a rubber-band drag is in progress on the chart, which
+// Tick of the sample timer: commits the open slot when a new reading arrived and the
+// run is running. rubberBandActive: a rubber-band drag is in progress on the chart, which
 // must not be repainted under it. Returns whether a sample was committed.
 bool CommitTick(AppModel& model, bool rubberBandActive, ModelObserver& observer);
 
-// The first reading after a confirmed Run: the store restarts at sample 0 at now,
-// the texts that described the previous run are emptied and the chart returns to the
-// live display with the cursors hidden.
-void StartRun(AppModel& model, std::time_t now, ModelObserver& observer);
+// The first reading after a confirmed Run: the store restarts empty with its sample 0
+// due at start, the texts that described the previous run are emptied and the chart
+// returns to the live display with the cursors hidden.
+void StartRun(AppModel& model, std::time_t start, ModelObserver& observer);
 
-// A store holding kMaxSamples ends the run by itself; Stop becomes unavailable.
-// Returns whether the store is full. A run that was going when it filled is
-// reported to the observer and Export Excel becomes available, as after Stop.
-bool StopIfStoreFull(AppModel& model, ModelObserver& observer);
+// A store holding kMaxSamples ends a running run by itself; Stop becomes unavailable.
+// Returns whether the store is full. A run that was running when it filled is
+// reported to the observer and can be exported, as after Stop.
+bool StopIfStoreFull(const SampleStore& store, ProgramFlags& flags, RunState& run, ModelObserver& observer);
 
 // The status line that tells why a run ended by itself: at is when it ended,
 // samples how many the store holds.
 std::string RunEndedText(RunEnd cause, std::time_t at, int samples);
 
 // Value the sample-rate dialog opens with: the current interval in seconds, or 1.
-int RunDialogPreset(const AppModel& model);
+int RunDialogPreset(const RunState& run);
 
 // Run, after the user confirmed the sample-rate dialog with enteredSeconds (values
 // below 1 count as 1).
-void ConfirmRun(AppModel& model, int enteredSeconds, ModelObserver& observer);
+void ConfirmRun(RunState& run, StatisticsBarTexts& statsBar, int enteredSeconds, ModelObserver& observer);
 
-// Run, after the dialog whether confirmed or not: RUN three times, Export Excel
-// disabled, the sample timer re-armed with the run's interval through the observer.
-// Returns the port's error text.
-std::string FinishRunCommand(AppModel& model, SerialPort& port, ModelObserver& observer);
+// Run, after the dialog whether confirmed or not: RUN three times. Returns the port's
+// error text.
+std::string SendRun(SerialPort& port, ModelObserver& observer);
 
-// Stop: the run ends, nothing is sent to the meter, Export Excel becomes available.
-void Stop(AppModel& model, ModelObserver& observer);
+// Stop: the run ends, nothing is sent to the meter; its samples can be exported.
+void Stop(ProgramFlags& flags, RunState& run, ModelObserver& observer);
 
 // A run brought back from its journal, shown as after Stop: the samples, the start
 // time and interval, the statistics bar's texts, the chart back on its live display.

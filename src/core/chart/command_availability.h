@@ -10,6 +10,7 @@ struct CommandAvailability {
   bool run = false;
   bool powerOff = false;
   bool stop = false;
+  bool exportRun = false;  // the statistics bar's Export Excel
   bool undoZoom = false;
 };
 

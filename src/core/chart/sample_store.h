@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "session/run_phase.h"
+
 namespace pv {
 
 inline constexpr int kStoreCapacity = 17280;  // slots of every per-sample array
@@ -34,7 +36,7 @@ struct SampleStore {
 // A range error the meter reports: the pressure above or below what it measures.
 enum class RangeError { None, High, Low };
 
-// The run's scalars: its clock, the unit in force and the acquisition's flags.
+// The run's scalars: its clock, the unit in force and where the acquisition stands.
 struct RunState {
   bool newSample = false;
   std::time_t startTime = 0;
@@ -48,8 +50,7 @@ struct RunState {
   float fullScale = 0.0f;
   int resolution = 1000;
 
-  bool monitoring = false;
-  bool canStop = false;
+  RunPhase phase = RunPhase::Idle;
   RangeError rangeError = RangeError::None;
   std::string heldReading;
 

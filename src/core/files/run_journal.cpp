@@ -217,7 +217,7 @@ void RunJournal::adopt(HeldJournal&& held) {
 }
 
 void RunJournal::runSaved(const AppModel& model) {
-  if (model.flags.running || model.store.sampleCount < samples_) return;
+  if (RunGoing(model.run.phase) || model.store.sampleCount < samples_) return;
   giveUp();
 }
 

@@ -142,19 +142,13 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   TakeOverPreviousReading(model, r, i);
   model.statsBar.battery = r.batteryLow() ? "Low" : "Normal";
   ApplyModeRows(model, r, observer);
-
-  if (flags.runRequested && flags.stopped) {
-    StartRun(model, now, observer);
-    i = 0;
-    WriteSlotUnit(model.store, run, i);  // the new run's first slot needs its unit as well
-  }
   StoreReading(model, r, i);
 
   const float x = model.store.values[i];
   if (x > -kReadingLimit && x < kReadingLimit) {
     run.newSample = true;
     NoteSignOfLife(model);
-    if (!flags.running) run.monitoring = true;
+    if (run.phase == RunPhase::Idle) run.phase = RunPhase::Monitoring;
   }
 
   observer.panelFieldChanged(PanelField::DifWord);
@@ -162,7 +156,7 @@ void IngestReading(AppModel& model, const Reading& r, int i, std::time_t now, Mo
   observer.panelFieldChanged(PanelField::HoldWord);
 
   // ZERO waits for monitoring; the panel shows the key's new state at once.
-  if (!run.monitoring && model.panel.key(Key::Zero).enabled) {
+  if (run.phase != RunPhase::Monitoring && model.panel.key(Key::Zero).enabled) {
     EnableKey(model.panel, Key::Zero, false);
     observer.panelChanged();
   }
@@ -203,25 +197,22 @@ void IngestError(AppModel& model, const MeterError& e, int i, std::time_t now, M
 
 }  // namespace
 
-Decoded ReadAndIngest(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer) {
-  bool dataReceived = false;
-  std::vector<std::uint8_t> block;
+std::optional<std::vector<std::uint8_t>> ReceiveBlock(SerialPort& port) {
+  std::optional<std::vector<std::uint8_t>> block;
   Guarded([&] {
     if (!port.lastEventIsDataReceived()) {
       port.discardInput();
       return;
     }
-    dataReceived = true;
     block = port.readAll();
     port.discardInput();
   });
-  if (!dataReceived) return {};
-  return IngestBlock(model, block, now, observer);
+  return block;
 }
 
 Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::time_t now,
                     ModelObserver& observer) {
-  const bool wasMonitoring = model.run.monitoring;
+  const RunPhase phaseWas = model.run.phase;
   const auto portMenuWas = model.flags.portMenuEnabled;
   const int i = model.store.sampleCount;
   // The open slot is always inside the store; a model in any other state is left alone.
@@ -236,9 +227,9 @@ Decoded IngestBlock(AppModel& model, std::span<const std::uint8_t> block, std::t
       IngestError(model, *error, i, now, observer);
     }
   }
-  StopIfStoreFull(model, observer);
+  StopIfStoreFull(model.store, model.flags, model.run, observer);
   // A first frame disables the port menu, whether it is a reading or an error.
-  if (model.run.monitoring != wasMonitoring || model.flags.portMenuEnabled != portMenuWas)
+  if (model.run.phase != phaseWas || model.flags.portMenuEnabled != portMenuWas)
     observer.commandsChanged();
   observer.statisticsChanged();
   return decoded;

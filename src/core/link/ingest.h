@@ -1,9 +1,11 @@
 #pragma once
 // Reading ingestion: what every block received from the meter does to the program's
-// state. The receive notification reads the port; IngestBlock applies one block.
+// state. ReceiveBlock reads the port; IngestBlock applies one block.
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "app_model.h"
 #include "link/frame.h"
@@ -16,11 +18,10 @@ namespace pv {
 // the open slot but are no sign of life and never mark the slot new.
 inline constexpr float kReadingLimit = 400.0f;
 
-// The port's data-received notification: refreshes the document's sample index, reads
-// the waiting block (or only discards when the last event was not data received), all
-// port steps in one error guard, then applies the block with IngestBlock. Returns the
-// frame the block held (nothing when none was read or decoded).
-Decoded ReadAndIngest(AppModel& model, SerialPort& port, std::time_t now, ModelObserver& observer);
+// The port's data-received notification: reads the waiting block and discards the rest,
+// or only discards when the last event was not data received, all port steps in one
+// error guard. Nothing when no block was read.
+std::optional<std::vector<std::uint8_t>> ReceiveBlock(SerialPort& port);
 
 // Applies one received block: a reading frame, an error frame, or nothing decodable
 // (which still runs the full-store check and the statistics bar transfer). Returns the

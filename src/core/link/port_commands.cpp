@@ -69,12 +69,4 @@ std::string CloseSequencePortSteps(SerialPort& port) {
   });
 }
 
-bool ShouldAskSaveOnClose(const AppModel& model) {
-  return model.store.sampleCount >= 2;
-}
-
-bool ShouldAskSaveOnRun(const AppModel& model) {
-  return model.flags.graphHasData;
-}
-
 }  // namespace pv

@@ -30,10 +30,4 @@ std::string PowerOff(SerialPort& port);
 // Closing the main window: EXIT three times, then DISCONNECT six times.
 std::string CloseSequencePortSteps(SerialPort& port);
 
-// Closing asks whether to save when the run holds at least two samples.
-bool ShouldAskSaveOnClose(const AppModel& model);
-
-// Run asks whether to save first when an acquisition was started before.
-bool ShouldAskSaveOnRun(const AppModel& model);
-
 }  // namespace pv

@@ -36,23 +36,18 @@ bool WatchdogTick(AppModel& model, SerialPort& port, ModelObserver& observer, st
   const bool lost = LinkSilent(flags);
   std::string error;
   if (lost) {
-    const bool runEnds = flags.running;
+    const bool runEnds = RunGoing(model.run.phase);
     ApplyLinkLostRow(model.panel);
     for (PanelField field : {PanelField::Reading, PanelField::Unit, PanelField::UnitMarks,
                              PanelField::HoldWord, PanelField::DifWord, PanelField::RecWord})
       observer.panelFieldChanged(field);
     flags.portMenuEnabled.fill(true);
-    model.run.monitoring = false;
-    flags.running = false;
-    model.run.canStop = false;
-    flags.stopped = true;
-    // A Run still waiting for its first reading ends with the link too; otherwise the
-    // meter's return would start a run nobody is recording, emptying the store.
-    flags.runRequested = false;
+    // A going run ends, its samples held as after Stop. A Run still waiting for its
+    // first reading ends too; otherwise the meter's return would start a run nobody
+    // is recording, emptying the store.
+    model.run.phase = RunPhase::Idle;
     observer.panelChanged();
     if (runEnds) {
-      // The samples are held as after Stop, and can be exported the same way.
-      model.statsBar.exportEnabled = true;
       observer.statisticsChanged();
       observer.runEndedByItself(RunEnd::LinkLost);
     }

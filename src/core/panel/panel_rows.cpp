@@ -164,11 +164,12 @@ void ApplyDisplay(PanelState& panel, const RowDef& def, Conditions now, std::vec
 
 Conditions ConditionsNow(const AppModel& model) {
   const ProgramFlags& f = model.flags;
-  const bool monitoring = model.run.monitoring;
+  const bool monitoring = model.run.phase == RunPhase::Monitoring;
+  const bool running = RunGoing(model.run.phase);
   Conditions c = 0;
-  if (f.running || monitoring) c |= kLinkActive;
+  if (running || monitoring) c |= kLinkActive;
   if (monitoring) c |= kMonitoring;
-  if (f.running) c |= kRunning;
+  if (running) c |= kRunning;
   if (f.hold) c |= kHolding;
   if (f.relative) c |= kRelative;
   if (f.recording) c |= kRecording;

@@ -24,7 +24,6 @@ struct StatisticsBarTexts {
   std::string maximum, maximumTime;
   std::string minimum, minimumTime;
   std::string average;
-  bool exportEnabled = false;  // "Export Excel"
 };
 
 }  // namespace pv

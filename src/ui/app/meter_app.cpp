@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "platform/config_file.h"
 #include "platform/qt_serial_port.h"
 #include "platform/quit_signals.h"
@@ -69,7 +70,7 @@ MeterApp::~MeterApp() {
 }
 
 void ConnectPortToWindow(QtSerialPort& port, MainWindow& window) {
-  QObject::connect(&port, &QtSerialPort::dataReceived, &window, &MainWindow::onReceive);
+  QObject::connect(&port, &QtSerialPort::dataReceived, &window.driver(), &SessionDriver::receive);
   QObject::connect(&port, &QtSerialPort::portLost, &window,
                    [&window](const QString& reason) { window.reportPort(reason.toStdString()); });
 }
@@ -130,7 +131,7 @@ void MeterApp::offerRecovery() {
   const UserPrompts prompts = WithDialogs(prompts_, window_.get());
   for (const UnsavedJournal& unsaved : FindUnsavedJournals(journal_->folder())) {
     const RecoveryAnswer answer = prompts.askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
-    const RecoveryStep step = AnswerRecovery(unsaved, answer, *model_, *journal_, *window_);
+    const RecoveryStep step = window_->driver().session().recover(unsaved, answer);
     if (!step.problem.empty()) window_->messagePane()->setText(QString::fromStdString(step.problem));
     if (!step.askNext) break;
   }

@@ -6,11 +6,9 @@
 #include <QScrollBar>
 
 #include "app_model.h"
-#include "chart/acquisition.h"
 #include "chart/chart_layout.h"
 #include "chart/cursors.h"
 #include "chart/zoom.h"
-#include "link/watchdog.h"
 #include "panel/keys.h"
 #include "ui/chart/chart_scroll_bar.h"
 #include "ui/chart/cursor_bar.h"
@@ -61,43 +59,6 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
 
   dragWatch_.setInterval(kDragWatchPeriodMs);
   connect(&dragWatch_, &QTimer::timeout, this, &ChartView::dragWatchTick);
-  sampleTimer_.setTimerType(Qt::PreciseTimer);
-  connect(&sampleTimer_, &QTimer::timeout, this, &ChartView::sampleTick);
-  linkWatchdog_.setSingleShot(true);
-  connect(&linkWatchdog_, &QTimer::timeout, this, &ChartView::watchdogTick);
-}
-
-void ChartView::startTimers() {
-  update();
-  armSampleTimer(model_.run.intervalMs);
-  linkWatchdog_.start(kWatchdogFirstMs);
-}
-
-void ChartView::armSampleTimer(int periodMs) {
-  // With no interval chosen yet the timer would only spin: its ticks do nothing
-  // before the first run, so it waits for Run.
-  if (periodMs <= 0) {
-    sampleTimer_.stop();
-    return;
-  }
-  sampleTimer_.start(periodMs);
-}
-
-void ChartView::stopTimers() {
-  sampleTimer_.stop();
-  linkWatchdog_.stop();
-}
-
-void ChartView::sampleTick() { CommitTick(model_, model_.chart.rubberBandShown, observer_); }
-
-void ChartView::watchdogTick() {
-  std::string error;
-  WatchdogTick(model_, port_, observer_, &error);
-  panel_->syncKeys();
-  // A good reopen says nothing yet: the status bar turns "Ready" with the meter's data.
-  if (!error.empty()) emit portReported(error);
-  observer_.commandsChanged();
-  linkWatchdog_.start(kWatchdogPeriodMs);
 }
 
 void ChartView::placeBars(QPoint clientOrigin, QRect clientRect) {

@@ -1,7 +1,7 @@
 #pragma once
-// The chart view: the hub of the main window's client area. It owns the sample
-// timer, the link watchdog and the drag watch, creates the five bars around the
-// chart as children of the main window and places them on every resize.
+// The chart view: the hub of the main window's client area. It owns the drag watch,
+// creates the five bars around the chart as children of the main window and places
+// them on every resize.
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -35,22 +35,9 @@ class ChartView : public QWidget {
   FrontPanel* panel() const { return panel_; }
   ChartScrollBar* scrollStrip() const { return scrollStrip_; }
 
-  // Arms the sample timer and the link watchdog (first tick after 3 s) once the window
-  // is first shown.
-  void startTimers();
-  // Re-arms the sample timer with a new period.
-  void armSampleTimer(int periodMs);
   // Places the bars in the main window's client area: its origin in the window and its
   // rectangle; the bars follow the client area's edges.
   void placeBars(QPoint clientOrigin, QRect clientRect);
-
-  // Stops the sample timer and the link watchdog for good: the program is closing.
-  void stopTimers();
-  int sampleTimerPeriod() const { return sampleTimer_.isActive() ? sampleTimer_.interval() : -1; }
-  bool linkWatchdogArmed() const { return linkWatchdog_.isActive(); }
-  // Runs one tick of each timer at once (tests drive time this way).
-  void sampleTick();
-  void watchdogTick();
 
   // A tick of the drag watch with the pointer where it is now.
   void dragWatchTick();
@@ -87,9 +74,7 @@ class ChartView : public QWidget {
   ClientEdge* panelEdge_;
   FrontPanel* panel_;
   ChartScrollBar* scrollStrip_;
-  QTimer sampleTimer_;    // commits a sample every interval
-  QTimer linkWatchdog_;   // notices a silent meter
-  QTimer dragWatch_;      // cancels a drag that leaves the plot
+  QTimer dragWatch_;  // cancels a drag that leaves the plot
   QRubberBand* rubberBand_ = nullptr;
   QImage frame_;
   // Where the view lies in the main window's client area: the time labels are

@@ -86,8 +86,8 @@ void StatisticsBar::refresh() {
     }
     ++i;
   }
-  if (export_->testAttribute(Qt::WA_Disabled) == model_.statsBar.exportEnabled)
-    export_->setEnabled(model_.statsBar.exportEnabled);
+  const bool exportable = RunOnShow(model_.run.phase, model_.store.sampleCount);
+  if (export_->testAttribute(Qt::WA_Disabled) == exportable) export_->setEnabled(exportable);
 }
 
 }  // namespace pv::ui

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "files/run_recovery.h"
+#include "session/session_interfaces.h"
 
 class QLineEdit;
 
@@ -51,10 +52,6 @@ class AboutDialog : public QDialog {
 
 // "Q5716 Pneuvista Software Version " and the program's version.
 QString AboutText();
-
-// The answers to the save questions put before Run resets the chart and when the window
-// closes. Escape, or closing the question box, cancels the command that asked.
-enum class SaveAnswer { Save, DontSave, Cancel };
 
 // The questions the commands put to the user. The program asks them with its dialogs;
 // tests answer them with a script.

@@ -20,9 +20,8 @@
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "chart/command_availability.h"
-#include "files/run_journal.h"
+#include "driver/session_driver.h"
 #include "link/port_commands.h"
-#include "link/ingest.h"
 #include "link/link.h"
 #include "platform/port_paths.h"
 #include "ui/chart/cursor_bar.h"
@@ -51,8 +50,8 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
       settings_(std::move(settings)),
       prompts_(WithDialogs(std::move(services.prompts), this)),
       saveRun_(std::move(services.saveRun)),
-      journal_(services.journal),
-      pathOf_(std::move(services.pathOf)) {
+      pathOf_(std::move(services.pathOf)),
+      driver_(new SessionDriver(model_, port_, nullptr, *this, services.journal, this)) {
   if (!pathOf_) pathOf_ = [](int n) { return ConfiguredPortPath(n); };
   setWindowTitle(QString::fromLatin1(kMainTitle));
   setWindowIcon(AppIcon());
@@ -62,9 +61,10 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   createMenus(std::move(services.meterSearch));
   createToolBar();
   createStatusBar();
-  reportPort(StartupPortSteps(model_, port_));
+  reportPort(driver_->session().greet());
 
   view_ = new ChartView(model_, port_, *this, this);
+  connectSession();
   setCentralWidget(view_);
   connect(view_, &ChartView::geometryChanged, this, &MainWindow::placeBars);
   connect(view_, &ChartView::portReported, this, &MainWindow::reportPort);
@@ -248,48 +248,52 @@ void MainWindow::reportPort(const std::string& error) {
   message_->setText(text);
 }
 
-void MainWindow::onReceive() {
-  FrontPanel* panel = view_->panel();
-  panel->beginReading();
-  struct EndReading {
-    FrontPanel* panel;
-    ~EndReading() { panel->endReading(); }
-  } endReading{panel};
-  ReadAndIngest(model_, port_, std::time(nullptr), *this);
-  if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
-    message_->setText(QStringLiteral("Ready"));
+// The session's events as the window shows them.
+void MainWindow::connectSession() {
+  connect(driver_, &SessionDriver::receiving, this, [this] { view_->panel()->beginReading(); });
+  connect(driver_, &SessionDriver::received, this, [this] {
+    view_->panel()->endReading();
+    if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
+      message_->setText(QStringLiteral("Ready"));
+  });
+  connect(driver_, &SessionDriver::watchdogTicked, this, [this](const WatchdogOutcome& outcome) {
+    view_->panel()->syncKeys();
+    // A good reopen says nothing yet: the status bar turns "Ready" with the meter's data.
+    if (!outcome.portError.empty()) reportPort(outcome.portError);
+    updateCommandStates();
+  });
 }
 
 void MainWindow::onRun() {
-  bool givenUp = false;
-  if (ShouldAskSaveOnRun(model_)) {
-    const SaveAnswer answer = prompts_.askToSave(QString::fromLatin1(kRunSaveQuestion));
-    // Escape leaves the run on show as it was, journal and all.
-    if (answer == SaveAnswer::Cancel) return;
-    givenUp = answer == SaveAnswer::DontSave;
-    if (!givenUp && saveRun_ && !saveRun_()) {
-      // A Save that was cancelled or failed leaves the run on show: a new run would reset it.
-      updateCommandStates();
-      return;
-    }
-  }
-  int seconds = 0;
-  if (prompts_.askSampleRate(RunDialogPreset(model_), &seconds)) {
-    // No gives the old run up once the new one is confirmed; cancelled here, the old run
-    // stays on show and keeps its journal.
-    if (givenUp && journal_) journal_->giveUp();
-    ConfirmRun(model_, seconds, *this);
-  }
-  reportPort(FinishRunCommand(model_, port_, *this));
+  const RunOutcome outcome = driver_->session().run(*this);
+  if (outcome.sent) reportPort(outcome.portError);
   view_->statisticsBar()->refresh();
   view_->update();
   updateCommandStates();
 }
 
 void MainWindow::onStop() {
-  Stop(model_, *this);
+  driver_->session().stop();
   view_->statisticsBar()->refresh();
   updateCommandStates();
+}
+
+SaveAnswer MainWindow::askToSave(SaveQuestion question) {
+  return prompts_.askToSave(QString::fromLatin1(question == SaveQuestion::BeforeRun ? kRunSaveQuestion
+                                                                                      : kCloseSaveQuestion));
+}
+
+bool MainWindow::saveRun() {
+  const bool saved = saveRun_ && saveRun_();
+  // A Save that was cancelled or failed leaves the run on show.
+  if (!saved) updateCommandStates();
+  return saved;
+}
+
+std::optional<int> MainWindow::askInterval(int preset) {
+  int seconds = 0;
+  if (!prompts_.askSampleRate(preset, &seconds)) return std::nullopt;
+  return seconds;
 }
 
 void MainWindow::onPowerOff() { reportPort(PowerOff(port_)); }
@@ -305,21 +309,11 @@ void MainWindow::onAbout() {
 }
 
 bool MainWindow::closeSequence() {
-  if (ShouldAskSaveOnClose(model_)) {
-    const SaveAnswer answer = prompts_.askToSave(QString::fromLatin1(kCloseSaveQuestion));
-    if (answer == SaveAnswer::Cancel) return false;
-    // A Save that was cancelled or failed (and said so) keeps the program and its run.
-    if (answer == SaveAnswer::Save && !(saveRun_ && saveRun_())) return false;
-  }
-  // The close is certain: no timer may commit a sample or greet the meter again
-  // after the goodbye below.
-  view_->stopTimers();
-  journalSync_.stop();
-  // The run on show was saved or given up, or holds too little for the question.
-  if (journal_) journal_->giveUp();
+  // The session asks, saves, and says goodbye to the meter once the close is certain;
+  // its timers stop for good then.
+  if (!driver_->session().close(*this)) return false;
   const std::string error = settings_.keepPortNumber(model_.flags.portNumber);
   if (!error.empty()) message_->setText(QString::fromStdString(error));
-  CloseSequencePortSteps(port_);
   return true;
 }
 
@@ -385,10 +379,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (windowHandle()) windowHandle()->installEventFilter(this);
-  if (!timersStarted_) {
-    timersStarted_ = true;
+  if (!shownOnce_) {
+    shownOnce_ = true;
     placeBars();
-    view_->startTimers();
+    view_->update();
+    driver_->session().watchLink();
   }
 }
 
@@ -405,21 +400,12 @@ void MainWindow::chartAndCommandsChanged() {
 }
 void MainWindow::invalidateChart(bool) { view_->update(); }
 void MainWindow::commandsChanged() { updateCommandStates(); }
-void MainWindow::armSampleTimer(int periodMs) { view_->armSampleTimer(periodMs); }
 void MainWindow::runEndedByItself(RunEnd cause) {
   message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
   runEndShown_ = true;
 }
 
-void MainWindow::runStarted() {
-  if (journal_) journalSync_.begin(*journal_, model_);
-}
-
-void MainWindow::sampleCommitted() {
-  if (journal_) journalSync_.append(*journal_, model_);
-}
-
-void MainWindow::reportNotJournaled(const std::string& why) {
+void MainWindow::runNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());
   message_->setText(QString::fromStdString(why));
   runEndShown_ = true;

@@ -8,12 +8,13 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model_observer.h"
-#include "platform/journal_sync.h"
 #include "platform/settings_file.h"
+#include "session/session_interfaces.h"
 #include "ui/common/ui_constants.h"
 #include "ui/window/dialogs.h"
 #include "ui/window/port_menu.h"
@@ -26,6 +27,7 @@ namespace pv {
 struct AppModel;
 class RunJournal;
 class SerialPort;
+class SessionDriver;
 }  // namespace pv
 
 namespace pv::ui {
@@ -49,11 +51,11 @@ struct WindowServices {
   MeterSearch meterSearch;
 };
 
-class MainWindow : public QMainWindow, public ModelObserver {
+class MainWindow : public QMainWindow, public ModelObserver, private SessionPrompts {
   Q_OBJECT
  public:
-  // The port's notifications reach onReceive and reportPort through whoever made the
-  // port (ConnectPortToWindow for the program's own).
+  // The port's notifications reach the session driver and reportPort through whoever
+  // made the port (ConnectPortToWindow for the program's own).
   MainWindow(AppModel& model, SerialPort& port, SettingsFile settings, WindowServices services = {});
   ~MainWindow() override;
 
@@ -63,6 +65,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QLabel* messagePane() const { return message_; }
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
+  // The meter session the window drives: its timers and the port's notification.
+  SessionDriver& driver() const { return *driver_; }
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
@@ -76,8 +80,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
   // save question first, then the goodbye to the meter. False when the user kept the
   // program open; then nothing was written or sent.
   bool closeSequence();
-  // The port's receive notification.
-  void onReceive();
   // A command's port error in the message pane ("Ready" when there was none).
   void reportPort(const std::string& error);
 
@@ -89,10 +91,8 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void chartAndCommandsChanged() override;
   void invalidateChart(bool erase) override;
   void commandsChanged() override;
-  void armSampleTimer(int periodMs) override;
   void runEndedByItself(RunEnd cause) override;
-  void runStarted() override;
-  void sampleCommitted() override;
+  void runNotJournaled(const std::string& why) override;
 
  signals:
   // Commands the files, logger and printing code carry out.
@@ -119,7 +119,11 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void onPowerOff();
   void onHelp();
   void onAbout();
-  void reportNotJournaled(const std::string& why);
+  void connectSession();
+  // SessionPrompts: Run's and the close's questions and dialogs.
+  SaveAnswer askToSave(SaveQuestion question) override;
+  bool saveRun() override;
+  std::optional<int> askInterval(int preset) override;
   // Places the bars around the chart in the client area; the chart view asks after
   // every change of its geometry.
   void placeBars();
@@ -131,7 +135,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
   SettingsFile settings_;
   UserPrompts prompts_;
   std::function<bool()> saveRun_;
-  RunJournal* journal_;
   std::function<std::string(int)> pathOf_;
   PortMenu* portMenu_ = nullptr;
   ChartView* view_ = nullptr;
@@ -139,13 +142,13 @@ class MainWindow : public QMainWindow, public ModelObserver {
   QLabel* message_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::map<WindowCommand, QAction*> actions_;
-  bool timersStarted_ = false;
+  bool shownOnce_ = false;
   bool closing_ = false;
   bool closeSequenceRunning_ = false;
   // The status bar holds a notice (why the run ended, a run not journaled) until the
   // next command.
   bool runEndShown_ = false;
-  JournalSync journalSync_{[this](const std::string& why) { reportNotJournaled(why); }};
+  SessionDriver* driver_ = nullptr;
 };
 
 }  // namespace pv::ui

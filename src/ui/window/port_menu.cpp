@@ -100,7 +100,7 @@ void PortMenu::chooseOtherPort() {
 }
 
 std::string PortMenu::answeringDevice() const {
-  const bool answering = model_.flags.running || model_.run.monitoring;
+  const bool answering = model_.run.phase != RunPhase::Idle;
   return port_.isOpen() && answering ? devicePath(model_.flags.portNumber) : std::string();
 }
 

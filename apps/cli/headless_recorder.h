@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// An acquisition run without the window: the same start-up, Run, sample timer, link
-// watchdog, Save and close sequence as the windowed program, driven by Qt timers and
-// the serial port's notifications. Used by `pneuvista-cli record` and the benchmarks.
+// An acquisition run without the window: the meter session the window drives, with
+// the sample-rate dialog answered from the options and Save writing the files given.
+// Used by `pneuvista-cli record` and `monitor`.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -10,14 +11,12 @@
 #include <string>
 
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "files/run_journal.h"
-#include "platform/journal_sync.h"
 #include "link/frame.h"
 #include "platform/qt_serial_port.h"
 
 namespace pv {
-
-class ModelObserver;
 
 struct RecordOptions {
   std::string devicePath;
@@ -50,7 +49,7 @@ enum class StopReason {
   PortFailed,   // the port could not be opened at start-up
 };
 
-class HeadlessRecorder : public QObject {
+class HeadlessRecorder : public QObject, private ModelObserver, private SessionPrompts {
   Q_OBJECT
 
  public:
@@ -67,10 +66,11 @@ class HeadlessRecorder : public QObject {
 
   bool isFinished() const { return reason_ != StopReason::None; }
   StopReason stopReason() const { return reason_; }
-  bool runStarted() const { return runStarted_; }
-  int samples() const;
+  // The run started (its first reading after Run arrived).
+  bool hasRun() const { return runClock_.isValid(); }
+  int samples() const { return model_->store.sampleCount; }
   // Milliseconds since the run started (the first reading after Run); 0 before.
-  qint64 runElapsedMs() const;
+  qint64 runElapsedMs() const { return hasRun() ? runClock_.elapsed() : 0; }
   const std::string& portError() const { return portError_; }
   // Whether the files were written on finishing, and why not when they failed.
   bool saved() const { return saved_; }
@@ -84,7 +84,7 @@ class HeadlessRecorder : public QObject {
   QtSerialPort& port() { return *port_; }
 
  signals:
-  // The first reading after Run arrived: sample 0 of the run is being taken.
+  // The first reading after Run arrived: the run started, its sample 0 is due.
   void runBegan();
   void sampleCommitted(int count);
   // Without a run (startRun false): a reading or error frame arrived and was ingested.
@@ -95,30 +95,29 @@ class HeadlessRecorder : public QObject {
   void notJournaled(const QString& why);
 
  private:
-  void onReceive();
-  void passFrameOn(const Decoded& frame);
-  void onSampleTick();
-  void onWatchdogTick();
-  void beginRun();
+  void onReceived(const Decoded& frame);
+  void onSampleTicked(bool committed);
+  void onWatchdogTicked(const WatchdogOutcome& outcome);
   void finish(StopReason reason);
-  void save();
+
+  // ModelObserver
+  void runStarted() override;
+  void runNotJournaled(const std::string& why) override;
+  // SessionPrompts: no run is on show before the recorder's one run, so nothing is
+  // asked; the interval is the option; Save writes the files.
+  SaveAnswer askToSave(SaveQuestion) override { return SaveAnswer::Save; }
+  bool saveRun() override;
+  std::optional<int> askInterval(int) override { return options_.intervalSeconds; }
 
   RecordOptions options_;
   std::unique_ptr<AppModel> model_;
   std::unique_ptr<QtSerialPort> port_;
-  QTimer sampleTimer_;
-  std::unique_ptr<ModelObserver> runObserver_;  // arms sampleTimer_ for Run
-  QTimer linkWatchdog_;
+  std::unique_ptr<RunJournal> journal_;
+  std::unique_ptr<SessionDriver> driver_;
   QTimer deadline_;
   QElapsedTimer runClock_;
-  std::unique_ptr<RunJournal> journal_;
-  JournalSync journalSync_{[this](const std::string& why) { emit notJournaled(QString::fromStdString(why)); }};
   StopReason reason_ = StopReason::None;
-  bool runRequested_ = false;
-  bool runStarted_ = false;
-  bool framesSeen_ = false;  // without a run: the meter has answered
   Decoded lastFrame_;
-  int lostTicksWaiting_ = 0;
   bool saved_ = false;
   std::string portError_;
   std::string saveError_;
