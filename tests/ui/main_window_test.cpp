@@ -350,6 +350,8 @@ TEST(MainWindow, ACloseWhileADialogIsOpenAnswersItCancelBeforeAskingItsOwnQuesti
     s.script.askSampleRate = [&](int, int*) { return openDialog(); };
     bool questionOverADialog = false;
     s.script.askToSave = [&](const QString& q) {
+      // Run asks about the run on show before its dialog: No, on to the dialog.
+      if (q == QString::fromLatin1(kRunSaveQuestion)) return SaveAnswer::DontSave;
       s.questions.push_back(q);
       if (QDialog* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
         questionOverADialog = true;
