@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,6 +70,44 @@ TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
       EXPECT_EQ(model.statsBar.interval, std::to_string(c.result));
     } else {
       EXPECT_EQ(model.flags.portNumber, c.result);
+    }
+  }
+}
+
+TEST(IntegerDialogs, TheSampleRateTakesDigitsOnlyAndRefusesAnIntervalPastTheLongest) {
+  struct Case {
+    const char* keys;
+    const char* shown;
+    bool accepted;  // else refused with the range named, the dialog still open
+  };
+  const Case cases[] = {
+      {"abc-1.5,", "15", true},
+      {"2147483", "2147483", true},
+      {"2147484", "2147484", false},
+      {"999999999", "999999999", false},
+      {"10000000000000000000000", "10000000000000000000000", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    SampleRateDialog dialog(nullptr);
+    dialog.show();
+    QTest::keyClicks(dialog.edit(), QString::fromLatin1(c.keys));
+    EXPECT_EQ(dialog.edit()->text(), QString::fromLatin1(c.shown));
+    QString told;
+    DialogScript script({[&] {
+      auto* box = VisibleTopLevel<QMessageBox>();
+      if (!box) return false;
+      told = box->text();
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    }});
+    dialog.accept();
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.accepted);
+    if (c.accepted) {
+      EXPECT_EQ(dialog.value(), QString::fromLatin1(c.shown).toInt());
+    } else {
+      EXPECT_TRUE(told.contains(QStringLiteral("1 to 2147483"))) << told.toStdString();
+      EXPECT_TRUE(dialog.isVisible());
     }
   }
 }
