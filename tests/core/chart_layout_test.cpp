@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "chart/bar_layout.h"
 #include "chart_test_support.h"
 #include "text_format.h"
 
@@ -256,6 +259,35 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
     }
     EXPECT_EQ(m->chart.printValueLabels[0], "+5.200");
     EXPECT_FALSE(m->cursorBar.aValue.empty());
+  }
+}
+
+// The bars keep the description's places from 1600 x 900 up; smaller, the chart gives
+// up its room, the panel closes its last keys up under HOLD and REC, and below the
+// smallest area that shows every control the window lays that area out and scrolls.
+TEST(BarLayout, TheChartGivesUpRoomFirstAndTheSmallestAreaScrolls) {
+  struct Case {
+    int w, h;                 // the client area under the menu bar
+    int laidW, laidH;         // the area laid out
+    BarPlace cursorBar;
+    int panelHeight;
+    bool compact;
+  };
+  const Case cases[] = {
+      {1600, 876, 1600, 876, {228, 756, 1362, 100, true}, 826, false},
+      {1920, 1056, 1920, 1056, {228, 936, 1682, 100, true}, 1006, false},
+      {1280, 616, 1280, 616, {228, 496, 1042, 100, true}, 566, true},
+      {800, 476, 972, 576, {228, 456, 734, 100, true}, 526, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w);
+    const BarLayout b = LayoutBars(c.w, c.h);
+    EXPECT_EQ(std::tuple(b.width, b.height, b.compactPanel), std::tuple(c.laidW, c.laidH, c.compact));
+    auto tie = [](const BarPlace& p) { return std::tuple(p.x, p.y, p.width, p.height, p.shown); };
+    EXPECT_EQ(tie(b.statistics), tie(BarPlace{228, 30, c.laidW - 238, 112, true}));
+    EXPECT_EQ(tie(b.cursorBar), tie(c.cursorBar));
+    EXPECT_EQ(tie(b.panel), tie(BarPlace{0, 31, 228, c.panelHeight, true}));
+    EXPECT_EQ(tie(b.scrollStrip), tie(BarPlace{228, c.laidH - 142, c.laidW - 238, 25, true}));
   }
 }
 

@@ -4,7 +4,10 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -14,6 +17,8 @@
 #include "../core/recording_port.h"
 #include "app_model.h"
 #include "pneuvista_version.h"
+#include "ui/chart/chart_scroll_bar.h"
+#include "ui/chart/cursor_bar.h"
 #include "ui/chart/chart_view.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/panel/front_panel.h"
@@ -29,10 +34,10 @@ struct Window {
   test::RecordingPort port;
   std::unique_ptr<MainWindow> window;
 
-  Window() {
+  explicit Window(QSize size = {1200, 800}) {
     window = std::make_unique<MainWindow>(model, port, nullptr,
                                           (dir.path() + QStringLiteral("/c.ini")).toStdString());
-    window->resize(1200, 800);
+    window->resize(size);
     window->show();
     QCoreApplication::processEvents();
   }
@@ -59,7 +64,7 @@ TEST(WindowLook, TheToolbarHasItsGripperAndDocksOnEverySideOrFloats) {
   // The bars move aside with the chart instead of covering the toolbar.
   ChartView* view = w.window->view();
   const QWidget* panelEdge = view->panel()->parentWidget();
-  EXPECT_EQ(panelEdge->x(), bar->geometry().right() + 1);
+  EXPECT_EQ(panelEdge->mapTo(w.window.get(), QPoint(0, 0)).x(), bar->geometry().right() + 1);
   EXPECT_EQ(panelEdge->y(), view->y() + 1);
   EXPECT_EQ(view->statisticsBar()->parentWidget()->pos(), view->pos() + QPoint(228, 0));
   w.window->addToolBar(Qt::TopToolBarArea, bar);
@@ -99,6 +104,58 @@ TEST(WindowLook, ThePanelAndTheStatisticsBarSitInASunkenEdge) {
     EXPECT_EQ(at(outer.x() + 1, midY), role(QPalette::Shadow));
     EXPECT_EQ(at(outer.x() + b.width - 1, midY), role(QPalette::Light));
     EXPECT_EQ(at(outer.x() + 60, outer.y()), role(QPalette::Dark));
+  }
+}
+
+// Where a control can be seen: inside the scrolled area's viewport, or, without one,
+// the area between the toolbar and the status bar.
+QRect VisibleArea(const MainWindow& window) {
+  if (const auto* scroll = window.findChild<QScrollArea*>())
+    return QRect(scroll->viewport()->mapTo(&window, QPoint(0, 0)), scroll->viewport()->size());
+  return window.centralWidget()->geometry();
+}
+
+TEST(WindowLook, EveryControlIsReachableInASmallWindow) {
+  struct Case {
+    QSize size;
+    bool scrolls;  // else every control is in sight as the window opens
+    bool compactPanel;
+  };
+  const Case cases[] = {
+      {{1600, 900}, false, false},
+      {{1366, 700}, false, true},
+      {{1280, 640}, false, true},
+      {{800, 500}, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size.width());
+    Window w(c.size);
+    ChartView* view = w.window->view();
+    EXPECT_EQ(view->panel()->compact(), c.compactPanel);
+    const QRect visible = VisibleArea(*w.window);
+    // Every key, box, button and the chart's scroll bar, hidden ones too (they share
+    // their places with the keys shown).
+    QList<QWidget*> controls;
+    for (QWidget* bar : {static_cast<QWidget*>(view->panel()), static_cast<QWidget*>(view->statisticsBar()),
+                         static_cast<QWidget*>(view->cursorBar()), static_cast<QWidget*>(view->scrollStrip())})
+      for (QWidget* child : bar->findChildren<QWidget*>())
+        if (qobject_cast<QAbstractButton*>(child) || qobject_cast<QLineEdit*>(child) ||
+            qobject_cast<QScrollBar*>(child))
+          controls << child;
+    ASSERT_GE(controls.size(), 9 + 2 + 9 + 9 + 1 + 1);
+    // Scrolled, the controls lie in the area the scroll bars move over.
+    QRect reachable = visible;
+    if (const auto* scroll = w.window->findChild<QScrollArea*>()) {
+      EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(), c.scrolls);
+      if (c.scrolls) reachable = QRect(scroll->widget()->mapTo(w.window.get(), QPoint(0, 0)), scroll->widget()->size());
+    }
+    for (QWidget* control : controls) {
+      const QRect at(control->mapTo(w.window.get(), QPoint(0, 0)), control->size());
+      const QString name = control->objectName() + QLatin1Char(' ') +
+                           (qobject_cast<QAbstractButton*>(control) ? qobject_cast<QAbstractButton*>(control)->text()
+                                                                     : QString());
+      EXPECT_TRUE(reachable.contains(at)) << name.toStdString();
+    }
   }
 }
 

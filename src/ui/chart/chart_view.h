@@ -1,7 +1,7 @@
 #pragma once
 // The chart view: the hub of the main window's client area. It owns the sample
 // timer, the link watchdog and the drag watch, creates the five bars around the
-// chart as children of the main window and places them on every resize.
+// chart beside it in the client area and places them on every resize of that area.
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -27,7 +27,8 @@ class StatisticsBar;
 class ChartView : public QWidget {
   Q_OBJECT
  public:
-  ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow);
+  // client: the scrolled area under the toolbar that holds the view and the bars.
+  ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow, QWidget* client);
 
   StatisticsBar* statisticsBar() const { return statisticsBar_; }
   CursorBar* cursorBar() const { return cursorBar_; }
@@ -39,7 +40,8 @@ class ChartView : public QWidget {
   void initialUpdate();
   // Re-arms the sample timer with a new period.
   void armSampleTimer(int periodMs);
-  // Places the bars in the main window's client area (origin below its menu bar).
+  // Places the view and the bars in the client area, at least as large as every
+  // control needs.
   void placeBars();
 
   // Stops the sample timer and the link watchdog for good: the program is closing.
@@ -63,7 +65,7 @@ class ChartView : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  void resizeEvent(QResizeEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
@@ -73,6 +75,7 @@ class ChartView : public QWidget {
   SerialPort& port_;
   ModelObserver& observer_;
   QWidget* mainWindow_;
+  QWidget* client_;
   ClientEdge* statisticsEdge_;
   StatisticsBar* statisticsBar_;
   CursorBar* cursorBar_;
@@ -85,8 +88,8 @@ class ChartView : public QWidget {
   QTimer dragWatch_;      // cancels a drag that leaves the plot
   QRubberBand* rubberBand_ = nullptr;
   QImage frame_;
-  // Where the view lies in the main window's client area: the time labels are
-  // placed in the main window's coordinates.
+  // Where the view lies in the main window's client area, below the toolbar strip:
+  // the time labels are placed in the main window's coordinates.
   QPoint offsetInFrame() const;
   // A port error of a key or the watchdog, shown as the main window shows its own.
   void reportPort(const std::string& error);

@@ -96,8 +96,11 @@ class MainWindow : public QMainWindow, public ModelObserver {
   void updateCommandStates();
   // Runs a menu command by id as the user would.
   void runCommand(Command command);
-  // The frame's client rectangle origin in window coordinates (below the menu bar).
+  // The frame's client rectangle origin in window coordinates: the top of the toolbar
+  // strip over the area that holds the chart and its bars, as far as it is scrolled.
   QPoint clientOrigin() const;
+  // The client area the bars are laid out in: the chart's area with the toolbar strip
+  // above and the status bar below.
   QRect clientRect() const;
 
   // The close sequence without quitting (the close event runs it, then quits): the
@@ -130,7 +133,6 @@ class MainWindow : public QMainWindow, public ModelObserver {
  private:
   void createMenus();
   void createToolBar();
-  bool toolBarOnTop() const;
   void createStatusBar();
   QAction* addCommand(QMenu* menu, const QString& caption, Command command, std::function<void()> handler);
   std::string devicePath(int number) const;
@@ -153,6 +155,7 @@ class MainWindow : public QMainWindow, public ModelObserver {
   std::string configPath_;
   std::function<std::string(int)> pathOf_;
   MeterProbe* probe_ = nullptr;  // while Find meter listens
+  QWidget* client_ = nullptr;  // the scrolled area under the toolbar
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
