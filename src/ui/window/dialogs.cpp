@@ -53,12 +53,15 @@ void IntegerDialog::accept() {
     // just above it.
     const QString digits = QString(text).remove(QRegularExpression(QStringLiteral("^0+(?=.)")));
     const qlonglong v = digits.size() <= 10 ? digits.toLongLong(&ok) : 0;
-    if (!digits.isEmpty() && (!ok || v > maximum_)) return refuse(rangeMessage_);
+    if (!digits.isEmpty() && (!ok || v > maximum_)) {
+      refuse(rangeMessage_);
+      return;
+    }
   }
   const int v = unsigned_ ? static_cast<int>(text.toUInt(&ok)) : text.toInt(&ok);
   if (!ok) {
-    return refuse(unsigned_ ? QStringLiteral("Please enter a positive integer.")
-                            : QStringLiteral("Please enter an integer."));
+    refuse(unsigned_ ? QStringLiteral("Please enter a positive integer.") : QStringLiteral("Please enter an integer."));
+    return;
   }
   value_ = v;
   QDialog::accept();
