@@ -53,7 +53,6 @@ int RunPrint(Args args, std::ostream&, std::ostream& err) {
   auto model = std::make_unique<AppModel>();
   AdoptLoggerFile(model->logger, std::move(loaded).value());
   model->loggerView.graphClosed = false;
-  model->loggerView.printValueLabels = LoggerFullViewPrintLabels(model->logger);
   model->loggerView.shownPath = PathAsShown(input);
   if (ChoosePrintPage(*model) != PrintPageKind::kLogger) {
     // The logger window prints such a file as the empty page, and so does this.

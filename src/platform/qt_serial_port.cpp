@@ -1,5 +1,6 @@
 #include "platform/qt_serial_port.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -59,6 +60,18 @@ QSerialPort::Parity QtParity(Parity parity) {
   }
   return QSerialPort::NoParity;
 }
+
+// The device is still there: its line has not hung up. A device that is unplugged, or
+// a pseudo-terminal whose other side closed, hangs up.
+bool LineStillUp(const QSerialPort& serial) {
+  pollfd p{static_cast<int>(serial.handle()), POLLIN, 0};
+  if (p.fd < 0 || ::poll(&p, 1, 0) < 0) return false;
+  return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+}
+
+// Failed reads in a row, with the line up and no data between them, taken for
+// wake-ups that came too late rather than for a failing device.
+constexpr int kFailedReadsForgiven = 3;
 
 }  // namespace
 
@@ -142,6 +155,7 @@ void QtSerialPort::open() {
   applyLineSettings();
   lost_ = false;
   lastEventData_ = false;
+  failedReads_ = 0;
   if (!serial_.open(QIODevice::ReadWrite)) {
     const Failure failure = FailureOf(serial_);
     serial_.clearError();
@@ -192,6 +206,7 @@ qint64 QtSerialPort::bytesWaiting() const {
 }
 
 void QtSerialPort::onReadyRead() {
+  failedReads_ = 0;
   // QSerialPort announces every byte; the program wants to hear of a whole frame.
   if (lost_ || threshold_ == 0 || serial_.bytesAvailable() < threshold_) return;
   lastEventData_ = true;
@@ -208,9 +223,25 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
       return;
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError: {
-      // A serial device has no end of file: a failing read means it is gone. The
-      // QSerialPort is closed outside its own signal, then the loss is announced.
       if (lost_ || !serial_.isOpen()) return;
+      // A wake-up for input that is no longer there when it is read (reading with no
+      // minimum count then returns nothing) is not a lost device: QSerialPort reports
+      // it all the same and stops reading. Reading goes on once the error is cleared
+      // and QSerialPort is asked for data again. A line that keeps failing without data
+      // between the failures is given up as lost, rather than read in a busy loop.
+      if (LineStillUp(serial_) && ++failedReads_ <= kFailedReadsForgiven) {
+        serial_.clearError();
+        QMetaObject::invokeMethod(
+            this,
+            [this, openCount = openCount_] {
+              if (openCount == openCount_ && isOpen()) serial_.readAll();
+            },
+            Qt::QueuedConnection);
+        return;
+      }
+      // A serial device has no end of file: a failing read on a line that hung up means
+      // it is gone. The QSerialPort is closed outside its own signal, then the loss is
+      // announced.
       lost_ = true;
       lastEventData_ = false;
       lastFailure_ = PortErrorKind::Gone;

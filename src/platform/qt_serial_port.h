@@ -60,7 +60,7 @@ class QtSerialPort : public QObject, public SerialPort {
   void applyLineSettings();
   [[noreturn]] void fail(PortErrorKind kind, const std::string& reason);
 
-  QSerialPort serial_;
+  QSerialPort serial_{this};
   PathResolver resolver_;
   std::string override_;
   std::string openPath_;
@@ -75,6 +75,7 @@ class QtSerialPort : public QObject, public SerialPort {
   // the QSerialPort is still being shut down.
   bool lost_ = false;
   int openCount_ = 0;  // tells a stale loss report from one about the current open
+  int failedReads_ = 0;  // read errors on a line still up since data last came
 };
 
 }  // namespace pv

@@ -203,6 +203,8 @@ void PtyMeter::onStreamTick() {
   emit frameSent();
 }
 
+void PtyMeter::sendFrame() { writeBytes(nextFrameBytes()); }
+
 void PtyMeter::injectError(int n) {
   if (n < 1 || n > 4) return;
   const MeterFrame f = MeterModel::ErrorFrame(static_cast<std::uint8_t>(0x10 + n - 1));

@@ -50,6 +50,7 @@ class PtyMeter : public QObject {
   double now() const;
 
   // Fault injection and direct sending; each is one write unless said otherwise.
+  void sendFrame();         // the next reading now, outside the stream
   void injectError(int n);  // ERR1..ERR4 frame
   void injectGarbage(const QByteArray& bytes);
   void sendSplitFrame(int gapMs = 30);  // one reading over two writes, the stream held between

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "chart/bar_layout.h"
 #include "chart_test_support.h"
 #include "text_format.h"
 
@@ -256,6 +259,27 @@ TEST(ChartPaint, ClientAreasSmallerThanTheMarginsSkipThePlot) {
     }
     EXPECT_EQ(m->chart.printValueLabels[0], "+5.200");
     EXPECT_FALSE(m->cursorBar.aValue.empty());
+  }
+}
+
+// The bars keep the description's places from 1600 x 900 up; smaller, the chart gives
+// up its room and the panel closes its last keys up; below the smallest area that
+// shows every control, that area is laid out (and the window scrolls over it).
+TEST(BarLayout, TheChartGivesUpRoomFirstAndTheSmallestAreaScrolls) {
+  struct Case {
+    int w, h, laidW, laidH;  // the client area under the menu bar, and the area laid out
+    bool compact;
+  };
+  for (const Case c : {Case{1600, 876, 1600, 876, false}, Case{1280, 616, 1280, 616, true},
+                       Case{800, 476, 972, 576, true}}) {
+    SCOPED_TRACE(c.w);
+    const BarLayout b = LayoutBars(c.w, c.h);
+    auto tie = [](const BarPlace& p) { return std::tuple(p.x, p.y, p.width, p.height, p.shown); };
+    EXPECT_EQ(std::tuple(b.width, b.height, b.compactPanel), std::tuple(c.laidW, c.laidH, c.compact));
+    EXPECT_EQ(tie(b.statistics), std::tuple(228, 30, c.laidW - 238, 112, true));
+    EXPECT_EQ(tie(b.cursorBar), std::tuple(228, c.laidH - 120, c.laidW - 238, 100, true));
+    EXPECT_EQ(tie(b.panel), std::tuple(0, 31, 228, c.laidH - 50, true));
+    EXPECT_EQ(tie(b.scrollStrip), std::tuple(228, c.laidH - 142, c.laidW - 238, 25, true));
   }
 }
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
+#include "chart/acquisition.h"
 #include "chart_test_support.h"
+#include "files/datalogger_file.h"
 #include "link/units.h"
 #include "text_format.h"
 
@@ -125,10 +128,10 @@ TEST(PrintPage, AOneSampleRunHasLabelsAndTimesButNoTrace) {
   EXPECT_EQ(TextAt(page.list, {-770, 610}), "0");
   EXPECT_EQ(TextAt(page.list, {-200, 100}), "2024-03-14  16:45");
   EXPECT_EQ(TextAt(page.list, {-340, 1050}), std::nullopt);  // no path line for a run
-  // N = 1: every quarter is at the start, the end one interval later.
+  // N = 1: every label is at the one sample's time.
   EXPECT_EQ(TextAt(page.list, {-750, 195}), "10:00:00");
   EXPECT_EQ(TextAt(page.list, {-240, 195}), "10:00:00");
-  EXPECT_EQ(TextAt(page.list, {-70, 195}), "10:00:05");
+  EXPECT_EQ(TextAt(page.list, {-70, 195}), "10:00:00");
   for (const Text* t : All<Text>(page.list)) {
     EXPECT_EQ(t->colour, kPrintInk) << t->text;
     EXPECT_EQ(t->background, Brush::Solid(kPrintPaper)) << t->text;
@@ -141,7 +144,7 @@ TEST(PrintPage, TimeLabelsOfAFourSampleRunAtFiveSeconds) {
   CommitTo(*m, 4);
   const PrintPage page = BuildPrintPage(*m, kNow);
   const std::vector<std::pair<int, const char*>> expected{
-      {-750, "23:59:50"}, {-580, "23:59:55"}, {-410, "00:00:00"}, {-240, "00:00:05"}, {-70, "00:00:10"}};
+      {-750, "23:59:50"}, {-580, "23:59:55"}, {-410, "00:00:00"}, {-240, "00:00:05"}, {-70, "00:00:05"}};
   for (const auto& [x, text] : expected) EXPECT_EQ(TextAt(page.list, {x, 195}), text) << x;
 }
 
@@ -196,38 +199,30 @@ TEST(PrintPage, SuperscriptTwoStandsBesideOzinAndKgcmOnBothPages) {
   }
 }
 
-TEST(PrintPage, RealTimeValueLabelsComeFromTheLatestChartPaint) {
-  auto m = MakeChartModel(kUnitPsi);
-  CommitTo(*m, 2);
-  // Before any paint: the labels the chart computes for the current unit (psi).
-  PrintPage page = BuildPrintPage(*m, kNow);
-  EXPECT_EQ(TextAt(page.list, {-800, 1003}), FormatSigned6Cut(LiveValueLabels(52.0f)[0]));
-  EXPECT_EQ(TextAt(page.list, {-800, 1003}), "+5.200");
-  EXPECT_EQ(TextAt(page.list, {-800, 803}), "+2.600");
-  EXPECT_EQ(TextAt(page.list, {-800, 415}), "-2.600");
-  EXPECT_EQ(TextAt(page.list, {-800, 215}), "-5.200");
-
-  // After a paint, the published labels; the middle one is not printed.
-  m->chart.printValueLabels = {"a", "b", "c", "d", "e"};
-  page = BuildPrintPage(*m, kNow);
+std::vector<std::string> ValueLabels(const PrintPage& page) {
   std::vector<std::string> labels;
   for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
-  EXPECT_EQ(labels, (std::vector<std::string>{"a", "b", "d", "e"}));
+  return labels;
 }
 
-TEST(PrintPage, LoggerPageUsesTheFilesTimesPathAndPublishedLabels) {
+TEST(PrintPage, RealTimeValueLabelsFollowTheLatestReadingsUnit) {
+  auto m = MakeChartModel(kUnitPsi);
+  CommitTo(*m, 2);
+  EXPECT_EQ(ValueLabels(BuildPrintPage(*m, kNow)), (std::vector<std::string>{"+5.200", "+2.600", "-2.600", "-5.200"}));
+  m->run.fullScale = kUnits[7].fullScale;  // the meter now shows kgcm
+  EXPECT_EQ(ValueLabels(BuildPrintPage(*m, kNow)), (std::vector<std::string>{"+0.366", "+0.183", "-0.183", "-0.366"}));
+}
+
+TEST(PrintPage, LoggerPageUsesTheFilesTimesAndPath) {
   auto m = LoggerModel(9);
   m->logger.values[4] = 5.2f;
-  m->loggerView.printValueLabels = {"p", "q", "r", "s"};
   // A run in the real-time store is not what the open logger window prints.
   CommitTo(*m, 50);
   const PrintPage page = BuildPrintPage(*m, kNow);
   EXPECT_EQ(page.kind, PrintPageKind::kLogger);
   EXPECT_EQ(TextAt(page.list, {-340, 1050}), "/data/tank.KvtDat");
   EXPECT_EQ(TextAt(page.list, {-680, 1025}), "psi");
-  std::vector<std::string> labels;
-  for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
-  EXPECT_EQ(labels, (std::vector<std::string>{"p", "q", "r", "s"}));
+  EXPECT_EQ(ValueLabels(page), (std::vector<std::string>{"+5.200", "+2.600", "-2.600", "-5.200"}));
   // Stored first and last; between them from the start time of day, over midnight.
   // N = 9: quarters at 2, 4 and 6 records of 5 s.
   const std::vector<std::pair<int, const char*>> times{
@@ -240,19 +235,47 @@ TEST(PrintPage, LoggerPageUsesTheFilesTimesPathAndPublishedLabels) {
   EXPECT_EQ(segments[7].second, (Point{-10, 600}));
 }
 
-TEST(PrintPage, LoggerLabelsBeforeTheGraphWasDrawnFollowTheLastRecordsUnit) {
+TEST(PrintPage, LoggerLabelsFollowTheLastRecordsUnit) {
   auto m = LoggerModel(3, kUnitPsi);
   m->logger.fullScaleAt[2] = kUnits[7].fullScale;  // the last record in kgcm
-  const PrintPage page = BuildPrintPage(*m, kNow);
-  std::vector<std::string> labels;
-  for (int y : {1003, 803, 415, 215}) labels.push_back(TextAt(page.list, {-800, y}).value_or("?"));
-  EXPECT_EQ(labels, (std::vector<std::string>{"+0.366", "+0.183", "-0.183", "-0.366"}));
-  // In psi the range top is 52 x 0.1 rounded to a float just under 5.2, cut by truncation.
-  m->logger.fullScaleAt[2] = 52.0f;
-  EXPECT_EQ(LoggerFullViewPrintLabels(m->logger),
-            (std::array<std::string, 4>{"+5.199", "+2.599", "-2.599", "-5.199"}));
-  EXPECT_EQ(LoggerFullViewPrintLabels(LoggerStore{}),
-            (std::array<std::string, 4>{" 0.000", " 0.000", " 0.000", " 0.000"}));
+  EXPECT_EQ(ValueLabels(BuildPrintPage(*m, kNow)), (std::vector<std::string>{"+0.366", "+0.183", "-0.183", "-0.366"}));
+}
+
+// The window's Print of a run and the command line's print of the file it was saved
+// as: one page, but for the file's path line. The last time label is the last
+// sample's, under the trace's right end, and the frame's edges read +-5.200 psi.
+TEST(PrintPage, ARunAndItsSavedFilePrintTheSamePage) {
+  auto run = MakeChartModel(kUnitPsi);
+  run->run.unitName = "psi";
+  ConfirmRun(run->run, run->statsBar, 1, NullObserver());
+  StartRun(*run, LocalTime(10, 0, 0), NullObserver());
+  for (int i = 0; i < 40; ++i) {
+    SetSample(*run, i, 0.25f * static_cast<float>(i % 9) - 1.0f);
+    run->store.unitNameAt[i] = kUnits[kUnitPsi].name;
+    run->run.newSample = true;
+    ASSERT_TRUE(CommitTick(*run, false, NullObserver()));
+  }
+  const PrintPage runPage = BuildPrintPage(*run, kNow);
+
+  auto decoded = DecodeDataLoggerFile(EncodeDataLoggerFile(*run));
+  ASSERT_TRUE(decoded.ok());
+  auto file = std::make_unique<AppModel>();
+  AdoptLoggerFile(file->logger, std::move(decoded).value());
+  file->loggerView.graphClosed = 0;
+  file->loggerView.shownPath = "/data/run.KvtDat";
+  PrintPage filePage = BuildPrintPage(*file, kNow);
+  ASSERT_EQ(filePage.kind, PrintPageKind::kLogger);
+  auto& commands = filePage.list.commands;
+  const auto path = std::find_if(commands.begin(), commands.end(), [](const DisplayCommand& c) {
+    const Text* t = std::get_if<Text>(&c);
+    return t && t->text == "/data/run.KvtDat";
+  });
+  ASSERT_NE(path, commands.end());
+  commands.erase(path);
+
+  EXPECT_EQ(filePage.list, runPage.list);
+  EXPECT_EQ(TextAt(runPage.list, {-70, 195}), "10:00:39");
+  EXPECT_EQ(ValueLabels(runPage), (std::vector<std::string>{"+5.200", "+2.600", "-2.600", "-5.200"}));
 }
 
 TEST(PrintPage, ARecordWithoutAFiniteHeightBreaksTheTraceInsteadOfShootingOffThePage) {

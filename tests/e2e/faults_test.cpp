@@ -84,6 +84,17 @@ std::vector<float> SavedAndLoaded(AppModel& model, const QString& path) {
   return {store.values.begin(), store.values.begin() + store.recordCount};
 }
 
+// What the window held when a wait ran out: enough to tell a run that never started
+// from one that ended early or one that stopped taking samples.
+std::string RunStateOf(const FaultWindow& w) {
+  const AppModel& m = w.model;
+  std::ostringstream s;
+  s << "phase " << static_cast<int>(m.run.phase) << ", samples " << m.store.sampleCount
+    << ", frames " << m.ingest.framesIngested << ", panel '" << m.panel.reading << "', port open "
+    << w.port->isOpen();
+  return s.str();
+}
+
 class UnplugDuringRuns : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
@@ -97,7 +108,8 @@ TEST_P(UnplugDuringRuns, EndThroughTheWatchdogKeepTheSamplesAndRelink) {
     w.window->runCommand(ui::WindowCommand::Run);
     // The run starts with the next reading; the previous run's samples count only until then.
     ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Running && w.model.store.sampleCount >= 2; },
-                        kWatchdogWaitMs));
+                        kWatchdogWaitMs))
+        << RunStateOf(w);
 
     w.meter.unplug();
     ASSERT_TRUE(WaitFor([&] { return !RunGoing(w.model.run.phase); }, kWatchdogWaitMs));

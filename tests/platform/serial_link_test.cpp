@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -174,6 +176,29 @@ TEST_F(SerialLink, UnpluggedMeterIsReportedAndThePortReopensWhenItReturns) {
   EXPECT_TRUE(port.isOpen());
   EXPECT_EQ(readingsIn(3), 3);
   ASSERT_TRUE(QTest::qWaitFor([&] { return meter->model().commandCount(Command::Connect) == 3; }, kWaitMs));
+}
+
+// The port's read notification can come when the input it announced is gone by the
+// time it is read; QSerialPort then reports a read error. The line has not hung up:
+// the device is still there and its next frames are read as before.
+TEST_F(SerialLink, AWakeUpWithNothingToReadLeavesThePortOpen) {
+  ASSERT_TRUE(quieten());
+  QSignalSpy lost(&port, &QtSerialPort::portLost);
+  int notified = 0;
+  for (QSocketNotifier* n : port.findChildren<QSocketNotifier*>()) {
+    if (n->type() != QSocketNotifier::Read || !n->isEnabled()) continue;
+    QEvent activated(QEvent::SockAct);
+    QCoreApplication::sendEvent(n, &activated);
+    ++notified;
+  }
+  ASSERT_EQ(notified, 1);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(port.isOpen());
+  EXPECT_EQ(lost.count(), 0);
+  meter->sendFrame();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !blocks.empty(); }, kWaitMs));
+  EXPECT_TRUE(std::holds_alternative<Reading>(DecodeBlock(blocks[0])));
+  EXPECT_EQ(lost.count(), 0);
 }
 
 TEST(SerialPortErrors, OpeningFailsWithTheDeviceAndTheReason) {

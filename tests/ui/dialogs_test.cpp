@@ -6,8 +6,11 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 
 #include "../core/recording_port.h"
 #include "app_model.h"
@@ -69,6 +72,35 @@ TEST(IntegerDialogs, TypingReplacesTheOfferedValue) {
     } else {
       EXPECT_EQ(model.flags.portNumber, c.result);
     }
+  }
+}
+
+TEST(IntegerDialogs, TheSampleRateTakesDigitsOnlyAndRefusesAnIntervalPastTheLongest) {
+  const std::tuple<const char*, const char*, bool> cases[] = {  // typed, shown, accepted
+      {"abc-1.5,", "15", true}, {"2147483", "2147483", true}, {"2147484", "2147484", false},
+      {"10000000000000000000000", "10000000000000000000000", false}};
+  for (const auto& [keys, shown, accepted] : cases) {
+    SCOPED_TRACE(keys);
+    SampleRateDialog dialog(nullptr);
+    dialog.show();
+    QTest::keyClicks(dialog.edit(), QString::fromLatin1(keys));
+    EXPECT_EQ(dialog.edit()->text(), QString::fromLatin1(shown));
+    QString told;
+    DialogScript script({[&] {
+      auto* box = VisibleTopLevel<QMessageBox>();
+      if (!box) return false;
+      told = box->text();
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    }});
+    dialog.accept();
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, accepted);
+    if (accepted) {
+      EXPECT_EQ(dialog.value(), QString::fromLatin1(shown).toInt());
+    }
+    // Refused, the range is named and the dialog stays open.
+    EXPECT_EQ(told.contains(QStringLiteral("1 to 2147483")), !accepted) << told.toStdString();
+    EXPECT_EQ(dialog.isVisible(), !accepted);
   }
 }
 

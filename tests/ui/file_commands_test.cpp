@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "app_model.h"
+#include "chart/acquisition.h"
+#include "files/spreadsheet.h"
+#include "files/text_table.h"
 #include "link/units.h"
 #include "psi_run.h"
 #include "ui/files/file_commands.h"
@@ -51,6 +54,19 @@ TEST(FileCommands, SaveWritesTheDataFileAndItsTextTableBesideIt) {
   EXPECT_TRUE(QFile::exists(f.path("run.txt")));
   // 4 + texts (1 + 9 + 9 + 4) + 16 + 15 per sample
   EXPECT_EQ(QFile(f.path("run.KvtDat")).size(), 4 + 23 + 16 + 45);
+}
+
+TEST(FileCommands, ARecoveredRunIsSuggestedNamesDatedFromItsStart) {
+  // Recovered the day after: the names carry the day the run was taken.
+  const std::time_t start = std::time(nullptr) - 86400 - 3600;
+  Fixture f;
+  SampleStore store = f.model.store;
+  RestoreRun(f.model, JournalHeader{start, 5000}, std::move(store), 3, NullObserver());
+  f.files.saveRun();
+  f.files.exportExcel();
+  ASSERT_EQ(f.requests.size(), 2u);
+  EXPECT_EQ(f.requests[0].defaultName.toStdString(), DefaultSaveName(start, "5"));
+  EXPECT_EQ(f.requests[1].defaultName.toStdString(), DefaultExportName(start));
 }
 
 TEST(FileCommands, CancelledDialogsWriteNothing) {

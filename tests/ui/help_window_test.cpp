@@ -95,6 +95,16 @@ TEST(HelpWindow, HelpContentsShowsTheGuideFromTheProgramsResources) {
   EXPECT_EQ(VisibleHelpWindows(), 1);
 }
 
+TEST(HelpWindow, TheGuidesStatisticsBarSectionSaysTheExtremesFillOnlyInRecMode) {
+  Program p;
+  QTextBrowser* browser = p.helpContents()->browser();
+  EXPECT_TRUE(AnchorsOf(*browser->document()).contains(QStringLiteral("statistics")));
+  const QString text = browser->toPlainText().simplified();
+  const qsizetype section = text.indexOf(QStringLiteral("The statistics bar The bar above the chart"));
+  ASSERT_GE(section, 0);
+  EXPECT_GT(text.indexOf(QStringLiteral("they fill only while the meter is in REC mode"), section), section);
+}
+
 TEST(HelpWindow, EveryLinkAndPictureOfTheGuideIsFound) {
   Program p;
   QTextBrowser* browser = p.helpContents()->browser();

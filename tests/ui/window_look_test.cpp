@@ -4,16 +4,22 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <memory>
+#include <tuple>
 
 #include "../core/recording_port.h"
 #include "app_model.h"
 #include "pneuvista_version.h"
+#include "ui/chart/chart_scroll_bar.h"
+#include "ui/chart/cursor_bar.h"
 #include "ui/chart/chart_view.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/panel/front_panel.h"
@@ -29,10 +35,10 @@ struct Window {
   test::RecordingPort port;
   std::unique_ptr<MainWindow> window;
 
-  Window() {
+  explicit Window(QSize size = {1200, 800}) {
     window = std::make_unique<MainWindow>(model, port,
                                           SettingsFile((dir.path() + QStringLiteral("/c.ini")).toStdString()));
-    window->resize(1200, 800);
+    window->resize(size);
     window->show();
     QCoreApplication::processEvents();
   }
@@ -59,7 +65,7 @@ TEST(WindowLook, TheToolbarHasItsGripperAndDocksOnEverySideOrFloats) {
   // The bars move aside with the chart instead of covering the toolbar.
   ChartView* view = w.window->view();
   const QWidget* panelEdge = view->panel()->parentWidget();
-  EXPECT_EQ(panelEdge->x(), bar->geometry().right() + 1);
+  EXPECT_EQ(panelEdge->mapTo(w.window.get(), QPoint(0, 0)).x(), bar->geometry().right() + 1);
   EXPECT_EQ(panelEdge->y(), view->y() + 1);
   EXPECT_EQ(view->statisticsBar()->parentWidget()->pos(), view->pos() + QPoint(228, 0));
   w.window->addToolBar(Qt::TopToolBarArea, bar);
@@ -99,6 +105,35 @@ TEST(WindowLook, ThePanelAndTheStatisticsBarSitInASunkenEdge) {
     EXPECT_EQ(at(outer.x() + 1, midY), role(QPalette::Shadow));
     EXPECT_EQ(at(outer.x() + b.width - 1, midY), role(QPalette::Light));
     EXPECT_EQ(at(outer.x() + 60, outer.y()), role(QPalette::Dark));
+  }
+}
+
+// From 1600 x 900 up the bars keep their places; smaller, every key, box, button and
+// the chart's scroll bar stays in sight, and below the smallest such window the area
+// under the toolbar scrolls over them.
+TEST(WindowLook, EveryControlIsReachableInASmallWindow) {
+  const std::tuple<QSize, bool, bool> cases[] = {  // window, scrolls, compact panel
+      {{1600, 900}, false, false}, {{1366, 700}, false, true}, {{1280, 640}, false, true}, {{800, 500}, true, true}};
+  for (const auto& [size, scrolls, compact] : cases) {
+    SCOPED_TRACE(size.width());
+    Window w(size);
+    ChartView* view = w.window->view();
+    EXPECT_EQ(view->panel()->compact(), compact);
+    const auto* scroll = w.window->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(), scrolls);
+    const QWidget* area = scrolls ? scroll->widget() : scroll->viewport();
+    const QRect reachable(area->mapTo(w.window.get(), QPoint(0, 0)), area->size());
+    int controls = 0;
+    for (QWidget* bar : {static_cast<QWidget*>(view->panel()), static_cast<QWidget*>(view->statisticsBar()),
+                         static_cast<QWidget*>(view->cursorBar()), static_cast<QWidget*>(view->scrollStrip())})
+      for (QWidget* c : bar->findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(c) && !qobject_cast<QLineEdit*>(c) && !qobject_cast<QScrollBar*>(c)) continue;
+        ++controls;
+        EXPECT_TRUE(reachable.contains(QRect(c->mapTo(w.window.get(), QPoint(0, 0)), c->size())))
+            << c->metaObject()->className() << " " << c->property("text").toString().toStdString();
+      }
+    EXPECT_GE(controls, 31);
   }
 }
 

@@ -1,7 +1,6 @@
 #include "chart/acquisition.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "link/link.h"
 #include "text_format.h"
@@ -11,9 +10,6 @@ namespace {
 
 constexpr const char* kClockFormat = "%H:%M:%S";
 constexpr const char* kBarStartFormat = "%d/%m/%y %H:%M:%S";
-
-// The interval in milliseconds must fit the view's 32-bit field.
-constexpr int kMaxIntervalSeconds = INT_MAX / 1000;
 
 // A new run starts on the live chart: the previous run's compression, zoom, pan and
 // cursors describe samples that are gone. Done here rather than at a later paint, so
@@ -75,6 +71,7 @@ void StartRun(AppModel& model, std::time_t start, ModelObserver& observer) {
   model.run.phase = RunPhase::Running;
   model.store.sampleCount = 0;
   model.run.startTime = start;
+  model.run.recovered = false;
   model.statsBar.startTime.clear();
   model.statsBar.sampleCount.clear();
   model.run.endText.clear();
@@ -151,6 +148,7 @@ void RestoreRun(AppModel& model, const JournalHeader& header, SampleStore&& stor
   model.store.sampleCount = std::clamp(samples, 0, kMaxSamples);
   RunState& run = model.run;
   run.startTime = header.startTime;
+  run.recovered = true;
   run.intervalMs = std::clamp(header.intervalMs, 1000, kMaxIntervalSeconds * 1000);
   run.newSample = false;
   model.statsBar.interval = Format("%d", run.intervalSeconds());

@@ -3,6 +3,7 @@
 // with the value, the received text and the unit in force for each, and the
 // scalars that describe the run.
 #include <array>
+#include <climits>
 #include <ctime>
 #include <cstdint>
 #include <string>
@@ -36,6 +37,9 @@ struct SampleStore {
 // A range error the meter reports: the pressure above or below what it measures.
 enum class RangeError { None, High, Low };
 
+// The longest sample interval: in milliseconds it must fit the run's 32-bit field.
+inline constexpr int kMaxIntervalSeconds = INT_MAX / 1000;
+
 // The run's scalars: its clock, the unit in force and where the acquisition stands.
 struct RunState {
   bool newSample = false;
@@ -53,6 +57,9 @@ struct RunState {
   RunPhase phase = RunPhase::Idle;
   RangeError rangeError = RangeError::None;
   std::string heldReading;
+  // Brought back from its journal rather than taken now: its file names are dated
+  // from its own start, which may lie days before the time of saving.
+  bool recovered = false;
 
   // Whole seconds between samples, as the time axis and the files use it.
   int intervalSeconds() const { return intervalMs / 1000; }
@@ -60,6 +67,9 @@ struct RunState {
   std::time_t sampleTime(int i) const {
     return startTime + static_cast<std::time_t>(i) * intervalSeconds();
   }
+  // The time the suggested file names carry: the time of saving, or the start of a
+  // recovered run.
+  std::time_t nameTime(std::time_t now) const { return recovered ? startTime : now; }
 };
 
 }  // namespace pv

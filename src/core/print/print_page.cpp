@@ -21,7 +21,21 @@ constexpr int kValueLabelY[4] = {1003, 803, 415, 215};
 constexpr int kTimeLabelY = 195;
 constexpr int kTimeLabelX[5] = {-750, -580, -410, -240, -70};
 
-// What the two kinds of page draw, gathered from their different stores.
+// What a page draws. Both kinds of page come through here: a run is described as the
+// data-logger file it saves as would describe it, so that the window's page of a run
+// and the page of its saved file are the same page.
+struct PageRecords {
+  int n = 0;
+  const float* value = nullptr;
+  const float* fullScale = nullptr;
+  std::string unitName;
+  float labelFullScale = 0.0f;  // the full scale of the unit the value labels are in
+  std::string startText, endText;
+  long long startSecondOfDay = 0;
+  long long intervalSeconds = 0;
+  const std::string* path = nullptr;  // logger page only
+};
+
 struct PageData {
   int n = 0;
   const float* value = nullptr;
@@ -29,7 +43,7 @@ struct PageData {
   std::string unitName;
   std::array<std::string, 4> valueLabels;
   std::array<std::string, 5> timeLabels;
-  const std::string* path = nullptr;  // logger page only
+  const std::string* path = nullptr;
 };
 
 void Label(DisplayList& list, Point at, std::string text) {
@@ -42,57 +56,74 @@ std::string TimeOfDayText(long long seconds) {
   return Format("%02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
 }
 
-// Quarter points of the time axis: 0, N/4, N/2, 3(N/4) points, in whole-number steps.
-std::array<long long, 4> QuarterPoints(int n) {
-  const long long quarter = n / 4;
-  return {0, quarter, n / 2, 3 * quarter};
+// The frame's edges stand at +-10 % of the full scale and the quarter lines at +-5 %:
+// the labels name those values as the live chart computes them, so psi reads +5.200
+// (a product formed in double and rounded to a float would fall just under 5.2 and be
+// cut to +5.199).
+std::array<std::string, 4> ValueLabelsFor(float fullScale) {
+  const auto v = LiveValueLabels(fullScale);
+  return {FormatSigned6Cut(v[0]), FormatSigned6Cut(v[1]), FormatSigned6Cut(v[3]), FormatSigned6Cut(v[4])};
 }
 
-bool AllEmpty(const auto& labels) {
-  return std::all_of(labels.begin(), labels.end(), [](const std::string& s) { return s.empty(); });
+// Under the frame: the first record's time at the left edge, the last record's time at
+// the right edge, where the trace ends, and between them the times of records N/4, N/2
+// and 3(N/4) in whole-number steps.
+std::array<std::string, 5> TimeLabelsFor(const PageRecords& r) {
+  const long long quarter = r.n / 4;
+  const long long points[3] = {quarter, r.n / 2, 3 * quarter};
+  std::array<std::string, 5> t;
+  t[0] = r.startText;
+  for (int j = 0; j < 3; ++j) t[j + 1] = TimeOfDayText(r.startSecondOfDay + points[j] * r.intervalSeconds);
+  t[4] = r.endText;
+  return t;
 }
 
-PageData RealTimeData(const AppModel& m) {
+PageData DataOf(PageRecords r) {
   PageData d;
-  d.n = std::min(m.store.sampleCount, kStoreCapacity);
-  d.value = m.store.values.data();
-  d.fullScale = m.store.fullScaleAt.data();
-  d.unitName = m.run.unitName;
-  // The labels of the latest chart paint; before the first paint, the same labels the
-  // chart would compute for the current unit.
-  std::array<std::string, kValueLabels> y = m.chart.printValueLabels;
-  if (AllEmpty(y)) {
-    const auto values = LiveValueLabels(m.run.fullScale);
-    for (int k = 0; k < kValueLabels; ++k) y[k] = FormatSigned6Cut(values[k]);
-  }
-  d.valueLabels = {y[0], y[1], y[3], y[4]};
-
-  const std::time_t start = m.run.startTime;
-  const std::time_t s = m.run.intervalSeconds();
-  const auto q = QuarterPoints(d.n);
-  for (int j = 0; j < 4; ++j) d.timeLabels[j] = FormatLocalTime(start + q[j] * s, kClockFormat);
-  d.timeLabels[4] = FormatLocalTime(start + std::time_t{d.n} * s, kClockFormat);
+  d.n = r.n;
+  d.value = r.value;
+  d.fullScale = r.fullScale;
+  d.valueLabels = ValueLabelsFor(r.labelFullScale);
+  d.timeLabels = TimeLabelsFor(r);
+  d.unitName = std::move(r.unitName);
+  d.path = r.path;
   return d;
 }
 
-PageData LoggerData(const AppModel& m) {
+// The run as its data-logger file holds it: the clock texts of its first and last
+// sample, and the start as a time of day. The labels follow the unit of the latest
+// reading, as the chart's do.
+PageRecords RunRecords(const AppModel& m) {
+  PageRecords r;
+  r.n = std::min(m.store.sampleCount, kStoreCapacity);
+  r.value = m.store.values.data();
+  r.fullScale = m.store.fullScaleAt.data();
+  r.unitName = m.run.unitName;
+  r.labelFullScale = m.run.fullScale;
+  r.startText = FormatLocalTime(m.run.startTime, kClockFormat);
+  r.endText = FormatLocalTime(m.run.sampleTime(std::max(r.n - 1, 0)), kClockFormat);
+  std::tm start{};
+  if (localtime_r(&m.run.startTime, &start))
+    r.startSecondOfDay = 3600LL * start.tm_hour + 60LL * start.tm_min + start.tm_sec;
+  r.intervalSeconds = m.run.intervalSeconds();
+  return r;
+}
+
+// The loaded file as it was stored; the labels are in the unit of its last record.
+PageRecords FileRecords(const AppModel& m) {
   const LoggerStore& log = m.logger;
-  PageData d;
-  d.n = std::min(log.recordCount, kStoreCapacity);
-  d.value = log.values.data();
-  d.fullScale = log.fullScaleAt.data();
-  d.unitName = log.unitName;
-  d.valueLabels = m.loggerView.printValueLabels;
-  if (AllEmpty(d.valueLabels)) d.valueLabels = LoggerFullViewPrintLabels(log);
-  d.path = &m.loggerView.shownPath;
-
-  const long long start = 3600LL * log.startHour + 60LL * log.startMinute + log.startSecond;
-  const long long s = log.intervalMs / 1000;
-  const auto q = QuarterPoints(d.n);
-  d.timeLabels[0] = log.startText;
-  for (int j = 1; j < 4; ++j) d.timeLabels[j] = TimeOfDayText(start + q[j] * s);
-  d.timeLabels[4] = log.endText;
-  return d;
+  PageRecords r;
+  r.n = std::min(log.recordCount, kStoreCapacity);
+  r.value = log.values.data();
+  r.fullScale = log.fullScaleAt.data();
+  r.unitName = log.unitName;
+  r.labelFullScale = r.n > 0 ? log.fullScaleAt[r.n - 1] : 0.0f;
+  r.startText = log.startText;
+  r.endText = log.endText;
+  r.startSecondOfDay = 3600LL * log.startHour + 60LL * log.startMinute + log.startSecond;
+  r.intervalSeconds = log.intervalMs / 1000;
+  r.path = &m.loggerView.shownPath;
+  return r;
 }
 
 // Each point sits at 400/fullScale x value x 10 above the zero line, so one tenth of
@@ -144,16 +175,6 @@ PrintPageKind ChoosePrintPage(const AppModel& m) {
   return PrintPageKind::kFixedOnly;
 }
 
-std::array<std::string, 4> LoggerFullViewPrintLabels(const LoggerStore& log) {
-  const int n = std::min(log.recordCount, kStoreCapacity);
-  const float fullScale = n > 0 ? log.fullScaleAt[n - 1] : 0.0f;
-  // Products in double, each rounded to a float, as the logger graph computes its range.
-  const float top = static_cast<float>(fullScale * 0.1);
-  const float bottom = static_cast<float>(fullScale * -0.1);
-  return {FormatSigned6Cut(top), FormatSigned6Cut(static_cast<float>(top * 0.5)),
-          FormatSigned6Cut(static_cast<float>(top * -0.5)), FormatSigned6Cut(bottom)};
-}
-
 PrintPage BuildPrintPage(const AppModel& m, std::time_t now) {
   PrintPage page;
   page.kind = ChoosePrintPage(m);
@@ -172,7 +193,7 @@ PrintPage BuildPrintPage(const AppModel& m, std::time_t now) {
     DrawGrid(list);
     return page;
   }
-  const PageData d = page.kind == PrintPageKind::kRealTime ? RealTimeData(m) : LoggerData(m);
+  const PageData d = DataOf(page.kind == PrintPageKind::kRealTime ? RunRecords(m) : FileRecords(m));
   DrawTrace(d, list);
   DrawLabels(d, now, list);
   DrawGrid(list);

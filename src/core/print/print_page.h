@@ -44,9 +44,4 @@ PrintPageKind ChoosePrintPage(const AppModel& model);
 // The page as of `now` (the date of printing, in local time).
 PrintPage BuildPrintPage(const AppModel& model, std::time_t now);
 
-// The four value labels the logger graph's full view publishes for printing: range
-// top, top x 0.5, top x -0.5 and range bottom of the last record's full scale, each
-// cut to six characters. Used when printing a logger file that was never drawn.
-std::array<std::string, 4> LoggerFullViewPrintLabels(const LoggerStore& logger);
-
 }  // namespace pv

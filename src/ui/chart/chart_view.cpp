@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include "app_model.h"
+#include "chart/bar_layout.h"
 #include "chart/chart_layout.h"
 #include "chart/cursors.h"
 #include "chart/zoom.h"
@@ -15,27 +16,30 @@
 #include "ui/chart/statistics_bar.h"
 #include "ui/common/client_edge.h"
 #include "ui/common/display_list_painter.h"
+#include "ui/common/ui_constants.h"
 #include "ui/panel/front_panel.h"
 
 namespace pv::ui {
 
-ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow)
-    : QWidget(mainWindow), model_(model), port_(port), observer_(observer) {
+ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* client)
+    : QWidget(client), model_(model), port_(port), observer_(observer), client_(client) {
   setObjectName(QStringLiteral("ChartView"));
   // Every paint covers every pixel: no background erase, no flicker.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
 
-  // The five bars are children of the main window, created in this order. The
+  // The five bars lie over the view in the client area, created in this order. The
   // statistics bar and the panel sit in a sunken client edge.
-  statisticsEdge_ = new ClientEdge(mainWindow);
+  statisticsEdge_ = new ClientEdge(client);
   statisticsBar_ = new StatisticsBar(model_, statisticsEdge_);
   statisticsEdge_->setBar(statisticsBar_);
-  cursorBar_ = new CursorBar(mainWindow);
-  panelEdge_ = new ClientEdge(mainWindow);
+  cursorBar_ = new CursorBar(client);
+  panelEdge_ = new ClientEdge(client);
   panel_ = new FrontPanel(model_, panelEdge_);
   panelEdge_->setBar(panel_);
-  scrollStrip_ = new ChartScrollBar(mainWindow);
+  scrollStrip_ = new ChartScrollBar(client);
+  // The client area's resizes reach the main window, which places the bars again.
+  client_->installEventFilter(this);
   connect(panel_, &FrontPanel::keyPressed, this, [this](Key key) {
     std::string error;
     const bool accepted = PressKey(model_, port_, key, observer_, &error);
@@ -62,24 +66,31 @@ ChartView::ChartView(AppModel& model, SerialPort& port, ModelObserver& observer,
 }
 
 void ChartView::placeBars(QPoint clientOrigin, QRect clientRect) {
-  offsetInFrame_ = pos() - clientOrigin;
-  const QPoint o = clientOrigin;
-  const QRect c = clientRect;
-  const int L = c.left(), T = c.top(), R = c.left() + c.width(), B = c.top() + c.height();
-  auto place = [&](QWidget* w, int x, int y, int width, int height) {
-    w->setGeometry(o.x() + x, o.y() + y, std::max(0, width), std::max(0, height));
+  // The client area begins at the toolbar strip above the scrolled area and ends under
+  // the status bar below it: the frame is what it holds besides the scrolled area.
+  const int frame = clientRect.height() - client_->height();
+  const BarLayout bars = LayoutBars(clientRect.width(), clientRect.height());
+  // Smaller than that, the area keeps its size and scrolls.
+  client_->setMinimumSize(kMinClientWidth, kMinClientHeight - frame);
+  setGeometry(0, 0, bars.width, bars.height - frame);
+  offsetInFrame_ = mapTo(window(), QPoint(0, 0)) - clientOrigin;
+  auto place = [&](QWidget* w, const BarPlace& at) {
+    if (!at.shown) return;
+    w->setGeometry(at.x, at.y - kToolBarThickness, std::max(0, at.width), std::max(0, at.height));
     w->show();
     w->raise();
   };
-  place(statisticsEdge_, L + 228, T + 30, R - L - 238, 112);
-  if (T + 142 < B - 120) place(cursorBar_, L + 228, B - 120, R - L - 238, 100);
-  place(panelEdge_, 0, 31, 228, B - 50);
-  if (T + 142 < B - 142) place(scrollStrip_, L + 228, B - 142, R - L - 238, 25);
+  place(statisticsEdge_, bars.statistics);
+  place(cursorBar_, bars.cursorBar);
+  panel_->setCompact(bars.compactPanel);
+  place(panelEdge_, bars.panel);
+  place(scrollStrip_, bars.scrollStrip);
 }
 
-void ChartView::resizeEvent(QResizeEvent*) { emit geometryChanged(); }
-
-void ChartView::moveEvent(QMoveEvent*) { emit geometryChanged(); }
+bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) emit geometryChanged();
+  return QWidget::eventFilter(watched, event);
+}
 
 void ChartView::paintEvent(QPaintEvent*) {
   const ChartLayoutResult layout = LayoutChart(model_, width(), height());

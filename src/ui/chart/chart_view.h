@@ -1,7 +1,8 @@
 #pragma once
 // The chart view: the hub of the main window's client area. It owns the drag watch,
-// creates the five bars around the chart as children of the main window and places
-// them on every resize.
+// creates the five bars around the chart beside it in the client area (the scrolled
+// area under the toolbar) and places them where the main window asks, on every resize
+// of that area.
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -27,16 +28,18 @@ class StatisticsBar;
 class ChartView : public QWidget {
   Q_OBJECT
  public:
-  // The bars are made children of mainWindow, which places them with placeBars.
-  ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* mainWindow);
+  // client: the scrolled area under the toolbar that holds the view and the bars.
+  ChartView(AppModel& model, SerialPort& port, ModelObserver& observer, QWidget* client);
 
   StatisticsBar* statisticsBar() const { return statisticsBar_; }
   CursorBar* cursorBar() const { return cursorBar_; }
   FrontPanel* panel() const { return panel_; }
   ChartScrollBar* scrollStrip() const { return scrollStrip_; }
 
-  // Places the bars in the main window's client area: its origin in the window and its
-  // rectangle; the bars follow the client area's edges.
+  // Places the view and the bars in the client area, at least as large as every control
+  // needs: clientOrigin is the client area's origin in the main window (the top of the
+  // toolbar strip), clientRect the area with the toolbar strip above and the status bar
+  // below. The bars follow the client area's edges; a smaller area scrolls.
   void placeBars(QPoint clientOrigin, QRect clientRect);
 
   // A tick of the drag watch with the pointer where it is now.
@@ -51,15 +54,14 @@ class ChartView : public QWidget {
   const QImage& lastFrame() const { return frame_; }
 
  signals:
-  // The view moved or changed size: the bars around it must be placed again.
+  // The client area changed size: the view and the bars in it must be placed again.
   void geometryChanged();
   // A port error of a key or the watchdog (empty: none), for the status bar.
   void portReported(const std::string& error);
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  void resizeEvent(QResizeEvent*) override;
-  void moveEvent(QMoveEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
@@ -68,6 +70,7 @@ class ChartView : public QWidget {
   AppModel& model_;
   SerialPort& port_;
   ModelObserver& observer_;
+  QWidget* client_;
   ClientEdge* statisticsEdge_;
   StatisticsBar* statisticsBar_;
   CursorBar* cursorBar_;

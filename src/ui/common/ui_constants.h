@@ -11,6 +11,10 @@ inline QRect Dlu(int x, int y, int w, int h) {
   return QRect(x * kDialogUnit, y * kDialogUnit, w * kDialogUnit, h * kDialogUnit);
 }
 
+// The toolbar's strip at the top of the main window's client area, where the bars'
+// places are counted from; docked at a side, its width.
+inline constexpr int kToolBarThickness = 30;
+
 inline const QColor kPanelBackground(217, 218, 212);
 inline const QColor kDisplayGreen(168, 191, 163);
 inline const QColor kBarBackground(240, 240, 240);

@@ -45,7 +45,7 @@ RunFileCommands::RunFileCommands(AppModel& model, QWidget* window) : QObject(win
 }
 
 bool RunFileCommands::saveRun() {
-  const std::string name = DefaultSaveName(std::time(nullptr), model_.statsBar.interval);
+  const std::string name = DefaultSaveName(model_.run.nameTime(std::time(nullptr)), model_.statsBar.interval);
   const QString path = chooseFile(
       {QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter, kDataExtension, true},
       model_.folders.dataFiles);
@@ -62,7 +62,7 @@ bool RunFileCommands::saveRun() {
 void RunFileCommands::exportExcel() {
   if (model_.store.sampleCount <= 0) return;
   FileDialogRequest request{QStringLiteral("Save As"),
-                            QString::fromStdString(DefaultExportName(std::time(nullptr))),
+                            QString::fromStdString(DefaultExportName(model_.run.nameTime(std::time(nullptr)))),
                             QString::fromStdString(ExportFilters()), QString(), true};
   // The filter chosen names the format through the extension it gives the file.
   request.pathFor = [](const QString& typed, const QString& filter) {

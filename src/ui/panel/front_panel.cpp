@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app_model.h"
+#include "chart/bar_layout.h"
 #include "ui/common/look.h"
 #include "link/units.h"
 #include "panel/keys.h"
@@ -34,11 +35,24 @@ constexpr KeyPlace kKeyPlaces[kKeyCount] = {
     {Key::Undif, 33, 170, 38, 14, false},
 };
 
-// Black rectangles of the display frame, the panel border and the caption marker.
-constexpr int kBlackRects[][4] = {
-    {7, 48, 3, 66}, {98, 48, 3, 66}, {7, 46, 94, 2},    {7, 114, 94, 2},  {0, 0, 2, 318},
-    {0, 315, 113, 3}, {0, 0, 113, 2}, {110, 0, 3, 318}, {10, 24, 5, 5},
+// The compact panel's row of LIGHT and ZERO, in the columns of HOLD and REC.
+constexpr KeyPlace kCompactKeyPlaces[] = {
+    {Key::Light, 11, 234, 40, 14, false},
+    {Key::Zero, 56, 234, 40, 14, false},
 };
+
+// Black rectangles of the display frame, the panel border and the caption marker; the
+// border's height is the panel's, 318 dialog units or 261 when compact.
+constexpr int kBlackRects[][4] = {
+    {7, 48, 3, 66}, {98, 48, 3, 66}, {7, 46, 94, 2}, {7, 114, 94, 2}, {0, 0, 113, 2}, {10, 24, 5, 5},
+};
+QRect PanelBorder(int side, int height) {
+  switch (side) {
+    case 0: return Dlu(0, 0, 2, height);
+    case 1: return Dlu(110, 0, 3, height);
+    default: return Dlu(0, height - 3, 113, 3);
+  }
+}
 
 // Everything the display shows comes from these texts.
 std::array<std::string, 5> DisplayTexts(const PanelState& s) {
@@ -126,6 +140,25 @@ void FrontPanel::paintEvent(QPaintEvent* event) {
     const QRect black = Dlu(r[0], r[1], r[2], r[3]);
     if (black.intersects(area)) p.fillRect(black, Qt::black);
   }
+  for (int side = 0; side < 3; ++side) {
+    // The panel's height as the bars' layout reserves it, less its two-pixel edges.
+    const int height = ((compact_ ? kPanelCompactHeight : kPanelFullHeight) - 4) / kDialogUnit;
+    const QRect black = PanelBorder(side, height);
+    if (black.intersects(area)) p.fillRect(black, Qt::black);
+  }
+}
+
+void FrontPanel::setCompact(bool compact) {
+  if (compact == compact_) return;
+  compact_ = compact;
+  for (const auto& place : kKeyPlaces) {
+    const KeyPlace* shown = &place;
+    if (compact)
+      for (const auto& c : kCompactKeyPlaces)
+        if (c.key == place.key) shown = &c;
+    buttons_[static_cast<int>(place.key)]->setGeometry(Dlu(shown->x, shown->y, shown->w, shown->h));
+  }
+  update();
 }
 
 void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y,

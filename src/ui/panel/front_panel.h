@@ -41,6 +41,11 @@ class FrontPanel : public QWidget {
   void beginReading();
   void endReading();
 
+  // LIGHT and ZERO side by side under HOLD and REC, and the border drawn closer, for a
+  // window too short for the panel's full height.
+  void setCompact(bool compact);
+  bool compact() const { return compact_; }
+
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
   const QFont& smallFont() const { return small_.font; }
 
@@ -81,6 +86,7 @@ class FrontPanel : public QWidget {
   // when the display may show something else (never painted, or painted in part).
   std::optional<std::array<std::string, 5>> shownTexts_;
   bool inReading_ = false;
+  bool compact_ = false;
   QRegion heldPaint_;  // what to repaint at the end of the reading being handled
 };
 

@@ -6,8 +6,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QStyle>
 
+#include "chart/sample_store.h"
 #include "pneuvista_version.h"
 #include "ui/common/ui_constants.h"
 #include "ui/window/recovery_question.h"
@@ -34,16 +36,34 @@ void IntegerDialog::showEvent(QShowEvent* event) {
   edit_->selectAll();
 }
 
+void IntegerDialog::takeDigitsUpTo(int maximum, QString rangeMessage) {
+  maximum_ = maximum;
+  rangeMessage_ = std::move(rangeMessage);
+  edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
+}
+
+void IntegerDialog::refuse(const QString& message) {
+  QMessageBox::warning(this, QStringLiteral("PNEUVISTA"), message);
+  edit_->setFocus();
+  edit_->selectAll();
+}
+
 void IntegerDialog::accept() {
   bool ok = false;
   const QString text = edit_->text().trimmed();
+  if (maximum_ >= 0) {
+    // Digits only: a number too long for any integer is as far past the range as one
+    // just above it.
+    const QString digits = QString(text).remove(QRegularExpression(QStringLiteral("^0+(?=.)")));
+    const qlonglong v = digits.size() <= 10 ? digits.toLongLong(&ok) : 0;
+    if (!digits.isEmpty() && (!ok || v > maximum_)) {
+      refuse(rangeMessage_);
+      return;
+    }
+  }
   const int v = unsigned_ ? static_cast<int>(text.toUInt(&ok)) : text.toInt(&ok);
   if (!ok) {
-    QMessageBox::warning(this, QStringLiteral("PNEUVISTA"),
-                         unsigned_ ? QStringLiteral("Please enter a positive integer.")
-                                   : QStringLiteral("Please enter an integer."));
-    edit_->setFocus();
-    edit_->selectAll();
+    refuse(unsigned_ ? QStringLiteral("Please enter a positive integer.") : QStringLiteral("Please enter an integer."));
     return;
   }
   value_ = v;
@@ -61,6 +81,10 @@ SampleRateDialog::SampleRateDialog(QWidget* parent) : IntegerDialog(parent, fals
   ok->setGeometry(Dlu(48, 40, 50, 14));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  // Whole seconds; an interval too long for the run's millisecond field is refused
+  // rather than cut short without a word.
+  takeDigitsUpTo(kMaxIntervalSeconds,
+                 QStringLiteral("Please enter a sample interval from 1 to %1 seconds.").arg(kMaxIntervalSeconds));
   setValue(1);
 }
 

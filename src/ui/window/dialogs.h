@@ -25,10 +25,16 @@ class IntegerDialog : public QDialog {
  protected:
   IntegerDialog(QWidget* parent, bool unsignedOnly);
   void showEvent(QShowEvent* event) override;
+  // The box takes digits only, typed or pasted; a number above maximum is refused with
+  // rangeMessage and the dialog stays open.
+  void takeDigitsUpTo(int maximum, QString rangeMessage);
   QLineEdit* edit_ = nullptr;
 
  private:
+  void refuse(const QString& message);
   bool unsigned_;
+  int maximum_ = -1;  // none unless takeDigitsUpTo set one
+  QString rangeMessage_;
   int value_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -37,8 +38,6 @@
 namespace pv::ui {
 namespace {
 
-// The toolbar's strip at the top of the client area; docked at a side, its width.
-constexpr int kToolBarThickness = 30;
 // How soon a close put off for a dialog looks again whether the dialog is gone.
 constexpr int kCloseRetryMs = 50;
 
@@ -63,9 +62,17 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   createStatusBar();
   reportPort(driver_->session().greet());
 
-  view_ = new ChartView(model_, port_, *this, this);
+  // The chart and its bars fill the area under the toolbar; a window too small for
+  // every control scrolls over them instead of cutting any off.
+  auto* scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  client_ = new QWidget;
+  client_->setObjectName(QStringLiteral("ClientArea"));
+  scroll->setWidget(client_);
+  setCentralWidget(scroll);
+  view_ = new ChartView(model_, port_, *this, client_);
   connectSession();
-  setCentralWidget(view_);
   connect(view_, &ChartView::geometryChanged, this, &MainWindow::placeBars);
   connect(view_, &ChartView::portReported, this, &MainWindow::reportPort);
   connect(view_->statisticsBar(), &StatisticsBar::exportClicked, this, &MainWindow::exportRequested);
@@ -202,24 +209,16 @@ void MainWindow::runCommand(WindowCommand command) {
   if (QAction* a = action(command); a && a->isEnabled()) a->trigger();
 }
 
-bool MainWindow::toolBarOnTop() const {
-  return !toolBar_ || !view_ || (toolBarArea(toolBar_) == Qt::TopToolBarArea && !toolBar_->isFloating());
-}
-
 QPoint MainWindow::clientOrigin() const {
-  // The bars are laid out below a toolbar strip at the top. Docked at another side or
-  // floating, the toolbar leaves that strip above the view and takes its room from
-  // the side it is on.
-  if (!toolBarOnTop()) return view_->pos() - QPoint(0, kToolBarThickness);
-  return QPoint(0, menuBar()->isVisible() ? menuBar()->height() : 0);
+  // The bars are laid out below a toolbar strip at the top of the scrolled area. Docked
+  // at another side or floating, the toolbar leaves that strip above it all the same
+  // and takes its room from the side it is on.
+  return client_->mapTo(this, QPoint(0, 0)) - QPoint(0, kToolBarThickness);
 }
 
 QRect MainWindow::clientRect() const {
-  const QPoint o = clientOrigin();
-  if (toolBarOnTop()) return QRect(0, 0, width(), height() - o.y());
   const int status = statusBar()->isVisible() ? statusBar()->height() : 0;
-  const QRect v = view_->geometry();
-  return QRect(0, 0, v.x() + v.width() - o.x(), v.y() + v.height() + status - o.y());
+  return QRect(0, 0, client_->width(), client_->height() + kToolBarThickness + status);
 }
 
 void MainWindow::updateCommandStates() {

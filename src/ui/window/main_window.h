@@ -72,8 +72,11 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   void updateCommandStates();
   // Runs a menu command by id as the user would.
   void runCommand(WindowCommand command);
-  // The frame's client rectangle origin in window coordinates (below the menu bar).
+  // The frame's client rectangle origin in window coordinates: the top of the toolbar
+  // strip over the area that holds the chart and its bars, as far as it is scrolled.
   QPoint clientOrigin() const;
+  // The client area the bars are laid out in: the chart's area with the toolbar strip
+  // above and the status bar below.
   QRect clientRect() const;
 
   // The close sequence without quitting (the close event runs it, then quits): the
@@ -110,7 +113,6 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
  private:
   void createMenus(MeterSearch meterSearch);
   void createToolBar();
-  bool toolBarOnTop() const;
   void createStatusBar();
   QAction* addCommand(QMenu* menu, const QString& caption, WindowCommand command, std::function<void()> handler);
   std::string devicePath(int number) const;
@@ -137,6 +139,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   std::function<bool()> saveRun_;
   std::function<std::string(int)> pathOf_;
   PortMenu* portMenu_ = nullptr;
+  QWidget* client_ = nullptr;  // the scrolled area under the toolbar
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
