@@ -54,6 +54,14 @@ struct SessionScript {
     port.incoming.push_back(block);
     return session.bytesArrived(now);
   }
+  Decoded reading(const char* text = "1.000") { return send(ReadingBytes(kPsi, 0, 0, text)); }
+  // The user's next answer to a save question, the port's log cleared to see what follows.
+  void answerNext(SaveAnswer answer, bool saveWrites) {
+    port.log.clear();
+    user = ScriptedUser{};
+    user.answer = answer;
+    user.saveWrites = saveWrites;
+  }
   // Time passes to t; each timer due on the way fires at its time, earliest first.
   void passTo(Millis t) {
     for (;;) {
@@ -73,7 +81,7 @@ struct SessionScript {
   void streamTo(Millis t, const char* text) {
     while (now + 100 <= t) {
       passTo(now + 100);
-      send(ReadingBytes(kPsi, 0, 0, text));
+      reading(text);
     }
     passTo(t);
   }

@@ -33,6 +33,13 @@ class Session : public testing::Test {
   }
 };
 
+// A journal in a folder of its own, gone with it.
+struct ScratchJournal {
+  fs::path folder = fs::temp_directory_path() / "pneuvista-session-journal";
+  RunJournal journal{(fs::remove_all(folder), folder.string())};
+  ~ScratchJournal() { fs::remove_all(folder); }
+};
+
 std::string Sample(const AppModel& m, int i) {
   return std::string(m.store.texts[i].data() + 1, 5);
 }
@@ -84,7 +91,6 @@ TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
 
 TEST_F(Session, TheCommandsFollowTheRunsPhase) {
   SessionScript s;
-  const auto reading = ReadingBytes(kPsi, 0, 0, "1.000");
   struct Step {
     const char* what;
     std::function<void()> act;
@@ -94,15 +100,15 @@ TEST_F(Session, TheCommandsFollowTheRunsPhase) {
   };
   const Step steps[] = {
       {"start-up", [&] { s.session.greet(); }, RunPhase::Idle, "....", 0},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r...", 0},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r...", 0},
       {"Run", [&] { s.session.run(s.user); }, RunPhase::Requested, ".s..", 0},
-      {"its first reading", [&] { s.passTo(s.now + 500), s.send(reading); }, RunPhase::Running, ".s..", 0},
+      {"its first reading", [&] { s.passTo(s.now + 500), s.reading(); }, RunPhase::Running, ".s..", 0},
       {"Stop before sample 0", [&] { s.passTo(s.now + 200), s.session.stop(); }, RunPhase::Idle, "....", 0},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r...", 0},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r...", 0},
       {"Run asks nothing", [&] { s.session.run(s.user); }, RunPhase::Requested, ".s..", 0},
       {"three samples", [&] { s.streamTo(s.now + 2500, "2.000"); }, RunPhase::Running, ".sS.", 3},
       {"Stop", [&] { s.session.stop(); }, RunPhase::Idle, "..Sx", 3},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r.Sx", 3},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r.Sx", 3},
       {"Run, No, Cancel", [&] { s.user.interval.reset(), s.session.run(s.user); }, RunPhase::Monitoring, "r.Sx", 3},
       {"Run, No, 1 s", [&] { s.user.interval = 1, s.session.run(s.user); }, RunPhase::Requested, ".sS.", 3},
       {"Stop before its first reading", [&] { s.session.stop(); }, RunPhase::Idle, "..Sx", 3},
@@ -133,21 +139,16 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
       {SaveAnswer::Cancel, true, true, 0, false, true, "r.Sx"},
   };
   for (const Case& c : cases) {
-    const fs::path folder = fs::temp_directory_path() / "pneuvista-session-journal";
-    fs::remove_all(folder);
-    RunJournal journal(folder.string());
-    SessionScript s(&journal);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    ScratchJournal scratch;
+    SessionScript s(&scratch.journal);
+    s.reading();
     s.session.run(s.user);
     s.streamTo(s.now + 3500, "1.000");
     s.session.stop();
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    const std::string path = journal.path();
+    s.reading();
+    const std::string path = scratch.journal.path();
     ASSERT_TRUE(fs::exists(path));
-    s.port.log.clear();
-    s.user = ScriptedUser{};
-    s.user.answer = c.answer;
-    s.user.saveWrites = c.saveWrites;
+    s.answerNext(c.answer, c.saveWrites);
     if (!c.confirmed) s.user.interval.reset();
     EXPECT_EQ(s.session.run(s.user).sent, c.runSent);
     const int answer = static_cast<int>(c.answer);
@@ -157,7 +158,6 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
     EXPECT_EQ(fs::exists(path), c.journalKept) << answer;
     EXPECT_EQ(Offered(s.model), c.offered) << answer;
     EXPECT_EQ(s.samples(), 3) << answer;  // the old run stays until the new one starts
-    fs::remove_all(folder);
   }
 }
 
@@ -172,7 +172,7 @@ TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   for (const Case& c : cases) {
     SessionScript s;
     s.port.opened = false;
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    s.reading();
     s.user.interval = c.entered;
     // RUN goes out whether or not the dialog was confirmed.
     EXPECT_EQ(s.session.run(s.user).portError, "");
@@ -189,14 +189,14 @@ TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
 TEST_F(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASilence) {
   SessionScript s;
   s.user.interval = 2;
-  s.send(ReadingBytes(kPsi, 0, 0, "0.000"));
+  s.reading("0.000");
   s.session.run(s.user);
   // Readings every half second, each its own time; a 3 s silence (too short for the
   // watchdog) from 4.2 s.
   auto text = [](Millis t) { return Format("%5.3f", static_cast<double>(t - kScriptStart) / 1000); };
   for (Millis t = kScriptStart + 100; t < kScriptStart + 13000; t += 500) {
     s.passTo(t);
-    if (t < kScriptStart + 4200 || t > kScriptStart + 7200) s.send(ReadingBytes(kPsi, 0, 0, text(t).c_str()));
+    if (t < kScriptStart + 4200 || t > kScriptStart + 7200) s.reading(text(t).c_str());
   }
   s.passTo(kScriptStart + 13000);
   // Ticks at 1 + 2n s; the silence leaves the tick of 7 s without a sample.
@@ -235,11 +235,11 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   constexpr int kW = 1000, kH = 700;  // a 636-pixel plot
   SessionScript s;
   ModelObserver& none = NullObserver();
-  s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+  s.reading();
   s.session.run(s.user);
   // The first run: 150 samples painted as they come (compressed), zoomed and measured.
   for (int n = 0; n < 150; ++n) {
-    s.send(ReadingBytes(kPsi, 0, 0, n % 2 ? "1.000" : "2.000"));
+    s.reading(n % 2 ? "1.000" : "2.000");
     s.passTo(s.now + 1000);
     LayoutChart(s.model, kW, kH);
   }
@@ -251,7 +251,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   ASSERT_TRUE(RightRelease(m, 500, kW, kH, none));
   // The second run: its first samples come while no paint happens (a minimised window).
   s.session.stop();
-  s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+  s.reading();
   s.session.run(s.user);
   s.seen = RecordingObserver{};
   s.streamTo(s.now + 2500, "3.000");
@@ -281,13 +281,10 @@ TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   for (const Case& c : cases) {
     SessionScript s;
     s.session.watchLink();
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    s.reading();
     s.session.run(s.user);
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
-    s.port.log.clear();
-    s.user = ScriptedUser{};
-    s.user.answer = c.answer;
-    s.user.saveWrites = c.saveWrites;
+    s.answerNext(c.answer, c.saveWrites);
     SCOPED_TRACE(testing::Message() << c.samples << " samples, answer " << static_cast<int>(c.answer));
     EXPECT_EQ(s.session.close(s.user), c.closes);
     EXPECT_EQ(s.user.asked.size(), c.asked ? 1u : 0u);
@@ -309,14 +306,12 @@ TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
   };
   const Case cases[] = {{0, true, 0, false}, {3, true, 1, false}, {3, false, 1, true}};
   for (const Case& c : cases) {
-    const fs::path folder = fs::temp_directory_path() / "pneuvista-session-finish";
-    fs::remove_all(folder);
-    RunJournal journal(folder.string());
-    SessionScript s(&journal);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    ScratchJournal scratch;
+    SessionScript s(&scratch.journal);
+    s.reading();
     s.session.run(s.user);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    const std::string path = journal.path();
+    s.reading();
+    const std::string path = scratch.journal.path();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
     s.user.saveWrites = c.saveWrites;
     s.port.log.clear();
@@ -325,7 +320,6 @@ TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
     EXPECT_EQ(s.user.saves, c.saves) << c.samples;
     EXPECT_EQ(fs::exists(path), c.journalKept) << c.samples;
     EXPECT_EQ(s.port.writes().size(), 9u);  // EXIT three times, DISCONNECT six times
-    fs::remove_all(folder);
   }
 }
 
