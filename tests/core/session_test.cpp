@@ -40,10 +40,6 @@ struct ScratchJournal {
   ~ScratchJournal() { fs::remove_all(folder); }
 };
 
-std::string Sample(const AppModel& m, int i) {
-  return std::string(m.store.texts[i].data() + 1, 5);
-}
-
 // "rs.." : Run, Stop, Save, Export offered.
 std::string Offered(const AppModel& m) {
   const CommandAvailability c = Commands(m, false);
@@ -84,7 +80,7 @@ TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
       const Millis label = static_cast<Millis>(s.model.run.sampleTime(i)) * 1000;
       auto at = sent.lower_bound(label);
       ASSERT_NE(at, sent.begin());
-      EXPECT_EQ(Sample(s.model, i), std::prev(at)->second) << "sample " << i;
+      EXPECT_EQ(s.sample(i), std::prev(at)->second) << "sample " << i;
     }
   }
 }
@@ -141,8 +137,7 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
   for (const Case& c : cases) {
     ScratchJournal scratch;
     SessionScript s(&scratch.journal);
-    s.reading();
-    s.session.run(s.user);
+    s.startRun();
     s.streamTo(s.now + 3500, "1.000");
     s.session.stop();
     s.reading();
@@ -202,7 +197,7 @@ TEST_F(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASil
   // Ticks at 1 + 2n s; the silence leaves the tick of 7 s without a sample.
   const char* expected[] = {"0.600", "2.600", "4.100", "8.600", "10.60", "12.60"};
   ASSERT_EQ(s.samples(), 6);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(Sample(s.model, i), expected[i]) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(s.sample(i), expected[i]) << i;
   EXPECT_EQ(s.model.run.startText, "22:13:21");
   EXPECT_EQ(s.model.run.endText, "22:13:31");  // sample 5 = start + 10 s
   EXPECT_EQ(s.model.statsBar.startTime, "14/11/23 22:13:21");
@@ -235,8 +230,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   constexpr int kW = 1000, kH = 700;  // a 636-pixel plot
   SessionScript s;
   ModelObserver& none = NullObserver();
-  s.reading();
-  s.session.run(s.user);
+  s.startRun();
   // The first run: 150 samples painted as they come (compressed), zoomed and measured.
   for (int n = 0; n < 150; ++n) {
     s.reading(n % 2 ? "1.000" : "2.000");
@@ -251,8 +245,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   ASSERT_TRUE(RightRelease(m, 500, kW, kH, none));
   // The second run: its first samples come while no paint happens (a minimised window).
   s.session.stop();
-  s.reading();
-  s.session.run(s.user);
+  s.startRun();
   s.seen = RecordingObserver{};
   s.streamTo(s.now + 2500, "3.000");
   EXPECT_EQ(s.seen.cursorBar, 1);
@@ -281,8 +274,7 @@ TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   for (const Case& c : cases) {
     SessionScript s;
     s.session.watchLink();
-    s.reading();
-    s.session.run(s.user);
+    s.startRun();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
     s.answerNext(c.answer, c.saveWrites);
     SCOPED_TRACE(testing::Message() << c.samples << " samples, answer " << static_cast<int>(c.answer));
@@ -308,8 +300,7 @@ TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
   for (const Case& c : cases) {
     ScratchJournal scratch;
     SessionScript s(&scratch.journal);
-    s.reading();
-    s.session.run(s.user);
+    s.startRun();
     s.reading();
     const std::string path = scratch.journal.path();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
