@@ -156,8 +156,7 @@ TEST_F(AtomicSave, ReplacingAFileKeepsItsPermissions) {
 // contents and mode, and the new file gets the program's own mode.
 TEST_F(AtomicSave, ASymlinkAtTheTargetIsReplacedNeverWrittenThrough) {
   Write(path("victim"), "keep");
-  fs::permissions(path("victim"), fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                                      ~fs::perms::others_exec);  // 0666
+  fs::permissions(path("victim"), static_cast<fs::perms>(0666));
   fs::create_symlink(path("victim"), path("a.KvtDat"));
   const mode_t mask = ::umask(022);
   const std::vector<FileToWrite> files = {{path("a.KvtDat"), "new"}};

@@ -175,8 +175,7 @@ TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
   const QString victim = dir.filePath(QStringLiteral("victim")),
                 target = dir.filePath(QStringLiteral("out.pdf"));
   QFile f(victim);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("keep");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
   f.close();
   ASSERT_TRUE(QFile::link(victim, target));
   auto ask = [&](QPrinter& printer, QWidget*) {
