@@ -25,14 +25,6 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-class Session : public testing::Test {
- protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-};
-
 // A journal in a folder of its own, gone with it.
 struct ScratchJournal {
   fs::path folder = fs::temp_directory_path() / "pneuvista-session-journal";
@@ -48,7 +40,7 @@ std::string Offered(const AppModel& m) {
 
 // The simulated meter streams ten frames a second; the user runs at runAt. Every
 // sample must be the frame the meter sent last before the time its label names.
-TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
+TEST(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
   struct Case {
     int interval;
     Millis framePhase, runAt;  // ms after a whole second
@@ -85,7 +77,7 @@ TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
   }
 }
 
-TEST_F(Session, TheCommandsFollowTheRunsPhase) {
+TEST(Session, TheCommandsFollowTheRunsPhase) {
   SessionScript s;
   struct Step {
     const char* what;
@@ -119,7 +111,7 @@ TEST_F(Session, TheCommandsFollowTheRunsPhase) {
 }
 
 // A run of three samples with its journal is on show; Run is chosen with these answers.
-TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
+TEST(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
   struct Case {
     SaveAnswer answer;
     bool saveWrites, confirmed;
@@ -156,7 +148,7 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
   }
 }
 
-TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
+TEST(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   struct Case {
     std::optional<int> entered;
     int intervalMs;
@@ -181,7 +173,9 @@ TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   EXPECT_EQ(failing.session.run(failing.user).portError, "refused");
 }
 
-TEST_F(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASilence) {
+TEST(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASilence) {
+  setenv("TZ", "UTC", 1);  // the start and end times shown
+  tzset();
   SessionScript s;
   s.user.interval = 2;
   s.reading("0.000");
@@ -204,7 +198,7 @@ TEST_F(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASil
   EXPECT_EQ(s.model.statsBar.sampleCount, "6");
 }
 
-TEST_F(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
+TEST(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
   struct Case {
     RunEnd cause;
     int samples;
@@ -226,7 +220,7 @@ TEST_F(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
   }
 }
 
-TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
+TEST(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   constexpr int kW = 1000, kH = 700;  // a 636-pixel plot
   SessionScript s;
   ModelObserver& none = NullObserver();
@@ -259,7 +253,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   EXPECT_EQ(m.chart.cursorA, 1);
 }
 
-TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
+TEST(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   struct Case {
     int samples;
     SaveAnswer answer;
@@ -289,7 +283,7 @@ TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   }
 }
 
-TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
+TEST(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
   struct Case {
     int samples;
     bool saveWrites;
