@@ -298,8 +298,7 @@ TEST(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
     s.reading();
     const std::string path = scratch.journal.path();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
-    s.user.saveWrites = c.saveWrites;
-    s.port.log.clear();
+    s.answerNext(SaveAnswer::DontSave, c.saveWrites);
     s.session.finish(s.user);
     EXPECT_TRUE(s.user.asked.empty());
     EXPECT_EQ(s.user.saves, c.saves) << c.samples;
