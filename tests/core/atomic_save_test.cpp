@@ -156,8 +156,7 @@ TEST_F(AtomicSave, ReplacingAFileKeepsItsPermissions) {
 // contents and mode, and the new file gets the program's own mode.
 TEST_F(AtomicSave, ASymlinkAtTheTargetIsReplacedNeverWrittenThrough) {
   Write(path("victim"), "keep");
-  fs::permissions(path("victim"), fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                                      ~fs::perms::others_exec);  // 0666
+  fs::permissions(path("victim"), static_cast<fs::perms>(0666));
   fs::create_symlink(path("victim"), path("a.KvtDat"));
   const mode_t mask = ::umask(022);
   const std::vector<FileToWrite> files = {{path("a.KvtDat"), "new"}};
@@ -166,7 +165,6 @@ TEST_F(AtomicSave, ASymlinkAtTheTargetIsReplacedNeverWrittenThrough) {
   ASSERT_TRUE(status) << status.error().message;
   EXPECT_EQ(Read(path("victim")), "keep");
   EXPECT_EQ(fs::status(path("victim")).permissions(), static_cast<fs::perms>(0666));
-  EXPECT_FALSE(fs::is_symlink(path("a.KvtDat")));
   EXPECT_EQ(Read(path("a.KvtDat")), "new");
   EXPECT_EQ(fs::status(path("a.KvtDat")).permissions(), static_cast<fs::perms>(0644));
 }

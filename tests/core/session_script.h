@@ -3,6 +3,7 @@
 // A meter session driven by a script on a scripted clock: the meter's blocks, the
 // session's own timers firing at the times it armed them, and the user's answers.
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "live_fixtures.h"
@@ -54,6 +55,16 @@ struct SessionScript {
     port.incoming.push_back(block);
     return session.bytesArrived(now);
   }
+  Decoded reading(const char* text = "1.000") { return send(ReadingBytes(kPsi, 0, 0, text)); }
+  // Run, chosen on a meter that answers.
+  void startRun() { reading(), session.run(user); }
+  // The user's next answer to a save question, the port's log cleared to see what follows.
+  void answerNext(SaveAnswer answer, bool saveWrites) {
+    port.log.clear();
+    user = ScriptedUser{};
+    user.answer = answer;
+    user.saveWrites = saveWrites;
+  }
   // Time passes to t; each timer due on the way fires at its time, earliest first.
   void passTo(Millis t) {
     for (;;) {
@@ -73,11 +84,13 @@ struct SessionScript {
   void streamTo(Millis t, const char* text) {
     while (now + 100 <= t) {
       passTo(now + 100);
-      send(ReadingBytes(kPsi, 0, 0, text));
+      reading(text);
     }
     passTo(t);
   }
   int samples() const { return model.store.sampleCount; }
+  // Sample i's five characters as the meter sent them.
+  std::string sample(int i) const { return std::string(model.store.texts[i].data() + 1, 5); }
 
   AppModel model;
   RecordingPort port;

@@ -25,17 +25,12 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-class Session : public testing::Test {
- protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+// A journal in a folder of its own, gone with it.
+struct ScratchJournal {
+  fs::path folder = fs::temp_directory_path() / "pneuvista-session-journal";
+  RunJournal journal{(fs::remove_all(folder), folder.string())};
+  ~ScratchJournal() { fs::remove_all(folder); }
 };
-
-std::string Sample(const AppModel& m, int i) {
-  return std::string(m.store.texts[i].data() + 1, 5);
-}
 
 // "rs.." : Run, Stop, Save, Export offered.
 std::string Offered(const AppModel& m) {
@@ -45,7 +40,7 @@ std::string Offered(const AppModel& m) {
 
 // The simulated meter streams ten frames a second; the user runs at runAt. Every
 // sample must be the frame the meter sent last before the time its label names.
-TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
+TEST(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
   struct Case {
     int interval;
     Millis framePhase, runAt;  // ms after a whole second
@@ -77,14 +72,13 @@ TEST_F(Session, EachSampleIsTheReadingTheMeterSentAtItsLabelledTime) {
       const Millis label = static_cast<Millis>(s.model.run.sampleTime(i)) * 1000;
       auto at = sent.lower_bound(label);
       ASSERT_NE(at, sent.begin());
-      EXPECT_EQ(Sample(s.model, i), std::prev(at)->second) << "sample " << i;
+      EXPECT_EQ(s.sample(i), std::prev(at)->second) << "sample " << i;
     }
   }
 }
 
-TEST_F(Session, TheCommandsFollowTheRunsPhase) {
+TEST(Session, TheCommandsFollowTheRunsPhase) {
   SessionScript s;
-  const auto reading = ReadingBytes(kPsi, 0, 0, "1.000");
   struct Step {
     const char* what;
     std::function<void()> act;
@@ -94,15 +88,15 @@ TEST_F(Session, TheCommandsFollowTheRunsPhase) {
   };
   const Step steps[] = {
       {"start-up", [&] { s.session.greet(); }, RunPhase::Idle, "....", 0},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r...", 0},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r...", 0},
       {"Run", [&] { s.session.run(s.user); }, RunPhase::Requested, ".s..", 0},
-      {"its first reading", [&] { s.passTo(s.now + 500), s.send(reading); }, RunPhase::Running, ".s..", 0},
+      {"its first reading", [&] { s.passTo(s.now + 500), s.reading(); }, RunPhase::Running, ".s..", 0},
       {"Stop before sample 0", [&] { s.passTo(s.now + 200), s.session.stop(); }, RunPhase::Idle, "....", 0},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r...", 0},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r...", 0},
       {"Run asks nothing", [&] { s.session.run(s.user); }, RunPhase::Requested, ".s..", 0},
       {"three samples", [&] { s.streamTo(s.now + 2500, "2.000"); }, RunPhase::Running, ".sS.", 3},
       {"Stop", [&] { s.session.stop(); }, RunPhase::Idle, "..Sx", 3},
-      {"a reading", [&] { s.send(reading); }, RunPhase::Monitoring, "r.Sx", 3},
+      {"a reading", [&] { s.reading(); }, RunPhase::Monitoring, "r.Sx", 3},
       {"Run, No, Cancel", [&] { s.user.interval.reset(), s.session.run(s.user); }, RunPhase::Monitoring, "r.Sx", 3},
       {"Run, No, 1 s", [&] { s.user.interval = 1, s.session.run(s.user); }, RunPhase::Requested, ".sS.", 3},
       {"Stop before its first reading", [&] { s.session.stop(); }, RunPhase::Idle, "..Sx", 3},
@@ -117,7 +111,7 @@ TEST_F(Session, TheCommandsFollowTheRunsPhase) {
 }
 
 // A run of three samples with its journal is on show; Run is chosen with these answers.
-TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
+TEST(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
   struct Case {
     SaveAnswer answer;
     bool saveWrites, confirmed;
@@ -133,21 +127,15 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
       {SaveAnswer::Cancel, true, true, 0, false, true, "r.Sx"},
   };
   for (const Case& c : cases) {
-    const fs::path folder = fs::temp_directory_path() / "pneuvista-session-journal";
-    fs::remove_all(folder);
-    RunJournal journal(folder.string());
-    SessionScript s(&journal);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    s.session.run(s.user);
+    ScratchJournal scratch;
+    SessionScript s(&scratch.journal);
+    s.startRun();
     s.streamTo(s.now + 3500, "1.000");
     s.session.stop();
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    const std::string path = journal.path();
+    s.reading();
+    const std::string path = scratch.journal.path();
     ASSERT_TRUE(fs::exists(path));
-    s.port.log.clear();
-    s.user = ScriptedUser{};
-    s.user.answer = c.answer;
-    s.user.saveWrites = c.saveWrites;
+    s.answerNext(c.answer, c.saveWrites);
     if (!c.confirmed) s.user.interval.reset();
     EXPECT_EQ(s.session.run(s.user).sent, c.runSent);
     const int answer = static_cast<int>(c.answer);
@@ -157,11 +145,10 @@ TEST_F(Session, RunGivesTheRunOnShowUpOnlyOnceTheNewRunIsConfirmed) {
     EXPECT_EQ(fs::exists(path), c.journalKept) << answer;
     EXPECT_EQ(Offered(s.model), c.offered) << answer;
     EXPECT_EQ(s.samples(), 3) << answer;  // the old run stays until the new one starts
-    fs::remove_all(folder);
   }
 }
 
-TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
+TEST(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   struct Case {
     std::optional<int> entered;
     int intervalMs;
@@ -172,7 +159,7 @@ TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   for (const Case& c : cases) {
     SessionScript s;
     s.port.opened = false;
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    s.reading();
     s.user.interval = c.entered;
     // RUN goes out whether or not the dialog was confirmed.
     EXPECT_EQ(s.session.run(s.user).portError, "");
@@ -186,30 +173,32 @@ TEST_F(Session, TheIntervalEnteredIsTakenAsWholeSecondsOfAtLeastOne) {
   EXPECT_EQ(failing.session.run(failing.user).portError, "refused");
 }
 
-TEST_F(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASilence) {
+TEST(Session, TicksCommitTheLatestReadingAtMostOnceAndNumberingGoesOnAfterASilence) {
+  setenv("TZ", "UTC", 1);  // the start and end times shown
+  tzset();
   SessionScript s;
   s.user.interval = 2;
-  s.send(ReadingBytes(kPsi, 0, 0, "0.000"));
+  s.reading("0.000");
   s.session.run(s.user);
   // Readings every half second, each its own time; a 3 s silence (too short for the
   // watchdog) from 4.2 s.
   auto text = [](Millis t) { return Format("%5.3f", static_cast<double>(t - kScriptStart) / 1000); };
   for (Millis t = kScriptStart + 100; t < kScriptStart + 13000; t += 500) {
     s.passTo(t);
-    if (t < kScriptStart + 4200 || t > kScriptStart + 7200) s.send(ReadingBytes(kPsi, 0, 0, text(t).c_str()));
+    if (t < kScriptStart + 4200 || t > kScriptStart + 7200) s.reading(text(t).c_str());
   }
   s.passTo(kScriptStart + 13000);
   // Ticks at 1 + 2n s; the silence leaves the tick of 7 s without a sample.
   const char* expected[] = {"0.600", "2.600", "4.100", "8.600", "10.60", "12.60"};
   ASSERT_EQ(s.samples(), 6);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(Sample(s.model, i), expected[i]) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(s.sample(i), expected[i]) << i;
   EXPECT_EQ(s.model.run.startText, "22:13:21");
   EXPECT_EQ(s.model.run.endText, "22:13:31");  // sample 5 = start + 10 s
   EXPECT_EQ(s.model.statsBar.startTime, "14/11/23 22:13:21");
   EXPECT_EQ(s.model.statsBar.sampleCount, "6");
 }
 
-TEST_F(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
+TEST(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
   struct Case {
     RunEnd cause;
     int samples;
@@ -231,15 +220,14 @@ TEST_F(Session, ARunEndsByItselfOnASilentMeterOrAFullStoreAndKeepsItsSamples) {
   }
 }
 
-TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
+TEST(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   constexpr int kW = 1000, kH = 700;  // a 636-pixel plot
   SessionScript s;
   ModelObserver& none = NullObserver();
-  s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-  s.session.run(s.user);
+  s.startRun();
   // The first run: 150 samples painted as they come (compressed), zoomed and measured.
   for (int n = 0; n < 150; ++n) {
-    s.send(ReadingBytes(kPsi, 0, 0, n % 2 ? "1.000" : "2.000"));
+    s.reading(n % 2 ? "1.000" : "2.000");
     s.passTo(s.now + 1000);
     LayoutChart(s.model, kW, kH);
   }
@@ -251,8 +239,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   ASSERT_TRUE(RightRelease(m, 500, kW, kH, none));
   // The second run: its first samples come while no paint happens (a minimised window).
   s.session.stop();
-  s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-  s.session.run(s.user);
+  s.startRun();
   s.seen = RecordingObserver{};
   s.streamTo(s.now + 2500, "3.000");
   EXPECT_EQ(s.seen.cursorBar, 1);
@@ -266,7 +253,7 @@ TEST_F(Session, ANewRunStartsOnTheLiveChartWithoutWaitingForAPaint) {
   EXPECT_EQ(m.chart.cursorA, 1);
 }
 
-TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
+TEST(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   struct Case {
     int samples;
     SaveAnswer answer;
@@ -281,13 +268,9 @@ TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   for (const Case& c : cases) {
     SessionScript s;
     s.session.watchLink();
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    s.session.run(s.user);
+    s.startRun();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
-    s.port.log.clear();
-    s.user = ScriptedUser{};
-    s.user.answer = c.answer;
-    s.user.saveWrites = c.saveWrites;
+    s.answerNext(c.answer, c.saveWrites);
     SCOPED_TRACE(testing::Message() << c.samples << " samples, answer " << static_cast<int>(c.answer));
     EXPECT_EQ(s.session.close(s.user), c.closes);
     EXPECT_EQ(s.user.asked.size(), c.asked ? 1u : 0u);
@@ -300,7 +283,7 @@ TEST_F(Session, CloseAsksAboutARunOfTwoSamplesAndSaysGoodbyeOnlyOnceCertain) {
   }
 }
 
-TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
+TEST(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
   struct Case {
     int samples;
     bool saveWrites;
@@ -309,23 +292,18 @@ TEST_F(Session, AnUnattendedRunSavesWhatItTookAndKeepsTheJournalWhenSaveFails) {
   };
   const Case cases[] = {{0, true, 0, false}, {3, true, 1, false}, {3, false, 1, true}};
   for (const Case& c : cases) {
-    const fs::path folder = fs::temp_directory_path() / "pneuvista-session-finish";
-    fs::remove_all(folder);
-    RunJournal journal(folder.string());
-    SessionScript s(&journal);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    s.session.run(s.user);
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    const std::string path = journal.path();
+    ScratchJournal scratch;
+    SessionScript s(&scratch.journal);
+    s.startRun();
+    s.reading();
+    const std::string path = scratch.journal.path();
     for (int k = 0; k < c.samples; ++k) s.streamTo(s.now + 1000, "1.000");
-    s.user.saveWrites = c.saveWrites;
-    s.port.log.clear();
+    s.answerNext(SaveAnswer::DontSave, c.saveWrites);
     s.session.finish(s.user);
     EXPECT_TRUE(s.user.asked.empty());
     EXPECT_EQ(s.user.saves, c.saves) << c.samples;
     EXPECT_EQ(fs::exists(path), c.journalKept) << c.samples;
     EXPECT_EQ(s.port.writes().size(), 9u);  // EXIT three times, DISCONNECT six times
-    fs::remove_all(folder);
   }
 }
 

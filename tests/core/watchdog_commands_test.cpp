@@ -59,21 +59,20 @@ TEST(Watchdog, ALostLinkEndsAGoingRunAsStopWouldAndSaysSo) {
   for (const auto& c : cases) {
     SessionScript s;
     // The run on show: eleven samples.
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
-    s.session.run(s.user);
+    s.startRun();
     s.streamTo(s.now + 11000, "1.000");
     s.session.stop();
-    s.send(ReadingBytes(kPsi, 0, 0, "1.000"));
+    s.reading();
     if (c.readingsAfterRun >= 0) s.session.run(s.user);
     for (int k = 0; k < c.readingsAfterRun; ++k) s.streamTo(s.now + 1000, "2.000");
     const int held = s.samples();
     for (int tick = 0; tick < 3; ++tick) s.session.watchdogTick();  // the second finds silence
     EXPECT_EQ(s.seen.runEnds, c.told ? std::vector<RunEnd>{RunEnd::LinkLost} : std::vector<RunEnd>{}) << c.state;
-    s.send(ReadingBytes(kPsi, 0, 0, "3.000"));  // the meter is back
+    s.reading("3.000");  // the meter is back
     s.passTo(s.now + 5000);
     EXPECT_EQ(s.samples(), held) << c.state;
     EXPECT_EQ(s.model.run.phase, RunPhase::Monitoring) << c.state;
-    EXPECT_EQ(std::string(s.model.store.texts[0].data() + 1, 5), c.readingsAfterRun > 0 ? "2.000" : "1.000");
+    EXPECT_EQ(s.sample(0), c.readingsAfterRun > 0 ? "2.000" : "1.000");
   }
 }
 

@@ -12,11 +12,10 @@
 #include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
-
-#include "driver/session_driver.h"
 #include <memory>
 
 #include "app_model.h"
+#include "driver/session_driver.h"
 #include "e2e_support.h"
 #include "modal_answers.h"
 #include "platform/qt_serial_port.h"
@@ -44,10 +43,7 @@ struct LiveProgram {
   QString config = dir.path() + QStringLiteral("/c.ini");
   PtyMeter meter{link};
   std::unique_ptr<ui::MeterApp> app;
-  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
+  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) { return *seconds = 1, true; };
 
   LiveProgram() {
     meter.setFramesPerSecond(4);

@@ -32,7 +32,13 @@ QAction* FindMeterAction(ui::MainWindow& window) {
   return nullptr;
 }
 
-// A window on a port that resolves through pathOf; Find meter's choice is made by choose.
+int Offered(const QStringList& meters, const std::string& device) {
+  for (int i = 0; i < meters.size(); ++i)
+    if (!device.empty() && meters[i].contains(QString::fromStdString(device))) return i;
+  return -1;
+}
+
+// A window on a port that resolves through pathOf; Find meter picks the chosen device.
 struct FindMeterWindow {
   QTemporaryDir dir;
   std::string ini = (dir.path() + QStringLiteral("/c.ini")).toStdString();
@@ -41,7 +47,7 @@ struct FindMeterWindow {
   std::unique_ptr<ui::MainWindow> window;
   QStringList offered;
   int asked = 0;
-  std::function<int(const QStringList&)> choose = [](const QStringList&) { return -1; };
+  std::string chosen;  // the device Find meter's choice picks when offered
 
   // pathOf unset: the ports follow the [Ports] section of the test's own file.
   FindMeterWindow(std::function<std::string(int)> pathOf, ui::MeterSearch search, std::string runOnly = {}) {
@@ -53,7 +59,7 @@ struct FindMeterWindow {
     services.prompts.askMeter = [this](const QStringList& meters) {
       offered = meters;
       ++asked;
-      return choose(meters);
+      return Offered(meters, chosen);
     };
     services.prompts.askSampleRate = [](int, int* seconds) { return *seconds = 1, true; };
     window = std::make_unique<ui::MainWindow>(model, *port, SettingsFile(ini, std::move(runOnly)), std::move(services));
@@ -69,12 +75,6 @@ struct FindMeterWindow {
   }
 };
 
-int Offered(const QStringList& meters, const std::string& device) {
-  for (int i = 0; i < meters.size(); ++i)
-    if (meters[i].contains(QString::fromStdString(device))) return static_cast<int>(i);
-  return -1;
-}
-
 TEST(FindMeter, TheChosenMeterBecomesTheCurrentPortUnderItsStableName) {
   QTemporaryDir dir;
   PtyMeter meter;
@@ -86,13 +86,12 @@ TEST(FindMeter, TheChosenMeterBecomesTheCurrentPortUnderItsStableName) {
 
   // COM1 starts elsewhere.
   FindMeterWindow w(nullptr, {byId, {meter.slavePath()}});
-  const std::string& ini = w.ini;
-  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.chosen = meter.slavePath();
   w.window->show();
   ASSERT_TRUE(w.findMeter());
   ASSERT_FALSE(w.offered.isEmpty());
   EXPECT_TRUE(w.offered[0].startsWith(QString::fromStdString(stable))) << w.offered[0].toStdString();
-  EXPECT_EQ(ReadPortPaths(ini)[w.model.flags.portNumber], stable);
+  EXPECT_EQ(ReadPortPaths(w.ini)[w.model.flags.portNumber], stable);
   // The probe said goodbye; the window then greets the meter and hears it.
   EXPECT_EQ(meter.model().commandCount(Command::Exit), 3);
   ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 20000));
@@ -111,7 +110,7 @@ TEST(FindMeter, ARunOnTheProgramsOwnMeterGoesOnWithoutAGoodbye) {
   PtyMeter meter;
   ASSERT_TRUE(meter.start()) << meter.errorString();
   FindMeterWindow w([&](int) { return meter.slavePath(); }, {"/nonexistent", {}});
-  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.chosen = meter.slavePath();
   w.window->show();
   ASSERT_TRUE(WaitFor([&] { return w.model.run.phase == RunPhase::Monitoring; }, 10000));
   w.window->runCommand(ui::WindowCommand::Run);
@@ -129,7 +128,7 @@ TEST(FindMeter, TheSimulatedMeterOfDemoIsNeverKeptInTheFile) {
   ASSERT_TRUE(meter.start()) << meter.errorString();
   // --demo's meter stands in for the configured port in this run only.
   FindMeterWindow w([&](int) { return meter.slavePath(); }, {"/nonexistent", {meter.slavePath()}}, meter.slavePath());
-  w.choose = [&](const QStringList& meters) { return Offered(meters, meter.slavePath()); };
+  w.chosen = meter.slavePath();
   w.window->show();
   for (bool answering : {true, false}) {
     SCOPED_TRACE(answering ? "the meter answering" : "the meter silent");

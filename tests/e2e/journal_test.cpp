@@ -113,10 +113,7 @@ struct LiveApp {
   QTemporaryDir dir;
   std::unique_ptr<PtyMeter> meter;
   std::unique_ptr<ui::MeterApp> app;
-  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) {
-    *seconds = 1;
-    return true;
-  };
+  std::function<bool(int, int*)> sampleRate = [](int, int* seconds) { return *seconds = 1, true; };
   // Unset: the question box itself.
   std::function<SaveAnswer(const QString&)> saveAnswer;
 

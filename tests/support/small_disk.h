@@ -36,8 +36,7 @@ inline SmallDiskRun OnSmallDisk(const std::string& folder, const std::function<s
     std::string report;
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size) != 0) {
-      report =
-          std::string("S") + "cannot mount a small tmpfs in a private namespace: " + std::strerror(errno);
+      report = std::string("Scannot mount a small tmpfs in a private namespace: ") + std::strerror(errno);
     } else {
       report = "R" + body();
     }
@@ -47,14 +46,11 @@ inline SmallDiskRun OnSmallDisk(const std::string& folder, const std::function<s
   ::close(channel[1]);
   std::string report;
   char block[4096];
-  for (ssize_t n; (n = ::read(channel[0], block, sizeof block)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    report.append(block, static_cast<std::size_t>(n));
-  }
+  for (ssize_t n; (n = ::read(channel[0], block, sizeof block)) != 0;)
+    if (n > 0) report.append(block, static_cast<std::size_t>(n));
+    else if (errno != EINTR) break;
   ::close(channel[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  ::waitpid(child, nullptr, 0);
   if (report.empty()) return {true, "the test's child process died"};
   return {report[0] == 'R', report.substr(1)};
 }

@@ -175,8 +175,7 @@ TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
   const QString victim = dir.filePath(QStringLiteral("victim")),
                 target = dir.filePath(QStringLiteral("out.pdf"));
   QFile f(victim);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("keep");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
   f.close();
   ASSERT_TRUE(QFile::link(victim, target));
   auto ask = [&](QPrinter& printer, QWidget*) {
@@ -187,7 +186,6 @@ TEST(PrintCommand, PrintingToAFileNeverWritesThroughASymlink) {
   QString error;
   EXPECT_EQ(PrintPressureGraph(*OzinRun(), nullptr, ask, kNow, &error), PrintOutcome::kPrinted)
       << error.toStdString();
-  EXPECT_FALSE(QFileInfo(target).isSymLink());
   EXPECT_GT(QFileInfo(target).size(), 1000);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), "keep");
