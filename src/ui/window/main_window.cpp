@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
@@ -354,16 +353,6 @@ bool MainWindow::putOffCloseForDialog() {
 }
 
 void MainWindow::placeBars() { view_->placeBars(clientOrigin(), clientRect()); }
-
-void MainWindow::paintEvent(QPaintEvent*) {
-  // The two strips of the window's own client area not covered by its children.
-  QPainter p(this);
-  const QRect c = clientRect();
-  const QPoint o = clientOrigin();
-  const QColor face = palette().color(QPalette::Button);
-  p.fillRect(QRect(o.x() + c.right() - 23, o.y() + 31, 24, c.height() - 31), face);
-  p.fillRect(QRect(o.x() + 290, o.y() + 142, c.width() - 350, 7), face);
-}
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // Qt takes a window manager's close that comes while the close sequence runs as

@@ -106,7 +106,6 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
