@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The hold test: did a pressurised system hold its pressure over a window of a run?
+// One function over a run's samples decides it, for the live run, a saved file and the
+// command-line tool alike.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/sample_rows.h"
+
+namespace pv {
+
+enum class AllowedKind { Percent, Amount };
+
+// What the test asks. Sample indices are inclusive; lastSample -1 means the run's last.
+struct HoldCriteria {
+  int firstSample = 0;
+  int lastSample = -1;
+  AllowedKind allowedKind = AllowedKind::Percent;
+  double allowed = 0.0;            // percent of the start pressure, or an amount in the unit
+  std::optional<double> minimum;   // in the unit of the window's first sample
+  int checkpoints = 4;             // 2 to 8
+};
+
+inline constexpr int kMinCheckpoints = 2;
+inline constexpr int kMaxCheckpoints = 8;
+inline constexpr int kDefaultCheckpoints = 4;
+
+enum class HoldDirection { Falling, Rising, Stable };
+
+struct HoldCheckpoint {
+  int sample = -1;          // the last valid sample at or before the step's end; -1 none
+  std::string time;         // "%H:%M:%S" of the step's end
+  double seconds = 0.0;     // from the window's start to the step's end
+  double value = 0.0;
+  double change = 0.0;      // over this step
+  bool steeper = false;     // advisory: steeper than the step before by a count or more
+};
+
+struct HoldResult {
+  int firstSample = 0, lastSample = 0;     // the window
+  int startSample = 0, endSample = 0;      // the first and last valid samples in it
+  std::string startTime, endTime;          // "%H:%M:%S" of the window's ends
+  double seconds = 0.0;                    // (last - first) x interval
+  int samples = 0;                         // in the window
+  int errors = 0;                          // error samples in the window
+  std::string unit;                        // of the window's first sample
+  double start = 0.0, end = 0.0, change = 0.0;
+  std::optional<double> changePercent;     // none when start <= 0
+  double count = 0.0;                      // one count of the start reading
+  HoldDirection direction = HoldDirection::Stable;
+  double ratePerMinute = 0.0;
+  std::vector<HoldCheckpoint> checkpoints;
+  bool passed = false;
+  std::vector<std::string> reasons;        // every reason it did not pass
+};
+
+enum class HoldError {
+  None,
+  EmptyRun,           // no samples at all
+  WindowOutsideRun,   // first/last outside the run, or last before first
+  NoValidSample,      // only error samples in the window
+  PercentNeedsPositiveStart,
+  NoCriterion,        // allowed change not given or negative
+  BadCheckpoints,     // outside 2..8
+};
+
+struct HoldOutcome {
+  HoldError error = HoldError::None;
+  std::string message;  // a sentence for a person when error != None
+  HoldResult result;    // meaningful when error == None
+};
+
+// Analyses the window of rows (sample i taken at i x intervalSeconds after the first).
+HoldOutcome AnalyseHold(const SampleRows& rows, int intervalSeconds, const HoldCriteria& criteria);
+
+// "falling", "rising", "stable".
+const char* DirectionName(HoldDirection direction);
+
+}  // namespace pv
