@@ -42,6 +42,9 @@ std::string HoldTestPathFor(std::string_view dataPath);
 // the result, plus "criteria" and "record" objects).
 std::string HoldTestJson(const HoldTestFile& file);
 
+// The command line's --json object for a result, with a "record" object when one is given.
+std::string HoldResultJson(const HoldResult& result, const HoldRecord* record);
+
 // Reads a sidecar's text; nullopt with a reason in *error for text that is not one.
 // Unknown keys are ignored, missing record fields are blank.
 std::optional<HoldTestFile> ParseHoldTestJson(std::string_view text, std::string* error);
