@@ -70,7 +70,7 @@ Json ResultObject(const HoldResult& r, bool forTheSidecar) {
 
 Json RecordObject(const HoldRecord& record) {
   Json o = Json::object();
-  for (const auto& k : hold_json::kRecordKeys) o[std::string(k.key)] = record.*k.field;
+  for (const auto& k : kHoldRecordFields) o[std::string(k.key)] = record.*k.field;
   return o;
 }
 

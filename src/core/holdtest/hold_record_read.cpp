@@ -79,7 +79,7 @@ T OneOf(const Json& o, const char* key, std::initializer_list<std::pair<std::str
 
 HoldRecord RecordFrom(const Json& o) {
   HoldRecord record;
-  for (const auto& k : hold_json::kRecordKeys) record.*k.field = Text(o, std::string(k.key).c_str(), false);
+  for (const auto& k : kHoldRecordFields) record.*k.field = Text(o, std::string(k.key).c_str(), false);
   return record;
 }
 
