@@ -14,6 +14,10 @@ std::string WithUnit(std::string number, const std::string& unit) {
   return unit.empty() ? number : number + " " + unit;
 }
 
+std::string Counted(int n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 std::string CheckpointLine(const HoldResult& r, std::size_t k) {
   const HoldCheckpoint& p = r.checkpoints[k];
   std::string line = "Checkpoint " + std::to_string(k + 1) + ": " + p.time + ", " +
@@ -58,7 +62,7 @@ std::string FormatPercent(double percent) {
 std::vector<std::string> HoldReportLines(const HoldResult& r) {
   std::vector<std::string> lines;
   lines.push_back("Window: " + r.startTime + " to " + r.endTime + ", " + FormatFixed(r.seconds, 0) + " s, " +
-                  std::to_string(r.samples) + " samples, " + std::to_string(r.errors) + " errors");
+                  Counted(r.samples, "sample") + ", " + Counted(r.errors, "error"));
   lines.push_back("Start: " + WithUnit(FormatFixed(r.start, r.decimals), r.unit));
   lines.push_back("End: " + WithUnit(FormatFixed(r.end, r.decimals), r.unit));
   lines.push_back("Change: " + WithUnit(FormatFixed(r.change, r.decimals), r.unit) +
