@@ -16,20 +16,21 @@
 namespace pv::e2e {
 namespace {
 
-// A leak in bar, one sample every 30 s from 23:59:00, across midnight.
+// A leak in bar, one sample every 30 s from 23:59:00, across midnight, ending in an error.
 QByteArray LeakingRun() {
-  const char* texts[] = {"+1.251", "+1.250", "+1.248", "+1.245", "+1.241", "+1.236", "+1.230"};
+  const char* texts[] = {"+1.251", "+1.250", "+1.248", "+1.245", "+1.241", "+1.236", "+1.230", "+OL   "};
   auto m = std::make_unique<AppModel>();
   m->store.sampleCount = static_cast<int>(std::size(texts));
   m->run.intervalMs = 30000;
   m->run.startText = "23:59:00";
-  m->run.endText = "00:02:00";
+  m->run.endText = "00:02:30";
   m->run.startHour = 23;
   m->run.startMinute = 59;
   for (int i = 0; i < m->store.sampleCount; ++i) {
-    m->store.values[i] = std::strtof(texts[i], nullptr);
+    const bool error = texts[i][1] == 'O';
+    m->store.values[i] = error ? kErrorHigh : std::strtof(texts[i], nullptr);
     std::memcpy(m->store.texts[i].data(), texts[i], 6);
-    m->store.fullScaleAt[i] = kUnits[0].fullScale;
+    m->store.fullScaleAt[i] = error ? kErrorFullScale : kUnits[0].fullScale;
     m->store.toPsiAt[i] = kUnits[0].toPsi;
     m->store.unitNameAt[i] = kUnits[0].name;
   }
@@ -57,11 +58,14 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
   } cases[] = {
       {"run.KvtDat --allowed-percent 0.5",
        4,
-       {"Window: 23:59:00 to 00:02:00, 180 s, 7 samples, 0 errors\nStart: 1.251 bar\nEnd: 1.230 bar\n"
-        "Change: -0.021 bar (-1.68 %), falling\nRate: -0.0070 bar/min\n"
+       {"Window: 23:59:00 to 00:02:30, 210 s, 8 samples, 1 error\nStart: 1.251 bar\nEnd: 1.230 bar\n"
+        "Change: -0.021 bar (-1.68 %), falling\nRate: -0.0060 bar/min\n"
         "Allowed: 0.50 % of the start (0.006 bar)\nMinimum: none\n",
-        "Checkpoint 4: 00:02:00, 1.230 bar, change -0.011, steeper\n"
-        "Result: NOT PASSED\n  dropped 1.68 % (allowed 0.50 %)\n"}},
+        "Checkpoint 1: 23:59:52, 1.250 bar, change -0.001\nCheckpoint 2: 00:00:45, 1.245 bar, change -0.005, "
+        "steeper\n"
+        "Checkpoint 3: 00:01:37, 1.236 bar, change -0.009, steeper\nCheckpoint 4: 00:02:30, 1.230 bar, "
+        "change -0.006\n"
+        "Result: NOT PASSED\n  dropped 1.68 % (allowed 0.50 %)\n  1 error sample in the window\n"}},
       {"run.KvtDat --from 23:59:30 --to 120 --allowed-percent 2",
        0,
        {"Window: 23:59:30 to 00:01:00, 90 s, 4 samples", "Result: PASSED\n"}},
@@ -75,8 +79,12 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
       {"run.KvtDat --allowed-percent 0.5 --json --record record.json",
        4,
        {"\"change_percent\": -1.678657074,", "\"direction\": \"falling\"", "\"result\": \"not passed\"",
-        "\"reasons\": [\n    \"dropped 1.68 % (allowed 0.50 %)\"\n  ]", "\"test_id\": \"T-17\""}},
-      {"run.KvtDat --allowed 1 --record record.json", 0, {"Test ID: T-17\nWitness: W. Itness\nWindow: "}},
+        "\"reasons\": [\n    \"dropped 1.68 % (allowed 0.50 %)\",\n    \"1 error sample in the window\"\n  ]",
+        "\"test_id\": \"T-17\""}},
+      {"run.KvtDat --allowed 1 --to 00:02:00 --record record.json",
+       0,
+       {"Test ID: T-17\nWitness: W. Itness\nWindow: "}},
+      {"run.KvtDat --allowed 1 --from 00:02:30", 4, {"the window holds only error samples"}},
       {"run.KvtDat --allowed 1 --record damaged.json", 1, {"damaged.json: not a test record"}},
       {"hostile.KvtDat --allowed 1", 1, {"hostile.KvtDat"}},
       {"run.KvtDat", 2, {"no criterion given", "usage: pneuvista-cli holdtest"}},
