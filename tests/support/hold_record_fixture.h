@@ -49,7 +49,8 @@ inline HoldTestFile HoldTest(bool passed, std::vector<std::string> reasons, int 
   r.firstSample = 10, r.lastSample = 110, r.startSample = 10, r.endSample = 110;
   r.startTime = "11:20:10", r.endTime = "11:21:50", r.seconds = 100, r.samples = 101;
   r.unit = "psi", r.start = 100.0, r.end = 99.38, r.change = -0.62, r.changePercent = -0.62;
-  r.count = 0.001, r.direction = HoldDirection::Falling, r.ratePerMinute = -0.372;
+  r.count = 0.001, r.decimals = 3, r.allowedAmount = 0.5, r.allowedPercent = 0.5, r.minimum = 99.0,
+  r.direction = HoldDirection::Falling, r.ratePerMinute = -0.372;
   for (int k = 0; k < checkpoints; ++k)
     r.checkpoints.push_back({10 + 25 * (k + 1), FormatTimeOfDay(11 * 3600 + 1210 + 25 * (k + 1)),
                              25.0 * (k + 1), 100.0 - 0.155 * (k + 1), -0.155, k == 2});

@@ -6,15 +6,11 @@
 #include <cmath>
 
 #include "holdtest/hold_page_parts.h"
+#include "holdtest/hold_text.h"
 #include "text_format.h"
 
 namespace pv {
 namespace hold_page {
-
-int HoldDecimals(const HoldResult& result) {
-  if (!(result.count > 0.0) || !std::isfinite(result.count)) return 3;
-  return std::clamp(static_cast<int>(std::lround(-std::log10(result.count))), 0, 6);
-}
 
 namespace {
 
@@ -36,13 +32,13 @@ constexpr const char* kDateFormat = "%Y-%m-%d";
 constexpr const char* kPrintedFormat = "%Y-%m-%d  %H:%M";
 
 struct Field {
-  const char* label;
+  std::string label;
   std::string value;
 };
 
 // One labelled value on a line to fill in by hand when it was left blank.
 void DrawField(DisplayList& list, int x, int top, int width, const Field& f) {
-  PutText(list, x, top, std::string(f.label) + ":", kFieldLabelWidth - 5);
+  PutText(list, x, top, f.label + ":", kFieldLabelWidth - 5);
   const int valueX = x + kFieldLabelWidth;
   PutText(list, valueX, top, f.value, width - kFieldLabelWidth);
   list.line({valueX, top - kLabelHeight - 2}, {x + width, top - kLabelHeight - 2}, kFillInPen);
@@ -64,25 +60,22 @@ std::string DateOfTest(const HoldPageInput& in) {
 // The record's fields in two columns, then the notes across the page.
 void DrawRecord(const HoldPageInput& in, DisplayList& list) {
   const HoldRecord& r = in.test.record;
-  const std::array<Field, 6> left{{{"Test ID", r.testId},
-                                   {"System tested", r.systemTested},
-                                   {"Location", r.location},
-                                   {"Test medium", r.testMedium},
-                                   {"Temperature at start", r.startTemperature},
-                                   {"Temperature at end", r.endTemperature}}};
-  const std::array<Field, 6> right{{{"Date of test", DateOfTest(in)},
-                                    {"Instrument", r.instrument},
-                                    {"Serial number", r.serialNumber},
-                                    {"Calibration due", r.calibrationDue},
-                                    {"Operator", r.operatorName},
-                                    {"Witness", r.witness}}};
-  constexpr int firstTop = 1076;
-  for (std::size_t k = 0; k < left.size(); ++k) {
-    const int top = firstTop - static_cast<int>(k) * kFieldPitch;
-    DrawField(list, kHoldPageLeft, top, kColumnWidth, left[k]);
-    DrawField(list, kHoldPageLeft + kColumnWidth + kColumnGap, top, kColumnWidth, right[k]);
+  // The record's fields as the record lists them, the date of the test among them; the
+  // notes go across the page under them.
+  std::vector<Field> fields;
+  for (const HoldRecordField& f : kHoldRecordFields) {
+    if (f.field == &HoldRecord::notes) continue;
+    fields.push_back({std::string(f.label), r.*f.field});
+    if (f.field == &HoldRecord::witness) fields.push_back({"Date of test", DateOfTest(in)});
   }
-  const int notesTop = firstTop - 6 * kFieldPitch - 4;
+  const std::size_t rows = (fields.size() + 1) / 2;
+  constexpr int firstTop = 1076;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    const int top = firstTop - static_cast<int>(k % rows) * kFieldPitch;
+    const int x = kHoldPageLeft + static_cast<int>(k / rows) * (kColumnWidth + kColumnGap);
+    DrawField(list, x, top, kColumnWidth, fields[k]);
+  }
+  const int notesTop = firstTop - static_cast<int>(rows) * kFieldPitch - 4;
   PutText(list, kHoldPageLeft, notesTop, "Notes:", kFieldLabelWidth - 5);
   const int notesX = kHoldPageLeft + kFieldLabelWidth;
   const auto lines = WrapText(r.notes, kHoldPageRight - notesX, FontRole::kPrintLabel, kNotesLines);
@@ -90,8 +83,8 @@ void DrawRecord(const HoldPageInput& in, DisplayList& list) {
     PutText(list, notesX, notesTop - static_cast<int>(k) * kNotesPitch, lines[k], kHoldPageRight - notesX);
 }
 
-std::string MinimumText(const HoldCriteria& c, const HoldResult& r) {
-  return c.minimum ? HoldAmountText(r, *c.minimum) : std::string("none");
+std::string MinimumText(const HoldResult& r) {
+  return r.minimum ? FormatAmount(*r.minimum, r.decimals, r.unit) : std::string("none");
 }
 
 std::string DirectionText(HoldDirection d) {
@@ -117,23 +110,23 @@ void DrawBox(DisplayList& list, int left, int right, int bottom, int top, const 
 // on the right.
 void DrawResultCard(const HoldPageInput& in, DisplayList& list) {
   const HoldResult& r = in.test.result;
-  const int d = HoldDecimals(r);
   DrawBox(list, kHoldPageLeft, kHoldPageRight, kCardBottom, kCardTop, kPrintFramePen);
   const std::array<Field, 9> figures{{
-      {"Window", r.startTime + " to " + r.endTime + Format(" (%.0f s)", r.seconds)},
-      {"Samples", Format("%d, %d error%s", r.samples, r.errors, r.errors == 1 ? "" : "s")},
+      {"Window", r.startTime + " to " + r.endTime + " (" + FormatFixed(r.seconds, 0) + " s)"},
+      {"Samples",
+       std::to_string(r.samples) + ", " + std::to_string(r.errors) + (r.errors == 1 ? " error" : " errors")},
       {"Start", HoldAmountText(r, r.start)},
       {"End", HoldAmountText(r, r.end)},
       {"Change", HoldChangeText(r)},
       {"Direction", DirectionText(r.direction)},
-      {"Rate", Format("%+.*f %s/min", d + 1, r.ratePerMinute, r.unit.c_str())},
-      {"Allowed", HoldAllowedText(in.test.criteria, r)},
-      {"Minimum", MinimumText(in.test.criteria, r)},
+      {"Rate", FormatFixed(r.ratePerMinute, r.decimals + 1) + " " + r.unit + "/min"},
+      {"Allowed", HoldAllowedText(r)},
+      {"Minimum", MinimumText(r)},
   }};
   const int x = kHoldPageLeft + 10, valueX = x + 85;
   for (std::size_t k = 0; k < figures.size(); ++k) {
     const int top = kCardTop - 12 - static_cast<int>(k) * kCardPitch;
-    PutText(list, x, top, std::string(figures[k].label) + ":", valueX - x - 5);
+    PutText(list, x, top, figures[k].label + ":", valueX - x - 5);
     PutText(list, valueX, top, figures[k].value, kVerdictX - 20 - valueX);
   }
   const int room = kHoldPageRight - 10 - kVerdictX;
@@ -153,7 +146,6 @@ void DrawResultCard(const HoldPageInput& in, DisplayList& list) {
 
 void DrawCheckpoints(const HoldPageInput& in, DisplayList& list) {
   const HoldResult& r = in.test.result;
-  const int d = HoldDecimals(r);
   PutText(list, kHoldPageLeft, kTableTop, "Checkpoints", 200);
   constexpr std::array<int, 6> columnX{-785, -735, -655, -575, -445, -315};
   constexpr std::array<const char*, 6> heads{"No.", "Time", "Elapsed", "Value", "Change", ""};
@@ -171,7 +163,7 @@ void DrawCheckpoints(const HoldPageInput& in, DisplayList& list) {
         cp.time,
         FormatTimeOfDay(static_cast<std::int64_t>(std::llround(cp.seconds))),
         read ? HoldAmountText(r, cp.value) : std::string("no reading"),
-        read ? Format("%+.*f %s", d, cp.change, r.unit.c_str()) : std::string(),
+        read ? HoldAmountText(r, cp.change) : std::string(),
         cp.steeper ? "steeper than the step before" : ""};
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const int room = (c + 1 < columnX.size() ? columnX[c + 1] : kHoldPageRight) - columnX[c] - 5;
@@ -190,7 +182,7 @@ void DrawSignatures(const HoldPageInput& in, DisplayList& list) {
     const int signRight = x + kColumnWidth - 150;
     list.line({x, lineY}, {signRight, lineY}, kPrintFramePen);
     list.line({signRight + 20, lineY}, {x + kColumnWidth, lineY}, kPrintFramePen);
-    PutText(list, x, lineY - 5, std::string(people[k].label) + "'s signature", signRight - x);
+    PutText(list, x, lineY - 5, people[k].label + "'s signature", signRight - x);
     PutText(list, x, lineY - 20, people[k].value, signRight - x);
     PutText(list, signRight + 20, lineY - 5, "Date", 120);
   }
@@ -206,19 +198,20 @@ std::string HoldVerdictText(const HoldResult& result) {
 }
 
 std::string HoldAmountText(const HoldResult& result, double value) {
-  return Format("%.*f %s", HoldDecimals(result), value, result.unit.c_str());
+  return FormatFixed(value, result.decimals) + " " + result.unit;
 }
 
 std::string HoldChangeText(const HoldResult& result) {
-  std::string text = Format("%+.*f %s", HoldDecimals(result), result.change, result.unit.c_str());
-  if (result.changePercent) text += Format(" (%+.2f %%)", *result.changePercent);
+  std::string text = HoldAmountText(result, result.change);
+  if (result.changePercent) text += " (" + FormatPercent(*result.changePercent) + ")";
   return text;
 }
 
-std::string HoldAllowedText(const HoldCriteria& criteria, const HoldResult& result) {
-  if (criteria.allowedKind == AllowedKind::Amount) return HoldAmountText(result, criteria.allowed);
-  return Format("%.2f %% of the start (", criteria.allowed) +
-         HoldAmountText(result, std::abs(result.start) * criteria.allowed / 100.0) + ")";
+std::string HoldAllowedText(const HoldResult& result) {
+  if (result.allowedKind == AllowedKind::Amount || !result.allowedPercent)
+    return FormatAmount(result.allowedAmount, result.decimals, result.unit);
+  return FormatPercent(*result.allowedPercent) + " of the start (" +
+         HoldAmountText(result, result.allowedAmount) + ")";
 }
 
 DisplayList BuildHoldRecordPage(const HoldPageInput& in, std::time_t now) {

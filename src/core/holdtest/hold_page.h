@@ -39,6 +39,6 @@ DisplayList BuildHoldRecordPage(const HoldPageInput& input, std::time_t now);
 std::string HoldVerdictText(const HoldResult& result);               // "PASSED" / "NOT PASSED"
 std::string HoldAmountText(const HoldResult& result, double value);  // "99.380 psi"
 std::string HoldChangeText(const HoldResult& result);                // "-0.620 psi (-0.62 %)"
-std::string HoldAllowedText(const HoldCriteria& criteria, const HoldResult& result);
+std::string HoldAllowedText(const HoldResult& result);               // "0.50 % of the start (0.500 psi)"
 
 }  // namespace pv

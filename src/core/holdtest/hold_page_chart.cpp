@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "holdtest/hold_page_parts.h"
+#include "holdtest/hold_text.h"
 #include "link/units.h"
 #include "text_format.h"
 
@@ -109,14 +110,13 @@ void Mark(const Scale& s, int sample, const std::string& label, bool toTheLeft, 
 }
 
 std::string ValueLabel(const HoldResult& r, double v) {
-  return Format("%.*f", HoldDecimals(r), v);
+  return FormatFixed(v, r.decimals);
 }
 
 }  // namespace
 
 void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& list) {
   const HoldResult& r = in.test.result;
-  const HoldCriteria& c = in.test.criteria;
   list.line({box.left, box.bottom}, {box.right, box.bottom}, kPrintFramePen);
   list.line({box.left, box.top}, {box.right, box.top}, kPrintFramePen);
   list.line({box.left, box.bottom}, {box.left, box.top}, kPrintFramePen);
@@ -134,14 +134,13 @@ void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& li
   ValueRange range;
   for (int i = s.first; i <= s.last; ++i)
     if (const auto v = convert(in.rows.row(i))) range.add(*v);
-  const double allowedAmount =
-      c.allowedKind == AllowedKind::Amount ? c.allowed : std::abs(r.start) * c.allowed / 100.0;
+  const double allowedAmount = r.allowedAmount;
   const bool band = std::isfinite(allowedAmount) && allowedAmount >= 0.0;
   if (band) {
     range.add(r.start - allowedAmount);
     range.add(r.start + allowedAmount);
   }
-  if (c.minimum) range.add(*c.minimum);
+  if (r.minimum) range.add(*r.minimum);
   if (!range.any) range.add(0.0);
   const double least = std::max({r.count * 5.0, std::abs(range.hi) * 1e-4, 1e-6});
   if (range.hi - range.lo < least) {
@@ -162,7 +161,9 @@ void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& li
     HorizontalLine(s, r.start - allowedAmount, kBandPen, "allowed drop", list);
     HorizontalLine(s, r.start + allowedAmount, kBandPen, "allowed rise", list);
   }
-  if (c.minimum) HorizontalLine(s, *c.minimum, kMinimumPen, "minimum " + HoldAmountText(r, *c.minimum), list);
+  if (r.minimum)
+    HorizontalLine(s, *r.minimum, kMinimumPen, "minimum " + FormatAmount(*r.minimum, r.decimals, r.unit),
+                   list);
   DrawTrace(in.rows, convert, s, list);
   Mark(s, r.firstSample, "start " + r.startTime, false, list);
   Mark(s, r.lastSample, "end " + r.endTime, true, list);

@@ -34,9 +34,6 @@ inline void PutTextEndingAt(DisplayList& list, int x, int top, std::string_view 
   PutText(list, x - width, top, fitted, width, FontRole::kPrintLabel, opaque);
 }
 
-// The number of decimals the start reading showed (one count 0.001 gives 3).
-int HoldDecimals(const HoldResult& result);
-
 struct ChartBox {
   int left, right, bottom, top;
 };
