@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "holdtest/hold_page_parts.h"
 #include "holdtest/hold_text.h"
@@ -92,10 +94,26 @@ void DrawTrace(const SampleRows& rows, const UnitConversion& convert, const Scal
   flush();
 }
 
-void HorizontalLine(const Scale& s, double v, const Pen& pen, const std::string& label, DisplayList& list) {
-  const int y = s.y(v);
-  list.line({s.box.left, y}, {s.box.right, y}, pen);
-  PutTextEndingAt(list, s.box.right - 4, std::min(y + 12, s.box.top - 2), label, 200, true);
+// A level across the chart: its line, and its label at the right end, above the line or
+// under it, so that the band's two labels stay apart however close its lines are.
+struct Level {
+  double value;
+  Pen pen;
+  std::string label;
+  bool labelUnder = false;
+};
+
+void DrawLevelLine(const Scale& s, const Level& l, DisplayList& list) {
+  const int y = s.y(l.value);
+  list.line({s.box.left, y}, {s.box.right, y}, l.pen);
+}
+
+// Labels go over the trace, on paper of their own, so that they stay legible.
+void DrawLevelLabel(const Scale& s, const Level& l, DisplayList& list) {
+  const int y = s.y(l.value);
+  const int top =
+      l.labelUnder ? std::max(y - 3, s.box.bottom + kLabelHeight + 2) : std::min(y + 12, s.box.top - 2);
+  PutTextEndingAt(list, s.box.right - 4, top, l.label, 200, true);
 }
 
 void Mark(const Scale& s, int sample, const std::string& label, bool toTheLeft, DisplayList& list) {
@@ -157,14 +175,17 @@ void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& li
   PutText(list, box.left, box.bottom - 5, in.rows.row(s.first).time, 100);
   PutTextEndingAt(list, box.right, box.bottom - 5, in.rows.row(s.last).time, 100);
 
+  std::vector<Level> levels;
   if (band) {
-    HorizontalLine(s, r.start - allowedAmount, kBandPen, "allowed drop", list);
-    HorizontalLine(s, r.start + allowedAmount, kBandPen, "allowed rise", list);
+    levels.push_back({r.start - allowedAmount, kBandPen, "allowed drop", true});
+    levels.push_back({r.start + allowedAmount, kBandPen, "allowed rise"});
   }
   if (r.minimum)
-    HorizontalLine(s, *r.minimum, kMinimumPen, "minimum " + FormatAmount(*r.minimum, r.decimals, r.unit),
-                   list);
+    levels.push_back(
+        {*r.minimum, kMinimumPen, "minimum " + FormatAmount(*r.minimum, r.decimals, r.unit), true});
+  for (const Level& l : levels) DrawLevelLine(s, l, list);
   DrawTrace(in.rows, convert, s, list);
+  for (const Level& l : levels) DrawLevelLabel(s, l, list);
   Mark(s, r.firstSample, "start " + r.startTime, false, list);
   Mark(s, r.lastSample, "end " + r.endTime, true, list);
 }
