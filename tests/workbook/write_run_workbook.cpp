@@ -23,8 +23,7 @@ pv::test::SampleSpec SampleAt(int i) {
   if (i % 131 == 7) return {-5.1f, "-ERR2 ", pv::kUnitPsi, i % 2 == 0};
   static std::string text;
   const bool mbar = i >= 600 && i < 700;
-  const float value =
-      mbar ? 20.0f + 0.1f * static_cast<float>(i % 50) : 1.5f + 0.001f * static_cast<float>(i % 900);
+  const float value = mbar ? 20.0f + 0.1f * static_cast<float>(i % 50) : 1.5f + 0.001f * static_cast<float>(i % 900);
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, mbar ? "%-+6.1f" : "%+6.3f", value);
   text = buffer;
