@@ -108,6 +108,38 @@ TEST(HoldRecordPage, NothingLeavesThePrintableArea) {
   }
 }
 
+// Readings in another unit are drawn in the unit of the start: a steady pressure is a flat
+// trace across a change of units, and an error sample breaks the trace.
+TEST(HoldRecordPage, TheTraceFollowsThePressureAcrossUnitsAndBreaksAtErrors) {
+  struct Case {
+    const char* name;
+    int barFrom;  // samples from here on are in bar
+    std::vector<int> errors;
+    std::size_t traces;  // polylines drawn
+  };
+  const Case cases[] = {
+      {"psi only", 120, {}, 1}, {"psi then bar", 60, {}, 1}, {"an error sample", 120, {70}, 2}};
+  for (const Case& c : cases) {
+    TableRows rows = Falling(120, kUnits[0].toPsi, 0.0, c.errors);
+    for (int i = c.barFrom; i < 120; ++i) {
+      SampleRow& r = rows.rows[static_cast<std::size_t>(i)];
+      r.unitCode = 0, r.unitName = "bar", r.value = 1.0f;
+    }
+    HoldTestFile test;
+    test.criteria.allowed = 1.0;
+    const HoldOutcome outcome = AnalyseHold(rows, 1, test.criteria);
+    ASSERT_EQ(outcome.error, HoldError::None) << c.name << ": " << outcome.message;
+    test.result = outcome.result;
+    const DisplayList page = BuildHoldRecordPage({test, rows, 1, ""}, 0);
+    EXPECT_EQ(All<Polyline>(page).size(), c.traces) << c.name;
+    std::vector<int> ys;
+    for (const Polyline* p : All<Polyline>(page))
+      for (const Point& pt : p->points) ys.push_back(pt.y);
+    ASSERT_FALSE(ys.empty()) << c.name;
+    EXPECT_LE(*std::max_element(ys.begin(), ys.end()) - *std::min_element(ys.begin(), ys.end()), 1) << c.name;
+  }
+}
+
 TEST(PageText, LongTextsAreCutOrWrappedIntoTheirRoom) {
   struct Case {
     std::string text;
