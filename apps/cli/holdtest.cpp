@@ -71,8 +71,7 @@ int WriteRecordPage(const std::string& input, const LoggerStore& store, const Ho
   static char* argv[] = {name, nullptr};
   QGuiApplication app(argc, argv);
   const LoggerFileRows rows(store);
-  const HoldPageInput page{test, rows, static_cast<int>(store.intervalMs / 1000),
-                           std::filesystem::path(input).filename().string()};
+  const HoldPageInput page{test, rows, std::filesystem::path(input).filename().string()};
   QString error;
   if (!ui::WriteHoldRecordPdf(QString::fromStdString(pdf), page, std::time(nullptr), &error))
     return Fail(err, kExitBadFile, error.toStdString());

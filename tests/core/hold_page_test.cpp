@@ -77,7 +77,7 @@ std::vector<PageCase> PageCases() {
 
 TEST(HoldRecordPage, CarriesTheRecordTheResultAndItsReasons) {
   for (const PageCase& c : PageCases()) {
-    const DisplayList page = BuildHoldRecordPage({c.test, c.rows, 1, "tank.KvtDat"}, 0);
+    const DisplayList page = BuildHoldRecordPage({c.test, c.rows, "tank.KvtDat"}, 0);
     const std::vector<std::string> texts = TextsOf(page);
     for (const std::string& want : c.expected)
       EXPECT_NE(std::find(texts.begin(), texts.end(), want), texts.end()) << c.name << ": " << want;
@@ -95,7 +95,7 @@ TEST(HoldRecordPage, NothingLeavesThePrintableArea) {
     return p.x >= kHoldPageLeft && p.x <= kHoldPageRight && p.y >= kHoldPageBottom && p.y <= kHoldPageTop;
   };
   for (const PageCase& c : PageCases()) {
-    const DisplayList page = BuildHoldRecordPage({c.test, c.rows, 1, kLong}, 0);
+    const DisplayList page = BuildHoldRecordPage({c.test, c.rows, kLong}, 0);
     for (const Text* t : All<Text>(page)) {
       const int height = t->font == FontRole::kPrintTitle ? 25 : 10;
       EXPECT_TRUE(inside(t->at) && inside({t->at.x + t->maxWidth, t->at.y - height}))
@@ -130,7 +130,7 @@ TEST(HoldRecordPage, TheTraceFollowsThePressureAcrossUnitsAndBreaksAtErrors) {
     const HoldOutcome outcome = AnalyseHold(rows, 1, test.criteria);
     ASSERT_EQ(outcome.error, HoldError::None) << c.name << ": " << outcome.message;
     test.result = outcome.result;
-    const DisplayList page = BuildHoldRecordPage({test, rows, 1, ""}, 0);
+    const DisplayList page = BuildHoldRecordPage({test, rows, ""}, 0);
     EXPECT_EQ(All<Polyline>(page).size(), c.traces) << c.name;
     std::vector<int> ys;
     for (const Polyline* p : All<Polyline>(page))

@@ -33,7 +33,7 @@ TEST(HoldRecordPdf, WritesTheRecordPageOrSaysWhyNot) {
   if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
   const auto test = testing::HoldTest(false, {"dropped 0.62 % (allowed 0.50 %)"}, 4, "Flanges checked.");
   const auto rows = testing::Falling(130, 100, 0.0062);
-  const HoldPageInput input{test, rows, 1, "tank.KvtDat"};
+  const HoldPageInput input{test, rows, "tank.KvtDat"};
   struct Case {
     const char* name;
     const char* file;

@@ -28,7 +28,6 @@ inline constexpr int kHoldPageTop = 1122;
 struct HoldPageInput {
   const HoldTestFile& test;
   const SampleRows& rows;
-  int intervalSeconds = 1;
   std::string runName;
 };
 
