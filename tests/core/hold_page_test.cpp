@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "chart_test_support.h"
 #include "hold_record_fixture.h"
@@ -67,6 +68,10 @@ std::vector<PageCase> PageCases() {
                 8, kWords + "\n" + kWords),
        Falling(111, 100, 0.0062, {40, 41}),
        {"NOT PASSED", "dropped 0.62 % (allowed 0.50 %)", "fell below 99.000 psi at 11:24:10", "11:23:30"}});
+  cases.push_back({"figures no number can place", HoldTest(false, {}, 8, ""), Falling(130, 3e38, 1e36), {}});
+  cases.back().test.result.start = std::numeric_limits<double>::quiet_NaN();
+  cases.back().test.result.allowedAmount = 1.0;
+  cases.back().test.result.minimum = -1e308;
   cases.push_back({"no samples at hand",
                    HoldTest(true, {}, 2, ""),
                    TableRows{},

@@ -52,6 +52,8 @@ struct Scale {
   }
   int y(double v) const {
     const double at = box.bottom + (v - lo) / (hi - lo) * (box.top - box.bottom);
+    // A figure no number can place (a damaged test file's) stays on the frame.
+    if (std::isnan(at)) return box.bottom;
     return static_cast<int>(std::clamp(at, double(box.bottom), double(box.top)));
   }
 };
