@@ -77,6 +77,7 @@ std::vector<PageCase> PageCases() {
                    TableRows{},
                    {"PASSED", "The run's samples are not at hand."}});
   for (int i = 0; i < 11; ++i) cases[1].test.record.location += "Long location name ";
+  cases[0].test.record.testMedium = "Nitrogen\n\x01";  // a line of print shows them as blanks
   return cases;
 }
 

@@ -59,7 +59,7 @@ int WriteHoldTest(const pv::AppModel& run, const char* bookPath, const char* jso
                  "C",
                  "22 \xC2\xB0"
                  "C",
-                 "Flanges checked; no leaks found."};
+                 "Flanges checked;\nno leaks \x01" "found."};
   const pv::FileStatus saved = pv::ExportRun(run, bookPath, &test);
   if (!saved) {
     std::fprintf(stderr, "%s\n", saved.error().message.c_str());

@@ -50,7 +50,13 @@ class SheetWriter {
   void title(const char* text) { keep(worksheet_write_string(sheet_, row_++, 0, text, title_)); }
   void skip() { ++row_; }
   void text(lxw_col_t col, std::string_view s, lxw_format* f = nullptr) {
-    if (!s.empty()) keep(worksheet_write_string(sheet_, row_, col, std::string(s).c_str(), f));
+    if (s.empty()) return;
+    // A cell keeps line breaks and tabs; other control characters (a damaged file's) are
+    // no text a reader shows.
+    std::string cell(s);
+    for (char& c : cell)
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') c = '?';
+    keep(worksheet_write_string(sheet_, row_, col, cell.c_str(), f));
   }
   void number(lxw_col_t col, std::optional<double> v, lxw_format* f = nullptr) {
     // Differences of readings carry their floats' binary noise (0.3999999999999999);

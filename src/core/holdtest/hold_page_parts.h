@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pieces the "Pressure Test Record" page is drawn with, shared by its parts.
+#include <string>
 #include <string_view>
 
 #include "display_list.h"
@@ -21,7 +22,11 @@ inline constexpr int kLabelHeight = 10;
 inline void PutText(DisplayList& list, int x, int top, std::string_view text, int room,
                     FontRole font = FontRole::kPrintLabel, bool opaque = false) {
   if (text.empty() || room <= 0) return;
-  list.text({x, top}, FitText(text, room, font), font, kPrintInk,
+  // A line of print holds no line breaks or other control characters.
+  std::string line(text);
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  list.text({x, top}, FitText(line, room, font), font, kPrintInk,
             opaque ? std::optional<Brush>(Brush::Solid(kPrintPaper)) : std::nullopt);
   std::get<Text>(list.commands.back()).maxWidth = room;
 }
