@@ -86,6 +86,8 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
        {"Test ID: T-17\nWitness: W. Itness\nWindow: "}},
       {"run.KvtDat --allowed 1 --from 00:02:30", 4, {"the window holds only error samples"}},
       {"run.KvtDat --allowed 1 --record damaged.json", 1, {"damaged.json: not a test record"}},
+      {"run.KvtDat --allowed 1 --record record.json --pdf record.pdf", 0, {"Result: PASSED\n"}},
+      {"run.KvtDat --allowed 1 --pdf missing/record.pdf", 1, {"record.pdf"}},
       {"hostile.KvtDat --allowed 1", 1, {"hostile.KvtDat"}},
       {"run.KvtDat", 2, {"no criterion given", "usage: pneuvista-cli holdtest"}},
       {"run.KvtDat --allowed 1 --allowed-percent 1", 2, {"give one allowed change"}},
@@ -100,7 +102,7 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
     SCOPED_TRACE(c.args);
     QStringList args{QStringLiteral("holdtest")};
     for (const QString& a : QString::fromLatin1(c.args).split(u' '))
-      args << (a.endsWith(u".KvtDat") || a.endsWith(u".json") ? dir.filePath(a) : a);
+      args << (a.endsWith(u".KvtDat") || a.endsWith(u".json") || a.endsWith(u".pdf") ? dir.filePath(a) : a);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));  // a comma locale must not leak in
     const CliResult r = RunCli(args, env);
@@ -109,6 +111,9 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
     for (const char* text : c.shown)
       EXPECT_TRUE(shown.contains(text)) << text << "\nin:\n" << shown.toStdString();
   }
+  QFile pdf(dir.filePath(QStringLiteral("record.pdf")));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(pdf.read(5) == "%PDF-");
 }
 
 }  // namespace
