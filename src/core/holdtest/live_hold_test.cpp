@@ -33,6 +33,12 @@ bool LiveHoldTest::runEnded() {
   if (!going()) return false;
   // Armed but never started: there is nothing to judge, only that it did not run.
   stage_ = LiveHoldStage::NotComplete;
+  // What it saw may have held, but a test cut short proves nothing: it does not pass.
+  if (sampled_ && outcome_.error == HoldError::None) {
+    outcome_.result.passed = false;
+    outcome_.result.reasons.push_back("not complete: the run ended after " + FormatDuration(elapsed_) + " of " +
+                                      FormatDuration(holdSeconds_));
+  }
   return true;
 }
 
