@@ -17,15 +17,17 @@ const CliCommand* const kCommands[] = {
     &kRecoverCommand,
     &kMonitorCommand,
     &kPortsCommand,
+    &kHoldTestCommand,
 };
 
 void PrintUsage(std::ostream& out) {
   out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n       pneuvista-cli COMMAND --help\n       pneuvista-cli --version\n"
          "\nThe pressure meter companion's data-logger files from a terminal: information, conversion,\n"
-         "printing, recording, a live stream of readings and finding the meter.\n\ncommands:\n";
+         "printing, recording, a live stream of readings, finding the meter and hold tests.\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
   out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
-         "written, 2 wrong usage, 3 record, monitor: the meter stopped answering or never answered\n";
+         "written, 2 wrong usage, 3 record, monitor: the meter stopped answering or never answered,\n"
+         "4 holdtest: the test did not pass\n";
 }
 
 bool AsksForHelp(Args args) {

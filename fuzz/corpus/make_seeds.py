@@ -181,3 +181,33 @@ write("fuzz_journal", "torn_tail", journal_header(interval_ms=60000) +
       journal_sample(3)[:17])
 write("fuzz_journal", "error_sample", journal_header() + journal_sample(0, value=5.1, name=2, relative=1,
                                                                           full_scale=52.0, text=b" ERR1 "))
+
+
+# fuzz_hold_test: a first byte that is even chooses a window over readings, odd a sidecar's
+# or a record's text. A window: first and last sample, the allowed change's kind and value,
+# a minimum or none, the checkpoints, the interval, then the readings.
+def hold_reading(text, unit=0, error=0):
+    value = 5.1 if error else float(text[1:])
+    return b"\x0c" + struct.pack("<f", value) + text.encode() + bytes([unit + 1, error])
+
+
+def hold_window(first, last, readings, percent=True, allowed=0.5, checkpoints=4, interval=30):
+    head = struct.pack("<BII", 0, first + 2, last + 2) + bytes([percent]) + b"\x0c" + struct.pack("<f", allowed)
+    head += b"\x00" + struct.pack("<II", checkpoints - 1, interval + 1) + bytes([len(readings)])
+    return head + b"".join(readings)
+
+
+write("fuzz_hold_test", "window", hold_window(0, -1, [hold_reading("+1.250"), hold_reading("+1.249"),
+                                                      hold_reading("+OL   ", error=1), hold_reading("+14.50", unit=2),
+                                                      hold_reading("+1.246")]))
+write("fuzz_hold_test", "record", b"\x01" + b'{"test_id": "T-1", "notes": "line\\nline"}')
+write("fuzz_hold_test", "sidecar", b"\x01" + b"""{"start_time": "10:00:00", "end_time": "10:02:00", "seconds": 120,
+ "samples": 5, "errors": 0, "unit": "bar", "start": 1.25, "end": 1.246, "change": -0.004, "change_percent": -0.32,
+ "direction": "falling", "rate_per_minute": -0.002, "allowed": 0.00625, "allowed_percent": 0.5, "minimum": null,
+ "checkpoints": [{"time": "10:00:30", "value": 1.249, "change": -0.001, "steeper": false, "sample": 1, "seconds": 30},
+  {"time": "10:01:00", "value": 1.248, "change": -0.001, "steeper": false, "sample": 2, "seconds": 60}],
+ "result": "passed", "reasons": [],
+ "window": {"first_sample": 0, "last_sample": 4, "start_sample": 0, "end_sample": 4, "decimals": 3},
+ "criteria": {"first_sample": 0, "last_sample": -1, "allowed_kind": "percent", "allowed": 0.5, "minimum": null,
+  "checkpoints": 2},
+ "record": {"test_id": "T-1", "operator": "A. Operator"}}""")

@@ -405,7 +405,7 @@ TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
 
 TEST(CliFiles, EveryCommandAnswersHelpWithItsUsage) {
   const QStringList commands = {QStringLiteral("info"), QStringLiteral("convert"), QStringLiteral("print"),
-                                QStringLiteral("record")};
+                                QStringLiteral("record"), QStringLiteral("holdtest")};
   for (const QString& command : commands) {
     for (const QStringList& args :
          {QStringList{command, QStringLiteral("--help")},

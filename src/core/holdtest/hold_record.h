@@ -28,6 +28,29 @@ struct HoldRecord {
   std::string notes;
 };
 
+// The record's fields in the order a record shows them: the JSON key, the label a person
+// reads, and the member. The dialog, the page, the sheet and the files all go by this table.
+struct HoldRecordField {
+  std::string_view key;    // "test_id"
+  std::string_view label;  // "Test ID"
+  std::string HoldRecord::*field;
+};
+
+inline constexpr HoldRecordField kHoldRecordFields[] = {
+    {"test_id", "Test ID", &HoldRecord::testId},
+    {"system_tested", "System tested", &HoldRecord::systemTested},
+    {"location", "Location", &HoldRecord::location},
+    {"test_medium", "Test medium", &HoldRecord::testMedium},
+    {"operator", "Operator", &HoldRecord::operatorName},
+    {"witness", "Witness", &HoldRecord::witness},
+    {"instrument", "Instrument", &HoldRecord::instrument},
+    {"serial_number", "Serial number", &HoldRecord::serialNumber},
+    {"calibration_due", "Calibration due", &HoldRecord::calibrationDue},
+    {"start_temperature", "Temperature at start", &HoldRecord::startTemperature},
+    {"end_temperature", "Temperature at end", &HoldRecord::endTemperature},
+    {"notes", "Notes", &HoldRecord::notes},
+};
+
 // What NAME.holdtest.json holds.
 struct HoldTestFile {
   HoldCriteria criteria;
@@ -41,6 +64,9 @@ std::string HoldTestPathFor(std::string_view dataPath);
 // The JSON text of the sidecar (UTF-8, keys as in the command line's --json output for
 // the result, plus "criteria" and "record" objects).
 std::string HoldTestJson(const HoldTestFile& file);
+
+// The command line's --json object for a result, with a "record" object when one is given.
+std::string HoldResultJson(const HoldResult& result, const HoldRecord* record);
 
 // Reads a sidecar's text; nullopt with a reason in *error for text that is not one.
 // Unknown keys are ignored, missing record fields are blank.

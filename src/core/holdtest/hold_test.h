@@ -45,10 +45,15 @@ struct HoldResult {
   double seconds = 0.0;                    // (last - first) x interval
   int samples = 0;                         // in the window
   int errors = 0;                          // error samples in the window
-  std::string unit;                        // of the window's first sample
+  std::string unit;                        // of the start reading (an error sample has no unit)
+  int decimals = 0;                        // of the start reading, as the meter showed it
   double start = 0.0, end = 0.0, change = 0.0;
   std::optional<double> changePercent;     // none when start <= 0
   double count = 0.0;                      // one count of the start reading
+  AllowedKind allowedKind = AllowedKind::Percent;  // how the allowed change was asked
+  double allowedAmount = 0.0;              // the allowed change in the unit
+  std::optional<double> allowedPercent;    // and as a percentage of the start; none when start <= 0
+  std::optional<double> minimum;           // as asked
   HoldDirection direction = HoldDirection::Stable;
   double ratePerMinute = 0.0;
   std::vector<HoldCheckpoint> checkpoints;

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hold test over anything a store can hold: any readings (NaN, infinite, huge, error
+// markers, texts that are no number, unit codes outside the table) and any window and
+// criteria give a result or a clear error. A result, and any sidecar text the reader
+// accepts, must write and read back as the same file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/sample_rows.h"
+#include "fuzz_support.h"
+#include "holdtest/hold_record.h"
+#include "holdtest/hold_text.h"
+#include "link/units.h"
+
+using namespace pv;
+
+namespace {
+
+class FuzzRows final : public SampleRows {
+ public:
+  std::vector<SampleRow> rows;
+  int size() const override { return static_cast<int>(rows.size()); }
+  SampleRow row(int i) const override {
+    PV_FUZZ_CHECK(i >= 0 && i < size());
+    return rows[static_cast<std::size_t>(i)];
+  }
+};
+
+SampleRow AnyRow(fuzz::Input& in, int i, int interval) {
+  SampleRow r;
+  r.value = fuzz::WildFloat(in);
+  for (char& c : r.text) c = static_cast<char>(in.byte());
+  r.unitCode = in.byte() % (kUnitCount + 2) - 1;  // -1 and kUnitCount are outside the table
+  r.unitName =
+      IsUnitCode(r.unitCode) ? kUnits[static_cast<std::size_t>(r.unitCode)].name : std::string_view{};
+  r.errorKind = in.byte() % 3;
+  r.localSeconds = 86000 + std::int64_t{i} * interval;
+  r.time = FormatTimeOfDay(r.localSeconds);
+  return r;
+}
+
+// What is written reads back, and writing what was read gives the same text.
+void CheckWritesBack(const HoldTestFile& file) {
+  const std::string written = HoldTestJson(file);
+  std::string error;
+  const auto read = ParseHoldTestJson(written, &error);
+  PV_FUZZ_CHECK(read.has_value());
+  PV_FUZZ_CHECK(HoldTestJson(*read) == written);
+}
+
+void AnalyseAnyWindow(fuzz::Input& in) {
+  HoldCriteria c;
+  c.firstSample = in.range(-2, 40);
+  c.lastSample = in.range(-2, 40);
+  c.allowedKind = in.byte() % 2 ? AllowedKind::Percent : AllowedKind::Amount;
+  c.allowed = fuzz::WildFloat(in);
+  if (in.byte() % 2) c.minimum = fuzz::WildFloat(in);
+  c.checkpoints = in.range(1, 9);
+  const int interval = in.range(-1, 3600);
+  FuzzRows rows;
+  const int count = in.count(2000);
+  for (int i = 0; i < count; ++i) rows.rows.push_back(AnyRow(in, i, interval));
+
+  const HoldOutcome outcome = AnalyseHold(rows, interval, c);
+  if (outcome.error != HoldError::None) {
+    PV_FUZZ_CHECK(!outcome.message.empty());
+    return;
+  }
+  const HoldResult& r = outcome.result;
+  PV_FUZZ_CHECK(r.firstSample <= r.startSample && r.startSample <= r.endSample &&
+                r.endSample <= r.lastSample);
+  PV_FUZZ_CHECK(r.lastSample < count && r.samples == r.lastSample - r.firstSample + 1 &&
+                r.errors < r.samples);
+  PV_FUZZ_CHECK(static_cast<int>(r.checkpoints.size()) == c.checkpoints);
+  PV_FUZZ_CHECK(r.passed == r.reasons.empty());
+  PV_FUZZ_CHECK(std::isfinite(r.start) && std::isfinite(r.end) && std::isfinite(r.change));
+  for (const HoldCheckpoint& p : r.checkpoints) PV_FUZZ_CHECK(p.sample >= -1 && p.sample <= r.endSample);
+  PV_FUZZ_CHECK(!HoldReportLines(r).empty());
+  CheckWritesBack({c, {}, r});
+}
+
+void ReadAnyText(std::string_view text) {
+  std::string error;
+  if (const auto file = ParseHoldTestJson(text, &error)) {
+    CheckWritesBack(*file);
+    HoldReportLines(file->result);
+  } else {
+    PV_FUZZ_CHECK(!error.empty());
+  }
+  error.clear();
+  if (!ParseHoldRecordJson(text, &error)) PV_FUZZ_CHECK(!error.empty());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input in({data, size});
+  if (in.byte() % 2 == 0) {
+    AnalyseAnyWindow(in);
+  } else {
+    const auto rest = in.take(size);
+    ReadAnyText(std::string_view(reinterpret_cast<const char*>(rest.data()), rest.size()));
+  }
+  return 0;
+}
