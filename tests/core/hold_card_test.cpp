@@ -11,7 +11,8 @@ namespace {
 TEST(HoldCard, PressuresKeepTheStartReadingsDecimalsAndPercentagesTwo) {
   struct Case {
     const char* name;
-    double start, end, count;
+    double start, end;
+    int decimals;
     HoldDirection direction;
     AllowedKind kind;
     double allowed;
@@ -22,11 +23,11 @@ TEST(HoldCard, PressuresKeepTheStartReadingsDecimalsAndPercentagesTwo) {
     const char* arrow;
   };
   const Case cases[] = {
-      {"a falling fail", 100.25, 99.63, 0.001, HoldDirection::Falling, AllowedKind::Percent, 0.5, false,
-       "100.250 psi", "-0.620 psi (-0.62 %) falling", "0.50 % (0.501 psi)", "\u2193"},
-      {"a rising hold in hundredths", 12.5, 12.53, 0.01, HoldDirection::Rising, AllowedKind::Amount, 0.05, true,
+      {"a falling fail", 100.0, 99.38, 3, HoldDirection::Falling, AllowedKind::Percent, 0.5, false,
+       "100.000 psi", "-0.620 psi (-0.62 %) falling", "0.50 % (0.500 psi)", "\u2193"},
+      {"a rising hold in hundredths", 12.5, 12.53, 2, HoldDirection::Rising, AllowedKind::Amount, 0.05, true,
        "12.50 psi", "+0.03 psi (+0.24 %) rising", "0.05 psi", "\u2191"},
-      {"a start at zero has no percentage", 0.0, 0.0, 1.0, HoldDirection::Stable, AllowedKind::Amount, 2.0, true,
+      {"a start at zero has no percentage", 0.0, 0.0, 0, HoldDirection::Stable, AllowedKind::Amount, 2.0, true,
        "0 psi", "+0 psi stable", "2 psi", "\u2192"},
   };
   for (const Case& c : cases) {
@@ -37,7 +38,8 @@ TEST(HoldCard, PressuresKeepTheStartReadingsDecimalsAndPercentagesTwo) {
     r.end = c.end;
     r.change = c.end - c.start;
     if (c.start > 0) r.changePercent = r.change / c.start * 100.0;
-    r.count = c.count;
+    r.decimals = c.decimals;
+    r.allowedAmount = c.kind == AllowedKind::Percent ? c.start * c.allowed / 100.0 : c.allowed;
     r.direction = c.direction;
     r.passed = c.passed;
     HoldCriteria criteria;

@@ -1,19 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "holdtest/hold_card.h"
 
-#include <cmath>
 #include <cstdio>
 
-#include "holdtest/hold_marks.h"
+#include "holdtest/hold_text.h"
 
 namespace pv {
 namespace {
-
-std::string Fixed(double value, int decimals, bool sign = false) {
-  char text[64];
-  std::snprintf(text, sizeof text, sign ? "%+.*f" : "%.*f", decimals, value);
-  return text;
-}
 
 const char* ArrowOf(HoldDirection direction) {
   switch (direction) {
@@ -29,14 +22,9 @@ const char* ArrowOf(HoldDirection direction) {
 
 }  // namespace
 
-int CountDecimals(double count) {
-  if (!(count > 0.0) || !std::isfinite(count)) return 3;
-  const int decimals = static_cast<int>(std::lround(-std::log10(count)));
-  return decimals < 0 ? 0 : (decimals > 6 ? 6 : decimals);
-}
-
 std::string SignedFixed(double value, int decimals) {
-  return Fixed(value, decimals, true);
+  const std::string text = FormatFixed(value, decimals);
+  return text[0] == '-' ? text : "+" + text;
 }
 
 HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& r) {
@@ -45,29 +33,28 @@ HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& r) {
   card.verdict = r.passed ? "PASSED" : "NOT PASSED";
   card.reasons = r.reasons;
   card.arrow = ArrowOf(r.direction);
-  const int d = CountDecimals(r.count);
+  const int d = r.decimals;
   const std::string unit = r.unit.empty() ? "" : " " + r.unit;
   std::string change = SignedFixed(r.change, d) + unit;
-  if (r.changePercent) change += " (" + Fixed(*r.changePercent, 2, true) + " %)";
+  if (r.changePercent) change += " (" + SignedFixed(*r.changePercent, 2) + " %)";
   change += std::string(" ") + DirectionName(r.direction);
-  const std::string allowed =
-      criteria.allowedKind == AllowedKind::Percent
-          ? Fixed(criteria.allowed, 2) + " % (" + Fixed(AllowedAmount(criteria, r.start), d) + unit + ")"
-          : Fixed(criteria.allowed, d) + unit;
-  char window[128];
+  std::string allowed = FormatAmount(r.allowedAmount, d, r.unit);
+  if (criteria.allowedKind == AllowedKind::Percent) allowed = FormatPercent(criteria.allowed) + " (" + allowed + ")";
+  char window[160];
   std::snprintf(window, sizeof window, "%s - %s, %.0f s, %d samples, %d errors", r.startTime.c_str(),
                 r.endTime.c_str(), r.seconds, r.samples, r.errors);
   card.rows = {
       {"Window", window},
-      {"Start", Fixed(r.start, d) + unit},
-      {"End", Fixed(r.end, d) + unit},
+      {"Start", FormatFixed(r.start, d) + unit},
+      {"End", FormatFixed(r.end, d) + unit},
       {"Change", change},
       {"Rate", SignedFixed(r.ratePerMinute, d) + unit + "/min"},
       {"Allowed", allowed},
-      {"Minimum", criteria.minimum ? Fixed(*criteria.minimum, d) + unit : std::string("none")},
+      {"Minimum", criteria.minimum ? FormatFixed(*criteria.minimum, d) + unit : std::string("none")},
   };
   for (const HoldCheckpoint& c : r.checkpoints)
-    card.checkpoints.push_back({c.time, c.sample < 0 ? "-" : Fixed(c.value, d), SignedFixed(c.change, d), c.steeper});
+    card.checkpoints.push_back(
+        {c.time, c.sample < 0 ? "-" : FormatFixed(c.value, d), SignedFixed(c.change, d), c.steeper});
   return card;
 }
 

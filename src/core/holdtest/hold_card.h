@@ -31,9 +31,6 @@ struct HoldCard {
 
 HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& result);
 
-// Decimals of one count of a reading: 0.001 -> 3, 1 -> 0.
-int CountDecimals(double count);
-
 // A number with `decimals` decimals and its sign always shown: "+0.012", "-1.250".
 std::string SignedFixed(double value, int decimals);
 

@@ -36,11 +36,6 @@ void DrawMarks(const HoldMarks& marks, int xFirst, int xLast, int top, int botto
 
 }  // namespace
 
-double AllowedAmount(const HoldCriteria& criteria, double start) {
-  return criteria.allowedKind == AllowedKind::Percent ? std::fabs(start) * criteria.allowed / 100.0
-                                                      : criteria.allowed;
-}
-
 HoldMarks HoldMarksOf(const HoldCriteria& criteria, const HoldOutcome& outcome) {
   HoldMarks marks;
   marks.minimum = criteria.minimum;
@@ -52,9 +47,8 @@ HoldMarks HoldMarksOf(const HoldCriteria& criteria, const HoldOutcome& outcome) 
   const HoldResult& r = outcome.result;
   marks.firstSample = r.firstSample;
   marks.lastSample = r.lastSample;
-  const double allowed = AllowedAmount(criteria, r.start);
-  marks.bandLow = r.start - allowed;
-  marks.bandHigh = r.start + allowed;
+  marks.bandLow = r.start - r.allowedAmount;
+  marks.bandHigh = r.start + r.allowedAmount;
   return marks;
 }
 

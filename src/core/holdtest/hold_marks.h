@@ -27,9 +27,6 @@ struct HoldMarks {
 // The marks of a test's outcome; the band and the minimum only where they are known.
 HoldMarks HoldMarksOf(const HoldCriteria& criteria, const HoldOutcome& outcome);
 
-// The allowed change in the unit: the amount, or the percentage of the start pressure.
-double AllowedAmount(const HoldCriteria& criteria, double start);
-
 // On the real-time chart's plot surface (its own coordinates). The band and the
 // minimum follow the live scale; a zoomed chart shows the window's ends only.
 void DrawHoldMarksOnChart(const AppModel& model, const PlotRect& plot, const HoldMarks& marks, DisplayList& out);
