@@ -22,6 +22,8 @@ struct LoggerScrollBar;
 
 namespace pv::ui {
 
+class GraphHoldTest;
+
 class GraphWindow : public QDialog {
   Q_OBJECT
  public:
@@ -39,6 +41,8 @@ class GraphWindow : public QDialog {
   QToolBar* toolBar() const { return toolBar_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
   QAction* action(WindowCommand command) const;
+  // The hold test's panel beside the graph.
+  GraphHoldTest& holdTest() const { return *holdTest_; }
 
   void download();
   void zoomOut();
@@ -58,6 +62,8 @@ class GraphWindow : public QDialog {
   void rebuild();
   void syncScrollBar(const LoggerScrollBar& state);
   void stopDragWatch();
+  // The graph keeps its size; the hold test's panel widens the window beside it.
+  void fitToPanel(bool panelShown);
 
   AppModel& model_;
   QToolBar* toolBar_ = nullptr;
@@ -65,6 +71,8 @@ class GraphWindow : public QDialog {
   QAction* download_ = nullptr;
   QAction* zoomOut_ = nullptr;
   QAction* print_ = nullptr;
+  QAction* holdTestAction_ = nullptr;
+  GraphHoldTest* holdTest_ = nullptr;
   QImage picture_;
   bool stale_ = true;
   bool syncing_ = false;
