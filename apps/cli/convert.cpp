@@ -1,5 +1,6 @@
 // pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export,
 // the workbook and CSV, by the same rules as the program's Save and Export Excel.
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -9,13 +10,34 @@
 #include "files/atomic_save.h"
 #include "files/csv_table.h"
 #include "files/datalogger_file.h"
+#include "files/read_file.h"
 #include "files/sample_rows.h"
 #include "files/spreadsheet.h"
 #include "files/text_table.h"
 #include "files/workbook.h"
+#include "holdtest/hold_record.h"
 
 namespace pv::cli {
 namespace {
+
+// The hold test saved beside the data file goes into the workbook with the run; one that
+// cannot be read is left out, and a note says so.
+std::optional<HoldTestFile> HoldTestBeside(std::string_view input, std::ostream& err) {
+  const std::string path = HoldTestPathFor(input);
+  std::error_code ignored;
+  if (!std::filesystem::exists(path, ignored)) return std::nullopt;
+  std::string why;
+  std::optional<HoldTestFile> test;
+  if (auto bytes = ReadWholeFile(path)) {
+    const std::vector<std::uint8_t>& b = bytes.value();
+    test = ParseHoldTestJson(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()), &why);
+  } else {
+    why = bytes.error().message;
+  }
+  if (!test)
+    err << "pneuvista-cli: note: " << path << ": " << why << "; the workbook is written without it\n";
+  return test;
+}
 
 int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   std::string_view input;
@@ -58,7 +80,8 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   if (xls) files.emplace_back(*xls, contents.emplace_back(BuildSpreadsheet(rows)));
   if (xlsx) {
     // The file keeps no date: the document gets no creation time of the run.
-    auto book = BuildWorkbook(rows, 0, FolderOf(*xlsx));
+    const std::optional<HoldTestFile> holdTest = HoldTestBeside(input, err);
+    auto book = BuildWorkbook(rows, 0, FolderOf(*xlsx), holdTest ? &*holdTest : nullptr);
     if (!book) return Fail(err, kExitBadFile, *xlsx + ": " + book.error().message);
     files.emplace_back(*xlsx, contents.emplace_back(book.value().begin(), book.value().end()));
   }
@@ -76,7 +99,8 @@ const CliCommand kConvertCommand{
     RunConvert,
     "  --txt OUT.txt    the text table, as Save writes it beside the data file\n"
     "  --xls OUT.xls    the spreadsheet, as Export Excel writes it\n"
-    "  --xlsx OUT.xlsx  the workbook with its Pressure Graph chart, as Export Excel writes it\n"
+    "  --xlsx OUT.xlsx  the workbook with its Pressure Graph chart, as Export Excel writes it;\n"
+    "                   a hold test saved beside the file (NAME.holdtest.json) adds its sheet\n"
     "  --csv OUT.csv    comma-separated values, as Export Excel writes them\n"
     "\n"
     "At least one output is needed. The outputs are written as one unit: each is replaced\n"

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli holdtest: did a saved run hold its pressure over a window? The same
 // analysis as the window's Hold Test, printed as labelled lines or as JSON.
+#include <QGuiApplication>
+#include <ctime>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -11,6 +14,7 @@
 #include "holdtest/hold_record.h"
 #include "holdtest/hold_text.h"
 #include "holdtest_args.h"
+#include "ui/print/hold_record_pdf.h"
 
 namespace pv::cli {
 namespace {
@@ -57,10 +61,21 @@ std::optional<HoldRecord> ReadRecord(const std::string& path, std::string* error
   return record;
 }
 
-// The record page is drawn through the ui's print path (ui/print/hold_record_pdf.h).
-int WriteRecordPage(const LoggerStore&, const HoldTestFile&, const std::string& pdf, std::ostream& err) {
-  // TODO: write the page with WriteHoldRecordPdf once the record page is part of this program.
-  return Fail(err, kExitBadFile, pdf + ": the Pressure Test Record cannot be written by this build");
+// The record page is drawn through the ui's print path, as the windows print it.
+int WriteRecordPage(const std::string& input, const LoggerStore& store, const HoldTestFile& test,
+                    const std::string& pdf, std::ostream& err) {
+  // Printing needs fonts, hence a GUI application; without a display it runs offscreen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "pneuvista-cli";
+  static char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  const LoggerFileRows rows(store);
+  const HoldPageInput page{test, rows, std::filesystem::path(input).filename().string()};
+  QString error;
+  if (!ui::WriteHoldRecordPdf(QString::fromStdString(pdf), page, std::time(nullptr), &error))
+    return Fail(err, kExitBadFile, error.toStdString());
+  return kExitOk;
 }
 
 void PrintPlain(const HoldTestFile& test, bool withRecord, std::ostream& out) {
@@ -103,7 +118,8 @@ int RunHoldTest(Args args, std::ostream& out, std::ostream& err) {
   out.flush();
   if (!out) return Fail(err, kExitBadFile, "cannot write the output");
   if (a.pdf) {
-    if (const int status = WriteRecordPage(store, test, *a.pdf, err); status != kExitOk) return status;
+    if (const int status = WriteRecordPage(a.path, store, test, *a.pdf, err); status != kExitOk)
+      return status;
   }
   return test.result.passed ? kExitOk : kExitNotPassed;
 }

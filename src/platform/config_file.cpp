@@ -26,6 +26,7 @@ constexpr const char* kDataFilesKey = "DataLogger";
 constexpr const char* kSpreadsheetsKey = "Spreadsheet";
 constexpr const char* kHelpSection = "Help";
 constexpr const char* kHelpPlaceKey = "Window";
+constexpr const char* kHoldRecordSection = "HoldTest";
 
 std::string Trim(const std::string& s) {
   const char* ws = " \t\r\n";
@@ -290,6 +291,50 @@ void SetHelpWindowPlace(ConfigLines& lines, const WindowPlace& place) {
 
 namespace {
 
+// A line of the file holds one line of text: a line break in a value is kept as "\n"
+// and a backslash as "\\".
+std::string EscapedValue(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c != '\r')
+      out += c;
+  }
+  return out;
+}
+
+std::string UnescapedValue(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\'))
+      out += text[++i] == 'n' ? '\n' : '\\';
+    else
+      out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+HoldRecord HoldRecordIn(const ConfigLines& lines) {
+  HoldRecord record;
+  for (const HoldRecordField& f : kHoldRecordFields) {
+    const auto value = FindValue(lines, kHoldRecordSection, std::string(f.key).c_str());
+    if (value) record.*f.field = UnescapedValue(*value);
+  }
+  return record;
+}
+
+void SetHoldRecord(ConfigLines& lines, const HoldRecord& record) {
+  for (const HoldRecordField& f : kHoldRecordFields)
+    SetValue(lines, kHoldRecordSection, std::string(f.key).c_str(), EscapedValue(Trim(record.*f.field)));
+}
+
+namespace {
+
 // Reads the file's lines, lets change edit them and replaces the file with the result.
 template <class Change>
 std::string EditFile(const std::string& path, Change change) {
@@ -332,6 +377,14 @@ std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path) {
 
 std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place) {
   return EditFile(path, [&](ConfigLines& lines) { SetHelpWindowPlace(lines, place); });
+}
+
+HoldRecord ReadHoldRecord(const std::string& path) {
+  return HoldRecordIn(ReadLines(path));
+}
+
+std::string WriteHoldRecord(const std::string& path, const HoldRecord& record) {
+  return EditFile(path, [&](ConfigLines& lines) { SetHoldRecord(lines, record); });
 }
 
 }  // namespace pv

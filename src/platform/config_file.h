@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/file_folders.h"
+#include "holdtest/hold_record.h"
 #include "platform/port_paths.h"  // ConfigFilePath
 
 namespace pv {
@@ -62,6 +63,14 @@ std::optional<WindowPlace> ReadHelpWindowPlace(const std::string& path);
 // error text, empty on success.
 std::string WriteHelpWindowPlace(const std::string& path, const WindowPlace& place);
 
+// The hold test record's fields as last entered (section "HoldTest", one key per field),
+// offered again for the next test; blank fields where the file has none.
+HoldRecord ReadHoldRecord(const std::string& path);
+
+// Keeps a record's fields for the next test, keeping every other line of the file.
+// Returns an error text, empty on success.
+std::string WriteHoldRecord(const std::string& path, const HoldRecord& record);
+
 // The same on the file's lines, for whoever holds the text: the functions above are
 // these with the file read before and replaced after. Lines are split at LF, with a CR
 // before it dropped; the file is written back with the line ends it had (CRLF for a new one).
@@ -76,5 +85,7 @@ FileFolders FileFoldersIn(const ConfigLines& lines);
 void SetFileFolders(ConfigLines& lines, const FileFolders& folders);
 std::optional<WindowPlace> HelpWindowPlaceIn(const ConfigLines& lines);
 void SetHelpWindowPlace(ConfigLines& lines, const WindowPlace& place);
+HoldRecord HoldRecordIn(const ConfigLines& lines);
+void SetHoldRecord(ConfigLines& lines, const HoldRecord& record);
 
 }  // namespace pv

@@ -18,6 +18,7 @@
 #include "app_model.h"
 #include "e2e_support.h"
 #include "files/datalogger_file.h"
+#include "holdtest/hold_record.h"
 #include "link/units.h"
 
 namespace pv::e2e {
@@ -221,6 +222,27 @@ TEST(CliFiles, ConvertWritesTheWorkbookWithTheOtherOutputsAsOneUnit) {
   EXPECT_TRUE(failed.err.startsWith("pneuvista-cli: " + gone.toUtf8() + ": ")) << failed.err.toStdString();
   EXPECT_EQ(failed.err.count('\n'), 1);
   EXPECT_FALSE(QFile::exists(other));
+
+  // A hold test saved beside the file adds its sheet; one that cannot be read is left out.
+  struct HoldCase {
+    const char* name;
+    QByteArray sidecar;
+    bool sheet;
+    const char* note;
+  };
+  HoldTestFile test;
+  test.result.reasons = {"dropped 0.62 % (allowed 0.50 %)"};
+  const HoldCase holdCases[] = {
+      {"a saved test", QByteArray::fromStdString(HoldTestJson(test)), true, ""},
+      {"a damaged test", "{\"start\": [", false, "run.holdtest.json: "},
+  };
+  for (const HoldCase& c : holdCases) {
+    WriteBytes(dir, "run.holdtest.json", c.sidecar);
+    const Result held = RunCli({QStringLiteral("convert"), path, QStringLiteral("--xlsx"), xlsx});
+    EXPECT_EQ(held.exitCode, 0) << c.name << held.err.toStdString();
+    EXPECT_EQ(ReadAll(xlsx).contains("xl/worksheets/sheet2.xml"), c.sheet) << c.name;
+    EXPECT_TRUE(held.err.contains(c.note)) << c.name << held.err.toStdString();
+  }
 }
 
 // A valid file with the first bytes replaced, or cut after `keep` bytes.

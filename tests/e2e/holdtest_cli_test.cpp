@@ -78,6 +78,8 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
         "\"reasons\": [\n    \"dropped 1.68 % (allowed 0.50 %)\"\n  ]", "\"test_id\": \"T-17\""}},
       {"run.KvtDat --allowed 1 --record record.json", 0, {"Test ID: T-17\nWitness: W. Itness\nWindow: "}},
       {"run.KvtDat --allowed 1 --record damaged.json", 1, {"damaged.json: not a test record"}},
+      {"run.KvtDat --allowed 1 --record record.json --pdf record.pdf", 0, {"Result: PASSED\n"}},
+      {"run.KvtDat --allowed 1 --pdf missing/record.pdf", 1, {"record.pdf"}},
       {"hostile.KvtDat --allowed 1", 1, {"hostile.KvtDat"}},
       {"missing.KvtDat --allowed 1", 1, {"missing.KvtDat"}},
       {"run.KvtDat", 2, {"no criterion given", "usage: pneuvista-cli holdtest"}},
@@ -94,7 +96,7 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
     SCOPED_TRACE(c.args);
     QStringList args{QStringLiteral("holdtest")};
     for (const QString& a : QString::fromLatin1(c.args).split(u' '))
-      args << (a.endsWith(u".KvtDat") || a.endsWith(u".json") ? dir.filePath(a) : a);
+      args << (a.endsWith(u".KvtDat") || a.endsWith(u".json") || a.endsWith(u".pdf") ? dir.filePath(a) : a);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));  // a comma locale must not leak in
     const CliResult r = RunCli(args, env);
@@ -103,6 +105,9 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
     for (const char* text : c.shown)
       EXPECT_TRUE(shown.contains(text)) << text << "\nin:\n" << shown.toStdString();
   }
+  QFile pdf(dir.filePath(QStringLiteral("record.pdf")));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(pdf.read(5) == "%PDF-");
 }
 
 }  // namespace

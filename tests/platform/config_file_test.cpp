@@ -67,6 +67,36 @@ TEST(ConfigFile, FoldersGoInASectionOfTheirOwnAndEverythingElseStays) {
   }
 }
 
+// The hold test's record as last entered comes back as it was entered, line breaks and
+// backslashes in the notes included, and the file's other lines stay.
+TEST(ConfigFile, TheLastHoldRecordComesBackForTheNextTest) {
+  struct Case {
+    const char* name;
+    HoldRecord written;
+    HoldRecord read;
+  };
+  HoldRecord full{"HT-7", "Riser 3", "Plant 2", "N2", "A. Operator", "W. Witness", "Gauge", "SN 1",
+                  "2027-03-31", "21 \xC2\xB0" "C", "22 \xC2\xB0" "C", "line one\nC:\\new\\n [x]=y"};
+  HoldRecord padded;
+  padded.testId = "  HT-8 ";
+  padded.notes = "two\r\nlines\n";
+  HoldRecord trimmed;
+  trimmed.testId = "HT-8";
+  trimmed.notes = "two\nlines";
+  const Case cases[] = {{"every field", full, full}, {"blanks and CRs", padded, trimmed}, {"all blank", {}, {}}};
+  for (const Case& c : cases) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("PNEUVISTAconfig.ini")).toStdString();
+    std::ofstream(path, std::ios::binary) << "[COMInfo]\r\nCOM num=3\r\n";
+    ASSERT_EQ(WriteHoldRecord(path, full), "") << c.name;
+    ASSERT_EQ(WriteHoldRecord(path, c.written), "") << c.name;
+    const HoldRecord read = ReadHoldRecord(path);
+    for (const HoldRecordField& f : kHoldRecordFields) EXPECT_EQ(read.*f.field, c.read.*f.field) << c.name;
+    EXPECT_EQ(ReadComPort(path), 3) << c.name;
+    EXPECT_EQ(Contents(path).rfind("[COMInfo]\r\nCOM num=3\r\n[HoldTest]\r\n", 0), 0u) << c.name;
+  }
+}
+
 TEST(ConfigFile, TheHelpWindowPlaceIsReadOnlyWhenItIsFourNumbersWithASize) {
   struct Case {
     const char* line;

@@ -1,7 +1,9 @@
 """Reads the workbook that Export wrote with openpyxl, as another program would, and
 compares every cell, the frozen header, the chart and the document's properties with
-what the run holds. Usage: read_workbook.py WRITER OUT_DIR"""
+what the run holds; then the same run exported with a hold test, whose sheet must show
+what the test's JSON says. Usage: read_workbook.py WRITER OUT_DIR"""
 import datetime
+import json
 import os
 import subprocess
 import sys
@@ -27,7 +29,9 @@ def main():
     writer, out_dir = sys.argv[1], sys.argv[2]
     book_path = os.path.join(out_dir, "run.xlsx")
     expected_path = os.path.join(out_dir, "run-expected.tsv")
-    subprocess.run([writer, book_path, expected_path], check=True)
+    hold_path = os.path.join(out_dir, "hold.xlsx")
+    hold_json = os.path.join(out_dir, "hold.holdtest.json")
+    subprocess.run([writer, book_path, expected_path, hold_path, hold_json], check=True)
     with open(expected_path, encoding="latin-1") as f:
         lines = f.read().splitlines()
     start_time, interval = (int(x) for x in lines[0].split("\t"))
@@ -80,6 +84,54 @@ def main():
           "title %r" % book.properties.title)
     check(book.properties.created == start, "created %r" % book.properties.created)
     print("workbook of %d samples read back: cells, frozen header, chart and properties as written" % n)
+    check_hold_sheet(hold_path, hold_json, n)
+
+
+RECORD_LABELS = {"test_id": "Test ID", "system_tested": "System tested", "location": "Location",
+                 "test_medium": "Test medium", "operator": "Operator", "witness": "Witness",
+                 "instrument": "Instrument", "serial_number": "Serial number",
+                 "calibration_due": "Calibration due", "start_temperature": "Temperature at start",
+                 "end_temperature": "Temperature at end", "notes": "Notes"}
+NUMBERS = {"Seconds": "seconds", "Samples": "samples", "Error samples": "errors", "Start": "start",
+           "End": "end", "Change": "change", "Change %": "change_percent",
+           "Rate per minute": "rate_per_minute", "Allowed change": "allowed",
+           "Allowed %": "allowed_percent", "Minimum": "minimum"}
+
+
+def close(cell, expected):
+    if expected is None:
+        return cell is None
+    return isinstance(cell, (int, float)) and abs(cell - expected) < 1e-6
+
+
+def check_hold_sheet(book_path, json_path, n):
+    with open(json_path, encoding="utf-8") as f:
+        test = json.load(f)
+    book = openpyxl.load_workbook(book_path)
+    check(book.sheetnames == ["Run", "Hold test"], "sheets %r" % book.sheetnames)
+    check(book["Run"].max_row == n + 1, "the run's sheet lost rows")
+    sheet = book["Hold test"]
+    check(sheet["A1"].value == "Pressure Test Record", "title %r" % sheet["A1"].value)
+    rows = [(r[0].value, r[1].value) for r in sheet.iter_rows(min_col=1, max_col=2)]
+    labelled = {a: b for a, b in rows if a is not None}
+    for key, label in RECORD_LABELS.items():
+        check((labelled.get(label) or "") == test["record"][key], "%s: %r" % (label, labelled.get(label)))
+    verdict = "PASSED" if test["result"] == "passed" else "NOT PASSED"
+    check(labelled.get("Result") == verdict, "result %r" % labelled.get("Result"))
+    for label, key in NUMBERS.items():
+        check(close(labelled.get(label), test[key]), "%s: %r, expected %r" % (label, labelled.get(label), test[key]))
+    for label, key in (("Window start", "start_time"), ("Window end", "end_time"), ("Unit", "unit"),
+                       ("Direction", "direction")):
+        check(labelled.get(label) == test[key], "%s: %r" % (label, labelled.get(label)))
+    reasons = [b for a, b in rows if a == "Reason"]
+    check(reasons == test["reasons"] and reasons, "reasons %r, expected %r" % (reasons, test["reasons"]))
+    head = next(i for i, (a, _) in enumerate(rows) if a == "Checkpoint") + 1
+    table = [[c.value for c in r] for r in sheet.iter_rows(min_row=head + 1, max_col=6)]
+    check(len(table) == len(test["checkpoints"]), "%d checkpoint rows" % len(table))
+    for k, (row, point) in enumerate(zip(table, test["checkpoints"])):
+        check(row[0] == k + 1 and row[1] == point["time"] and close(row[3], point["value"]) and
+              close(row[4], point["change"]) and row[5] == point["steeper"], "checkpoint %d: %r" % (k + 1, row))
+    print("hold test sheet read back: record, result, reasons and %d checkpoints as its JSON says" % len(table))
 
 
 main()

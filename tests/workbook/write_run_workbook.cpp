@@ -7,6 +7,7 @@
 
 #include "files/run_export.h"
 #include "files/text_table.h"
+#include "holdtest/hold_record.h"
 #include "link/units.h"
 #include "run_fixture.h"
 
@@ -31,9 +32,46 @@ pv::test::SampleSpec SampleAt(int i) {
 
 }  // namespace
 
+// A hold test over a stretch of the run with error samples in it, exported with the run
+// into HOLD.xlsx; its JSON beside it says what the sheet must show.
+int WriteHoldTest(const pv::AppModel& run, const char* bookPath, const char* jsonPath) {
+  pv::HoldTestFile test;
+  test.criteria.firstSample = 100;
+  test.criteria.lastSample = 500;
+  test.criteria.allowed = 0.5;
+  test.criteria.minimum = 1.55;
+  const auto outcome = pv::AnalyseHold(pv::LiveRunRows(run), kIntervalSeconds, test.criteria);
+  if (outcome.error != pv::HoldError::None) {
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return 1;
+  }
+  test.result = outcome.result;
+  test.record = {"HT-7",
+                 "Riser 3",
+                 "Plant 2",
+                 "Nitrogen",
+                 "A. Operator",
+                 "W. Witness",
+                 "Gauge",
+                 "SN 123",
+                 "2027-03-31",
+                 "21 \xC2\xB0"
+                 "C",
+                 "22 \xC2\xB0"
+                 "C",
+                 "Flanges checked; no leaks found."};
+  const pv::FileStatus saved = pv::ExportRun(run, bookPath, &test);
+  if (!saved) {
+    std::fprintf(stderr, "%s\n", saved.error().message.c_str());
+    return 1;
+  }
+  std::ofstream(jsonPath, std::ios::binary) << pv::HoldTestJson(test);
+  return 0;
+}
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: write_run_workbook OUT.xlsx EXPECTED.tsv\n");
+  if (argc != 3 && argc != 5) {
+    std::fprintf(stderr, "usage: write_run_workbook OUT.xlsx EXPECTED.tsv [HOLD.xlsx HOLD.json]\n");
     return 2;
   }
   auto run = pv::test::MakeRun(kSamples, kIntervalSeconds);
@@ -43,6 +81,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", saved.error().message.c_str());
     return 1;
   }
+  if (argc == 5 && WriteHoldTest(*run, argv[3], argv[4]) != 0) return 1;
   // One line per sample: the value as the decimal its reading shows (empty for errors),
   // the unit cell and the reading; the first line gives the run start and the interval.
   std::ofstream expected(argv[2], std::ios::binary);

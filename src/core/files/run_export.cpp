@@ -12,7 +12,8 @@
 namespace pv {
 namespace {
 
-FileResult<std::string> ExportContents(const AppModel& model, const std::string& path) {
+FileResult<std::string> ExportContents(const AppModel& model, const std::string& path,
+                                       const HoldTestFile* holdTest) {
   const LiveRunRows rows(model);
   switch (ExportFormatOf(path)) {
     case ExportFormat::Spreadsheet:
@@ -22,16 +23,16 @@ FileResult<std::string> ExportContents(const AppModel& model, const std::string&
     case ExportFormat::Workbook:
       break;
   }
-  auto book = BuildWorkbook(rows, model.run.startTime, FolderOf(path));
+  auto book = BuildWorkbook(rows, model.run.startTime, FolderOf(path), holdTest);
   if (!book) return FileError{path + ": " + book.error().message};
   return std::string(book.value().begin(), book.value().end());
 }
 
 }  // namespace
 
-FileStatus ExportRun(const AppModel& model, const std::string& path) {
+FileStatus ExportRun(const AppModel& model, const std::string& path, const HoldTestFile* holdTest) {
   if (model.store.sampleCount <= 0) return Succeeded();
-  const auto contents = ExportContents(model, path);
+  const auto contents = ExportContents(model, path, holdTest);
   if (!contents) return contents.error();
   const std::array<FileToWrite, 1> files{FileToWrite(path, contents.value())};
   return SaveFilesAtomically(files);

@@ -6,10 +6,12 @@
 
 #include "app_model.h"
 #include "files/file_result.h"
+#include "holdtest/hold_record.h"
 
 namespace pv {
 
-// A run without samples writes nothing.
-FileStatus ExportRun(const AppModel& model, const std::string& path);
+// A run without samples writes nothing. A hold test taken over the run goes into the
+// workbook as its own sheet; the other formats hold the samples only.
+FileStatus ExportRun(const AppModel& model, const std::string& path, const HoldTestFile* holdTest = nullptr);
 
 }  // namespace pv

@@ -14,6 +14,7 @@
 #include "files/text_table.h"
 #include "files/windows1252.h"
 #include "files/workbook_check.h"
+#include "files/workbook_hold_sheet.h"
 #include "link/units.h"
 
 namespace pv {
@@ -172,7 +173,8 @@ FileError Failed(const char* what, const std::string& reason) {
 }  // namespace
 
 FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart,
-                                                    const std::string& scratchFolder) {
+                                                    const std::string& scratchFolder,
+                                                    const HoldTestFile* holdTest) {
   const MemoryFile file("pneuvista-workbook");
   if (!file.ok()) return Failed("cannot build the workbook", std::strerror(errno));
   lxw_workbook_options options{};
@@ -199,6 +201,7 @@ FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std:
   lxw_error error = sheet ? WriteRows(sheet, formats, rows, units) : LXW_ERROR_MEMORY_MALLOC_FAILED;
   if (sheet) worksheet_freeze_panes(sheet, 1, 0);
   if (sheet && rows.size() > 0) AddChart(book, sheet, rows.size(), units);
+  if (holdTest && error == LXW_NO_ERROR) error = AddHoldTestSheet(book, *holdTest);
   // Closing frees the workbook whatever happened before.
   const lxw_error closed = workbook_close(book);
   if (error == LXW_NO_ERROR) error = closed;

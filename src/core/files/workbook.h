@@ -12,6 +12,7 @@
 
 #include "files/file_result.h"
 #include "files/sample_rows.h"
+#include "holdtest/hold_record.h"
 
 namespace pv {
 
@@ -22,8 +23,10 @@ inline constexpr std::string_view kWorkbookChartTitle = "Pressure Graph";
 // the document's creation time. The library's temporary files go to scratchFolder (the
 // folder the workbook is saved in; empty: the system's). Each value is the decimal its
 // reading shows. A part that could not be written whole fails the build. A failure says
-// what could not be done, without a path.
+// what could not be done, without a path. A hold test taken over the run adds its
+// "Hold test" sheet after the run's.
 FileResult<std::vector<std::uint8_t>> BuildWorkbook(const SampleRows& rows, std::time_t runStart,
-                                                    const std::string& scratchFolder);
+                                                    const std::string& scratchFolder,
+                                                    const HoldTestFile* holdTest = nullptr);
 
 }  // namespace pv

@@ -16,6 +16,11 @@
 namespace pv::ui {
 
 bool PrintPageToPdfFile(QPrinter& printer, const AppModel& model, std::time_t now, QString* error) {
+  return PrintToPdfFile(
+      printer, [&](QPrinter& p, QString* why) { return PrintPageOn(p, model, now, why); }, error);
+}
+
+bool PrintToPdfFile(QPrinter& printer, const PrintOnto& print, QString* error) {
   const QString target = printer.outputFileName();
   const std::string targetPath = QFile::encodeName(target).toStdString();
   auto fail = [&](const QString& why) {
@@ -29,7 +34,7 @@ bool PrintPageToPdfFile(QPrinter& printer, const AppModel& model, std::time_t no
   const MemoryFile pdf("pneuvista-pdf");
   if (!pdf.ok()) return systemFailure(errno);
   printer.setOutputFileName(QString::fromStdString(pdf.path()));
-  const bool printed = PrintPageOn(printer, model, now, error);
+  const bool printed = print(printer, error);
   printer.setOutputFileName(target);
   if (!printed) return fail(QStringLiteral("%1 could not be written.").arg(target));
   std::vector<std::uint8_t> bytes;

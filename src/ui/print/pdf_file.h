@@ -6,6 +6,7 @@
 // never leaves a broken PDF or writes through the link.
 #include <QString>
 #include <ctime>
+#include <functional>
 
 class QPrinter;
 
@@ -19,5 +20,12 @@ namespace pv::ui {
 // output file name is the file to write, and is left as it was. False with a message
 // that names the file and the system's reason in *error.
 bool PrintPageToPdfFile(QPrinter& printer, const AppModel& model, std::time_t now, QString* error);
+
+// Draws a document on a printer that is set up and not yet started; false with a
+// message in *error.
+using PrintOnto = std::function<bool(QPrinter& printer, QString* error)>;
+
+// Any document into the printer's output file, as carefully as the model's page.
+bool PrintToPdfFile(QPrinter& printer, const PrintOnto& print, QString* error);
 
 }  // namespace pv::ui

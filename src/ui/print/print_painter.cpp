@@ -18,6 +18,13 @@
 namespace pv::ui {
 namespace {
 
+// A text given a room is drawn smaller when its font would overrun it.
+QFont FittingPrintFont(QFont font, const QString& text, double room, QPaintDevice* device) {
+  int size = font.pixelSize();
+  while (size > 1 && QFontMetricsF(font, device).horizontalAdvance(text) > room) font.setPixelSize(--size);
+  return font;
+}
+
 struct PageReplay {
   QPainter& painter;
   const PageUnitMapping& map;
@@ -60,7 +67,9 @@ struct PageReplay {
   void operator()(const Text& t) {
     if (t.text.empty()) return;
     const QString text = QString::fromUtf8(t.text.data(), static_cast<qsizetype>(t.text.size()));
-    painter.setFont(FontForPrintRole(t.font, dotsPerInch));
+    QFont font = FontForPrintRole(t.font, dotsPerInch);
+    if (t.maxWidth > 0) font = FittingPrintFont(font, text, map.length(t.maxWidth), painter.device());
+    painter.setFont(font);
     const QFontMetricsF metrics(painter.font(), painter.device());
     const QPointF topLeft = map.map(t.at);
     if (t.background) {
@@ -100,7 +109,10 @@ QPageLayout PressureGraphPageLayout() {
 }
 
 bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QString* error) {
-  const PrintPage page = BuildPrintPage(model, now);
+  return PrintDisplayListOn(printer, BuildPrintPage(model, now).list, error);
+}
+
+bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* error) {
   QPainter painter;
   if (!painter.begin(&printer)) {
     if (error) {
@@ -114,7 +126,7 @@ bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QStr
   // origin is its bottom-right corner.
   const int dpi = printer.resolution();
   const QRectF printable(QPointF(0, 0), printer.pageLayout().paintRectPixels(dpi).size());
-  PaintPrintPage(painter, page.list, PageUnitMapping(printable, dpi));
+  PaintPrintPage(painter, page, PageUnitMapping(printable, dpi));
   if (!painter.end()) {
     if (error) *error = QStringLiteral("The page could not be finished.");
     return false;

@@ -55,6 +55,10 @@ QPageLayout PressureGraphPageLayout();
 // page. False with a message in *error when the printer cannot be drawn on.
 bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QString* error);
 
+// Prints a page in page units (as BuildPrintPage lays them out) on a printer that is set
+// up and not yet started.
+bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* error);
+
 // Prints the model's page to a one-page PDF file at the printer's high resolution,
 // replacing the file only once the page is complete (PrintPageToPdfFile).
 bool PrintToPdf(const AppModel& model, const QString& pdfPath, std::time_t now, QString* error);
