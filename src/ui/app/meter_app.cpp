@@ -178,7 +178,7 @@ void MeterApp::connectFileCommands() {
 }
 
 void MeterApp::showLoggerGraph() {
-  RunLoggerGraph(*model_, window_.get(), [this] { PrintPressureGraph(*model_, window_.get()); });
+  RunLoggerGraph(*model_, window_.get(), [this] { PrintPressureGraph(*model_, window_.get()); }, configPath_);
   keepFolders();
 }
 

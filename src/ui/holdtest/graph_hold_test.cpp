@@ -8,12 +8,14 @@
 #include "holdtest/hold_marks.h"
 #include "holdtest/hold_sidecar.h"
 #include "logger/logger_geometry.h"
+#include "ui/holdtest/hold_record_actions.h"
 #include "ui/holdtest/hold_result_card.h"
 #include "ui/holdtest/hold_test_panel.h"
 
 namespace pv::ui {
 
-GraphHoldTest::GraphHoldTest(AppModel& model, QWidget& window) : QObject(&window), model_(model) {
+GraphHoldTest::GraphHoldTest(AppModel& model, QWidget& window, std::string configPath)
+    : QObject(&window), model_(model), window_(window), configPath_(std::move(configPath)) {
   panel_ = new HoldTestPanel(false, &window);
   panel_->setAutoFillBackground(true);
   panel_->hide();
@@ -21,8 +23,11 @@ GraphHoldTest::GraphHoldTest(AppModel& model, QWidget& window) : QObject(&window
     analyse();
     emit changed();
   });
-  connect(panel_, &HoldTestPanel::recordClicked, this, &GraphHoldTest::recordRequested);
-  connect(panel_, &HoldTestPanel::printClicked, this, &GraphHoldTest::printRequested);
+  connect(panel_, &HoldTestPanel::recordClicked, this, [this] { EditHoldRecord(&window_, configPath_, &record_); });
+  connect(panel_, &HoldTestPanel::printClicked, this, [this] {
+    const std::string& path = model_.loggerGraph.filePath;
+    PrintHoldTest(&window_, test(), LoggerFileRows(model_.logger), path.substr(path.find_last_of('/') + 1));
+  });
 }
 
 bool GraphHoldTest::shown() const { return !panel_->isHidden(); }

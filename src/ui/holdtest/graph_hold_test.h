@@ -5,6 +5,7 @@
 // the graph. A file opened with a test beside it shows that test again.
 #include <QObject>
 #include <optional>
+#include <string>
 
 #include "display_list.h"
 #include "holdtest/hold_record.h"
@@ -22,7 +23,8 @@ class HoldTestPanel;
 class GraphHoldTest : public QObject {
   Q_OBJECT
  public:
-  GraphHoldTest(AppModel& model, QWidget& window);
+  // configPath: the configuration file that keeps the record's last values.
+  GraphHoldTest(AppModel& model, QWidget& window, std::string configPath);
 
   HoldTestPanel* panel() const { return panel_; }
   bool shown() const;
@@ -41,13 +43,13 @@ class GraphHoldTest : public QObject {
   // The marks changed: the graph is drawn again.
   void changed();
   void shownChanged(bool shown);
-  void recordRequested();
-  void printRequested();
 
  private:
   void analyse();
 
   AppModel& model_;
+  QWidget& window_;
+  std::string configPath_;
   HoldTestPanel* panel_;
   HoldRecord record_;
   std::optional<std::pair<int, int>> savedWindow_;  // the restored test's samples

@@ -10,6 +10,7 @@
 #include "holdtest/hold_marks.h"
 #include "session/meter_session.h"
 #include "ui/chart/chart_view.h"
+#include "ui/holdtest/hold_record_actions.h"
 #include "ui/holdtest/hold_test_panel.h"
 
 namespace pv::ui {
@@ -21,8 +22,14 @@ bool BothCursorsShown(const ChartState& c) {
 
 }  // namespace
 
-MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& view, QMainWindow& window)
-    : QObject(&window), model_(model), session_(session), view_(view) {
+MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& view, QMainWindow& window,
+                           std::string configPath)
+    : QObject(&window),
+      model_(model),
+      session_(session),
+      view_(view),
+      window_(window),
+      configPath_(std::move(configPath)) {
   dock_ = new QDockWidget(QStringLiteral("Hold Test"), &window);
   dock_->setObjectName(QStringLiteral("HoldTestDock"));
   dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
@@ -37,8 +44,9 @@ MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& vi
     session_.armHoldTest(criteria, panel_->holdSeconds());
   });
   connect(panel_, &HoldTestPanel::cancelLiveClicked, this, [this] { session_.cancelHoldTest(); });
-  connect(panel_, &HoldTestPanel::recordClicked, this, &MainHoldTest::recordRequested);
-  connect(panel_, &HoldTestPanel::printClicked, this, &MainHoldTest::printRequested);
+  connect(panel_, &HoldTestPanel::recordClicked, this, [this] { EditHoldRecord(&window_, configPath_, &record_); });
+  connect(panel_, &HoldTestPanel::printClicked, this,
+          [this] { PrintHoldTest(&window_, testOfRun(), LiveRunRows(model_), std::string()); });
 }
 
 bool MainHoldTest::shown() const { return !dock_->isHidden(); }

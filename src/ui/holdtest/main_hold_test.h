@@ -5,6 +5,7 @@
 // going run through the meter session, and the marks it puts on the chart.
 #include <QObject>
 #include <optional>
+#include <string>
 
 #include "holdtest/hold_record.h"
 
@@ -24,7 +25,9 @@ class HoldTestPanel;
 class MainHoldTest : public QObject {
   Q_OBJECT
  public:
-  MainHoldTest(AppModel& model, MeterSession& session, ChartView& view, QMainWindow& window);
+  // configPath: the configuration file that keeps the record's last values.
+  MainHoldTest(AppModel& model, MeterSession& session, ChartView& view, QMainWindow& window,
+               std::string configPath);
 
   QDockWidget* dock() const { return dock_; }
   HoldTestPanel* panel() const { return panel_; }
@@ -45,8 +48,6 @@ class MainHoldTest : public QObject {
  signals:
   // A live test ended; the status bar says so.
   void liveTestEnded(const QString& text);
-  void recordRequested();
-  void printRequested();
 
  private:
   HoldCriteria windowCriteria() const;
@@ -55,8 +56,10 @@ class MainHoldTest : public QObject {
   AppModel& model_;
   MeterSession& session_;
   ChartView& view_;
+  QMainWindow& window_;
   QDockWidget* dock_;
   HoldTestPanel* panel_;
+  std::string configPath_;
   HoldRecord record_;
   HoldCriteria shownCriteria_;
   HoldOutcome shownOutcome_;

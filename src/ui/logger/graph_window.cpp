@@ -33,7 +33,7 @@ const QSize kGraphSize(kWidthDlu * kDialogUnit, kHeightDlu * kDialogUnit);
 
 }  // namespace
 
-GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
+GraphWindow::GraphWindow(AppModel& model, QWidget* parent, const std::string& configPath)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       model_(model) {
@@ -66,7 +66,7 @@ GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
     QMessageBox::warning(this, QStringLiteral("Graph"), message);
   };
 
-  holdTest_ = new GraphHoldTest(model_, *this);
+  holdTest_ = new GraphHoldTest(model_, *this, configPath);
   connect(holdTest_, &GraphHoldTest::changed, this, &GraphWindow::repaintNow);
   connect(holdTest_, &GraphHoldTest::shownChanged, this, &GraphWindow::fitToPanel);
   connect(holdTestAction_, &QAction::triggered, this, [this] { holdTest_->setShown(!holdTest_->shown()); });
@@ -244,8 +244,9 @@ void GraphWindow::stopDragWatch() {
   dragWatch_ = 0;
 }
 
-void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint) {
-  GraphWindow window(model, parent);
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint,
+                    const std::string& configPath) {
+  GraphWindow window(model, parent, configPath);
   window.onPrint = std::move(onPrint);
   model.loggerView.graphClosed = false;
   window.exec();

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "chart/zoom.h"
 #include "ui/common/ui_constants.h"
@@ -27,7 +28,8 @@ class GraphHoldTest;
 class GraphWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit GraphWindow(AppModel& model, QWidget* parent = nullptr);
+  // configPath: the configuration file that keeps the hold test record's last values.
+  explicit GraphWindow(AppModel& model, QWidget* parent = nullptr, const std::string& configPath = {});
 
   // Print is the main window's command; the window only passes it on.
   std::function<void()> onPrint;
@@ -82,6 +84,7 @@ class GraphWindow : public QDialog {
 
 // The statistics bar's Open: runs the window modally; printing prints the logger graph
 // while it is open, and closing it returns the graph to its full view.
-void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint);
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint,
+                    const std::string& configPath = {});
 
 }  // namespace pv::ui

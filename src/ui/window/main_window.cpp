@@ -72,7 +72,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   scroll->setWidget(client_);
   setCentralWidget(scroll);
   view_ = new ChartView(model_, port_, *this, client_);
-  holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this);
+  holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this, settings_.path());
   connect(holdTest_, &MainHoldTest::liveTestEnded, this, [this](const QString& text) {
     message_->setText(text);
     runEndShown_ = true;
