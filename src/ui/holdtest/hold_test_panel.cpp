@@ -57,6 +57,8 @@ QWidget* HoldTestPanel::createInputs(bool offersLive) {
   windowText_->setWordWrap(true);
   form->addRow(windowChoice_);
   form->addRow(windowText_);
+  // Without a live test there is nothing to choose between.
+  windowChoice_->setVisible(offersLive);
   if (offersLive) {
     liveChoice_ = new QRadioButton(QStringLiteral("Live test on the going run"), inputs);
     holdMinutes_ = new QSpinBox(inputs);
