@@ -63,6 +63,10 @@ TEST(HoldSession, ATestStartsAtTheNextSampleAndEndsAfterItsPeriodOrWithTheRun) {
     if (c.armAt > 0) streamTo(kScriptStart + c.armAt);
     ASSERT_TRUE(s.session.armHoldTest(criteria, c.holdSeconds));
     EXPECT_EQ(s.session.holdTest().stage(), LiveHoldStage::Armed);
+    // While it goes, the test would read as not passed wherever it is kept.
+    streamTo(s.now + 2500);
+    ASSERT_EQ(s.session.holdTest().stage(), LiveHoldStage::Running);
+    EXPECT_FALSE(s.session.holdTest().outcomeSoFar().result.passed);
     if (c.end == RunEndBy::Nothing) {
       streamTo(kScriptStart + 30000);
     } else {

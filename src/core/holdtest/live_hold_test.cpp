@@ -34,12 +34,21 @@ bool LiveHoldTest::runEnded() {
   // Armed but never started: there is nothing to judge, only that it did not run.
   stage_ = LiveHoldStage::NotComplete;
   // What it saw may have held, but a test cut short proves nothing: it does not pass.
-  if (sampled_ && outcome_.error == HoldError::None) {
-    outcome_.result.passed = false;
-    outcome_.result.reasons.push_back("not complete: the run ended after " + FormatDuration(elapsed_) + " of " +
-                                      FormatDuration(holdSeconds_));
-  }
+  if (sampled_ && outcome_.error == HoldError::None) MarkNotComplete(outcome_.result, elapsed_, holdSeconds_);
   return true;
+}
+
+HoldOutcome LiveHoldTest::outcomeSoFar() const {
+  HoldOutcome outcome = outcome_;
+  if (stage_ == LiveHoldStage::Running && outcome.error == HoldError::None)
+    MarkNotComplete(outcome.result, elapsed_, holdSeconds_);
+  return outcome;
+}
+
+void MarkNotComplete(HoldResult& result, int elapsedSeconds, int holdSeconds) {
+  result.passed = false;
+  result.reasons.push_back("not complete: the test ended after " + FormatDuration(elapsedSeconds) + " of " +
+                           FormatDuration(holdSeconds));
 }
 
 void LiveHoldTest::runReplaced() {

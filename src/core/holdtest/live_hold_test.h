@@ -45,6 +45,8 @@ class LiveHoldTest {
   // a sample was taken.
   const HoldOutcome& outcome() const { return outcome_; }
   bool hasOutcome() const { return sampled_; }
+  // The outcome as a record may keep it now: a test still going has not passed yet.
+  HoldOutcome outcomeSoFar() const;
 
  private:
   LiveHoldStage stage_ = LiveHoldStage::Off;
@@ -54,6 +56,9 @@ class LiveHoldTest {
   bool sampled_ = false;
   HoldOutcome outcome_;
 };
+
+// Marks a result as cut short after elapsed of the hold seconds: it does not pass.
+void MarkNotComplete(HoldResult& result, int elapsedSeconds, int holdSeconds);
 
 // "HH:MM:SS" of a duration (hours past 99 keep their digits).
 std::string FormatDuration(int seconds);

@@ -108,8 +108,9 @@ void MainHoldTest::liveChanged(bool ended) {
 
 std::optional<HoldTestFile> MainHoldTest::testOfRun() const {
   const LiveHoldTest& live = session_.holdTest();
-  if (live.hasOutcome() && live.outcome().error == HoldError::None)
-    return HoldTestFile{live.criteria(), record_, live.outcome().result};
+  // A run saved while its test goes (a close's save) keeps the test as not complete.
+  if (const HoldOutcome outcome = live.outcomeSoFar(); live.hasOutcome() && outcome.error == HoldError::None)
+    return HoldTestFile{live.criteria(), record_, outcome.result};
   if (shown() && !panel_->liveChosen() && shownOutcome_.error == HoldError::None)
     return HoldTestFile{shownCriteria_, record_, shownOutcome_.result};
   return std::nullopt;
