@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hold test's result card as the windows show it: pressures with the start
 // reading's decimals, percentages with two, the direction's arrow, the allowed change.
-#include <gtest/gtest.h>
-
 #include "holdtest/hold_card.h"
+
+#include <gtest/gtest.h>
 
 namespace pv {
 namespace {
@@ -27,8 +27,8 @@ TEST(HoldCard, PressuresKeepTheStartReadingsDecimalsAndPercentagesTwo) {
        "100.000 psi", "-0.620 psi (-0.62 %) falling", "0.50 % (0.500 psi)", "\u2193"},
       {"a rising hold in hundredths", 12.5, 12.53, 2, HoldDirection::Rising, AllowedKind::Amount, 0.05, true,
        "12.50 psi", "+0.03 psi (+0.24 %) rising", "0.05 psi", "\u2191"},
-      {"a start at zero has no percentage", 0.0, 0.0, 0, HoldDirection::Stable, AllowedKind::Amount, 2.0, true,
-       "0 psi", "+0 psi stable", "2 psi", "\u2192"},
+      {"a start at zero has no percentage", 0.0, 0.0, 0, HoldDirection::Stable, AllowedKind::Amount, 2.0,
+       true, "0 psi", "+0 psi stable", "2 psi", "\u2192"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

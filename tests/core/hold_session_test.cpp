@@ -19,11 +19,11 @@ TEST(HoldSession, ATestStartsAtTheNextSampleAndEndsAfterItsPeriodOrWithTheRun) {
   struct Case {
     const char* name;
     int interval;
-    Millis armAt;        // ms after the script's start; 0: at once after Run
+    Millis armAt;  // ms after the script's start; 0: at once after Run
     int holdSeconds;
-    Millis dropAt;       // ms after the script's start
+    Millis dropAt;  // ms after the script's start
     RunEndBy end;
-    Millis endAt;        // ms after the script's start
+    Millis endAt;  // ms after the script's start
     LiveHoldStage stage;
     int first, last, elapsed;
     bool passed;
@@ -31,18 +31,20 @@ TEST(HoldSession, ATestStartsAtTheNextSampleAndEndsAfterItsPeriodOrWithTheRun) {
   };
   const Millis never = 1'000'000;
   const Case cases[] = {
-      {"holds to its end", 1, 3500, 5, never, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5, true, true},
-      {"falls inside its period", 1, 3500, 5, 6500, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5, false,
+      {"holds to its end", 1, 3500, 5, never, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5, true,
        true},
-      {"falls after its end", 1, 3500, 5, 9500, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5, true, true},
-      {"period not a whole number of intervals", 2, 3500, 5, never, RunEndBy::Nothing, 0, LiveHoldStage::Complete,
-       2, 5, 6, true, true},
-      {"armed before the run's first sample", 1, 0, 4, never, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 0, 4,
-       4, true, true},
+      {"falls inside its period", 1, 3500, 5, 6500, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5,
+       false, true},
+      {"falls after its end", 1, 3500, 5, 9500, RunEndBy::Nothing, 0, LiveHoldStage::Complete, 3, 8, 5, true,
+       true},
+      {"period not a whole number of intervals", 2, 3500, 5, never, RunEndBy::Nothing, 0,
+       LiveHoldStage::Complete, 2, 5, 6, true, true},
+      {"armed before the run's first sample", 1, 0, 4, never, RunEndBy::Nothing, 0, LiveHoldStage::Complete,
+       0, 4, 4, true, true},
       {"stopped before its end", 1, 3500, 60, 5500, RunEndBy::Stop, 8500, LiveHoldStage::NotComplete, 3, 7, 4,
        false, false},
-      {"the link lost before its end", 1, 3500, 60, never, RunEndBy::Silence, 6500, LiveHoldStage::NotComplete, 3,
-       6, 3, false, false},
+      {"the link lost before its end", 1, 3500, 60, never, RunEndBy::Silence, 6500,
+       LiveHoldStage::NotComplete, 3, 6, 3, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

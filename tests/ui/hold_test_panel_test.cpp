@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Hold Test command in the main window: the panel beside the chart judges the
 // window between the cursors (or the whole run) and the chart shows the window's marks.
+#include "ui/holdtest/hold_test_panel.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -13,7 +15,6 @@
 #include "psi_run.h"
 #include "ui/chart/chart_view.h"
 #include "ui/holdtest/hold_result_card.h"
-#include "ui/holdtest/hold_test_panel.h"
 #include "ui/holdtest/main_hold_test.h"
 #include "ui/window/main_window.h"
 #include "window_services.h"
@@ -36,7 +37,7 @@ TEST(HoldTestPanel, TheCommandJudgesTheCursorsWindowOrTheWholeRunAndMarksItOnThe
     int cursorA, cursorB;  // -1: none placed
     double allowedAmount;
     const char* verdict;
-    const char* window;    // how the window's text begins
+    const char* window;  // how the window's text begins
   };
   const Case cases[] = {
       {"the whole run rises too far", -1, -1, 5.0, "NOT PASSED", "Whole run"},

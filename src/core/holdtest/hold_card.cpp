@@ -39,7 +39,8 @@ HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& r) {
   if (r.changePercent) change += " (" + SignedFixed(*r.changePercent, 2) + " %)";
   change += std::string(" ") + DirectionName(r.direction);
   std::string allowed = FormatAmount(r.allowedAmount, d, r.unit);
-  if (criteria.allowedKind == AllowedKind::Percent) allowed = FormatPercent(criteria.allowed) + " (" + allowed + ")";
+  if (criteria.allowedKind == AllowedKind::Percent)
+    allowed = FormatPercent(criteria.allowed) + " (" + allowed + ")";
   char window[160];
   std::snprintf(window, sizeof window, "%s - %s, %.0f s, %d samples, %d errors", r.startTime.c_str(),
                 r.endTime.c_str(), r.seconds, r.samples, r.errors);

@@ -21,11 +21,11 @@ struct HoldCheckpointText {
 };
 
 struct HoldCard {
-  std::string verdict;               // "PASSED" or "NOT PASSED"
+  std::string verdict;  // "PASSED" or "NOT PASSED"
   bool passed = false;
   std::vector<std::string> reasons;
-  std::string arrow;                 // "↓" falling, "↑" rising, "→" stable
-  std::vector<HoldCardRow> rows;     // window, start, end, change, rate, allowed, minimum
+  std::string arrow;              // "↓" falling, "↑" rising, "→" stable
+  std::vector<HoldCardRow> rows;  // window, start, end, change, rate, allowed, minimum
   std::vector<HoldCheckpointText> checkpoints;
 };
 

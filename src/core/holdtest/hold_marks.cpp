@@ -18,8 +18,8 @@ std::optional<int> HeightOf(double value, double fullScale, double mid, double h
 
 // The lines of the marks between left and right; y of a pressure from yOf.
 template <class YOf>
-void DrawMarks(const HoldMarks& marks, int xFirst, int xLast, int top, int bottom, int left, int right, YOf yOf,
-               DisplayList& out) {
+void DrawMarks(const HoldMarks& marks, int xFirst, int xLast, int top, int bottom, int left, int right,
+               YOf yOf, DisplayList& out) {
   const Pen windowPen{kHoldWindowColour, 1, PenStyle::kSolid};
   out.line({xFirst, top}, {xFirst, bottom}, windowPen);
   out.line({xLast, top}, {xLast, bottom}, windowPen);
@@ -52,13 +52,12 @@ HoldMarks HoldMarksOf(const HoldCriteria& criteria, const HoldOutcome& outcome) 
   return marks;
 }
 
-void DrawHoldMarksOnChart(const AppModel& model, const PlotRect& plot, const HoldMarks& marks, DisplayList& out) {
+void DrawHoldMarksOnChart(const AppModel& model, const PlotRect& plot, const HoldMarks& marks,
+                          DisplayList& out) {
   const int samples = CommittedSamples(model);
   const ShownLevel level = CurrentLevel(model);
   if (!plot.drawable() || !level.usable() || marks.firstSample < 0 || marks.firstSample >= samples) return;
-  auto xOf = [&](int i) {
-    return TruncToInt(level.x0 + level.dx * static_cast<float>(i + level.offset));
-  };
+  auto xOf = [&](int i) { return TruncToInt(level.x0 + level.dx * static_cast<float>(i + level.offset)); };
   const double fullScale = model.store.fullScaleAt[marks.firstSample];
   const double half = static_cast<double>(plot.height() / 2);
   const bool live = model.chart.live;

@@ -29,7 +29,8 @@ HoldMarks HoldMarksOf(const HoldCriteria& criteria, const HoldOutcome& outcome);
 
 // On the real-time chart's plot surface (its own coordinates). The band and the
 // minimum follow the live scale; a zoomed chart shows the window's ends only.
-void DrawHoldMarksOnChart(const AppModel& model, const PlotRect& plot, const HoldMarks& marks, DisplayList& out);
+void DrawHoldMarksOnChart(const AppModel& model, const PlotRect& plot, const HoldMarks& marks,
+                          DisplayList& out);
 
 // On the Graph window's full view, in its client coordinates; a zoom level shows none.
 void DrawHoldMarksOnLoggerGraph(const AppModel& model, const HoldMarks& marks, DisplayList& out);

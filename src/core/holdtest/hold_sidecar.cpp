@@ -25,7 +25,8 @@ SidecarRead ReadHoldTestBeside(const std::string& dataPath) {
   }
   const std::vector<std::uint8_t>& data = bytes.value();
   std::string error;
-  read.test = ParseHoldTestJson(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), &error);
+  read.test =
+      ParseHoldTestJson(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), &error);
   if (!read.test) read.problem = path + ": " + error;
   return read;
 }

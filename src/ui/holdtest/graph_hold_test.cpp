@@ -23,14 +23,17 @@ GraphHoldTest::GraphHoldTest(AppModel& model, QWidget& window, std::string confi
     analyse();
     emit changed();
   });
-  connect(panel_, &HoldTestPanel::recordClicked, this, [this] { EditHoldRecord(&window_, configPath_, &record_); });
+  connect(panel_, &HoldTestPanel::recordClicked, this,
+          [this] { EditHoldRecord(&window_, configPath_, &record_); });
   connect(panel_, &HoldTestPanel::printClicked, this, [this] {
     const std::string& path = model_.loggerGraph.filePath;
     PrintHoldTest(&window_, test(), LoggerFileRows(model_.logger), path.substr(path.find_last_of('/') + 1));
   });
 }
 
-bool GraphHoldTest::shown() const { return !panel_->isHidden(); }
+bool GraphHoldTest::shown() const {
+  return !panel_->isHidden();
+}
 
 void GraphHoldTest::setShown(bool shown) {
   if (shown == this->shown()) return;
@@ -71,11 +74,12 @@ void GraphHoldTest::analyse() {
   }
   const LoggerFileRows rows(model_.logger);
   outcome_ = AnalyseHold(rows, static_cast<int>(LoggerIntervalSeconds(model_.logger)), criteria_);
-  QString window = savedWindow_ ? QStringLiteral("Window of the test saved with the file")
-                                : QStringLiteral("Whole file");
+  QString window =
+      savedWindow_ ? QStringLiteral("Window of the test saved with the file") : QStringLiteral("Whole file");
   if (outcome_.error == HoldError::None)
-    window += QStringLiteral(": %1 - %2").arg(QString::fromStdString(outcome_.result.startTime),
-                                             QString::fromStdString(outcome_.result.endTime));
+    window += QStringLiteral(": %1 - %2")
+                  .arg(QString::fromStdString(outcome_.result.startTime),
+                       QString::fromStdString(outcome_.result.endTime));
   panel_->showWindow(window);
   panel_->showOutcome(criteria_, outcome_);
 }

@@ -16,8 +16,9 @@ void EditHoldRecord(QWidget* parent, const std::string& configPath, HoldRecord* 
   *record = *entered;
   // The record goes with the test all the same; only next time's offer is lost.
   if (!notKept.empty())
-    QMessageBox::warning(parent, QStringLiteral("Hold Test"),
-                         QStringLiteral("The record was not kept for next time.\n%1").arg(QString::fromStdString(notKept)));
+    QMessageBox::warning(
+        parent, QStringLiteral("Hold Test"),
+        QStringLiteral("The record was not kept for next time.\n%1").arg(QString::fromStdString(notKept)));
 }
 
 void PrintHoldTest(QWidget* parent, const std::optional<HoldTestFile>& test, const SampleRows& rows,

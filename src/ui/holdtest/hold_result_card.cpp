@@ -43,9 +43,9 @@ HoldResultCard::HoldResultCard(QWidget* parent) : QWidget(parent) {
   rows_->setTextFormat(Qt::RichText);
   checkpoints_ = WrappedLabel(this);
   checkpoints_->setTextFormat(Qt::RichText);
-  for (QWidget* w : {static_cast<QWidget*>(status_), static_cast<QWidget*>(verdict_),
-                     static_cast<QWidget*>(reasons_), static_cast<QWidget*>(rows_),
-                     static_cast<QWidget*>(checkpoints_)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(status_), static_cast<QWidget*>(verdict_), static_cast<QWidget*>(reasons_),
+        static_cast<QWidget*>(rows_), static_cast<QWidget*>(checkpoints_)})
     layout->addWidget(w);
   layout->addStretch(1);
   clear(QStringLiteral("No result yet."));
@@ -85,17 +85,25 @@ void HoldResultCard::showOutcome(const HoldCriteria& criteria, const HoldOutcome
   }
   rows_->setText(rows + QStringLiteral("</table>"));
 
-  QString points = QStringLiteral("<table cellspacing='2'><tr><th>Checkpoint</th><th>Value</th><th>Change</th><th></th></tr>");
+  QString points = QStringLiteral(
+      "<table cellspacing='2'><tr><th>Checkpoint</th><th>Value</th><th>Change</th><th></th></tr>");
   for (const HoldCheckpointText& c : card.checkpoints)
-    points += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td><td>%4</td></tr>")
-                  .arg(Escaped(c.time), Escaped(c.value), Escaped(c.change),
-                       c.steeper ? QStringLiteral("<b>steeper</b>") : QString());
+    points +=
+        QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td><td>%4</td></tr>")
+            .arg(Escaped(c.time), Escaped(c.value), Escaped(c.change),
+                 c.steeper ? QStringLiteral("<b>steeper</b>") : QString());
   checkpoints_->setText(points + QStringLiteral("</table>"));
 }
 
-QString HoldResultCard::verdictText() const { return verdict_->text(); }
-QString HoldResultCard::reasonsText() const { return reasons_->text(); }
-QString HoldResultCard::statusText() const { return status_->text(); }
+QString HoldResultCard::verdictText() const {
+  return verdict_->text();
+}
+QString HoldResultCard::reasonsText() const {
+  return reasons_->text();
+}
+QString HoldResultCard::statusText() const {
+  return status_->text();
+}
 
 QString HoldResultCard::detailsText() const {
   QTextDocument doc;

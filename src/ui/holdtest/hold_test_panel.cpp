@@ -59,27 +59,7 @@ QWidget* HoldTestPanel::createInputs(bool offersLive) {
   form->addRow(windowText_);
   // Without a live test there is nothing to choose between.
   windowChoice_->setVisible(offersLive);
-  if (offersLive) {
-    liveChoice_ = new QRadioButton(QStringLiteral("Live test on the going run"), inputs);
-    holdMinutes_ = new QSpinBox(inputs);
-    holdMinutes_->setRange(1, kMaxHoldMinutes);
-    holdMinutes_->setValue(kDefaultHoldMinutes);
-    holdMinutes_->setSuffix(QStringLiteral(" min"));
-    start_ = new QPushButton(QStringLiteral("Start"), inputs);
-    auto* live = new QHBoxLayout;
-    live->addWidget(holdMinutes_);
-    live->addWidget(start_);
-    form->addRow(liveChoice_);
-    form->addRow(QStringLiteral("Hold period:"), live);
-    connect(liveChoice_, &QRadioButton::toggled, this, [this] {
-      syncEnabling();
-      emit criteriaChanged();
-    });
-    connect(start_, &QPushButton::clicked, this, [this] {
-      if (liveGoing_) emit cancelLiveClicked();
-      else emit startLiveClicked();
-    });
-  }
+  if (offersLive) addLiveRows(form, inputs);
   allowed_ = new QDoubleSpinBox(inputs);
   allowed_->setDecimals(3);
   allowed_->setRange(0.0, 1.0e6);
@@ -115,6 +95,30 @@ QWidget* HoldTestPanel::createInputs(bool offersLive) {
   return inputs;
 }
 
+void HoldTestPanel::addLiveRows(QFormLayout* form, QWidget* inputs) {
+  liveChoice_ = new QRadioButton(QStringLiteral("Live test on the going run"), inputs);
+  holdMinutes_ = new QSpinBox(inputs);
+  holdMinutes_->setRange(1, kMaxHoldMinutes);
+  holdMinutes_->setValue(kDefaultHoldMinutes);
+  holdMinutes_->setSuffix(QStringLiteral(" min"));
+  start_ = new QPushButton(QStringLiteral("Start"), inputs);
+  auto* live = new QHBoxLayout;
+  live->addWidget(holdMinutes_);
+  live->addWidget(start_);
+  form->addRow(liveChoice_);
+  form->addRow(QStringLiteral("Hold period:"), live);
+  connect(liveChoice_, &QRadioButton::toggled, this, [this] {
+    syncEnabling();
+    emit criteriaChanged();
+  });
+  connect(start_, &QPushButton::clicked, this, [this] {
+    if (liveGoing_)
+      emit cancelLiveClicked();
+    else
+      emit startLiveClicked();
+  });
+}
+
 HoldCriteria HoldTestPanel::criteria() const {
   HoldCriteria c;
   c.allowedKind = allowedKind_->currentIndex() == 0 ? AllowedKind::Percent : AllowedKind::Amount;
@@ -135,11 +139,17 @@ void HoldTestPanel::setCriteria(const HoldCriteria& c) {
   syncEnabling();
 }
 
-int HoldTestPanel::holdSeconds() const { return holdMinutes_ ? holdMinutes_->value() * 60 : 0; }
+int HoldTestPanel::holdSeconds() const {
+  return holdMinutes_ ? holdMinutes_->value() * 60 : 0;
+}
 
-bool HoldTestPanel::liveChosen() const { return liveChoice_ && liveChoice_->isChecked(); }
+bool HoldTestPanel::liveChosen() const {
+  return liveChoice_ && liveChoice_->isChecked();
+}
 
-void HoldTestPanel::showWindow(const QString& text) { windowText_->setText(text); }
+void HoldTestPanel::showWindow(const QString& text) {
+  windowText_->setText(text);
+}
 
 void HoldTestPanel::showOutcome(const HoldCriteria& criteria, const HoldOutcome& outcome) {
   card_->showStatus(QString());
@@ -202,7 +212,8 @@ QString HoldTestEndedText(const LiveHoldTest& test) {
   if (test.stage() == LiveHoldStage::NotComplete)
     return QStringLiteral("Hold test not complete: the run ended after %1")
         .arg(QString::fromStdString(FormatDuration(test.elapsedSeconds())));
-  const bool passed = test.hasOutcome() && test.outcome().error == HoldError::None && test.outcome().result.passed;
+  const bool passed =
+      test.hasOutcome() && test.outcome().error == HoldError::None && test.outcome().result.passed;
   return QStringLiteral("Hold test complete after %1: %2")
       .arg(QString::fromStdString(FormatDuration(test.elapsedSeconds())),
            passed ? QStringLiteral("PASSED") : QStringLiteral("NOT PASSED"));

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -60,6 +61,7 @@ class HoldTestPanel : public QWidget {
  private:
   void syncEnabling();
   QWidget* createInputs(bool offersLive);
+  void addLiveRows(QFormLayout* form, QWidget* inputs);
 
   QRadioButton* windowChoice_ = nullptr;
   QRadioButton* liveChoice_ = nullptr;

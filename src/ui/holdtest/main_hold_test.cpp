@@ -44,12 +44,15 @@ MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& vi
     session_.armHoldTest(criteria, panel_->holdSeconds());
   });
   connect(panel_, &HoldTestPanel::cancelLiveClicked, this, [this] { session_.cancelHoldTest(); });
-  connect(panel_, &HoldTestPanel::recordClicked, this, [this] { EditHoldRecord(&window_, configPath_, &record_); });
+  connect(panel_, &HoldTestPanel::recordClicked, this,
+          [this] { EditHoldRecord(&window_, configPath_, &record_); });
   connect(panel_, &HoldTestPanel::printClicked, this,
           [this] { PrintHoldTest(&window_, testOfRun(), LiveRunRows(model_), std::string()); });
 }
 
-bool MainHoldTest::shown() const { return !dock_->isHidden(); }
+bool MainHoldTest::shown() const {
+  return !dock_->isHidden();
+}
 
 void MainHoldTest::toggle() {
   dock_->setVisible(!shown());
@@ -91,8 +94,9 @@ void MainHoldTest::analyse() {
   shownOutcome_ = AnalyseHold(LiveRunRows(model_), model_.run.intervalSeconds(), shownCriteria_);
   QString window = cursors ? QStringLiteral("Cursors A-B") : QStringLiteral("Whole run (no cursors placed)");
   if (shownOutcome_.error == HoldError::None)
-    window += QStringLiteral(": %1 - %2").arg(QString::fromStdString(shownOutcome_.result.startTime),
-                                             QString::fromStdString(shownOutcome_.result.endTime));
+    window += QStringLiteral(": %1 - %2")
+                  .arg(QString::fromStdString(shownOutcome_.result.startTime),
+                       QString::fromStdString(shownOutcome_.result.endTime));
   panel_->showWindow(window);
   panel_->showOutcome(shownCriteria_, shownOutcome_);
   view_.setHoldMarks(shownOutcome_.error == HoldError::None
