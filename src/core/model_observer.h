@@ -35,6 +35,9 @@ class ModelObserver {
   virtual void sampleCommitted() {}
   // The run's journal stopped working (told once per failure); the run goes on.
   virtual void runNotJournaled(const std::string& /*why*/) {}
+  // The live hold test was armed, took a sample or was taken off; ended once it
+  // finished (its hold period passed, or the run ended before).
+  virtual void holdTestChanged(bool /*ended*/) {}
 };
 
 // An observer that ignores everything.

@@ -44,6 +44,8 @@ struct RecordingObserver : ModelObserver {
   void runEndedByItself(RunEnd cause) override { runEnds.push_back(cause); }
   std::vector<std::string> notJournaled;
   void runNotJournaled(const std::string& why) override { notJournaled.push_back(why); }
+  int holdTestEnds = 0;
+  void holdTestChanged(bool ended) override { holdTestEnds += ended ? 1 : 0; }
 };
 
 inline void Feed(AppModel& m, const std::vector<std::uint8_t>& block, std::time_t now = 1000) {

@@ -30,6 +30,7 @@
 #include "event_loop.h"
 #include "panel/keys.h"
 #include "ui/help/help_window.h"
+#include "ui/holdtest/main_hold_test.h"
 
 namespace pv::ui {
 namespace {
@@ -300,6 +301,7 @@ TEST(MainWindow, EachShortcutIsShownOnItsMenuItemAndDoesWhatTheItemDoes) {
        [](Shell& s) { return s.window->helpWindow() && s.window->helpWindow()->isVisible(); }},
       {WindowCommand::Run, QKeySequence(Qt::Key_F5), nullptr},
       {WindowCommand::Stop, QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
+      {WindowCommand::HoldTest, QKeySequence(Qt::Key_F7), [](Shell& s) { return s.window->holdTest().shown(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keys.toString().toStdString());

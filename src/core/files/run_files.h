@@ -7,9 +7,15 @@
 #include "files/file_result.h"
 
 namespace pv {
+struct HoldTestFile;
+}
 
-// The data-logger file at dataPath and its text table beside it, as one unit.
-FileStatus SaveRun(const AppModel& model, const std::string& dataPath);
+namespace pv {
+
+// The data-logger file at dataPath and its text table beside it, as one unit, with
+// NAME.holdtest.json when a hold test goes with the run. A run saved without one
+// removes the sidecar an earlier save of that name left: it told of another run.
+FileStatus SaveRun(const AppModel& model, const std::string& dataPath, const HoldTestFile* holdTest = nullptr);
 
 // SaveRun, or the data-logger file alone when withTextTable is false.
 FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool withTextTable);

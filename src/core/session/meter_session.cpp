@@ -56,6 +56,7 @@ Decoded MeterSession::bytesArrived(Millis now) {
 void MeterSession::startRun(Millis now) {
   const std::time_t start = Seconds(now + kSecondMs - 1);
   StartRun(model_, start, observer_);
+  hold_.runReplaced();
   runStartMs_ = static_cast<Millis>(start) * kSecondMs;
   ticksTaken_ = 0;
   timers_.armSampleTimer(static_cast<int>(runStartMs_ - now));
@@ -73,6 +74,7 @@ bool MeterSession::sampleTick(Millis now) {
   if (committed) {
     if (journal_) scheduleJournal(journal_->append(model_, now));
     observer_.sampleCommitted();
+    followHoldTest();
   }
   // The commit that fills the store ends the run; it need not wait for a reading.
   if (StopIfStoreFull(model_.store, model_.flags, model_.run, observer_)) {
@@ -114,6 +116,25 @@ void MeterSession::scheduleJournal(int inMs) {
 
 void MeterSession::endSampling() {
   timers_.armSampleTimer(-1);
+  if (hold_.runEnded()) observer_.holdTestChanged(true);
+}
+
+void MeterSession::followHoldTest() {
+  if (!hold_.going()) return;
+  const bool ended = hold_.sampleCommitted(LiveRunRows(model_), model_.store.sampleCount - 1,
+                                           model_.run.intervalSeconds());
+  observer_.holdTestChanged(ended);
+}
+
+bool MeterSession::armHoldTest(const HoldCriteria& criteria, int holdSeconds) {
+  if (closed_ || !RunGoing(phase()) || !hold_.arm(criteria, holdSeconds)) return false;
+  observer_.holdTestChanged(false);
+  return true;
+}
+
+void MeterSession::cancelHoldTest() {
+  hold_.cancel();
+  observer_.holdTestChanged(false);
 }
 
 RunOutcome MeterSession::run(SessionPrompts& prompts) {

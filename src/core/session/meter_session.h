@@ -11,6 +11,7 @@
 #include "app_model.h"
 #include "files/run_journal.h"
 #include "files/run_recovery.h"
+#include "holdtest/live_hold_test.h"
 #include "link/frame.h"
 #include "link/serial_port.h"
 #include "model_observer.h"
@@ -62,6 +63,13 @@ class MeterSession {
   // An unsaved run's journal answered at start-up.
   RecoveryStep recover(const UnsavedJournal& unsaved, RecoveryAnswer answer);
 
+  // A hold test on the going run, from its next sample for holdSeconds. False (and
+  // nothing armed) when no run is going or the period is not positive.
+  bool armHoldTest(const HoldCriteria& criteria, int holdSeconds);
+  // Takes the hold test off, going or finished.
+  void cancelHoldTest();
+  const LiveHoldTest& holdTest() const { return hold_; }
+
   RunPhase phase() const { return model_.run.phase; }
   bool closed() const { return closed_; }
   // A reading or error frame arrived since start-up.
@@ -75,6 +83,8 @@ class MeterSession {
   void leave(bool giveJournalUp);
   void scheduleJournal(int inMs);
   void endSampling();
+  // The hold test takes the sample just committed.
+  void followHoldTest();
 
   AppModel& model_;
   SerialPort& port_;
@@ -87,6 +97,7 @@ class MeterSession {
   int silentTicks_ = 0;
   bool closed_ = false;
   std::string goodbyeError_;
+  LiveHoldTest hold_;
 };
 
 }  // namespace pv

@@ -14,6 +14,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/quit_signals.h"
 #include "ui/files/file_commands.h"
+#include "ui/holdtest/main_hold_test.h"
 #include "ui/logger/graph_window.h"
 #include "ui/print/print_command.h"
 #include "ui/window/main_window.h"
@@ -149,6 +150,7 @@ bool MeterApp::saveRun() {
 void MeterApp::connectFileCommands() {
   fileCommands_ = new RunFileCommands(*model_, window_.get());
   MainWindow* window = window_.get();
+  fileCommands_->holdTestOfRun = [window] { return window->holdTest().testOfRun(); };
   // Every command that may run a file dialog keeps the folder it was left in.
   QObject::connect(window, &MainWindow::exportRequested, window, [this] {
     fileCommands_->exportExcel();
@@ -176,7 +178,7 @@ void MeterApp::connectFileCommands() {
 }
 
 void MeterApp::showLoggerGraph() {
-  RunLoggerGraph(*model_, window_.get(), [this] { PrintPressureGraph(*model_, window_.get()); });
+  RunLoggerGraph(*model_, window_.get(), [this] { PrintPressureGraph(*model_, window_.get()); }, configPath_);
   keepFolders();
 }
 

@@ -94,7 +94,9 @@ bool ChartView::eventFilter(QObject* watched, QEvent* event) {
 
 void ChartView::paintEvent(QPaintEvent*) {
   const ChartLayoutResult layout = LayoutChart(model_, width(), height());
-  const ChartFrame chart = DrawChart(model_, width(), height());
+  ChartFrame chart = DrawChart(model_, width(), height());
+  if (holdMarks_ && chart.plotDrawn)
+    DrawHoldMarksOnChart(model_, ChartPlotRect(width(), height()), *holdMarks_, chart.plot.list);
   // Everything is composed off screen and copied once: no erase, no flicker.
   if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
   {
@@ -122,6 +124,11 @@ void ChartView::syncScrollBar() {
   bar->setRange(s.minimum, s.maximum);
   bar->setPageStep(ChartScrollPage(model_, ChartPlotRect(width(), height()).width()));
   if (!bar->isSliderDown()) bar->setValue(s.position);
+}
+
+void ChartView::setHoldMarks(std::optional<HoldMarks> marks) {
+  holdMarks_ = std::move(marks);
+  update();
 }
 
 bool ChartView::zoomed() const { return model_.chart.live == 0; }

@@ -7,7 +7,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "holdtest/hold_marks.h"
 
 class QRubberBand;
 
@@ -50,6 +53,8 @@ class ChartView : public QWidget {
   void refreshCursorBar();
   void syncScrollBar();
   QRubberBand* rubberBand() const { return rubberBand_; }
+  // A hold test's window, band and minimum over the trace; none hides them.
+  void setHoldMarks(std::optional<HoldMarks> marks);
   // The last frame as drawn (for tests and screenshots).
   const QImage& lastFrame() const { return frame_; }
 
@@ -83,6 +88,7 @@ class ChartView : public QWidget {
   // Where the view lies in the main window's client area: the time labels are
   // placed in the main window's coordinates.
   QPoint offsetInFrame_;
+  std::optional<HoldMarks> holdMarks_;
 };
 
 }  // namespace pv::ui

@@ -40,6 +40,7 @@ enum class WindowCommand {
   OpenDocument,
   LoggerDownload,
   LoggerZoomOut,
+  HoldTest,
 };
 
 // COM1..COM4 of the port menu, k = 1..4.

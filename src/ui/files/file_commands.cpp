@@ -50,9 +50,10 @@ bool RunFileCommands::saveRun() {
       {QStringLiteral("Save As"), QString::fromLocal8Bit(name.c_str()), kDataFilter, kDataExtension, true},
       model_.folders.dataFiles);
   if (path.isEmpty()) return false;
+  const std::optional<HoldTestFile> holdTest = holdTestOfRun ? holdTestOfRun() : std::nullopt;
   FileStatus status = [&] {
     WaitCursor wait;
-    return SaveRun(model_, path.toStdString());
+    return SaveRun(model_, path.toStdString(), holdTest ? &*holdTest : nullptr);
   }();
   // The run stays in memory whatever happened, so it can be saved elsewhere.
   if (!status) reportFailure(QStringLiteral("The run was not saved.\n%1").arg(QString::fromStdString(status.error().message)));

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
+#include "holdtest/hold_record.h"
 #include "ui/files/file_dialog.h"
 
 class QWidget;
@@ -28,6 +30,8 @@ class RunFileCommands : public QObject {
   std::function<void(const QString& message)> reportFailure;
   // Called after the logger store was loaded from a file.
   std::function<void()> loggerLoaded;
+  // The hold test that goes with the run, saved beside it; none when unset.
+  std::function<std::optional<HoldTestFile>()> holdTestOfRun;
 
   // True once the run is written; false when cancelled or failed (the failure told).
   bool saveRun();

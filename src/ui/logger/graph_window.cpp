@@ -18,6 +18,8 @@
 #include "ui/common/look.h"
 #include "ui/common/ui_constants.h"
 #include "ui/files/file_dialog.h"
+#include "ui/holdtest/graph_hold_test.h"
+#include "ui/holdtest/hold_test_panel.h"
 
 namespace pv::ui {
 namespace {
@@ -26,16 +28,18 @@ namespace {
 constexpr int kWidthDlu = 473;
 constexpr int kHeightDlu = 299;
 constexpr QSize kButtonSize(35, 22);
+constexpr int kHoldPanelWidth = 330;
+const QSize kGraphSize(kWidthDlu * kDialogUnit, kHeightDlu * kDialogUnit);
 
 }  // namespace
 
-GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
+GraphWindow::GraphWindow(AppModel& model, QWidget* parent, const std::string& configPath)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       model_(model) {
   setWindowTitle(QStringLiteral("Graph"));
   setModal(true);
-  setFixedSize(kWidthDlu * kDialogUnit, kHeightDlu * kDialogUnit);
+  setFixedSize(kGraphSize);
   // Every pixel comes from the off-screen picture; the cursor follows the mouse
   // without a button held.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -61,13 +65,26 @@ GraphWindow::GraphWindow(AppModel& model, QWidget* parent)
   reportFailure = [this](const QString& message) {
     QMessageBox::warning(this, QStringLiteral("Graph"), message);
   };
+
+  holdTest_ = new GraphHoldTest(model_, *this, configPath);
+  connect(holdTest_, &GraphHoldTest::changed, this, &GraphWindow::repaintNow);
+  connect(holdTest_, &GraphHoldTest::shownChanged, this, &GraphWindow::fitToPanel);
+  connect(holdTestAction_, &QAction::triggered, this, [this] { holdTest_->setShown(!holdTest_->shown()); });
+  // A file opened before the window shows its saved test at once.
+  if (!model_.loggerGraph.filePath.empty()) holdTest_->fileLoaded();
+}
+
+void GraphWindow::fitToPanel(bool panelShown) {
+  setFixedSize(kGraphSize.width() + (panelShown ? kHoldPanelWidth : 0), kGraphSize.height());
+  holdTest_->panel()->setGeometry(kGraphSize.width(), 0, kHoldPanelWidth, kGraphSize.height());
+  holdTestAction_->setChecked(panelShown);
 }
 
 void GraphWindow::createToolBar() {
   toolBar_ = new QToolBar(this);
   toolBar_->setMovable(false);
   toolBar_->setIconSize(QSize(16, 15));
-  toolBar_->setGeometry(0, 0, width(), kLoggerToolBarHeight);
+  toolBar_->setGeometry(0, 0, kGraphSize.width(), kLoggerToolBarHeight);
   const QStyle* s = style();
   print_ = toolBar_->addAction(ThemeIcon("document-print", QStyle::SP_FileDialogDetailedView, s),
                                QStringLiteral("Print"));
@@ -81,7 +98,11 @@ void GraphWindow::createToolBar() {
   toolBar_->addSeparator();
   zoomOut_ = toolBar_->addAction(ThemeIcon("zoom-out", QStyle::SP_ArrowBack, s), QStringLiteral("ZoomOut"));
   connect(zoomOut_, &QAction::triggered, this, &GraphWindow::zoomOut);
-  for (QAction* a : {print_, download_, zoomOut_}) {
+  toolBar_->addSeparator();
+  holdTestAction_ = toolBar_->addAction(ThemeIcon("task-complete", QStyle::SP_DialogApplyButton, s),
+                                        QStringLiteral("Hold Test"));
+  holdTestAction_->setCheckable(true);
+  for (QAction* a : {print_, download_, zoomOut_, holdTestAction_}) {
     a->setToolTip(a->text());
     if (QWidget* button = toolBar_->widgetForAction(a)) button->setFixedSize(kButtonSize);
   }
@@ -95,6 +116,8 @@ QAction* GraphWindow::action(WindowCommand command) const {
       return download_;
     case WindowCommand::LoggerZoomOut:
       return zoomOut_;
+    case WindowCommand::HoldTest:
+      return holdTestAction_;
     default:
       return nullptr;
   }
@@ -108,6 +131,7 @@ void GraphWindow::download() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const LoggerDownloadResult result = LoggerDownload(model_, path.toStdString());
   QApplication::restoreOverrideCursor();
+  if (result.loaded) holdTest_->fileLoaded();
   repaintNow();
   if (!result.error.empty() && reportFailure) reportFailure(QString::fromStdString(result.error));
 }
@@ -124,9 +148,10 @@ void GraphWindow::repaintNow() {
 }
 
 void GraphWindow::rebuild() {
-  LayoutLoggerGraph(model_, width(), height());
-  const LoggerGraphFrame frame = DrawLoggerGraph(model_, width(), height());
-  if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
+  LayoutLoggerGraph(model_, kGraphSize.width(), kGraphSize.height());
+  LoggerGraphFrame frame = DrawLoggerGraph(model_, kGraphSize.width(), kGraphSize.height());
+  holdTest_->drawMarks(frame.surface.list);
+  if (picture_.size() != kGraphSize) picture_ = QImage(kGraphSize, QImage::Format_RGB32);
   QPainter painter(&picture_);
   PaintSurface(painter, frame.surface);
   painter.end();
@@ -219,8 +244,9 @@ void GraphWindow::stopDragWatch() {
   dragWatch_ = 0;
 }
 
-void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint) {
-  GraphWindow window(model, parent);
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint,
+                    const std::string& configPath) {
+  GraphWindow window(model, parent, configPath);
   window.onPrint = std::move(onPrint);
   model.loggerView.graphClosed = false;
   window.exec();

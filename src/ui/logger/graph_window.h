@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "chart/zoom.h"
 #include "ui/common/ui_constants.h"
@@ -22,10 +23,13 @@ struct LoggerScrollBar;
 
 namespace pv::ui {
 
+class GraphHoldTest;
+
 class GraphWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit GraphWindow(AppModel& model, QWidget* parent = nullptr);
+  // configPath: the configuration file that keeps the hold test record's last values.
+  explicit GraphWindow(AppModel& model, QWidget* parent = nullptr, const std::string& configPath = {});
 
   // Print is the main window's command; the window only passes it on.
   std::function<void()> onPrint;
@@ -39,6 +43,8 @@ class GraphWindow : public QDialog {
   QToolBar* toolBar() const { return toolBar_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
   QAction* action(WindowCommand command) const;
+  // The hold test's panel beside the graph.
+  GraphHoldTest& holdTest() const { return *holdTest_; }
 
   void download();
   void zoomOut();
@@ -58,6 +64,8 @@ class GraphWindow : public QDialog {
   void rebuild();
   void syncScrollBar(const LoggerScrollBar& state);
   void stopDragWatch();
+  // The graph keeps its size; the hold test's panel widens the window beside it.
+  void fitToPanel(bool panelShown);
 
   AppModel& model_;
   QToolBar* toolBar_ = nullptr;
@@ -65,6 +73,8 @@ class GraphWindow : public QDialog {
   QAction* download_ = nullptr;
   QAction* zoomOut_ = nullptr;
   QAction* print_ = nullptr;
+  QAction* holdTestAction_ = nullptr;
+  GraphHoldTest* holdTest_ = nullptr;
   QImage picture_;
   bool stale_ = true;
   bool syncing_ = false;
@@ -74,6 +84,7 @@ class GraphWindow : public QDialog {
 
 // The statistics bar's Open: runs the window modally; printing prints the logger graph
 // while it is open, and closing it returns the graph to its full view.
-void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint);
+void RunLoggerGraph(AppModel& model, QWidget* parent, std::function<void()> onPrint,
+                    const std::string& configPath = {});
 
 }  // namespace pv::ui

@@ -30,6 +30,7 @@
 #include "ui/common/ui_constants.h"
 #include "ui/chart/statistics_bar.h"
 #include "ui/help/help_window.h"
+#include "ui/holdtest/main_hold_test.h"
 #include "ui/window/save_question.h"
 #include "ui/window/dialogs.h"
 #include "ui/panel/front_panel.h"
@@ -71,6 +72,11 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   scroll->setWidget(client_);
   setCentralWidget(scroll);
   view_ = new ChartView(model_, port_, *this, client_);
+  holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this, settings_.path());
+  connect(holdTest_, &MainHoldTest::liveTestEnded, this, [this](const QString& text) {
+    message_->setText(text);
+    runEndShown_ = true;
+  });
   connectSession();
   connect(view_, &ChartView::geometryChanged, this, &MainWindow::placeBars);
   connect(view_, &ChartView::portReported, this, &MainWindow::reportPort);
@@ -117,6 +123,9 @@ void MainWindow::createMenus(MeterSearch meterSearch) {
     updateCommandStates();
   });
   addCommand(realTime, QStringLiteral("&PowerOff"), WindowCommand::PowerOff, [this] { onPowerOff(); });
+  realTime->addSeparator();
+  addCommand(realTime, QStringLiteral("&Hold Test"), WindowCommand::HoldTest, [this] { holdTest_->toggle(); })
+      ->setShortcut(Qt::Key_F7);
 
   QMenu* ports = menuBar()->addMenu(QStringLiteral("&COM Port"));
   portMenu_ = new PortMenu(ports, model_, port_, *this, settings_, pathOf_, prompts_, std::move(meterSearch), this);
@@ -174,6 +183,7 @@ void MainWindow::createToolBar() {
       {WindowCommand::Stop, ThemeIcon("media-playback-stop", QStyle::SP_MediaStop, s), "Stop"},
       {WindowCommand::UndoZoom, ThemeIcon("zoom-original", QStyle::SP_ArrowBack, s), "UndoZoom"},
       {WindowCommand::PowerOff, PowerSymbolIcon(), "PowerOff"},
+      {WindowCommand::HoldTest, ThemeIcon("task-complete", QStyle::SP_DialogApplyButton, s), "Hold Test"},
       {WindowCommand::HelpContents, QIcon::fromTheme(QStringLiteral("help-contents"), HelpSymbolIcon()), "Help"},
   };
   bool first = true;
@@ -274,6 +284,7 @@ void MainWindow::onStop() {
   driver_->session().stop();
   view_->statisticsBar()->refresh();
   updateCommandStates();
+  holdTest_->runChanged();
 }
 
 SaveAnswer MainWindow::askToSave(SaveQuestion question) {
@@ -381,6 +392,8 @@ void MainWindow::panelChanged() { view_->panel()->refresh(); }
 void MainWindow::statisticsChanged() { view_->statisticsBar()->refresh(); }
 void MainWindow::cursorBarChanged() {
   view_->refreshCursorBar();
+  // The cursors are the hold test's window.
+  if (holdTest_) holdTest_->runChanged();
 }
 void MainWindow::chartAndCommandsChanged() {
   view_->update();
@@ -392,6 +405,10 @@ void MainWindow::runEndedByItself(RunEnd cause) {
   message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
   runEndShown_ = true;
 }
+
+void MainWindow::runStarted() { holdTest_->runChanged(); }
+void MainWindow::sampleCommitted() { holdTest_->runChanged(); }
+void MainWindow::holdTestChanged(bool ended) { holdTest_->liveChanged(ended); }
 
 void MainWindow::runNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());

@@ -34,6 +34,7 @@ namespace pv::ui {
 
 class ChartView;
 class HelpWindow;
+class MainHoldTest;
 
 inline constexpr const char* kMainTitle = "Q5716 Pneuvista Software";
 inline constexpr const char* kRunSaveQuestion =
@@ -67,6 +68,8 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   HelpWindow* helpWindow() const { return help_; }
   // The meter session the window drives: its timers and the port's notification.
   SessionDriver& driver() const { return *driver_; }
+  // The hold test's panel beside the chart and the live test.
+  MainHoldTest& holdTest() const { return *holdTest_; }
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
@@ -96,6 +99,9 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   void commandsChanged() override;
   void runEndedByItself(RunEnd cause) override;
   void runNotJournaled(const std::string& why) override;
+  void runStarted() override;
+  void sampleCommitted() override;
+  void holdTestChanged(bool ended) override;
 
  signals:
   // Commands the files, logger and printing code carry out.
@@ -151,6 +157,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   // next command.
   bool runEndShown_ = false;
   SessionDriver* driver_ = nullptr;
+  MainHoldTest* holdTest_ = nullptr;
 };
 
 }  // namespace pv::ui
