@@ -86,7 +86,7 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
        {"Test ID: T-17\nWitness: W. Itness\nWindow: "}},
       {"run.KvtDat --allowed 1 --from 00:02:30", 4, {"the window holds only error samples"}},
       {"run.KvtDat --allowed 1 --record damaged.json", 1, {"damaged.json: not a test record"}},
-      {"run.KvtDat --allowed 1 --record record.json --pdf record.pdf", 0, {"Result: PASSED\n"}},
+      {"run.KvtDat --allowed 1 --to 00:02:00 --record record.json --pdf record.pdf", 0, {"Result: PASSED\n"}},
       {"run.KvtDat --allowed 1 --pdf missing/record.pdf", 1, {"record.pdf"}},
       {"hostile.KvtDat --allowed 1", 1, {"hostile.KvtDat"}},
       {"run.KvtDat", 2, {"no criterion given", "usage: pneuvista-cli holdtest"}},

@@ -71,9 +71,11 @@ void RunFileCommands::exportExcel() {
   };
   const QString path = chooseFile(request, model_.folders.spreadsheets);
   if (path.isEmpty()) return;
+  // A workbook carries the run's hold test on a sheet of its own; the tables have no room for it.
+  const std::optional<HoldTestFile> holdTest = holdTestOfRun ? holdTestOfRun() : std::nullopt;
   FileStatus status = [&] {
     WaitCursor wait;
-    return ExportRun(model_, path.toStdString());
+    return ExportRun(model_, path.toStdString(), holdTest ? &*holdTest : nullptr);
   }();
   if (!status) reportFailure(QStringLiteral("The run was not exported.\n%1").arg(QString::fromStdString(status.error().message)));
 }
