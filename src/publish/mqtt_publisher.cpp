@@ -158,8 +158,9 @@ void MqttPublisher::Worker::onConnected(int code) {
       std::lock_guard lock(mutex);
       refused = true;
     }
-    setState(PublisherState::Refused, std::string("the broker refused the connection: ") +
-                                          mosquitto_connack_string(code));
+    std::string why = mosquitto_connack_string(code);  // "Connection Refused: not authorised."
+    if (why.ends_with('.')) why.pop_back();
+    setState(PublisherState::Refused, "the broker refused the connection: " + why);
     mosquitto_disconnect(client);
     return;
   }
