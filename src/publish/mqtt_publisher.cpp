@@ -78,7 +78,10 @@ struct MqttPublisher::Worker {
   bool refused = false;
   bool accepted = false;  // the current attempt got the broker's CONNACK
   int flushMs = 0;
-  std::string lastError;  // the library's last error line, for a TLS refusal
+  // The library's last error line, for a TLS refusal. Its own lock: the library may log
+  // from inside a call made with mutex held.
+  mutable std::mutex errorMutex;
+  std::string lastError;
 
   std::atomic<int> offlineMid{-1};
   std::atomic<bool> offlineDelivered{false};
@@ -146,7 +149,7 @@ std::string MqttPublisher::Worker::configure() {
   mosquitto_log_callback_set(client, [](mosquitto*, void* self, int level, const char* text) {
     if ((level & MOSQ_LOG_ERR) == 0 || text == nullptr) return;
     auto* w = static_cast<Worker*>(self);
-    std::lock_guard lock(w->mutex);
+    std::lock_guard lock(w->errorMutex);
     w->lastError = text;
   });
   return {};
@@ -166,7 +169,7 @@ void MqttPublisher::Worker::onConnected(int code) {
   }
   if (code != 0) {
     {
-      std::lock_guard lock(mutex);
+      std::lock_guard lock(errorMutex);
       lastError = mosquitto_connack_string(code);
     }
     mosquitto_disconnect(client);
@@ -190,7 +193,7 @@ void MqttPublisher::Worker::onConnected(int code) {
 
 std::string MqttPublisher::Worker::lossText(int rc, int savedErrno) const {
   std::string text = rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(savedErrno)) : mosquitto_strerror(rc);
-  std::lock_guard lock(mutex);
+  std::lock_guard lock(errorMutex);
   if (!lastError.empty() && rc != MOSQ_ERR_ERRNO) text = lastError;
   return settings.broker.host + ":" + std::to_string(settings.broker.port) + ": " + text;
 }
@@ -253,6 +256,9 @@ void MqttPublisher::Worker::run() {
       std::lock_guard lock(mutex);
       if (stopping || refused) break;
       accepted = false;
+    }
+    {
+      std::lock_guard lock(errorMutex);
       lastError.clear();
     }
     const std::string host = settings.broker.host;

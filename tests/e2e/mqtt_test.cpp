@@ -8,7 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "mqtt_broker.h"
+#include "mqtt_subscriber.h"
 #include "sim/pty_meter.h"
 
 namespace pv::e2e {
