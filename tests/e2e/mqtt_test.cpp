@@ -167,5 +167,24 @@ TEST(Mqtt, TlsTrustsOnlyTheBrokersOwnAuthority) {
   }
 }
 
+TEST(Mqtt, RecordPublishesEachSampleAndTheRunsStartEndAndFile) {
+  Broker broker;
+  ASSERT_TRUE(broker.start()) << broker.log.toStdString();
+  Subscriber sub;
+  ASSERT_TRUE(sub.start(broker, "rec")) << sub.out.toStdString();
+  const QString out = broker.path("run.KvtDat");
+  const CliResult r = RunCli({"record", "--demo", "--interval", "1", "--samples", "3", "--out", out, "--mqtt",
+                              broker.url(), "--topic", "rec", "--every", "sample"},
+                             QProcessEnvironment::systemEnvironment());
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  ASSERT_TRUE(WaitFor([&] { return sub.payloads("/status").endsWith("offline"); }, 10000)) << sub.out.toStdString();
+  QStringList events;
+  for (const QByteArray& p : sub.payloads("/run")) events << Json(p).value("event").toString();
+  EXPECT_EQ(events, QStringList({"started", "ended", "saved"}));
+  EXPECT_EQ(Json(sub.payloads("/run").last()).value("file").toString(), out);
+  EXPECT_EQ(Json(sub.payloads("/run").last()).value("samples").toInt(), 3);
+  EXPECT_EQ(sub.payloads("/reading").size(), 3) << sub.out.toStdString();
+}
+
 }  // namespace
 }  // namespace pv::e2e
