@@ -153,7 +153,7 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   std::unique_ptr<CliPublisher> publisher;
   if (!m.publish.url.empty()) {
     std::string problem;
-    auto settings = PublisherSettingsOf(m.publish, m.device, &problem);
+    auto settings = PublisherSettingsOf(m.publish, m.demo ? "demo" : m.device, &problem);
     if (!settings) return Fail(err, kExitBadFile, problem);
     publisher = std::make_unique<CliPublisher>(std::move(*settings), m.publish.qos, err);
   }

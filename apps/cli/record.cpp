@@ -279,7 +279,7 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   std::unique_ptr<CliPublisher> publisher;
   if (!r.publish.url.empty()) {
     std::string problem;
-    auto settings = PublisherSettingsOf(r.publish, r.device, &problem);
+    auto settings = PublisherSettingsOf(r.publish, r.demo ? "demo" : r.device, &problem);
     if (!settings) return Fail(err, kExitBadFile, problem);
     publisher = std::make_unique<CliPublisher>(std::move(*settings), r.publish.qos, err);
     PublishRun(recorder, *publisher, r.publish.everySample);
