@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <map>
+#include <tuple>
 
 #include "live_fixtures.h"
 #include "publish/broker_settings.h"
@@ -35,14 +35,6 @@ TEST(PublishTopics, TheDefaultPrefixNamesTheHostAndTheMeterInTopicSafeLevels) {
   EXPECT_EQ(PublishTopics{"p/q"}.reading(), "p/q/reading");
 }
 
-TEST(PublishTopics, APrefixWithAWildcardOrAReservedStartIsRefused) {
-  const std::map<std::string, bool> usable = {
-      {"site/bench-4", true}, {"", false},        {"site/+/x", false}, {"site/#", false},
-      {"site/", false},       {"$SYS/x", false}, {"a\nb", false},      {"pneuvista/lab 2/m", true},
-  };
-  for (const auto& [prefix, ok] : usable) EXPECT_EQ(TopicPrefixProblem(prefix).empty(), ok) << prefix;
-}
-
 TEST(BrokerSettings, TheUrlGivesHostPortAndTls) {
   const struct {
     const char* url;
@@ -60,13 +52,9 @@ TEST(BrokerSettings, TheUrlGivesHostPortAndTls) {
     std::string problem;
     const auto address = ParseBrokerUrl(c.url, &problem);
     ASSERT_EQ(address.has_value(), c.host != nullptr) << c.url << ": " << problem;
-    if (!address) {
-      EXPECT_NE(problem.find(c.url), std::string::npos) << problem;
-      continue;
+    if (address) {
+      EXPECT_EQ(std::tie(address->host, address->port, address->tls), std::tie(c.host, c.port, c.tls));
     }
-    EXPECT_EQ(address->host, c.host);
-    EXPECT_EQ(address->port, c.port);
-    EXPECT_EQ(address->tls, c.tls);
   }
 }
 
@@ -121,10 +109,11 @@ TEST(PublishQueue, AFullQueueDropsTheOldestAndCountsThem) {
 TEST(ReconnectBackoff, WaitsDoubleFromOneSecondToAMinuteAndStartOverOnceConnected) {
   ReconnectBackoff backoff;
   std::vector<int> waits;
-  for (int k = 0; k < 9; ++k) waits.push_back(backoff.nextSeconds());
-  EXPECT_EQ(waits, (std::vector<int>{1, 2, 4, 8, 16, 32, 60, 60, 60}));
-  backoff.connected();
-  EXPECT_EQ(backoff.nextSeconds(), 1);
+  for (int k = 0; k < 10; ++k) {
+    if (k == 9) backoff.connected();
+    waits.push_back(backoff.nextSeconds());
+  }
+  EXPECT_EQ(waits, (std::vector<int>{1, 2, 4, 8, 16, 32, 60, 60, 60, 1}));
 }
 
 TEST(PublishPayloads, EachReadingAndRunEventIsOneJsonObject) {
