@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The publisher's thread runs libmosquitto's own loop (mosquitto_loop) and does its own
-// reconnecting, so that the waits follow our schedule and the messages held while the
-// broker is away stay in our bounded queue rather than in the library's unbounded one.
-// The library is told it is used from several threads (mosquitto_threaded_set): a
-// message handed over while connected goes straight to the library from the caller's
-// thread, which only queues it and wakes the loop.
+// The publisher's thread is the only one that touches the library: it runs libmosquitto's
+// own loop (mosquitto_loop) and does its own reconnecting, so that the waits follow our
+// schedule and the messages held while the broker is away stay in our bounded queue
+// rather than in the library's unbounded one. publish() only appends to that queue; the
+// thread hands what gathered to the library at each turn of its loop, a few times a
+// second, which costs far less than waking it for every frame.
 #include "publish/mqtt_publisher.h"
 
 #include <mosquitto.h>
@@ -25,9 +25,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long one turn of the loop may wait for the socket: the longest a stop waits
-// for a loop that has nothing to do.
-constexpr int kLoopTurnMs = 200;
+// How long one turn of the loop may wait for the socket: the longest a reading waits
+// before it leaves, and a stop for a loop that has nothing to do.
+constexpr int kLoopTurnMs = 100;
 // Beyond the flush, how long a stop waits for a thread stuck in a connection attempt
 // (an unreachable host) before leaving it to finish on its own.
 constexpr int kStopGraceMs = 2000;
@@ -71,7 +71,7 @@ struct MqttPublisher::Worker {
   PublishQueue queue;
   PublisherState state = PublisherState::Off;
   std::string message;
-  bool connected = false;  // accepted, and the queue handed over: publish() goes direct
+  bool connected = false;  // accepted: the queue is handed to the library at each turn
   bool stopping = false;
   bool finished = false;
   bool listening = true;
@@ -113,12 +113,12 @@ struct MqttPublisher::Worker {
   int serve();
   void waitBeforeRetry();
   void onConnected(int code);
+  void handOver();
   bool stopIsDone(Clock::time_point& deadline);
   std::string lossText(int rc, int savedErrno) const;
 };
 
 std::string MqttPublisher::Worker::configure() {
-  mosquitto_threaded_set(client, true);
   mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
   const std::string status = settings.topics.status();
   if (mosquitto_will_set(client, status.c_str(), static_cast<int>(kStatusOffline.size()),
@@ -179,13 +179,10 @@ void MqttPublisher::Worker::onConnected(int code) {
     std::lock_guard lock(mutex);
     accepted = true;
     backoff.connected();
+    // "online" goes before what waited, which the next turn hands over in the order read.
     const std::string status = settings.topics.status();
     mosquitto_publish(client, nullptr, status.c_str(), static_cast<int>(kStatusOnline.size()),
                       kStatusOnline.data(), 1, true);
-    // What waited goes first, in the order it was read.
-    while (auto m = queue.pop())
-      mosquitto_publish(client, nullptr, m->topic.c_str(), static_cast<int>(m->payload.size()),
-                        m->payload.data(), m->qos, m->retain);
     connected = true;
   }
   setState(PublisherState::Connected, {});
@@ -198,9 +195,22 @@ std::string MqttPublisher::Worker::lossText(int rc, int savedErrno) const {
   return settings.broker.host + ":" + std::to_string(settings.broker.port) + ": " + text;
 }
 
-// Ends a connection that is being stopped: the queue is already with the library, so
-// "offline" is said after the last reading, and the disconnect follows once the broker
-// has it or the flush time is up.
+// Hands what waits to the library, in the order it came, while connected.
+void MqttPublisher::Worker::handOver() {
+  std::lock_guard lock(mutex);
+  if (!connected) return;
+  while (const PublishMessage* m = queue.front()) {
+    // A message the library does not take (the connection broke; the loop says so at its
+    // next turn) stays first in the queue.
+    if (mosquitto_publish(client, nullptr, m->topic.c_str(), static_cast<int>(m->payload.size()), m->payload.data(),
+                          m->qos, m->retain) != MOSQ_ERR_SUCCESS)
+      return;
+    queue.pop();
+  }
+}
+
+// Ends a connection that is being stopped: "offline" is said after the last reading,
+// and the disconnect follows once the broker has it or the flush time is up.
 bool MqttPublisher::Worker::stopIsDone(Clock::time_point& deadline) {
   std::unique_lock lock(mutex);
   if (!stopping) return false;
@@ -235,6 +245,7 @@ int MqttPublisher::Worker::serve() {
       errno = savedErrno;
       return rc;
     }
+    handOver();
     if (stopIsDone(deadline)) return MOSQ_ERR_SUCCESS;
     std::lock_guard lock(mutex);
     if (refused) return MOSQ_ERR_SUCCESS;
@@ -313,9 +324,6 @@ void MqttPublisher::publish(PublishMessage m) {
   Worker& w = *worker_;
   std::lock_guard lock(w.mutex);
   if (w.stopping || w.refused) return;
-  if (w.connected && mosquitto_publish(w.client, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()),
-                                       m.payload.data(), m.qos, m.retain) == MOSQ_ERR_SUCCESS)
-    return;
   w.queue.push(std::move(m));
 }
 

@@ -26,6 +26,8 @@ class PublishQueue {
 
   void push(PublishMessage message);
   std::optional<PublishMessage> pop();
+  // The oldest message, left in place; nullptr when there is none.
+  const PublishMessage* front() const { return messages_.empty() ? nullptr : &messages_.front(); }
   std::size_t size() const { return messages_.size(); }
   // Messages dropped to make room since the queue was made.
   std::uint64_t dropped() const { return dropped_; }
