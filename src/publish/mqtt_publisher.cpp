@@ -113,6 +113,7 @@ struct MqttPublisher::Worker {
   int serve();
   void waitBeforeRetry();
   void onConnected(int code);
+  void listenToLibraryErrors(bool listen);
   void handOver();
   bool stopIsDone(Clock::time_point& deadline);
   std::string lossText(int rc, int savedErrno) const;
@@ -146,13 +147,23 @@ std::string MqttPublisher::Worker::configure() {
     auto* w = static_cast<Worker*>(self);
     if (mid == w->offlineMid.load()) w->offlineDelivered = true;
   });
+  return {};
+}
+
+// The library's error lines say why a TLS handshake failed. It formats every line,
+// one for each message published too, only while a callback is set: so only until the
+// broker accepted the connection.
+void MqttPublisher::Worker::listenToLibraryErrors(bool listen) {
+  if (!listen) {
+    mosquitto_log_callback_set(client, nullptr);
+    return;
+  }
   mosquitto_log_callback_set(client, [](mosquitto*, void* self, int level, const char* text) {
     if ((level & MOSQ_LOG_ERR) == 0 || text == nullptr) return;
     auto* w = static_cast<Worker*>(self);
     std::lock_guard lock(w->errorMutex);
     w->lastError = text;
   });
-  return {};
 }
 
 void MqttPublisher::Worker::onConnected(int code) {
@@ -179,6 +190,7 @@ void MqttPublisher::Worker::onConnected(int code) {
     std::lock_guard lock(mutex);
     accepted = true;
     backoff.connected();
+    listenToLibraryErrors(false);
     // "online" goes before what waited, which the next turn hands over in the order read.
     const std::string status = settings.topics.status();
     mosquitto_publish(client, nullptr, status.c_str(), static_cast<int>(kStatusOnline.size()),
@@ -272,6 +284,7 @@ void MqttPublisher::Worker::run() {
       std::lock_guard lock(errorMutex);
       lastError.clear();
     }
+    listenToLibraryErrors(true);
     const std::string host = settings.broker.host;
     int rc = mosquitto_connect(client, host.c_str(), settings.broker.port, settings.keepAliveSeconds);
     int savedErrno = errno;
