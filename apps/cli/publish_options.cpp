@@ -98,13 +98,14 @@ void CliPublisher::said(const PublisherStatus& status) {
     err_ << "pneuvista-cli: MQTT: " << status.message
          << "; the readings wait for the broker, which is tried again\n";
   } else if (status.state == PublisherState::Connected && last_ == PublisherState::Reconnecting) {
-    err_ << "pneuvista-cli: MQTT: connected to " << where << " again";
+    err_ << "pneuvista-cli: MQTT: connected to " << where << (everConnected_ ? " again" : "");
     if (status.dropped > 0) err_ << "; " << status.dropped << " messages were dropped while it was away";
     err_ << "\n";
   } else if (status.state == PublisherState::Refused) {
     err_ << "pneuvista-cli: MQTT: " << status.message << "; publishing stopped, the readings go on\n";
   }
   err_ << std::flush;
+  everConnected_ |= status.state == PublisherState::Connected;
   last_ = status.state;
 }
 

@@ -71,6 +71,7 @@ class CliPublisher : public QObject {
   PublishTopics topics_;
   int readingQos_ = 0;
   PublisherState last_ = PublisherState::Connecting;
+  bool everConnected_ = false;
 };
 
 }  // namespace pv::cli
