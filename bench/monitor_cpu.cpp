@@ -1,5 +1,6 @@
 // CPU time of `pneuvista-cli monitor` while the meter streams at the line's limit (87
-// frames a second) and every frame becomes a line on a pipe. The real binary runs in
+// frames a second) and every frame becomes a line on a pipe, and the same again with
+// every frame also published to a mosquitto broker on 127.0.0.1. The real binary runs in
 // its own process against the simulated meter of the benchmark process; its user +
 // system time is read from /proc/PID/stat over the measured span, after start-up.
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <QProcess>
 
 #include "event_loop.h"
+#include "mqtt_broker.h"
 #include "program_harness.h"
 #include "sim/pty_meter.h"
 
@@ -30,7 +32,7 @@ double ProcessCpuSeconds(qint64 pid) {
   return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
+void MeasureMonitor(benchmark::State& state, const QStringList& extra) {
   pv::PtyMeter meter;
   meter.setFramesPerSecond(pv::PtyMeter::kMaxFramesPerSecond);
   if (!meter.start()) state.SkipWithError(meter.errorString().c_str());
@@ -41,7 +43,8 @@ void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
     QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
                      [&] { lines += monitor.readAllStandardOutput().count('\n'); });
     monitor.start(QStringLiteral(PNEUVISTA_BINARY_DIR "/pneuvista-cli"),
-                  {QStringLiteral("monitor"), QStringLiteral("--device"), QString::fromStdString(meter.devicePath())});
+                  QStringList{QStringLiteral("monitor"), QStringLiteral("--device"),
+                              QString::fromStdString(meter.devicePath())} + extra);
     if (!WaitFor([&] { return lines >= 20; }, 20000)) {
       state.SkipWithError("no lines from pneuvista-cli monitor");
       break;
@@ -58,8 +61,23 @@ void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
     state.counters["lines_per_s"] = frames / seconds;
   }
 }
+
+void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
+  MeasureMonitor(state, {});
+}
+
+void BM_MonitorCpuAt87FramesPerSecondPublishingEach(benchmark::State& state) {
+  pv::testsupport::Broker broker;
+  if (!broker.start()) {
+    state.SkipWithError("mosquitto did not start");
+    return;
+  }
+  MeasureMonitor(state, {QStringLiteral("--mqtt"), broker.url()});
+}
+
 // The figure is CPU milliseconds per second of streaming: 10 ms is 1 % of one core.
 BENCHMARK(BM_MonitorCpuAt87FramesPerSecond)->Apply(pv::bench::CpuWhileStreamingRuns);
+BENCHMARK(BM_MonitorCpuAt87FramesPerSecondPublishingEach)->Apply(pv::bench::CpuWhileStreamingRuns);
 
 }  // namespace
 

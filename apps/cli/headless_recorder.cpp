@@ -64,6 +64,10 @@ void HeadlessRecorder::onReceived(const Decoded& frame) {
     emit frameReceived();
     return;
   }
+  if (!std::holds_alternative<std::monostate>(frame) && driver_->session().phase() != RunPhase::Monitoring) {
+    lastFrame_ = frame;
+    emit frameReceived();
+  }
   // Run is offered once the meter answers; the window's user chooses it then. The
   // recorder has no run on show before its one run, so nothing is asked.
   if (driver_->session().phase() == RunPhase::Monitoring) {

@@ -87,7 +87,8 @@ class HeadlessRecorder : public QObject, private ModelObserver, private SessionP
   // The first reading after Run arrived: the run started, its sample 0 is due.
   void runBegan();
   void sampleCommitted(int count);
-  // Without a run (startRun false): a reading or error frame arrived and was ingested.
+  // A reading or error frame arrived and was ingested: every one without a run
+  // (startRun false), those after Run during one.
   void frameReceived();
   // The recording ended; files are written and the meter has been told goodbye.
   void finished(pv::StopReason reason);

@@ -19,6 +19,7 @@
 #include "link/stream_line.h"
 #include "headless_recorder.h"
 #include "platform/quit_signals.h"
+#include "publish_options.h"
 #include "sim/pty_meter.h"
 
 namespace pv::cli {
@@ -36,9 +37,11 @@ constexpr std::string_view kDetails =
     "\n"
     "  --device PATH       the meter's serial device, for example /dev/ttyUSB0\n"
     "  --demo              the built-in simulated meter instead of a device\n"
-    "  --format csv|jsonl  CSV with a header line (the default) or one JSON object a line\n"
+    "  --format csv|jsonl|none  CSV with a header line (the default), one JSON object a\n"
+    "                      line, or no lines (when publishing)\n"
     "  --count N           stop after N lines\n"
     "  --duration SECONDS  stop this long after start-up\n"
+    PV_CLI_PUBLISH_OPTIONS
     "\n"
     "CSV:   time,value,unit,reading,flags,error\n"
     "       2026-03-04T10:20:30.125+01:00,3.042,psi,+3.042,HOLD,\n"
@@ -60,7 +63,9 @@ struct MonitorArgs {
   std::string device;
   bool demo = false;
   StreamFormat format = StreamFormat::Csv;
+  bool printLines = true;
   long long count = 0;
+  PublishArgs publish;
   int durationMs = 0;
 };
 
@@ -72,6 +77,10 @@ std::string ParseMonitorArgs(Args args, MonitorArgs& m) {
       m.demo = true;
       continue;
     }
+    if (std::string problem; ParsePublishArg(args, i, m.publish, &problem)) {
+      if (!problem.empty()) return problem;
+      continue;
+    }
     if (a != "--device" && a != "--format" && a != "--count" && a != "--duration")
       return "unknown argument '" + std::string(a) + "'";
     if (i + 1 >= args.size()) return std::string(a) + " needs a value";
@@ -81,8 +90,10 @@ std::string ParseMonitorArgs(Args args, MonitorArgs& m) {
       if (v.empty()) return "--device needs a path";
       m.device = v;
     } else if (a == "--format") {
-      if (v != "csv" && v != "jsonl") return "--format is csv or jsonl, not '" + std::string(v) + "'";
+      if (v != "csv" && v != "jsonl" && v != "none")
+        return "--format is csv, jsonl or none, not '" + std::string(v) + "'";
       m.format = v == "csv" ? StreamFormat::Csv : StreamFormat::JsonLines;
+      m.printLines = v != "none";
     } else if (a == "--count") {
       const auto [ptr, ec] = std::from_chars(v.data(), end, m.count);
       if (ec != std::errc() || ptr != end || v.empty() || m.count < 1)
@@ -98,7 +109,9 @@ std::string ParseMonitorArgs(Args args, MonitorArgs& m) {
   }
   if (m.demo && !m.device.empty()) return "--demo and --device exclude each other";
   if (!m.demo && m.device.empty()) return "no meter given (--device PATH or --demo)";
-  return {};
+  if (m.publish.everySample) return "--every sample needs a run: monitor publishes every frame";
+  if (!m.printLines && m.publish.url.empty()) return "--format none needs --mqtt URL";
+  return PublishArgsProblem(m.publish);
 }
 
 // Writes one line and flushes it; false once the stream cannot take it, with the
@@ -137,14 +150,22 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   options.startRun = false;
   options.durationMs = m.durationMs;
   HeadlessRecorder stream(options);
+  std::unique_ptr<CliPublisher> publisher;
+  if (!m.publish.url.empty()) {
+    std::string problem;
+    auto settings = PublisherSettingsOf(m.publish, m.demo ? "demo" : m.device, &problem);
+    if (!settings) return Fail(err, kExitBadFile, problem);
+    publisher = std::make_unique<CliPublisher>(std::move(*settings), m.publish.qos, err);
+  }
 
   long long lines = 0;
   int writeFailure = 0;
   QObject::connect(&stream, &HeadlessRecorder::frameReceived, [&] {
     const auto reading = StreamReadingOf(stream.model(), stream.lastFrame());
     if (!reading) return;
-    if (!Emit(out, StreamLine(m.format, *reading, IsoLocalTime(std::chrono::system_clock::now())),
-              &writeFailure)) {
+    const std::string time = IsoLocalTime(std::chrono::system_clock::now());
+    if (publisher) publisher->reading(*reading, time);
+    if (m.printLines && !Emit(out, StreamLine(m.format, *reading, time), &writeFailure)) {
       stream.requestStop(StopReason::Interrupted);
     } else if (++lines == m.count) {
       stream.requestStop(StopReason::SampleCount);
@@ -157,8 +178,9 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   QObject::connect(&quit, &QuitSignals::quitRequested, [&] { stream.requestStop(StopReason::Interrupted); });
 
   if (!stream.start()) return Fail(err, kExitBadFile, stream.portError());
-  if (!Emit(out, StreamHeader(m.format), &writeFailure)) stream.requestStop(StopReason::Interrupted);
+  if (m.printLines && !Emit(out, StreamHeader(m.format), &writeFailure)) stream.requestStop(StopReason::Interrupted);
   app.exec();
+  if (publisher) publisher->finish();
   // A reader that went away ends the stream as asked; any other failed write (a full
   // disk, a closed standard output) lost readings.
   if (writeFailure != 0 && writeFailure != EPIPE)
@@ -183,7 +205,9 @@ int RunMonitor(Args args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 const CliCommand kMonitorCommand{
-    "monitor", "monitor (--device PATH | --demo) [--format csv|jsonl] [--count N] [--duration SECONDS]",
+    "monitor",
+    "monitor (--device PATH | --demo) [--format csv|jsonl|none] [--count N] [--duration SECONDS] [--mqtt URL "
+    "[--topic PREFIX] [--qos 0|1] [--tls-ca FILE] [--credentials FILE]]",
     "Print each reading of the meter as one line (CSV or JSON Lines) as it arrives.", RunMonitor, kDetails};
 
 }  // namespace pv::cli

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -22,7 +23,9 @@
 #include "files/run_journal.h"
 #include "files/sample_rows.h"
 #include "headless_recorder.h"
+#include "link/stream_line.h"
 #include "platform/quit_signals.h"
+#include "publish_options.h"
 #include "sim/pty_meter.h"
 #include "text_format.h"
 
@@ -43,6 +46,7 @@ constexpr std::string_view kDetails =
     "  --samples N         stop after N samples\n"
     "  --duration SECONDS  stop this long after the run was started\n"
     "  --no-txt            do not write the text table FILE.txt beside the data file\n"
+    PV_CLI_PUBLISH_OPTIONS
     "\n"
     "The run ends after N samples, after the duration, on Ctrl+C, SIGTERM or SIGHUP (the\n"
     "terminal closed), when the store is full (17278 samples), or when the meter stops\n"
@@ -73,6 +77,7 @@ struct RecordArgs {
   int samples = 0;
   int durationMs = 0;
   bool textTable = true;
+  PublishArgs publish;
 };
 
 template <typename T>
@@ -92,7 +97,9 @@ std::string ParseRecordArgs(Args args, RecordArgs& r) {
       return true;
     };
     std::string_view v;
-    if (a == "--demo") {
+    if (std::string problem; ParsePublishArg(args, i, r.publish, &problem)) {
+      if (!problem.empty()) return problem;
+    } else if (a == "--demo") {
       r.demo = true;
     } else if (a == "--no-txt") {
       r.textTable = false;
@@ -127,7 +134,7 @@ std::string ParseRecordArgs(Args args, RecordArgs& r) {
   if (!r.demo && r.device.empty()) return "no meter given (--device PATH or --demo)";
   if (!r.interval) return "no sample interval given (--interval SECONDS)";
   if (r.out.empty()) return "no output file given (--out FILE.KvtDat)";
-  return {};
+  return PublishArgsProblem(r.publish);
 }
 
 // The data file is written only when the run ends; a folder that cannot take it is
@@ -229,6 +236,26 @@ RecordOptions OptionsOf(const RecordArgs& r) {
   return options;
 }
 
+// The run's readings and events as they happen; its end and its file once it ended.
+void PublishRun(HeadlessRecorder& recorder, CliPublisher& publisher, bool everySample) {
+  auto now = [] { return IsoLocalTime(std::chrono::system_clock::now()); };
+  QObject::connect(&recorder, &HeadlessRecorder::runBegan, &publisher, [&recorder, &publisher, now] {
+    publisher.runEvent({RunEventKind::Started, now(), recorder.model().run.intervalSeconds(), 0, "", "", 0});
+  });
+  QObject::connect(&recorder, &HeadlessRecorder::sampleCommitted, &publisher,
+                   [&recorder, &publisher, everySample, now](int count) {
+                     if (everySample && count > 0)
+                       publisher.reading(SampleReading(LiveRunRows(recorder.model()).row(count - 1)), now());
+                     if (count % kRunProgressEverySamples == 0)
+                       publisher.runEvent({RunEventKind::Progress, now(), 0, count, "", "", 0});
+                   });
+  if (everySample) return;
+  QObject::connect(&recorder, &HeadlessRecorder::frameReceived, &publisher, [&recorder, &publisher, now] {
+    if (const auto reading = StreamReadingOf(recorder.model(), recorder.lastFrame()))
+      publisher.reading(*reading, now());
+  });
+}
+
 // Records with the event loop running until the run ends; returns the exit status.
 int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   // Only recording needs the event loop: the serial port, the timers and the signals.
@@ -249,6 +276,14 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
     r.device = meter->devicePath();
   }
   HeadlessRecorder recorder(OptionsOf(r));
+  std::unique_ptr<CliPublisher> publisher;
+  if (!r.publish.url.empty()) {
+    std::string problem;
+    auto settings = PublisherSettingsOf(r.publish, r.demo ? "demo" : r.device, &problem);
+    if (!settings) return Fail(err, kExitBadFile, problem);
+    publisher = std::make_unique<CliPublisher>(std::move(*settings), r.publish.qos, err);
+    PublishRun(recorder, *publisher, r.publish.everySample);
+  }
 
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   ProgressLine progress(err);
@@ -285,6 +320,13 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
   clock.stop();
   if (terminal && recorder.hasRun()) progress.show(ProgressText(recorder));
   progress.close();
+  if (publisher) {
+    const std::string now = IsoLocalTime(std::chrono::system_clock::now());
+    const int samples = recorder.samples();
+    publisher->runEvent({RunEventKind::Ended, now, 0, samples, DescribeStop(recorder.stopReason()).toStdString(), "", 0});
+    if (recorder.saved()) publisher->runEvent({RunEventKind::Saved, now, 0, samples, "", r.out, 0});
+    publisher->finish();
+  }
   return Report(recorder, r, out, err);
 }
 
@@ -302,7 +344,8 @@ int RunRecord(Args args, std::ostream& out, std::ostream& err) {
 const CliCommand kRecordCommand{
     "record",
     "record (--device PATH | --demo) --interval SECONDS --out FILE.KvtDat [--samples N] [--duration SECONDS] "
-    "[--no-txt]",
+    "[--no-txt] [--mqtt URL [--topic PREFIX] [--every frame|sample] [--qos 0|1] [--tls-ca FILE] "
+    "[--credentials FILE]]",
     "Record a run from the meter without the window and save it as Save does.", RunRecord, kDetails};
 
 }  // namespace pv::cli

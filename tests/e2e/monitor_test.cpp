@@ -142,10 +142,17 @@ TEST(Monitor, RefusesWhatItCannotDo) {
       {{"--device", missing}, 1, missing + ": No such file or directory"},
       {{}, 2, "--demo"},
       {{"--demo", "--device", missing}, 2, "exclude"},
-      {{"--demo", "--format", "xml"}, 2, "csv or jsonl"},
+      {{"--demo", "--format", "xml"}, 2, "csv, jsonl or none"},
       {{"--demo", "--count", "0"}, 2, "--count"},
       {{"--demo", "--duration", "-1"}, 2, "--duration"},
       {{"--demo", "--bogus"}, 2, "unknown argument"},
+      {{"--demo", "--mqtt", "http://broker"}, 2, "mqtt://HOST"},
+      {{"--demo", "--mqtt", "mqtt://broker", "--topic", "lab/#"}, 2, "wildcard"},
+      {{"--demo", "--mqtt", "mqtt://broker", "--every", "sample"}, 2, "needs a run"},
+      {{"--demo", "--format", "none"}, 2, "needs --mqtt"},
+      {{"--demo", "--qos", "1"}, 2, "go with --mqtt"},
+      {{"--demo", "--mqtt", "mqtt://broker", "--credentials", missing}, 1, missing + ": No such file"},
+      {{"--demo", "--mqtt", "mqtt://broker", "--tls-ca", missing}, 1, "needs an mqtts://"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(QStringList{QStringLiteral("monitor")} + c.args, QProcessEnvironment::systemEnvironment());
