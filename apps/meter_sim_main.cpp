@@ -34,14 +34,29 @@ int main(int argc, char** argv) {
   parser.addVersionOption();
   QCommandLineOption linkOption("link", "Keep a symbolic link at PATH pointing to the device.", "PATH");
   QCommandLineOption rateOption("rate", "Reading frames per second (at most 87).", "N", "2");
+  QCommandLineOption curveOption(
+      "curve",
+      "The pressure it measures, in psi: CENTRE + AMPLITUDE x sin(2 pi t / PERIOD seconds) + up to NOISE. "
+      "A slow leak from 40 psi: 40,-0.5,14400,0.002.",
+      "CENTRE,AMPLITUDE,PERIOD,NOISE", "3,1.5,20,0.01");
   parser.addOption(linkOption);
   parser.addOption(rateOption);
+  parser.addOption(curveOption);
   parser.process(app);
 
   bool rateOk = false;
   const double rate = parser.value(rateOption).toDouble(&rateOk);
   if (!rateOk || rate <= 0) {
     std::fprintf(stderr, "meter-sim: --rate needs a positive number\n");
+    return 2;
+  }
+
+  const QStringList curve = parser.value(curveOption).split(QLatin1Char(','));
+  double curveValues[4] = {};
+  bool curveOk = curve.size() == 4;
+  for (int i = 0; curveOk && i < 4; ++i) curveValues[i] = curve[i].trimmed().toDouble(&curveOk);
+  if (!curveOk || !(curveValues[2] > 0) || curveValues[3] < 0) {
+    std::fprintf(stderr, "meter-sim: --curve needs four numbers: centre, amplitude, period above 0, noise 0 or more\n");
     return 2;
   }
 
@@ -60,6 +75,8 @@ int main(int argc, char** argv) {
 
   pv::PtyMeter meter(parser.value(linkOption).toStdString());
   meter.setFramesPerSecond(rate);
+  meter.model().setCurve(static_cast<float>(curveValues[0]), static_cast<float>(curveValues[1]), curveValues[2],
+                         static_cast<float>(curveValues[3]));
   if (!meter.start()) {
     std::fprintf(stderr, "meter-sim: %s\n", meter.errorString().c_str());
     return 1;
