@@ -1,4 +1,4 @@
-// meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
+// pneuvista-meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
 // to open, then streams readings and obeys commands until interrupted.
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,7 +25,7 @@ void OnSignal(int) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName("meter-sim");
+  QCoreApplication::setApplicationName("pneuvista-meter-sim");
   QCoreApplication::setApplicationVersion(pneuvista::kVersion);
 
   QCommandLineParser parser;
@@ -41,13 +41,13 @@ int main(int argc, char** argv) {
   bool rateOk = false;
   const double rate = parser.value(rateOption).toDouble(&rateOk);
   if (!rateOk || rate <= 0) {
-    std::fprintf(stderr, "meter-sim: --rate needs a positive number\n");
+    std::fprintf(stderr, "pneuvista-meter-sim: --rate needs a positive number\n");
     return 2;
   }
 
   // Signals end the event loop through a pipe, so the link is removed on the way out.
   if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    std::perror("meter-sim: pipe");
+    std::perror("pneuvista-meter-sim: pipe");
     return 1;
   }
   QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   pv::PtyMeter meter(parser.value(linkOption).toStdString());
   meter.setFramesPerSecond(rate);
   if (!meter.start()) {
-    std::fprintf(stderr, "meter-sim: %s\n", meter.errorString().c_str());
+    std::fprintf(stderr, "pneuvista-meter-sim: %s\n", meter.errorString().c_str());
     return 1;
   }
   std::printf("%s\n", meter.devicePath().c_str());
