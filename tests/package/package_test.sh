@@ -86,5 +86,5 @@ for size in 16x16 32x32 48x48 64x64 128x128 256x256 scalable; do
   ls "$usr/share/icons/hicolor/$size/apps/pneuvista."* "$usr/share/icons/hicolor/$size/mimetypes/application-x-pneuvista-data."* \
     >/dev/null || fail "icons missing at $size"
 done
-[[ -f $usr/share/doc/pneuvista/guide/index.html ]] || fail "no user guide"
+[[ -f $usr/share/doc/pneuvista/docs/guide/index.html ]] || fail "no user guide"
 echo "package checked: $(basename "$deb")"
