@@ -8,26 +8,27 @@
 #     (desktop-file-validate), metainfo (appstreamcli validate --pedantic), file type,
 #     icons, guide, changelog and copyright are in place.
 #   package_test.sh SOURCE_DIR BUILD_DIR VERSION
-# The second build reuses the first one's compilations through ccache; the package in
-# BUILD_DIR/package is kept for installing.
+# With ccache the second build, and the builds of later runs, reuse the compilations;
+# the package in BUILD_DIR/package is kept for installing.
 set -euo pipefail
 source_dir=$1
 build=$2
 version=$3
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
 
+first=$build/package
+second=$build/package-again/in/another/folder
+trap 'rm -rf "$scratch" "$build/package-again"' EXIT
 if command -v ccache >/dev/null; then
   export PNEUVISTA_COMPILER_LAUNCHER=ccache
-  # Paths under this folder are hashed as relative ones: both builds share the cache.
-  export CCACHE_BASEDIR=/
+  # Paths under the build folder are hashed as relative ones, so both builds (and the
+  # next run's) share their compilations; system headers keep their absolute paths.
+  export CCACHE_BASEDIR=$build
 fi
-first=$build/package
-second=$scratch/another/folder
 SECONDS=0
 deb=$("$source_dir/scripts/package" "$first") || fail "scripts/package into $first"
 echo "first build: ${SECONDS} s"
