@@ -1,4 +1,4 @@
-// meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
+// pneuvista-meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
 // to open, then streams readings and obeys commands until interrupted.
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,7 +25,7 @@ void OnSignal(int) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName("meter-sim");
+  QCoreApplication::setApplicationName("pneuvista-meter-sim");
   QCoreApplication::setApplicationVersion(pneuvista::kVersion);
 
   QCommandLineParser parser;
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   bool rateOk = false;
   const double rate = parser.value(rateOption).toDouble(&rateOk);
   if (!rateOk || rate <= 0) {
-    std::fprintf(stderr, "meter-sim: --rate needs a positive number\n");
+    std::fprintf(stderr, "pneuvista-meter-sim: --rate needs a positive number\n");
     return 2;
   }
 
@@ -56,13 +56,13 @@ int main(int argc, char** argv) {
   bool curveOk = curve.size() == 4;
   for (int i = 0; curveOk && i < 4; ++i) curveValues[i] = curve[i].trimmed().toDouble(&curveOk);
   if (!curveOk || !(curveValues[2] > 0) || curveValues[3] < 0) {
-    std::fprintf(stderr, "meter-sim: --curve needs four numbers: centre, amplitude, period above 0, noise 0 or more\n");
+    std::fprintf(stderr, "pneuvista-meter-sim: --curve needs four numbers: centre, amplitude, period above 0, noise 0 or more\n");
     return 2;
   }
 
   // Signals end the event loop through a pipe, so the link is removed on the way out.
   if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    std::perror("meter-sim: pipe");
+    std::perror("pneuvista-meter-sim: pipe");
     return 1;
   }
   QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   meter.model().setCurve(static_cast<float>(curveValues[0]), static_cast<float>(curveValues[1]), curveValues[2],
                          static_cast<float>(curveValues[3]));
   if (!meter.start()) {
-    std::fprintf(stderr, "meter-sim: %s\n", meter.errorString().c_str());
+    std::fprintf(stderr, "pneuvista-meter-sim: %s\n", meter.errorString().c_str());
     return 1;
   }
   std::printf("%s\n", meter.devicePath().c_str());

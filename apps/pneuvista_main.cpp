@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "demo_meter.h"
+#include "no_display.h"
 #include "pneuvista_version.h"
 #include "ui/app/meter_app.h"
 
@@ -43,8 +44,14 @@ bool AsksForHelpOrVersion(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (AsksForHelpOrVersion(argc, argv)) return Answer(pv::ui::ParseCommandLine(ArgumentList(argc, argv)));
+  if (pv::LacksDisplay(argc, argv)) {
+    std::fputs(pv::kNoDisplayMessage, stderr);
+    return 1;
+  }
   pv::ui::PreferQtEventDispatcher();
+  pv::WatchTheStart();
   QApplication app(argc, argv);
+  pv::StartedWithDisplay();
   // Qt takes the user's locale for the C library too; the meter's numbers and the
   // files always use '.' as the decimal separator.
   std::setlocale(LC_NUMERIC, "C");

@@ -21,7 +21,10 @@ const CliCommand* const kCommands[] = {
 };
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: pneuvista-cli COMMAND [ARGUMENTS]\n       pneuvista-cli COMMAND --help\n       pneuvista-cli --version\n"
+  // One "or:" line per command: help2man makes the man page's synopsis of them.
+  out << "Usage: pneuvista-cli COMMAND [ARGUMENTS]\n";
+  for (const CliCommand* c : kCommands) out << "  or:  pneuvista-cli " << c->synopsis << "\n";
+  out << "  or:  pneuvista-cli COMMAND --help\n  or:  pneuvista-cli --version\n"
          "\nThe pressure meter companion's data-logger files from a terminal: information, conversion,\n"
          "printing, recording, a live stream of readings, finding the meter and hold tests.\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
@@ -38,7 +41,7 @@ bool AsksForHelp(Args args) {
 
 // "COMMAND --help": the usage, what the command does and its details, on standard output.
 int PrintCommandHelp(std::ostream& out, const CliCommand& command) {
-  out << "usage: pneuvista-cli " << command.synopsis << "\n\n" << command.description << "\n";
+  out << "Usage: pneuvista-cli " << command.synopsis << "\n\n" << command.description << "\n";
   if (!command.details.empty()) out << "\n" << command.details;
   out.flush();
   return out ? kExitOk : kExitBadFile;
@@ -52,7 +55,7 @@ int Fail(std::ostream& err, int code, std::string_view message) {
 }
 
 int UsageError(std::ostream& err, const CliCommand& command, std::string_view problem) {
-  err << "pneuvista-cli: " << problem << "\nusage: pneuvista-cli " << command.synopsis << "\n";
+  err << "pneuvista-cli: " << problem << "\nUsage: pneuvista-cli " << command.synopsis << "\n";
   return kExitUsage;
 }
 

@@ -403,7 +403,7 @@ TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
     const char* mentions;
   };
   const Case cases[] = {
-      {{}, "usage: pneuvista-cli COMMAND"},
+      {{}, "Usage: pneuvista-cli COMMAND"},
       {{QStringLiteral("inspect"), path}, "unknown command 'inspect'"},
       {{QStringLiteral("info")}, "no file given"},
       {{QStringLiteral("info"), path, path}, "more than one file"},
@@ -420,7 +420,7 @@ TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(c.mentions)) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("usage: pneuvista-cli")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Usage: pneuvista-cli")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(txt));
   }
 }
@@ -436,7 +436,7 @@ TEST(CliFiles, EveryCommandAnswersHelpWithItsUsage) {
       const Result r = RunCli(args);
       EXPECT_EQ(r.exitCode, 0);
       EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
-      EXPECT_TRUE(r.out.startsWith("usage: pneuvista-cli " + command.toUtf8() + " ")) << r.out.toStdString();
+      EXPECT_TRUE(r.out.startsWith("Usage: pneuvista-cli " + command.toUtf8() + " ")) << r.out.toStdString();
       EXPECT_TRUE(r.out.contains("exit status: 0")) << r.out.toStdString();
     }
   }

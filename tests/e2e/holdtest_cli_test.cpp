@@ -89,7 +89,7 @@ TEST(HoldTestCli, SaysWhetherTheRunHeldAndExitsBySo) {
       {"run.KvtDat --allowed 1 --to 00:02:00 --record record.json --pdf record.pdf", 0, {"Result: PASSED\n"}},
       {"run.KvtDat --allowed 1 --pdf missing/record.pdf", 1, {"record.pdf"}},
       {"hostile.KvtDat --allowed 1", 1, {"hostile.KvtDat"}},
-      {"run.KvtDat", 2, {"no criterion given", "usage: pneuvista-cli holdtest"}},
+      {"run.KvtDat", 2, {"no criterion given", "Usage: pneuvista-cli holdtest"}},
       {"run.KvtDat --allowed 1 --allowed-percent 1", 2, {"give one allowed change"}},
       {"run.KvtDat --allowed 1 --from 500", 2, {"the window starts after the run's last sample"}},
       {"run.KvtDat --allowed 1 --from 40 --to 50", 2, {"the window holds no sample"}},

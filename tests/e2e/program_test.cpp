@@ -71,7 +71,7 @@ TEST(Program, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  for (const char* binary : {"pneuvista", "pneuvista-cli", "meter-sim"}) {
+  for (const char* binary : {"pneuvista", "pneuvista-cli", "pneuvista-meter-sim"}) {
     SCOPED_TRACE(binary);
     const CliResult version = RunToEnd(binary, {QStringLiteral("--version")}, env);
     EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
@@ -80,6 +80,35 @@ TEST(Program, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
     EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
     EXPECT_TRUE(help.out.toLower().startsWith("usage: ")) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains("--version")) << help.out.toStdString();
+  }
+}
+
+// Without a graphical session the window cannot open: one line says so and names the
+// command-line tool, and the status is 1, whether no display is named or the one named
+// does not answer.
+TEST(Program, WithoutADisplayItSaysSoInOneLineAndExitsWithOne) {
+  struct Case {
+    const char* name;
+    const char* platform;  // QT_QPA_PLATFORM, none when empty
+    const char* display;   // DISPLAY, none when empty
+  };
+  const Case cases[] = {
+      {"nothing set", "", ""},
+      {"X11 asked for, no display", "xcb", ""},
+      {"a display that does not answer", "xcb", ":739"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+      env.remove(QString::fromLatin1(name));
+    if (*c.platform) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(c.platform));
+    if (*c.display) env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(c.display));
+    const CliResult r = RunToEnd("pneuvista", {QStringLiteral("--demo")}, env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("pneuvista: needs a graphical session")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("pneuvista-cli works without one")) << r.err.toStdString();
   }
 }
 

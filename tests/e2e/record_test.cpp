@@ -279,7 +279,7 @@ TEST(Record, RefusesWhatItCannotDoWithoutTouchingTheMeter) {
   const Case cases[] = {
       {{"--device", missing, "--interval", "1", "--out", out}, 1, missing + ": No such file or directory"},
       {{"--device", missing, "--interval", "1", "--out", dir.path() + "/none/x.KvtDat"}, 1, "/none"},
-      {{"--device", missing, "--interval", "1"}, 2, "usage:"},
+      {{"--device", missing, "--interval", "1"}, 2, "Usage:"},
       {{"--device", missing, "--out", out}, 2, "--interval"},
       {{"--interval", "1", "--out", out}, 2, "--demo"},
       {{"--demo", "--device", missing, "--interval", "1", "--out", out}, 2, "exclude"},

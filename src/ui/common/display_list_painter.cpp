@@ -111,8 +111,7 @@ QFont FontForRole(FontRole role) {
     case FontRole::kPrintTitle:
     case FontRole::kPrintLabel: {
       // Character heights in the page's units, like the front panel's fonts.
-      QFont f(QStringLiteral("Arial"));
-      f.setStyleHint(QFont::SansSerif);
+      QFont f = ArialFont();
       f.setPixelSize(role == FontRole::kPrintTitle ? 25 : 10);
       f.setWeight(QFont::Thin);
       return f;

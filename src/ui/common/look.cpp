@@ -22,9 +22,23 @@ QIcon AppIcon() {
   return QIcon(QStringLiteral(":/icons/pneuvista.png"));
 }
 
-QFont ArialByCharHeight(int pixels, int weight) {
+QFont ArialFont() {
+  // Fontconfig maps Arial to Liberation Sans through its metric aliases, but not where
+  // they are not configured; its fallback is then the default sans face (often DejaVu
+  // Sans, about 12 % wider), and the reading runs past its box. The substitution asks Qt
+  // for the metric-compatible faces before any fallback.
+  static const bool substituted = [] {
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    return true;
+  }();
+  (void)substituted;
   QFont f(QStringLiteral("Arial"));
   f.setStyleHint(QFont::SansSerif);
+  return f;
+}
+
+QFont ArialByCharHeight(int pixels, int weight) {
+  QFont f = ArialFont();
   f.setPixelSize(pixels);
   f.setWeight(static_cast<QFont::Weight>(weight));
   return f;

@@ -12,6 +12,10 @@ class QWidget;
 
 namespace pv::ui {
 
+// Arial, or where it is missing a face with its metrics (Liberation Sans, Arimo): the
+// panel and the printed page are laid out for Arial's widths.
+QFont ArialFont();
+
 // An Arial font whose character height (without internal leading) is pixels.
 QFont ArialByCharHeight(int pixels, int weight);
 
