@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // --demo of the windowed program: the simulated meter on a pseudo-terminal stands in
 // for the configured port's device. The program's main() and the whole-program

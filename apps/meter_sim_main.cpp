@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-meter-sim: a simulated pressure meter on a pseudo-terminal. Prints the device path
 // to open, then streams readings and obeys commands until interrupted.
 #include <fcntl.h>

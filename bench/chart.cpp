@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the real-time chart takes to lay out and build its display lists for a
 // full store (17278 samples) on a 1600 x 900 client, live and zoomed 99 levels deep.
 // A paint runs after every commit and for every window change; the drawing itself

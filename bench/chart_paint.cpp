@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real-time chart drawn as the window draws it (display lists replayed by
 // QPainter into an off-screen image), against the floor of a bare QPainter drawing of
 // the same 17277 trace segments on the same image, in the same run; and the Graph

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast received blocks are decoded. The line brings at most 87 frames a second;
 // decoding must never be what the receive handler waits on.
 #include <benchmark/benchmark.h>

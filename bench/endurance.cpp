@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long session: the windowed program against the simulated meter at the line's limit
 // (87 frames a second) with a one-second run going and the chart live, for
 // PNEUVISTA_ENDURANCE_SECONDS (120 by default; 3600 for the hour). The program runs

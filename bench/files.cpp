@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save, Export Excel and loading of a full run (17278 samples). Save and Export block
 // the user-interface thread, files written and synced included: at most 20 ms each,
 // 100 ms for the workbook.

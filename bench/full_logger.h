@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A full data-logger file (17280 records, a slow sine in psi with an error record
 // every 500) for the logger graph benchmarks, and the 99 zoom levels of the graph.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A full real-time store (17278 psi samples on a slow sine, an error sample every
 // 500) as the chart saw it grow, for the chart benchmarks; and the 99 zoom levels.

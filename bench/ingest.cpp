@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding and ingesting one reading frame, panel texts included: the work done for
 // every receive notification. Target: at most 2 microseconds per frame.
 #include "link/ingest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run journal: appending a committed sample costs the user-interface thread at most
 // 20 µs of CPU, the sync apart (its wall time is reported by its own benchmark, once a
 // second at most in the program); recovering a full journal (17278 samples) at most 5 ms.

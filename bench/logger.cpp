@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the logger graph takes to load a full data-logger file, lay out and build
 // the display list of its full view, and to repaint 99 zoom levels deep, where the
 // level tables are kept from the paint before and only the records across the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time of `pneuvista-cli monitor` while the meter streams at the line's limit (87
 // frames a second) and every frame becomes a line on a pipe, and the same again with
 // every frame also published to a mosquitto broker on 127.0.0.1. The real binary runs in

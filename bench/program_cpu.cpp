@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time of the windowed program while the meter streams at the line's limit (87
 // frames a second) with a run going at one sample a second and the chart live. The
 // program runs in a fresh process (MeterApp, offscreen) whose own user + system time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whole-program measurements: each one runs the windowed program's own start-up
 // (MeterApp, offscreen) in a fresh child process, so that memory peaks, CPU time and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak resident memory of the windowed program holding the most it can hold: a full
 // real-time store (17278 samples, chart painted) and a full data-logger file (17280
 // records) loaded through the Graph window's Download and painted. The program starts

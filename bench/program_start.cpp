@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from process start to the first paint of the chart view: the benchmark starts a
 // fresh process that runs the program's start-up (MeterApp, offscreen, its own
 // configuration folder, the port on a simulated meter) and reports the monotonic clock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor under the program's CPU figures (bench_program_cpu): what waking up for
 // every frame as it arrives costs on this machine, before anything is done with it. A
 // fresh process does nothing but wait for the simulated meter's bytes (87 frames a

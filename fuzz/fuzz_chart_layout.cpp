@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart meets whatever the store holds and whatever the user does: values that are
 // NaN, infinite or huge, full scales of zero or denormal, any number of samples up to
 // a full store, and drags, clicks, scrolling and resizes in any order. Nothing may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration file is the user's to edit and may hold anything: every reader
 // copes with any bytes, and every writer changes only its own key. After a write the
 // value written reads back, and the lines that were not the key's are all still there,

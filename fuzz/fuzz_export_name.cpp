@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name typed into Export's dialog and the filter chosen decide the path and the
 // format written. Whatever was typed, the path keeps the typed text as its start, ends
 // with an export extension, and is written in the format that extension names: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run journal left by a crash is untrusted input: any bytes either fail with a
 // message or give a run of verified samples inside the store. Every sample kept must
 // encode back to the very bytes it was read from, and the run it makes must save.

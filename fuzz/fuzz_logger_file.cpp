@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files people open are untrusted: any bytes given to the data-logger file's decoder
 // either fail with a message or give a complete store. A decoded store must survive
 // being written again (encoding is a fixed point after one round), the text table,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A data-logger file can hold any floats, full scales and times, and the logger graph
 // must draw whatever a file holds: NaN, infinite and huge values, full scales of zero
 // or denormal, up to a full store, with zooms, drags, cursor moves and scrolling in any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The meter's stream is untrusted: any bytes, cut into any blocks, arrive as receive
 // notifications while the user starts and stops runs and presses keys, and the sample
 // timer commits between blocks. Nothing may crash, the store never holds more than

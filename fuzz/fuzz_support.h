@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets share: a reader that turns the fuzzer's bytes into choices, a
 // serial port that accepts everything and records nothing, a model that is reset

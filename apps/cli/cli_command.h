@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The subcommands of pneuvista-cli. Each lives in its own file and is listed once in
 // the table of main.cpp; a new subcommand adds a file and a line there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export,
 // the workbook and CSV, by the same rules as the program's Save and Export Excel.
 #include <filesystem>

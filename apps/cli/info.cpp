@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli info: what a data-logger file holds, as JSON or as a short summary.
 #include <ostream>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli monitor: the meter's readings as a stream of lines for other programs,
 // greeted, watched and sent off as `record` does, without a run.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli ports: the serial devices, their stable names and, with --probe, which
 // of them is a meter.
 #include <QCoreApplication>

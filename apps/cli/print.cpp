@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli print: a data-logger file printed as the "Pressure Graph" page into
 // a PDF file, exactly as the logger window's Print would print it, without a display.
 #include <QGuiApplication>

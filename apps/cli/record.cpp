@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli record: an acquisition run without the window, through the same
 // start-up, Run, sample timer, watchdog, Save and close sequence as the window.
 #include <signal.h>

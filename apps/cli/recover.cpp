@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli recover: the runs that a kill or a power cut left unsaved, listed from
 // their journals or written as Save writes them.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The state the subsystems share, composed from the structs of each owner. One
 // AppModel is one running program; tests start from a fresh one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a chart, the logger graph or the printed page draws, as plain commands with
 // integer coordinates. Core builds the lists; a thin painter replays them, so every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How core operations tell the widgets what changed. Core never calls Qt; the
 // windowed program implements this, tests record it, the command-line tool ignores it.

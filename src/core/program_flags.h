@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's flags: the meter's modes as last reported, the port in use and
 // the watchdog's and port menu's flag sets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Number and time texts shared by the panel, the chart, the logger graph, the files
 // and the printed page.

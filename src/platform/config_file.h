@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The configuration file "PNEUVISTAconfig.ini" in the user's configuration folder:
 // section "COMInfo", key "COM num", the folders the file dialogs were last left in

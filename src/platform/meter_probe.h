@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the meter: the serial devices the system knows, their stable
 // /dev/serial/by-id names, and a probe that greets each device as the program does and

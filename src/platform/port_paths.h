@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which device a port number stands for. Numbers map to the USB serial adapters by
 // default; the configuration file's [Ports] section may map any number to any path.

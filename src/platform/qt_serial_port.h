@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's serial port on a real device, built on QSerialPort. It only moves
 // bytes: 9600 8N1 binary, a notification once a whole frame's worth is waiting, and

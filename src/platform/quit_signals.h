@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGINT and SIGTERM (and SIGHUP when asked) delivered as a Qt signal on the event
 // loop, so that a program stopped from a terminal or a script ends through its normal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A hand-held pressure meter as a state machine: the keys and link commands it obeys,
 // the pressure it measures and the frames it sends. Plain C++ with time passed in, so

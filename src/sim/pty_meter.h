@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated meter behind a pseudo-terminal: the program opens the slave side as
 // its serial device, and this side streams frames and obeys commands like the meter.

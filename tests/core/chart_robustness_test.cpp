@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart meets whatever the store and the user give it: wild readings, resizes
 // down to nothing, clicks anywhere, runs that restart under a zoomed chart. None of
 // it may crash, read outside the committed samples or turn a float into an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export's formats: which file the dialog's filter and the typed name give, the CSV's
 // fields, and the workbook written like every other export.
 #include <gtest/gtest.h>

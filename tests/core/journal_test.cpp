@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run journal: what a reader keeps of a torn or damaged journal, when the writer
 // syncs, what a failing disk does, when a journal goes, and a recovered run saving
 // byte for byte as the original run would have.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Frames as the meter sends them and an observer that remembers what it was told, for
 // the live-monitoring tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated meter: the frames it sends and the commands it obeys.
 #include "sim/meter_model.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A serial port that records every operation as text, and can be told to fail at
 // the n-th operation, for checking the exact order of port steps.

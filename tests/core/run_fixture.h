@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds runs in the sample store the way ingestion and the sample timer leave them.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every row of the unit table, through every consumer of its reading width, DIF prefix,
 // squared mark and decimals: the panel's reading, the text table and spreadsheet cells,
 // and the simulated meter's characters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoomed paints of the chart and of the logger graph keep their level tables
 // between paints and draw only the samples across the plot. After every step of a
 // session (zooms, scrolling, a growing run, a unit change, error samples, resizes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli info and convert on files written by the program's own encoder, and on
 // truncated and hostile files: exact outputs, exit statuses and one-line messages.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing the program with a run on show, and runs that end by themselves: the whole
 // program as main() builds it, in this process, against the simulated meter. The
 // real question box and file dialog are answered as a user would.

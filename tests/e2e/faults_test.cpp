@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults the program meets in the field, end to end: cables pulled in the middle of a
 // run, a line full of broken frames, and disks that are full or read-only. Nothing may
 // crash and nothing already held may be lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COM Port > Find meter in the window against the simulated meter: the probe finds it,
 // the choice goes into the [Ports] section under its stable name, and the window
 // opens it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs that outlive a kill: the window and pneuvista-cli record journal a run at one
 // sample a second, SIGKILL ends them, and the run comes back, through the window's
 // question at the next start and through pneuvista-cli recover, holding every sample

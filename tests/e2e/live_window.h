@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window in this process against a simulated meter over a real
 // pseudo-terminal whose device keeps one path across unplugging. Questions are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end tests drive the real binaries, and the windows in this process, against
 // the simulated meter inside one event loop.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli monitor against the simulated meter over a real pseudo-terminal: the
 // lines it prints, how each way of ending ends, and the goodbye the meter is sent.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli ports against the simulated meter and a pseudo-terminal that is no
 // meter: what is listed, what the probe says of each, and the meter's goodbye.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli record against the simulated meter over a real pseudo-terminal: what
 // the meter is told, what is written, and how each way of stopping ends.
 #include <fcntl.h>

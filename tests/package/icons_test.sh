@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The committed PNG icons are the renderings of their SVG drawings: an SVG changed
 # without running packaging/render-icons leaves the PNG sizes showing the old picture.
 #   icons_test.sh SOURCE_DIR

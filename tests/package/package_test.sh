@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package twice with scripts/package (dpkg-buildpackage), in two
 # folders of different names and depths, and checks:
 #   - the two .debs are the same bytes (diffoscope shows the first difference when

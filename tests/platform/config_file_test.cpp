@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration file: the folders of the file dialogs beside "COM num", every other
 // line kept as it was.
 #include "platform/config_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform tests need a Qt event loop for the serial port and the simulator.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Port numbers to device paths: the default, the [Ports] section and the override.
 #include "platform/port_paths.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt serial port and the simulated meter talking over a real pseudo-terminal.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Waiting in Qt's event loop, counting paints and reading the process's own memory
 // figures: shared by the widget tests, the end-to-end tests and the whole-program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answers the modal dialogs that the code under test opens, as a user would: a timer
 // that runs inside each dialog's own event loop finds the dialog and hands it to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answers the modal dialogs a command opens, as a user would: each step waits until the
 // widget it needs is on screen among the top-level widgets, then acts on it. The steps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample-rate and port-number dialogs as Run and Other COM open them: the offered
 // value is selected, so what the user types replaces it.
 #include "ui/window/dialogs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save, Export Excel and the document commands through the real file dialog: the name
 // the user accepts, the files that are written, and the folder each dialog starts in.
 #include <gtest/gtest.h>

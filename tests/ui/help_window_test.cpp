@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help > Contents: the user guide from the program's resources in one help window that
 // keeps its place, with every link and picture of the guide found.
 #include "ui/help/help_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Graph window's picture, pixel by pixel: the trace stays inside the plot, every
 // label and header part stands once within its room, a lone record shows.
 #include <gtest/gtest.h>

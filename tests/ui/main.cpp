@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widget tests run offscreen inside one QApplication.
 #include <QApplication>
 #include <clocale>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A front panel at its size in the main window, over a model showing +1.234 psi.
 #include "app_model.h"

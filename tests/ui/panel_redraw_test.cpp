@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The front panel's display at the line's rate: a notification has it repainted once
 // when its texts changed and not at all when they did not, and what the window shows is
 // always what a full paint would show.

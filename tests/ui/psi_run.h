@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A short run of psi samples for the file commands' tests: 1.5, 2.5, 3.5 ... psi, each
 // received as "+1.500".

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the workbook that Export wrote with openpyxl, as another program would, and
 compares every cell, the frozen header, the chart and the document's properties with
 what the run holds; then the same run exported with a hold test, whose sheet must show

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a known run through Export as a workbook, and beside it what the workbook must
 // hold, for read_workbook.py to compare with what a real reader finds in the file.
 #include <cstdio>

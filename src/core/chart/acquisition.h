@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The acquisition run: the sample timer's commit, the start of a run on the first
 // reading after Run, the full store, and the Run and Stop commands.

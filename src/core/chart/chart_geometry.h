@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Geometry shared by the chart's paint, zoom and cursors: the plot rectangle, the
 // float-to-pixel rule, the chart's colours and the trace builder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real-time chart's paint in two steps: the layout updates the chart state
 // (step, compression, zoom tables, labels, cursor readouts), then the draw turns that

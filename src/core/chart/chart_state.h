@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real-time chart's state that lives from start to exit: the live window, value
 // and time labels, the zoom stack with its position tables, the drag and the

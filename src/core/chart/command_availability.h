@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which menu and toolbar commands the acquisition state allows.
 #include "app_model.h"

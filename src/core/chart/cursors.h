@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measuring cursors A and B placed by right clicks on the real-time chart, and the
 // cursor bar's readouts: value and time at each cursor, and maximum, minimum and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bookkeeping that lets a paint recompute only the parts of the zoom position tables
 // that changed. Level L + 1's table is level L's seen through one transform (its

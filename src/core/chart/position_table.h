@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zoom position tables: a float for every sample slot at every zoom level, tens of
 // megabytes in all, of which a session mostly uses the first few levels. The memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real-time sample store: one acquisition run of up to 17278 committed samples,
 // with the value, the received text and the unit in force for each, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Zooming the real-time chart with a left-button rubber band, the drag watch that
 // cancels a drag leaving the plot, Undo zoom, panning with the scroll bar, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The little-endian archive primitives of data-logger files: 32-bit integers, arrays of
 // 32-bit floats, raw bytes and length-prefixed single-byte texts. Texts are UTF-8 in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/atomic_save.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing one or more files as a unit: either every file gets its new contents or none
 // is touched. Each file is written and synced under a temporary name in its target

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The CSV export (".csv"): the run's samples as comma-separated values that any
 // spreadsheet or script reads the same way, whatever the process locale.

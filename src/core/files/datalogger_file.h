@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data-logger file (".KvtDat"): the committed samples of a run in the layout the
 // logger graph loads. Little-endian, no header or checksum:

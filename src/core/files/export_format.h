@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The formats Export offers, one row each: the file dialog's filter, the file name's
 // extension. The first row is the one a dialog starts with.

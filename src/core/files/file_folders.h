@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folders the file dialogs were last left in, one per kind of file, so that the
 // next dialog for that kind starts there. Empty: no folder remembered yet.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outcome of a file operation: a value, or one message that says what failed and
 // where, ready to show the user or print on stderr.

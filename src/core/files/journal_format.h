@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run journal's layout: what a recording program appends while a run goes on, so
 // that a run outlives a crash, a kill or a power cut. Little-endian throughout:

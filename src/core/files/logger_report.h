@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts that describe a loaded data-logger file outside the program: a JSON object, a
 // readable summary. Independent of the process locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a whole file into memory, with the system's reason when that fails.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Export of the current run in the format its file name asks for (export_format.h):
 // the spreadsheet, the workbook or CSV, written through the atomic save so that a

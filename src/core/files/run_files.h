@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Save of the current run, written through the atomic save so that a
 // failing disk never leaves a half-written file in place of a good one.

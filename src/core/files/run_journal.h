@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The journal of the run on show: one file per run in the state folder, created when
 // the run starts, each committed sample appended, synced at most once a second and at

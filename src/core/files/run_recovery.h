@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bringing back a run from its journal: the question the window puts per unsaved run,
 // what each answer does, and the command-line tool's recovery into a saved file.

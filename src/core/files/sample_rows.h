@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One neutral view of a run's samples for the table writers, so that the same rules
 // serve the live sample store and a loaded data-logger file.

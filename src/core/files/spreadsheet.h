@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spreadsheet export (".xls"): tab-separated text with four columns that spreadsheet
 // programs open as a sheet. Every line, the header included, ends in a tab and CR LF.

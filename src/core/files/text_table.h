@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text table (".txt") written beside a data file by Save, and the rules for the
 // DATA and UNIT cells that the spreadsheet export shares.

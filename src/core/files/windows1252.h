@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversion between the program's UTF-8 texts and the single-byte Windows-1252 texts
 // that data-logger files store (files written on Windows hold that code page).

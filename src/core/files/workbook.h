@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The workbook export (".xlsx"): the run's samples as a real spreadsheet, written with
 // libxlsxwriter. One sheet with the columns No, Time (a date-time cell shown hh:mm:ss),

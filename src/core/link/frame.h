@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The meter's wire protocol: inbound 11-byte reading and error frames, outbound
 // three-byte command frames.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading ingestion: what every block received from the meter does to the program's
 // state. ReceiveBlock reads the port; IngestBlock applies one block.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The port sequences of the meter link: set-up, port change, command sending and the
 // error guard that wraps each group of port steps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's commands that touch the port: start-up, port choice, PowerOff
 // and the port steps of closing the program. Each returns the port's error text

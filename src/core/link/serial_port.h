@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the program needs of a serial port. The platform layer implements it on a
 // real device; tests use a recording fake. Every failure is a PortError, whose kind

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Each frame the meter sends as one line of text for other programs: what
 // `pneuvista-cli monitor` prints, as CSV or as JSON Lines.

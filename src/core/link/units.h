@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The meter's eleven pressure units, one row each: the exact single-precision constants
 // the whole program scales and converts by, and how a reading and the unit's name are

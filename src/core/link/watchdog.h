@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link watchdog: a tick with no frame decoded since the previous one declares the
 // link lost, ends a running acquisition and reopens the port with CONNECT.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Download, and the document's own open: a data-logger file chosen by the user
 // replaces the one the logger graph shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph's geometry and record arithmetic, shared by its layout, its drawing
 // and its mouse handling: the plot rectangle, the level shown, a zoom level's record

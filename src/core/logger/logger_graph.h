@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph: the paint of a loaded data-logger file (full view or zoom level) as
 // a layout step and a draw step, and the window's mouse, scroll and command handling.

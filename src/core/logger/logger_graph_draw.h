@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph's drawing: the display list of the client area, the cursor line and
 // the scroll bar, all read from the state the layout left. Nothing here changes it.

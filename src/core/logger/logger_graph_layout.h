@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph's layout: what its paint computes before anything is drawn, for
 // the drawing, the mouse and the printed page to read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph's mouse: the cursor and readout that follow it, and the drag that
 // selects a zoom step. Each operation returns what the window has to redraw; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph window's state: the view it shows (full view or a zoom level with
 // its scroll shift), the geometry the last layout computed for the drawing and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger graph's view commands: zoom out, scroll and reset. The caller repaints.
 #include "app_model.h"

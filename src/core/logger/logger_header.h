@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The texts the logger graph draws at fixed places above the plot: the readout, its
 // time, the unit names and the file path. The paint draws them all; a mouse move

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger record store: a saved data-logger file loaded for the logger graph,
 // held beside the real-time sample store with the same capacity.

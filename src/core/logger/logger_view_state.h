@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the logger graph publishes to the rest of the program: the labels and path
 // the printed page repeats, and whether the logger window is open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The front panel's keys, one row each: the caption, the command it sends, when it is
 // accepted and what it changes on the panel at once, without waiting for the meter's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The panel's modes, one row each in one table: what a mode key does to the panel at
 // once and what a mode the meter reports does, shared by the keys, reading ingestion

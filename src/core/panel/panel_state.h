@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the front panel shows: its display texts and the state of its nine keys.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The printed "Pressure Graph" page as a display list in page units of 0.01 inch:
 // y grows upward and the origin is the bottom-right corner of the printable area, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The statistics of readings taken while the meter is in REC mode, and the texts of
 // the statistics bar above the chart.

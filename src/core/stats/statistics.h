@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The REC statistics: maximum, minimum and average of the readings taken while the
 // meter records, with the times of the extremes, as the statistics bar shows them.

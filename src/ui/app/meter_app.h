@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: reads the command line, makes the port, the shared model
 // and the main window, and shows it. For --demo the program's main() starts the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The strip under the chart holding the horizontal scroll bar that
 // pans a zoomed chart.

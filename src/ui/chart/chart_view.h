@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chart view: the hub of the main window's client area. It owns the drag watch,
 // creates the five bars around the chart beside it in the client area (the scrolled

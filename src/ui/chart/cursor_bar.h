@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The cursor bar under the chart: value and time at cursors A and B, and the maximum,
 // minimum and average between them, with the Clear button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The statistics bar above the chart: run start, sample count, interval, battery and
 // the REC statistics, with the Open and Export Excel buttons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sunken two-pixel edge of a bar with a client edge: a frame around one bar whose
 // own coordinates start inside the edge, so that the bar draws and places its

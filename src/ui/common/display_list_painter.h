@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replays core display lists with QPainter: the chart, the logger graph and the
 // printed page draw through here.

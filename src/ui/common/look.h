@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The look the windows share: Arial chosen by character height, the bars' palette and
 // font, core colours as Qt colours, and theme icons with the style's own as fallback.

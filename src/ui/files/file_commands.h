@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file commands of the main window and the statistics bar: Save (data file and
 // text table), Open (a data-logger file into the Graph window's store) and Export

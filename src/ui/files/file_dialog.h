@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file dialog of the file commands and the Graph window's Download: it starts in
 // the folder last used for that kind of file, and a name chosen for saving gets the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user guide inside the program: a browser over the guide compiled into the
 // program's resources, so help needs neither a web browser nor a network. There is one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal "Graph" window: a saved data-logger file drawn zoomable with a cursor
 // readout. Core computes the picture and the mouse rules; this window paints the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The front panel: the meter's display (reading, unit, HOLD/DIF/REC words) and its
 // nine keys, mirroring the meter and sending its key frames.

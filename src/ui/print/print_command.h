@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Print command of the main window and of the logger window: the print
 // dialog, then the "Pressure Graph" page of the real-time run, or of the loaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts the printed "Pressure Graph" page on paper: maps the page's units (0.01 inch,
 // origin at the bottom-right corner of the printable area, y up) onto a printer's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's small dialogs (the sample rate, the other port number, About) and
 // the questions its commands put to the user, with the dialogs that ask them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: menus, toolbar, status bar and the main window's own commands
 // (Run, Stop, PowerOff, help, close; the port menu is a PortMenu). It owns the chart

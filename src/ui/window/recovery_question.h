@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The question put at start for each run that a crash, a kill or a power cut left
 // unsaved: Recover, Discard or Later.

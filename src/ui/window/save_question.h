@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The save question put before Run resets the chart and when the main window closes
 // with a run on show.
