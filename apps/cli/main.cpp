@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "qt_notices.h"
 #include "pneuvista_version.h"
 
 namespace pv::cli {
@@ -64,6 +65,9 @@ int UsageError(std::ostream& err, const CliCommand& command, std::string_view pr
 
 int main(int argc, char** argv) {
   using namespace pv::cli;
+  // Every command that starts Qt (print, holdtest --pdf, monitor, record) keeps its
+  // notice about a missing runtime folder off the terminal.
+  pv::DropRuntimeDirNotice();
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.empty()) {
     PrintUsage(std::cerr);

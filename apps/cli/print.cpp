@@ -11,7 +11,6 @@
 
 #include "app_model.h"
 #include "cli_command.h"
-#include "qt_notices.h"
 #include "files/datalogger_file.h"
 #include "print/print_page.h"
 #include "ui/print/print_painter.h"
@@ -65,7 +64,6 @@ int RunPrint(Args args, std::ostream&, std::ostream& err) {
 
   // Printing needs fonts, hence a GUI application; without a display it runs offscreen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  DropRuntimeDirNotice();
   static int argc = 1;
   static char name[] = "pneuvista-cli";
   static char* argv[] = {name, nullptr};

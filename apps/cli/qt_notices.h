@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's notices that say nothing to the person at a terminal, kept off standard error.
+#include <QString>
 #include <QtGlobal>
 #include <cstring>
 
