@@ -10,6 +10,7 @@
 #include "files/run_files.h"
 #include "holdtest/hold_marks.h"
 #include "logger/logger_download.h"
+#include "pixel_count.h"
 #include "psi_run.h"
 #include "ui/holdtest/graph_hold_test.h"
 #include "ui/holdtest/hold_result_card.h"
@@ -19,13 +20,7 @@
 namespace pv::ui {
 namespace {
 
-int PixelsOf(const QImage& image, Rgb colour) {
-  const QRgb wanted = qRgb(colour.r, colour.g, colour.b);
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == wanted ? 1 : 0;
-  return n;
-}
+using test::PixelsOf;
 
 // Ten samples of 1.5, 2.5 ... 10.5 psi; a test of samples 2 to 6 (a rise of 4 psi).
 TEST(HoldGraph, ARunSavedWithItsTestShowsItAgainWhenOpened) {

@@ -12,6 +12,7 @@
 #include "../core/recording_port.h"
 #include "app_model.h"
 #include "holdtest/hold_marks.h"
+#include "pixel_count.h"
 #include "psi_run.h"
 #include "ui/chart/chart_view.h"
 #include "ui/holdtest/hold_result_card.h"
@@ -22,13 +23,7 @@
 namespace pv::ui {
 namespace {
 
-int PixelsOf(const QImage& image, Rgb colour) {
-  const QRgb wanted = qRgb(colour.r, colour.g, colour.b);
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == wanted ? 1 : 0;
-  return n;
-}
+using test::PixelsOf;
 
 // Ten samples of 1.5, 2.5 ... 10.5 psi: each step rises by one psi.
 TEST(HoldTestPanel, TheCommandJudgesTheCursorsWindowOrTheWholeRunAndMarksItOnTheChart) {
