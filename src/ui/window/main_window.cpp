@@ -281,7 +281,7 @@ void MainWindow::connectPublisher(std::function<std::string()> savedFile) {
     const std::string device = devicePath(model_.flags.portNumber);
     return settings_.isRunOnly(device) ? std::string("demo") : device;
   }, this);
-  statusBar()->insertPermanentWidget(0, publisher_->statePane());
+  statusBar()->insertPermanentWidget(1, publisher_->statePane());  // before CAP, NUM and SCRL
   connect(publisher_, &WindowPublisher::problemTold, message_, &QLabel::setText);
   connect(driver_, &SessionDriver::received, publisher_, &WindowPublisher::frameReceived);
   if (saveRun_)
