@@ -10,6 +10,7 @@
 #include <QLabel>
 
 #include "driver/session_driver.h"
+#include "holdtest/hold_test.h"
 #include "live_window.h"
 #include "mqtt_subscriber.h"
 #include "ui/publish/window_publisher.h"
@@ -62,6 +63,26 @@ TEST(MqttWindow, ARunsReadingsStartAndEndArriveAsTheSettingsAsk) {
     else
       EXPECT_GT(sub.payloads("/reading").size(), samples) << sub.out.toStdString();
   }
+}
+
+TEST(MqttWindow, AHoldTestCutShortByStopPublishesItsResult) {
+  Broker broker;
+  ASSERT_TRUE(broker.start()) << broker.log.toStdString();
+  Subscriber sub;
+  ASSERT_TRUE(sub.start(broker, "win")) << sub.out.toStdString();
+  LiveWindow w;
+  ASSERT_TRUE(w.window->publisher().apply(PublishTo(broker, false)));
+  ASSERT_TRUE(WaitFor([&] { return w.linked(); }, 10000));
+  w.window->runCommand(ui::WindowCommand::Run);
+  ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= 1; }, 20000));
+  ASSERT_TRUE(w.window->driver().session().armHoldTest(HoldCriteria{}, 600));
+  const int armedAt = w.model.store.sampleCount;
+  ASSERT_TRUE(WaitFor([&] { return w.model.store.sampleCount >= armedAt + 3; }, 20000));
+  w.window->runCommand(ui::WindowCommand::Stop);
+  ASSERT_TRUE(WaitFor([&] { return !sub.payloads("/holdtest").isEmpty(); }, 10000)) << sub.out.toStdString();
+  const QJsonObject result = QJsonDocument::fromJson(sub.payloads("/holdtest").first()).object();
+  EXPECT_EQ(result.value("result").toString(), "not passed") << sub.out.toStdString();
+  EXPECT_TRUE(result.contains("record"));
 }
 
 TEST(MqttWindow, ReadingsOfABrokersAbsenceArriveOnceItIsBackAndThePaneFollowsIt) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <chrono>
+#include <nlohmann/json.hpp>
 
 #include "app_model.h"
 #include "files/sample_rows.h"
@@ -159,9 +160,21 @@ void WindowPublisher::runSaved(const std::string& file) {
   publishRun(event);
 }
 
+std::function<bool()> WindowPublisher::announcingSaves(std::function<bool()> save,
+                                                      std::function<std::string()> savedFile) {
+  return [this, save = std::move(save), savedFile = std::move(savedFile)] {
+    const bool saved = save();
+    if (saved) runSaved(savedFile ? savedFile() : std::string());
+    return saved;
+  };
+}
+
 void WindowPublisher::holdTestEnded(const HoldOutcome& outcome, const HoldRecord& record) {
   if (!publisher_ || outcome.error != HoldError::None) return;
-  publisher_->publish({publisher_->settings().topics.holdTest(), HoldResultJson(outcome.result, &record), 1, false});
+  // One line, as every other message: a subscriber that prints a message a line reads it whole.
+  const std::string json = nlohmann::ordered_json::parse(HoldResultJson(outcome.result, &record))
+                               .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  publisher_->publish({publisher_->settings().topics.holdTest(), json, 1, false});
 }
 
 void WindowPublisher::publishRun(RunEvent event) {

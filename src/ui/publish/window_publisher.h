@@ -56,6 +56,8 @@ class WindowPublisher : public QObject {
   void runStopped();  // Stop
   void runEndedBy(RunEnd cause);
   void runSaved(const std::string& file);
+  // save, followed by runSaved with savedFile's answer whenever it wrote the run.
+  std::function<bool()> announcingSaves(std::function<bool()> save, std::function<std::string()> savedFile);
   void holdTestEnded(const HoldOutcome& outcome, const HoldRecord& record);
 
  signals:

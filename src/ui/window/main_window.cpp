@@ -284,12 +284,7 @@ void MainWindow::connectPublisher(std::function<std::string()> savedFile) {
   statusBar()->insertPermanentWidget(1, publisher_->statePane());  // before CAP, NUM and SCRL
   connect(publisher_, &WindowPublisher::problemTold, message_, &QLabel::setText);
   connect(driver_, &SessionDriver::received, publisher_, &WindowPublisher::frameReceived);
-  if (saveRun_)
-    saveRun_ = [this, save = std::move(saveRun_), savedFile = std::move(savedFile)] {
-      const bool saved = save();
-      if (saved) publisher_->runSaved(savedFile ? savedFile() : std::string());
-      return saved;
-    };
+  if (saveRun_) saveRun_ = publisher_->announcingSaves(std::move(saveRun_), std::move(savedFile));
 }
 
 void MainWindow::onRun() {
