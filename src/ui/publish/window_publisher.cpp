@@ -34,8 +34,7 @@ WindowPublisher::WindowPublisher(AppModel& model, std::string configPath, std::f
   pane_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   refresh_.setInterval(kPaneRefreshMs);
   connect(&refresh_, &QTimer::timeout, this, &WindowPublisher::showState);
-  const WindowPublishSettings kept = ReadWindowPublishSettings(configPath_);
-  if (!apply(kept)) settings_ = kept;
+  settings_ = ReadWindowPublishSettings(configPath_);
   showState();
 }
 
@@ -61,7 +60,7 @@ void WindowPublisher::editSettings(QWidget* parent) {
   const WindowPublishSettings chosen = dialog.settings();
   if (const std::string error = WriteWindowPublishSettings(configPath_, chosen); !error.empty())
     emit problemTold(QString::fromStdString(error));
-  if (!apply(chosen)) settings_ = chosen;
+  apply(chosen);
 }
 
 bool WindowPublisher::apply(const WindowPublishSettings& settings) {

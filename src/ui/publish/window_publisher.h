@@ -32,8 +32,9 @@ namespace pv::ui {
 class WindowPublisher : public QObject {
   Q_OBJECT
  public:
-  // configPath keeps the settings; meterName gives the meter's name for the default
-  // prefix when publishing starts. The state pane is placed by the window.
+  // configPath keeps the settings, read at once and applied by apply(settings()) once
+  // problemTold is heard; meterName gives the meter's name for the default prefix when
+  // publishing starts. The state pane is placed by the window.
   WindowPublisher(AppModel& model, std::string configPath, std::function<std::string()> meterName,
                   QObject* parent = nullptr);
   ~WindowPublisher() override;

@@ -285,6 +285,7 @@ void MainWindow::connectPublisher(std::function<std::string()> savedFile) {
   connect(publisher_, &WindowPublisher::problemTold, message_, &QLabel::setText);
   connect(driver_, &SessionDriver::received, publisher_, &WindowPublisher::frameReceived);
   if (saveRun_) saveRun_ = publisher_->announcingSaves(std::move(saveRun_), std::move(savedFile));
+  publisher_->apply(publisher_->settings());
 }
 
 void MainWindow::onRun() {
