@@ -388,4 +388,20 @@ std::string WriteHoldRecord(const std::string& path, const HoldRecord& record) {
   return EditFile(path, [&](ConfigLines& lines) { SetHoldRecord(lines, record); });
 }
 
+std::map<std::string, std::string> ReadConfigSection(const std::string& path, const char* section,
+                                                     const std::vector<std::string>& keys) {
+  const ConfigLines lines = ReadLines(path);
+  std::map<std::string, std::string> values;
+  for (const std::string& key : keys)
+    if (const auto value = FindValue(lines, section, key.c_str())) values[key] = UnescapedValue(Trim(*value));
+  return values;
+}
+
+std::string WriteConfigSection(const std::string& path, const char* section,
+                               const std::map<std::string, std::string>& values) {
+  return EditFile(path, [&](ConfigLines& lines) {
+    for (const auto& [key, value] : values) SetValue(lines, section, key.c_str(), EscapedValue(value));
+  });
+}
+
 }  // namespace pv

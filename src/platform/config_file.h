@@ -5,6 +5,7 @@
 // (section "Folders") and the help window's place on the screen (section "Help"). It is
 // read and written as plain text so that the key keeps its blank and any other lines of
 // the file survive.
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,17 @@ HoldRecord ReadHoldRecord(const std::string& path);
 // Keeps a record's fields for the next test, keeping every other line of the file.
 // Returns an error text, empty on success.
 std::string WriteHoldRecord(const std::string& path, const HoldRecord& record);
+
+// The values of a section's keys, for settings kept as plain key=value lines (the
+// publishing settings); a key the file lacks is left out. Values keep line breaks and
+// backslashes as the hold test record's do.
+std::map<std::string, std::string> ReadConfigSection(const std::string& path, const char* section,
+                                                     const std::vector<std::string>& keys);
+
+// Writes each key=value into section, keeping every other line of the file. Returns an
+// error text, empty on success.
+std::string WriteConfigSection(const std::string& path, const char* section,
+                               const std::map<std::string, std::string>& values);
 
 // The same on the file's lines, for whoever holds the text: the functions above are
 // these with the file read before and replaced after. Lines are split at LF, with a CR

@@ -98,6 +98,7 @@ bool MeterApp::start() {
   WindowServices services;
   services.prompts = prompts_;
   services.saveRun = [this] { return saveRun(); };
+  services.savedFile = [this] { return fileCommands_->savedPath(); };
   services.journal = journal_.get();
   services.pathOf = pathOf;
   window_ = std::make_unique<MainWindow>(*model_, *port_, SettingsFile(config, options_.demo ? runDevice : ""),

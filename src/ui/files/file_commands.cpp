@@ -58,6 +58,7 @@ bool RunFileCommands::saveRun() {
   }();
   // The run stays in memory whatever happened, so it can be saved elsewhere.
   if (!status) reportFailure(QStringLiteral("The run was not saved.\n%1").arg(QString::fromStdString(status.error().message)));
+  else savedPath_ = path.toStdString();
   return static_cast<bool>(status);
 }
 

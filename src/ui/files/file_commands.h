@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
 #include <optional>
 
 #include "holdtest/hold_record.h"
@@ -36,6 +37,8 @@ class RunFileCommands : public QObject {
 
   // True once the run is written; false when cancelled or failed (the failure told).
   bool saveRun();
+  // The file the last successful saveRun wrote; empty before one.
+  const std::string& savedPath() const { return savedPath_; }
   void exportExcel();
   void documentOpen();
   // Loads a data-logger file into the logger store as document open does; a file that
@@ -45,6 +48,7 @@ class RunFileCommands : public QObject {
  private:
   AppModel& model_;
   QWidget* window_;
+  std::string savedPath_;
 };
 
 }  // namespace pv::ui

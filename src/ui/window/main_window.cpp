@@ -32,6 +32,7 @@
 #include "ui/chart/statistics_bar.h"
 #include "ui/help/help_window.h"
 #include "ui/holdtest/main_hold_test.h"
+#include "ui/publish/window_publisher.h"
 #include "ui/window/save_question.h"
 #include "ui/window/dialogs.h"
 #include "ui/panel/front_panel.h"
@@ -78,6 +79,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
     message_->setText(text);
     runEndShown_ = true;
   });
+  connectPublisher(services.savedFile);
   connectSession();
   connect(view_, &ChartView::geometryChanged, this, &MainWindow::placeBars);
   connect(view_, &ChartView::portReported, this, &MainWindow::reportPort);
@@ -109,6 +111,7 @@ void MainWindow::createMenus(MeterSearch meterSearch) {
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   addCommand(file, QStringLiteral("&Print"), WindowCommand::Print, [this] { emit printRequested(); })
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  file->addAction(QStringLiteral("P&ublish\u2026"), this, [this] { publisher_->editSettings(this); });
   file->addSeparator();
   addCommand(file, QStringLiteral("&Exit"), WindowCommand::Exit, [this] { close(); })
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -273,6 +276,18 @@ void MainWindow::connectSession() {
   });
 }
 
+void MainWindow::connectPublisher(std::function<std::string()> savedFile) {
+  publisher_ = new WindowPublisher(model_, settings_.path(), [this] {
+    const std::string device = devicePath(model_.flags.portNumber);
+    return settings_.isRunOnly(device) ? std::string("demo") : device;
+  }, this);
+  statusBar()->insertPermanentWidget(1, publisher_->statePane());  // before CAP, NUM and SCRL
+  connect(publisher_, &WindowPublisher::problemTold, message_, &QLabel::setText);
+  connect(driver_, &SessionDriver::received, publisher_, &WindowPublisher::frameReceived);
+  if (saveRun_) saveRun_ = publisher_->announcingSaves(std::move(saveRun_), std::move(savedFile));
+  publisher_->apply(publisher_->settings());
+}
+
 void MainWindow::onRun() {
   const RunOutcome outcome = driver_->session().run(*this);
   if (outcome.sent) reportPort(outcome.portError);
@@ -282,7 +297,9 @@ void MainWindow::onRun() {
 }
 
 void MainWindow::onStop() {
+  const bool going = RunGoing(model_.run.phase);
   driver_->session().stop();
+  if (going) publisher_->runStopped();
   view_->statisticsBar()->refresh();
   updateCommandStates();
   holdTest_->runChanged();
@@ -404,12 +421,22 @@ void MainWindow::invalidateChart(bool) { view_->update(); }
 void MainWindow::commandsChanged() { updateCommandStates(); }
 void MainWindow::runEndedByItself(RunEnd cause) {
   message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
+  if (publisher_) publisher_->runEndedBy(cause);
   runEndShown_ = true;
 }
 
-void MainWindow::runStarted() { holdTest_->runChanged(); }
-void MainWindow::sampleCommitted() { holdTest_->runChanged(); }
-void MainWindow::holdTestChanged(bool ended) { holdTest_->liveChanged(ended); }
+void MainWindow::runStarted() {
+  holdTest_->runChanged();
+  if (publisher_) publisher_->runStarted();
+}
+void MainWindow::sampleCommitted() {
+  holdTest_->runChanged();
+  if (publisher_) publisher_->sampleCommitted();
+}
+void MainWindow::holdTestChanged(bool ended) {
+  holdTest_->liveChanged(ended);
+  if (ended && publisher_) publisher_->holdTestEnded(driver_->session().holdTest().outcomeSoFar(), holdTest_->record());
+}
 
 void MainWindow::runNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());

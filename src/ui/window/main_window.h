@@ -36,6 +36,7 @@ namespace pv::ui {
 class ChartView;
 class HelpWindow;
 class MainHoldTest;
+class WindowPublisher;
 
 inline constexpr const char* kMainTitle = "Q5716 Pneuvista Software";
 inline constexpr const char* kRunSaveQuestion =
@@ -47,6 +48,7 @@ inline constexpr const char* kCloseSaveQuestion = "Do you want to save? ";
 struct WindowServices {
   UserPrompts prompts;             // the questions it leaves out are asked with dialogs
   std::function<bool()> saveRun;   // File > Save and the save questions; true once written
+  std::function<std::string()> savedFile;  // the file the last save wrote, for the broker
   RunJournal* journal = nullptr;   // keeps each run until it is saved or given up; none when null
   // The device of a port number (the menus show it); by default the user's configuration.
   std::function<std::string(int)> pathOf;
@@ -71,6 +73,8 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   SessionDriver& driver() const { return *driver_; }
   // The hold test's panel beside the chart and the live test.
   MainHoldTest& holdTest() const { return *holdTest_; }
+  // What goes to the MQTT broker, and the status bar's pane that shows its state.
+  WindowPublisher& publisher() const { return *publisher_; }
 
   // Brings menus and toolbar in line with the model (the command-enabling handlers).
   void updateCommandStates();
@@ -128,6 +132,8 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   void onHelp();
   void onAbout();
   void connectSession();
+  // Publishing: the File menu's dialog, the status bar's pane, the readings and the saves.
+  void connectPublisher(std::function<std::string()> savedFile);
   // SessionPrompts: Run's and the close's questions and dialogs.
   SaveAnswer askToSave(SaveQuestion question) override;
   bool saveRun() override;
@@ -159,6 +165,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   bool runEndShown_ = false;
   SessionDriver* driver_ = nullptr;
   MainHoldTest* holdTest_ = nullptr;
+  WindowPublisher* publisher_ = nullptr;
 };
 
 }  // namespace pv::ui
