@@ -151,13 +151,9 @@ int Monitor(MonitorArgs& m, std::ostream& out, std::ostream& err) {
   options.startRun = false;
   options.durationMs = m.durationMs;
   HeadlessRecorder stream(options);
-  std::unique_ptr<CliPublisher> publisher;
-  if (!m.publish.url.empty()) {
-    std::string problem;
-    auto settings = PublisherSettingsOf(m.publish, m.demo ? "demo" : m.device, &problem);
-    if (!settings) return Fail(err, kExitBadFile, problem);
-    publisher = std::make_unique<CliPublisher>(std::move(*settings), m.publish.qos, err);
-  }
+  std::string problem;
+  const std::unique_ptr<CliPublisher> publisher = StartCliPublisher(m.publish, m.demo ? "demo" : m.device, err, &problem);
+  if (!problem.empty()) return Fail(err, kExitBadFile, problem);
 
   long long lines = 0;
   int writeFailure = 0;

@@ -78,6 +78,14 @@ std::optional<PublisherSettings> PublisherSettingsOf(const PublishArgs& p, const
   return settings;
 }
 
+std::unique_ptr<CliPublisher> StartCliPublisher(const PublishArgs& p, const std::string& meterName,
+                                                std::ostream& err, std::string* problem) {
+  if (p.url.empty()) return nullptr;
+  auto settings = PublisherSettingsOf(p, meterName, problem);
+  if (!settings) return nullptr;
+  return std::make_unique<CliPublisher>(std::move(*settings), p.qos, err);
+}
+
 CliPublisher::CliPublisher(PublisherSettings settings, int readingQos, std::ostream& err)
     : err_(err), topics_(settings.topics), readingQos_(readingQos) {
   // The listener runs on the publisher's thread; the words are written from the event loop.

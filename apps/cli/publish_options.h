@@ -74,4 +74,9 @@ class CliPublisher : public QObject {
   bool everConnected_ = false;
 };
 
+// The publisher monitor and record use: none without --mqtt; without one and with the
+// reason in *problem when the options cannot be used.
+std::unique_ptr<CliPublisher> StartCliPublisher(const PublishArgs& p, const std::string& meterName,
+                                                std::ostream& err, std::string* problem);
+
 }  // namespace pv::cli

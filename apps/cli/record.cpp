@@ -277,14 +277,10 @@ int Record(RecordArgs& r, std::ostream& out, std::ostream& err) {
     r.device = meter->devicePath();
   }
   HeadlessRecorder recorder(OptionsOf(r));
-  std::unique_ptr<CliPublisher> publisher;
-  if (!r.publish.url.empty()) {
-    std::string problem;
-    auto settings = PublisherSettingsOf(r.publish, r.demo ? "demo" : r.device, &problem);
-    if (!settings) return Fail(err, kExitBadFile, problem);
-    publisher = std::make_unique<CliPublisher>(std::move(*settings), r.publish.qos, err);
-    PublishRun(recorder, *publisher, r.publish.everySample);
-  }
+  std::string problem;
+  const std::unique_ptr<CliPublisher> publisher = StartCliPublisher(r.publish, r.demo ? "demo" : r.device, err, &problem);
+  if (!problem.empty()) return Fail(err, kExitBadFile, problem);
+  if (publisher) PublishRun(recorder, *publisher, r.publish.everySample);
 
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   ProgressLine progress(err);

@@ -33,9 +33,7 @@ int MissingInOrder(const QList<QByteArray>& read, const QList<QByteArray>& recei
 
 TEST(Mqtt, ReadingsArriveAsReadAcrossABrokerRestartAndTheWillSaysOffline) {
   Broker broker;
-  ASSERT_TRUE(broker.start("allow_anonymous true\npersistence true\npersistence_location " +
-                           broker.dir.path().toUtf8() + "/\nqueue_qos0_messages true\nmax_queued_messages 0\n"))
-      << broker.log.toStdString();
+  ASSERT_TRUE(broker.startKeepingSessions()) << broker.log.toStdString();
   Subscriber sub;  // a session the broker keeps across its restart
   ASSERT_TRUE(sub.start(broker, "lab/b1", {"-c", "-i", "collector", "-q", "1", "-R"})) << sub.out.toStdString();
   PtyMeter meter;

@@ -87,9 +87,7 @@ TEST(MqttWindow, AHoldTestCutShortByStopPublishesItsResult) {
 
 TEST(MqttWindow, ReadingsOfABrokersAbsenceArriveOnceItIsBackAndThePaneFollowsIt) {
   Broker broker;
-  ASSERT_TRUE(broker.start("allow_anonymous true\npersistence true\npersistence_location " +
-                           broker.dir.path().toUtf8() + "/\nqueue_qos0_messages true\nmax_queued_messages 0\n"))
-      << broker.log.toStdString();
+  ASSERT_TRUE(broker.startKeepingSessions()) << broker.log.toStdString();
   Subscriber sub;  // a session the broker keeps across its restart
   ASSERT_TRUE(sub.start(broker, "win", {"-c", "-i", "collector", "-q", "1", "-R"})) << sub.out.toStdString();
   LiveWindow w(10);

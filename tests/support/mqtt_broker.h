@@ -53,6 +53,11 @@ struct Broker {
     WriteFile(path("mosquitto.conf"), "user root\nlistener " + QByteArray::number(port) + " 127.0.0.1\n" + extra);
     return restart();
   }
+  // A broker that keeps its clients' sessions, QoS 0 messages included, across a restart.
+  bool startKeepingSessions() {
+    return start("allow_anonymous true\npersistence true\npersistence_location " + dir.path().toUtf8() +
+                 "/\nqueue_qos0_messages true\nmax_queued_messages 0\n");
+  }
   bool restart() {
     log.clear();
     process.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), path("mosquitto.conf")});
