@@ -37,6 +37,8 @@ TEST(HoldRecordFile, ReadsBackWhatWasWritten) {
        {0, -1, AllowedKind::Amount, 0.005, -0.003, 3},
        {"T-17", "Line 4", "Plant \"B\"", "N2", "A. Operator", "W. Itness", "Q5716", "SN 0042", "2027-03-31",
         "21 °C", "20.5 °C", "line one\nline two\t\\"}},
+      // Millions with a fraction: nine decimals are more digits than a double holds.
+      {"psi", "5.1 4327350.0 0.4", {0, -1, AllowedKind::Amount, 4327350.0176786445, 4371808.5715705995, 2}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.readings);

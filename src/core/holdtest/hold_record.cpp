@@ -16,10 +16,12 @@ using Json = nlohmann::ordered_json;
 
 // A difference of two readings carries the binary noise of its floats (-0.0040000000000000036);
 // nine decimals keep every digit a reading or a unit conversion means and drop the noise.
-// Whole numbers are written as such: 120 seconds, not 120.0.
+// Whole numbers are written as such: 120 seconds, not 120.0. From a million up, nine
+// decimals are more digits than a double holds, and rounding there would move the value
+// again each time the file is read and written; such values are written as they are.
 Json Clean(double value) {
-  if (!std::isfinite(value) || std::fabs(value) >= 1e9) return value;
-  const double cleaned = std::round(value * 1e9) / 1e9;
+  if (!std::isfinite(value) || std::fabs(value) >= 1e15) return value;
+  const double cleaned = std::fabs(value) < 1e6 ? std::round(value * 1e9) / 1e9 : value;
   if (cleaned == std::trunc(cleaned)) return static_cast<std::int64_t>(cleaned);
   return cleaned;
 }
