@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time of `pneuvista-cli monitor` while the meter streams at the line's limit (87
 // frames a second) and every frame becomes a line on a pipe, and the same again with
-// every frame also published to a mosquitto broker on 127.0.0.1. The real binary runs in
-// its own process against the simulated meter of the benchmark process; its user +
-// system time is read from /proc/PID/stat over the measured span, after start-up.
+// every frame also published to a mosquitto broker on 127.0.0.1 beside one that does not.
+// The real binary runs in its own process against a simulated meter of the benchmark
+// process; its user + system time is read from /proc/PID/stat over the measured span,
+// after start-up.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -33,47 +34,85 @@ double ProcessCpuSeconds(qint64 pid) {
   return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void MeasureMonitor(benchmark::State& state, const QStringList& extra) {
+// One `pneuvista-cli monitor` on a simulated meter, its lines counted as they come.
+class MonitorProcess {
+ public:
+  MonitorProcess(const pv::PtyMeter& meter, const QStringList& extra) {
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                     [this] { lines_ += process_.readAllStandardOutput().count('\n'); });
+    process_.start(QStringLiteral(PNEUVISTA_BINARY_DIR "/pneuvista-cli"),
+                   QStringList{QStringLiteral("monitor"), QStringLiteral("--device"),
+                               QString::fromStdString(meter.devicePath())} + extra);
+  }
+  ~MonitorProcess() {
+    process_.terminate();
+    WaitFor([&] { return process_.state() == QProcess::NotRunning; }, 10000);
+  }
+  qint64 lines() const { return lines_; }
+  double cpuSeconds() const { return ProcessCpuSeconds(process_.processId()); }
+
+ private:
+  QProcess process_;
+  qint64 lines_ = 0;
+};
+
+void MeasureMonitor(benchmark::State& state) {
   pv::PtyMeter meter;
   meter.setFramesPerSecond(pv::PtyMeter::kMaxFramesPerSecond);
   if (!meter.start()) state.SkipWithError(meter.errorString().c_str());
   const int seconds = StreamSeconds();
   for (auto _ : state) {
-    QProcess monitor;
-    qint64 lines = 0;
-    QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
-                     [&] { lines += monitor.readAllStandardOutput().count('\n'); });
-    monitor.start(QStringLiteral(PNEUVISTA_BINARY_DIR "/pneuvista-cli"),
-                  QStringList{QStringLiteral("monitor"), QStringLiteral("--device"),
-                              QString::fromStdString(meter.devicePath())} + extra);
-    if (!WaitFor([&] { return lines >= 20; }, 20000)) {
+    MonitorProcess monitor(meter, {});
+    if (!WaitFor([&] { return monitor.lines() >= 20; }, 20000)) {
       state.SkipWithError("no lines from pneuvista-cli monitor");
       break;
     }
-    const qint64 lines0 = lines;
-    const double cpu0 = ProcessCpuSeconds(monitor.processId());
+    const qint64 lines0 = monitor.lines();
+    const double cpu0 = monitor.cpuSeconds();
     RunEventsFor(seconds * 1000);
-    const double cpu = ProcessCpuSeconds(monitor.processId()) - cpu0;
-    const double frames = static_cast<double>(lines - lines0);
-    monitor.terminate();
-    WaitFor([&] { return monitor.state() == QProcess::NotRunning; }, 10000);
+    const double cpu = monitor.cpuSeconds() - cpu0;
     state.SetIterationTime(cpu / seconds);
     state.counters["cpu_pct"] = 100 * cpu / seconds;
-    state.counters["lines_per_s"] = frames / seconds;
+    state.counters["lines_per_s"] = static_cast<double>(monitor.lines() - lines0) / seconds;
   }
 }
 
 void BM_MonitorCpuAt87FramesPerSecond(benchmark::State& state) {
-  MeasureMonitor(state, {});
+  MeasureMonitor(state);
 }
 
+// Two monitors at once, each on a meter of its own, one of them publishing: both see the
+// same machine over the same span, so the difference is what publishing costs and not
+// what else the machine did between two runs. The time is that difference.
 void BM_MonitorCpuAt87FramesPerSecondPublishingEach(benchmark::State& state) {
   pv::testsupport::Broker broker;
-  if (!broker.start()) {
-    state.SkipWithError("mosquitto did not start");
-    return;
+  pv::PtyMeter meters[2];
+  for (pv::PtyMeter& meter : meters) {
+    meter.setFramesPerSecond(pv::PtyMeter::kMaxFramesPerSecond);
+    if (!meter.start()) state.SkipWithError(meter.errorString().c_str());
   }
-  MeasureMonitor(state, {QStringLiteral("--mqtt"), broker.url()});
+  if (!broker.start()) state.SkipWithError("mosquitto did not start");
+  const int seconds = StreamSeconds();
+  int round = 0;
+  for (auto _ : state) {
+    // The meters take turns at publishing, so neither pty's own cost leans one way.
+    const int publishing = round++ % 2;
+    MonitorProcess plain(meters[1 - publishing], {});
+    MonitorProcess publisher(meters[publishing], {QStringLiteral("--mqtt"), broker.url()});
+    if (!WaitFor([&] { return plain.lines() >= 20 && publisher.lines() >= 20; }, 20000)) {
+      state.SkipWithError("no lines from pneuvista-cli monitor");
+      break;
+    }
+    const double plain0 = plain.cpuSeconds();
+    const double publisher0 = publisher.cpuSeconds();
+    RunEventsFor(seconds * 1000);
+    const double plainCpu = plain.cpuSeconds() - plain0;
+    const double publisherCpu = publisher.cpuSeconds() - publisher0;
+    state.SetIterationTime((publisherCpu - plainCpu) / seconds);
+    state.counters["extra_pct"] = 100 * (publisherCpu - plainCpu) / seconds;
+    state.counters["plain_pct"] = 100 * plainCpu / seconds;
+    state.counters["publishing_pct"] = 100 * publisherCpu / seconds;
+  }
 }
 
 // The figure is CPU milliseconds per second of streaming: 10 ms is 1 % of one core.

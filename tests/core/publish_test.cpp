@@ -128,7 +128,7 @@ TEST(PublishPayloads, EachReadingAndRunEventIsOneJsonObject) {
       {payloadOf(ReadingBytes(kMbar, 1, kHold | kNegative, "123.4")),
        R"({"time":"T","value":-123.4,"unit":"mbar","reading":"-123.4","flags":["HOLD","REC"]})"},
       {payloadOf(ReadingBytes(kPsi, 0, 0, "1\xff\xfe.2")),
-       R"({"time":"T","value":1.0,"unit":"psi","reading":"+1??.2","flags":[]})"},
+       R"({"time":"T","value":1.000,"unit":"psi","reading":"+1??.2","flags":[]})"},
       {payloadOf(ErrorBytes(0x11)), R"({"time":"T","error":"ERR2"})"},
   };
   for (const auto& [payload, expected] : readings) EXPECT_EQ(payload, expected);

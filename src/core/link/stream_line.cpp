@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/stream_line.h"
 
+#include <cmath>
 #include <ctime>
 #include <variant>
 
@@ -16,12 +17,13 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-// A JSON string of printable ASCII.
+// A JSON string of the reading's texts, which are printable ASCII; any other byte is
+// written as '?', so that what a caller passes can never make the JSON invalid.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
     if (c == '"' || c == '\\') out += '\\';
-    out += c;
+    out += c >= 0x20 && c < 0x7F ? c : '?';
   }
   return out + "\"";
 }
@@ -49,15 +51,16 @@ std::string CsvLine(const StreamReading& r, std::string_view time) {
   return line + "," + Value(r) + "," + CsvField(r.unit) + "," + CsvField(r.text) + "," + FlagWords(r, " ") + ",\n";
 }
 
-std::string JsonLine(const StreamReading& r, std::string_view time) {
-  std::string line = "{\"time\":" + JsonString(std::string(time));
-  if (!r.errorWord.empty()) return line + ",\"error\":" + JsonString(r.errorWord) + "}\n";
-  const std::string flags = FlagWords(r, "\",\"");
-  return line + ",\"value\":" + Value(r) + ",\"unit\":" + JsonString(r.unit) + ",\"reading\":" +
-         JsonString(r.text) + ",\"flags\":[" + (flags.empty() ? "" : "\"" + flags + "\"") + "]}\n";
-}
-
 }  // namespace
+
+std::string ReadingJson(const StreamReading& r, std::string_view time) {
+  std::string line = "{\"time\":" + JsonString(std::string(time));
+  if (!r.errorWord.empty()) return line + ",\"error\":" + JsonString(r.errorWord) + "}";
+  const std::string flags = FlagWords(r, "\",\"");
+  const std::string value = std::isfinite(r.value) ? Value(r) : "null";
+  return line + ",\"value\":" + value + ",\"unit\":" + JsonString(r.unit) + ",\"reading\":" +
+         JsonString(r.text) + ",\"flags\":[" + (flags.empty() ? "" : "\"" + flags + "\"") + "]}";
+}
 
 std::optional<StreamReading> StreamReadingOf(const AppModel& model, const Decoded& frame) {
   StreamReading out;
@@ -85,7 +88,7 @@ std::string StreamHeader(StreamFormat format) {
 }
 
 std::string StreamLine(StreamFormat format, const StreamReading& reading, std::string_view time) {
-  return format == StreamFormat::Csv ? CsvLine(reading, time) : JsonLine(reading, time);
+  return format == StreamFormat::Csv ? CsvLine(reading, time) : ReadingJson(reading, time) + "\n";
 }
 
 std::string IsoLocalTime(std::chrono::system_clock::time_point t) {

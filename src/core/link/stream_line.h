@@ -36,6 +36,10 @@ std::string StreamHeader(StreamFormat format);
 // written as '?', so that a garbled frame never breaks the line or its quoting.
 std::string StreamLine(StreamFormat format, const StreamReading& reading, std::string_view time);
 
+// The reading as one JSON object without a newline: a JSON Lines line, and the message
+// published for it. The value has the unit's decimals ("1.250"), null when not finite.
+std::string ReadingJson(const StreamReading& reading, std::string_view time);
+
 // ISO 8601 local time with milliseconds and the offset: "2026-03-04T10:20:30.123+01:00".
 std::string IsoLocalTime(std::chrono::system_clock::time_point t);
 

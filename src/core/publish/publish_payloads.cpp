@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/publish_payloads.h"
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "link/units.h"
@@ -11,35 +10,14 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The value to the unit's resolution: 3.042 psi, not 3.0419999599456787.
-Json Rounded(double value, int decimals) {
-  if (!std::isfinite(value)) return nullptr;
-  const double scale = std::pow(10.0, decimals);
-  return std::round(value * scale) / scale;
-}
-
 constexpr std::string_view kEventNames[] = {"started", "progress", "ended", "saved"};
 
 }  // namespace
 
+// The same object as a JSON Lines line of `monitor`, built by hand: this runs for every
+// frame the meter sends.
 std::string ReadingPayload(const StreamReading& reading, std::string_view time) {
-  Json o;
-  o["time"] = time;
-  if (!reading.errorWord.empty()) {
-    o["error"] = reading.errorWord;
-    return o.dump();
-  }
-  o["value"] = Rounded(reading.value, reading.decimals);
-  o["unit"] = reading.unit;
-  o["reading"] = reading.text;
-  Json flags = Json::array();
-  if (reading.hold) flags.push_back("HOLD");
-  if (reading.dif) flags.push_back("DIF");
-  if (reading.rec) flags.push_back("REC");
-  o["flags"] = flags;
-  // The reading's text comes from the meter: a garbled byte must not make the payload
-  // invalid UTF-8 and the dump throw.
-  return o.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return ReadingJson(reading, time);
 }
 
 StreamReading SampleReading(const SampleRow& row) {
