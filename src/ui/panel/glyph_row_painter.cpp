@@ -30,22 +30,21 @@ GlyphRowPainter::GlyphRowPainter(const QFont& font, std::string_view characters)
 void GlyphRowPainter::measure(const QFont& font) {
   const std::string& set = layout_.characters();
   for (char first : set) {
-    for (char next : set) {
-      // The pair as the shaper lays it out: the second glyph's origin is the first's
-      // advance with the pair's kerning.
-      const auto pair = ShapedOnce(font, QString::fromLatin1(std::string{first, next}));
-      if (!pair) return;
-      const QList<QPointF> at = pair->positions();
-      const QRawFont face = pair->rawFont();
-      if (!raw_.isValid()) raw_ = face;
-      if (face != raw_) return;  // a character from a fallback face
-      glyphOf_[static_cast<unsigned char>(first)] = pair->glyphIndexes()[0];
-      layout_.setAdvance(first, next, at[1].x() - at[0].x());
-    }
-    const auto alone = ShapedOnce(font, QString(QLatin1Char(first)));
-    if (!alone || alone->rawFont() != raw_) return;
-    const QList<QPointF> advance = raw_.advancesForGlyphIndexes(alone->glyphIndexes());
-    layout_.setAdvance(first, '\0', advance.front().x());
+    // The character before each of the set, "a0a1a2...", as the shaper lays it out:
+    // the origin of each second glyph is the first's advance with the pair's kerning.
+    QString pairs;
+    for (char next : set) pairs += QString::fromLatin1(std::string{first, next});
+    const auto shaped = ShapedOnce(font, pairs);
+    if (!shaped) return;
+    if (!raw_.isValid()) raw_ = shaped->rawFont();
+    if (shaped->rawFont() != raw_) return;  // a character from a fallback face
+    const QList<QPointF> at = shaped->positions();
+    const QList<quint32> glyphs = shaped->glyphIndexes();
+    glyphOf_[static_cast<unsigned char>(first)] = glyphs[0];
+    for (qsizetype k = 0; k < static_cast<qsizetype>(set.size()); ++k)
+      layout_.setAdvance(first, set[static_cast<std::size_t>(k)], at[2 * k + 1].x() - at[2 * k].x());
+    const QList<QPointF> alone = raw_.advancesForGlyphIndexes(QList<quint32>{glyphs[0]});
+    layout_.setAdvance(first, '\0', alone.front().x());
   }
   usable_ = raw_.isValid();
   run_.setRawFont(raw_);
