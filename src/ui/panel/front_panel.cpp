@@ -57,8 +57,21 @@ QRect PanelBorder(int side, int height) {
 }
 
 // Everything the display shows comes from these texts.
-std::array<std::string, 5> DisplayTexts(const PanelState& s) {
+// Looked at for every notification of every frame: views, not copies.
+using DisplayTextViews = std::array<std::string_view, 5>;
+DisplayTextViews DisplayTexts(const PanelState& s) {
   return {s.reading, s.unit, s.holdWord, s.difWord, s.recWord};
+}
+
+bool SameFrom(std::size_t first, const DisplayTextViews& texts, const std::array<std::string, 5>& shown) {
+  return std::equal(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
+                    shown.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+// The strings keep their buffers: taking a new reading allocates nothing.
+void Keep(std::optional<std::array<std::string, 5>>& shown, const DisplayTextViews& texts) {
+  if (!shown) shown.emplace();
+  for (std::size_t i = 0; i < texts.size(); ++i) (*shown)[i].assign(texts[i]);
 }
 
 const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
@@ -215,9 +228,9 @@ void FrontPanel::refresh() {
 
 void FrontPanel::askForDisplayPaint() {
   const auto texts = DisplayTexts(model_.panel);
-  if (shownTexts_ && *shownTexts_ == texts) return;
+  if (shownTexts_ && SameFrom(0, texts, *shownTexts_)) return;
   // Most readings change the reading alone; its line is then all that changes.
-  const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
+  const bool readingOnly = shownTexts_ && SameFrom(1, texts, *shownTexts_);
   const QRect area = readingOnly ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
   if (inReading_) {
     heldPaint_ += area;
@@ -256,7 +269,7 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
   if (!painted.intersects(display)) return;
   const auto texts = DisplayTexts(model_.panel);
   if (display.subtracted(painted).isEmpty()) {
-    shownTexts_ = texts;
+    Keep(shownTexts_, texts);
     return;
   }
   // A part of the display was painted from the current texts. What it shows is known
@@ -271,7 +284,7 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
       return;
     }
   }
-  shownTexts_ = texts;
+  Keep(shownTexts_, texts);
 }
 
 void FrontPanel::redrawField(PanelField field) {
