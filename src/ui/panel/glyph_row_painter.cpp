@@ -8,7 +8,6 @@
 namespace pv::ui {
 namespace {
 
-
 // The glyphs and their origins as drawText would lay `text` out in `font`; nothing
 // when the shaper needs more than one face for it (a character the font lacks).
 std::optional<QGlyphRun> ShapedOnce(const QFont& font, const QString& text) {
