@@ -46,6 +46,8 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
       {"a new reading", "+1.235", "psi", "", "", 1},
       {"a long text, then a short one", "  - - - - ", "psi", "", "", 1},
       {"short again", "+1", "psi", "", "", 1},
+      {"letters", "OL", "psi", "", "", 1},
+      {"digits over the letters", "-8", "psi", "", "", 1},
       {"a unit with marks", "+0.123", "kgcm", "", "", 1},
       {"the marks go", "+0.123", "psi", "", "", 1},
       {"HOLD shows", "+0.123", "psi", "HOLD", "", 1},

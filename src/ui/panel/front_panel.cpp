@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "app_model.h"
@@ -56,8 +57,21 @@ QRect PanelBorder(int side, int height) {
 }
 
 // Everything the display shows comes from these texts.
-std::array<std::string, 5> DisplayTexts(const PanelState& s) {
+// Looked at for every notification of every frame: views, not copies.
+using DisplayTextViews = std::array<std::string_view, 5>;
+DisplayTextViews DisplayTexts(const PanelState& s) {
   return {s.reading, s.unit, s.holdWord, s.difWord, s.recWord};
+}
+
+bool SameFrom(std::size_t first, const DisplayTextViews& texts, const std::array<std::string, 5>& shown) {
+  return std::equal(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end(),
+                    shown.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+// The strings keep their buffers: taking a new reading allocates nothing.
+void Keep(std::optional<std::array<std::string, 5>>& shown, const DisplayTextViews& texts) {
+  if (!shown) shown.emplace();
+  for (std::size_t i = 0; i < texts.size(); ++i) (*shown)[i].assign(texts[i]);
 }
 
 const QString kCaption = QStringLiteral("   PRESSURE") + QString(34, QLatin1Char(' '));
@@ -67,6 +81,11 @@ constexpr int kUnitLabelX = 73;
 constexpr int kUnitLabelY = 203;
 constexpr int kSuperscriptY = 200;
 constexpr int kSubscriptY = 211;
+
+// The reading's top-left corner, and how far a glyph may reach out of its line.
+constexpr int kReadingX = 23;
+constexpr int kReadingY = 125;
+constexpr int kOverhang = 8;
 
 }  // namespace
 
@@ -91,7 +110,7 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   const auto measured = [this](const QFont& font) {
     const QFontMetrics m(font, this);
-    return DisplayFont{font, m.ascent(), m.height()};
+    return DisplayFont{font, m.ascent(), m.height(), std::make_shared<GlyphRowPainter>(font, kReadingCharacters)};
   };
   reading_ = measured(ArialByCharHeight(55, 100));
   label_ = measured(ArialByCharHeight(19, 100));
@@ -163,12 +182,15 @@ void FrontPanel::setCompact(bool compact) {
 }
 
 void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y,
-                        const QString& text) const {
-  if (text.isEmpty()) return;
+                        std::string_view text) const {
+  if (text.empty()) return;
   // Glyphs may overhang their line a little; the margin keeps them.
-  if (!QRect(x - 8, y - 4, width() - x + 8, font.height + 8).intersects(area)) return;
+  if (!QRect(x - kOverhang, y - 4, width() - x + kOverhang, font.height + 8).intersects(area)) return;
+  // Every text lies on the display green, filled before: drawText's opaque box and
+  // the glyphs drawn over the fill give the same pixels.
+  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text)) return;
   p.setFont(font.font);
-  p.drawText(x, y + font.ascent, text);
+  p.drawText(x, y + font.ascent, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
@@ -177,17 +199,24 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  textAt(p, area, reading_, 23, 125, QString::fromStdString(s.reading));
-  textAt(p, area, label_, kUnitLabelX, kUnitLabelY, QString::fromStdString(s.unit));
+  textAt(p, area, reading_, kReadingX, kReadingY, s.reading);
+  textAt(p, area, label_, kUnitLabelX, kUnitLabelY, s.unit);
   paintUnitMarks(p, area);
-  textAt(p, area, label_, 22, 100, QString::fromStdString(s.holdWord));
-  textAt(p, area, label_, 120, 100, QString::fromStdString(s.difWord));
-  textAt(p, area, label_, 22, 185, QString::fromStdString(s.recWord));
+  textAt(p, area, label_, 22, 100, s.holdWord);
+  textAt(p, area, label_, 120, 100, s.difWord);
+  textAt(p, area, label_, 22, 185, s.recWord);
 }
 
 void FrontPanel::paintUnitMarks(QPainter& p, const QRect& area) const {
   for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit))
-    textAt(p, area, m.smallFont ? small_ : label_, m.x, m.y, QString(QLatin1Char(m.text)));
+    textAt(p, area, m.smallFont ? small_ : label_, m.x, m.y, std::string_view(&m.text, 1));
+}
+
+void FrontPanel::setShapedOnce(bool shapedOnce) {
+  if (shapedOnce == shapedOnce_) return;
+  shapedOnce_ = shapedOnce;
+  shownTexts_.reset();
+  update(displayArea());
 }
 
 void FrontPanel::refresh() {
@@ -199,10 +228,10 @@ void FrontPanel::refresh() {
 
 void FrontPanel::askForDisplayPaint() {
   const auto texts = DisplayTexts(model_.panel);
-  if (shownTexts_ && *shownTexts_ == texts) return;
+  if (shownTexts_ && SameFrom(0, texts, *shownTexts_)) return;
   // Most readings change the reading alone; its line is then all that changes.
-  const bool readingOnly = shownTexts_ && std::equal(texts.begin() + 1, texts.end(), shownTexts_->begin() + 1);
-  const QRect area = readingOnly ? readingLine() : displayArea();
+  const bool readingOnly = shownTexts_ && SameFrom(1, texts, *shownTexts_);
+  const QRect area = readingOnly ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
   if (inReading_) {
     heldPaint_ += area;
   } else {
@@ -224,7 +253,15 @@ QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142);
 QRect FrontPanel::readingLine() const {
   // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
   // (and a little more for glyphs that overhang) holds every pixel it touches.
-  return QRect(14, 125, width() - 14, reading_.height + 4) & displayArea();
+  return QRect(14, kReadingY, width() - 14, reading_.height + 4) & displayArea();
+}
+
+QRect FrontPanel::readingArea(std::string_view reading) const {
+  const std::optional<double> advance = reading.empty() ? 0.0 : reading_.glyphs->advance(reading);
+  if (!advance) return readingLine();
+  const int right = kReadingX + static_cast<int>(std::ceil(*advance)) + kOverhang;
+  return QRect(QPoint(kReadingX - kOverhang, kReadingY), QPoint(right, kReadingY + reading_.height + 3)) &
+         readingLine();
 }
 
 void FrontPanel::noteShownTexts(const QRegion& painted) {
@@ -232,7 +269,7 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
   if (!painted.intersects(display)) return;
   const auto texts = DisplayTexts(model_.panel);
   if (display.subtracted(painted).isEmpty()) {
-    shownTexts_ = texts;
+    Keep(shownTexts_, texts);
     return;
   }
   // A part of the display was painted from the current texts. What it shows is known
@@ -241,13 +278,13 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
   if (!shownTexts_) return;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (texts[i] == (*shownTexts_)[i]) continue;
-    const QRect field = i == 0 ? readingLine() : displayArea();
+    const QRect field = i == 0 ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
     if (!QRegion(field).subtracted(painted).isEmpty()) {
       shownTexts_.reset();
       return;
     }
   }
-  shownTexts_ = texts;
+  Keep(shownTexts_, texts);
 }
 
 void FrontPanel::redrawField(PanelField field) {

@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "model_observer.h"
 #include "panel/panel_state.h"
+#include "ui/panel/glyph_row_painter.h"
 
 class QPushButton;
 
@@ -47,6 +49,11 @@ class FrontPanel : public QWidget {
   void setCompact(bool compact);
   bool compact() const { return compact_; }
 
+  // The display's texts of digits, signs and spaces are drawn from glyphs shaped once
+  // per font (the default), or shaped by drawText for every paint as any other text:
+  // the same pixels, at a fraction of the cost.
+  void setShapedOnce(bool shapedOnce);
+
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
   const QFont& smallFont() const { return small_.font; }
 
@@ -60,11 +67,13 @@ class FrontPanel : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // A font the display draws in, with its ascent and line height measured once.
+  // A font the display draws in, with its ascent and line height measured once and
+  // its glyphs of the reading's characters shaped once.
   struct DisplayFont {
     QFont font;
     int ascent = 0;
     int height = 0;
+    std::shared_ptr<const GlyphRowPainter> glyphs;
   };
 
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
@@ -72,9 +81,12 @@ class FrontPanel : public QWidget {
   void paintUnitMarks(QPainter& p, const QRect& area) const;
   // Text with its top-left corner at (x, y), opaque on the display green; skipped when
   // no line of that font there can reach `area`.
-  void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, const QString& text) const;
+  void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, std::string_view text) const;
   QRect displayArea() const;
   QRect readingLine() const;
+  // What of the reading's line that reading can touch: its advance and the overhang of
+  // its glyphs, or the whole line when its advance is not known at once.
+  QRect readingArea(std::string_view reading) const;
   // Asks for a repaint of what of the display differs from the texts it shows.
   void askForDisplayPaint();
   // Keeps track of what the display shows after a paint of the given region.
@@ -87,6 +99,7 @@ class FrontPanel : public QWidget {
   // when the display may show something else (never painted, or painted in part).
   std::optional<std::array<std::string, 5>> shownTexts_;
   bool inReading_ = false;
+  bool shapedOnce_ = true;
   bool compact_ = false;
   QRegion heldPaint_;  // what to repaint at the end of the reading being handled
 };
