@@ -3,12 +3,11 @@
 // frames a second) and every frame becomes a line on a pipe, and the same again with
 // every frame also published to a mosquitto broker on 127.0.0.1 beside one that does not.
 // The real binary runs in its own process against a simulated meter of the benchmark
-// process; its user + system time is read from /proc/PID/stat over the measured span,
-// after start-up.
+// process; its CPU time, all threads, is read from its CPU-time clock over the measured
+// span, after start-up.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
+#include <time.h>
 
-#include <QFile>
 #include <QProcess>
 
 #include "event_loop.h"
@@ -22,16 +21,14 @@ using pv::testsupport::RunEventsFor;
 using pv::testsupport::WaitFor;
 using pv::bench::StreamSeconds;
 
-// User + system seconds of a running process (fields 14 and 15 of its stat line); -1
-// when it cannot be read.
+// Seconds a running process has spent on a CPU, all its threads, from its CPU-time clock
+// (nanoseconds; the user and system times of /proc/PID/stat count in clock ticks of 10 ms,
+// too coarse for a difference of a few milliseconds a second); -1 when it cannot be read.
 double ProcessCpuSeconds(qint64 pid) {
-  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-  if (!stat.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray line = stat.readAll();
-  // The command name in parentheses may hold blanks; the fields count from after it.
-  const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-  if (fields.size() < 13) return -1;
-  return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  clockid_t clock{};
+  timespec t{};
+  if (clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || clock_gettime(clock, &t) != 0) return -1;
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // One `pneuvista-cli monitor` on a simulated meter, its lines counted as they come.
