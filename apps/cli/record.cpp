@@ -247,7 +247,7 @@ void PublishRun(HeadlessRecorder& recorder, CliPublisher& publisher, bool everyS
                    [&recorder, &publisher, everySample, now](int count) {
                      if (everySample && count > 0)
                        publisher.reading(SampleReading(LiveRunRows(recorder.model()).row(count - 1)), now());
-                     if (count % kRunProgressEverySamples == 0)
+                     if (IsProgressSample(count))
                        publisher.runEvent({RunEventKind::Progress, now(), 0, count, "", "", 0});
                    });
   if (everySample) return;

@@ -42,4 +42,9 @@ std::string RunPayload(const RunEvent& event);
 // run grow without a message a sample.
 inline constexpr int kRunProgressEverySamples = 10;
 
+// Whether the run's `count`th sample is one whose progress is published.
+inline bool IsProgressSample(int count) {
+  return count > 0 && count % kRunProgressEverySamples == 0;
+}
+
 }  // namespace pv

@@ -125,7 +125,7 @@ void WindowPublisher::sampleCommitted() {
     publisher_->publish({publisher_->settings().topics.reading(),
                          ReadingPayload(SampleReading(LiveRunRows(model_).row(count - 1)), Now()), settings_.qos,
                          false});
-  if (count > 0 && count % kRunProgressEverySamples == 0) {
+  if (IsProgressSample(count)) {
     RunEvent event;
     event.kind = RunEventKind::Progress;
     event.samples = count;
