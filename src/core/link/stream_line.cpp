@@ -17,13 +17,13 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-// A JSON string of the reading's texts, which are printable ASCII; any other byte is
-// written as '?', so that what a caller passes can never make the JSON invalid.
-std::string JsonString(const std::string& text) {
+// A JSON string of the reading's texts, made printable first, so that what a caller
+// passes can never make the JSON invalid.
+std::string JsonString(std::string_view text) {
   std::string out = "\"";
-  for (const char c : text) {
+  for (const char c : Printable(text)) {
     if (c == '"' || c == '\\') out += '\\';
-    out += c >= 0x20 && c < 0x7F ? c : '?';
+    out += c;
   }
   return out + "\"";
 }
@@ -54,7 +54,7 @@ std::string CsvLine(const StreamReading& r, std::string_view time) {
 }  // namespace
 
 std::string ReadingJson(const StreamReading& r, std::string_view time) {
-  std::string line = "{\"time\":" + JsonString(std::string(time));
+  std::string line = "{\"time\":" + JsonString(time);
   if (!r.errorWord.empty()) return line + ",\"error\":" + JsonString(r.errorWord) + "}";
   const std::string flags = FlagWords(r, "\",\"");
   const std::string value = std::isfinite(r.value) ? Value(r) : "null";
