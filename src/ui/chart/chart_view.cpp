@@ -95,23 +95,32 @@ bool ChartView::eventFilter(QObject* watched, QEvent* event) {
 
 void ChartView::paintEvent(QPaintEvent*) {
   const ChartLayoutResult layout = LayoutChart(model_, width(), height());
-  ChartFrame chart = DrawChart(model_, width(), height());
-  if (holdMarks_ && chart.plotDrawn)
-    DrawHoldMarksOnChart(model_, ChartPlotRect(width(), height()), *holdMarks_, chart.plot.list);
-  // Everything is composed off screen and copied once: no erase, no flicker.
-  if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
   {
-    QPainter p(&frame_);
-    // Time labels are laid out in the main window's coordinates; the view shows them
-    // where they fall on it, higher than the plot by the view's offset.
-    PaintChartFrame(p, frame_.rect(), chart, palette(), offsetInFrame_);
+    // The widget's backing store is the off-screen surface: the chart is composed
+    // there and shown whole, without erase or flicker.
+    QPainter p(this);
+    paintChart(p);
   }
-  QPainter(this).drawImage(0, 0, frame_);
-
   if (layout.cursorBarChanged) refreshCursorBar();
   syncScrollBar();
   statisticsBar_->refresh();
   if (layout.repaintWithErase) update();
+}
+
+void ChartView::paintChart(QPainter& p) const {
+  ChartFrame chart = DrawChart(model_, width(), height());
+  if (holdMarks_ && chart.plotDrawn)
+    DrawHoldMarksOnChart(model_, ChartPlotRect(width(), height()), *holdMarks_, chart.plot.list);
+  // Time labels are laid out in the main window's coordinates; the view shows them
+  // where they fall on it, higher than the plot by the view's offset.
+  PaintChartFrame(p, rect(), chart, palette(), offsetInFrame_);
+}
+
+QImage ChartView::lastFrame() const {
+  QImage frame(size(), QImage::Format_RGB32);
+  QPainter p(&frame);
+  paintChart(p);
+  return frame;
 }
 
 void ChartView::refreshCursorBar() {
@@ -123,7 +132,9 @@ void ChartView::syncScrollBar() {
   QScrollBar* bar = scrollStrip_->scrollBar();
   bar->setEnabled(s.enabled);
   bar->setRange(s.minimum, s.maximum);
-  bar->setPageStep(ChartScrollPage(model_, ChartPlotRect(width(), height()).width()));
+  // A bar with nothing to pan draws its thumb over the whole groove, whatever its page:
+  // a page that grows with every sample would only repaint it once a second.
+  if (s.enabled) bar->setPageStep(ChartScrollPage(model_, ChartPlotRect(width(), height()).width()));
   if (!bar->isSliderDown()) bar->setValue(s.position);
 }
 

@@ -56,8 +56,9 @@ class ChartView : public QWidget {
   QRubberBand* rubberBand() const { return rubberBand_; }
   // A hold test's window, band and minimum over the trace; none hides them.
   void setHoldMarks(std::optional<HoldMarks> marks);
-  // The last frame as drawn (for tests and screenshots).
-  const QImage& lastFrame() const { return frame_; }
+  // The chart as the view draws it now, without the controls over it (for tests and
+  // screenshots).
+  QImage lastFrame() const;
 
  signals:
   // The client area changed size: the view and the bars in it must be placed again.
@@ -73,6 +74,8 @@ class ChartView : public QWidget {
   void mouseReleaseEvent(QMouseEvent*) override;
 
  private:
+  void paintChart(QPainter& p) const;
+
   AppModel& model_;
   SerialPort& port_;
   ModelObserver& observer_;
@@ -85,7 +88,6 @@ class ChartView : public QWidget {
   ChartScrollBar* scrollStrip_;
   QTimer dragWatch_;  // cancels a drag that leaves the plot
   QRubberBand* rubberBand_ = nullptr;
-  QImage frame_;
   // Where the view lies in the main window's client area: the time labels are
   // placed in the main window's coordinates.
   QPoint offsetInFrame_;
