@@ -36,14 +36,14 @@ int StreamChild(int argc, char** argv) {
   pv::ui::MainWindow* mainWindow = app->mainWindow();
   const pv::AppModel& model = app->model();
   PaintCounter chart(mainWindow->view());
-  PaintCounter panel(mainWindow->view()->panel());
+  const pv::ui::FrontPanel& panel = *mainWindow->view()->panel();
   PaintCounter bar(mainWindow->view()->statisticsBar());
   PaintCounter window(mainWindow);
   RunEventsFor(2000);
 
   const int seconds = ArgInt(argc, argv, "--seconds", 60);
   const long long frames0 = model.ingest.framesIngested;
-  const int chart0 = chart.count, panel0 = panel.count, bar0 = bar.count,
+  const int chart0 = chart.count, panel0 = panel.displayPaints(), bar0 = bar.count,
             window0 = window.count, samples0 = model.store.sampleCount;
   const double wall0 = MonotonicSeconds(), cpu0 = ProcessCpuSeconds();
   RunEventsFor(seconds * 1000);
@@ -54,7 +54,7 @@ int StreamChild(int argc, char** argv) {
   Report("frames", static_cast<double>(model.ingest.framesIngested - frames0));
   Report("samples", model.store.sampleCount - samples0);
   Report("chart_paints", chart.count - chart0);
-  Report("panel_paints", panel.count - panel0);
+  Report("panel_paints", panel.displayPaints() - panel0);
   Report("bar_paints", bar.count - bar0);
   Report("window_paints", window.count - window0);
   std::fflush(stdout);

@@ -79,21 +79,29 @@ TEST(FrontPanelRedraw, WithinAReadingTheDisplayIsPaintedOnceAtItsEnd) {
   f.panel.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.panel));
   QApplication::processEvents();
-  testsupport::PaintCounter count(&f.panel);
+  testsupport::PaintCounter events(&f.panel);
 
   for (const char* reading : {"+2.001", "+2.002"}) {
     SCOPED_TRACE(reading);
-    count.count = 0;
+    const int before = f.panel.displayPaints();
+    events.count = 0;
     f.panel.beginReading();
     f.model.panel.reading = reading;
     Notify(f.panel);
     f.model.panel.holdWord = f.model.panel.holdWord.empty() ? "HOLD" : "";
     Notify(f.panel);
-    EXPECT_EQ(count.count, 0) << "painted before the reading was handled";
+    EXPECT_EQ(f.panel.displayPaints(), before) << "painted before the reading was handled";
     f.panel.endReading();
-    EXPECT_EQ(count.count, 1) << "not painted at once at the reading's end";
+    EXPECT_EQ(f.panel.displayPaints(), before + 1) << "not painted at once at the reading's end";
     QApplication::processEvents();
-    EXPECT_EQ(count.count, 1) << "a second paint through the event loop";
+    EXPECT_EQ(f.panel.displayPaints(), before + 1) << "a second paint through the event loop";
+    EXPECT_EQ(events.count, 0) << "painted through a paint event rather than drawn at once";
+    // The window shows what a whole paint of the panel shows.
+    const QImage shown =
+        f.panel.screen()->grabWindow(f.panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    QImage full(f.panel.size(), QImage::Format_RGB32);
+    f.panel.render(&full);
+    EXPECT_TRUE(shown == full) << "the window shows stale pixels";
   }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panel/front_panel.h"
 
+#include <QBackingStore>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -149,10 +151,16 @@ void FrontPanel::syncKeys() {
 }
 
 void FrontPanel::paintEvent(QPaintEvent* event) {
-  noteShownTexts(event->region());
   QPainter p(this);
-  const QRect area = event->rect();
-  p.fillRect(area, kPanelBackground);
+  paintArea(p, event->region());
+}
+
+void FrontPanel::paintArea(QPainter& p, const QRegion& region) {
+  noteShownTexts(region);
+  if (region.intersects(displayArea())) ++displayPaints_;
+  const QRect area = region.boundingRect();
+  // A paint of the display alone (every reading that changes) lies on its green.
+  if (!displayGreen().contains(area)) p.fillRect(area, kPanelBackground);
   paintDisplay(p, area);
   // The frame and border are controls of their own, so they lie over the display.
   p.setBackgroundMode(Qt::TransparentMode);
@@ -188,14 +196,14 @@ void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font,
   if (!QRect(x - kOverhang, y - 4, width() - x + kOverhang, font.height + 8).intersects(area)) return;
   // Every text lies on the display green, filled before: drawText's opaque box and
   // the glyphs drawn over the fill give the same pixels.
-  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text)) return;
+  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text, displayGreen() & area)) return;
   p.setFont(font.font);
   p.drawText(x, y + font.ascent, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   const PanelState& s = model_.panel;
-  p.fillRect(QRect(20, 95, width() - 45, 135) & area, kDisplayGreen);
+  p.fillRect(displayGreen() & area, kDisplayGreen);
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
@@ -227,28 +235,93 @@ void FrontPanel::refresh() {
 }
 
 void FrontPanel::askForDisplayPaint() {
-  const auto texts = DisplayTexts(model_.panel);
-  if (shownTexts_ && SameFrom(0, texts, *shownTexts_)) return;
-  // Most readings change the reading alone; its line is then all that changes.
-  const bool readingOnly = shownTexts_ && SameFrom(1, texts, *shownTexts_);
-  const QRect area = readingOnly ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
   if (inReading_) {
-    heldPaint_ += area;
-  } else {
+    displayAsked_ = true;
+  } else if (const QRect area = changedDisplayArea(); !area.isEmpty()) {
     update(area);
   }
+}
+
+QRect FrontPanel::changedDisplayArea() const {
+  const auto texts = DisplayTexts(model_.panel);
+  if (shownTexts_ && SameFrom(0, texts, *shownTexts_)) return {};
+  // Most readings change the reading alone; its line is then all that changes.
+  const bool readingOnly = shownTexts_ && SameFrom(1, texts, *shownTexts_);
+  return readingOnly ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
 }
 
 void FrontPanel::beginReading() { inReading_ = true; }
 
 void FrontPanel::endReading() {
   inReading_ = false;
-  if (heldPaint_.isEmpty()) return;
-  const QRegion held = std::exchange(heldPaint_, QRegion());
-  repaint(held);
+  // A reading announces each of its fields: what changed is looked at once, at its end.
+  if (!std::exchange(displayAsked_, false)) return;
+  const QRect area = changedDisplayArea();
+  if (!area.isEmpty() && !paintDisplayNow(area)) repaint(area);
+}
+
+// The display's live redraw: what changed is drawn straight into the window's backing
+// store and shown, without a round through the window's repaint, whose walk of the
+// widgets and set-up of a paint event cost more than the drawing. Only what of the
+// display is not covered by another widget is drawn, as a paint event would.
+bool FrontPanel::paintDisplayNow(const QRect& area) {
+  QWidget* top = window();
+  QBackingStore* store = top->backingStore();
+  QWindow* handle = top->windowHandle();
+  if (!store || !handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || top->isMinimized())
+    return false;
+  QPoint offset;
+  if (!uncovered(area, offset)) return false;
+  const QRect onWindow = area.translated(offset);
+  store->beginPaint(onWindow);
+  QPaintDevice* surface = store->paintDevice();
+  if (surface) {
+    QPainter p(surface);
+    p.translate(offset);
+    p.setClipRect(area);
+    paintArea(p, area);
+  }
+  store->endPaint();
+  if (!surface) return false;
+  store->flush(onWindow, handle);
+  return true;
+}
+
+// Whether `area` of the panel shows whole in its window: inside every widget it lies
+// in, and under none of their other children. `offset` is the panel's place in the
+// window. Anything else is left to a paint event, which works out what shows.
+bool FrontPanel::uncovered(const QRect& area, QPoint& offset) const {
+  const auto overlaps = [](const QWidget* parent, const QWidget* self, const QRect& r) {
+    // Children are stacked in their list's order: those after `self` lie over it.
+    const QObjectList& children = parent->children();
+    bool above = self == nullptr;
+    for (const QObject* o : children) {
+      if (o == self) {
+        above = true;
+        continue;
+      }
+      const auto* w = qobject_cast<const QWidget*>(o);
+      if (above && w && !w->isWindow() && w->isVisible() && w->geometry().intersects(r)) return true;
+    }
+    return false;
+  };
+  if (overlaps(this, nullptr, area)) return false;
+  QRect r = area;
+  const QWidget* w = this;
+  while (!w->isWindow()) {
+    const QWidget* parent = w->parentWidget();
+    if (!parent) return false;
+    r.translate(w->pos());
+    if (!parent->rect().contains(r) || overlaps(parent, w, r)) return false;
+    w = parent;
+  }
+  offset = r.topLeft() - area.topLeft();
+  return true;
 }
 
 QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
+
+QRect FrontPanel::displayGreen() const { return QRect(20, 95, width() - 45, 135); }
 
 QRect FrontPanel::readingLine() const {
   // The reading is drawn at (23, 125) in its own font, opaque: one line of that font
@@ -265,10 +338,15 @@ QRect FrontPanel::readingArea(std::string_view reading) const {
 }
 
 void FrontPanel::noteShownTexts(const QRegion& painted) {
-  const QRegion display(displayArea());
+  // A paint's region is most often one rectangle: it is then looked at without
+  // making regions of its own.
+  const auto covers = [&painted](const QRect& r) {
+    return painted.rectCount() == 1 ? painted.boundingRect().contains(r) : QRegion(r).subtracted(painted).isEmpty();
+  };
+  const QRect display = displayArea();
   if (!painted.intersects(display)) return;
   const auto texts = DisplayTexts(model_.panel);
-  if (display.subtracted(painted).isEmpty()) {
+  if (covers(display)) {
     Keep(shownTexts_, texts);
     return;
   }
@@ -278,8 +356,7 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
   if (!shownTexts_) return;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (texts[i] == (*shownTexts_)[i]) continue;
-    const QRect field = i == 0 ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
-    if (!QRegion(field).subtracted(painted).isEmpty()) {
+    if (!covers(i == 0 ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : display)) {
       shownTexts_.reset();
       return;
     }

@@ -55,6 +55,8 @@ class FrontPanel : public QWidget {
   void setShapedOnce(bool shapedOnce);
 
   QPushButton* keyButton(Key k) const { return buttons_[static_cast<int>(k)]; }
+  // Paints of the display, in a paint event or drawn at a reading's end.
+  int displayPaints() const { return displayPaints_; }
   const QFont& smallFont() const { return small_.font; }
 
  signals:
@@ -76,6 +78,10 @@ class FrontPanel : public QWidget {
     std::shared_ptr<const GlyphRowPainter> glyphs;
   };
 
+  // Paints `region` of the panel, as a paint event does.
+  void paintArea(QPainter& p, const QRegion& region);
+  bool paintDisplayNow(const QRect& area);
+  bool uncovered(const QRect& area, QPoint& offset) const;
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   void paintUnitMarks(QPainter& p, const QRect& area) const;
@@ -83,12 +89,15 @@ class FrontPanel : public QWidget {
   // no line of that font there can reach `area`.
   void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, std::string_view text) const;
   QRect displayArea() const;
+  // The display's green, filled before any text is drawn on it.
+  QRect displayGreen() const;
   QRect readingLine() const;
   // What of the reading's line that reading can touch: its advance and the overhang of
   // its glyphs, or the whole line when its advance is not known at once.
   QRect readingArea(std::string_view reading) const;
   // Asks for a repaint of what of the display differs from the texts it shows.
   void askForDisplayPaint();
+  QRect changedDisplayArea() const;
   // Keeps track of what the display shows after a paint of the given region.
   void noteShownTexts(const QRegion& painted);
 
@@ -101,7 +110,8 @@ class FrontPanel : public QWidget {
   bool inReading_ = false;
   bool shapedOnce_ = true;
   bool compact_ = false;
-  QRegion heldPaint_;  // what to repaint at the end of the reading being handled
+  bool displayAsked_ = false;  // a field changed in the reading being handled
+  int displayPaints_ = 0;
 };
 
 // A mark drawn beside the panel's unit label: a "2" in the small font, or the "O" of a

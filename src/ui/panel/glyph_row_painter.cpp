@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panel/glyph_row_painter.h"
 
+#include <QPaintEngine>
 #include <QPainter>
-#include <QTransform>
 #include <QTextLayout>
+#include <QTransform>
+#include <cmath>
 
 namespace pv::ui {
 namespace {
@@ -18,6 +20,21 @@ std::optional<QGlyphRun> ShapedOnce(const QFont& font, const QString& text) {
   const QList<QGlyphRun> runs = layout.glyphRuns();
   if (runs.size() != 1 || runs.front().glyphIndexes().size() != text.size()) return std::nullopt;
   return runs.front();
+}
+
+// Tiles kept per painter: each character at each fraction of a pixel where a reading
+// puts it, in each pen and background; a few dozen in practice.
+constexpr std::size_t kMaxTiles = 512;
+
+// The smallest rectangle holding every pixel of `image` other than `ground`.
+QRect ChangedPixels(const QImage& image, QRgb ground) {
+  QRect changed;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (line[x] != ground) changed |= QRect(x, y, 1, 1);
+  }
+  return changed;
 }
 
 }  // namespace
@@ -55,7 +72,7 @@ std::optional<double> GlyphRowPainter::advance(std::string_view text) const {
   return origins[text.size()];
 }
 
-bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text) const {
+bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return false;
   // Scaled (a device pixel ratio above 1), Qt places the glyphs of a run and those of
@@ -63,13 +80,7 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text)
   // the reading's from their outlines (larger than its glyph cache holds), where
   // shaping is a small part of the cost: drawText draws them then.
   if (p.deviceTransform().type() > QTransform::TxTranslate) return false;
-  std::array<quint32, GlyphRowLayout::kMaxLength> glyphs;
-  std::array<QPointF, GlyphRowLayout::kMaxLength> positions;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    glyphs[i] = glyphOf_[static_cast<unsigned char>(text[i])];
-    positions[i] = QPointF(origins[i], 0.0);
-  }
-  run_.setRawData(glyphs.data(), positions.data(), static_cast<int>(text.size()));
+  std::array<bool, GlyphRowLayout::kMaxLength> copied{};
   // In opaque mode Qt 6.4 places glyphs drawn from its glyph cache without the
   // painter's redirection, that is without a child widget's offset in its window's
   // backing store: the text lands as far up and left as the widget sits in the window.
@@ -77,16 +88,110 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text)
   const Qt::BGMode mode = p.backgroundMode();
   if (mode != Qt::TransparentMode) {
     // drawText's opaque box: the text's advance, its font's ascent and descent.
-    p.fillRect(QRectF(baseline.x(), baseline.y() - raw_.ascent(), origins[text.size()],
-                      raw_.ascent() + raw_.descent()),
-               p.background());
+    const QRectF box(baseline.x(), baseline.y() - raw_.ascent(), origins[text.size()], raw_.ascent() + raw_.descent());
+    if (!QRectF(filled).contains(box)) p.fillRect(box, p.background());
+    copyTiles(p, baseline, text, origins.data(), box, copied.data());
     p.setBackgroundMode(Qt::TransparentMode);
   }
-  p.drawGlyphRun(baseline, run_);
+  std::array<quint32, GlyphRowLayout::kMaxLength> glyphs;
+  std::array<QPointF, GlyphRowLayout::kMaxLength> positions;
+  int blended = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (copied[i]) continue;
+    glyphs[blended] = glyphOf_[static_cast<unsigned char>(text[i])];
+    positions[blended++] = QPointF(origins[i], 0.0);
+  }
+  if (blended > 0) {
+    run_.setRawData(glyphs.data(), positions.data(), blended);
+    p.drawGlyphRun(baseline, run_);
+    // The run must not keep pointers into this frame's arrays.
+    run_.setRawData(nullptr, nullptr, 0);
+  }
   if (mode != Qt::TransparentMode) p.setBackgroundMode(mode);
-  // The run must not keep pointers into this frame's arrays.
-  run_.setRawData(nullptr, nullptr, 0);
   return true;
+}
+
+// Blending a large glyph's edge over the background costs several instructions a
+// pixel, every paint. Over the opaque box a glyph's pixels are known beforehand: the
+// background's, blended once with its ink. Where no other glyph's ink falls, copying
+// them gives what the blend would.
+void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view text, const double* origins,
+                                const QRectF& box, bool* copied) const {
+  const QPaintEngine* engine = p.paintEngine();
+  const QPaintDevice* surface = engine ? engine->paintDevice() : nullptr;
+  if (!surface || surface->devType() != QInternal::Image) return;
+  // Tiles are read and compared as 32-bit pixels.
+  const QImage::Format format = static_cast<const QImage*>(surface)->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return;
+  const QPen& pen = p.pen();
+  if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern || p.opacity() != 1.0 ||
+      p.compositionMode() != QPainter::CompositionMode_SourceOver || p.background().style() != Qt::SolidPattern)
+    return;
+  const QRgb ink = pen.color().rgba(), ground = p.background().color().rgba();
+  if (qAlpha(ink) != 255 || qAlpha(ground) != 255) return;
+  // Copies land on whole pixels.
+  const double dx = p.deviceTransform().dx(), dy = p.deviceTransform().dy();
+  const double baselineY = dy + baseline.y();
+  if (dx != std::floor(dx) || baselineY != std::floor(baselineY)) return;
+  // The pixels the box fills whichever way its fractional edges round.
+  const QRectF onDevice = box.translated(dx, dy);
+  const QRect filled(QPoint(static_cast<int>(std::ceil(onDevice.left())), static_cast<int>(std::ceil(onDevice.top()))),
+                     QPoint(static_cast<int>(std::floor(onDevice.right())) - 1,
+                            static_cast<int>(std::floor(onDevice.bottom())) - 1));
+
+  std::array<const Tile*, GlyphRowLayout::kMaxLength> tiles{};
+  std::array<QRect, GlyphRowLayout::kMaxLength> at;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const double x = dx + baseline.x() + origins[i];
+    const double pixel = std::floor(x);
+    tiles[i] = tile(text[i], x - pixel, ink, ground, format);
+    // A glyph without a tile may touch any other: all are blended then.
+    if (!tiles[i]) return;
+    if (!tiles[i]->image.isNull())
+      at[i] = QRect(QPoint(static_cast<int>(pixel), static_cast<int>(baselineY)) + tiles[i]->offset,
+                    tiles[i]->image.size());
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bool alone = at[i].isNull() || filled.contains(at[i]);
+    for (std::size_t j = 0; alone && j < text.size(); ++j) alone = j == i || !at[i].intersects(at[j]);
+    copied[i] = alone;
+    if (alone && !at[i].isNull()) p.drawImage(QPointF(at[i].x() - dx, at[i].y() - dy), tiles[i]->image);
+  }
+}
+
+const GlyphRowPainter::Tile* GlyphRowPainter::tile(char character, double fraction, QRgb pen, QRgb background,
+                                                    QImage::Format format) const {
+  std::vector<const Tile*>& ofCharacter = tilesOf_[static_cast<unsigned char>(character) & 127];
+  for (const Tile* t : ofCharacter)
+    if (t->fraction == fraction && t->pen == pen && t->background == background && t->format == format) return t;
+  if (tiles_.size() >= kMaxTiles) return nullptr;
+  const quint32 glyph = glyphOf_[static_cast<unsigned char>(character)];
+  // Room around the outline for the edge's blending: the glyph's pixel and baseline at
+  // `area`'s origin.
+  const QRect area = raw_.boundingRect(glyph).toAlignedRect().adjusted(-4, -4, 4, 4);
+  const auto drawn = [&](QRgb ink, QRgb ground) {
+    QImage image(area.size(), format);
+    image.fill(ground);
+    QPainter q(&image);
+    q.setPen(QColor::fromRgba(ink));
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes({glyph});
+    run.setPositions({QPointF(0.0, 0.0)});
+    q.drawGlyphRun(QPointF(fraction - area.left(), -area.top()), run);
+    q.end();
+    return image;
+  };
+  // White on black, every pixel the glyph's edge touches changes.
+  const QRect ink = ChangedPixels(drawn(qRgb(255, 255, 255), qRgb(0, 0, 0)), qRgb(0, 0, 0));
+  Tile t{character, fraction, pen, background, format, QImage(), QPoint()};
+  if (!ink.isNull()) {
+    t.image = drawn(pen, background).copy(ink);
+    t.offset = area.topLeft() + ink.topLeft();
+  }
+  tiles_.push_back(std::move(t));
+  ofCharacter.push_back(&tiles_.back());
+  return &tiles_.back();
 }
 
 }  // namespace pv::ui

@@ -4,13 +4,17 @@
 // the glyph of each character and its advances, kerning included, come from the text
 // shaper when the painter is made, so that a paint only looks them up. The pixels are
 // those of QPainter::drawText; a text with any other character is not drawn here.
+#include <QColor>
 #include <QFont>
 #include <QGlyphRun>
+#include <QImage>
 #include <QPointF>
 #include <QRawFont>
 #include <array>
+#include <deque>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "panel/glyph_row_layout.h"
 
@@ -27,18 +31,39 @@ class GlyphRowPainter {
   std::optional<double> advance(std::string_view text) const;
 
   // Draws `text` with its baseline starting at `baseline`, in the painter's pen, over
-  // what is already there: the caller has filled the background. False, drawing
-  // nothing, for a text outside the set (or a font that lacks one of its glyphs).
-  bool draw(QPainter& p, QPointF baseline, std::string_view text) const;
+  // what is already there, and in opaque mode over drawText's box in the painter's
+  // background, unless that box lies inside `filled`, which the caller has filled with
+  // that background. False, drawing nothing, for a text outside the set (or a font
+  // that lacks one of its glyphs).
+  bool draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled = QRect()) const;
 
  private:
+  // A glyph as drawn at one fraction of a pixel past a pixel's left edge, in one pen
+  // over one background: the pixels it changes (its ink) over the background, ready
+  // to be copied rather than blended again.
+  struct Tile {
+    char character;
+    double fraction;
+    QRgb pen, background;
+    QImage::Format format;  // of the surface drawn on, whose glyphs Qt renders to suit it
+    QImage image;  // the ink's bounding rectangle; empty for a glyph without ink
+    QPoint offset;  // of the image's top-left corner from the glyph's pixel and baseline
+  };
+
   void measure(const QFont& font);
+  const Tile* tile(char character, double fraction, QRgb pen, QRgb background, QImage::Format format) const;
+  // Copies the glyphs that lie whole inside the opaque box and touch no other glyph
+  // from their tiles; false for those that must still be blended.
+  void copyTiles(QPainter& p, QPointF baseline, std::string_view text, const double* origins, const QRectF& box,
+                 bool* copied) const;
 
   GlyphRowLayout layout_;
   QRawFont raw_;
   std::array<quint32, 128> glyphOf_{};
   bool usable_ = false;
   mutable QGlyphRun run_;  // reused, so that a paint allocates nothing
+  mutable std::deque<Tile> tiles_;  // grows only, so that a tile stays where it is
+  mutable std::array<std::vector<const Tile*>, 128> tilesOf_;  // by character
 };
 
 }  // namespace pv::ui
