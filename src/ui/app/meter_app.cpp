@@ -123,7 +123,7 @@ bool MeterApp::start() {
     // Said once here; the writers at exit and elsewhere then write nothing.
     const QString why = QString::fromStdString(NoConfigFolderMessage());
     std::fprintf(stderr, "pneuvista: %s\n", qPrintable(why));
-    window_->messagePane()->setText(why);
+    window_->showMessage(why);
   }
   // After the window is up, so that the question stands over it.
   QTimer::singleShot(0, window_.get(), [this] { offerRecovery(); });
@@ -135,7 +135,7 @@ void MeterApp::offerRecovery() {
   for (const UnsavedJournal& unsaved : FindUnsavedJournals(journal_->folder())) {
     const RecoveryAnswer answer = prompts.askRecovery(QString::fromStdString(RecoveryQuestion(unsaved)));
     const RecoveryStep step = window_->driver().session().recover(unsaved, answer);
-    if (!step.problem.empty()) window_->messagePane()->setText(QString::fromStdString(step.problem));
+    if (!step.problem.empty()) window_->showMessage(QString::fromStdString(step.problem));
     if (!step.askNext) break;
   }
   window_->updateCommandStates();

@@ -87,8 +87,12 @@ void StatisticsBar::refresh() {
     }
     ++i;
   }
+  // Called for every reading: the button is touched only when its state changes.
   const bool exportable = RunOnShow(model_.run.phase, model_.store.sampleCount);
-  if (export_->testAttribute(Qt::WA_Disabled) == exportable) export_->setEnabled(exportable);
+  if (exportable != exportable_) {
+    export_->setEnabled(exportable);
+    exportable_ = exportable;
+  }
 }
 
 }  // namespace pv::ui

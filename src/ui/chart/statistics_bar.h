@@ -35,6 +35,7 @@ class StatisticsBar : public QWidget {
   // The texts last given to the boxes: every reading asks for a transfer, and most
   // change nothing, which is found without building a QString.
   std::vector<std::string> shown_;
+  bool exportable_ = false;  // as the button was created
 };
 
 }  // namespace pv::ui

@@ -141,7 +141,13 @@ FrontPanel::FrontPanel(const AppModel& model, QWidget* parent) : QWidget(parent)
 }
 
 void FrontPanel::syncKeys() {
-  // Called for every reading: only a key whose state differs is touched.
+  // Called for every reading: the keys are looked at only when the model's states
+  // differ from those last applied, and then only a key whose state differs is touched.
+  const auto same = [](const KeyState& a, const KeyState& b) { return a.shown == b.shown && a.enabled == b.enabled; };
+  if (keysApplied_ && std::equal(model_.panel.keys.begin(), model_.panel.keys.end(), keysApplied_->begin(), same))
+    return;
+  keysApplied_.emplace();
+  std::copy(model_.panel.keys.begin(), model_.panel.keys.end(), keysApplied_->begin());
   for (int i = 0; i < kKeyCount; ++i) {
     const KeyState& s = model_.panel.keys[i];
     QPushButton* b = buttons_[i];

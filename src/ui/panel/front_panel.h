@@ -104,6 +104,7 @@ class FrontPanel : public QWidget {
   const AppModel& model_;
   DisplayFont reading_, label_, small_;
   std::array<QPushButton*, kKeyCount> buttons_{};
+  std::optional<std::array<KeyState, kKeyCount>> keysApplied_;
   // The display texts as the last paint of the whole display area drew them; empty
   // when the display may show something else (never painted, or painted in part).
   std::optional<std::array<std::string, 5>> shownTexts_;

@@ -76,7 +76,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   view_ = new ChartView(model_, port_, *this, client_);
   holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this, settings_.path());
   connect(holdTest_, &MainHoldTest::liveTestEnded, this, [this](const QString& text) {
-    message_->setText(text);
+    showMessage(text);
     runEndShown_ = true;
   });
   connectPublisher(services.savedFile);
@@ -234,6 +234,12 @@ QRect MainWindow::clientRect() const {
   return QRect(0, 0, client_->width(), client_->height() + kToolBarThickness + status);
 }
 
+void MainWindow::showMessage(const QString& text) {
+  message_->setText(text);
+  // Looked at for every frame, without reading the label back.
+  readyShown_ = text == QStringLiteral("Ready");
+}
+
 void MainWindow::updateCommandStates() {
   const CommandAvailability c = Commands(model_, view_ && view_->zoomed());
   action(WindowCommand::SaveRun)->setEnabled(c.save);
@@ -248,7 +254,7 @@ void MainWindow::updateCommandStates() {
 void MainWindow::reportPort(const std::string& error) {
   runEndShown_ = false;
   if (error.empty()) {
-    message_->setText(QStringLiteral("Ready"));
+    showMessage(QStringLiteral("Ready"));
     return;
   }
   QString text = QStringLiteral("COM%1 (%2): %3")
@@ -257,7 +263,7 @@ void MainWindow::reportPort(const std::string& error) {
                           QString::fromStdString(error));
   if (port_.lastFailure() == PortErrorKind::Permission)
     text += QStringLiteral(" - add your user to the dialout group and log in again");
-  message_->setText(text);
+  showMessage(text);
 }
 
 // The session's events as the window shows them.
@@ -265,8 +271,7 @@ void MainWindow::connectSession() {
   connect(driver_, &SessionDriver::receiving, this, [this] { view_->panel()->beginReading(); });
   connect(driver_, &SessionDriver::received, this, [this] {
     view_->panel()->endReading();
-    if (!runEndShown_ && message_->text() != QStringLiteral("Ready") && port_.isOpen())
-      message_->setText(QStringLiteral("Ready"));
+    if (!runEndShown_ && !readyShown_ && port_.isOpen()) showMessage(QStringLiteral("Ready"));
   });
   connect(driver_, &SessionDriver::watchdogTicked, this, [this](const WatchdogOutcome& outcome) {
     view_->panel()->syncKeys();
@@ -282,7 +287,7 @@ void MainWindow::connectPublisher(std::function<std::string()> savedFile) {
     return settings_.isRunOnly(device) ? std::string("demo") : device;
   }, this);
   statusBar()->insertPermanentWidget(1, publisher_->statePane());  // before CAP, NUM and SCRL
-  connect(publisher_, &WindowPublisher::problemTold, message_, &QLabel::setText);
+  connect(publisher_, &WindowPublisher::problemTold, this, &MainWindow::showMessage);
   connect(driver_, &SessionDriver::received, publisher_, &WindowPublisher::frameReceived);
   if (saveRun_) saveRun_ = publisher_->announcingSaves(std::move(saveRun_), std::move(savedFile));
   publisher_->apply(publisher_->settings());
@@ -340,7 +345,7 @@ bool MainWindow::closeSequence() {
   // its timers stop for good then.
   if (!driver_->session().close(*this)) return false;
   const std::string error = settings_.keepPortNumber(model_.flags.portNumber);
-  if (!error.empty()) message_->setText(QString::fromStdString(error));
+  if (!error.empty()) showMessage(QString::fromStdString(error));
   return true;
 }
 
@@ -420,7 +425,7 @@ void MainWindow::chartAndCommandsChanged() {
 void MainWindow::invalidateChart(bool) { view_->update(); }
 void MainWindow::commandsChanged() { updateCommandStates(); }
 void MainWindow::runEndedByItself(RunEnd cause) {
-  message_->setText(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
+  showMessage(QString::fromStdString(RunEndedText(cause, std::time(nullptr), model_.store.sampleCount)));
   if (publisher_) publisher_->runEndedBy(cause);
   runEndShown_ = true;
 }
@@ -440,7 +445,7 @@ void MainWindow::holdTestChanged(bool ended) {
 
 void MainWindow::runNotJournaled(const std::string& why) {
   std::fprintf(stderr, "pneuvista: %s\n", why.c_str());
-  message_->setText(QString::fromStdString(why));
+  showMessage(QString::fromStdString(why));
   runEndShown_ = true;
 }
 

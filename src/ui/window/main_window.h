@@ -67,6 +67,8 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   QAction* action(WindowCommand command) const;
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
+  // The status bar's message.
+  void showMessage(const QString& text);
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
   // The meter session the window drives: its timers and the port's notification.
@@ -155,6 +157,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
+  bool readyShown_ = true;  // the message is "Ready"
   HelpWindow* help_ = nullptr;
   std::map<WindowCommand, QAction*> actions_;
   bool shownOnce_ = false;
