@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "panel/glyph_row_layout.h"
 
+#include <algorithm>
+
 namespace pv {
 
 GlyphRowLayout::GlyphRowLayout(std::string_view characters)
@@ -39,6 +41,24 @@ bool GlyphRowLayout::place(std::string_view text, Origins& origins) const {
   }
   origins[text.size()] = x;
   return true;
+}
+
+std::optional<GlyphRowLayout::Span> GlyphRowLayout::changed(std::string_view before, std::string_view after) const {
+  Origins was, is;
+  if (!place(before, was) || !place(after, is)) return std::nullopt;
+  std::optional<Span> span;
+  const auto take = [&span](double left, double right) {
+    if (!span) span = Span{left, right};
+    span->left = std::min(span->left, left);
+    span->right = std::max(span->right, right);
+  };
+  for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
+    const bool inBefore = i < before.size(), inAfter = i < after.size();
+    if (inBefore && inAfter && before[i] == after[i] && was[i] == is[i]) continue;
+    if (inBefore) take(was[i], was[i + 1]);
+    if (inAfter) take(is[i], is[i + 1]);
+  }
+  return span.value_or(Span{});
 }
 
 }  // namespace pv

@@ -7,6 +7,7 @@
 // anew for every paint.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,15 @@ class GlyphRowLayout {
   // Lays `text` out into `origins`; false when it is empty, longer than kMaxLength or
   // has a character outside the set.
   bool place(std::string_view text, Origins& origins) const;
+
+  // From the texts' start, the stretch over which `after` is laid out unlike `before`:
+  // the places, in either text, of the glyphs that differ in character or origin. A
+  // glyph's place runs from its origin to the next glyph's. Empty (both ends 0) when the two are laid out
+  // alike; nothing when either cannot be laid out.
+  struct Span {
+    double left = 0.0, right = 0.0;
+  };
+  std::optional<Span> changed(std::string_view before, std::string_view after) const;
 
  private:
   double advanceOf(int first, int next) const { return advances_[first * stride_ + next]; }

@@ -200,9 +200,10 @@ void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font,
   if (text.empty()) return;
   // Glyphs may overhang their line a little; the margin keeps them.
   if (!QRect(x - kOverhang, y - 4, width() - x + kOverhang, font.height + 8).intersects(area)) return;
-  // Every text lies on the display green, filled before: drawText's opaque box and
-  // the glyphs drawn over the fill give the same pixels.
-  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text, displayGreen() & area)) return;
+  // Every text lies on the display green, filled before as far as the paint reaches
+  // (its painter is clipped to `area`): drawText's opaque box and the glyphs drawn
+  // over the fill give the same pixels.
+  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text, displayGreen())) return;
   p.setFont(font.font);
   p.drawText(x, y + font.ascent, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
@@ -253,7 +254,7 @@ QRect FrontPanel::changedDisplayArea() const {
   if (shownTexts_ && SameFrom(0, texts, *shownTexts_)) return {};
   // Most readings change the reading alone; its line is then all that changes.
   const bool readingOnly = shownTexts_ && SameFrom(1, texts, *shownTexts_);
-  return readingOnly ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : displayArea();
+  return readingOnly ? readingChange((*shownTexts_)[0], texts[0]) : displayArea();
 }
 
 void FrontPanel::beginReading() { inReading_ = true; }
@@ -343,6 +344,17 @@ QRect FrontPanel::readingArea(std::string_view reading) const {
          readingLine();
 }
 
+QRect FrontPanel::readingChange(std::string_view before, std::string_view after) const {
+  // Most new readings differ from the last in their last digits only: the glyphs
+  // before those stay where they were, and only what the others can touch is painted.
+  const auto span = reading_.glyphs->changed(before, after);
+  if (!span) return readingArea(before) | readingArea(after);
+  if (span->right <= span->left) return {};
+  const int left = kReadingX + static_cast<int>(std::floor(span->left)) - kOverhang;
+  const int right = kReadingX + static_cast<int>(std::ceil(span->right)) + kOverhang;
+  return QRect(QPoint(left, kReadingY), QPoint(right, kReadingY + reading_.height + 3)) & readingLine();
+}
+
 void FrontPanel::noteShownTexts(const QRegion& painted) {
   // A paint's region is most often one rectangle: it is then looked at without
   // making regions of its own.
@@ -362,7 +374,7 @@ void FrontPanel::noteShownTexts(const QRegion& painted) {
   if (!shownTexts_) return;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (texts[i] == (*shownTexts_)[i]) continue;
-    if (!covers(i == 0 ? readingArea(texts[0]) | readingArea((*shownTexts_)[0]) : display)) {
+    if (!covers(i == 0 ? readingChange((*shownTexts_)[0], texts[0]) : display)) {
       shownTexts_.reset();
       return;
     }

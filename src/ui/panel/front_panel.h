@@ -95,6 +95,8 @@ class FrontPanel : public QWidget {
   // What of the reading's line that reading can touch: its advance and the overhang of
   // its glyphs, or the whole line when its advance is not known at once.
   QRect readingArea(std::string_view reading) const;
+  // What of the reading's line differs between the two readings.
+  QRect readingChange(std::string_view before, std::string_view after) const;
   // Asks for a repaint of what of the display differs from the texts it shows.
   void askForDisplayPaint();
   QRect changedDisplayArea() const;

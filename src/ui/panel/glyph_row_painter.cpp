@@ -72,6 +72,11 @@ std::optional<double> GlyphRowPainter::advance(std::string_view text) const {
   return origins[text.size()];
 }
 
+std::optional<GlyphRowLayout::Span> GlyphRowPainter::changed(std::string_view before, std::string_view after) const {
+  if (!usable_) return std::nullopt;
+  return layout_.changed(before, after);
+}
+
 bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return false;

@@ -29,6 +29,9 @@ class GlyphRowPainter {
   // The text's advance, as drawText would take it; nothing when the text is not drawn
   // from the glyphs.
   std::optional<double> advance(std::string_view text) const;
+  // Where drawing `after` differs from drawing `before` (see GlyphRowLayout::changed);
+  // nothing when either is not drawn from the glyphs.
+  std::optional<GlyphRowLayout::Span> changed(std::string_view before, std::string_view after) const;
 
   // Draws `text` with its baseline starting at `baseline`, in the painter's pen, over
   // what is already there, and in opaque mode over drawText's box in the painter's
