@@ -203,7 +203,7 @@ void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font,
   // Every text lies on the display green, filled before as far as the paint reaches
   // (its painter is clipped to `area`): drawText's opaque box and the glyphs drawn
   // over the fill give the same pixels.
-  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text, displayGreen())) return;
+  if (shapedOnce_ && font.glyphs->draw(p, QPointF(x, y + font.ascent), text, displayGreen(), area)) return;
   p.setFont(font.font);
   p.drawText(x, y + font.ascent, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }

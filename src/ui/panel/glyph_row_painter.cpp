@@ -57,6 +57,9 @@ void GlyphRowPainter::measure(const QFont& font) {
     const QList<QPointF> at = shaped->positions();
     const QList<quint32> glyphs = shaped->glyphIndexes();
     glyphOf_[static_cast<unsigned char>(first)] = glyphs[0];
+    // The outline's extent, and a pixel each side for its edge's blending.
+    const QRectF outline = raw_.boundingRect(glyphs[0]);
+    inkOf_[static_cast<unsigned char>(first)] = {outline.left() - 2.0, outline.right() + 2.0};
     for (qsizetype k = 0; k < static_cast<qsizetype>(set.size()); ++k)
       layout_.setAdvance(first, set[static_cast<std::size_t>(k)], at[2 * k + 1].x() - at[2 * k].x());
     const QList<QPointF> alone = raw_.advancesForGlyphIndexes(QList<quint32>{glyphs[0]});
@@ -77,7 +80,8 @@ std::optional<GlyphRowLayout::Span> GlyphRowPainter::changed(std::string_view be
   return layout_.changed(before, after);
 }
 
-bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled) const {
+bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled,
+                           const QRect& reach) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return false;
   // Scaled (a device pixel ratio above 1), Qt places the glyphs of a run and those of
@@ -85,7 +89,12 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text,
   // the reading's from their outlines (larger than its glyph cache holds), where
   // shaping is a small part of the cost: drawText draws them then.
   if (p.deviceTransform().type() > QTransform::TxTranslate) return false;
-  std::array<bool, GlyphRowLayout::kMaxLength> copied{};
+  std::array<bool, GlyphRowLayout::kMaxLength> copied{}, needed{};
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto& [left, right] = inkOf_[static_cast<unsigned char>(text[i])];
+    const double x = baseline.x() + origins[i];
+    needed[i] = reach.isNull() || (x + right >= reach.left() && x + left <= reach.right() + 1);
+  }
   // In opaque mode Qt 6.4 places glyphs drawn from its glyph cache without the
   // painter's redirection, that is without a child widget's offset in its window's
   // backing store: the text lands as far up and left as the widget sits in the window.
@@ -95,14 +104,14 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text,
     // drawText's opaque box: the text's advance, its font's ascent and descent.
     const QRectF box(baseline.x(), baseline.y() - raw_.ascent(), origins[text.size()], raw_.ascent() + raw_.descent());
     if (!QRectF(filled).contains(box)) p.fillRect(box, p.background());
-    copyTiles(p, baseline, text, origins.data(), box, copied.data());
+    copyTiles(p, baseline, text, origins.data(), box, needed.data(), copied.data());
     p.setBackgroundMode(Qt::TransparentMode);
   }
   std::array<quint32, GlyphRowLayout::kMaxLength> glyphs;
   std::array<QPointF, GlyphRowLayout::kMaxLength> positions;
   int blended = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (copied[i]) continue;
+    if (copied[i] || !needed[i]) continue;
     glyphs[blended] = glyphOf_[static_cast<unsigned char>(text[i])];
     positions[blended++] = QPointF(origins[i], 0.0);
   }
@@ -121,7 +130,7 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text,
 // background's, blended once with its ink. Where no other glyph's ink falls, copying
 // them gives what the blend would.
 void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view text, const double* origins,
-                                const QRectF& box, bool* copied) const {
+                                const QRectF& box, const bool* needed, bool* copied) const {
   const QPaintEngine* engine = p.paintEngine();
   const QPaintDevice* surface = engine ? engine->paintDevice() : nullptr;
   if (!surface || surface->devType() != QInternal::Image) return;
@@ -146,7 +155,10 @@ void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view 
 
   std::array<const Tile*, GlyphRowLayout::kMaxLength> tiles{};
   std::array<QRect, GlyphRowLayout::kMaxLength> at;
+  // A glyph that is not needed lies outside the painter's clip, and so does any pixel
+  // it shares with another.
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!needed[i]) continue;
     const double x = dx + baseline.x() + origins[i];
     const double pixel = std::floor(x);
     tiles[i] = tile(text[i], x - pixel, ink, ground, format);
@@ -157,6 +169,7 @@ void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view 
                     tiles[i]->image.size());
   }
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!needed[i]) continue;
     bool alone = at[i].isNull() || filled.contains(at[i]);
     for (std::size_t j = 0; alone && j < text.size(); ++j) alone = j == i || !at[i].intersects(at[j]);
     copied[i] = alone;

@@ -14,6 +14,7 @@
 #include <deque>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "panel/glyph_row_layout.h"
@@ -36,9 +37,11 @@ class GlyphRowPainter {
   // Draws `text` with its baseline starting at `baseline`, in the painter's pen, over
   // what is already there, and in opaque mode over drawText's box in the painter's
   // background, unless that box lies inside `filled`, which the caller has filled with
-  // that background. False, drawing nothing, for a text outside the set (or a font
-  // that lacks one of its glyphs).
-  bool draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled = QRect()) const;
+  // that background. Only the glyphs that reach into `reach` are drawn (all when it
+  // is null): the caller's painter is clipped to it. False, drawing nothing, for a text
+  // outside the set (or a font that lacks one of its glyphs).
+  bool draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled = QRect(),
+            const QRect& reach = QRect()) const;
 
  private:
   // A glyph as drawn at one fraction of a pixel past a pixel's left edge, in one pen
@@ -58,11 +61,13 @@ class GlyphRowPainter {
   // Copies the glyphs that lie whole inside the opaque box and touch no other glyph
   // from their tiles; false for those that must still be blended.
   void copyTiles(QPainter& p, QPointF baseline, std::string_view text, const double* origins, const QRectF& box,
-                 bool* copied) const;
+                 const bool* needed, bool* copied) const;
 
   GlyphRowLayout layout_;
   QRawFont raw_;
   std::array<quint32, 128> glyphOf_{};
+  // How far left and right of its origin each character's glyph can touch a pixel.
+  std::array<std::pair<double, double>, 128> inkOf_{};
   bool usable_ = false;
   mutable QGlyphRun run_;  // reused, so that a paint allocates nothing
   mutable std::deque<Tile> tiles_;  // grows only, so that a tile stays where it is
