@@ -95,11 +95,15 @@ bool ChartView::eventFilter(QObject* watched, QEvent* event) {
 
 void ChartView::paintEvent(QPaintEvent*) {
   const ChartLayoutResult layout = LayoutChart(model_, width(), height());
-  {
+  if (devicePixelRatioF() == 1.0) {
     // The widget's backing store is the off-screen surface: the chart is composed
     // there and shown whole, without erase or flicker.
     QPainter p(this);
     paintChart(p);
+  } else {
+    // Scaled, the chart keeps its look: drawn in the view's own pixels and shown
+    // enlarged, its dotted grid and one-pixel trace as wide as at scale 1.
+    QPainter(this).drawImage(0, 0, lastFrame());
   }
   if (layout.cursorBarChanged) refreshCursorBar();
   syncScrollBar();
