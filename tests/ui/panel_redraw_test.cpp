@@ -105,5 +105,47 @@ TEST(FrontPanelRedraw, WithinAReadingTheDisplayIsPaintedOnceAtItsEnd) {
   }
 }
 
+TEST(FrontPanelRedraw, AReadingIsDrawnAtOnceOnlyWhereNothingCoversTheDisplay) {
+  struct Case {
+    const char* what;
+    QRect cover;  // a widget over the panel, in the window; null for none
+    bool drawnAtOnce;
+  };
+  const Case cases[] = {
+      {"inside a window, at an offset", QRect(), true},
+      {"beside another widget", QRect(300, 0, 50, 50), true},
+      {"under another widget", QRect(40, 150, 60, 60), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    AppModel model;
+    model.panel.reading = "+1.234";
+    model.panel.unit = "psi";
+    QWidget window;
+    window.resize(400, 800);
+    FrontPanel panel(model, &window);
+    panel.setGeometry(3, 57, 228, 700);
+    QWidget cover(&window);
+    cover.setAutoFillBackground(true);
+    cover.setGeometry(c.cover);
+    cover.setVisible(!c.cover.isNull());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    testsupport::PaintCounter events(&panel);
+
+    panel.beginReading();
+    model.panel.reading = "-8.765";
+    Notify(panel);
+    panel.endReading();
+    QApplication::processEvents();
+    EXPECT_EQ(events.count, c.drawnAtOnce ? 0 : 1);
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    QImage full(window.size(), QImage::Format_RGB32);
+    window.render(&full);
+    EXPECT_TRUE(shown == full) << "the window shows stale pixels";
+  }
+}
+
 }  // namespace
 }  // namespace pv::ui
