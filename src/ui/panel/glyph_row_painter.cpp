@@ -179,10 +179,10 @@ void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view 
 
 const GlyphRowPainter::Tile* GlyphRowPainter::tile(char character, double fraction, QRgb pen, QRgb background,
                                                     QImage::Format format) const {
-  std::vector<const Tile*>& ofCharacter = tilesOf_[static_cast<unsigned char>(character) & 127];
-  for (const Tile* t : ofCharacter)
-    if (t->fraction == fraction && t->pen == pen && t->background == background && t->format == format) return t;
-  if (tiles_.size() >= kMaxTiles) return nullptr;
+  std::deque<Tile>& ofCharacter = tilesOf_[static_cast<unsigned char>(character) & 127];
+  for (const Tile& t : ofCharacter)
+    if (t.fraction == fraction && t.pen == pen && t.background == background && t.format == format) return &t;
+  if (tileCount_ >= kMaxTiles) return nullptr;
   const quint32 glyph = glyphOf_[static_cast<unsigned char>(character)];
   // Room around the outline for the edge's blending: the glyph's pixel and baseline at
   // `area`'s origin.
@@ -202,14 +202,14 @@ const GlyphRowPainter::Tile* GlyphRowPainter::tile(char character, double fracti
   };
   // White on black, every pixel the glyph's edge touches changes.
   const QRect ink = ChangedPixels(drawn(qRgb(255, 255, 255), qRgb(0, 0, 0)), qRgb(0, 0, 0));
-  Tile t{character, fraction, pen, background, format, QImage(), QPoint()};
+  Tile t{fraction, pen, background, format, QImage(), QPoint()};
   if (!ink.isNull()) {
     t.image = drawn(pen, background).copy(ink);
     t.offset = area.topLeft() + ink.topLeft();
   }
-  tiles_.push_back(std::move(t));
-  ofCharacter.push_back(&tiles_.back());
-  return &tiles_.back();
+  ++tileCount_;
+  ofCharacter.push_back(std::move(t));
+  return &ofCharacter.back();
 }
 
 }  // namespace pv::ui

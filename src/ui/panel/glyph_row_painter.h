@@ -15,7 +15,6 @@
 #include <optional>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "panel/glyph_row_layout.h"
 
@@ -48,7 +47,6 @@ class GlyphRowPainter {
   // over one background: the pixels it changes (its ink) over the background, ready
   // to be copied rather than blended again.
   struct Tile {
-    char character;
     double fraction;
     QRgb pen, background;
     QImage::Format format;  // of the surface drawn on, whose glyphs Qt renders to suit it
@@ -70,8 +68,9 @@ class GlyphRowPainter {
   std::array<std::pair<double, double>, 128> inkOf_{};
   bool usable_ = false;
   mutable QGlyphRun run_;  // reused, so that a paint allocates nothing
-  mutable std::deque<Tile> tiles_;  // grows only, so that a tile stays where it is
-  mutable std::array<std::vector<const Tile*>, 128> tilesOf_;  // by character
+  // By character; each grows only, so that a tile stays where it is.
+  mutable std::array<std::deque<Tile>, 128> tilesOf_;
+  mutable std::size_t tileCount_ = 0;
 };
 
 }  // namespace pv::ui

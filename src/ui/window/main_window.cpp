@@ -202,7 +202,7 @@ void MainWindow::createToolBar() {
 }
 
 void MainWindow::createStatusBar() {
-  message_ = new QLabel(QStringLiteral("Ready"), this);
+  message_ = new StatusMessage(this);
   statusBar()->addWidget(message_, 1);
   for (const char* pane : {"CAP", "NUM", "SCRL"}) {
     auto* label = new QLabel(QString::fromLatin1(pane), this);
@@ -232,12 +232,6 @@ QPoint MainWindow::clientOrigin() const {
 QRect MainWindow::clientRect() const {
   const int status = statusBar()->isVisible() ? statusBar()->height() : 0;
   return QRect(0, 0, client_->width(), client_->height() + kToolBarThickness + status);
-}
-
-void MainWindow::showMessage(const QString& text) {
-  message_->setText(text);
-  // Looked at for every frame, without reading the label back.
-  readyShown_ = text == QStringLiteral("Ready");
 }
 
 void MainWindow::updateCommandStates() {
@@ -271,7 +265,7 @@ void MainWindow::connectSession() {
   connect(driver_, &SessionDriver::receiving, this, [this] { view_->panel()->beginReading(); });
   connect(driver_, &SessionDriver::received, this, [this] {
     view_->panel()->endReading();
-    if (!runEndShown_ && !readyShown_ && port_.isOpen()) showMessage(QStringLiteral("Ready"));
+    if (!runEndShown_ && !message_->saysReady() && port_.isOpen()) showMessage(QStringLiteral("Ready"));
   });
   connect(driver_, &SessionDriver::watchdogTicked, this, [this](const WatchdogOutcome& outcome) {
     view_->panel()->syncKeys();

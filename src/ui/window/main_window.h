@@ -19,6 +19,7 @@
 #include "ui/common/ui_constants.h"
 #include "ui/window/dialogs.h"
 #include "ui/window/port_menu.h"
+#include "ui/window/status_message.h"
 
 class QAction;
 class QLabel;
@@ -68,7 +69,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messagePane() const { return message_; }
   // The status bar's message.
-  void showMessage(const QString& text);
+  void showMessage(const QString& text) { message_->say(text); }
   // The help window once Help > Contents opened it, else null.
   HelpWindow* helpWindow() const { return help_; }
   // The meter session the window drives: its timers and the port's notification.
@@ -156,8 +157,7 @@ class MainWindow : public QMainWindow, public ModelObserver, private SessionProm
   QWidget* client_ = nullptr;  // the scrolled area under the toolbar
   ChartView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
-  QLabel* message_ = nullptr;
-  bool readyShown_ = true;  // the message is "Ready"
+  StatusMessage* message_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::map<WindowCommand, QAction*> actions_;
   bool shownOnce_ = false;
