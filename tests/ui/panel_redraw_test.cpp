@@ -24,15 +24,10 @@ void Notify(FrontPanel& panel) {
     panel.redrawField(f);
 }
 
+// Each step comes as a bare notification (painted through a paint event) and as a
+// whole reading (drawn at once at its end, copied from the glyphs' tiles where only the
+// reading shows).
 TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
-  PanelFixture f;
-  AppModel& model = f.model;
-  FrontPanel& panel = f.panel;
-  panel.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-  QApplication::processEvents();
-  testsupport::PaintCounter count(&panel);
-
   struct Step {
     const char* what;
     const char* reading;
@@ -44,8 +39,12 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
   const Step steps[] = {
       {"the same reading again", "+1.234", "psi", "", "", 0},
       {"a new reading", "+1.235", "psi", "", "", 1},
+      {"a middle digit", "+1.935", "psi", "", "", 1},
+      {"the sign", "-1.935", "psi", "", "", 1},
       {"a long text, then a short one", "  - - - - ", "psi", "", "", 1},
       {"short again", "+1", "psi", "", "", 1},
+      {"past the display's green", "-18888.8", "psi", "", "", 1},
+      {"back inside it", "-1888.8", "psi", "", "", 1},
       {"letters", "OL", "psi", "", "", 1},
       {"digits over the letters", "-8", "psi", "", "", 1},
       {"a unit with marks", "+0.123", "kgcm", "", "", 1},
@@ -53,24 +52,39 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
       {"HOLD shows", "+0.123", "psi", "HOLD", "", 1},
       {"HOLD with a new reading", "+0.124", "psi", "HOLD", "", 1},
       {"REC shows beside a new reading", "+0.125", "psi", "HOLD", "REC", 1},
-      {"nothing changes", "+0.125", "psi", "HOLD", "REC", 0},
+      {"a new reading beside REC", "+0.126", "psi", "HOLD", "REC", 1},
+      {"nothing changes", "+0.126", "psi", "HOLD", "REC", 0},
   };
-  for (const Step& s : steps) {
-    SCOPED_TRACE(s.what);
-    model.panel.reading = s.reading;
-    model.panel.unit = s.unit;
-    model.panel.holdWord = s.hold;
-    model.panel.recWord = s.rec;
-    count.count = 0;
-    Notify(panel);
-    QApplication::processEvents();  // the paint asked for comes when the notification returns
-    EXPECT_EQ(count.count, s.paints);
+  for (const bool whole : {false, true}) {
+    SCOPED_TRACE(whole ? "as whole readings" : "as notifications");
+    PanelFixture f;
+    AppModel& model = f.model;
+    FrontPanel& panel = f.panel;
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QApplication::processEvents();
+    testsupport::PaintCounter events(&panel);
+    for (const Step& s : steps) {
+      SCOPED_TRACE(s.what);
+      events.count = 0;
+      const int paints = panel.displayPaints();
+      if (whole) panel.beginReading();
+      model.panel.reading = s.reading;
+      model.panel.unit = s.unit;
+      model.panel.holdWord = s.hold;
+      model.panel.recWord = s.rec;
+      Notify(panel);
+      if (whole) panel.endReading();
+      QApplication::processEvents();  // a paint asked for comes when the notification returns
+      EXPECT_EQ(panel.displayPaints() - paints, s.paints);
+      EXPECT_EQ(events.count, whole ? 0 : s.paints);
 
-    const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    QImage full(panel.size(), QImage::Format_RGB32);
-    panel.render(&full);
-    ASSERT_EQ(shown.size(), full.size());
-    EXPECT_TRUE(shown == full) << "the window shows stale pixels";
+      const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+      QImage full(panel.size(), QImage::Format_RGB32);
+      panel.render(&full);
+      ASSERT_EQ(shown.size(), full.size());
+      EXPECT_TRUE(shown == full) << "the window shows stale pixels";
+    }
   }
 }
 

@@ -170,16 +170,19 @@ void FrontPanel::paintArea(QPainter& p, const QRegion& region) {
   paintDisplay(p, area);
   // The frame and border are controls of their own, so they lie over the display.
   p.setBackgroundMode(Qt::TransparentMode);
-  for (const auto& r : kBlackRects) {
-    const QRect black = Dlu(r[0], r[1], r[2], r[3]);
+  for (const QRect& black : frameRects())
     if (black.intersects(area)) p.fillRect(black, Qt::black);
-  }
-  for (int side = 0; side < 3; ++side) {
-    // The panel's height as the bars' layout reserves it, less its two-pixel edges.
-    const int height = ((compact_ ? kPanelCompactHeight : kPanelFullHeight) - 4) / kDialogUnit;
-    const QRect black = PanelBorder(side, height);
-    if (black.intersects(area)) p.fillRect(black, Qt::black);
-  }
+}
+
+std::array<QRect, 9> FrontPanel::frameRects() const {
+  static_assert(std::size(kBlackRects) + 3 == 9);
+  std::array<QRect, 9> rects;
+  auto next = rects.begin();
+  for (const auto& r : kBlackRects) *next++ = Dlu(r[0], r[1], r[2], r[3]);
+  // The panel's height as the bars' layout reserves it, less its two-pixel edges.
+  const int height = ((compact_ ? kPanelCompactHeight : kPanelFullHeight) - 4) / kDialogUnit;
+  for (int side = 0; side < 3; ++side) *next++ = PanelBorder(side, height);
+  return rects;
 }
 
 void FrontPanel::setCompact(bool compact) {
@@ -195,11 +198,14 @@ void FrontPanel::setCompact(bool compact) {
   update();
 }
 
+bool FrontPanel::reaches(const DisplayFont& font, int x, int y, const QRect& area) const {
+  // Glyphs may overhang their line a little; the margin keeps them.
+  return QRect(x - kOverhang, y - 4, width() - x + kOverhang, font.height + 8).intersects(area);
+}
+
 void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y,
                         std::string_view text) const {
-  if (text.empty()) return;
-  // Glyphs may overhang their line a little; the margin keeps them.
-  if (!QRect(x - kOverhang, y - 4, width() - x + kOverhang, font.height + 8).intersects(area)) return;
+  if (text.empty() || !reaches(font, x, y, area)) return;
   // Every text lies on the display green, filled before as far as the paint reaches
   // (its painter is clipped to `area`): drawText's opaque box and the glyphs drawn
   // over the fill give the same pixels.
@@ -208,23 +214,69 @@ void FrontPanel::textAt(QPainter& p, const QRect& area, const DisplayFont& font,
   p.drawText(x, y + font.ascent, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
+template <typename Text>
+void FrontPanel::forEachText(Text&& text) const {
   const PanelState& s = model_.panel;
+  text(reading_, kReadingX, kReadingY, std::string_view(s.reading));
+  text(label_, kUnitLabelX, kUnitLabelY, std::string_view(s.unit));
+  for (const UnitLabelMark& m : UnitLabelMarks(s.unit))
+    text(m.smallFont ? small_ : label_, m.x, m.y, std::string_view(&m.text, 1));
+  text(label_, 22, 100, std::string_view(s.holdWord));
+  text(label_, 120, 100, std::string_view(s.difWord));
+  text(label_, 22, 185, std::string_view(s.recWord));
+}
+
+void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   p.fillRect(displayGreen() & area, kDisplayGreen);
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  textAt(p, area, reading_, kReadingX, kReadingY, s.reading);
-  textAt(p, area, label_, kUnitLabelX, kUnitLabelY, s.unit);
-  paintUnitMarks(p, area);
-  textAt(p, area, label_, 22, 100, s.holdWord);
-  textAt(p, area, label_, 120, 100, s.difWord);
-  textAt(p, area, label_, 22, 185, s.recWord);
+  forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) { textAt(p, area, font, x, y, text); });
 }
 
-void FrontPanel::paintUnitMarks(QPainter& p, const QRect& area) const {
-  for (const UnitLabelMark& m : UnitLabelMarks(model_.panel.unit))
-    textAt(p, area, m.smallFont ? small_ : label_, m.x, m.y, std::string_view(&m.text, 1));
+// A change of the reading where nothing else of the panel reaches is its glyphs
+// copied from their tiles onto the display's green, without a painter, whose set-up
+// alone costs more than the copy. What of the area lies off the green (a glyph's
+// overhang past the last) shows the panel's grey and frame, which stay as they are
+// while neither the reading shown nor the new one reaches there. The display's pixels
+// are cold by the next reading: the fewer drawn, the cheaper.
+bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& area) {
+  if (!shapedOnce_ || !shownTexts_ || surface.devType() != QInternal::Image) return false;
+  const QRect green = displayGreen();
+  const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
+  // Off the ink of the reading shown and of the new one, the area shows the green
+  // already and keeps it: only rows and columns that either reading inks are drawn.
+  QRectF inked;
+  for (const std::string_view reading : {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
+    const auto ink = reading_.glyphs->inkBounds(reading);
+    if (!ink || !QRectF(green).contains(ink->translated(baseline))) return false;
+    inked |= ink->translated(baseline);
+  }
+  QRect inside = area & green;
+  int others = 0;
+  forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) {
+    if (&font != &reading_ && !text.empty() && reaches(font, x, y, area)) ++others;
+  });
+  inside &= inked.toAlignedRect();
+  // The frame's bars lie over the green's edges, and no paint changes them.
+  for (const QRect& black : frameRects()) {
+    if (!black.intersects(inside)) continue;
+    if (black.top() > inside.top() || black.bottom() < inside.bottom()) {
+      ++others;
+    } else if (black.left() <= inside.left()) {
+      inside.setLeft(black.right() + 1);
+    } else if (black.right() >= inside.right()) {
+      inside.setRight(black.left() - 1);
+    } else {
+      ++others;
+    }
+  }
+  if (others > 0 || !reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading,
+                                           inside, QColor(Qt::black).rgba(), kDisplayGreen.rgba()))
+    return false;
+  noteShownTexts(area);
+  ++displayPaints_;
+  return true;
 }
 
 void FrontPanel::setShapedOnce(bool shapedOnce) {
@@ -282,7 +334,7 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   const QRect onWindow = area.translated(offset);
   store->beginPaint(onWindow);
   QPaintDevice* surface = store->paintDevice();
-  if (surface) {
+  if (surface && !copyReading(*surface, offset, area)) {
     QPainter p(surface);
     p.translate(offset);
     p.setClipRect(area);

@@ -84,10 +84,19 @@ class FrontPanel : public QWidget {
   bool uncovered(const QRect& area, QPoint& offset) const;
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
-  void paintUnitMarks(QPainter& p, const QRect& area) const;
+  // Calls `text(font, x, y, text)` for each text of the display, top-left corners.
+  template <typename Text>
+  void forEachText(Text&& text) const;
+  // Whether a line of that font at (x, y) can reach `area`.
+  bool reaches(const DisplayFont& font, int x, int y, const QRect& area) const;
   // Text with its top-left corner at (x, y), opaque on the display green; skipped when
-  // no line of that font there can reach `area`.
+  // it cannot reach `area`.
   void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, std::string_view text) const;
+  // Draws `area` of the display into `surface`, the panel's (0, 0) at `offset`, when
+  // only the reading shows there and it can be copied (GlyphRowPainter::copy).
+  bool copyReading(QPaintDevice& surface, QPoint offset, const QRect& area);
+  // The black rectangles of the display's frame and the panel's border.
+  std::array<QRect, 9> frameRects() const;
   QRect displayArea() const;
   // The display's green, filled before any text is drawn on it.
   QRect displayGreen() const;

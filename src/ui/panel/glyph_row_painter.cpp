@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 
 namespace pv::ui {
@@ -59,7 +60,7 @@ void GlyphRowPainter::measure(const QFont& font) {
     glyphOf_[static_cast<unsigned char>(first)] = glyphs[0];
     // The outline's extent, and a pixel each side for its edge's blending.
     const QRectF outline = raw_.boundingRect(glyphs[0]);
-    inkOf_[static_cast<unsigned char>(first)] = {outline.left() - 2.0, outline.right() + 2.0};
+    inkOf_[static_cast<unsigned char>(first)] = outline.adjusted(-2.0, -2.0, 2.0, 2.0);
     for (qsizetype k = 0; k < static_cast<qsizetype>(set.size()); ++k)
       layout_.setAdvance(first, set[static_cast<std::size_t>(k)], at[2 * k + 1].x() - at[2 * k].x());
     const QList<QPointF> alone = raw_.advancesForGlyphIndexes(QList<quint32>{glyphs[0]});
@@ -73,6 +74,14 @@ std::optional<double> GlyphRowPainter::advance(std::string_view text) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return std::nullopt;
   return origins[text.size()];
+}
+
+std::optional<QRectF> GlyphRowPainter::inkBounds(std::string_view text) const {
+  GlyphRowLayout::Origins origins;
+  if (!usable_ || !layout_.place(text, origins)) return std::nullopt;
+  QRectF bounds;
+  for (std::size_t i = 0; i < text.size(); ++i) bounds |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
+  return bounds;
 }
 
 std::optional<GlyphRowLayout::Span> GlyphRowPainter::changed(std::string_view before, std::string_view after) const {
@@ -91,9 +100,9 @@ bool GlyphRowPainter::draw(QPainter& p, QPointF baseline, std::string_view text,
   if (p.deviceTransform().type() > QTransform::TxTranslate) return false;
   std::array<bool, GlyphRowLayout::kMaxLength> copied{}, needed{};
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto& [left, right] = inkOf_[static_cast<unsigned char>(text[i])];
+    const QRectF& ink = inkOf_[static_cast<unsigned char>(text[i])];
     const double x = baseline.x() + origins[i];
-    needed[i] = reach.isNull() || (x + right >= reach.left() && x + left <= reach.right() + 1);
+    needed[i] = reach.isNull() || (x + ink.right() >= reach.left() && x + ink.left() <= reach.right() + 1);
   }
   // In opaque mode Qt 6.4 places glyphs drawn from its glyph cache without the
   // painter's redirection, that is without a child widget's offset in its window's
@@ -175,6 +184,53 @@ void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view 
     copied[i] = alone;
     if (alone && !at[i].isNull()) p.drawImage(QPointF(at[i].x() - dx, at[i].y() - dy), tiles[i]->image);
   }
+}
+
+bool GlyphRowPainter::copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text, const QRect& area,
+                           QRgb pen, QRgb ground) const {
+  GlyphRowLayout::Origins origins;
+  if (!usable_ || !layout_.place(text, origins)) return false;
+  const QImage::Format format = image.format();
+  if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) ||
+      image.devicePixelRatio() != 1.0 || qAlpha(pen) != 255 || qAlpha(ground) != 255)
+    return false;
+  const QRect onImage = area.translated(offset);
+  if (onImage.isEmpty() || !image.rect().contains(onImage)) return false;
+  const double baselineY = offset.y() + baseline.y();
+  if (baselineY != std::floor(baselineY)) return false;
+
+  // Every tile, where it lies and what of it lands in the area, before a pixel changes.
+  std::array<const QImage*, GlyphRowLayout::kMaxLength> tiles{};
+  std::array<QPoint, GlyphRowLayout::kMaxLength> corner;
+  std::array<QRect, GlyphRowLayout::kMaxLength> at;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const QRectF& ink = inkOf_[static_cast<unsigned char>(text[i])];
+    const double x = offset.x() + baseline.x() + origins[i];
+    if (x + ink.right() < onImage.left() || x + ink.left() > onImage.right() + 1) continue;
+    const double pixel = std::floor(x);
+    const Tile* t = tile(text[i], x - pixel, pen, ground, format);
+    if (!t) return false;
+    if (t->image.isNull()) continue;
+    tiles[i] = &t->image;
+    corner[i] = QPoint(static_cast<int>(pixel), static_cast<int>(baselineY)) + t->offset;
+    at[i] = QRect(corner[i], t->image.size()) & onImage;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i)
+    for (std::size_t j = i + 1; j < text.size(); ++j)
+      if (at[i].intersects(at[j])) return false;
+
+  uchar* const bits = image.bits();
+  const auto line = [bits, stride = image.bytesPerLine()](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
+  for (int y = onImage.top(); y <= onImage.bottom(); ++y) std::fill_n(line(y) + onImage.left(), onImage.width(), ground);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const QRect& r = at[i];
+    if (!tiles[i] || r.isEmpty()) continue;
+    const QPoint from = r.topLeft() - corner[i];
+    for (int y = 0; y < r.height(); ++y)
+      std::copy_n(reinterpret_cast<const QRgb*>(tiles[i]->constScanLine(from.y() + y)) + from.x(), r.width(),
+                  line(r.top() + y) + r.left());
+  }
+  return true;
 }
 
 const GlyphRowPainter::Tile* GlyphRowPainter::tile(char character, double fraction, QRgb pen, QRgb background,

@@ -9,6 +9,7 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QRawFont>
 #include <array>
 #include <deque>
@@ -29,6 +30,9 @@ class GlyphRowPainter {
   // The text's advance, as drawText would take it; nothing when the text is not drawn
   // from the glyphs.
   std::optional<double> advance(std::string_view text) const;
+  // The pixels drawing the text can touch, from the start of its baseline; nothing when
+  // it is not drawn from the glyphs.
+  std::optional<QRectF> inkBounds(std::string_view text) const;
   // Where drawing `after` differs from drawing `before` (see GlyphRowLayout::changed);
   // nothing when either is not drawn from the glyphs.
   std::optional<GlyphRowLayout::Span> changed(std::string_view before, std::string_view after) const;
@@ -41,6 +45,14 @@ class GlyphRowPainter {
   // outside the set (or a font that lacks one of its glyphs).
   bool draw(QPainter& p, QPointF baseline, std::string_view text, const QRect& filled = QRect(),
             const QRect& reach = QRect()) const;
+  // Draws what `text` shows of `area` straight into the pixels of `image`, where the
+  // caller's point (0, 0) lies at `offset`: `ground` wherever no glyph's ink falls, and
+  // each glyph reaching into the area copied from its tile in `pen` over `ground`, as
+  // draw() gives over a fill of `ground`. False, changing nothing, unless the image is
+  // a 32-bit one at a pixel ratio of 1 holding the whole area, and every glyph there
+  // has a tile whose ink shares no pixel of the area with another glyph's.
+  bool copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text, const QRect& area, QRgb pen,
+            QRgb ground) const;
 
  private:
   // A glyph as drawn at one fraction of a pixel past a pixel's left edge, in one pen
@@ -64,8 +76,8 @@ class GlyphRowPainter {
   GlyphRowLayout layout_;
   QRawFont raw_;
   std::array<quint32, 128> glyphOf_{};
-  // How far left and right of its origin each character's glyph can touch a pixel.
-  std::array<std::pair<double, double>, 128> inkOf_{};
+  // The pixels each character's glyph can touch, from its origin on the baseline.
+  std::array<QRectF, 128> inkOf_{};
   bool usable_ = false;
   mutable QGlyphRun run_;  // reused, so that a paint allocates nothing
   // By character; each grows only, so that a tile stays where it is.
