@@ -324,13 +324,13 @@ void FrontPanel::endReading() {
 // widgets and set-up of a paint event cost more than the drawing. Only what of the
 // display is not covered by another widget is drawn, as a paint event would.
 bool FrontPanel::paintDisplayNow(const QRect& area) {
-  QWidget* top = window();
+  QPoint offset;
+  QWidget* top = uncovered(area, offset);
+  if (!top) return false;
   QBackingStore* store = top->backingStore();
   QWindow* handle = top->windowHandle();
   if (!store || !handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || top->isMinimized())
     return false;
-  QPoint offset;
-  if (!uncovered(area, offset)) return false;
   const QRect onWindow = area.translated(offset);
   store->beginPaint(onWindow);
   QPaintDevice* surface = store->paintDevice();
@@ -346,36 +346,36 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   return true;
 }
 
-// Whether `area` of the panel shows whole in its window: inside every widget it lies
-// in, and under none of their other children. `offset` is the panel's place in the
-// window. Anything else is left to a paint event, which works out what shows.
-bool FrontPanel::uncovered(const QRect& area, QPoint& offset) const {
+// The window `area` of the panel shows whole in: inside every widget it lies in, and
+// under none of their other children; null otherwise. `offset` is the panel's place
+// in that window. Anything else is left to a paint event, which works out what shows.
+QWidget* FrontPanel::uncovered(const QRect& area, QPoint& offset) {
   const auto overlaps = [](const QWidget* parent, const QWidget* self, const QRect& r) {
     // Children are stacked in their list's order: those after `self` lie over it.
-    const QObjectList& children = parent->children();
     bool above = self == nullptr;
-    for (const QObject* o : children) {
-      if (o == self) {
-        above = true;
+    for (const QObject* o : parent->children()) {
+      if (!above) {
+        above = o == self;
         continue;
       }
-      const auto* w = qobject_cast<const QWidget*>(o);
-      if (above && w && !w->isWindow() && w->isVisible() && w->geometry().intersects(r)) return true;
+      if (!o->isWidgetType()) continue;
+      const auto* w = static_cast<const QWidget*>(o);
+      if (!w->isWindow() && w->isVisible() && w->geometry().intersects(r)) return true;
     }
     return false;
   };
-  if (overlaps(this, nullptr, area)) return false;
+  if (overlaps(this, nullptr, area)) return nullptr;
   QRect r = area;
-  const QWidget* w = this;
+  QWidget* w = this;
   while (!w->isWindow()) {
-    const QWidget* parent = w->parentWidget();
-    if (!parent) return false;
+    QWidget* parent = w->parentWidget();
+    if (!parent) return nullptr;
     r.translate(w->pos());
-    if (!parent->rect().contains(r) || overlaps(parent, w, r)) return false;
+    if (!parent->rect().contains(r) || overlaps(parent, w, r)) return nullptr;
     w = parent;
   }
   offset = r.topLeft() - area.topLeft();
-  return true;
+  return w;
 }
 
 QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }

@@ -81,7 +81,7 @@ class FrontPanel : public QWidget {
   // Paints `region` of the panel, as a paint event does.
   void paintArea(QPainter& p, const QRegion& region);
   bool paintDisplayNow(const QRect& area);
-  bool uncovered(const QRect& area, QPoint& offset) const;
+  QWidget* uncovered(const QRect& area, QPoint& offset);
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   // Calls `text(font, x, y, text)` for each text of the display, top-left corners.
