@@ -79,7 +79,8 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
       EXPECT_EQ(panel.displayPaints() - paints, s.paints);
       EXPECT_EQ(events.count, whole ? 0 : s.paints);
 
-      const QImage shown = panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+      const QImage shown =
+          panel.screen()->grabWindow(panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
       QImage full(panel.size(), QImage::Format_RGB32);
       panel.render(&full);
       ASSERT_EQ(shown.size(), full.size());

@@ -231,7 +231,9 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
   p.setPen(Qt::black);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(kDisplayGreen);
-  forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) { textAt(p, area, font, x, y, text); });
+  forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) {
+    textAt(p, area, font, x, y, text);
+  });
 }
 
 // A change of the reading where nothing else of the panel reaches is its glyphs
@@ -247,7 +249,8 @@ bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& 
   // Off the ink of the reading shown and of the new one, the area shows the green
   // already and keeps it: only rows and columns that either reading inks are drawn.
   QRectF inked;
-  for (const std::string_view reading : {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
+  for (const std::string_view reading :
+       {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
     const auto ink = reading_.glyphs->inkBounds(reading);
     if (!ink || !QRectF(green).contains(ink->translated(baseline))) return false;
     inked |= ink->translated(baseline);
@@ -271,8 +274,9 @@ bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& 
       ++others;
     }
   }
-  if (others > 0 || !reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading,
-                                           inside, QColor(Qt::black).rgba(), kDisplayGreen.rgba()))
+  if (others > 0 ||
+      !reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading, inside,
+                             QColor(Qt::black).rgba(), kDisplayGreen.rgba()))
     return false;
   noteShownTexts(area);
   ++displayPaints_;

@@ -80,7 +80,8 @@ std::optional<QRectF> GlyphRowPainter::inkBounds(std::string_view text) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return std::nullopt;
   QRectF bounds;
-  for (std::size_t i = 0; i < text.size(); ++i) bounds |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    bounds |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
   return bounds;
 }
 
@@ -186,8 +187,8 @@ void GlyphRowPainter::copyTiles(QPainter& p, QPointF baseline, std::string_view 
   }
 }
 
-bool GlyphRowPainter::copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text, const QRect& area,
-                           QRgb pen, QRgb ground) const {
+bool GlyphRowPainter::copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text,
+                           const QRect& area, QRgb pen, QRgb ground) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return false;
   const QImage::Format format = image.format();
@@ -220,8 +221,11 @@ bool GlyphRowPainter::copy(QImage& image, QPoint offset, QPointF baseline, std::
       if (at[i].intersects(at[j])) return false;
 
   uchar* const bits = image.bits();
-  const auto line = [bits, stride = image.bytesPerLine()](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
-  for (int y = onImage.top(); y <= onImage.bottom(); ++y) std::fill_n(line(y) + onImage.left(), onImage.width(), ground);
+  const auto line = [bits, stride = image.bytesPerLine()](int y) {
+    return reinterpret_cast<QRgb*>(bits + y * stride);
+  };
+  for (int y = onImage.top(); y <= onImage.bottom(); ++y)
+    std::fill_n(line(y) + onImage.left(), onImage.width(), ground);
   for (std::size_t i = 0; i < text.size(); ++i) {
     const QRect& r = at[i];
     if (!tiles[i] || r.isEmpty()) continue;

@@ -9,8 +9,8 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPointF>
-#include <QRectF>
 #include <QRawFont>
+#include <QRectF>
 #include <array>
 #include <deque>
 #include <optional>
@@ -51,8 +51,8 @@ class GlyphRowPainter {
   // draw() gives over a fill of `ground`. False, changing nothing, unless the image is
   // a 32-bit one at a pixel ratio of 1 holding the whole area, and every glyph there
   // has a tile whose ink shares no pixel of the area with another glyph's.
-  bool copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text, const QRect& area, QRgb pen,
-            QRgb ground) const;
+  bool copy(QImage& image, QPoint offset, QPointF baseline, std::string_view text, const QRect& area,
+            QRgb pen, QRgb ground) const;
 
  private:
   // A glyph as drawn at one fraction of a pixel past a pixel's left edge, in one pen
