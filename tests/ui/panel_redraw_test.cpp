@@ -54,6 +54,7 @@ TEST(FrontPanelRedraw, RepaintsOncePerChangeAndShowsWhatAFullPaintShows) {
       {"REC shows beside a new reading", "+0.125", "psi", "HOLD", "REC", 1},
       {"a new reading beside REC", "+0.126", "psi", "HOLD", "REC", 1},
       {"nothing changes", "+0.126", "psi", "HOLD", "REC", 0},
+      {"the unit and the words go with a new reading", "+0.127", "", "", "", 1},
   };
   for (const bool whole : {false, true}) {
     SCOPED_TRACE(whole ? "as whole readings" : "as notifications");

@@ -243,7 +243,10 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
 // while neither the reading shown nor the new one reaches there. The display's pixels
 // are cold by the next reading: the fewer drawn, the cheaper.
 bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& area) {
-  if (!shapedOnce_ || !shownTexts_ || surface.devType() != QInternal::Image) return false;
+  // Only the reading may differ from what the display shows.
+  if (!shapedOnce_ || !shownTexts_ || !SameFrom(1, DisplayTexts(model_.panel), *shownTexts_) ||
+      surface.devType() != QInternal::Image)
+    return false;
   const QRect green = displayGreen();
   const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
   // Off the ink of the reading shown and of the new one, the area shows the green
