@@ -240,50 +240,51 @@ void FrontPanel::paintDisplay(QPainter& p, const QRect& area) const {
 // copied from their tiles onto the display's green, without a painter, whose set-up
 // alone costs more than the copy. What of the area lies off the green (a glyph's
 // overhang past the last) shows the panel's grey and frame, which stay as they are
-// while neither the reading shown nor the new one reaches there. The display's pixels
-// are cold by the next reading: the fewer drawn, the cheaper.
-bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& area) {
+// while neither the reading shown nor the new one, its opaque box included, reaches
+// there. Off the ink of both readings the area shows the green already and keeps it:
+// only the rows and columns either reading inks are written, as the display's pixels
+// are cold by the next reading. Empty when the change is not copied.
+QRect FrontPanel::copiedPart(const QRect& area) const {
   // Only the reading may differ from what the display shows.
-  if (!shapedOnce_ || !shownTexts_ || !SameFrom(1, DisplayTexts(model_.panel), *shownTexts_) ||
-      surface.devType() != QInternal::Image)
-    return false;
-  const QRect green = displayGreen();
+  if (!shapedOnce_ || !shownTexts_ || !SameFrom(1, DisplayTexts(model_.panel), *shownTexts_)) return {};
+  const QRectF green = displayGreen();
   const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
-  // Off the ink of the reading shown and of the new one, the area shows the green
-  // already and keeps it: only rows and columns that either reading inks are drawn.
   QRectF inked;
   for (const std::string_view reading :
        {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
-    const auto ink = reading_.glyphs->inkBounds(reading);
-    if (!ink || !QRectF(green).contains(ink->translated(baseline))) return false;
+    const auto ink = reading_.glyphs->bounds(reading, false);
+    const auto touched = reading_.glyphs->bounds(reading, true);
+    if (!ink || !touched || !green.contains(touched->translated(baseline))) return {};
     inked |= ink->translated(baseline);
   }
-  QRect inside = area & green;
-  int others = 0;
+  bool others = false;
   forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) {
-    if (&font != &reading_ && !text.empty() && reaches(font, x, y, area)) ++others;
+    others |= &font != &reading_ && !text.empty() && reaches(font, x, y, area);
   });
-  inside &= inked.toAlignedRect();
+  if (others) return {};
+  QRect part = area & displayGreen() & inked.toAlignedRect();
   // The frame's bars lie over the green's edges, and no paint changes them.
   for (const QRect& black : frameRects()) {
-    if (!black.intersects(inside)) continue;
-    if (black.top() > inside.top() || black.bottom() < inside.bottom()) {
-      ++others;
-    } else if (black.left() <= inside.left()) {
-      inside.setLeft(black.right() + 1);
-    } else if (black.right() >= inside.right()) {
-      inside.setRight(black.left() - 1);
+    if (!black.intersects(part)) continue;
+    if (black.top() > part.top() || black.bottom() < part.bottom()) return {};
+    if (black.left() <= part.left()) {
+      part.setLeft(black.right() + 1);
+    } else if (black.right() >= part.right()) {
+      part.setRight(black.left() - 1);
     } else {
-      ++others;
+      return {};
     }
   }
-  if (others > 0 ||
-      !reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading, inside,
-                             QColor(Qt::black).rgba(), kDisplayGreen.rgba()))
-    return false;
-  noteShownTexts(area);
-  ++displayPaints_;
-  return true;
+  return part;
+}
+
+bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& part) const {
+  if (surface.devType() != QInternal::Image) return false;
+  auto& image = static_cast<QImage&>(surface);
+  // The copy writes opaque pixels over what is there; a surface with alpha is painted.
+  return !image.hasAlphaChannel() &&
+         reading_.glyphs->copy(image, offset, QPointF(kReadingX, kReadingY + reading_.ascent),
+                               model_.panel.reading, part, QColor(Qt::black).rgba(), kDisplayGreen.rgba());
 }
 
 void FrontPanel::setShapedOnce(bool shapedOnce) {
@@ -338,18 +339,29 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   QWindow* handle = top->windowHandle();
   if (!store || !handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || top->isMinimized())
     return false;
-  const QRect onWindow = area.translated(offset);
+  // A copy is begun and shown as the part of the area it writes: a surface may clear,
+  // or not carry over, what a paint is said to cover.
+  const QRect copied = copiedPart(area);
+  const QRect onWindow = (copied.isEmpty() ? area : copied).translated(offset);
   store->beginPaint(onWindow);
   QPaintDevice* surface = store->paintDevice();
-  if (surface && !copyReading(*surface, offset, area)) {
+  bool drawn = surface != nullptr;
+  if (drawn && !copied.isEmpty()) {
+    drawn = copyReading(*surface, offset, copied);
+  } else if (drawn) {
     QPainter p(surface);
     p.translate(offset);
     p.setClipRect(area);
     paintArea(p, area);
   }
   store->endPaint();
-  if (!surface) return false;
+  // A copy refused here leaves its part to a paint event of the whole area.
+  if (!drawn) return false;
   store->flush(onWindow, handle);
+  if (!copied.isEmpty()) {
+    noteShownTexts(area);
+    ++displayPaints_;
+  }
   return true;
 }
 

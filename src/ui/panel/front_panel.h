@@ -92,9 +92,12 @@ class FrontPanel : public QWidget {
   // Text with its top-left corner at (x, y), opaque on the display green; skipped when
   // it cannot reach `area`.
   void textAt(QPainter& p, const QRect& area, const DisplayFont& font, int x, int y, std::string_view text) const;
-  // Draws `area` of the display into `surface`, the panel's (0, 0) at `offset`, when
-  // only the reading shows there and it can be copied (GlyphRowPainter::copy).
-  bool copyReading(QPaintDevice& surface, QPoint offset, const QRect& area);
+  // The part of `area` that a copy of the reading writes, when only the reading changes
+  // there and only it shows; empty otherwise.
+  QRect copiedPart(const QRect& area) const;
+  // Copies the reading into `part` of `surface`, the panel's (0, 0) at `offset`; false,
+  // writing nothing, when the surface does not take a copy (GlyphRowPainter::copy).
+  bool copyReading(QPaintDevice& surface, QPoint offset, const QRect& part) const;
   // The black rectangles of the display's frame and the panel's border.
   std::array<QRect, 9> frameRects() const;
   QRect displayArea() const;

@@ -76,12 +76,13 @@ std::optional<double> GlyphRowPainter::advance(std::string_view text) const {
   return origins[text.size()];
 }
 
-std::optional<QRectF> GlyphRowPainter::inkBounds(std::string_view text) const {
+std::optional<QRectF> GlyphRowPainter::bounds(std::string_view text, bool opaque) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return std::nullopt;
   QRectF bounds;
   for (std::size_t i = 0; i < text.size(); ++i)
     bounds |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
+  if (opaque) bounds |= QRectF(0.0, -raw_.ascent(), origins[text.size()], raw_.ascent() + raw_.descent());
   return bounds;
 }
 
