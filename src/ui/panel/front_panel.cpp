@@ -280,11 +280,9 @@ QRect FrontPanel::copiedPart(const QRect& area) const {
 
 bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& part) const {
   if (surface.devType() != QInternal::Image) return false;
-  auto& image = static_cast<QImage&>(surface);
-  // The copy writes opaque pixels over what is there; a surface with alpha is painted.
-  return !image.hasAlphaChannel() &&
-         reading_.glyphs->copy(image, offset, QPointF(kReadingX, kReadingY + reading_.ascent),
-                               model_.panel.reading, part, QColor(Qt::black).rgba(), kDisplayGreen.rgba());
+  const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
+  return reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading, part,
+                               QColor(Qt::black).rgba(), kDisplayGreen.rgba());
 }
 
 void FrontPanel::setShapedOnce(bool shapedOnce) {
@@ -340,8 +338,9 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   if (!store || !handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || top->isMinimized())
     return false;
   // A copy is begun and shown as the part of the area it writes: a surface may clear,
-  // or not carry over, what a paint is said to cover.
-  const QRect copied = copiedPart(area);
+  // or not carry over, what a paint is said to cover. A window with alpha has what a
+  // paint begins cleared to transparent: it is painted.
+  const QRect copied = handle->format().hasAlpha() ? QRect() : copiedPart(area);
   const QRect onWindow = (copied.isEmpty() ? area : copied).translated(offset);
   store->beginPaint(onWindow);
   QPaintDevice* surface = store->paintDevice();
