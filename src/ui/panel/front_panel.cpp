@@ -340,27 +340,31 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   // A copy is begun and shown as the part of the area it writes: a surface may clear,
   // or not carry over, what a paint is said to cover. A window with alpha has what a
   // paint begins cleared to transparent: it is painted.
-  const QRect copied = handle->format().hasAlpha() ? QRect() : copiedPart(area);
-  const QRect onWindow = (copied.isEmpty() ? area : copied).translated(offset);
+  if (const QRect part = handle->format().hasAlpha() ? QRect() : copiedPart(area); !part.isEmpty()) {
+    const QRect onWindow = part.translated(offset);
+    store->beginPaint(onWindow);
+    QPaintDevice* surface = store->paintDevice();
+    const bool copied = surface && copyReading(*surface, offset, part);
+    store->endPaint();
+    if (copied) {
+      store->flush(onWindow, handle);
+      noteShownTexts(area);
+      ++displayPaints_;
+      return true;
+    }
+  }
+  const QRect onWindow = area.translated(offset);
   store->beginPaint(onWindow);
   QPaintDevice* surface = store->paintDevice();
-  bool drawn = surface != nullptr;
-  if (drawn && !copied.isEmpty()) {
-    drawn = copyReading(*surface, offset, copied);
-  } else if (drawn) {
+  if (surface) {
     QPainter p(surface);
     p.translate(offset);
     p.setClipRect(area);
     paintArea(p, area);
   }
   store->endPaint();
-  // A copy refused here leaves its part to a paint event of the whole area.
-  if (!drawn) return false;
+  if (!surface) return false;
   store->flush(onWindow, handle);
-  if (!copied.isEmpty()) {
-    noteShownTexts(area);
-    ++displayPaints_;
-  }
   return true;
 }
 
