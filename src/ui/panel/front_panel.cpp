@@ -17,33 +17,14 @@
 #include "app_model.h"
 #include "chart/bar_layout.h"
 #include "ui/common/look.h"
+#include "ui/common/uncovered.h"
 #include "link/units.h"
 #include "panel/keys.h"
 #include "ui/common/ui_constants.h"
+#include "ui/panel/key_places.h"
 
 namespace pv::ui {
 namespace {
-
-// Where each key sits and how it looks; its caption comes from the key table.
-struct KeyPlace {
-  Key key;
-  int x, y, w, h;    // dialog units
-  bool defaultLook;  // drawn as a default button (Enter presses nothing on the panel)
-};
-
-constexpr KeyPlace kKeyPlaces[kKeyCount] = {
-    {Key::Hold, 11, 211, 40, 14, true},   {Key::Unhold, 11, 211, 40, 14, false},
-    {Key::Rec, 56, 211, 40, 14, false},   {Key::Unrec, 56, 211, 40, 14, false},
-    {Key::Light, 33, 252, 38, 14, false}, {Key::Zero, 33, 286, 38, 14, false},
-    {Key::Units, 32, 134, 40, 14, true},  {Key::Dif, 33, 170, 38, 14, false},
-    {Key::Undif, 33, 170, 38, 14, false},
-};
-
-// The compact panel's row of LIGHT and ZERO, in the columns of HOLD and REC.
-constexpr KeyPlace kCompactKeyPlaces[] = {
-    {Key::Light, 11, 234, 40, 14, false},
-    {Key::Zero, 56, 234, 40, 14, false},
-};
 
 // Black rectangles of the display frame, the panel border and the caption marker; the
 // border's height is the panel's, 318 dialog units or 261 when compact.
@@ -248,7 +229,7 @@ QRect FrontPanel::copiedPart(const QRect& area) const {
   // Only the reading may differ from what the display shows.
   if (!shapedOnce_ || !shownTexts_ || !SameFrom(1, DisplayTexts(model_.panel), *shownTexts_)) return {};
   const QRectF green = displayGreen();
-  const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
+  const QPointF baseline = readingBaseline();
   QRectF inked;
   for (const std::string_view reading :
        {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
@@ -276,13 +257,6 @@ QRect FrontPanel::copiedPart(const QRect& area) const {
     }
   }
   return part;
-}
-
-bool FrontPanel::copyReading(QPaintDevice& surface, QPoint offset, const QRect& part) const {
-  if (surface.devType() != QInternal::Image) return false;
-  const QPointF baseline(kReadingX, kReadingY + reading_.ascent);
-  return reading_.glyphs->copy(static_cast<QImage&>(surface), offset, baseline, model_.panel.reading, part,
-                               QColor(Qt::black).rgba(), kDisplayGreen.rgba());
 }
 
 void FrontPanel::setShapedOnce(bool shapedOnce) {
@@ -331,7 +305,7 @@ void FrontPanel::endReading() {
 // display is not covered by another widget is drawn, as a paint event would.
 bool FrontPanel::paintDisplayNow(const QRect& area) {
   QPoint offset;
-  QWidget* top = uncovered(area, offset);
+  QWidget* top = UncoveredWindow(*this, area, offset);
   if (!top) return false;
   QBackingStore* store = top->backingStore();
   QWindow* handle = top->windowHandle();
@@ -344,7 +318,10 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
     const QRect onWindow = part.translated(offset);
     store->beginPaint(onWindow);
     QPaintDevice* surface = store->paintDevice();
-    const bool copied = surface && copyReading(*surface, offset, part);
+    const bool copied = surface && surface->devType() == QInternal::Image &&
+                        reading_.glyphs->copy(static_cast<QImage&>(*surface), offset, readingBaseline(),
+                                              model_.panel.reading, part, QColor(Qt::black).rgba(),
+                                              kDisplayGreen.rgba());
     store->endPaint();
     if (copied) {
       store->flush(onWindow, handle);
@@ -368,37 +345,7 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   return true;
 }
 
-// The window `area` of the panel shows whole in: inside every widget it lies in, and
-// under none of their other children; null otherwise. `offset` is the panel's place
-// in that window. Anything else is left to a paint event, which works out what shows.
-QWidget* FrontPanel::uncovered(const QRect& area, QPoint& offset) {
-  const auto overlaps = [](const QWidget* parent, const QWidget* self, const QRect& r) {
-    // Children are stacked in their list's order: those after `self` lie over it.
-    bool above = self == nullptr;
-    for (const QObject* o : parent->children()) {
-      if (!above) {
-        above = o == self;
-        continue;
-      }
-      if (!o->isWidgetType()) continue;
-      const auto* w = static_cast<const QWidget*>(o);
-      if (!w->isWindow() && w->isVisible() && w->geometry().intersects(r)) return true;
-    }
-    return false;
-  };
-  if (overlaps(this, nullptr, area)) return nullptr;
-  QRect r = area;
-  QWidget* w = this;
-  while (!w->isWindow()) {
-    QWidget* parent = w->parentWidget();
-    if (!parent) return nullptr;
-    r.translate(w->pos());
-    if (!parent->rect().contains(r) || overlaps(parent, w, r)) return nullptr;
-    w = parent;
-  }
-  offset = r.topLeft() - area.topLeft();
-  return w;
-}
+QPointF FrontPanel::readingBaseline() const { return QPointF(kReadingX, kReadingY + reading_.ascent); }
 
 QRect FrontPanel::displayArea() const { return QRect(14, 92, width() - 14, 142); }
 
@@ -410,12 +357,15 @@ QRect FrontPanel::readingLine() const {
   return QRect(14, kReadingY, width() - 14, reading_.height + 4) & displayArea();
 }
 
+QRect FrontPanel::readingSpan(double left, double right) const {
+  const int from = kReadingX + static_cast<int>(std::floor(left)) - kOverhang;
+  const int to = kReadingX + static_cast<int>(std::ceil(right)) + kOverhang;
+  return QRect(QPoint(from, kReadingY), QPoint(to, kReadingY + reading_.height + 3)) & readingLine();
+}
+
 QRect FrontPanel::readingArea(std::string_view reading) const {
   const std::optional<double> advance = reading.empty() ? 0.0 : reading_.glyphs->advance(reading);
-  if (!advance) return readingLine();
-  const int right = kReadingX + static_cast<int>(std::ceil(*advance)) + kOverhang;
-  return QRect(QPoint(kReadingX - kOverhang, kReadingY), QPoint(right, kReadingY + reading_.height + 3)) &
-         readingLine();
+  return advance ? readingSpan(0.0, *advance) : readingLine();
 }
 
 QRect FrontPanel::readingChange(std::string_view before, std::string_view after) const {
@@ -423,10 +373,7 @@ QRect FrontPanel::readingChange(std::string_view before, std::string_view after)
   // before those stay where they were, and only what the others can touch is painted.
   const auto span = reading_.glyphs->changed(before, after);
   if (!span) return readingArea(before) | readingArea(after);
-  if (span->right <= span->left) return {};
-  const int left = kReadingX + static_cast<int>(std::floor(span->left)) - kOverhang;
-  const int right = kReadingX + static_cast<int>(std::ceil(span->right)) + kOverhang;
-  return QRect(QPoint(left, kReadingY), QPoint(right, kReadingY + reading_.height + 3)) & readingLine();
+  return span->right <= span->left ? QRect() : readingSpan(span->left, span->right);
 }
 
 void FrontPanel::noteShownTexts(const QRegion& painted) {

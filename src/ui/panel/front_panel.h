@@ -81,7 +81,6 @@ class FrontPanel : public QWidget {
   // Paints `region` of the panel, as a paint event does.
   void paintArea(QPainter& p, const QRegion& region);
   bool paintDisplayNow(const QRect& area);
-  QWidget* uncovered(const QRect& area, QPoint& offset);
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   // Calls `text(font, x, y, text)` for each text of the display, top-left corners.
@@ -95,9 +94,8 @@ class FrontPanel : public QWidget {
   // The part of `area` that a copy of the reading writes, when only the reading changes
   // there and only it shows; empty otherwise.
   QRect copiedPart(const QRect& area) const;
-  // Copies the reading into `part` of `surface`, the panel's (0, 0) at `offset`; false,
-  // writing nothing, when the surface does not take a copy (GlyphRowPainter::copy).
-  bool copyReading(QPaintDevice& surface, QPoint offset, const QRect& part) const;
+  // Where the reading's baseline starts.
+  QPointF readingBaseline() const;
   // The black rectangles of the display's frame and the panel's border.
   std::array<QRect, 9> frameRects() const;
   QRect displayArea() const;
@@ -107,6 +105,8 @@ class FrontPanel : public QWidget {
   // What of the reading's line that reading can touch: its advance and the overhang of
   // its glyphs, or the whole line when its advance is not known at once.
   QRect readingArea(std::string_view reading) const;
+  // What of the reading's line glyphs between those advances can touch, overhang included.
+  QRect readingSpan(double left, double right) const;
   // What of the reading's line differs between the two readings.
   QRect readingChange(std::string_view before, std::string_view after) const;
   // Asks for a repaint of what of the display differs from the texts it shows.
