@@ -146,7 +146,9 @@ void RunJournal::begin(const AppModel& model, std::int64_t nowMs) {
   samples_ = 0;
   failed_ = false;
   pending_ = false;
-  lastSyncMs_ = nowMs;
+  // The header's sync does not hold back the first sample's, which comes at the next
+  // whole second: the samples are then synced as their ticks take them.
+  lastSyncMs_ = nowMs - kJournalSyncPeriodMs;
   if (const int err = MakeFolders(folder_); err != 0) {
     fail(Failure(folder_, "cannot create the folder", err));
     return;
@@ -205,7 +207,7 @@ int RunJournal::syncIfDue(std::int64_t nowMs) {
 
 int RunJournal::untilSync(std::int64_t nowMs) const {
   const std::int64_t due = lastSyncMs_ + kJournalSyncPeriodMs;
-  return nowMs >= due ? 0 : static_cast<int>(due - nowMs);
+  return nowMs >= due - kJournalSyncEarlyMs ? 0 : static_cast<int>(due - nowMs);
 }
 
 void RunJournal::adopt(HeldJournal&& held) {

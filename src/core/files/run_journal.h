@@ -20,6 +20,9 @@
 namespace pv {
 
 inline constexpr int kJournalSyncPeriodMs = 1000;
+// A sample timer a second apart can fire just before the sync is due: a sync that
+// close to its time is taken then rather than in a wake-up of its own a moment later.
+inline constexpr int kJournalSyncEarlyMs = 50;
 inline constexpr std::string_view kJournalExtension = ".pvjournal";
 
 // The system calls whose failure a journal must survive; tests replace them.

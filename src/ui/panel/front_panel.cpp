@@ -233,10 +233,9 @@ QRect FrontPanel::copiedPart(const QRect& area) const {
   QRectF inked;
   for (const std::string_view reading :
        {std::string_view((*shownTexts_)[0]), std::string_view(model_.panel.reading)}) {
-    const auto ink = reading_.glyphs->bounds(reading, false);
-    const auto touched = reading_.glyphs->bounds(reading, true);
-    if (!ink || !touched || !green.contains(touched->translated(baseline))) return {};
-    inked |= ink->translated(baseline);
+    const auto bounds = reading_.glyphs->bounds(reading);
+    if (!bounds || !green.contains(bounds->opaque.translated(baseline))) return {};
+    inked |= bounds->ink.translated(baseline);
   }
   bool others = false;
   forEachText([&](const DisplayFont& font, int x, int y, std::string_view text) {
@@ -299,6 +298,15 @@ void FrontPanel::endReading() {
   if (!area.isEmpty() && !paintDisplayNow(area)) repaint(area);
 }
 
+// A window's format is fixed once it is created, and a window made again is another.
+bool FrontPanel::hasAlpha(QWindow& window) {
+  if (alphaAskedOf_ != &window) {
+    alphaAskedOf_ = &window;
+    alpha_ = window.format().hasAlpha();
+  }
+  return alpha_;
+}
+
 // The display's live redraw: what changed is drawn straight into the window's backing
 // store and shown, without a round through the window's repaint, whose walk of the
 // widgets and set-up of a paint event cost more than the drawing. Only what of the
@@ -314,7 +322,7 @@ bool FrontPanel::paintDisplayNow(const QRect& area) {
   // A copy is begun and shown as the part of the area it writes: a surface may clear,
   // or not carry over, what a paint is said to cover. A window with alpha has what a
   // paint begins cleared to transparent: it is painted.
-  if (const QRect part = handle->format().hasAlpha() ? QRect() : copiedPart(area); !part.isEmpty()) {
+  if (const QRect part = hasAlpha(*handle) ? QRect() : copiedPart(area); !part.isEmpty()) {
     const QRect onWindow = part.translated(offset);
     store->beginPaint(onWindow);
     QPaintDevice* surface = store->paintDevice();

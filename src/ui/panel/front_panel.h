@@ -3,6 +3,7 @@
 // The front panel: the meter's display (reading, unit, HOLD/DIF/REC words) and its
 // nine keys, mirroring the meter and sending its key frames.
 #include <QFont>
+#include <QPointer>
 #include <QRegion>
 #include <QWidget>
 #include <array>
@@ -81,6 +82,8 @@ class FrontPanel : public QWidget {
   // Paints `region` of the panel, as a paint event does.
   void paintArea(QPainter& p, const QRegion& region);
   bool paintDisplayNow(const QRect& area);
+  // Whether the window carries alpha; asked of the window once, not for every reading.
+  bool hasAlpha(QWindow& window);
   // Paints what of the display lies in `area` (the paint's bounding rectangle).
   void paintDisplay(QPainter& p, const QRect& area) const;
   // Calls `text(font, x, y, text)` for each text of the display, top-left corners.
@@ -127,6 +130,8 @@ class FrontPanel : public QWidget {
   bool compact_ = false;
   bool displayAsked_ = false;  // a field changed in the reading being handled
   int displayPaints_ = 0;
+  QPointer<QWindow> alphaAskedOf_;
+  bool alpha_ = false;
 };
 
 // A mark drawn beside the panel's unit label: a "2" in the small font, or the "O" of a

@@ -76,13 +76,13 @@ std::optional<double> GlyphRowPainter::advance(std::string_view text) const {
   return origins[text.size()];
 }
 
-std::optional<QRectF> GlyphRowPainter::bounds(std::string_view text, bool opaque) const {
+std::optional<GlyphRowPainter::Bounds> GlyphRowPainter::bounds(std::string_view text) const {
   GlyphRowLayout::Origins origins;
   if (!usable_ || !layout_.place(text, origins)) return std::nullopt;
-  QRectF bounds;
+  Bounds bounds;
   for (std::size_t i = 0; i < text.size(); ++i)
-    bounds |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
-  if (opaque) bounds |= QRectF(0.0, -raw_.ascent(), origins[text.size()], raw_.ascent() + raw_.descent());
+    bounds.ink |= inkOf_[static_cast<unsigned char>(text[i])].translated(origins[i], 0.0);
+  bounds.opaque = bounds.ink | QRectF(0.0, -raw_.ascent(), origins[text.size()], raw_.ascent() + raw_.descent());
   return bounds;
 }
 

@@ -31,9 +31,13 @@ class GlyphRowPainter {
   // from the glyphs.
   std::optional<double> advance(std::string_view text) const;
   // The pixels drawing the text can touch, from the start of its baseline: its glyphs'
-  // ink, and when `opaque` drawText's box too; nothing when it is not drawn from the
+  // ink, and that with drawText's opaque box; nothing when it is not drawn from the
   // glyphs.
-  std::optional<QRectF> bounds(std::string_view text, bool opaque) const;
+  struct Bounds {
+    QRectF ink;
+    QRectF opaque;
+  };
+  std::optional<Bounds> bounds(std::string_view text) const;
   // Where drawing `after` differs from drawing `before` (see GlyphRowLayout::changed);
   // nothing when either is not drawn from the glyphs.
   std::optional<GlyphRowLayout::Span> changed(std::string_view before, std::string_view after) const;
