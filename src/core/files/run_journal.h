@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The journal of the run on show: one file per run in the state folder, created when
-// the run starts, each committed sample appended, synced at most once a second and at
-// most a second after a commit. The recording program holds an exclusive lock on it,
+// the run starts, each committed sample appended, synced about once a second (never
+// twice within 950 ms, the header's sync apart) and at most a second after a commit. The recording program holds an exclusive lock on it,
 // so that another program never offers a run that is still going. The file goes only
 // when the run is saved or given up on purpose; a failing disk stops the journal, not
 // the run.
