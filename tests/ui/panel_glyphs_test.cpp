@@ -89,11 +89,9 @@ TEST(FrontPanelGlyphs, CopiesWhatDrawTextDrawsOrLeavesTheSurfaceAlone) {
     QRect area;  // the caller's
     bool copies;
   };
-  std::vector<Case> cases;
-  for (char c : kReadingCharacters)
-    cases.push_back({std::string("'") + c + "'", std::string(1, c), QImage::Format_RGB32, 1.0, whole, true});
-  const Case others[] = {
-      {"a reading", "-1234.5", QImage::Format_RGB32, 1.0, whole, true},
+  const Case cases[] = {
+      {"every character, one half", "+0123.45", QImage::Format_RGB32, 1.0, whole, true},
+      {"every character, the other half", "-6789. ", QImage::Format_RGB32, 1.0, whole, true},
       {"in a surface with alpha", "+12.345", QImage::Format_ARGB32_Premultiplied, 1.0, whole, true},
       {"its last digits", "+12.345", QImage::Format_RGB32, 1.0, QRect(150, 10, 90, 70), true},
       {"cut through a glyph", "+12.345", QImage::Format_RGB32, 1.0, QRect(37, 20, 41, 33), true},
@@ -102,7 +100,6 @@ TEST(FrontPanelGlyphs, CopiesWhatDrawTextDrawsOrLeavesTheSurfaceAlone) {
       {"a 16-bit surface", "+1.5", QImage::Format_RGB16, 1.0, whole, false},
       {"an area past the surface", "+1.5", QImage::Format_RGB32, 1.0, QRect(0, 0, 330, 80), false},
   };
-  cases.insert(cases.end(), std::begin(others), std::end(others));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     QImage drawn(320, 90, c.format);

@@ -205,9 +205,13 @@ int RunJournal::syncIfDue(std::int64_t nowMs) {
   return pending_ ? untilSync(nowMs) : -1;
 }
 
+// A sample timer a second apart can fire just before the sync is due: a sync that
+// close to its time is taken then rather than in a wake-up of its own a moment later.
+constexpr int kSyncEarlyMs = 50;
+
 int RunJournal::untilSync(std::int64_t nowMs) const {
   const std::int64_t due = lastSyncMs_ + kJournalSyncPeriodMs;
-  return nowMs >= due - kJournalSyncEarlyMs ? 0 : static_cast<int>(due - nowMs);
+  return nowMs >= due - kSyncEarlyMs ? 0 : static_cast<int>(due - nowMs);
 }
 
 void RunJournal::adopt(HeldJournal&& held) {

@@ -2,10 +2,10 @@
 #pragma once
 // The journal of the run on show: one file per run in the state folder, created when
 // the run starts, each committed sample appended, synced about once a second (never
-// twice within 950 ms, the header's sync apart) and at most a second after a commit. The recording program holds an exclusive lock on it,
-// so that another program never offers a run that is still going. The file goes only
-// when the run is saved or given up on purpose; a failing disk stops the journal, not
-// the run.
+// twice within 950 ms, the header's sync apart) and at most a second after a commit.
+// The recording program holds an exclusive lock on it, so that another program never
+// offers a run that is still going. The file goes only when the run is saved or given
+// up on purpose; a failing disk stops the journal, not the run.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -20,9 +20,6 @@
 namespace pv {
 
 inline constexpr int kJournalSyncPeriodMs = 1000;
-// A sample timer a second apart can fire just before the sync is due: a sync that
-// close to its time is taken then rather than in a wake-up of its own a moment later.
-inline constexpr int kJournalSyncEarlyMs = 50;
 inline constexpr std::string_view kJournalExtension = ".pvjournal";
 
 // The system calls whose failure a journal must survive; tests replace them.

@@ -242,7 +242,7 @@ QRect FrontPanel::copiedPart(const QRect& area) const {
     others |= &font != &reading_ && !text.empty() && reaches(font, x, y, area);
   });
   if (others) return {};
-  QRect part = area & displayGreen() & inked.toAlignedRect();
+  QRect part = area & green.toRect() & inked.toAlignedRect();
   // The frame's bars lie over the green's edges, and no paint changes them.
   for (const QRect& black : frameRects()) {
     if (!black.intersects(part)) continue;
