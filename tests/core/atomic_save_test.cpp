@@ -225,17 +225,27 @@ TEST_F(AtomicSave, DevicesAndFoldersAreNeverReplaced) {
   EXPECT_TRUE(fs::is_directory(path("folder.xls")));
 }
 
-TEST(TextTablePath, BesideTheDataFileWithoutItsExtension) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"/home/u/run.KvtDat", "/home/u/run.txt"},
-      {"/home/u/run", "/home/u/run.txt"},
-      {"run.KvtDat", "run.txt"},
-      {"/d.KvtDat/25-03-14 10.22.05. 1Sec.KvtDat", "/d.KvtDat/25-03-14 10.22.05. 1Sec.txt"},
-      {"/home/u/run.kvtdat", "/home/u/run.txt"},  // the extension in any letter case
-      {"/home/u/run.KvtDat.KvtDat", "/home/u/run.KvtDat.txt"},
-      {"/d/26-12-08 06.03.16. 1Sec.KvtDat", "/d/26-12-08 06.03.16. 1Sec.txt"},
+TEST(CompanionFiles, BesideTheDataFileWithoutOnlyItsOwnExtension) {
+  struct Case {
+    std::string_view data, table, record;
   };
-  for (const auto& [data, table] : cases) EXPECT_EQ(TextTablePathFor(data), table) << data;
+  const Case cases[] = {
+      {"/home/u/run.KvtDat", "/home/u/run.txt", "/home/u/run.holdtest.json"},
+      {"/home/u/run", "/home/u/run.txt", "/home/u/run.holdtest.json"},
+      {"run.KvtDat", "run.txt", "run.holdtest.json"},
+      {"/d.KvtDat/25-03-14 10.22.05. 1Sec.KvtDat", "/d.KvtDat/25-03-14 10.22.05. 1Sec.txt",
+       "/d.KvtDat/25-03-14 10.22.05. 1Sec.holdtest.json"},
+      {"/home/u/run.kvtdat", "/home/u/run.txt", "/home/u/run.holdtest.json"},  // any letter case
+      {"/home/u/run.KvtDat.KvtDat", "/home/u/run.KvtDat.txt", "/home/u/run.KvtDat.holdtest.json"},
+      // Another dot is part of the name: these runs must not take tank.KvtDat's companions.
+      {"/d/tank.v1", "/d/tank.v1.txt", "/d/tank.v1.holdtest.json"},
+      {"/d/line 4.2", "/d/line 4.2.txt", "/d/line 4.2.holdtest.json"},
+      {"/d/.KvtDat", "/d/.KvtDat.txt", "/d/.KvtDat.holdtest.json"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TextTablePathFor(c.data), c.table) << c.data;
+    EXPECT_EQ(HoldTestPathFor(c.data), c.record) << c.data;
+  }
 }
 
 TEST(FileExtension, AddedUnlessTheNameEndsWithItInAnyCase) {

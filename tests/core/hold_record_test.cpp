@@ -10,19 +10,6 @@
 namespace pv {
 namespace {
 
-TEST(HoldRecordFile, SitsBesideTheDataFile) {
-  const struct {
-    const char* data;
-    const char* sidecar;
-  } cases[] = {
-      {"run.KvtDat", "run.holdtest.json"},
-      {"/data/line 4.b/run.KvtDat", "/data/line 4.b/run.holdtest.json"},
-      {"/data/line.4/run", "/data/line.4/run.holdtest.json"},
-      {"run.2026.KvtDat", "run.2026.holdtest.json"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(HoldTestPathFor(c.data), c.sidecar);
-}
-
 // What is written reads back as what was written: writing the read test gives the same text.
 TEST(HoldRecordFile, ReadsBackWhatWasWritten) {
   const struct {

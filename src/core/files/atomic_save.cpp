@@ -252,13 +252,18 @@ bool HasExtension(std::string_view path, std::string_view extension) {
   return EndsWithNoCase(FileNameOf(path), extension);
 }
 
-std::string TextTablePathFor(std::string_view dataPath) {
+std::string RunFileStem(std::string_view dataPath) {
   const std::string_view name = FileNameOf(dataPath);
-  std::string out(dataPath.substr(0, dataPath.size() - name.size()));
-  out += name.substr(
-      0, EndsWithNoCase(name, kDataFileExtension) ? name.size() - kDataFileExtension.size() : name.size());
-  out += ".txt";
-  return out;
+  const bool dataExtension = EndsWithNoCase(name, kDataFileExtension) && name.size() > kDataFileExtension.size();
+  return std::string(dataPath.substr(0, dataPath.size() - (dataExtension ? kDataFileExtension.size() : 0)));
+}
+
+std::string TextTablePathFor(std::string_view dataPath) {
+  return RunFileStem(dataPath) + ".txt";
+}
+
+std::string HoldTestPathFor(std::string_view dataPath) {
+  return RunFileStem(dataPath) + ".holdtest.json";
 }
 
 }  // namespace pv

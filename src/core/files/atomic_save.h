@@ -60,9 +60,15 @@ std::string WithExtension(std::string_view path, std::string_view extension);
 // Whether the path's file name ends with the extension, in any letter case.
 bool HasExtension(std::string_view path, std::string_view extension);
 
-// The text table that Save writes beside a data file: the data file's name without a
-// trailing ".KvtDat" (any letter case), plus ".txt", in the same folder
-// ("/d/run.KvtDat" -> "/d/run.txt").
+// A run's companion files are named by one rule: the data file's path without a trailing
+// ".KvtDat" (any letter case), plus their own ending, in the same folder. Any other dot
+// belongs to the name ("tank.v1" -> "tank.v1.txt", never "tank.txt").
+std::string RunFileStem(std::string_view dataPath);
+
+// The text table that Save writes beside a data file ("/d/run.KvtDat" -> "/d/run.txt").
 std::string TextTablePathFor(std::string_view dataPath);
+
+// The hold test's record kept beside a data file ("/d/run.KvtDat" -> "/d/run.holdtest.json").
+std::string HoldTestPathFor(std::string_view dataPath);
 
 }  // namespace pv

@@ -4,6 +4,7 @@
 // serve the live sample store and a loaded data-logger file.
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,7 @@ struct SampleRow {
   // file keeps no date) seconds since midnight of the run's first day, past 86400 after it.
   std::int64_t localSeconds = 0;
   bool dated = false;
+  int utcOffset = 0;  // when dated: localSeconds less this is UTC
 };
 
 class SampleRows {
@@ -52,13 +54,24 @@ class LiveRunRows final : public SampleRows {
 // that time of day + i whole-second intervals, wrapping at midnight.
 class LoggerFileRows final : public SampleRows {
  public:
-  explicit LoggerFileRows(const LoggerStore& store) : store_(store) {}
+  // startUtc: the run's first sample in UTC seconds, when a record bound to the file
+  // tells it; the rows are then dated in the local time zone.
+  explicit LoggerFileRows(const LoggerStore& store, std::optional<std::int64_t> startUtc = std::nullopt)
+      : store_(store), startUtc_(startUtc) {}
   int size() const override;
   SampleRow row(int i) const override;
 
  private:
   const LoggerStore& store_;
+  std::optional<std::int64_t> startUtc_;
 };
+
+// ISO 8601 with the UTC offset of a dated row ("2026-12-10T14:03:00+01:00"); empty when
+// the row is not dated.
+std::string IsoDateTime(const SampleRow& row);
+
+// The UTC seconds of an IsoDateTime text (an offset is required); none for any other text.
+std::optional<std::int64_t> ParseIsoDateTime(std::string_view text);
 
 // "%H:%M:%S" of a number of seconds since midnight (any value, taken modulo a day).
 std::string FormatTimeOfDay(std::int64_t seconds);

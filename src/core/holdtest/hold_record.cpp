@@ -84,14 +84,6 @@ std::string Dump(const Json& o) {
 
 }  // namespace
 
-std::string HoldTestPathFor(std::string_view dataPath) {
-  const std::size_t slash = dataPath.rfind('/');
-  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = dataPath.rfind('.');
-  const bool hasExtension = dot != std::string_view::npos && dot > nameStart;
-  return std::string(dataPath.substr(0, hasExtension ? dot : dataPath.size())) + ".holdtest.json";
-}
-
 std::string HoldResultJson(const HoldResult& result, const HoldRecord* record) {
   Json o = ResultObject(result, false);
   if (record) o["record"] = RecordObject(*record);

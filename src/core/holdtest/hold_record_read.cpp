@@ -192,7 +192,8 @@ std::optional<HoldTestFile> ParseHoldTestJson(std::string_view text, std::string
   }
 }
 
-std::optional<HoldRecord> ParseHoldRecordJson(std::string_view text, std::string* error) {
+std::optional<HoldRecord> ParseHoldRecordJson(std::string_view text, std::string* error,
+                                              std::vector<std::string>* /*unknownKeys*/) {
   const std::optional<Json> doc = ParseObject(text, error);
   if (!doc) return std::nullopt;
   try {

@@ -6,19 +6,12 @@
 #include "files/read_file.h"
 
 namespace pv {
-namespace {
-
-// A test record is a page of text; anything near this size is not one.
-constexpr std::size_t kMaxSidecarBytes = 1u << 20;
-
-}  // namespace
-
-SidecarRead ReadHoldTestBeside(const std::string& dataPath) {
+SidecarRead ReadHoldTestBeside(const std::string& dataPath, std::span<const std::uint8_t> /*dataBytes*/) {
   SidecarRead read;
   const std::string path = HoldTestPathFor(dataPath);
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return read;  // no test went with this run
-  auto bytes = ReadWholeFile(path, kMaxSidecarBytes);
+  auto bytes = ReadWholeFile(path, kMaxRecordFileBytes);
   if (!bytes) {
     read.problem = bytes.error().message;
     return read;

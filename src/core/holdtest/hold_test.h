@@ -21,6 +21,9 @@ struct HoldCriteria {
   double allowed = 0.0;            // percent of the start pressure, or an amount in the unit
   std::optional<double> minimum;   // in the unit of the window's first sample
   int checkpoints = 4;             // 2 to 8
+  // A timed test's hold period: a window shorter than it has not run its course and does
+  // not pass. 0 judges the window as it is (cursors, a span typed in, the whole run).
+  int holdSeconds = 0;
 };
 
 inline constexpr int kMinCheckpoints = 2;
@@ -37,6 +40,11 @@ struct HoldCheckpoint {
   double change = 0.0;      // over this step
   bool steeper = false;     // advisory: steeper than the step before by a count or more
 };
+
+// How far a test got: a window judged as it is is complete; a timed test is complete once
+// its hold period has passed, ended early when its window is shorter, and going while a
+// live test still runs.
+enum class HoldState { Complete, EndedEarly, Going };
 
 struct HoldResult {
   int firstSample = 0, lastSample = 0;     // the window
@@ -57,6 +65,16 @@ struct HoldResult {
   HoldDirection direction = HoldDirection::Stable;
   double ratePerMinute = 0.0;
   std::vector<HoldCheckpoint> checkpoints;
+  HoldState state = HoldState::Complete;
+  int holdSeconds = 0;                     // the hold period asked; 0 for a window judged as it is
+  // The valid reading farthest from the start (the first one when several are), as a
+  // signed difference from the start; -1 / empty when there is none.
+  double deviation = 0.0;
+  int deviationSample = -1;
+  std::string deviationTime;
+  // ISO 8601 with the UTC offset ("2026-12-10T14:03:00+01:00") of the window's ends;
+  // empty when the run's date is not known.
+  std::string startDateTime, endDateTime;
   bool passed = false;
   std::vector<std::string> reasons;        // every reason it did not pass
 };

@@ -46,7 +46,7 @@ void GraphHoldTest::setShown(bool shown) {
 void GraphHoldTest::fileLoaded() {
   savedWindow_.reset();
   record_ = {};
-  const SidecarRead read = ReadHoldTestBeside(model_.loggerGraph.filePath);
+  const SidecarRead read = ReadHoldTestBeside(model_.loggerGraph.filePath, {});
   if (read.test) {
     const HoldCriteria& saved = read.test->criteria;
     savedWindow_ = {saved.firstSample, saved.lastSample};
