@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/run_files.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,32 +9,58 @@
 #include "files/atomic_save.h"
 #include "files/datalogger_file.h"
 #include "files/sample_rows.h"
+#include "files/sha256.h"
 #include "files/text_table.h"
 #include "holdtest/hold_record.h"
+#include "holdtest/hold_sidecar.h"
 
 namespace pv {
+namespace {
+
+// A record beside dataPath that is not bound to the bytes being saved told of another
+// run: left in place, it would be taken for this run's test. A record of these very
+// bytes (the same run saved again) is this run's and stays.
+FileStatus RemoveStaleRecord(const std::string& dataPath, bool staysForTheseBytes) {
+  if (staysForTheseBytes) return Succeeded();
+  const std::string path = HoldTestPathFor(dataPath);
+  if (std::remove(path.c_str()) != 0 && errno != ENOENT)
+    return FileError{path + ": cannot remove the hold test of an earlier run: " + std::strerror(errno)};
+  return Succeeded();
+}
+
+bool RecordOfTheseBytes(const std::string& dataPath, std::span<const std::uint8_t> data) {
+  const SidecarRead read = ReadHoldTestBeside(dataPath, data);
+  return read.test && read.test->run;
+}
+
+FileStatus Save(const AppModel& model, const std::string& dataPath, bool withTextTable,
+                const HoldTestFile* holdTest) {
+  const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model);
+  const LiveRunRows rows(model);
+  std::vector<FileToWrite> files{FileToWrite(dataPath, std::span(data))};
+  std::string table, sidecar;
+  if (withTextTable) files.emplace_back(TextTablePathFor(dataPath), table = BuildTextTable(rows));
+  if (holdTest) {
+    HoldTestFile bound = *holdTest;
+    bound.run = RunBinding{Sha256Hex(data), rows.size() > 0 ? IsoDateTime(rows.row(0)) : std::string(),
+                           rows.size()};
+    sidecar = HoldTestJson(NextRevision(dataPath, data, std::move(bound)));
+    files.emplace_back(HoldTestPathFor(dataPath), sidecar);
+  }
+  const bool keepRecord = holdTest || RecordOfTheseBytes(dataPath, data);
+  FileStatus status = SaveFilesAtomically(files);
+  if (!status) return status;
+  return RemoveStaleRecord(dataPath, keepRecord);
+}
+
+}  // namespace
 
 FileStatus SaveRun(const AppModel& model, const std::string& dataPath, const HoldTestFile* holdTest) {
-  const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model);
-  const std::string table = BuildTextTable(LiveRunRows(model));
-  const std::string sidecarPath = HoldTestPathFor(dataPath);
-  const std::string sidecar = holdTest ? HoldTestJson(*holdTest) : std::string();
-  std::vector<FileToWrite> files{FileToWrite(dataPath, std::span(data)),
-                                 FileToWrite(TextTablePathFor(dataPath), table)};
-  if (holdTest) files.emplace_back(sidecarPath, sidecar);
-  FileStatus status = SaveFilesAtomically(files);
-  if (!status || holdTest) return status;
-  // Left in place, a stale test would be restored with this run as if it were its own.
-  if (std::remove(sidecarPath.c_str()) != 0 && errno != ENOENT)
-    return FileError{sidecarPath + ": cannot remove the hold test of an earlier run: " + std::strerror(errno)};
-  return status;
+  return Save(model, dataPath, true, holdTest);
 }
 
 FileStatus SaveRunFiles(const AppModel& model, const std::string& dataPath, bool withTextTable) {
-  if (withTextTable) return SaveRun(model, dataPath);
-  const std::vector<std::uint8_t> data = EncodeDataLoggerFile(model);
-  const std::array<FileToWrite, 1> files{FileToWrite(dataPath, std::span(data))};
-  return SaveFilesAtomically(files);
+  return Save(model, dataPath, withTextTable, nullptr);
 }
 
 }  // namespace pv

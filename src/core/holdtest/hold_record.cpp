@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a hold test's JSON: the command line's result object, and the sidecar that adds
-// the test's inputs, its record and what the result was computed from.
+// the test's inputs, its record, the run it belongs to and what the result was computed
+// from.
 #include "holdtest/hold_record.h"
 
 #include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
+#include "files/sha256.h"
 #include "holdtest/hold_json_keys.h"
 
 namespace pv {
@@ -30,27 +32,54 @@ Json Optional(const std::optional<double>& value) {
   return value ? Json(Clean(*value)) : Json(nullptr);
 }
 
+Json TextOrNull(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+std::string_view StateName(HoldState state) {
+  switch (state) {
+    case HoldState::EndedEarly:
+      return hold_json::kEndedEarly;
+    case HoldState::Going:
+      return hold_json::kGoing;
+    case HoldState::Complete:
+      break;
+  }
+  return hold_json::kComplete;
+}
+
 Json ResultObject(const HoldResult& r, bool forTheSidecar) {
+  // A window of only error samples has no reading: what would be measured from one is
+  // null rather than a zero that reads like a pressure.
+  const bool read = r.startSample >= 0;
+  auto reading = [read](double value) { return read ? Clean(value) : Json(nullptr); };
   Json o;
   o["start_time"] = r.startTime;
   o["end_time"] = r.endTime;
+  o["start_datetime"] = TextOrNull(r.startDateTime);
+  o["end_datetime"] = TextOrNull(r.endDateTime);
   o["seconds"] = Clean(r.seconds);
+  o["hold_seconds"] = r.holdSeconds;
+  o["state"] = StateName(r.state);
   o["samples"] = r.samples;
   o["errors"] = r.errors;
   o["unit"] = r.unit;
-  o["start"] = Clean(r.start);
-  o["end"] = Clean(r.end);
-  o["change"] = Clean(r.change);
+  o["start"] = reading(r.start);
+  o["end"] = reading(r.end);
+  o["change"] = reading(r.change);
   o["change_percent"] = Optional(r.changePercent);
   o["direction"] = DirectionName(r.direction);
-  o["rate_per_minute"] = Clean(r.ratePerMinute);
-  o["allowed"] = Clean(r.allowedAmount);
+  o["rate_per_minute"] = reading(r.ratePerMinute);
+  o["deviation"] = reading(r.deviation);
+  o["deviation_time"] = TextOrNull(r.deviationTime);
+  // A percentage of no start is no amount.
+  o["allowed"] = read || r.allowedKind == AllowedKind::Amount ? Clean(r.allowedAmount) : Json(nullptr);
   o["allowed_percent"] = Optional(r.allowedPercent);
   o["minimum"] = Optional(r.minimum);
   Json points = Json::array();
   for (const HoldCheckpoint& p : r.checkpoints) {
     Json point{
-        {"time", p.time}, {"value", Clean(p.value)}, {"change", Clean(p.change)}, {"steeper", p.steeper}};
+        {"time", p.time}, {"value", reading(p.value)}, {"change", reading(p.change)}, {"steeper", p.steeper}};
     if (forTheSidecar) {
       point["sample"] = p.sample;
       point["seconds"] = Clean(p.seconds);
@@ -61,11 +90,9 @@ Json ResultObject(const HoldResult& r, bool forTheSidecar) {
   o["result"] = r.passed ? hold_json::kPassed : hold_json::kNotPassed;
   o["reasons"] = r.reasons;
   if (forTheSidecar) {
-    o["window"] = {{"first_sample", r.firstSample},
-                   {"last_sample", r.lastSample},
-                   {"start_sample", r.startSample},
-                   {"end_sample", r.endSample},
-                   {"decimals", r.decimals}};
+    o["window"] = {{"first_sample", r.firstSample},     {"last_sample", r.lastSample},
+                   {"start_sample", r.startSample},     {"end_sample", r.endSample},
+                   {"deviation_sample", r.deviationSample}, {"decimals", r.decimals}};
   }
   return o;
 }
@@ -78,8 +105,10 @@ Json RecordObject(const HoldRecord& record) {
 
 // Texts typed by a person may carry bytes that are no UTF-8; they are written replaced,
 // never refused, so that saving a test cannot fail over a note.
+constexpr auto kReplace = Json::error_handler_t::replace;
+
 std::string Dump(const Json& o) {
-  return o.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  return o.dump(2, ' ', false, kReplace) + "\n";
 }
 
 }  // namespace
@@ -99,8 +128,24 @@ std::string HoldTestJson(const HoldTestFile& file) {
       {"allowed_kind", c.allowedKind == AllowedKind::Percent ? hold_json::kPercent : hold_json::kAmount},
       {"allowed", Clean(c.allowed)},
       {"minimum", Optional(c.minimum)},
-      {"checkpoints", c.checkpoints}};
+      {"checkpoints", c.checkpoints},
+      {"hold_seconds", c.holdSeconds}};
   o["record"] = RecordObject(file.record);
+  if (file.run) {
+    o["run"] = {{"sha256", file.run->sha256},
+                {"start_datetime", TextOrNull(file.run->startDateTime)},
+                {"samples", file.run->samples}};
+  }
+  o["revision"] = file.revision;
+  // The canonical form is the compact dump of everything above; a replaced byte is
+  // hashed as the U+FFFD the file holds, so a reader of the file finds the same text.
+  o[hold_json::kFingerprintKey] = Sha256Hex(o.dump(-1, ' ', false, kReplace));
+  Json earlier = Json::array();
+  for (const std::string& text : file.earlierRevisions) {
+    Json revision = Json::parse(text, nullptr, false);
+    if (revision.is_object()) earlier.push_back(std::move(revision));
+  }
+  o[hold_json::kRevisionsKey] = std::move(earlier);
   return Dump(o);
 }
 

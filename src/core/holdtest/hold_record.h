@@ -83,6 +83,9 @@ struct HoldTestFile {
   std::string fingerprint;
   // The earlier revisions' JSON objects, oldest first, kept as they were written.
   std::vector<std::string> earlierRevisions;
+  // When read from a file: the SHA-256 of the canonical JSON of what the file holds, which
+  // is the fingerprint unless the file was changed after it was written; empty otherwise.
+  std::string contentsSha256;
 };
 
 // The JSON text of the sidecar (UTF-8, keys as in the command line's --json output for

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/file_result.h"
@@ -18,6 +19,26 @@ namespace pv {
 // A test record is a page of text; anything near this size is not one. Every reader of
 // a record (a sidecar, a --record file) stops here.
 inline constexpr std::size_t kMaxRecordFileBytes = 1u << 20;
+
+// The longest text a record's field (or any text in it) may hold, in characters: well
+// inside what a spreadsheet cell takes (32,767), far beyond any note a person writes.
+// A reader refuses a longer one with the key's name.
+inline constexpr std::size_t kMaxRecordTextChars = 10000;
+
+// Reads the text of a record file (a sidecar, a --record file), refusing one larger than
+// kMaxRecordFileBytes or that is no regular file; errors start with the path.
+FileResult<std::string> ReadRecordFile(const std::string& path);
+
+// Reads a record file that holds only a record's fields ({"test_id": ..., ...}), as the
+// command line's --record option names it. Keys that name no field are put in
+// *unknownKeys, for a warning: a mistyped key would otherwise lose its field silently.
+FileResult<HoldRecord> ReadHoldRecordFile(const std::string& path, std::vector<std::string>* unknownKeys);
+
+// The SHA-256 of a revision's canonical JSON: the object without its "fingerprint" and
+// "revisions" members, written compactly (no space or line break outside the texts,
+// the members in their order, texts in UTF-8 with JSON's own escapes only). A record's
+// fingerprint is this of itself. Empty for a text that is no JSON object.
+std::string RevisionContentsSha256(std::string_view revisionJson);
 
 // What opening a data file found beside it.
 struct SidecarRead {
@@ -47,9 +68,15 @@ struct RecordCheck {
 RecordCheck CheckHoldTest(const HoldTestFile& test, std::span<const std::uint8_t> dataBytes,
                           const SampleRows& rows, int intervalSeconds);
 
+// The test as it is written beside the data file at dataPath whose bytes are dataBytes:
+// bound to those bytes, and numbered after the record already there when that one
+// belongs to the same bytes (revision n + 1, the earlier ones kept, or that record as it
+// is when test tells nothing new). The run's start is test.run's when given, otherwise
+// the earlier record's.
+HoldTestFile NextRevision(const std::string& dataPath, std::span<const std::uint8_t> dataBytes, HoldTestFile test);
+
 // Writes test beside the data file at dataPath (whose bytes are dataBytes) as the record's
-// next revision: revision n + 1 with the earlier ones kept when the record there belongs
-// to this run, revision 1 otherwise. Binds it to the run and sets its fingerprint.
+// next revision (NextRevision), through the atomic save, with its fingerprint.
 FileStatus WriteHoldTestRevision(const std::string& dataPath, std::span<const std::uint8_t> dataBytes,
                                  HoldTestFile test);
 
