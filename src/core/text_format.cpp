@@ -74,6 +74,92 @@ std::string Format(const char* fmt, ...) {
   return big;
 }
 
+namespace {
+
+void AppendByteEscape(std::string& out, unsigned char c) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 15];
+}
+
+// A code point a reader's display would act on rather than show.
+bool ActsOnDisplay(char32_t c) {
+  return (c >= 0x80 && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) ||
+         (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+// The length of the well-formed UTF-8 sequence at text[i] and its code point; 0 when the
+// bytes there are not one (overlong, a surrogate, past U+10FFFF, cut short).
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& c) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char b = byte(i);
+  std::size_t n = 0;
+  if (b >= 0xc2 && b <= 0xdf) {
+    n = 2;
+    c = b & 0x1f;
+  } else if (b >= 0xe0 && b <= 0xef) {
+    n = 3;
+    c = b & 0x0f;
+  } else if (b >= 0xf0 && b <= 0xf4) {
+    n = 4;
+    c = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xc0) != 0x80) return 0;
+    c = (c << 6) | (byte(i + k) & 0x3f);
+  }
+  if ((n == 3 && c < 0x800) || (n == 4 && c < 0x10000) || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff)) return 0;
+  return n;
+}
+
+}  // namespace
+
+std::string ShownText(std::string_view text, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if (keepLineBreaks && b == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+        continue;
+      }
+      if (keepLineBreaks && b == '\n') {
+        out += '\n';
+      } else if (b == '\n') {
+        out += "\\n";
+      } else if (b == '\r') {
+        out += "\\r";
+      } else if (b == '\t') {
+        out += "\\t";
+      } else if (b < 0x20 || b == 0x7f) {
+        AppendByteEscape(out, b);
+      } else {
+        out += static_cast<char>(b);
+      }
+      ++i;
+      continue;
+    }
+    char32_t c = 0;
+    const std::size_t n = DecodeUtf8(text, i, c);
+    if (n == 0) {
+      AppendByteEscape(out, b);
+      ++i;
+    } else if (ActsOnDisplay(c)) {
+      out += Format("\\u%04x", static_cast<unsigned>(c));
+      i += n;
+    } else {
+      out.append(text.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
 std::string FormatLocalTime(std::time_t t, const char* fmt) {
   std::tm local{};
   if (!localtime_r(&t, &local)) return {};

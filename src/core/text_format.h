@@ -26,6 +26,14 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // strftime in local time.
 std::string FormatLocalTime(std::time_t t, const char* fmt);
 
+// A text typed by someone else (a record's field, a file's header) as it may be shown on
+// a terminal, a page or a sheet without acting on it: C0 controls, DEL and invalid UTF-8
+// bytes read "\xHH" ('\t', '\r', '\n' read "\t", "\r", "\n"); C1 controls, the
+// bidirectional controls (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069)
+// and the line and paragraph separators read "\u202e". With keepLineBreaks a "\n" or
+// "\r\n" stays one line break "\n". Nothing is cut; every other character is kept.
+std::string ShownText(std::string_view utf8, bool keepLineBreaks = false);
+
 // The first n characters of text (all of it when shorter), like "%.*s".
 inline std::string_view Prefix(std::string_view text, std::size_t n) { return text.substr(0, n); }
 

@@ -48,6 +48,9 @@ class LiveRunRows final : public SampleRows {
   const AppModel& model_;
 };
 
+// Dates a record may tell lie within the years 0000 to 9999, well inside these seconds.
+inline constexpr std::int64_t kMaxDateSeconds = std::int64_t{400} * 366 * 86400 * 25;
+
 // The records of a loaded data-logger file. A file keeps no DIF flags, so every record
 // counts as not relative; error records are recognised as the logger graph does, by
 // value and full scale 52. The file keeps only the start's time of day, so times are
@@ -55,7 +58,9 @@ class LiveRunRows final : public SampleRows {
 class LoggerFileRows final : public SampleRows {
  public:
   // startUtc: the run's first sample in UTC seconds, when a record bound to the file
-  // tells it; the rows are then dated in the local time zone.
+  // tells it. Row i is then dated startUtc + i intervals, shown in the local time zone at
+  // the start's UTC offset, provided that the start's local time of day is the one the
+  // file says; otherwise the rows stay undated.
   explicit LoggerFileRows(const LoggerStore& store, std::optional<std::int64_t> startUtc = std::nullopt)
       : store_(store), startUtc_(startUtc) {}
   int size() const override;

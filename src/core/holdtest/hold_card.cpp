@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "holdtest/hold_card.h"
 
-#include <cstdio>
-
-#include "holdtest/hold_text.h"
-
 namespace pv {
 namespace {
 
@@ -20,42 +16,44 @@ const char* ArrowOf(HoldDirection direction) {
   return "\u2192";
 }
 
-}  // namespace
-
-std::string SignedFixed(double value, int decimals) {
-  const std::string text = FormatFixed(value, decimals);
-  return text[0] == '-' ? text : "+" + text;
+std::string Counted(int n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& r) {
+}  // namespace
+
+HoldCard HoldCardOf(const HoldCriteria& /*criteria*/, const HoldResult& r) {
+  const HoldTexts t = HoldTextsOf(r);
+  const bool read = r.startSample >= 0;
   HoldCard card;
   card.passed = r.passed;
-  card.verdict = r.passed ? "PASSED" : "NOT PASSED";
+  card.verdict = t.verdict;
+  card.state = t.state;
   card.reasons = r.reasons;
-  card.arrow = ArrowOf(r.direction);
-  const int d = r.decimals;
-  const std::string unit = r.unit.empty() ? "" : " " + r.unit;
-  std::string change = SignedFixed(r.change, d) + unit;
-  if (r.changePercent) change += " (" + SignedFixed(*r.changePercent, 2) + " %)";
-  change += std::string(" ") + DirectionName(r.direction);
-  std::string allowed = FormatAmount(r.allowedAmount, d, r.unit);
-  if (criteria.allowedKind == AllowedKind::Percent)
-    allowed = FormatPercent(criteria.allowed) + " (" + allowed + ")";
-  char window[160];
-  std::snprintf(window, sizeof window, "%s - %s, %.0f s, %d samples, %d errors", r.startTime.c_str(),
-                r.endTime.c_str(), r.seconds, r.samples, r.errors);
+  card.arrow = read ? ArrowOf(r.direction) : "";
+  std::string change = t.change;
+  if (!t.changePercent.empty()) change += " (" + t.changePercent + ")";
+  if (read) change += std::string(" ") + DirectionName(r.direction);
   card.rows = {
-      {"Window", window},
-      {"Start", FormatFixed(r.start, d) + unit},
-      {"End", FormatFixed(r.end, d) + unit},
+      {"Window", r.startTime + " - " + r.endTime + ", " + FormatFixed(r.seconds, 0) + " s, " +
+                     Counted(r.samples, "sample") + ", " + Counted(r.errors, "error")},
+      {"State", t.state},
+      {"Start", t.start},
+      {"End", t.end},
       {"Change", change},
-      {"Rate", SignedFixed(r.ratePerMinute, d) + unit + "/min"},
-      {"Allowed", allowed},
-      {"Minimum", criteria.minimum ? FormatFixed(*criteria.minimum, d) + unit : std::string("none")},
+      {"Largest deviation", t.deviation},
+      {"Rate", t.rate},
+      {"Allowed", t.allowed},
+      {"Minimum", t.minimum},
   };
-  for (const HoldCheckpoint& c : r.checkpoints)
-    card.checkpoints.push_back(
-        {c.time, c.sample < 0 ? "-" : FormatFixed(c.value, d), SignedFixed(c.change, d), c.steeper});
+  if (!r.startDateTime.empty()) card.rows.insert(card.rows.begin() + 1, {"Date", r.startDateTime});
+  const int changeDecimals = HoldDecimalsOf(r).amount;
+  for (const HoldCheckpoint& c : r.checkpoints) {
+    const bool shown = read && c.sample >= 0;
+    card.checkpoints.push_back({c.time, shown ? FormatFixed(c.value, r.decimals) : "-",
+                                read ? SignedFixed(c.change, NonZeroDecimals(c.change, changeDecimals)) : "-",
+                                c.steeper});
+  }
   return card;
 }
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The result card of a hold test as texts: the verdict and its reasons, the pressures
-// with the start reading's decimals, the change with its percentage and direction, the
-// rate and the checkpoints. The windows lay them out; the texts are decided here.
+// The result card of a hold test as texts: the verdict, the test's state and the
+// reasons, the pressures, the change with its percentage and direction, the largest
+// deviation from the start, the rate and the checkpoints, all in hold_text.h's number
+// texts. The windows lay them out; the texts are decided here.
 #include <string>
 #include <vector>
 
 #include "holdtest/hold_test.h"
+#include "holdtest/hold_text.h"
 
 namespace pv {
 
@@ -23,15 +25,16 @@ struct HoldCheckpointText {
 struct HoldCard {
   std::string verdict;  // "PASSED" or "NOT PASSED"
   bool passed = false;
+  std::string state;    // "complete", "ended early at 00:00:07 of 00:10:00", "going, ..."
   std::vector<std::string> reasons;
-  std::string arrow;              // "↓" falling, "↑" rising, "→" stable
-  std::vector<HoldCardRow> rows;  // window, start, end, change, rate, allowed, minimum
+  std::string arrow;              // "↓" falling, "↑" rising, "→" stable; none without a reading
+  // window, state, start, end, change, largest deviation, rate, allowed, minimum
+  std::vector<HoldCardRow> rows;
   std::vector<HoldCheckpointText> checkpoints;
 };
 
+// The criteria are taken from the result, which carries them; the parameter stays for
+// the windows that pass what they asked.
 HoldCard HoldCardOf(const HoldCriteria& criteria, const HoldResult& result);
-
-// A number with `decimals` decimals and its sign always shown: "+0.012", "-1.250".
-std::string SignedFixed(double value, int decimals);
 
 }  // namespace pv

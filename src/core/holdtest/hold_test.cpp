@@ -75,6 +75,10 @@ std::optional<HoldOutcome> CheckCriteria(int size, int last, const HoldCriteria&
     return Failure(HoldError::WindowOutsideRun, "the window lies outside the run's " + std::to_string(size) +
                                                     (size == 1 ? " sample" : " samples"));
   }
+  if (last == c.firstSample) {
+    return Failure(HoldError::TooFewSamples,
+                   "the window holds one sample: a hold test needs at least two to show a change");
+  }
   if (c.checkpoints < kMinCheckpoints || c.checkpoints > kMaxCheckpoints) {
     return Failure(HoldError::BadCheckpoints, "the checkpoints must be 2 to 8");
   }
@@ -83,6 +87,7 @@ std::optional<HoldOutcome> CheckCriteria(int size, int last, const HoldCriteria&
   }
   if (c.minimum && !std::isfinite(*c.minimum))
     return Failure(HoldError::NoCriterion, "the minimum is no number");
+  if (c.holdSeconds < 0) return Failure(HoldError::NoCriterion, "the hold period is below 0");
   return std::nullopt;
 }
 
@@ -112,20 +117,48 @@ void AddCheckpoints(HoldResult& r, const std::vector<Reading>& window, const Sam
   }
 }
 
+// The valid reading farthest from the start, the first of several as far.
+void FindDeviation(HoldResult& r, const std::vector<Reading>& window, const SampleRows& rows) {
+  if (r.startSample < 0) return;
+  r.deviationSample = r.startSample;
+  r.deviation = 0.0;
+  for (std::size_t i = 0; i < window.size(); ++i) {
+    if (!window[i].valid) continue;
+    const double deviation = window[i].value - r.start;
+    if (!Exceeds(std::fabs(deviation), std::fabs(r.deviation))) continue;
+    r.deviation = deviation;
+    r.deviationSample = r.firstSample + static_cast<int>(i);
+  }
+  r.deviationTime = rows.row(r.deviationSample).time;
+}
+
 // Every reason the window did not hold, in the order a reader checks them.
-void Judge(HoldResult& r, const std::vector<Reading>& window, const SampleRows& rows) {
+void Judge(HoldResult& r, int valid, const std::vector<Reading>& window, const SampleRows& rows) {
   const AllowedKind kind = r.allowedKind;
   const std::string unit = r.unit.empty() ? std::string() : " " + r.unit;
-  if (r.direction != HoldDirection::Stable) {
+  const HoldDecimals d = HoldDecimalsOf(r);
+  if (valid == 0) r.reasons.push_back("the window holds only error samples");
+  if (valid == 1) r.reasons.push_back("only one valid reading in the window");
+  bool changeExceeded = false;
+  if (valid >= 2 && r.direction != HoldDirection::Stable) {
     const char* verb = r.direction == HoldDirection::Falling ? "dropped " : "rose ";
     if (kind == AllowedKind::Percent && Exceeds(std::fabs(*r.changePercent), *r.allowedPercent)) {
-      r.reasons.push_back(verb + FormatPercent(std::fabs(*r.changePercent)) + " (allowed " +
-                          FormatPercent(*r.allowedPercent) + ")");
+      r.reasons.push_back(verb + FormatPercent(std::fabs(*r.changePercent), d.percent) + " (allowed " +
+                          FormatPercent(*r.allowedPercent, d.percent) + ")");
+      changeExceeded = true;
     } else if (kind == AllowedKind::Amount && Exceeds(std::fabs(r.change), r.allowedAmount)) {
-      const int decimals = AmountDecimals(r.allowedAmount, r.decimals);
-      r.reasons.push_back(verb + FormatFixed(std::fabs(r.change), decimals) + unit + " (allowed " +
-                          FormatFixed(r.allowedAmount, decimals) + unit + ")");
+      r.reasons.push_back(verb + FormatFixed(std::fabs(r.change), d.amount) + unit + " (allowed " +
+                          FormatFixed(r.allowedAmount, d.amount) + unit + ")");
+      changeExceeded = true;
     }
+  }
+  // A swing that came back: the end alone would hold. A change beyond the allowed has
+  // left the band by its end, so that reason is not given twice.
+  if (valid >= 2 && !changeExceeded && Exceeds(std::fabs(r.deviation), r.allowedAmount)) {
+    r.reasons.push_back("left the allowed band at " + r.deviationTime + ": " +
+                        FormatFixed(std::fabs(r.deviation), d.amount) + unit +
+                        (r.deviation < 0 ? " below" : " above") + " the start (allowed " +
+                        FormatFixed(r.allowedAmount, d.amount) + unit + ")");
   }
   if (r.minimum) {
     for (std::size_t i = 0; i < window.size(); ++i) {
@@ -138,6 +171,11 @@ void Judge(HoldResult& r, const std::vector<Reading>& window, const SampleRows& 
   if (r.errors > 0) {
     r.reasons.push_back(std::to_string(r.errors) + (r.errors == 1 ? " error sample" : " error samples") +
                         " in the window");
+  }
+  if (r.state == HoldState::EndedEarly) {
+    r.reasons.push_back("not complete: the test ended after " +
+                        FormatDuration(static_cast<int>(std::floor(r.seconds))) + " of " +
+                        FormatDuration(r.holdSeconds));
   }
   r.passed = r.reasons.empty();
 }
@@ -167,36 +205,42 @@ HoldOutcome AnalyseHold(const SampleRows& rows, int intervalSeconds, const HoldC
   r.lastSample = last;
   r.samples = last - criteria.firstSample + 1;
   r.startSample = -1;
+  r.endSample = -1;
   for (int i = r.firstSample; i <= last && r.startSample < 0; ++i) {
     const SampleRow row = rows.row(i);
     if (row.errorKind == 0 && std::isfinite(row.value)) r.startSample = i;
   }
-  if (r.startSample < 0) return Failure(HoldError::NoValidSample, "the window holds only error samples");
-  const SampleRow startRow = rows.row(r.startSample);
+  // Without a valid reading the window's first sample still names the unit.
+  const SampleRow startRow = rows.row(r.startSample >= 0 ? r.startSample : r.firstSample);
   r.unit = std::string(startRow.unitName);
   r.decimals = ReadingDecimals(startRow);
   r.count = std::pow(10.0, -r.decimals);
 
   std::vector<Reading> window;
   window.reserve(static_cast<std::size_t>(r.samples));
+  int valid = 0;
   for (int i = r.firstSample; i <= last; ++i) {
     window.push_back(ReadingIn(rows.row(i), startRow.unitCode));
-    if (window.back().valid)
+    if (window.back().valid) {
       r.endSample = i;
-    else
+      ++valid;
+    } else {
       ++r.errors;
+    }
   }
-  r.start = window[static_cast<std::size_t>(r.startSample - r.firstSample)].value;
-  r.end = window[static_cast<std::size_t>(r.endSample - r.firstSample)].value;
-  r.change = r.end - r.start;
-  if (r.start > 0.0) r.changePercent = r.change / r.start * 100.0;
-  if (criteria.allowedKind == AllowedKind::Percent && !r.changePercent) {
-    return Failure(HoldError::PercentNeedsPositiveStart,
-                   "an allowed percentage needs a start pressure above 0; give an amount instead");
+  if (valid > 0) {
+    r.start = window[static_cast<std::size_t>(r.startSample - r.firstSample)].value;
+    r.end = window[static_cast<std::size_t>(r.endSample - r.firstSample)].value;
+    r.change = r.end - r.start;
+    if (r.start > 0.0) r.changePercent = r.change / r.start * 100.0;
+    if (criteria.allowedKind == AllowedKind::Percent && !r.changePercent) {
+      return Failure(HoldError::PercentNeedsPositiveStart,
+                     "an allowed percentage needs a start pressure above 0; give an amount instead");
+    }
   }
-  r.allowedAmount =
-      criteria.allowedKind == AllowedKind::Percent ? criteria.allowed * r.start / 100.0 : criteria.allowed;
-  r.allowedPercent = criteria.allowedKind == AllowedKind::Percent ? std::optional(criteria.allowed)
+  const bool percent = criteria.allowedKind == AllowedKind::Percent;
+  r.allowedAmount = percent ? criteria.allowed * r.start / 100.0 : criteria.allowed;
+  r.allowedPercent = percent ? std::optional(criteria.allowed)
                      : r.start > 0.0 ? std::optional(criteria.allowed / r.start * 100.0)
                                      : std::nullopt;
   r.minimum = criteria.minimum;
@@ -206,10 +250,16 @@ HoldOutcome AnalyseHold(const SampleRows& rows, int intervalSeconds, const HoldC
                     : HoldDirection::Stable;
   r.seconds = static_cast<double>(last - r.firstSample) * std::max(intervalSeconds, 0);
   r.ratePerMinute = r.seconds > 0.0 ? r.change / (r.seconds / 60.0) : 0.0;
-  r.startTime = rows.row(r.firstSample).time;
-  r.endTime = rows.row(last).time;
+  const SampleRow firstRow = rows.row(r.firstSample), lastRow = rows.row(last);
+  r.startTime = firstRow.time;
+  r.endTime = lastRow.time;
+  r.startDateTime = IsoDateTime(firstRow);
+  r.endDateTime = IsoDateTime(lastRow);
+  r.holdSeconds = criteria.holdSeconds;
+  if (criteria.holdSeconds > 0 && r.seconds < criteria.holdSeconds) r.state = HoldState::EndedEarly;
+  FindDeviation(r, window, rows);
   AddCheckpoints(r, window, rows, criteria.checkpoints);
-  Judge(r, window, rows);
+  Judge(r, valid, window, rows);
   return outcome;
 }
 

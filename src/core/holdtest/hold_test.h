@@ -48,7 +48,9 @@ enum class HoldState { Complete, EndedEarly, Going };
 
 struct HoldResult {
   int firstSample = 0, lastSample = 0;     // the window
-  int startSample = 0, endSample = 0;      // the first and last valid samples in it
+  // The first and last valid samples in it; -1 when it holds none: start, end, change,
+  // rate and deviation then have no reading (shown "-", null in JSON).
+  int startSample = 0, endSample = 0;
   std::string startTime, endTime;          // "%H:%M:%S" of the window's ends
   double seconds = 0.0;                    // (last - first) x interval
   int samples = 0;                         // in the window
@@ -83,7 +85,7 @@ enum class HoldError {
   None,
   EmptyRun,           // no samples at all
   WindowOutsideRun,   // first/last outside the run, or last before first
-  NoValidSample,      // only error samples in the window
+  TooFewSamples,      // a window of one sample shows no change
   PercentNeedsPositiveStart,
   NoCriterion,        // allowed change not given or negative
   BadCheckpoints,     // outside 2..8
@@ -96,6 +98,9 @@ struct HoldOutcome {
 };
 
 // Analyses the window of rows (sample i taken at i x intervalSeconds after the first).
+// A window needs two samples; one with fewer than two valid readings among them does not
+// pass, with the reason. A window shorter than criteria.holdSeconds has ended early and
+// does not pass either.
 HoldOutcome AnalyseHold(const SampleRows& rows, int intervalSeconds, const HoldCriteria& criteria);
 
 // "falling", "rising", "stable".

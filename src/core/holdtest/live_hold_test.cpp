@@ -1,14 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "holdtest/live_hold_test.h"
 
-#include <cstdio>
 
 namespace pv {
+
+namespace {
+
+// A running test's window is short of its period by design: it is going, not ended early.
+HoldOutcome AsGoing(HoldOutcome outcome) {
+  if (outcome.error != HoldError::None || outcome.result.state != HoldState::EndedEarly) return outcome;
+  HoldResult& r = outcome.result;
+  r.state = HoldState::Going;
+  if (!r.reasons.empty() && r.reasons.back().starts_with("not complete")) r.reasons.pop_back();
+  r.reasons.push_back("not complete yet: " + FormatDuration(static_cast<int>(r.seconds)) + " of " +
+                      FormatDuration(r.holdSeconds) + " so far");
+  r.passed = false;
+  return outcome;
+}
+
+}  // namespace
 
 bool LiveHoldTest::arm(const HoldCriteria& criteria, int holdSeconds) {
   if (holdSeconds <= 0) return false;
   *this = LiveHoldTest{};
   criteria_ = criteria;
+  criteria_.holdSeconds = holdSeconds;
   holdSeconds_ = holdSeconds;
   stage_ = LiveHoldStage::Armed;
   return true;
@@ -22,44 +38,31 @@ bool LiveHoldTest::sampleCommitted(const SampleRows& rows, int index, int interv
   }
   criteria_.lastSample = index;
   elapsed_ = (index - criteria_.firstSample) * intervalSeconds;
-  outcome_ = AnalyseHold(rows, intervalSeconds, criteria_);
+  judged_ = AnalyseHold(rows, intervalSeconds, criteria_);
   sampled_ = true;
-  if (elapsed_ < holdSeconds_) return false;
+  if (judged_.error == HoldError::TooFewSamples) judged_.message = "waiting for a second sample";
+  if (elapsed_ < holdSeconds_) {
+    outcome_ = AsGoing(judged_);
+    return false;
+  }
+  outcome_ = judged_;
   stage_ = LiveHoldStage::Complete;
   return true;
 }
 
 bool LiveHoldTest::runEnded() {
   if (!going()) return false;
-  // Armed but never started: there is nothing to judge, only that it did not run.
+  // Armed but never started: there is nothing to judge, only that it did not run. Once
+  // started, its window is shorter than its period: AnalyseHold says it ended early.
   stage_ = LiveHoldStage::NotComplete;
-  // What it saw may have held, but a test cut short proves nothing: it does not pass.
-  if (sampled_ && outcome_.error == HoldError::None) MarkNotComplete(outcome_.result, elapsed_, holdSeconds_);
+  outcome_ = judged_;
+  if (judged_.error == HoldError::TooFewSamples)
+    outcome_.message = "the run ended after the test's first sample: a hold test needs two";
   return true;
-}
-
-HoldOutcome LiveHoldTest::outcomeSoFar() const {
-  HoldOutcome outcome = outcome_;
-  if (stage_ == LiveHoldStage::Running && outcome.error == HoldError::None)
-    MarkNotComplete(outcome.result, elapsed_, holdSeconds_);
-  return outcome;
-}
-
-void MarkNotComplete(HoldResult& result, int elapsedSeconds, int holdSeconds) {
-  result.passed = false;
-  result.reasons.push_back("not complete: the test ended after " + FormatDuration(elapsedSeconds) + " of " +
-                           FormatDuration(holdSeconds));
 }
 
 void LiveHoldTest::runReplaced() {
   if (finished()) cancel();
-}
-
-std::string FormatDuration(int seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
 }
 
 }  // namespace pv

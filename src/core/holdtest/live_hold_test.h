@@ -6,6 +6,7 @@
 // leaves the test not complete, with the result of what it saw.
 #include "files/sample_rows.h"
 #include "holdtest/hold_test.h"
+#include "holdtest/hold_text.h"
 
 namespace pv {
 
@@ -41,12 +42,14 @@ class LiveHoldTest {
   int remainingSeconds() const { return holdSeconds_ > elapsed_ ? holdSeconds_ - elapsed_ : 0; }
   // The criteria with the test's window as it stands.
   const HoldCriteria& criteria() const { return criteria_; }
-  // The result over the test's samples so far (final once finished); meaningful once
-  // a sample was taken.
+  // The result over the test's samples so far, state Going while it runs (not passed
+  // yet); once finished, what AnalyseHold gives for the test's window and criteria, as
+  // any reader of a kept record recomputes it. With one sample so far it is no result
+  // but "waiting for a second sample". Meaningful once a sample was taken.
   const HoldOutcome& outcome() const { return outcome_; }
   bool hasOutcome() const { return sampled_; }
-  // The outcome as a record may keep it now: a test still going has not passed yet.
-  HoldOutcome outcomeSoFar() const;
+  // The outcome as a record may keep it now.
+  HoldOutcome outcomeSoFar() const { return outcome_; }
 
  private:
   LiveHoldStage stage_ = LiveHoldStage::Off;
@@ -54,13 +57,8 @@ class LiveHoldTest {
   int holdSeconds_ = 0;
   int elapsed_ = 0;
   bool sampled_ = false;
-  HoldOutcome outcome_;
+  HoldOutcome judged_;   // AnalyseHold's, with the hold period among the criteria
+  HoldOutcome outcome_;  // as shown: judged_, or judged_ as going while the test runs
 };
-
-// Marks a result as cut short after elapsed of the hold seconds: it does not pass.
-void MarkNotComplete(HoldResult& result, int elapsedSeconds, int holdSeconds);
-
-// "HH:MM:SS" of a duration (hours past 99 keep their digits).
-std::string FormatDuration(int seconds);
 
 }  // namespace pv
