@@ -76,16 +76,16 @@ struct HoldTestFile {
   HoldCriteria criteria;
   HoldRecord record;
   HoldResult result;
-  std::optional<RunBinding> run;  // none in a record written before records named their run
+  std::optional<RunBinding> run = std::nullopt;  // none in a record written before records named their run
   int revision = 1;
   // SHA-256 (lowercase hex) of this revision's canonical JSON, as written; empty before
   // the record is written.
-  std::string fingerprint;
+  std::string fingerprint = {};
   // The earlier revisions' JSON objects, oldest first, kept as they were written.
-  std::vector<std::string> earlierRevisions;
+  std::vector<std::string> earlierRevisions = {};
   // When read from a file: the SHA-256 of the canonical JSON of what the file holds, which
   // is the fingerprint unless the file was changed after it was written; empty otherwise.
-  std::string contentsSha256;
+  std::string contentsSha256 = {};
 };
 
 // The JSON text of the sidecar (UTF-8, keys as in the command line's --json output for
