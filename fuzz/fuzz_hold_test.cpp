@@ -4,6 +4,7 @@
 // criteria give a result or a clear error. A result, and any sidecar text the reader
 // accepts, must write and read back as the same file.
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "holdtest/hold_record.h"
 #include "holdtest/hold_text.h"
 #include "link/units.h"
+#include "text_format.h"
 
 using namespace pv;
 
@@ -51,6 +53,14 @@ void CheckWritesBack(const HoldTestFile& file) {
   PV_FUZZ_CHECK(HoldTestJson(*read) == written);
 }
 
+// A shown line never holds a byte that acts on a terminal.
+void CheckShown(std::string_view line) {
+  for (const char c : ShownText(line)) {
+    const auto b = static_cast<unsigned char>(c);
+    PV_FUZZ_CHECK(b >= 0x20 && b != 0x7f);
+  }
+}
+
 void AnalyseAnyWindow(fuzz::Input& in) {
   HoldCriteria c;
   c.firstSample = in.range(-2, 40);
@@ -59,6 +69,7 @@ void AnalyseAnyWindow(fuzz::Input& in) {
   c.allowed = fuzz::WildFloat(in);
   if (in.byte() % 2) c.minimum = fuzz::WildFloat(in);
   c.checkpoints = in.range(1, 9);
+  c.holdSeconds = in.range(-1, 100000);
   const int interval = in.range(-1, 3600);
   FuzzRows rows;
   const int count = in.count(2000);
@@ -70,15 +81,22 @@ void AnalyseAnyWindow(fuzz::Input& in) {
     return;
   }
   const HoldResult& r = outcome.result;
-  PV_FUZZ_CHECK(r.firstSample <= r.startSample && r.startSample <= r.endSample &&
-                r.endSample <= r.lastSample);
-  PV_FUZZ_CHECK(r.lastSample < count && r.samples == r.lastSample - r.firstSample + 1 &&
-                r.errors < r.samples);
+  if (r.startSample < 0) {
+    // No valid reading: judged, never passed.
+    PV_FUZZ_CHECK(r.endSample == -1 && r.deviationSample == -1 && r.errors == r.samples && !r.passed);
+  } else {
+    PV_FUZZ_CHECK(r.firstSample <= r.startSample && r.startSample <= r.endSample &&
+                  r.endSample <= r.lastSample);
+    PV_FUZZ_CHECK(r.startSample <= r.deviationSample && r.deviationSample <= r.endSample);
+  }
+  PV_FUZZ_CHECK(r.lastSample < count && r.samples == r.lastSample - r.firstSample + 1 && r.samples >= 2 &&
+                r.errors <= r.samples);
+  PV_FUZZ_CHECK(r.state != HoldState::EndedEarly || !r.passed);
   PV_FUZZ_CHECK(static_cast<int>(r.checkpoints.size()) == c.checkpoints);
   PV_FUZZ_CHECK(r.passed == r.reasons.empty());
   PV_FUZZ_CHECK(std::isfinite(r.start) && std::isfinite(r.end) && std::isfinite(r.change));
   for (const HoldCheckpoint& p : r.checkpoints) PV_FUZZ_CHECK(p.sample >= -1 && p.sample <= r.endSample);
-  PV_FUZZ_CHECK(!HoldReportLines(r).empty());
+  for (const std::string& line : HoldReportLines(r)) CheckShown(line);
   CheckWritesBack({c, {}, r});
 }
 
@@ -86,12 +104,13 @@ void ReadAnyText(std::string_view text) {
   std::string error;
   if (const auto file = ParseHoldTestJson(text, &error)) {
     CheckWritesBack(*file);
-    HoldReportLines(file->result);
+    for (const std::string& line : HoldReportLines(file->result)) CheckShown(line);
   } else {
     PV_FUZZ_CHECK(!error.empty());
   }
   error.clear();
   if (!ParseHoldRecordJson(text, &error)) PV_FUZZ_CHECK(!error.empty());
+  CheckShown(text);
 }
 
 }  // namespace
