@@ -21,14 +21,16 @@ class TableRows final : public SampleRows {
   SampleRow row(int i) const override { return rows.at(static_cast<std::size_t>(i)); }
 };
 
-// n samples a second apart from 11:20:00, falling by `step` psi each; error samples at `errors`.
+inline constexpr int kFixtureUnit = 4;  // mbar
+
+// n samples a second apart from 11:20:00, falling by `step` mbar each; error samples at `errors`.
 inline TableRows Falling(int n, double from, double step, std::vector<int> errors = {}) {
   TableRows t;
   for (int i = 0; i < n; ++i) {
     SampleRow r;
     r.value = static_cast<float>(from - step * i);
-    r.unitCode = kUnitPsi;
-    r.unitName = "psi";
+    r.unitCode = kFixtureUnit;
+    r.unitName = kUnits[kFixtureUnit].name;
     r.errorKind = std::count(errors.begin(), errors.end(), i) ? 1 : 0;
     r.time = FormatTimeOfDay(11 * 3600 + 20 * 60 + i);
     r.localSeconds = kFixtureStart + i;  // 2026-12-09 11:20:00 on the wall clock
@@ -41,19 +43,36 @@ inline TableRows Falling(int n, double from, double step, std::vector<int> error
 inline HoldTestFile HoldTest(bool passed, std::vector<std::string> reasons, int checkpoints,
                              std::string notes) {
   HoldTestFile f;
-  f.criteria.allowed = 0.5;
-  f.criteria.minimum = 99.0;
-  f.record = {"HT-0042", "Riser 3, north wing", "Plant 2", "Nitrogen", "A. Operator",   "W. Witness", "Gauge",
-              "SN 123",  "2027-03-31",          "21 C",    "22 C",     std::move(notes)};
+  f.criteria.allowed = 1.0;
+  f.criteria.minimum = 49.0;
+  f.record.organisation = "Acme Gas Services";
+  f.record.testId = "HT-0042";
+  f.record.systemTested = "Riser 3, north wing";
+  f.record.location = "Plant 2";
+  f.record.procedure = "EN 1775";
+  f.record.requiredPressure = "100 mbar";
+  f.record.testMedium = "Nitrogen";
+  f.record.operatorName = "A. Operator";
+  f.record.witness = "W. Witness";
+  f.record.instrument = "Gauge";
+  f.record.serialNumber = "SN 123";
+  f.record.instrumentRange = "\xC2\xB1" "345 mbar";
+  f.record.instrumentAccuracy = "0.1 mbar";
+  f.record.calibrationDue = "2027-03-31";
+  f.record.startTemperature = "21 C";
+  f.record.endTemperature = "22 C";
+  f.record.notes = std::move(notes);
   HoldResult& r = f.result;
   r.firstSample = 10, r.lastSample = 110, r.startSample = 10, r.endSample = 110;
   r.startTime = "11:20:10", r.endTime = "11:21:50", r.seconds = 100, r.samples = 101;
-  r.unit = "psi", r.start = 100.0, r.end = 99.38, r.change = -0.62, r.changePercent = -0.62;
-  r.count = 0.001, r.decimals = 3, r.allowedAmount = 0.5, r.allowedPercent = 0.5, r.minimum = 99.0,
-  r.direction = HoldDirection::Falling, r.ratePerMinute = -0.372;
+  r.unit = "mbar", r.start = 50.0, r.end = 49.6, r.change = -0.4, r.changePercent = -0.8;
+  r.count = 0.1, r.decimals = 1, r.allowedAmount = 0.5, r.allowedPercent = 1.0, r.minimum = 49.0,
+  r.direction = HoldDirection::Falling, r.ratePerMinute = -0.24;
+  r.deviation = -0.4, r.deviationSample = 110, r.deviationTime = "11:21:50";
+  r.startDateTime = "2026-12-09T11:20:10+01:00", r.endDateTime = "2026-12-09T11:21:50+01:00";
   for (int k = 0; k < checkpoints; ++k)
     r.checkpoints.push_back({10 + 25 * (k + 1), FormatTimeOfDay(11 * 3600 + 1210 + 25 * (k + 1)),
-                             25.0 * (k + 1), 100.0 - 0.155 * (k + 1), -0.155, k == 2});
+                             25.0 * (k + 1), 50.0 - 0.1 * (k + 1), -0.1, k == 2});
   r.passed = passed;
   r.reasons = std::move(reasons);
   return f;

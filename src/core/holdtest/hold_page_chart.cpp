@@ -141,7 +141,7 @@ void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& li
   list.line({box.left, box.top}, {box.right, box.top}, kPrintFramePen);
   list.line({box.left, box.bottom}, {box.left, box.top}, kPrintFramePen);
   list.line({box.right, box.bottom}, {box.right, box.top}, kPrintFramePen);
-  PutText(list, kHoldPageLeft, box.top + 24, "Pressure (" + r.unit + ")", 300);
+  PutText(list, kHoldPageLeft, box.top + 24, "Pressure (" + ShownText(r.unit) + ")", 300);
   const int n = in.rows.size();
   if (n <= 0 || r.firstSample < 0 || r.lastSample >= n || r.lastSample < r.firstSample) {
     PutText(list, box.left + 10, box.top - 10, "The run's samples are not at hand.",
@@ -183,13 +183,12 @@ void DrawHoldChart(const HoldPageInput& in, const ChartBox& box, DisplayList& li
     levels.push_back({r.start + allowedAmount, kBandPen, "allowed rise"});
   }
   if (r.minimum)
-    levels.push_back(
-        {*r.minimum, kMinimumPen, "minimum " + FormatAmount(*r.minimum, r.decimals, r.unit), true});
+    levels.push_back({*r.minimum, kMinimumPen, "minimum " + ShownText(HoldTextsOf(r).minimum), true});
   for (const Level& l : levels) DrawLevelLine(s, l, list);
   DrawTrace(in.rows, convert, s, list);
   for (const Level& l : levels) DrawLevelLabel(s, l, list);
-  Mark(s, r.firstSample, "start " + r.startTime, false, list);
-  Mark(s, r.lastSample, "end " + r.endTime, true, list);
+  Mark(s, r.firstSample, "start " + ShownText(r.startTime), false, list);
+  Mark(s, r.lastSample, "end " + ShownText(r.endTime), true, list);
 }
 
 }  // namespace pv::hold_page

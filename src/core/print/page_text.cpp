@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "print/page_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pv {
@@ -43,23 +44,18 @@ std::size_t SequenceLength(unsigned char b) {
   return 1;
 }
 
-// Byte offsets at which whole characters end, so that cuts never split one.
-std::vector<std::size_t> CharacterEnds(std::string_view text) {
-  std::vector<std::size_t> ends;
-  for (std::size_t i = 0; i < text.size();) {
-    i += SequenceLength(static_cast<unsigned char>(text[i]));
-    if (i > text.size()) i = text.size();
-    ends.push_back(i);
-  }
-  return ends;
-}
-
-// The longest prefix (in bytes, at a character boundary) whose width fits the room.
+// The longest prefix (in bytes, at a character boundary) whose width fits the room. The
+// width grows with each character, so the search stops at the first that overruns it.
 std::size_t FittingPrefix(std::string_view text, int room, FontRole font) {
+  const std::int64_t height = CharacterHeight(font);
+  std::int64_t thousandths = 0;
   std::size_t best = 0;
-  for (std::size_t end : CharacterEnds(text)) {
-    if (EstimatedTextWidth(text.substr(0, end), font) > room) break;
-    best = end;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    thousandths += Advance(b < 0x80 ? char32_t{b} : char32_t{0x100});
+    if ((thousandths * height + 999) / 1000 > room) break;
+    i = std::min(text.size(), i + SequenceLength(b));
+    best = i;
   }
   return best;
 }
@@ -92,30 +88,40 @@ std::string FitText(std::string_view text, int room, FontRole font) {
 std::vector<std::string> WrapText(std::string_view text, int room, FontRole font, int maxLines) {
   std::vector<std::string> lines;
   if (maxLines <= 0) return lines;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\n' || rest.front() == '\r'))
-      rest.remove_prefix(1);
-    if (rest.empty()) break;
-    const std::size_t newline = rest.find('\n');
-    const std::string_view paragraph = rest.substr(0, newline);
+  // Blank lines before and after the text are no part of it; those inside it are.
+  const std::size_t first = text.find_first_not_of(" \r\n");
+  if (first == std::string_view::npos) return lines;
+  std::string_view rest = text.substr(first, text.find_last_not_of(" \r\n") + 1 - first);
+  // No character is narrower than 3 units nor longer than 4 bytes: a line never reaches
+  // further, so a long text is looked at one line's reach at a time.
+  const std::size_t reach = static_cast<std::size_t>(std::max(room, 0)) / 3 * 4 + 8;
+  while (true) {
+    const std::string_view ahead = rest.substr(0, reach);
+    const std::size_t newline = ahead.find('\n');
+    const std::string_view paragraph = ahead.substr(0, newline);
     std::size_t take = FittingPrefix(paragraph, room, font);
     if (take < paragraph.size()) {
       // Break at the last blank that fits; a word longer than the line is cut inside.
       const std::size_t blank = paragraph.substr(0, take + 1).rfind(' ');
       if (blank != std::string_view::npos && blank > 0) take = blank;
     }
-    if (take == 0) take = CharacterEnds(paragraph).front();
+    if (take == 0 && !paragraph.empty()) take = std::min(paragraph.size(), SequenceLength(paragraph[0]));
     std::string line(paragraph.substr(0, take));
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     rest.remove_prefix(take);
-    if (static_cast<int>(lines.size()) + 1 == maxLines) {
-      const bool more = rest.find_first_not_of(" \r\n") != std::string_view::npos;
-      if (more) {
-        const std::string ended = line + std::string(kEllipsis);
-        line = EstimatedTextWidth(ended, font) <= room ? ended : CutWithEllipsis(line, room, font);
-      }
+    // A line ends at its line break, or where it was wrapped, whose blanks go with it.
+    if (take == paragraph.size() && newline != std::string_view::npos) {
+      rest.remove_prefix(1);
+    } else {
+      while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    }
+    if (rest.empty()) {
       lines.push_back(std::move(line));
+      break;
+    }
+    if (static_cast<int>(lines.size()) + 1 == maxLines) {
+      const std::string ended = line + std::string(kEllipsis);
+      lines.push_back(EstimatedTextWidth(ended, font) <= room ? ended : CutWithEllipsis(line, room, font));
       break;
     }
     lines.push_back(std::move(line));
