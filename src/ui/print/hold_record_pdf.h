@@ -1,22 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The "Pressure Test Record" page on paper and in PDF files, on the same sheet and
+// The "Pressure Test Record" pages on paper and in PDF files, on the same sheet and
 // through the same careful PDF path as the "Pressure Graph" page.
 #include <QString>
 #include <ctime>
+#include <vector>
 
 #include "holdtest/hold_page.h"
 #include "ui/print/print_command.h"
 
+class QPrinter;
 class QWidget;
 
 namespace pv::ui {
 
-// Writes the record page as a one-page PDF at path, replacing a file there only once
-// the page is complete. False with a message that names the file in *error.
+// Prints pages in page units on a printer that is set up and not yet started, each on a
+// sheet of its own. False with a message in *error.
+bool PrintPagesOn(QPrinter& printer, const std::vector<DisplayList>& pages, QString* error);
+
+// Writes the record's pages as a PDF at path, replacing a file there only once every
+// page is complete. False with a message that names the file in *error.
 bool WriteHoldRecordPdf(const QString& path, const HoldPageInput& input, std::time_t now, QString* error);
 
-// The print dialog, then the record page on the printer or in the PDF file it names.
+// The print dialog, then the record's pages on the printer or in the PDF file it names.
 PrintOutcome PrintHoldRecord(const HoldPageInput& input, QWidget* parent, const AskWhereToPrint& ask,
                              std::time_t now, QString* error);
 
