@@ -30,6 +30,7 @@ extern const CliCommand kRecoverCommand;
 extern const CliCommand kMonitorCommand;
 extern const CliCommand kPortsCommand;
 extern const CliCommand kHoldTestCommand;
+extern const CliCommand kVerifyCommand;
 
 // Prints "pneuvista-cli: " and the message as one line on err; returns the exit code.
 int Fail(std::ostream& err, int code, std::string_view message);

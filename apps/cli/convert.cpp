@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pneuvista-cli convert: a data-logger file as the text table, the spreadsheet export,
 // the workbook and CSV, by the same rules as the program's Save and Export Excel.
-#include <filesystem>
+#include <ctime>
+#include <span>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,26 +18,41 @@
 #include "files/text_table.h"
 #include "files/workbook.h"
 #include "holdtest/hold_record.h"
+#include "holdtest/hold_sidecar.h"
+#include "text_format.h"
 
 namespace pv::cli {
 namespace {
 
-// The hold test saved beside the data file goes into the workbook with the run; one that
-// cannot be read is left out, and a note says so.
-std::optional<HoldTestFile> HoldTestBeside(std::string_view input, std::ostream& err) {
-  const std::string path = HoldTestPathFor(input);
-  std::error_code ignored;
-  if (!std::filesystem::exists(path, ignored)) return std::nullopt;
-  std::string why;
-  std::optional<HoldTestFile> test;
-  if (auto bytes = ReadWholeFile(path)) {
-    const std::vector<std::uint8_t>& b = bytes.value();
-    test = ParseHoldTestJson(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()), &why);
-  } else {
-    why = bytes.error().message;
+// The hold test saved beside the data file goes into the workbook with the run, when it
+// belongs to this run: recomputed from the samples and its stored inputs, never copied.
+// A record of another run, one that cannot be read and a stored verdict that the samples
+// do not give are each said on stderr.
+std::optional<HoldTestFile> HoldTestBeside(const std::string& input, std::span<const std::uint8_t> data,
+                                           const LoggerStore& store, std::ostream& err) {
+  const std::string note = "pneuvista-cli: note: " + HoldTestPathFor(input) + ": ";
+  SidecarRead read = ReadHoldTestBeside(input, data);
+  if (!read.test) {
+    if (!read.problem.empty())
+      err << ShownText(note + read.problem + "; the workbook is written without it") << "\n";
+    return std::nullopt;
   }
-  if (!test)
-    err << "pneuvista-cli: note: " << path << ": " << why << "; the workbook is written without it\n";
+  HoldTestFile test = *std::move(read.test);
+  std::optional<std::int64_t> startUtc;
+  if (test.run) startUtc = ParseIsoDateTime(test.run->startDateTime);
+  const HoldOutcome outcome = AnalyseHold(LoggerFileRows(store, startUtc), store.intervalMs / 1000, test.criteria);
+  if (outcome.error != HoldError::None) {
+    err << ShownText(note + "the test cannot be recomputed: " + outcome.message + "; the workbook is written without it")
+        << "\n";
+    return std::nullopt;
+  }
+  if (outcome.result.passed != test.result.passed || outcome.result.reasons != test.result.reasons) {
+    err << ShownText(note + "the record says " + (test.result.passed ? "PASSED" : "NOT PASSED") +
+                     ", the samples give " + (outcome.result.passed ? "PASSED" : "NOT PASSED") +
+                     "; the workbook has the samples' verdict")
+        << "\n";
+  }
+  test.result = outcome.result;
   return test;
 }
 
@@ -66,23 +82,32 @@ int RunConvert(Args args, std::ostream& /*out*/, std::ostream& err) {
   if (!txt && !xls && !xlsx && !csv)
     return UsageError(err, kConvertCommand, "no output given (--txt, --xls, --xlsx or --csv)");
 
-  auto loaded = LoadDataLoggerFile(std::string(input));
-  if (!loaded) return Fail(err, kExitBadFile, loaded.error().message);
+  auto bytes = ReadWholeFile(std::string(input));
+  if (!bytes) return Fail(err, kExitBadFile, bytes.error().message);
+  auto loaded = DecodeDataLoggerFile(bytes.value());
+  if (!loaded) return Fail(err, kExitBadFile, std::string(input) + ": " + loaded.error().message);
   if (loaded.value().trailingBytes > 0) {
     err << "pneuvista-cli: note: " << input << ": " << loaded.value().trailingBytes
         << " bytes after the last record ignored\n";
   }
 
-  const LoggerFileRows rows(loaded.value().store);
+  const LoggerStore& store = loaded.value().store;
+  // A record bound to this file tells its date, which every output then carries.
+  const std::optional<HoldTestFile> holdTest =
+      xlsx ? HoldTestBeside(std::string(input), bytes.value(), store, err) : std::nullopt;
+  std::optional<std::int64_t> startUtc;
+  if (holdTest && holdTest->run) startUtc = ParseIsoDateTime(holdTest->run->startDateTime);
+  const LoggerFileRows rows(store, startUtc);
   std::vector<std::string> contents;
   std::vector<FileToWrite> files;
   contents.reserve(4);
   if (txt) files.emplace_back(*txt, contents.emplace_back(BuildTextTable(rows)));
   if (xls) files.emplace_back(*xls, contents.emplace_back(BuildSpreadsheet(rows)));
   if (xlsx) {
-    // The file keeps no date: the document gets no creation time of the run.
-    const std::optional<HoldTestFile> holdTest = HoldTestBeside(input, err);
-    auto book = BuildWorkbook(rows, 0, FolderOf(*xlsx), holdTest ? &*holdTest : nullptr);
+    // The file keeps no date: without a record that tells it, the document gets no
+    // creation time of the run.
+    const std::time_t runStart = rows.size() > 0 && rows.row(0).dated ? static_cast<std::time_t>(*startUtc) : 0;
+    auto book = BuildWorkbook(rows, runStart, FolderOf(*xlsx), holdTest ? &*holdTest : nullptr);
     if (!book) return Fail(err, kExitBadFile, *xlsx + ": " + book.error().message);
     files.emplace_back(*xlsx, contents.emplace_back(book.value().begin(), book.value().end()));
   }
@@ -101,7 +126,10 @@ const CliCommand kConvertCommand{
     "  --txt OUT.txt    the text table, as Save writes it beside the data file\n"
     "  --xls OUT.xls    the spreadsheet, as Export Excel writes it\n"
     "  --xlsx OUT.xlsx  the workbook with its Pressure Graph chart, as Export Excel writes it;\n"
-    "                   a hold test saved beside the file (NAME.holdtest.json) adds its sheet\n"
+    "                   a hold test saved beside the file (NAME.holdtest.json) adds its sheet,\n"
+    "                   recomputed from the samples and the record's stored inputs; a record\n"
+    "                   of another run is left out, and a stored verdict that the samples do\n"
+    "                   not give is said on standard error\n"
     "  --csv OUT.csv    comma-separated values, as Export Excel writes them\n"
     "\n"
     "At least one output is needed. The outputs are written as one unit: each is replaced\n"

@@ -20,6 +20,7 @@ const CliCommand* const kCommands[] = {
     &kMonitorCommand,
     &kPortsCommand,
     &kHoldTestCommand,
+    &kVerifyCommand,
 };
 
 void PrintUsage(std::ostream& out) {
@@ -28,11 +29,12 @@ void PrintUsage(std::ostream& out) {
   for (const CliCommand* c : kCommands) out << "  or:  pneuvista-cli " << c->synopsis << "\n";
   out << "  or:  pneuvista-cli COMMAND --help\n  or:  pneuvista-cli --version\n"
          "\nThe pressure meter companion's data-logger files from a terminal: information, conversion,\n"
-         "printing, recording, a live stream of readings, finding the meter and hold tests.\n\ncommands:\n";
+         "printing, recording, a live stream of readings, finding the meter, hold tests and checking\n"
+         "their records.\n\ncommands:\n";
   for (const CliCommand* c : kCommands) out << "  " << c->synopsis << "\n      " << c->description << "\n";
   out << "\nexit status: 0 success, 1 missing, unreadable or malformed input or an output that cannot be\n"
          "written, 2 wrong usage, 3 record, monitor: the meter stopped answering or never answered,\n"
-         "4 holdtest: the test did not pass\n";
+         "4 holdtest: the test did not pass; verify: the record or its data file differs\n";
 }
 
 bool AsksForHelp(Args args) {

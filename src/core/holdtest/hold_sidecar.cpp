@@ -87,6 +87,13 @@ std::string_view StateWords(HoldState state) {
   return hold_json::kComplete;
 }
 
+// The run a binding names, as a person reads it: "5 samples from 10:00:00".
+std::string RunWords(const RunBinding& run) {
+  // An ISO date-time's time of day is its characters 11 to 18.
+  const std::string start = run.startDateTime.size() >= 19 ? run.startDateTime.substr(11, 8) : "an unknown time";
+  return std::to_string(run.samples) + " samples from " + start;
+}
+
 void CheckData(const HoldTestFile& test, std::span<const std::uint8_t> dataBytes, const SampleRows& rows,
                RecordCheck& check) {
   if (!test.run) {
@@ -96,13 +103,17 @@ void CheckData(const HoldTestFile& test, std::span<const std::uint8_t> dataBytes
   }
   const std::string sha256 = Sha256Hex(dataBytes);
   check.dataUnchanged = test.run->sha256 == sha256;
-  if (!check.dataUnchanged) {
-    check.differences.push_back("the data file changed since the record was written (its SHA-256 is " + sha256 +
-                                ", the record names " + test.run->sha256 + ")");
-  }
-  if (test.run->samples != rows.size()) {
-    check.differences.push_back("the record names a run of " + std::to_string(test.run->samples) +
-                                " samples; the data file holds " + std::to_string(rows.size()));
+  if (check.dataUnchanged) return;
+  // Another start or length is another run; the same ones with other bytes, an edit.
+  const bool sameStart = test.run->startDateTime.size() < 19 || rows.size() == 0 ||
+                         rows.row(0).time == test.run->startDateTime.substr(11, 8);
+  if (test.run->samples != rows.size() || !sameStart) {
+    check.differences.push_back(std::string(kOtherRun) + ": it names " + RunWords(*test.run) +
+                                ", the data file holds " + std::to_string(rows.size()) + " samples from " +
+                                (rows.size() > 0 ? rows.row(0).time : std::string("nothing")));
+  } else {
+    check.differences.push_back("the data file changed since the record was written: its SHA-256 is " + sha256 +
+                                ", the record names " + test.run->sha256);
   }
 }
 
@@ -161,7 +172,13 @@ void CheckVerdict(const HoldTestFile& test, const SampleRows& rows, int interval
 
 FileResult<std::string> ReadRecordFile(const std::string& path) {
   auto bytes = ReadWholeFile(path, kMaxRecordFileBytes);
-  if (!bytes) return bytes.error();
+  if (!bytes) {
+    std::string message = bytes.error().message;
+    constexpr std::string_view kDataFile = "too large for a data file";
+    if (message.ends_with(kDataFile))
+      message.replace(message.size() - kDataFile.size(), kDataFile.size(), "too large for a test record (at most 1 MiB)");
+    return FileError{message};
+  }
   return std::string(AsText(bytes.value()));
 }
 
