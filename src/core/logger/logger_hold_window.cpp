@@ -66,8 +66,8 @@ std::optional<RecordSpan> LoggerZoomedSpan(const AppModel& m) {
   return span;
 }
 
-std::optional<RecordSpan> LoggerSpanOfTimes(const LoggerStore& store, std::string_view from, std::string_view to,
-                                            std::string* problem) {
+std::optional<RecordSpan> LoggerSpanOfTimes(const LoggerStore& store, std::string_view from,
+                                            std::string_view to, std::string* problem) {
   auto fail = [problem](std::string why) -> std::optional<RecordSpan> {
     if (problem) *problem = std::move(why);
     return std::nullopt;
@@ -75,7 +75,8 @@ std::optional<RecordSpan> LoggerSpanOfTimes(const LoggerStore& store, std::strin
   const int count = std::clamp(store.recordCount, 0, kStoreCapacity);
   if (count <= 0) return fail("the file holds no samples");
   const long long interval = LoggerIntervalSeconds(store);
-  if (interval <= 0) return fail("the file's sample interval is below a second: no window can be chosen by time");
+  if (interval <= 0)
+    return fail("the file's sample interval is below a second: no window can be chosen by time");
   from = Trimmed(from);
   to = Trimmed(to);
   const std::optional<double> start = from.empty() ? std::optional(0.0) : OffsetOf(from, store);
@@ -87,7 +88,9 @@ std::optional<RecordSpan> LoggerSpanOfTimes(const LoggerStore& store, std::strin
   }
   // In whole samples, kept within -1..count before they become indices; a tiny margin
   // so that 90 s at a 30 s interval is sample 3 however the division rounds.
-  const auto clamp = [count](double samples) { return std::clamp(samples, -1.0, static_cast<double>(count)); };
+  const auto clamp = [count](double samples) {
+    return std::clamp(samples, -1.0, static_cast<double>(count));
+  };
   const double first = clamp(std::ceil(*start / static_cast<double>(interval) - 1e-9));
   double last = stop ? clamp(std::floor(*stop / static_cast<double>(interval) + 1e-9)) : count - 1.0;
   if (first > count - 1) return fail("the window starts after the file's last sample");

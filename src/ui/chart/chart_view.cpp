@@ -105,7 +105,10 @@ void ChartView::paintEvent(QPaintEvent*) {
     // enlarged, its dotted grid and one-pixel trace as wide as at scale 1.
     QPainter(this).drawImage(0, 0, lastFrame());
   }
-  if (layout.cursorBarChanged) refreshCursorBar();
+  if (layout.cursorBarChanged) {
+    refreshCursorBar();
+    emit cursorsChanged();
+  }
   syncScrollBar();
   statisticsBar_->refresh();
   if (layout.repaintWithErase) update();

@@ -65,6 +65,8 @@ class ChartView : public QWidget {
   void geometryChanged();
   // A port error of a key or the watchdog (empty: none), for the status bar.
   void portReported(const std::string& error);
+  // The paint's layout found the cursors' texts changed (a cursor placed on a stopped run).
+  void cursorsChanged();
 
  protected:
   void paintEvent(QPaintEvent*) override;

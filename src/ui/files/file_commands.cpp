@@ -58,8 +58,17 @@ bool RunFileCommands::saveRun() {
   }();
   // The run stays in memory whatever happened, so it can be saved elsewhere.
   if (!status) reportFailure(QStringLiteral("The run was not saved.\n%1").arg(QString::fromStdString(status.error().message)));
-  else savedPath_ = path.toStdString();
+  else {
+    savedPath_ = path.toStdString();
+    savedStart_ = model_.run.startTime;
+    savedSamples_ = model_.store.sampleCount;
+  }
   return static_cast<bool>(status);
+}
+
+std::string RunFileCommands::savedPath() const {
+  if (model_.run.startTime != savedStart_ || model_.store.sampleCount != savedSamples_) return {};
+  return savedPath_;
 }
 
 void RunFileCommands::exportExcel() {

@@ -5,6 +5,7 @@
 // Excel (spreadsheet, workbook or CSV, as the dialog's filter chooses).
 #include <QObject>
 #include <QString>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <optional>
@@ -37,8 +38,9 @@ class RunFileCommands : public QObject {
 
   // True once the run is written; false when cancelled or failed (the failure told).
   bool saveRun();
-  // The file the last successful saveRun wrote; empty before one.
-  const std::string& savedPath() const { return savedPath_; }
+  // The file the last successful saveRun wrote the run on show to; empty before one, and
+  // once another run replaced it (a record printed then must not name the old file).
+  std::string savedPath() const;
   void exportExcel();
   void documentOpen();
   // Loads a data-logger file into the logger store as document open does; a file that
@@ -49,6 +51,9 @@ class RunFileCommands : public QObject {
   AppModel& model_;
   QWidget* window_;
   std::string savedPath_;
+  // The run savedPath_ holds: its start and sample count when it was saved.
+  std::time_t savedStart_ = 0;
+  int savedSamples_ = 0;
 };
 
 }  // namespace pv::ui

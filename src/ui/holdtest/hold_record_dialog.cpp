@@ -3,9 +3,11 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "platform/config_file.h"
 
@@ -31,10 +33,17 @@ bool IsNotes(const HoldRecordField& f) {
 HoldRecordDialog::HoldRecordDialog(const HoldRecord& offered, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Test Record"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  auto* form = new QFormLayout;
+  // Two columns of fields and the notes across under them: one column of every field
+  // would not fit a screen 768 pixels high.
+  auto* left = new QFormLayout;
+  auto* right = new QFormLayout;
+  auto* below = new QFormLayout;
+  constexpr int kLines = static_cast<int>(std::size(kHoldRecordFields)) - 1;
+  int placed = 0;
   for (const HoldRecordField& f : kHoldRecordFields) {
     const QString label = QString::fromUtf8(f.label.data(), static_cast<qsizetype>(f.label.size())) + ':';
     QWidget* edit = nullptr;
+    QFormLayout* form = below;
     if (IsNotes(f)) {
       notes_ = new QPlainTextEdit(ToQString(offered.*f.field), this);
       notes_->setTabChangesFocus(true);
@@ -42,17 +51,23 @@ HoldRecordDialog::HoldRecordDialog(const HoldRecord& offered, QWidget* parent) :
       edit = notes_;
     } else {
       auto* line = new QLineEdit(ToQString(offered.*f.field), this);
-      line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 40);
+      line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 30);
       edit = line;
+      form = placed++ < (kLines + 1) / 2 ? left : right;
     }
     edit->setObjectName(QString::fromLatin1(f.key.data(), static_cast<qsizetype>(f.key.size())));
     form->addRow(label, edit);
   }
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left);
+  columns->addSpacing(12);
+  columns->addLayout(right);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
+  layout->addLayout(columns);
+  layout->addLayout(below);
   layout->addWidget(buttons);
 }
 

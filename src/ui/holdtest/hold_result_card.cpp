@@ -13,6 +13,7 @@ namespace {
 constexpr int kVerdictPointSize = 20;
 const QColor kPassedColour(0, 130, 0);
 const QColor kNotPassedColour(200, 0, 0);
+const QColor kCheckColour(160, 80, 0);
 
 QLabel* WrappedLabel(QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -31,6 +32,12 @@ HoldResultCard::HoldResultCard(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   status_ = WrappedLabel(this);
+  check_ = WrappedLabel(this);
+  check_->setObjectName(QStringLiteral("HoldRecordCheck"));
+  QPalette warn = check_->palette();
+  warn.setColor(QPalette::WindowText, kCheckColour);
+  check_->setPalette(warn);
+  check_->hide();
   verdict_ = new QLabel(this);
   verdict_->setObjectName(QStringLiteral("HoldVerdict"));
   QFont big = verdict_->font();
@@ -44,8 +51,8 @@ HoldResultCard::HoldResultCard(QWidget* parent) : QWidget(parent) {
   checkpoints_ = WrappedLabel(this);
   checkpoints_->setTextFormat(Qt::RichText);
   for (QWidget* w :
-       {static_cast<QWidget*>(status_), static_cast<QWidget*>(verdict_), static_cast<QWidget*>(reasons_),
-        static_cast<QWidget*>(rows_), static_cast<QWidget*>(checkpoints_)})
+       {static_cast<QWidget*>(status_), static_cast<QWidget*>(check_), static_cast<QWidget*>(verdict_),
+        static_cast<QWidget*>(reasons_), static_cast<QWidget*>(rows_), static_cast<QWidget*>(checkpoints_)})
     layout->addWidget(w);
   layout->addStretch(1);
   clear(QStringLiteral("No result yet."));
@@ -61,6 +68,11 @@ void HoldResultCard::clear(const QString& why) {
 void HoldResultCard::showStatus(const QString& status) {
   status_->setText(status);
   status_->setVisible(!status.isEmpty());
+}
+
+void HoldResultCard::showCheck(const QStringList& differences) {
+  check_->setText(differences.join(QLatin1Char('\n')));
+  check_->setVisible(!differences.isEmpty());
 }
 
 void HoldResultCard::showOutcome(const HoldCriteria& criteria, const HoldOutcome& outcome) {
@@ -103,6 +115,10 @@ QString HoldResultCard::reasonsText() const {
 }
 QString HoldResultCard::statusText() const {
   return status_->text();
+}
+
+QString HoldResultCard::checkText() const {
+  return check_->text();
 }
 
 QString HoldResultCard::detailsText() const {

@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -59,7 +60,10 @@ QWidget* HoldTestPanel::createInputs(bool offersLive) {
   form->addRow(windowText_);
   // Without a live test there is nothing to choose between.
   windowChoice_->setVisible(offersLive);
-  if (offersLive) addLiveRows(form, inputs);
+  if (offersLive)
+    addLiveRows(form, inputs);
+  else
+    addFileWindowRows(form, inputs);
   allowed_ = new QDoubleSpinBox(inputs);
   allowed_->setDecimals(3);
   allowed_->setRange(0.0, 1.0e6);
@@ -117,6 +121,80 @@ void HoldTestPanel::addLiveRows(QFormLayout* form, QWidget* inputs) {
     else
       emit startLiveClicked();
   });
+}
+
+void HoldTestPanel::addFileWindowRows(QFormLayout* form, QWidget* inputs) {
+  fileWindow_ = new QComboBox(inputs);
+  fileWindow_->setObjectName(QStringLiteral("FileWindow"));
+  fileWindow_->addItem(QStringLiteral("Whole file"), static_cast<int>(FileWindow::WholeFile));
+  fileWindow_->addItem(QStringLiteral("Zoomed span"), static_cast<int>(FileWindow::ZoomedSpan));
+  fileWindow_->addItem(QStringLiteral("Times typed"), static_cast<int>(FileWindow::TypedTimes));
+  form->insertRow(0, QStringLiteral("Window:"), fileWindow_);
+  from_ = new QLineEdit(inputs);
+  to_ = new QLineEdit(inputs);
+  for (QLineEdit* edit : {from_, to_}) {
+    edit->setPlaceholderText(QStringLiteral("HH:MM:SS"));
+    edit->setToolTip(QStringLiteral("A time of day, or seconds from the start of the file"));
+  }
+  from_->setObjectName(QStringLiteral("WindowFrom"));
+  to_->setObjectName(QStringLiteral("WindowTo"));
+  auto* times = new QHBoxLayout;
+  times->addWidget(from_, 1);
+  times->addWidget(new QLabel(QStringLiteral("to"), inputs));
+  times->addWidget(to_, 1);
+  form->insertRow(1, QStringLiteral("From:"), times);
+  connect(fileWindow_, &QComboBox::currentIndexChanged, this, [this] {
+    syncEnabling();
+    if (!restoring_) emit criteriaChanged();
+  });
+  for (QLineEdit* edit : {from_, to_})
+    connect(edit, &QLineEdit::editingFinished, this, [this] {
+      if (fileWindow() == FileWindow::TypedTimes && !restoring_) emit criteriaChanged();
+    });
+}
+
+FileWindow HoldTestPanel::fileWindow() const {
+  if (!fileWindow_) return FileWindow::WholeFile;
+  return static_cast<FileWindow>(fileWindow_->currentData().toInt());
+}
+
+QString HoldTestPanel::typedFrom() const {
+  return from_ ? from_->text() : QString();
+}
+
+QString HoldTestPanel::typedTo() const {
+  return to_ ? to_->text() : QString();
+}
+
+void HoldTestPanel::setTypedTimes(const QString& from, const QString& to) {
+  if (!from_) return;
+  from_->setText(from);
+  to_->setText(to);
+  if (fileWindow() == FileWindow::TypedTimes) emit criteriaChanged();
+}
+
+void HoldTestPanel::chooseFileWindow(FileWindow window) {
+  if (!fileWindow_) return;
+  const int index = fileWindow_->findData(static_cast<int>(window));
+  if (index >= 0) fileWindow_->setCurrentIndex(index);
+}
+
+void HoldTestPanel::offerSavedWindow(bool offered) {
+  if (!fileWindow_) return;
+  restoring_ = true;
+  const int saved = fileWindow_->findData(static_cast<int>(FileWindow::SavedTest));
+  if (offered && saved < 0)
+    fileWindow_->insertItem(0, QStringLiteral("Window of the saved test"),
+                            static_cast<int>(FileWindow::SavedTest));
+  if (!offered && saved >= 0) fileWindow_->removeItem(saved);
+  // A file opened starts from its own test's window, or from the whole file.
+  chooseFileWindow(offered ? FileWindow::SavedTest : FileWindow::WholeFile);
+  restoring_ = false;
+  syncEnabling();
+}
+
+void HoldTestPanel::chooseWindowOfRun() {
+  if (windowChoice_ && liveChoice_ && !liveGoing_) windowChoice_->setChecked(true);
 }
 
 HoldCriteria HoldTestPanel::criteria() const {
@@ -195,6 +273,11 @@ void HoldTestPanel::setRunGoing(bool going) {
 
 void HoldTestPanel::syncEnabling() {
   minimum_->setEnabled(minimumOn_->isChecked());
+  if (fileWindow_) {
+    const bool typed = fileWindow() == FileWindow::TypedTimes;
+    from_->setEnabled(typed);
+    to_->setEnabled(typed);
+  }
   if (!start_) return;
   const bool live = liveChosen();
   holdMinutes_->setEnabled(live && !liveGoing_);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hold test's panel beside a chart: the window it judges (the cursors or the whole
-// run, or a hold period for a live test), the allowed change as a percentage or an
+// run, or a hold period for a live test; in the Graph window the saved test's window,
+// the whole file, the zoomed span or two times typed), the allowed change as a percentage or an
 // amount, the minimum, the checkpoints, and the result card. The window it sits in
 // analyses; the panel only asks and shows.
 #include <QWidget>
@@ -14,6 +15,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -21,6 +23,9 @@ class QSpinBox;
 namespace pv::ui {
 
 class HoldResultCard;
+
+// The windows of a saved file the Graph window's panel offers.
+enum class FileWindow { SavedTest, WholeFile, ZoomedSpan, TypedTimes };
 
 class HoldTestPanel : public QWidget {
   Q_OBJECT
@@ -36,6 +41,17 @@ class HoldTestPanel : public QWidget {
   int holdSeconds() const;
   // Whether a live test is chosen rather than a window of the run.
   bool liveChosen() const;
+  // Chooses the window of the run over the live test (the user placed cursors).
+  void chooseWindowOfRun();
+
+  // The Graph window's choice of window, and the two times typed for it.
+  FileWindow fileWindow() const;
+  QString typedFrom() const;
+  QString typedTo() const;
+  void setTypedTimes(const QString& from, const QString& to);
+  void chooseFileWindow(FileWindow window);
+  // A file with a test saved beside it offers that test's window, chosen at first.
+  void offerSavedWindow(bool offered);
 
   // What the window is: "Cursors A-B: 10:00:01 - 10:02:01", "Whole run".
   void showWindow(const QString& text);
@@ -62,10 +78,14 @@ class HoldTestPanel : public QWidget {
   void syncEnabling();
   QWidget* createInputs(bool offersLive);
   void addLiveRows(QFormLayout* form, QWidget* inputs);
+  void addFileWindowRows(QFormLayout* form, QWidget* inputs);
 
   QRadioButton* windowChoice_ = nullptr;
   QRadioButton* liveChoice_ = nullptr;
   QLabel* windowText_ = nullptr;
+  QComboBox* fileWindow_ = nullptr;
+  QLineEdit* from_ = nullptr;
+  QLineEdit* to_ = nullptr;
   QSpinBox* holdMinutes_ = nullptr;
   QDoubleSpinBox* allowed_ = nullptr;
   QComboBox* allowedKind_ = nullptr;

@@ -23,13 +23,14 @@ bool BothCursorsShown(const ChartState& c) {
 }  // namespace
 
 MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& view, QMainWindow& window,
-                           std::string configPath)
+                           std::string configPath, std::function<std::string()> runFile)
     : QObject(&window),
       model_(model),
       session_(session),
       view_(view),
       window_(window),
-      configPath_(std::move(configPath)) {
+      configPath_(std::move(configPath)),
+      runFile_(std::move(runFile)) {
   dock_ = new QDockWidget(QStringLiteral("Hold Test"), &window);
   dock_->setObjectName(QStringLiteral("HoldTestDock"));
   dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
@@ -41,13 +42,25 @@ MainHoldTest::MainHoldTest(AppModel& model, MeterSession& session, ChartView& vi
   connect(panel_, &HoldTestPanel::criteriaChanged, this, &MainHoldTest::runChanged);
   connect(panel_, &HoldTestPanel::startLiveClicked, this, [this] {
     HoldCriteria criteria = panel_->criteria();
-    session_.armHoldTest(criteria, panel_->holdSeconds());
+    // The period goes with the criteria wherever they are kept, so that every later
+    // reading judges a test cut short as ended early.
+    criteria.holdSeconds = panel_->holdSeconds();
+    session_.armHoldTest(criteria, criteria.holdSeconds);
   });
   connect(panel_, &HoldTestPanel::cancelLiveClicked, this, [this] { session_.cancelHoldTest(); });
   connect(panel_, &HoldTestPanel::recordClicked, this,
           [this] { EditHoldRecord(&window_, configPath_, &record_); });
-  connect(panel_, &HoldTestPanel::printClicked, this,
-          [this] { PrintHoldTest(&window_, testOfRun(), LiveRunRows(model_), std::string()); });
+  connect(panel_, &HoldTestPanel::printClicked, this, [this] { printRecord(ShowPrintDialog); });
+  connect(&view_, &ChartView::cursorsChanged, this, &MainHoldTest::cursorsChanged);
+}
+
+void MainHoldTest::printRecord(const AskWhereToPrint& ask) {
+  PrintHoldTest(&window_, testOfRun(), LiveRunRows(model_), runFile_ ? runFile_() : std::string(), ask);
+}
+
+void MainHoldTest::cursorsChanged() {
+  if (BothCursorsShown(model_.chart) && !session_.holdTest().going()) panel_->chooseWindowOfRun();
+  runChanged();
 }
 
 bool MainHoldTest::shown() const {
@@ -111,12 +124,15 @@ void MainHoldTest::liveChanged(bool ended) {
 }
 
 std::optional<HoldTestFile> MainHoldTest::testOfRun() const {
-  const LiveHoldTest& live = session_.holdTest();
-  // A run saved while its test goes (a close's save) keeps the test as not complete.
-  if (const HoldOutcome outcome = live.outcomeSoFar(); live.hasOutcome() && outcome.error == HoldError::None)
-    return HoldTestFile{live.criteria(), record_, outcome.result};
-  if (shown() && !panel_->liveChosen() && shownOutcome_.error == HoldError::None)
-    return HoldTestFile{shownCriteria_, record_, shownOutcome_.result};
+  if (panel_->liveChosen()) {
+    const LiveHoldTest& live = session_.holdTest();
+    // A run saved while its test goes (a close's save) keeps the test as not complete.
+    const HoldOutcome outcome = live.outcomeSoFar();
+    if (!live.hasOutcome() || outcome.error != HoldError::None) return std::nullopt;
+    return HoldTestOf(live.criteria(), record_, outcome.result);
+  }
+  if (shown() && shownOutcome_.error == HoldError::None)
+    return HoldTestOf(shownCriteria_, record_, shownOutcome_.result);
   return std::nullopt;
 }
 

@@ -150,6 +150,7 @@ void GraphWindow::repaintNow() {
 
 void GraphWindow::rebuild() {
   LayoutLoggerGraph(model_, kGraphSize.width(), kGraphSize.height());
+  holdTest_->viewLaidOut();
   LoggerGraphFrame frame = DrawLoggerGraph(model_, kGraphSize.width(), kGraphSize.height());
   holdTest_->drawMarks(frame.surface.list);
   if (picture_.size() != kGraphSize) picture_ = QImage(kGraphSize, QImage::Format_RGB32);

@@ -74,7 +74,7 @@ MainWindow::MainWindow(AppModel& model, SerialPort& port, SettingsFile settings,
   scroll->setWidget(client_);
   setCentralWidget(scroll);
   view_ = new ChartView(model_, port_, *this, client_);
-  holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this, settings_.path());
+  holdTest_ = new MainHoldTest(model_, driver_->session(), *view_, *this, settings_.path(), services.savedFile);
   connect(holdTest_, &MainHoldTest::liveTestEnded, this, [this](const QString& text) {
     showMessage(text);
     runEndShown_ = true;
