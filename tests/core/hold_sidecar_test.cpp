@@ -15,6 +15,8 @@
 #include "files/datalogger_file.h"
 #include "files/read_file.h"
 #include "files/run_files.h"
+#include "files/run_journal.h"
+#include "files/run_recovery.h"
 #include "run_fixture.h"
 
 namespace pv {
@@ -258,6 +260,36 @@ TEST_F(HoldSidecar, ARecordKeepsItsEarlierRevisions) {
     const LoggerStore& store = decoded.value().store;
     const RecordCheck check = CheckHoldTest(*read.test, data, LoggerFileRows(store), store.intervalMs / 1000);
     EXPECT_TRUE(check.differences.empty()) << ::testing::PrintToString(check.differences);
+  }
+}
+
+// A recovered run is saved as Save saves it: its companion files are named from the whole
+// name, and a record of another run beside it goes.
+TEST_F(HoldSidecar, ARecoveredRunKeepsOnlyItsOwnCompanionFiles) {
+  const struct {
+    const char* out;
+    std::vector<const char*> before, kept, absent;
+  } cases[] = {
+      {"line 4.2", {"line 4.holdtest.json", "line 4.txt", "line 4.2.holdtest.json"},
+       {"line 4.holdtest.json", "line 4.txt"}, {"line 4.2.holdtest.json"}},
+      {"tank.KvtDat", {"tank.holdtest.json"}, {}, {"tank.holdtest.json"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    for (const char* name : c.before) Write(path(name), "before");
+    std::string journal;
+    {
+      RunJournal writer(dir_);
+      writer.begin(*tank_, 0);
+      writer.append(*tank_, 1000);
+      journal = writer.path();
+    }
+    ASSERT_TRUE(RecoverToFile(journal, path(c.out), false));
+    EXPECT_TRUE(fs::exists(path(c.out)));
+    for (const char* name : c.kept) EXPECT_EQ(Read(path(name)), "before") << name;
+    for (const char* name : c.absent) EXPECT_FALSE(fs::exists(path(name))) << name;
   }
 }
 
