@@ -5,6 +5,7 @@ what the run holds; then the same run exported with a hold test, whose sheet mus
 what the test's JSON says. Usage: read_workbook.py WRITER OUT_DIR"""
 import datetime
 import json
+import math
 import re
 import os
 import subprocess
@@ -33,7 +34,8 @@ def main():
     expected_path = os.path.join(out_dir, "run-expected.tsv")
     hold_path = os.path.join(out_dir, "hold.xlsx")
     hold_json = os.path.join(out_dir, "hold.holdtest.json")
-    subprocess.run([writer, book_path, expected_path, hold_path, hold_json], check=True)
+    damaged_path = os.path.join(out_dir, "damaged.xlsx")
+    subprocess.run([writer, book_path, expected_path, hold_path, hold_json, damaged_path], check=True)
     with open(expected_path, encoding="latin-1") as f:
         lines = f.read().splitlines()
     start_time, interval = (int(x) for x in lines[0].split("\t"))
@@ -86,18 +88,25 @@ def main():
           "title %r" % book.properties.title)
     check(book.properties.created == start, "created %r" % book.properties.created)
     print("workbook of %d samples read back: cells, frozen header, chart and properties as written" % n)
-    check_hold_sheet(hold_path, hold_json, n)
+    check_hold_sheet(hold_path, hold_json, n, start, interval)
+    check_damaged_sheet(damaged_path)
 
 
-RECORD_LABELS = {"test_id": "Test ID", "system_tested": "System tested", "location": "Location",
-                 "test_medium": "Test medium", "operator": "Operator", "witness": "Witness",
-                 "instrument": "Instrument", "serial_number": "Serial number",
-                 "calibration_due": "Calibration due", "start_temperature": "Temperature at start",
-                 "end_temperature": "Temperature at end", "notes": "Notes"}
+RECORD_LABELS = {"organisation": "Organisation", "test_id": "Test ID", "system_tested": "System tested",
+                 "location": "Location", "procedure": "Procedure or standard",
+                 "required_pressure": "Required test pressure", "test_medium": "Test medium",
+                 "operator": "Operator", "witness": "Witness", "instrument": "Instrument",
+                 "serial_number": "Serial number", "instrument_range": "Instrument range",
+                 "instrument_accuracy": "Instrument accuracy", "calibration_due": "Calibration due",
+                 "start_temperature": "Temperature at start", "end_temperature": "Temperature at end",
+                 "notes": "Notes"}
 NUMBERS = {"Seconds": "seconds", "Samples": "samples", "Error samples": "errors", "Start": "start",
            "End": "end", "Change": "change", "Change %": "change_percent",
            "Rate per minute": "rate_per_minute", "Allowed change": "allowed",
            "Allowed %": "allowed_percent", "Minimum": "minimum"}
+# A text that a cell shows must not act on its reader: controls and direction overrides.
+ACTORS = re.compile("[\x00-\x08\x0b-\x1f\x7f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069]")
+CELL_LIMIT = 32767
 
 
 def close(cell, expected):
@@ -106,27 +115,59 @@ def close(cell, expected):
     return isinstance(cell, (int, float)) and abs(cell - expected) < 1e-6
 
 
-def check_hold_sheet(book_path, json_path, n):
+def every_cell_readable(sheet, what):
+    """No text over a cell's limit or acting on its reader, no number that is none."""
+    for row in sheet.iter_rows():
+        for cell in row:
+            v = cell.value
+            if isinstance(v, str):
+                check(len(v.encode("utf-16-le")) // 2 <= CELL_LIMIT, "%s: %s holds %d characters" % (what, cell.coordinate, len(v)))
+                check(not ACTORS.search(v), "%s: %s holds %r" % (what, cell.coordinate, ACTORS.search(v).group(0) if ACTORS.search(v) else ""))
+            elif isinstance(v, float):
+                check(math.isfinite(v), "%s: %s holds %r" % (what, cell.coordinate, v))
+
+
+def labelled_texts(rows, label):
+    """A typed text as the sheet gives it: its cell and the cells that continue it."""
+    return "".join(b for a, b in rows if a in (label, label + " (continued)") and b is not None)
+
+
+def check_hold_sheet(book_path, json_path, n, start, interval):
     with open(json_path, encoding="utf-8") as f:
         test = json.load(f)
     book = openpyxl.load_workbook(book_path)
     check(book.sheetnames == ["Run", "Hold test"], "sheets %r" % book.sheetnames)
     check(book["Run"].max_row == n + 1, "the run's sheet lost rows")
     sheet = book["Hold test"]
+    every_cell_readable(sheet, "hold test sheet")
     check(sheet["A1"].value == "Pressure Test Record", "title %r" % sheet["A1"].value)
     rows = [(r[0].value, r[1].value) for r in sheet.iter_rows(min_col=1, max_col=2)]
     labelled = {a: b for a, b in rows if a is not None}
     for key, label in RECORD_LABELS.items():
-        # Control characters other than line breaks and tabs are shown as "?".
-        expected = re.sub("[\x00-\x08\x0b-\x1f]", "?", test["record"][key])
-        check((labelled.get(label) or "") == expected, "%s: %r" % (label, labelled.get(label)))
+        # Control and direction characters read as escapes; line breaks stay.
+        expected = test["record"][key].replace("\x01", "\\x01").replace("\u202e", "\\u202e")
+        check(labelled_texts(rows, label) == expected, "%s: %r" % (label, labelled.get(label)))
+    check(labelled.get("Test ID") == "T-17\\u202egnp.exe", "test ID %r" % labelled.get("Test ID"))
+    notes = [b for a, b in rows if a in ("Notes", "Notes (continued)")]
+    check(len(notes) >= 2 and notes[-1].endswith("END-OF-NOTES"), "notes in %d cells" % len(notes))
     verdict = "PASSED" if test["result"] == "passed" else "NOT PASSED"
     check(labelled.get("Result") == verdict, "result %r" % labelled.get("Result"))
+    check(labelled.get("State") == "complete", "state %r" % labelled.get("State"))
     for label, key in NUMBERS.items():
         check(close(labelled.get(label), test[key]), "%s: %r, expected %r" % (label, labelled.get(label), test[key]))
-    for label, key in (("Window start", "start_time"), ("Window end", "end_time"), ("Unit", "unit"),
-                       ("Direction", "direction")):
+    # The window's ends are date-times with the run's date, shown with it.
+    window = test["window"]
+    for label, sample in (("Window start", window["first_sample"]), ("Window end", window["last_sample"])):
+        cell = next(r[1] for r in sheet.iter_rows(min_col=1, max_col=2) if r[0].value == label)
+        check(isinstance(cell.value, datetime.datetime), "%s %r is not a date-time" % (label, cell.value))
+        check(cell.value == start + datetime.timedelta(seconds=sample * interval), "%s %s" % (label, cell.value))
+        check("yyyy" in cell.number_format, "%s format %r" % (label, cell.number_format))
+    check(str(start.date()) in labelled.get("Date of test", ""), "date of test %r" % labelled.get("Date of test"))
+    for label, key in (("Unit", "unit"), ("Direction", "direction")):
         check(labelled.get(label) == test[key], "%s: %r" % (label, labelled.get(label)))
+    check(labelled.get("Record revision") == 2, "revision %r" % labelled.get("Record revision"))
+    check(labelled.get("Record fingerprint (SHA-256)") == "f" * 64, "fingerprint")
+    check(labelled.get("Data file SHA-256") == "0" * 64, "data file SHA-256")
     reasons = [b for a, b in rows if a == "Reason"]
     check(reasons == test["reasons"] and reasons, "reasons %r, expected %r" % (reasons, test["reasons"]))
     head = next(i for i, (a, _) in enumerate(rows) if a == "Checkpoint") + 1
@@ -136,6 +177,18 @@ def check_hold_sheet(book_path, json_path, n):
         check(row[0] == k + 1 and row[1] == point["time"] and close(row[3], point["value"]) and
               close(row[4], point["change"]) and row[5] == point["steeper"], "checkpoint %d: %r" % (k + 1, row))
     print("hold test sheet read back: record, result, reasons and %d checkpoints as its JSON says" % len(table))
+
+
+def check_damaged_sheet(book_path):
+    book = openpyxl.load_workbook(book_path)
+    sheet = book["Hold test"]
+    every_cell_readable(sheet, "damaged record's sheet")
+    rows = [(r[0].value, r[1].value) for r in sheet.iter_rows(min_col=1, max_col=2)]
+    labelled = {a: b for a, b in rows if a is not None}
+    check(labelled.get("Minimum") == 1e305, "minimum %r" % labelled.get("Minimum"))
+    check(labelled.get("Start") is None, "start %r" % labelled.get("Start"))
+    check(len(labelled_texts(rows, "Witness")) == 33000 * 4, "witness in %d characters" % len(labelled_texts(rows, "Witness")))
+    print("a damaged record's sheet read back: every number finite, every text within a cell")
 
 
 main()

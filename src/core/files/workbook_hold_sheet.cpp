@@ -67,17 +67,21 @@ std::vector<std::string> CellPieces(const std::string& text) {
   return pieces;
 }
 
+// Whether a format can carry the unit as it is: the meter's units are short words.
+bool FitsAFormat(const std::string& unit) {
+  return !unit.empty() && unit.size() <= kLongestUnitInFormat &&
+         std::all_of(unit.begin(), unit.end(), [](char c) {
+           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/';
+         });
+}
+
 // A number shown with `decimals` and the unit after it, the cell still a plain number;
-// signed, it shows its sign as the hold test's texts do.
+// signed, it shows its sign as the hold test's texts do. A unit a format cannot carry is
+// left to its own row.
 std::string NumberPattern(int decimals, const std::string& unit, bool signedNumber) {
   const int d = std::clamp(decimals, 0, kMostHoldDecimals);
   const std::string digits = d == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(d), '0');
-  std::string quoted;
-  for (char c : ShownText(unit))
-    if (c != '"' && c != '\\') quoted += c;
-  // A unit a format cannot carry is left to its own row.
-  const std::string suffix =
-      quoted.empty() || quoted.size() > kLongestUnitInFormat ? "" : "\" " + quoted + "\"";
+  const std::string suffix = FitsAFormat(unit) ? "\" " + unit + "\"" : "";
   if (!signedNumber) return digits + suffix;
   return "+" + digits + suffix + ";-" + digits + suffix + ";" + digits + suffix;
 }
