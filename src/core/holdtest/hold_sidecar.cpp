@@ -155,7 +155,8 @@ void CheckVerdict(const HoldTestFile& test, const SampleRows& rows, int interval
   check.verdictHolds = true;
   if (stored.passed != again.passed) {
     check.differences.push_back("the record says " + Verdict(stored.passed) + ", the samples give " +
-                                Verdict(again.passed) + " (" + Joined(again.reasons) + ")");
+                                Verdict(again.passed) +
+                                (again.reasons.empty() ? std::string() : " (" + Joined(again.reasons) + ")"));
   } else if (stored.reasons != again.reasons) {
     check.differences.push_back("the record's reasons are not the samples': it says \"" + Joined(stored.reasons) +
                                 "\", the samples give \"" + Joined(again.reasons) + "\"");
