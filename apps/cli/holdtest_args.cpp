@@ -97,6 +97,8 @@ std::string ParseHoldTestArgs(Args args, HoldTestArgs& r) {
     const std::string_view a = args[i];
     if (a == "--json") {
       r.json = true;
+    } else if (a == "--save") {
+      r.save = true;
     } else if (std::find(std::begin(kValued), std::end(kValued), a) != std::end(kValued)) {
       if (i + 1 >= args.size()) return std::string(a) + " needs a value";
       if (std::string problem = TakeValue(a, args[++i], r); !problem.empty()) return problem;

@@ -27,6 +27,7 @@ struct HoldTestArgs {
   std::string recordPath;
   bool json = false;
   std::optional<std::string> pdf;
+  bool save = false;  // keep the test beside the run
 };
 
 // Returns the problem, empty when the arguments are usable.
@@ -34,7 +35,8 @@ std::string ParseHoldTestArgs(Args args, HoldTestArgs& parsed);
 
 // The window's first and last sample in the file's records: from the first sample at or
 // after --from to the last at or before --to (or --from + --duration); the whole run by
-// default. Returns the problem, empty when the window holds at least one sample.
+// default. Returns the problem, empty when the window holds at least one sample (the
+// analysis refuses a window of one).
 std::string ChooseWindow(const HoldTestArgs& args, const LoggerStore& store, HoldCriteria& criteria);
 
 }  // namespace pv::cli
