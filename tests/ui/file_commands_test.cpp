@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "files/spreadsheet.h"
@@ -133,6 +135,30 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
   f.files.documentOpen();
   EXPECT_EQ(f.failures.size(), 1u);
   EXPECT_EQ(f.model.logger.recordCount, 3);
+}
+
+// The file a run was saved to names that run only: a record printed after another run
+// started must not carry the old file's name.
+TEST(FileCommands, TheSavedFileNamesTheRunOnShowOnly) {
+  struct Case {
+    const char* name;
+    std::function<void(AppModel&)> after;  // what happens after the save
+    bool named;
+  };
+  const Case cases[] = {
+      {"the run saved", [](AppModel&) {}, true},
+      {"a new run started", [](AppModel& m) { m.run.startTime += 60; }, false},
+      {"the run took more samples", [](AppModel& m) { pv::test::FillPsiSamples(m, 4); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    f.model.run.startTime = 1'800'000'000;
+    f.chosen = f.path("tank.KvtDat");
+    ASSERT_TRUE(f.files.saveRun());
+    c.after(f.model);
+    EXPECT_EQ(f.files.savedPath(), c.named ? f.chosen.toStdString() : "");
+  }
 }
 
 }  // namespace
