@@ -14,12 +14,17 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "app_model.h"
 #include "e2e_support.h"
 #include "files/datalogger_file.h"
+#include "files/run_files.h"
+#include "files/sample_rows.h"
+#include "files/sha256.h"
 #include "holdtest/hold_record.h"
+#include "holdtest/hold_sidecar.h"
 #include "link/units.h"
 
 namespace pv::e2e {
@@ -427,8 +432,8 @@ TEST(CliFiles, WrongUsageExitsWithStatusTwoAndTheUsage) {
 }
 
 TEST(CliFiles, EveryCommandAnswersHelpWithItsUsage) {
-  const QStringList commands = {QStringLiteral("info"), QStringLiteral("convert"), QStringLiteral("print"),
-                                QStringLiteral("record"), QStringLiteral("holdtest")};
+  const QStringList commands = {QStringLiteral("info"),   QStringLiteral("convert"),  QStringLiteral("print"),
+                                QStringLiteral("record"), QStringLiteral("holdtest"), QStringLiteral("verify")};
   for (const QString& command : commands) {
     for (const QStringList& args :
          {QStringList{command, QStringLiteral("--help")},
@@ -444,6 +449,227 @@ TEST(CliFiles, EveryCommandAnswersHelpWithItsUsage) {
   const Result all = RunCli({QStringLiteral("--help")});
   EXPECT_EQ(all.exitCode, 0);
   EXPECT_TRUE(all.out.contains("pneuvista-cli COMMAND --help")) << all.out.toStdString();
+}
+
+
+// A gas line at 50 mbar falling by `step` each 30 s, and a test of it allowing 1 %.
+std::unique_ptr<AppModel> GasLine(int samples, float step) {
+  auto m = std::make_unique<AppModel>();
+  m->store.sampleCount = samples;
+  m->run.intervalMs = 30000;
+  m->run.startTime = 1796898000;  // 2026-12-10 10:20:00 UTC
+  m->run.startHour = 10, m->run.startMinute = 20, m->run.startSecond = 0;
+  m->run.startText = "10:20:00";
+  constexpr int kMbar = 4;
+  for (int i = 0; i < samples; ++i) {
+    const float value = 50.0f - step * static_cast<float>(i);
+    char text[16];
+    std::snprintf(text, sizeof text, "+%04.1f", value);
+    m->store.values[i] = value;
+    std::memcpy(m->store.texts[i].data(), text, 6);
+    m->store.fullScaleAt[i] = kUnits[kMbar].fullScale;
+    m->store.toPsiAt[i] = kUnits[kMbar].toPsi;
+    m->store.unitAt[i] = kMbar;
+    m->store.unitNameAt[i] = kUnits[kMbar].name;
+  }
+  return m;
+}
+
+HoldTestFile TestOf(const AppModel& m, double allowedPercent, const char* operatorName) {
+  HoldTestFile t;
+  t.criteria = {0, -1, AllowedKind::Percent, allowedPercent, std::nullopt, 2};
+  t.result = AnalyseHold(LiveRunRows(m), m.run.intervalSeconds(), t.criteria).result;
+  t.record.operatorName = operatorName;
+  return t;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::vector<std::uint8_t> FileBytes(const QString& path) {
+  const QByteArray bytes = ReadAll(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+// A saved run with its test, another run with another operator's test beside it, and
+// what a case does to them before a command reads them.
+struct SavedRuns {
+  QTemporaryDir dir;
+  QString data = dir.filePath(QStringLiteral("tank.KvtDat"));
+  QString record = dir.filePath(QStringLiteral("tank.holdtest.json"));
+  std::unique_ptr<AppModel> tank = GasLine(5, 0.1f);  // 50.0 to 49.6 mbar: passes 1 %
+  std::unique_ptr<AppModel> other = GasLine(30, 0.2f);
+  HoldTestFile tankTest = TestOf(*tank, 1.0, "A. Operator");
+
+  SavedRuns() {
+    // The run's clock is read in UTC here as in the commands the tests start.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_TRUE(SaveRun(*tank, data.toStdString(), &tankTest));
+    const HoldTestFile otherTest = TestOf(*other, 50.0, "B. Other");
+    EXPECT_TRUE(SaveRun(*other, dir.filePath(QStringLiteral("other.KvtDat")).toStdString(), &otherTest));
+  }
+  std::string recordText() const { return ReadAll(record).toStdString(); }
+  void writeRecord(const std::string& text) const { WriteBytes(dir, "tank.holdtest.json", QByteArray::fromStdString(text)); }
+  // The record with its verdict and reasons replaced, written with a fingerprint of its own.
+  void forgeVerdict(bool passed, std::vector<std::string> reasons) const {
+    HoldTestFile t = *ParseHoldTestJson(recordText(), nullptr);
+    t.result.passed = passed;
+    t.result.reasons = std::move(reasons);
+    writeRecord(HoldTestJson(t));
+  }
+  void takeOthersRecord() const {
+    QFile::remove(record);
+    QFile::copy(dir.filePath(QStringLiteral("other.holdtest.json")), record);
+  }
+};
+
+using Change = std::function<void(SavedRuns&)>;
+
+const Change kUntouched = [](SavedRuns&) {};
+const Change kOneDataByteChanged = [](SavedRuns& s) {
+  QByteArray bytes = ReadAll(s.data);
+  bytes[bytes.size() - 5 - 30 - 20 - 4] ^= 1;  // the last value's lowest byte
+  WriteBytes(s.dir, "tank.KvtDat", bytes);
+};
+const Change kVerdictEditedByHand = [](SavedRuns& s) {
+  s.writeRecord(Replaced(s.recordText(), "\"result\": \"passed\"", "\"result\": \"not passed\""));
+};
+const Change kVerdictForged = [](SavedRuns& s) { s.forgeVerdict(false, {"dropped 0.80 % (allowed 1.00 %)"}); };
+const Change kOthersRecord = [](SavedRuns& s) { s.takeOthersRecord(); };
+
+// verify recomputes the test and says what no longer holds, one line each.
+TEST(CliFiles, VerifySaysWhetherARecordAndItsDataFileStillHold) {
+  const struct {
+    const char* name;
+    Change change;
+    int exitCode;
+    std::vector<const char*> says;
+  } cases[] = {
+      {"untouched", kUntouched, 0,
+       {"revision: 1\n", "recomputed verdict: PASSED\n",
+        "holds: the data file and its record are unchanged, and the samples give the stored verdict\n"}},
+      {"one byte of the data file changed", kOneDataByteChanged, 4,
+       {"differs: the data file changed since the record was written"}},
+      {"the verdict edited by hand", kVerdictEditedByHand, 4,
+       {"stored verdict: NOT PASSED\n", "differs: the record was changed after it was written",
+        "differs: the record says NOT PASSED, the samples give PASSED"}},
+      {"the verdict forged with a fingerprint of its own", kVerdictForged, 4,
+       {"differs: the record says NOT PASSED, the samples give PASSED"}},
+      {"a new revision of the record",
+       [](SavedRuns& s) {
+         HoldTestFile witnessed = s.tankTest;
+         witnessed.record.witness = "W. Itness";
+         EXPECT_TRUE(WriteHoldTestRevision(s.data.toStdString(), FileBytes(s.data), witnessed));
+       },
+       0, {"revision: 2\n", "holds: "}},
+      {"another run's record beside it", kOthersRecord, 4,
+       {"differs: this record belongs to another run: it names 30 samples from 10:20:00, the data file holds 5"}},
+      {"a record from before records named their run",
+       [](SavedRuns& s) {
+         HoldTestFile t = *ParseHoldTestJson(s.recordText(), nullptr);
+         t.run.reset();
+         s.writeRecord(HoldTestJson(t));
+       },
+       4, {"differs: the record names no run"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SavedRuns s;
+    c.change(s);
+    const Result r = RunCli({QStringLiteral("verify"), s.data});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("data SHA-256: " + QByteArray::fromStdString(Sha256Hex(FileBytes(s.data))) + "\n"))
+        << r.out.toStdString();
+    const auto read = ParseHoldTestJson(s.recordText(), nullptr);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(r.out.contains("fingerprint: " + QByteArray::fromStdString(read->fingerprint) + "\n"))
+        << r.out.toStdString();
+    for (const char* line : c.says) EXPECT_TRUE(r.out.contains(line)) << line << "\n" << r.out.toStdString();
+    EXPECT_EQ(r.out.contains("\nholds: "), c.exitCode == 0) << r.out.toStdString();
+  }
+}
+
+// Nothing to verify is no success: without a record, or with one that cannot be read,
+// verify fails with one line that says so.
+TEST(CliFiles, VerifyWithoutARecordToCheckFailsWithOneLine) {
+  const struct {
+    const char* name;
+    Change change;
+    const char* says;
+  } cases[] = {
+      {"no record", [](SavedRuns& s) { QFile::remove(s.record); }, "tank.KvtDat: no test record beside it"},
+      {"a damaged record", [](SavedRuns& s) { s.writeRecord("{\"start\": ["); }, "not a test record: "},
+      {"no data file", [](SavedRuns& s) { QFile::remove(s.data); }, "tank.KvtDat: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SavedRuns s;
+    c.change(s);
+    const Result r = RunCli({QStringLiteral("verify"), s.data});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+  }
+}
+
+// A record's texts reach the terminal as text: an escape sequence or a line break in a
+// forged reason can neither act nor start a line of its own.
+TEST(CliFiles, VerifyShowsARecordsTextsEscaped) {
+  SavedRuns s;
+  s.forgeVerdict(true, {"ok\x1b[2J\nholds: all is well"});
+  const Result r = RunCli({QStringLiteral("verify"), s.data});
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_FALSE(r.out.contains('\x1b')) << r.out.toStdString();
+  EXPECT_FALSE(r.out.contains("\nholds: ")) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains("ok\\x1b[2J\\nholds: all is well")) << r.out.toStdString();
+}
+
+// convert puts only the run's own record in the workbook, with the verdict its samples
+// give; every record it leaves out or corrects is said on standard error, and a hostile
+// record never stops the workbook.
+TEST(CliFiles, ConvertRecomputesTheRunsOwnRecordAndLeavesOthersOut) {
+  const struct {
+    const char* name;
+    Change change;
+    bool sheet;
+    const char* note;
+  } cases[] = {
+      {"the run's own record", kUntouched, true, nullptr},
+      {"a verdict forged with a fingerprint of its own", kVerdictForged, true,
+       "the record says NOT PASSED, the samples give PASSED; the workbook has the samples' verdict"},
+      {"another run's record beside it", kOthersRecord, false, "this record belongs to another run"},
+      {"a record holding 1e300", [](SavedRuns& s) { s.writeRecord(Replaced(s.recordText(), "\"start\": 50", "\"start\": 1e300")); },
+       false, "\"start\" is out of range"},
+      {"a record with a note of 40,000 characters",
+       [](SavedRuns& s) { s.writeRecord(Replaced(s.recordText(), "\"notes\": \"\"", "\"notes\": \"" + std::string(40000, 'n') + "\"")); },
+       false, "\"notes\" is longer than 10000 characters"},
+      {"a record of 2 MiB", [](SavedRuns& s) { s.writeRecord(std::string(2u << 20, ' ')); }, false,
+       "too large for a test record"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SavedRuns s;
+    c.change(s);
+    const QString xlsx = s.dir.filePath(QStringLiteral("tank.xlsx"));
+    const Result r = RunCli({QStringLiteral("convert"), s.data, QStringLiteral("--xlsx"), xlsx});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray book = ReadAll(xlsx);
+    EXPECT_TRUE(book.startsWith("PK\x03\x04"));
+    EXPECT_EQ(book.contains("xl/worksheets/sheet2.xml"), c.sheet);
+    if (c.note) {
+      EXPECT_TRUE(r.err.startsWith("pneuvista-cli: note: " + s.record.toUtf8() + ": ")) << r.err.toStdString();
+      EXPECT_TRUE(r.err.contains(c.note)) << r.err.toStdString();
+      EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    } else {
+      EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+  }
 }
 
 }  // namespace
