@@ -157,7 +157,7 @@ HoldTexts HoldTextsOf(const HoldResult& r) {
   t.end = none ? "-" : HoldReadingText(r, r.end);
   t.change = none ? "-" : WithUnit(SignedFixed(r.change, d.amount), r.unit);
   if (r.changePercent && !none) t.changePercent = SignedFixed(*r.changePercent, d.percent) + " %";
-  t.rate = none ? "-" : SignedFixed(r.ratePerMinute, d.rate) + " " + (r.unit.empty() ? "" : r.unit) + "/min";
+  t.rate = none ? "-" : SignedFixed(r.ratePerMinute, d.rate) + (r.unit.empty() ? "" : " " + r.unit) + "/min";
   if (r.allowedKind == AllowedKind::Percent && r.allowedPercent) {
     t.allowed = FormatPercent(*r.allowedPercent, d.percent) + " of the start";
     if (!none) t.allowed += " (" + WithUnit(FormatFixed(r.allowedAmount, d.amount), r.unit) + ")";
