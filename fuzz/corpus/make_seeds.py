@@ -211,3 +211,22 @@ write("fuzz_hold_test", "sidecar", b"\x01" + b"""{"start_time": "10:00:00", "end
  "criteria": {"first_sample": 0, "last_sample": -1, "allowed_kind": "percent", "allowed": 0.5, "minimum": null,
   "checkpoints": 2},
  "record": {"test_id": "T-1", "operator": "A. Operator"}}""")
+
+
+# fuzz_hold_page: the samples (a count, then each a value, a unit and an error kind), the
+# run's name (a count, then its bytes), then a sidecar's text.
+def page_reading(value, unit=4, error=0):
+    return b"\x0c" + struct.pack("<f", value) + bytes([unit + 1, error])
+
+
+def page_input(readings, run_name, sidecar):
+    return bytes([len(readings)]) + b"".join(readings) + bytes([len(run_name)]) + run_name + sidecar
+
+
+with open(os.path.join(here, "fuzz_hold_test", "sidecar"), "rb") as f:
+    hold_sidecar = f.read()[1:]
+write("fuzz_hold_page", "sidecar", page_input([page_reading(50.0 - 0.1 * i) for i in range(5)], b"tank.KvtDat",
+                                              hold_sidecar))
+write("fuzz_hold_page", "typed_texts", page_input([], "T-17\u202egnp.exe".encode(),
+                                                  hold_sidecar.replace(b'"T-1"', b'"T-17\\u202egnp.exe\\u001b[2J"')
+                                                  .replace(b'"A. Operator"', b'"' + b"word " * 200 + b'"')))
