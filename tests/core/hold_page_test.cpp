@@ -135,7 +135,10 @@ std::vector<PageCase> PageCases() {
                    HoldTest(true, {}, 2, ""),
                    TableRows{},
                    {"PASSED", "The run's samples are not at hand."}});
-  cases.push_back({"a note of a megabyte", HoldTest(true, {}, 4, std::string(1 << 20, 'x')), Falling(130, 50, 0), {}});
+  cases.push_back({"a megabyte in the notes and in names", HoldTest(true, {}, 4, std::string(1 << 20, 'x')),
+                   Falling(130, 50, 0), {}});
+  cases.back().test.record.witness = std::string(1 << 20, 'y');
+  cases.back().test.record.systemTested = std::string(1 << 20, 'z');
   for (int i = 0; i < 11; ++i) cases[1].test.record.location += "Long location name ";
   return cases;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 #include "holdtest/hold_page_parts.h"
 #include "holdtest/hold_text.h"
@@ -77,22 +78,23 @@ Block FieldPairBlock(const Field* left, const Field* right) {
     int x;
     std::vector<std::string> labels, values;
   };
-  std::vector<Column> columns;
+  // The rows share the lines: a long value has many.
+  auto columns = std::make_shared<std::vector<Column>>();
   std::size_t lines = 1;
   for (const Field* f : {left, right}) {
     if (!f) continue;
-    const int x = kHoldPageLeft + static_cast<int>(columns.size()) * (kColumnWidth + kColumnGap);
+    const int x = kHoldPageLeft + static_cast<int>(columns->size()) * (kColumnWidth + kColumnGap);
     Column c{x, WrapText(f->label + ":", kFieldLabelWidth - 5, FontRole::kPrintLabel, INT_MAX),
              ShownLines(f->value, valueRoom)};
     lines = std::max({lines, c.labels.size(), c.values.size()});
-    columns.push_back(std::move(c));
+    columns->push_back(std::move(c));
   }
   Block b;
   b.keepTogether = true;
   for (std::size_t k = 0; k < lines; ++k) {
     const bool last = k + 1 == lines;
     b.rows.push_back({last ? kFieldRowHeight : kLinePitch, [columns, k, last](DisplayList& list, int top) {
-                        for (const Column& c : columns) {
+                        for (const Column& c : *columns) {
                           const int valueX = c.x + kFieldLabelWidth;
                           if (k < c.labels.size()) PutText(list, c.x, top, c.labels[k], kFieldLabelWidth - 5);
                           if (k < c.values.size()) PutText(list, valueX, top, c.values[k], valueRoom);
@@ -283,9 +285,9 @@ Block ChartBlock(const HoldPageInput& in) {
 // them in full; kept on one page with them.
 Block SignaturesBlock(const HoldRecord& record) {
   constexpr int signRoom = kColumnWidth - 150;
-  const std::array<Field, 2> people{{{"Operator", record.operatorName}, {"Witness", record.witness}}};
-  std::array<std::vector<std::string>, 2> names{ShownLines(people[0].value, signRoom),
-                                                ShownLines(people[1].value, signRoom)};
+  static constexpr std::array<const char*, 2> kSigned{"Operator's signature", "Witness's signature"};
+  const std::array<std::vector<std::string>, 2> names{ShownLines(record.operatorName, signRoom),
+                                                      ShownLines(record.witness, signRoom)};
   const std::size_t lines = std::max<std::size_t>({1, names[0].size(), names[1].size()});
   Block b;
   b.keepTogether = true;
@@ -295,8 +297,7 @@ Block SignaturesBlock(const HoldRecord& record) {
     std::array<std::string, 2> shown;
     for (std::size_t p = 0; p < 2; ++p)
       if (k < names[p].size()) shown[p] = names[p][k];
-    b.rows.push_back({first ? kSignRoom + 20 + kLinePitch : kLinePitch,
-                      [first, shown, people](DisplayList& list, int top) {
+    b.rows.push_back({first ? kSignRoom + 20 + kLinePitch : kLinePitch, [first, shown](DisplayList& list, int top) {
                         for (std::size_t p = 0; p < 2; ++p) {
                           const int x = kHoldPageLeft + static_cast<int>(p) * (kColumnWidth + kColumnGap);
                           const int signRight = x + signRoom;
@@ -305,7 +306,7 @@ Block SignaturesBlock(const HoldRecord& record) {
                             const int lineY = top - kSignRoom;
                             list.line({x, lineY}, {signRight, lineY}, kPrintFramePen);
                             list.line({signRight + 20, lineY}, {x + kColumnWidth, lineY}, kPrintFramePen);
-                            PutText(list, x, lineY - 5, people[p].label + "'s signature", signRoom);
+                            PutText(list, x, lineY - 5, kSigned[p], signRoom);
                             PutText(list, signRight + 20, lineY - 5, "Date", 120);
                             nameTop = lineY - 20;
                           }
