@@ -76,8 +76,23 @@ TEST(ConfigFile, TheLastHoldRecordComesBackForTheNextTest) {
     HoldRecord written;
     HoldRecord read;
   };
-  HoldRecord full{"HT-7", "Riser 3", "Plant 2", "N2", "A. Operator", "W. Witness", "Gauge", "SN 1",
-                  "2027-03-31", "21 \xC2\xB0" "C", "22 \xC2\xB0" "C", "line one\nC:\\new\\n [x]=y"};
+  const HoldRecord full{.organisation = "Gas Works Ltd",
+                        .testId = "HT-7",
+                        .systemTested = "Riser 3",
+                        .location = "Plant 2",
+                        .procedure = "Site procedure 4.2",
+                        .requiredPressure = "50 mbar",
+                        .testMedium = "N2",
+                        .operatorName = "A. Operator",
+                        .witness = "W. Witness",
+                        .instrument = "Gauge",
+                        .serialNumber = "SN 1",
+                        .instrumentRange = "\xC2\xB1" "345 mbar",
+                        .instrumentAccuracy = "0.1 mbar",
+                        .calibrationDue = "2027-03-31",
+                        .startTemperature = "21 \xC2\xB0" "C",
+                        .endTemperature = "22 \xC2\xB0" "C",
+                        .notes = "line one\nC:\\new\\n [x]=y"};
   HoldRecord padded;
   padded.testId = "  HT-8 ";
   padded.notes = "two\r\nlines\n";
