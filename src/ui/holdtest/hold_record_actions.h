@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The panel's Record… and Print record… buttons, the same in both windows: the record
-// dialog with the values kept from last time, and the one-page record printed or
+// dialog with the values kept from last time, and the record's pages printed or
 // written to PDF.
 #include <optional>
 #include <string>

@@ -5,10 +5,12 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "holdtest/hold_sidecar.h"
 #include "platform/config_file.h"
 
 namespace pv::ui {
@@ -52,6 +54,7 @@ HoldRecordDialog::HoldRecordDialog(const HoldRecord& offered, QWidget* parent) :
     } else {
       auto* line = new QLineEdit(ToQString(offered.*f.field), this);
       line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 30);
+      line->setMaxLength(static_cast<int>(kMaxRecordTextChars));
       edit = line;
       form = placed++ < (kLines + 1) / 2 ? left : right;
     }
@@ -69,6 +72,17 @@ HoldRecordDialog::HoldRecordDialog(const HoldRecord& offered, QWidget* parent) :
   layout->addLayout(columns);
   layout->addLayout(below);
   layout->addWidget(buttons);
+}
+
+void HoldRecordDialog::accept() {
+  if (notes_ && notes_->toPlainText().size() > static_cast<qsizetype>(kMaxRecordTextChars)) {
+    QMessageBox::warning(this, windowTitle(),
+                         QStringLiteral("The notes are longer than a record holds (%1 characters): "
+                                        "shorten them to save the record.")
+                             .arg(kMaxRecordTextChars));
+    return;
+  }
+  QDialog::accept();
 }
 
 QLineEdit* HoldRecordDialog::lineEdit(std::string_view key) const {

@@ -26,6 +26,10 @@ class HoldRecordDialog : public QDialog {
   QLineEdit* lineEdit(std::string_view key) const;
   QPlainTextEdit* notesEdit() const { return notes_; }
 
+  // OK keeps the dialog open, with a word why, while the notes are longer than a record
+  // may be: a record that could not be read back would be lost.
+  void accept() override;
+
  private:
   QPlainTextEdit* notes_ = nullptr;
 };

@@ -13,7 +13,8 @@ namespace pv::ui {
 bool ShowPrintDialog(QPrinter& printer, QWidget* parent) {
   QPrintDialog dialog(&printer, parent);
   dialog.setWindowTitle(QStringLiteral("Print"));
-  // There is one page: no page ranges, selections or current page to choose from.
+  // A print is the whole document (the graph's one page, or every page of a record):
+  // no page ranges, selections or current page to choose from.
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
