@@ -329,9 +329,10 @@ struct Foot {
   Foot(const HoldPageInput& in, std::time_t now) : printed("Printed " + FormatLocalTime(now, kPrintedFormat)) {
     const HoldTestFile& t = in.test;
     if (!in.runName.empty()) add("Run: " + in.runName);
-    std::string record = "Record revision " + std::to_string(t.revision);
-    if (!t.fingerprint.empty()) record += ", fingerprint (SHA-256) " + t.fingerprint;
-    add(record);
+    // Only a record as written has a revision and a fingerprint to check the page against.
+    add(t.fingerprint.empty() ? std::string("Not saved as a record: no fingerprint")
+                              : "Record revision " + std::to_string(t.revision) + ", fingerprint (SHA-256) " +
+                                    t.fingerprint);
     if (t.run && !t.run->sha256.empty()) add("Data file SHA-256 " + t.run->sha256);
   }
 

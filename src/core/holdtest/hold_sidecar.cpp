@@ -245,6 +245,19 @@ HoldTestFile NextRevision(const std::string& dataPath, std::span<const std::uint
   return test;
 }
 
+bool TakeWrittenIdentity(HoldTestFile& shown, const HoldTestFile& written) {
+  HoldTestFile candidate = shown, kept = written;
+  candidate.run = kept.run;
+  candidate.revision = kept.revision;
+  candidate.fingerprint = kept.fingerprint;
+  candidate.earlierRevisions = kept.earlierRevisions;
+  if (HoldTestJson(candidate) != HoldTestJson(kept)) return false;
+  shown.run = written.run;
+  shown.revision = written.revision;
+  shown.fingerprint = written.fingerprint;
+  return true;
+}
+
 FileStatus WriteHoldTestRevision(const std::string& dataPath, std::span<const std::uint8_t> dataBytes,
                                  HoldTestFile test) {
   const std::string text = HoldTestJson(NextRevision(dataPath, dataBytes, std::move(test)));

@@ -75,6 +75,11 @@ RecordCheck CheckHoldTest(const HoldTestFile& test, std::span<const std::uint8_t
 // the earlier record's.
 HoldTestFile NextRevision(const std::string& dataPath, std::span<const std::uint8_t> dataBytes, HoldTestFile test);
 
+// The test on show takes the identity of the record written beside its run (its run,
+// revision and fingerprint) when it is that record: same inputs, record and result.
+// Returns whether it did; a test that differs stays unsaved, with no fingerprint.
+bool TakeWrittenIdentity(HoldTestFile& shown, const HoldTestFile& written);
+
 // Writes test beside the data file at dataPath (whose bytes are dataBytes) as the record's
 // next revision (NextRevision), through the atomic save, with its fingerprint.
 FileStatus WriteHoldTestRevision(const std::string& dataPath, std::span<const std::uint8_t> dataBytes,

@@ -5,7 +5,9 @@
 #include <QPrinter>
 
 #include "files/atomic_save.h"
+#include "files/read_file.h"
 #include "holdtest/hold_page.h"
+#include "holdtest/hold_sidecar.h"
 #include "ui/holdtest/hold_record_dialog.h"
 #include "ui/print/hold_record_pdf.h"
 
@@ -56,8 +58,17 @@ void PrintHoldTest(QWidget* parent, const std::optional<HoldTestFile>& test, con
     return ask(printer, dialogParent);
   };
   const std::string runName = runPath.substr(runPath.find_last_of('/') + 1);
+  // A test that is the record kept beside the run prints with that record's revision and
+  // fingerprint, so the paper can be checked against the file.
+  HoldTestFile printed = *test;
+  if (!runPath.empty()) {
+    if (auto bytes = ReadWholeFile(runPath)) {
+      const SidecarRead kept = ReadHoldTestBeside(runPath, bytes.value());
+      if (kept.test) TakeWrittenIdentity(printed, *kept.test);
+    }
+  }
   QString error;
-  if (PrintHoldRecord(HoldPageInput{*test, rows, runName}, parent, offering, std::time(nullptr), &error) ==
+  if (PrintHoldRecord(HoldPageInput{printed, rows, runName}, parent, offering, std::time(nullptr), &error) ==
       PrintOutcome::kFailed)
     QMessageBox::warning(parent, QStringLiteral("Print"), error);
 }
