@@ -6,8 +6,6 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app_model.h"
 #include "chart/acquisition.h"
 #include "files/spreadsheet.h"
@@ -142,21 +140,20 @@ TEST(FileCommands, ExportWritesTheSpreadsheetAndDocumentOpenLoadsTheLogger) {
 TEST(FileCommands, TheSavedFileNamesTheRunOnShowOnly) {
   struct Case {
     const char* name;
-    std::function<void(AppModel&)> after;  // what happens after the save
+    int startedLater, samplesSince;
     bool named;
   };
-  const Case cases[] = {
-      {"the run saved", [](AppModel&) {}, true},
-      {"a new run started", [](AppModel& m) { m.run.startTime += 60; }, false},
-      {"the run took more samples", [](AppModel& m) { pv::test::FillPsiSamples(m, 4); }, false},
-  };
+  const Case cases[] = {{"the run saved", 0, 0, true},
+                        {"a new run started", 60, 0, false},
+                        {"more samples taken", 0, 4, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Fixture f;
     f.model.run.startTime = 1'800'000'000;
     f.chosen = f.path("tank.KvtDat");
     ASSERT_TRUE(f.files.saveRun());
-    c.after(f.model);
+    f.model.run.startTime += c.startedLater;
+    if (c.samplesSince > 0) pv::test::FillPsiSamples(f.model, c.samplesSince);
     EXPECT_EQ(f.files.savedPath(), c.named ? f.chosen.toStdString() : "");
   }
 }
