@@ -35,9 +35,8 @@ std::string Span(int first, int last) {
 }
 
 // Ten psi samples one second apart from 10:00:00 (1.5, 2.5 ... 10.5 psi) saved as
-// run.KvtDat and opened again in `opened`, with a test of samples 2 to 6 beside them
-// unless holdSeconds is none; its stored verdict is the window's own, as an earlier
-// program kept it.
+// run.KvtDat and opened again, with a test of samples 2 to 6 beside them unless
+// holdSeconds is none; its stored verdict is the window's own, as an earlier program kept it.
 struct SavedRun {
   QTemporaryDir dir;
   std::string path = dir.filePath(QStringLiteral("run.KvtDat")).toStdString();
@@ -175,20 +174,19 @@ TEST(HoldGraph, ARecordEditedThereIsWrittenBesideTheFileAsItsNextRevision) {
   struct Case {
     const char* name;
     std::optional<int> savedTest;  // its hold period; none: no test saved
-    bool garbageBeside;
-    const char* status;  // how the card's status begins
-    std::string beside;  // read back: revision, test id and window; or the file's text
+    const char* status;            // how the card's status begins
+    std::string beside;            // read back: revision, test id and window; or the file's text, as written
   };
   const Case cases[] = {
-      {"a saved test", 0, false, "The record was written beside the file as revision 2", "2 T-18 2-6"},
-      {"no test yet", {}, false, "The record was written beside the file as revision 1", "1 T-18 0-9"},
-      {"a file beside that is no record", {}, true, "The record was not written beside the file", garbage},
+      {"a saved test", 0, "The record was written beside the file as revision 2", "2 T-18 2-6"},
+      {"no test yet", {}, "The record was written beside the file as revision 1", "1 T-18 0-9"},
+      {"a file beside that is no record", {}, "The record was not written beside the file", garbage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SavedRun saved(c.savedTest);
     const std::string sidecar = HoldTestPathFor(saved.path);
-    if (c.garbageBeside) std::ofstream(sidecar) << garbage;
+    if (c.beside == garbage) std::ofstream(sidecar) << garbage;
     GraphWindow w(saved.opened);
     w.holdTest().setShown(true);
     HoldRecord edited;

@@ -121,10 +121,7 @@ TEST(HoldTestPanel, TheTestOnShowIsTheOneKeptAndCursorsOnAStoppedRunTakeThePanel
   HoldTestPanel* panel = window.holdTest().panel();
   for (QRadioButton* choice : panel->findChildren<QRadioButton*>())
     if (choice->text().startsWith(QStringLiteral("Live"))) choice->setChecked(true);
-  HoldCriteria criteria;
-  criteria.allowedKind = AllowedKind::Amount;
-  criteria.allowed = 0.05;
-  panel->setCriteria(criteria);
+  panel->setCriteria(HoldCriteria{0, -1, AllowedKind::Amount, 0.05, std::nullopt, kDefaultCheckpoints, 0});
   ASSERT_TRUE(panel->startButton()->isEnabled());
   panel->startButton()->click();
   for (int i = 0; i < 8; ++i) reading(i < 4 ? "1.000" : "0.900", true);
