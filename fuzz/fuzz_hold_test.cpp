@@ -49,7 +49,12 @@ void CheckWritesBack(const HoldTestFile& file) {
   const std::string written = HoldTestJson(file);
   std::string error;
   const auto read = ParseHoldTestJson(written, &error);
-  PV_FUZZ_CHECK(read.has_value());
+  // Readings far beyond any pressure (a damaged or hostile data file) are written as they
+  // are, and the reader refuses them by the key that holds them.
+  if (!read) {
+    PV_FUZZ_CHECK(error.find("out of range") != std::string::npos);
+    return;
+  }
   PV_FUZZ_CHECK(HoldTestJson(*read) == written);
 }
 
