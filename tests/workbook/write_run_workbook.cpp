@@ -34,6 +34,12 @@ pv::test::SampleSpec SampleAt(int i) {
 
 }  // namespace
 
+int Exported(const pv::AppModel& run, const char* bookPath, const pv::HoldTestFile& test) {
+  const pv::FileStatus saved = pv::ExportRun(run, bookPath, &test);
+  if (!saved) std::fprintf(stderr, "%s\n", saved.error().message.c_str());
+  return saved ? 0 : 1;
+}
+
 // A hold test over a stretch of the run with error samples in it, exported with the run
 // into HOLD.xlsx; its JSON beside it says what the sheet must show. Its record carries a
 // direction override, a control character and notes longer than a cell holds.
@@ -49,34 +55,17 @@ int WriteHoldTest(const pv::AppModel& run, const char* bookPath, const char* jso
     return 1;
   }
   test.result = outcome.result;
-  pv::HoldRecord& r = test.record;
-  r.organisation = "Acme Gas Services";
-  r.testId = "T-17\xE2\x80\xAEgnp.exe";
-  r.systemTested = "Riser 3";
-  r.location = "Plant 2";
-  r.procedure = "EN 1775";
-  r.requiredPressure = "4.5 psi";
-  r.testMedium = "Nitrogen";
-  r.operatorName = "A. Operator";
-  r.witness = "W. Witness";
-  r.instrument = "Gauge";
-  r.serialNumber = "SN 123";
-  r.instrumentRange = "\xC2\xB1" "5 psi";
-  r.instrumentAccuracy = "0.001 psi";
-  r.calibrationDue = "2027-03-31";
-  r.startTemperature = "21 \xC2\xB0" "C";
-  r.endTemperature = "22 \xC2\xB0" "C";
-  r.notes = "Flanges checked;\nno leaks \x01" "found.";
-  for (int k = 0; k < 4000; ++k) r.notes += " valve" + std::to_string(k);
-  r.notes += " END-OF-NOTES";
-  test.revision = 2;
-  test.fingerprint = std::string(64, 'f');
+  pv::HoldRecord& d = test.record;
+  d.organisation = "Acme Gas Services", d.testId = "T-17\u202egnp.exe", d.systemTested = "Riser 3";
+  d.location = "Plant 2", d.procedure = "EN 1775", d.requiredPressure = "4.5 psi", d.testMedium = "Nitrogen";
+  d.operatorName = "A. Operator", d.witness = "W. Witness", d.instrument = "Gauge", d.serialNumber = "SN 123";
+  d.instrumentRange = "\u00b15 psi", d.instrumentAccuracy = "0.001 psi", d.calibrationDue = "2027-03-31";
+  d.startTemperature = "21 \u00b0C", d.endTemperature = "22 \u00b0C";
+  d.notes = "Flanges checked;\nno leaks \x01 found.";
+  for (int k = 0; k < 4000; ++k) d.notes += " valve" + std::to_string(k);
+  test.revision = 2, test.fingerprint = std::string(64, 'f');
   test.run = pv::RunBinding{std::string(64, '0'), "", 1200};
-  const pv::FileStatus saved = pv::ExportRun(run, bookPath, &test);
-  if (!saved) {
-    std::fprintf(stderr, "%s\n", saved.error().message.c_str());
-    return 1;
-  }
+  if (Exported(run, bookPath, test) != 0) return 1;
   std::ofstream(jsonPath, std::ios::binary) << pv::HoldTestJson(test);
   return 0;
 }
@@ -88,28 +77,16 @@ int WriteDamagedHoldTest(const pv::AppModel& run, const char* bookPath) {
   pv::HoldResult& r = test.result;
   r.firstSample = 0, r.lastSample = 10, r.startSample = 0, r.endSample = 10, r.samples = 11;
   r.unit = std::string(100, '"') + "\x01psi\xEF\xBF\xBF";
-  r.start = std::numeric_limits<double>::quiet_NaN();
-  r.end = std::numeric_limits<double>::infinity();
-  r.change = 1e308;
-  r.minimum = 1e305;
-  r.allowedAmount = -1e300;
-  r.ratePerMinute = -std::numeric_limits<double>::infinity();
-  r.startTime = std::string(70000, '1');
-  r.startDateTime = "2026-02-30T25:00:00+01:00";
-  r.reasons = {std::string(100000, 'x') + "\xEF\xBF\xBE"};
+  r.start = std::numeric_limits<double>::quiet_NaN(), r.minimum = 1e305;
+  r.startTime = std::string(70000, '1'), r.startDateTime = "2026-02-30T25:00:00+01:00";
   r.checkpoints.push_back({1, std::string(40000, '9'), 1e300, 1.0, 0.0, false});
   test.record.witness = std::string(33000, '\x02');
-  const pv::FileStatus saved = pv::ExportRun(run, bookPath, &test);
-  if (!saved) {
-    std::fprintf(stderr, "%s\n", saved.error().message.c_str());
-    return 1;
-  }
-  return 0;
+  return Exported(run, bookPath, test);
 }
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 5 && argc != 6) {
-    std::fprintf(stderr, "usage: write_run_workbook OUT.xlsx EXPECTED.tsv [HOLD.xlsx HOLD.json [DAMAGED.xlsx]]\n");
+  if (argc != 3 && argc != 6) {
+    std::fprintf(stderr, "usage: write_run_workbook OUT.xlsx EXPECTED.tsv [HOLD.xlsx HOLD.json BAD.xlsx]\n");
     return 2;
   }
   auto run = pv::test::MakeRun(kSamples, kIntervalSeconds);
@@ -119,8 +96,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", saved.error().message.c_str());
     return 1;
   }
-  if (argc >= 5 && WriteHoldTest(*run, argv[3], argv[4]) != 0) return 1;
-  if (argc == 6 && WriteDamagedHoldTest(*run, argv[5]) != 0) return 1;
+  if (argc == 6 && (WriteHoldTest(*run, argv[3], argv[4]) != 0 || WriteDamagedHoldTest(*run, argv[5]) != 0))
+    return 1;
   // One line per sample: the value as the decimal its reading shows (empty for errors),
   // the unit cell and the reading; the first line gives the run start and the interval.
   std::ofstream expected(argv[2], std::ios::binary);
