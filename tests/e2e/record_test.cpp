@@ -268,54 +268,6 @@ TEST(Record, SilentMeterStartsNoRunAndWritesNothing) {
   EXPECT_GE(r.meter.model().commandCount(Command::Connect), 6);
 }
 
-// A run's companion files are named from the data file's whole name, so a run saved as
-// tank.v1 leaves tank.txt and tank.holdtest.json alone; a record beside the data file that
-// tells of an earlier run is removed, with or without the text table.
-TEST(Record, TouchesOnlyItsOwnCompanionFilesAndLeavesNoRecordOfAnotherRun) {
-  const struct {
-    const char* out;
-    QStringList extra;
-    QStringList before;   // files there before the run, each holding "before"
-    QStringList kept;     // still holding "before"
-    QStringList written;  // written by the run
-    QStringList absent;
-  } cases[] = {
-      {"tank.v1",
-       {},
-       {"tank.holdtest.json", "tank.txt"},
-       {"tank.holdtest.json", "tank.txt"},
-       {"tank.v1", "tank.v1.txt"},
-       {"tank.v1.holdtest.json"}},
-      {"tank.KvtDat", {"--no-txt"}, {"tank.holdtest.json"}, {}, {"tank.KvtDat"}, {"tank.holdtest.json", "tank.txt"}},
-      {"line 4.2", {"--no-txt"}, {"line 4.holdtest.json", "line 4.2.holdtest.json"}, {"line 4.holdtest.json"},
-       {"line 4.2"}, {"line 4.2.holdtest.json", "line 4.2.txt"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.out);
-    Recording r;
-    const QDir dir(r.dir.path());
-    r.out = dir.filePath(QString::fromUtf8(c.out));
-    for (const QString& name : c.before) {
-      QFile f(dir.filePath(name));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write("before");
-    }
-    r.start(QStringList{QStringLiteral("--interval"), QStringLiteral("1"), QStringLiteral("--samples"),
-                        QStringLiteral("2")} +
-            c.extra);
-    ASSERT_EQ(r.finish(60000), 0) << r.log();
-    for (const QString& name : c.kept) {
-      QFile f(dir.filePath(name));
-      EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "before") << name.toStdString();
-    }
-    for (const QString& name : c.written) {
-      QFile f(dir.filePath(name));
-      EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.size() > 6) << name.toStdString();
-    }
-    for (const QString& name : c.absent) EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
-  }
-}
-
 TEST(Record, RefusesWhatItCannotDoWithoutTouchingTheMeter) {
   QTemporaryDir dir;
   const QString out = dir.path() + QStringLiteral("/x.KvtDat");
