@@ -57,11 +57,6 @@ std::string Missing(const Pages& pages, const std::string& typed) {
   return "";
 }
 
-Pages Build(const HoldTestFile& test, const std::string& runName = "tank.KvtDat") {
-  const TableRows rows = Falling(130, 50.0, 0.004);
-  return BuildHoldRecordPages({test, rows, runName}, 0);
-}
-
 struct PageCase {
   const char* name;
   HoldTestFile test;
@@ -99,15 +94,11 @@ std::vector<PageCase> PageCases() {
                    TableRows{},
                    {"PASSED", "The run's samples are not at hand."}});
   const TableRows rows = Falling(130, 50.0, 0.004);
-  const std::string fingerprint(64, 'a'), data(64, '7');
-  cases.push_back({"long names, long words", HoldTest(true, {}, 8, std::string(120, 'Q')), rows, {}});
-  cases.back().test.record.systemTested = Words("sys", 40);
-  cases.back().test.record.organisation = Words("org", 50);
-  cases.push_back(
-      {"bound", HoldTest(true, {}, 4, Words("par", 160, "\n")), rows, {"Data file SHA-256 " + data}});
-  cases.back().expected.push_back("Record revision 3, fingerprint (SHA-256) " + fingerprint);
-  cases.back().test.revision = 3, cases.back().test.fingerprint = fingerprint;
-  cases.back().test.run = RunBinding{data, "", 130}, cases.back().severalPages = true;
+  HoldTestFile bound = HoldTest(true, {}, 4, Words("par", 160, "\n"));
+  bound.revision = 3, bound.fingerprint = std::string(64, 'a');
+  bound.run = RunBinding{std::string(64, '7'), "", 130};
+  const std::string sums = "Record revision 3, fingerprint (SHA-256) " + bound.fingerprint;
+  cases.push_back({"written and bound", bound, rows, {sums, "Data file SHA-256 " + bound.run->sha256}, true});
   // A test that did not run its course cannot be read as a pass.
   HoldTestFile stopped = HoldTest(false, {}, 4, "");
   stopped.result.holdSeconds = 600, stopped.result.state = HoldState::EndedEarly;
@@ -118,6 +109,7 @@ std::vector<PageCase> PageCases() {
       {"a megabyte", HoldTest(true, {}, 4, std::string(1 << 20, 'x')), Falling(130, 50, 0), {}, true});
   cases.back().test.record.witness = cases.back().test.record.systemTested = std::string(1 << 20, 'y');
   for (int i = 0; i < 11; ++i) cases[1].test.record.location += "Long location name ";
+  cases[1].test.record.organisation = Words("org", 50);
   return cases;
 }
 
@@ -150,10 +142,11 @@ TEST(HoldRecordPage, CarriesTheRecordTheResultAndItsReasons) {
 // Wherever the page breaks, the lines to sign on are on the page that shows the names
 // under them, every line of the names.
 TEST(HoldRecordPage, SignatureLinesStayWithTheNamesUnderThem) {
+  const TableRows rows = Falling(130, 50.0, 0.004);
   for (int notes = 0; notes <= 90; notes += 3) {
     HoldTestFile test = HoldTest(true, {}, 8, Words("note", notes, "\n"));
     test.record.operatorName = Words("op", 20), test.record.witness = Words("wit", 20);
-    const Pages pages = Build(test);
+    const Pages pages = BuildHoldRecordPages({test, rows, ""}, 0);
     const auto signedOn = std::find_if(pages.begin(), pages.end(),
                                        [](const DisplayList& p) { return Has({p}, "Operator's signature"); });
     ASSERT_NE(signedOn, pages.end()) << notes << " lines of notes";
@@ -168,7 +161,8 @@ TEST(HoldRecordPage, ControlAndDirectionCharactersAreShownEscaped) {
   HoldTestFile test = HoldTest(false, {}, 4, "ok\nResult: PASSED");
   test.record.witness = "W.\x1B[2J Witness", test.record.organisation = "Acme\u2066 Gas";
   test.record.location = "Plant\n2";
-  const Pages pages = Build(test, "tank\u202e.KvtDat");
+  const TableRows rows = Falling(130, 50.0, 0.004);
+  const Pages pages = BuildHoldRecordPages({test, rows, "tank\u202e.KvtDat"}, 0);
   for (const char* shown : {"W.\\x1b[2J Witness", "Acme\\u2066 Gas", "Plant\\n2", "Run: tank\\u202e.KvtDat",
                             "ok", "Result: PASSED"})
     EXPECT_TRUE(Has(pages, shown)) << shown;
