@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text_format.h"
+
 namespace pv::cli {
 namespace {
 
@@ -25,19 +27,9 @@ std::optional<RunTime> ParseRunTime(std::string_view text) {
     if (!seconds || *seconds < 0) return std::nullopt;
     return RunTime{false, *seconds};
   }
-  int parts[3] = {};
-  const char* p = text.data();
-  const char* end = text.data() + text.size();
-  for (int k = 0; k < 3; ++k) {
-    const char* start = p;
-    const auto [next, ec] = std::from_chars(p, end, parts[k]);
-    const auto digits = next - start;
-    if (ec != std::errc() || digits < (k == 0 ? 1 : 2) || digits > 2) return std::nullopt;
-    p = next;
-    if (k < 2 && (p == end || *p++ != ':')) return std::nullopt;
-  }
-  if (p != end || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
-  return RunTime{true, parts[0] * 3600.0 + parts[1] * 60.0 + parts[2]};
+  const std::optional<int> clock = ParseClockTime(text);
+  if (!clock) return std::nullopt;
+  return RunTime{true, static_cast<double>(*clock)};
 }
 
 // One option's value; returns the problem, empty when it was taken.

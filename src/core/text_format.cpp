@@ -168,4 +168,20 @@ std::string FormatLocalTime(std::time_t t, const char* fmt) {
   return std::string(buffer, n);
 }
 
+std::optional<int> ParseClockTime(std::string_view text) {
+  int parts[3] = {};
+  const char* p = text.data();
+  const char* end = text.data() + text.size();
+  for (int k = 0; k < 3; ++k) {
+    const char* start = p;
+    const auto [next, ec] = std::from_chars(p, end, parts[k]);
+    const auto digits = next - start;
+    if (ec != std::errc() || digits < (k == 0 ? 1 : 2) || digits > 2) return std::nullopt;
+    p = next;
+    if (k < 2 && (p == end || *p++ != ':')) return std::nullopt;
+  }
+  if (p != end || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
+  return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
 }  // namespace pv

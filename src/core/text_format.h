@@ -3,6 +3,7 @@
 // Number and time texts shared by the panel, the chart, the logger graph, the files
 // and the printed page.
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ std::string FormatSigned6Cut(float value);
 // white space, an optional sign, then as much of a number as can be read; a text
 // without a leading number gives 0. Independent of the process locale.
 double ParseLeadingNumber(std::string_view text);
+
+// Seconds since midnight of a clock time typed as "H:MM:SS" or "HH:MM:SS" (00:00:00 to
+// 23:59:59); none for any other text.
+std::optional<int> ParseClockTime(std::string_view text);
 
 // printf-style formatting into a std::string.
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "holdtest/hold_test.h"
+
 namespace pv::hold_json {
 
 inline constexpr std::string_view kPassed = "passed";
@@ -14,6 +16,11 @@ inline constexpr std::string_view kAmount = "amount";
 inline constexpr std::string_view kComplete = "complete";
 inline constexpr std::string_view kEndedEarly = "ended early";
 inline constexpr std::string_view kGoing = "going";
+
+// A test's state as its JSON writes it.
+constexpr std::string_view StateName(HoldState state) {
+  return state == HoldState::EndedEarly ? kEndedEarly : state == HoldState::Going ? kGoing : kComplete;
+}
 
 // The keys that are not part of a revision's canonical form: its own fingerprint, and
 // the earlier revisions, which carry theirs.

@@ -36,18 +36,6 @@ Json TextOrNull(const std::string& text) {
   return text.empty() ? Json(nullptr) : Json(text);
 }
 
-std::string_view StateName(HoldState state) {
-  switch (state) {
-    case HoldState::EndedEarly:
-      return hold_json::kEndedEarly;
-    case HoldState::Going:
-      return hold_json::kGoing;
-    case HoldState::Complete:
-      break;
-  }
-  return hold_json::kComplete;
-}
-
 Json ResultObject(const HoldResult& r, bool forTheSidecar) {
   // A window of only error samples has no reading: what would be measured from one is
   // null rather than a zero that reads like a pressure.
@@ -60,7 +48,7 @@ Json ResultObject(const HoldResult& r, bool forTheSidecar) {
   o["end_datetime"] = TextOrNull(r.endDateTime);
   o["seconds"] = Clean(r.seconds);
   o["hold_seconds"] = r.holdSeconds;
-  o["state"] = StateName(r.state);
+  o["state"] = hold_json::StateName(r.state);
   o["samples"] = r.samples;
   o["errors"] = r.errors;
   o["unit"] = r.unit;
@@ -90,8 +78,8 @@ Json ResultObject(const HoldResult& r, bool forTheSidecar) {
   o["result"] = r.passed ? hold_json::kPassed : hold_json::kNotPassed;
   o["reasons"] = r.reasons;
   if (forTheSidecar) {
-    o["window"] = {{"first_sample", r.firstSample},     {"last_sample", r.lastSample},
-                   {"start_sample", r.startSample},     {"end_sample", r.endSample},
+    o["window"] = {{"first_sample", r.firstSample},         {"last_sample", r.lastSample},
+                   {"start_sample", r.startSample},         {"end_sample", r.endSample},
                    {"deviation_sample", r.deviationSample}, {"decimals", r.decimals}};
   }
   return o;

@@ -75,18 +75,6 @@ std::string Joined(const std::vector<std::string>& reasons) {
   return text.empty() ? "no reason" : text;
 }
 
-std::string_view StateWords(HoldState state) {
-  switch (state) {
-    case HoldState::EndedEarly:
-      return hold_json::kEndedEarly;
-    case HoldState::Going:
-      return hold_json::kGoing;
-    case HoldState::Complete:
-      break;
-  }
-  return hold_json::kComplete;
-}
-
 // The run a binding names, as a person reads it: "5 samples from 10:00:00".
 std::string RunWords(const RunBinding& run) {
   // An ISO date-time's time of day is its characters 11 to 18.
@@ -161,8 +149,9 @@ void CheckVerdict(const HoldTestFile& test, const SampleRows& rows, int interval
     check.differences.push_back("the record's reasons are not the samples': it says \"" + Joined(stored.reasons) +
                                 "\", the samples give \"" + Joined(again.reasons) + "\"");
   } else if (stored.state != again.state) {
-    check.differences.push_back("the record says the test is " + std::string(StateWords(stored.state)) +
-                                ", the samples give " + std::string(StateWords(again.state)));
+    check.differences.push_back("the record says the test is " +
+                                std::string(hold_json::StateName(stored.state)) + ", the samples give " +
+                                std::string(hold_json::StateName(again.state)));
   } else {
     return;
   }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "logger/logger_geometry.h"
+#include "text_format.h"
 
 namespace pv {
 namespace {
@@ -28,20 +29,10 @@ std::optional<double> OffsetOf(std::string_view text, const LoggerStore& store) 
       return std::nullopt;
     return seconds;
   }
-  int parts[3] = {};
-  const char* p = text.data();
-  for (int k = 0; k < 3; ++k) {
-    const char* start = p;
-    const auto [next, ec] = std::from_chars(p, end, parts[k]);
-    const auto digits = next - start;
-    if (ec != std::errc() || digits < (k == 0 ? 1 : 2) || digits > 2) return std::nullopt;
-    p = next;
-    if (k < 2 && (p == end || *p++ != ':')) return std::nullopt;
-  }
-  if (p != end || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
-  const double clock = parts[0] * 3600.0 + parts[1] * 60.0 + parts[2];
+  const std::optional<int> clock = ParseClockTime(text);
+  if (!clock) return std::nullopt;
   const double start = static_cast<double>(LoggerStartSeconds(store));
-  return std::fmod(std::fmod(clock - start, kDay) + kDay, kDay);
+  return std::fmod(std::fmod(*clock - start, kDay) + kDay, kDay);
 }
 
 }  // namespace
