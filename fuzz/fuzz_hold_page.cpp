@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/sample_rows.h"
+#include "fuzz_rows.h"
 #include "fuzz_support.h"
 #include "holdtest/hold_page.h"
 #include "holdtest/hold_record.h"
@@ -22,15 +23,7 @@ using namespace pv;
 
 namespace {
 
-class FuzzRows final : public SampleRows {
- public:
-  std::vector<SampleRow> rows;
-  int size() const override { return static_cast<int>(rows.size()); }
-  SampleRow row(int i) const override {
-    PV_FUZZ_CHECK(i >= 0 && i < size());
-    return rows[static_cast<std::size_t>(i)];
-  }
-};
+using fuzz::FuzzRows;
 
 bool Inside(Point p) {
   return p.x >= kHoldPageLeft && p.x <= kHoldPageRight && p.y >= kHoldPageBottom && p.y <= kHoldPageTop;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/sample_rows.h"
+#include "fuzz_rows.h"
 #include "fuzz_support.h"
 #include "holdtest/hold_record.h"
 #include "holdtest/hold_text.h"
@@ -21,15 +22,7 @@ using namespace pv;
 
 namespace {
 
-class FuzzRows final : public SampleRows {
- public:
-  std::vector<SampleRow> rows;
-  int size() const override { return static_cast<int>(rows.size()); }
-  SampleRow row(int i) const override {
-    PV_FUZZ_CHECK(i >= 0 && i < size());
-    return rows[static_cast<std::size_t>(i)];
-  }
-};
+using fuzz::FuzzRows;
 
 SampleRow AnyRow(fuzz::Input& in, int i, int interval) {
   SampleRow r;

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace pv {
 namespace {
 
@@ -42,39 +40,6 @@ TEST(LoggerHoldWindow, TypedTimesChooseTheSamplesBetweenThem) {
     std::string problem;
     EXPECT_EQ(LoggerSpanOfTimes(store, c.from, c.to, &problem), c.span);
     EXPECT_EQ(problem.substr(0, std::string(c.problem).size()), c.problem);
-  }
-}
-
-// Ten records drawn 20 pixels apart from x = 50 at zoom level 1, over a plot from 100 to
-// 200: the records at 110 ... 190 are in view.
-TEST(LoggerHoldWindow, TheZoomedSpanIsTheRecordsAcrossThePlot) {
-  struct Case {
-    const char* name;
-    bool fullView;
-    int shift;
-    float firstX;  // where position 0 lies
-    std::optional<RecordSpan> span;
-  };
-  const Case cases[] = {
-      {"scrolled: record i lies at position i + 2", false, 2, 50.0f, RecordSpan{1, 5}},
-      {"a record on the plot's edges is in view", false, 0, 100.0f, RecordSpan{0, 5}},
-      {"the full view is the whole file, not a span", true, 0, 50.0f, std::nullopt},
-      {"nothing in view", false, 0, 300.0f, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto m = std::make_unique<AppModel>();
-    m->logger.recordCount = 10;
-    LoggerGraphState& g = m->loggerGraph;
-    g.fullView = c.fullView;
-    g.zoomLevel = 1;
-    g.scrollShift = c.shift;
-    g.plotLeft = 100.0f;
-    g.plotRight = 200.0f;
-    g.plotTop = 50.0f;
-    g.plotBottom = 150.0f;
-    for (int i = 0; i < 12; ++i) g.levels.posX(1)[i] = c.firstX + 20.0f * static_cast<float>(i);
-    EXPECT_EQ(LoggerZoomedSpan(*m), c.span);
   }
 }
 

@@ -180,6 +180,51 @@ void Judge(HoldResult& r, int valid, const std::vector<Reading>& window, const S
   r.passed = r.reasons.empty();
 }
 
+// The window's readings in the unit of its first valid one, with the start, end and
+// change they give; valid counts the readings that are no error.
+std::vector<Reading> ReadWindow(HoldResult& r, const SampleRows& rows, int& valid) {
+  const int last = r.lastSample;
+  r.startSample = -1;
+  r.endSample = -1;
+  for (int i = r.firstSample; i <= last && r.startSample < 0; ++i) {
+    const SampleRow row = rows.row(i);
+    if (row.errorKind == 0 && std::isfinite(row.value)) r.startSample = i;
+  }
+  // Without a valid reading the window's first sample still names the unit.
+  const SampleRow startRow = rows.row(r.startSample >= 0 ? r.startSample : r.firstSample);
+  r.unit = std::string(startRow.unitName);
+  r.decimals = ReadingDecimals(startRow);
+  r.count = std::pow(10.0, -r.decimals);
+
+  std::vector<Reading> window;
+  window.reserve(static_cast<std::size_t>(r.samples));
+  for (int i = r.firstSample; i <= last; ++i) {
+    window.push_back(ReadingIn(rows.row(i), startRow.unitCode));
+    if (window.back().valid) {
+      r.endSample = i;
+      ++valid;
+    } else {
+      ++r.errors;
+    }
+  }
+  if (valid > 0) {
+    r.start = window[static_cast<std::size_t>(r.startSample - r.firstSample)].value;
+    r.end = window[static_cast<std::size_t>(r.endSample - r.firstSample)].value;
+    r.change = r.end - r.start;
+    if (r.start > 0.0) r.changePercent = r.change / r.start * 100.0;
+  }
+  return window;
+}
+
+// The allowed change as an amount in the unit and as a percentage of the start.
+void SetAllowed(HoldResult& r, const HoldCriteria& criteria) {
+  const bool percent = criteria.allowedKind == AllowedKind::Percent;
+  r.allowedAmount = percent ? criteria.allowed * r.start / 100.0 : criteria.allowed;
+  r.allowedPercent = percent ? std::optional(criteria.allowed)
+                     : r.start > 0.0 ? std::optional(criteria.allowed / r.start * 100.0)
+                                     : std::nullopt;
+}
+
 }  // namespace
 
 const char* DirectionName(HoldDirection direction) {
@@ -204,45 +249,13 @@ HoldOutcome AnalyseHold(const SampleRows& rows, int intervalSeconds, const HoldC
   r.firstSample = criteria.firstSample;
   r.lastSample = last;
   r.samples = last - criteria.firstSample + 1;
-  r.startSample = -1;
-  r.endSample = -1;
-  for (int i = r.firstSample; i <= last && r.startSample < 0; ++i) {
-    const SampleRow row = rows.row(i);
-    if (row.errorKind == 0 && std::isfinite(row.value)) r.startSample = i;
-  }
-  // Without a valid reading the window's first sample still names the unit.
-  const SampleRow startRow = rows.row(r.startSample >= 0 ? r.startSample : r.firstSample);
-  r.unit = std::string(startRow.unitName);
-  r.decimals = ReadingDecimals(startRow);
-  r.count = std::pow(10.0, -r.decimals);
-
-  std::vector<Reading> window;
-  window.reserve(static_cast<std::size_t>(r.samples));
   int valid = 0;
-  for (int i = r.firstSample; i <= last; ++i) {
-    window.push_back(ReadingIn(rows.row(i), startRow.unitCode));
-    if (window.back().valid) {
-      r.endSample = i;
-      ++valid;
-    } else {
-      ++r.errors;
-    }
+  const std::vector<Reading> window = ReadWindow(r, rows, valid);
+  if (valid > 0 && criteria.allowedKind == AllowedKind::Percent && !r.changePercent) {
+    return Failure(HoldError::PercentNeedsPositiveStart,
+                   "an allowed percentage needs a start pressure above 0; give an amount instead");
   }
-  if (valid > 0) {
-    r.start = window[static_cast<std::size_t>(r.startSample - r.firstSample)].value;
-    r.end = window[static_cast<std::size_t>(r.endSample - r.firstSample)].value;
-    r.change = r.end - r.start;
-    if (r.start > 0.0) r.changePercent = r.change / r.start * 100.0;
-    if (criteria.allowedKind == AllowedKind::Percent && !r.changePercent) {
-      return Failure(HoldError::PercentNeedsPositiveStart,
-                     "an allowed percentage needs a start pressure above 0; give an amount instead");
-    }
-  }
-  const bool percent = criteria.allowedKind == AllowedKind::Percent;
-  r.allowedAmount = percent ? criteria.allowed * r.start / 100.0 : criteria.allowed;
-  r.allowedPercent = percent ? std::optional(criteria.allowed)
-                     : r.start > 0.0 ? std::optional(criteria.allowed / r.start * 100.0)
-                                     : std::nullopt;
+  SetAllowed(r, criteria);
   r.minimum = criteria.minimum;
   r.allowedKind = criteria.allowedKind;
   r.direction = !Exceeds(r.count, std::fabs(r.change))

@@ -21,36 +21,6 @@ void SetUp(QPrinter& printer) {
 
 }  // namespace
 
-bool PrintPagesOn(QPrinter& printer, const std::vector<DisplayList>& pages, QString* error) {
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    if (error) {
-      *error = printer.outputFileName().isEmpty()
-                   ? QStringLiteral("The printer could not be started.")
-                   : QStringLiteral("%1 could not be written.").arg(printer.outputFileName());
-    }
-    return false;
-  }
-  // The painter's origin is the top-left corner of the printable area; the pages' origin
-  // is its bottom-right corner.
-  const int dpi = printer.resolution();
-  const QRectF printable(QPointF(0, 0), printer.pageLayout().paintRectPixels(dpi).size());
-  const PageUnitMapping mapping(printable, dpi);
-  for (std::size_t k = 0; k < pages.size(); ++k) {
-    if (k > 0 && !printer.newPage()) {
-      painter.end();
-      if (error) *error = QStringLiteral("Page %1 could not be started.").arg(k + 1);
-      return false;
-    }
-    PaintPrintPage(painter, pages[k], mapping);
-  }
-  if (!painter.end()) {
-    if (error) *error = QStringLiteral("The pages could not be finished.");
-    return false;
-  }
-  return true;
-}
-
 bool WriteHoldRecordPdf(const QString& path, const HoldPageInput& input, std::time_t now, QString* error) {
   const std::vector<DisplayList> pages = BuildHoldRecordPages(input, now);
   QPrinter printer(QPrinter::HighResolution);

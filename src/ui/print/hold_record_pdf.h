@@ -14,10 +14,6 @@ class QWidget;
 
 namespace pv::ui {
 
-// Prints pages in page units on a printer that is set up and not yet started, each on a
-// sheet of its own. False with a message in *error.
-bool PrintPagesOn(QPrinter& printer, const std::vector<DisplayList>& pages, QString* error);
-
 // Writes the record's pages as a PDF at path, replacing a file there only once every
 // page is complete. False with a message that names the file in *error.
 bool WriteHoldRecordPdf(const QString& path, const HoldPageInput& input, std::time_t now, QString* error);

@@ -113,7 +113,7 @@ bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QStr
   return PrintDisplayListOn(printer, BuildPrintPage(model, now).list, error);
 }
 
-bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* error) {
+bool PrintPagesOn(QPrinter& printer, const std::vector<DisplayList>& pages, QString* error) {
   QPainter painter;
   if (!painter.begin(&printer)) {
     if (error) {
@@ -123,16 +123,29 @@ bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* err
     }
     return false;
   }
-  // The painter's origin is the top-left corner of the printable area; the page's
-  // origin is its bottom-right corner.
+  // The painter's origin is the top-left corner of the printable area; the pages' origin
+  // is its bottom-right corner.
   const int dpi = printer.resolution();
   const QRectF printable(QPointF(0, 0), printer.pageLayout().paintRectPixels(dpi).size());
-  PaintPrintPage(painter, page, PageUnitMapping(printable, dpi));
+  const PageUnitMapping mapping(printable, dpi);
+  for (std::size_t k = 0; k < pages.size(); ++k) {
+    if (k > 0 && !printer.newPage()) {
+      painter.end();
+      if (error) *error = QStringLiteral("Page %1 could not be started.").arg(k + 1);
+      return false;
+    }
+    PaintPrintPage(painter, pages[k], mapping);
+  }
   if (!painter.end()) {
-    if (error) *error = QStringLiteral("The page could not be finished.");
+    if (error) *error = pages.size() == 1 ? QStringLiteral("The page could not be finished.")
+                                : QStringLiteral("The pages could not be finished.");
     return false;
   }
   return true;
+}
+
+bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* error) {
+  return PrintPagesOn(printer, std::vector<DisplayList>{page}, error);
 }
 
 bool PrintToPdf(const AppModel& model, const QString& pdfPath, std::time_t now, QString* error) {

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 #include <ctime>
+#include <vector>
 
 #include "display_list.h"
 
@@ -59,6 +60,10 @@ bool PrintPageOn(QPrinter& printer, const AppModel& model, std::time_t now, QStr
 // Prints a page in page units (as BuildPrintPage lays them out) on a printer that is set
 // up and not yet started.
 bool PrintDisplayListOn(QPrinter& printer, const DisplayList& page, QString* error);
+
+// The pages on the printer, one sheet each, in order; false with a message when the
+// printer cannot start, take a new page or finish.
+bool PrintPagesOn(QPrinter& printer, const std::vector<DisplayList>& pages, QString* error);
 
 // Prints the model's page to a one-page PDF file at the printer's high resolution,
 // replacing the file only once the page is complete (PrintPageToPdfFile).
