@@ -48,7 +48,7 @@ std::string CellText(std::string_view typed) {
 // A text in pieces that each fit a cell: 32,767 characters as the spreadsheet counts
 // them (a character beyond U+FFFF counts twice), never split inside a character.
 std::vector<std::string> CellPieces(const std::string& text) {
-  constexpr std::size_t kCellLimit = 32767;
+  constexpr std::size_t kCellLimit = (1u << 15) - 1;
   std::vector<std::string> pieces;
   std::size_t start = 0, units = 0;
   for (std::size_t i = 0; i < text.size();) {
